@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("Nightwisp: the window is not built yet.");
+  return 0;
+}

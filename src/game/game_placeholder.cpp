@@ -1,0 +1,1 @@
+namespace game {} // replaced by the catalogue and state

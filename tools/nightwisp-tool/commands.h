@@ -1,0 +1,21 @@
+// nightwisp-tool's subcommands. Each lives in its own cmd_*.cpp and is listed once in main.cpp.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tool {
+
+// args excludes the program name and the subcommand itself. Returns the exit status.
+using CommandFunction = int (*)(const std::vector<std::string>& args);
+
+struct Command {
+  const char* name;
+  const char* usage;    // one line: "catalogue [--extra FILE]"
+  const char* summary;  // one line: what it does
+  CommandFunction run;
+};
+
+int RunCatalogue(const std::vector<std::string>& args);
+
+}  // namespace tool

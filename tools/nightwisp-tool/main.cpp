@@ -1,0 +1,51 @@
+// nightwisp-tool: the game's data, archive and file commands from the shell.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+
+namespace {
+
+const tool::Command kCommands[] = {
+    {"catalogue", "catalogue [--extra FILE]",
+     "print the proverb catalogue as UTF-8, one tab-separated entry per line", tool::RunCatalogue},
+};
+
+void PrintHelp(FILE* out) {
+  std::fprintf(out, "usage: nightwisp-tool COMMAND [ARGS...]\n\ncommands:\n");
+  for (const auto& command : kCommands) {
+    std::fprintf(out, "  %s\n      %s\n", command.usage, command.summary);
+  }
+  std::fprintf(out, "\nnightwisp-tool --help shows this text.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintHelp(stderr);
+    return 2;
+  }
+  const std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintHelp(stdout);
+    return 0;
+  }
+  for (const auto& command : kCommands) {
+    if (name == command.name) {
+      std::vector<std::string> args(argv + 2, argv + argc);
+      try {
+        return command.run(args);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "nightwisp-tool %s: %s\n", command.name, e.what());
+        return 1;
+      }
+    }
+  }
+  std::fprintf(stderr, "nightwisp-tool: unknown command '%s'\n\n", name.c_str());
+  PrintHelp(stderr);
+  return 2;
+}
