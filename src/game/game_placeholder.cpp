@@ -1,1 +1,0 @@
-namespace game {} // replaced by the catalogue and state
