@@ -1,0 +1,71 @@
+// What the game needs from its window. The game's logic (src/game) talks to the window only
+// through this interface: the Qt window implements it, tests implement it with a recording fake.
+// Texts for boxes and dialogs are UTF-8; font face names are Shift-JIS, as the settings store them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace game {
+
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+};
+
+// The character font's settings as the font dialog and Settei.ini/Font.dat carry them.
+struct TFontChoice {
+  std::string FaceName;  // Shift-JIS
+  int Charset = 128;     // Shift-JIS character set
+  std::uint8_t Style = 0;  // bit 0 bold, bit 1 italic, bit 2 underline, bit 3 strike-out
+};
+
+enum class TConfirmAnswer { Yes, No, Cancel };
+
+// Menu items are addressed by their component names: "G1", "Kanji", "Hira", "Save1", "Exit1",
+// "S1", "A1", "Font1", "BGM1", "ON1", "OFF1", "S2", "R1", "Help1", "Help2", "About1".
+class TGameWindow {
+ public:
+  virtual ~TGameWindow() = default;
+
+  // The answer field EditKaitoRan.
+  virtual std::u16string AnswerText() const = 0;
+  virtual void SetAnswerText(const std::u16string& text) = 0;
+  virtual void SetAnswerReadOnly(bool readOnly) = 0;
+  virtual void SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) = 0;
+  virtual void FocusAnswer() = 0;
+  virtual TRect AnswerBounds() const = 0;  // in client pixels
+  virtual void SetAnswerFont(const TFontChoice& font) = 0;
+
+  // Menu items, by name.
+  virtual void SetMenuChecked(const std::string& item, bool checked) = 0;
+  virtual bool MenuChecked(const std::string& item) const = 0;
+  virtual void SetMenuEnabled(const std::string& item, bool enabled) = 0;
+  virtual bool MenuEnabled(const std::string& item) const = 0;
+
+  // Message box with an OK button; confirmation with Yes/No or Yes/No/Cancel.
+  virtual void ShowMessage(const std::string& text) = 0;
+  virtual TConfirmAnswer Confirm(const std::string& text, bool withCancel) = 0;
+
+  // Dialogs; nothing when the player cancels.
+  virtual std::optional<TFontChoice> ChooseFont(const TFontChoice& preset) = 0;
+  virtual std::optional<std::string> ChooseMusicFile(const std::string& title,
+                                                     const std::string& filter) = 0;
+  virtual std::optional<std::string> BrowseFolder(const std::string& prompt) = 0;
+
+  // Lets pending key and menu events run (the design's process-messages call).
+  virtual void ProcessMessages() = 0;
+  // Opens a file or web address with the desktop's program for it; false on failure.
+  virtual bool ShellOpen(const std::string& fileOrUrl) = 0;
+
+  // Sizes of the window: the client area and the outer frame (menu bar and borders included).
+  virtual int ClientWidth() const = 0;
+  virtual int ClientHeight() const = 0;
+  virtual int OuterWidth() const = 0;
+  virtual int OuterHeight() const = 0;
+};
+
+}  // namespace game
