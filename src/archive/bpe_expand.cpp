@@ -1,0 +1,144 @@
+#include "archive/bpe_expand.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "archive/qda_error.h"
+#include "archive/qda_format.h"
+
+namespace {
+
+[[noreturn]] void RaiseCutOffTable() { throw EQDAError("圧縮データのペア表が途中で切れています"); }
+
+[[noreturn]] void RaiseTooLong(std::size_t expandedSize) {
+  throw EQDAError("圧縮データを展開すると " + std::to_string(expandedSize) +
+                  " バイトを超えます (データが壊れています)");
+}
+
+// One block's decoding state. Pair codes already expanded at the top level are remembered
+// by where their bytes went in the output, so a repeat is one copy instead of a walk.
+class BlockExpander {
+ public:
+  BlockExpander(std::span<const std::uint8_t> input, std::uint8_t* output, std::size_t outputSize)
+      : input_(input), output_(output), outputSize_(outputSize) {}
+
+  bool AtEnd() const { return inputPos_ >= input_.size(); }
+  std::size_t OutputPos() const { return outputPos_; }
+
+  void DecodeBlock() {
+    ReadPairTable();
+    ExpandData(ReadBlockLength());
+  }
+
+ private:
+  std::uint8_t NextTableByte() {
+    if (inputPos_ >= input_.size()) RaiseCutOffTable();
+    return input_[inputPos_++];
+  }
+
+  void ReadPairTable() {
+    for (std::size_t i = 0; i < 256; ++i) left_[i] = static_cast<std::uint8_t>(i);
+    std::size_t code = 0;
+    for (;;) {
+      std::size_t count = NextTableByte();
+      if (count > 127) {
+        code += count - 127;
+        count = 0;
+      }
+      if (code == 256) break;
+      if (code + count + 1 > 256) {
+        throw EQDAError("圧縮データのペア表がコード 255 を越えています (データが壊れています)");
+      }
+      for (std::size_t k = 0; k <= count; ++k, ++code) {
+        left_[code] = NextTableByte();
+        if (left_[code] != code) right_[code] = NextTableByte();
+      }
+      if (code == 256) break;
+    }
+  }
+
+  std::uint32_t ReadBlockLength() {
+    if (input_.size() - inputPos_ < 4) {
+      throw EQDAError("圧縮データのブロック長が途中で切れています");
+    }
+    const std::uint32_t length = LoadLE32(input_.data() + inputPos_);
+    inputPos_ += 4;
+    if (length > input_.size() - inputPos_) {
+      throw EQDAError("圧縮データのブロックが途中で切れています (" + std::to_string(length) +
+                      " バイトのはずが残り " + std::to_string(input_.size() - inputPos_) +
+                      " バイト)");
+    }
+    return length;
+  }
+
+  void ExpandData(std::uint32_t length) {
+    cacheLength_.fill(0);  // a pair always expands to 2 bytes or more: 0 means "not yet"
+    const std::uint8_t* in = input_.data() + inputPos_;
+    inputPos_ += length;
+    for (std::uint32_t k = 0; k < length; ++k) {
+      const std::uint8_t code = in[k];
+      if (left_[code] == code) {
+        if (outputPos_ >= outputSize_) RaiseTooLong(outputSize_);
+        output_[outputPos_++] = code;
+      } else if (cacheLength_[code] != 0) {
+        const std::size_t n = cacheLength_[code];
+        if (n > outputSize_ - outputPos_) RaiseTooLong(outputSize_);
+        std::memcpy(output_ + outputPos_, output_ + cacheStart_[code], n);
+        outputPos_ += n;
+      } else {
+        const std::size_t start = outputPos_;
+        ExpandCode(code);
+        cacheStart_[code] = start;
+        cacheLength_[code] = outputPos_ - start;
+      }
+    }
+  }
+
+  // The stack walk: the right half waits on the stack while the left half is expanded.
+  void ExpandCode(std::uint8_t code) {
+    std::array<std::uint8_t, kBPEStackSize> stack;
+    std::size_t depth = 0;
+    for (;;) {
+      if (left_[code] == code) {
+        if (outputPos_ >= outputSize_) RaiseTooLong(outputSize_);
+        output_[outputPos_++] = code;
+        if (depth == 0) return;
+        code = stack[--depth];
+      } else {
+        // Both halves go on the stack before the left one comes off again.
+        if (depth + 2 > kBPEStackSize) {
+          throw EQDAError("圧縮データのペアの入れ子が深すぎます (データが壊れています)");
+        }
+        stack[depth++] = right_[code];
+        code = left_[code];
+      }
+    }
+  }
+
+  std::span<const std::uint8_t> input_;
+  std::size_t inputPos_ = 0;
+  std::uint8_t* output_;
+  std::size_t outputSize_;
+  std::size_t outputPos_ = 0;
+  std::array<std::uint8_t, 256> left_{};
+  std::array<std::uint8_t, 256> right_{};
+  std::array<std::size_t, 256> cacheStart_{};
+  std::array<std::size_t, 256> cacheLength_{};
+};
+
+}  // namespace
+
+std::unique_ptr<TMemoryStream> ExpandBPE(std::span<const std::uint8_t> packed,
+                                         std::size_t expandedSize) {
+  auto result = std::make_unique<TMemoryStream>();
+  result->SetSize(expandedSize);
+  BlockExpander expander(packed, result->Memory(), expandedSize);
+  while (!expander.AtEnd()) expander.DecodeBlock();
+  if (expander.OutputPos() != expandedSize) {
+    throw EQDAError("圧縮データを展開すると " + std::to_string(expander.OutputPos()) +
+                    " バイトで、" + std::to_string(expandedSize) +
+                    " バイトに足りません (データが壊れています)");
+  }
+  return result;
+}
