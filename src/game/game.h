@@ -1,0 +1,108 @@
+// TGame: the game window's logic — everything the design's game window does, without the
+// window itself. It owns the long-lived objects (device, scene, text writers, textures, sound,
+// music player, speech) and the game state, and reaches the window only through TGameWindow.
+//
+// The handlers keep the window's event names: FormCreate, FormCloseQuery, FormClose,
+// FormDestroy, ApplicationEvents1Idle, FormKeyDown, EditKaitoRanKeyPress and the menu items'
+// clicks. Each concern lives in its own file (start-up, loop, input, rules, saved game, music,
+// screen, menus).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/game_state.h"
+#include "game/game_window.h"
+
+class TOwnerWindow;
+
+namespace game {
+
+// Where the game finds its files; the window fills it from the executable's place and the
+// documents folder, tests point it at temporary folders.
+struct TGamePaths {
+  std::filesystem::path AppDir;         // the executable's folder (Data/ and the texts inside)
+  std::filesystem::path DocumentsDir;   // the user's documents folder
+};
+
+// Virtual-key codes the key handler acts on.
+constexpr int VK_RETURN = 13;
+constexpr int VK_CONTROL = 17;
+constexpr int VK_F1 = 112;
+constexpr int VK_F2 = 113;
+
+class TGame {
+ public:
+  TGame(TGameWindow& window, TOwnerWindow& ownerWindow, TGamePaths paths);
+  ~TGame();
+  TGame(const TGame&) = delete;
+  TGame& operator=(const TGame&) = delete;
+
+  TGameState& State() { return S; }
+  const TGameState& State() const { return S; }
+
+  // --- Start-up, close and destroy -----------------------------------------------------------
+  void FormCreate();
+  bool FormCloseQuery();  // true: the window may close (the save prompt has been answered)
+  void FormClose();       // writes Settei.ini and Font.dat, stops the music
+  void FormDestroy();     // frees everything in the design's order (also run by ~TGame)
+
+  // --- Main loop -----------------------------------------------------------------------------
+  // One pass of the idle handler. Returns the milliseconds until the next tick is due, so the
+  // window can sleep until then (0: call again at once).
+  int ApplicationEvents1Idle();
+  void DrawFrame();  // the frame driver: device check, DrawGameScreen, Render, Present
+  void Pause();
+
+  // --- Keys ----------------------------------------------------------------------------------
+  void FormKeyDown(int virtualKey);
+  // The answer field's key filter: false means the character is discarded.
+  bool EditKaitoRanKeyPress(char16_t character);
+
+  // --- Menus ---------------------------------------------------------------------------------
+  void TopMenuClick();                       // any top-level menu opened: pause
+  void MenuClick(const std::string& item);   // "Kanji", "Hira", "Save1", "Exit1", "A1", ...
+
+  // --- Rules ---------------------------------------------------------------------------------
+  void StartQuestion();
+  void NewQuestion();
+  void JudgeAnswer();
+  void ScoreCorrect();
+  void Miss();
+  void GiveUp();
+  void UseHint();
+
+  // --- Saved game ----------------------------------------------------------------------------
+  void SaveGame();
+  void ResumeGame();
+  void ReadSavedGameAtStartup();
+  bool SavedGameResumable() const;
+
+  // --- Screen --------------------------------------------------------------------------------
+  void DrawGameScreen();
+  void DrawTexture(TDGTexture* texture, std::int32_t x, std::int32_t y, std::uint32_t colour);
+  void DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y, std::int32_t w,
+                        std::int32_t h, std::uint32_t colour);
+  void MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
+                       TSXTextWriter* writer);
+
+  // --- Music ---------------------------------------------------------------------------------
+  void ScanAudioFiles(const std::string& folder);
+  void BuildRandomList();
+  std::string MusicTitle(const std::string& path);
+  void PlayMusic();
+
+ private:
+  TGameWindow& Window;
+  TOwnerWindow& OwnerWindow;
+  TGamePaths Paths;
+  TGameState S;
+  struct TOwned;                   // the objects the window owns (defined in game.cpp)
+  std::unique_ptr<TOwned> Owned;
+};
+
+}  // namespace game
