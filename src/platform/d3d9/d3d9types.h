@@ -1,0 +1,625 @@
+// Direct3D 9's plain types, enumerations, constants, result codes and structures, under their
+// published names and values. Only what this system's graphics code and our software device use
+// is declared; every value is the one the Direct3D 9 API publishes.
+#pragma once
+
+#include <cstdint>
+
+// ---- Basic Windows types ------------------------------------------------------------------------
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = std::uint32_t;
+using INT = std::int32_t;
+using LONG = std::int32_t;
+using ULONG = std::uint32_t;
+using BOOL = std::int32_t;
+using FLOAT = float;
+using HRESULT = std::int32_t;
+using HANDLE = void*;
+using UINT64 = std::uint64_t;
+using D3DCOLOR = DWORD;
+
+#ifndef TRUE
+inline constexpr BOOL TRUE = 1;
+#endif
+#ifndef FALSE
+inline constexpr BOOL FALSE = 0;
+#endif
+
+struct RECT {
+  LONG left = 0;
+  LONG top = 0;
+  LONG right = 0;
+  LONG bottom = 0;
+};
+
+struct POINT {
+  LONG x = 0;
+  LONG y = 0;
+};
+
+struct GUID {
+  DWORD Data1 = 0;
+  WORD Data2 = 0;
+  WORD Data3 = 0;
+  BYTE Data4[8] = {};
+};
+
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  std::int64_t QuadPart;
+};
+
+// Region data of Present's dirty region; only a null pointer is ever passed.
+struct RGNDATA;
+
+// ---- Result codes -------------------------------------------------------------------------------
+constexpr HRESULT MakeD3DHResult(std::uint32_t code) {
+  return static_cast<HRESULT>(0x88760000u | code);
+}
+
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT S_FALSE = 1;
+inline constexpr HRESULT D3D_OK = 0;
+inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+inline constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
+inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
+inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
+
+inline constexpr HRESULT D3DERR_OUTOFVIDEOMEMORY = MakeD3DHResult(380);
+inline constexpr HRESULT D3DERR_WASSTILLDRAWING = MakeD3DHResult(540);
+inline constexpr HRESULT D3DERR_WRONGTEXTUREFORMAT = MakeD3DHResult(2072);
+inline constexpr HRESULT D3DERR_UNSUPPORTEDCOLOROPERATION = MakeD3DHResult(2073);
+inline constexpr HRESULT D3DERR_UNSUPPORTEDCOLORARG = MakeD3DHResult(2074);
+inline constexpr HRESULT D3DERR_UNSUPPORTEDALPHAOPERATION = MakeD3DHResult(2075);
+inline constexpr HRESULT D3DERR_UNSUPPORTEDALPHAARG = MakeD3DHResult(2076);
+inline constexpr HRESULT D3DERR_TOOMANYOPERATIONS = MakeD3DHResult(2077);
+inline constexpr HRESULT D3DERR_CONFLICTINGTEXTUREFILTER = MakeD3DHResult(2078);
+inline constexpr HRESULT D3DERR_UNSUPPORTEDFACTORVALUE = MakeD3DHResult(2079);
+inline constexpr HRESULT D3DERR_CONFLICTINGRENDERSTATE = MakeD3DHResult(2081);
+inline constexpr HRESULT D3DERR_UNSUPPORTEDTEXTUREFILTER = MakeD3DHResult(2082);
+inline constexpr HRESULT D3DERR_CONFLICTINGTEXTUREPALETTE = MakeD3DHResult(2086);
+inline constexpr HRESULT D3DERR_DRIVERINTERNALERROR = MakeD3DHResult(2087);
+inline constexpr HRESULT D3DERR_NOTFOUND = MakeD3DHResult(2150);
+inline constexpr HRESULT D3DERR_MOREDATA = MakeD3DHResult(2151);
+inline constexpr HRESULT D3DERR_DEVICELOST = MakeD3DHResult(2152);
+inline constexpr HRESULT D3DERR_DEVICENOTRESET = MakeD3DHResult(2153);
+inline constexpr HRESULT D3DERR_NOTAVAILABLE = MakeD3DHResult(2154);
+inline constexpr HRESULT D3DERR_INVALIDDEVICE = MakeD3DHResult(2155);
+inline constexpr HRESULT D3DERR_INVALIDCALL = MakeD3DHResult(2156);
+inline constexpr HRESULT D3DERR_DRIVERINVALIDCALL = MakeD3DHResult(2157);
+
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+// ---- Versions, adapters, creation flags ---------------------------------------------------------
+inline constexpr UINT D3D_SDK_VERSION = 32;
+inline constexpr UINT D3DADAPTER_DEFAULT = 0;
+inline constexpr DWORD D3DENUM_WHQL_LEVEL = 0x00000002;
+
+inline constexpr DWORD D3DCREATE_FPU_PRESERVE = 0x00000002;
+inline constexpr DWORD D3DCREATE_MULTITHREADED = 0x00000004;
+inline constexpr DWORD D3DCREATE_PUREDEVICE = 0x00000010;
+inline constexpr DWORD D3DCREATE_SOFTWARE_VERTEXPROCESSING = 0x00000020;
+inline constexpr DWORD D3DCREATE_HARDWARE_VERTEXPROCESSING = 0x00000040;
+inline constexpr DWORD D3DCREATE_MIXED_VERTEXPROCESSING = 0x00000080;
+
+enum D3DDEVTYPE : std::uint32_t {
+  D3DDEVTYPE_HAL = 1,
+  D3DDEVTYPE_REF = 2,
+  D3DDEVTYPE_SW = 3,
+  D3DDEVTYPE_NULLREF = 4,
+};
+
+// ---- Formats ------------------------------------------------------------------------------------
+constexpr std::uint32_t MakeFourCC(char a, char b, char c, char d) {
+  return static_cast<std::uint32_t>(static_cast<std::uint8_t>(a)) |
+         (static_cast<std::uint32_t>(static_cast<std::uint8_t>(b)) << 8) |
+         (static_cast<std::uint32_t>(static_cast<std::uint8_t>(c)) << 16) |
+         (static_cast<std::uint32_t>(static_cast<std::uint8_t>(d)) << 24);
+}
+
+enum D3DFORMAT : std::uint32_t {
+  D3DFMT_UNKNOWN = 0,
+  D3DFMT_R8G8B8 = 20,
+  D3DFMT_A8R8G8B8 = 21,
+  D3DFMT_X8R8G8B8 = 22,
+  D3DFMT_R5G6B5 = 23,
+  D3DFMT_X1R5G5B5 = 24,
+  D3DFMT_A1R5G5B5 = 25,
+  D3DFMT_A4R4G4B4 = 26,
+  D3DFMT_R3G3B2 = 27,
+  D3DFMT_A8 = 28,
+  D3DFMT_A8R3G3B2 = 29,
+  D3DFMT_X4R4G4B4 = 30,
+  D3DFMT_A2B10G10R10 = 31,
+  D3DFMT_A8B8G8R8 = 32,
+  D3DFMT_X8B8G8R8 = 33,
+  D3DFMT_G16R16 = 34,
+  D3DFMT_A2R10G10B10 = 35,
+  D3DFMT_A16B16G16R16 = 36,
+  D3DFMT_A8P8 = 40,
+  D3DFMT_P8 = 41,
+  D3DFMT_L8 = 50,
+  D3DFMT_A8L8 = 51,
+  D3DFMT_A4L4 = 52,
+  D3DFMT_V8U8 = 60,
+  D3DFMT_L6V5U5 = 61,
+  D3DFMT_X8L8V8U8 = 62,
+  D3DFMT_Q8W8V8U8 = 63,
+  D3DFMT_V16U16 = 64,
+  D3DFMT_A2W10V10U10 = 67,
+  D3DFMT_D16_LOCKABLE = 70,
+  D3DFMT_D32 = 71,
+  D3DFMT_D15S1 = 73,
+  D3DFMT_D24S8 = 75,
+  D3DFMT_D24X8 = 77,
+  D3DFMT_D24X4S4 = 79,
+  D3DFMT_D16 = 80,
+  D3DFMT_D32F_LOCKABLE = 82,
+  D3DFMT_D24FS8 = 83,
+  D3DFMT_L16 = 81,
+  D3DFMT_VERTEXDATA = 100,
+  D3DFMT_INDEX16 = 101,
+  D3DFMT_INDEX32 = 102,
+  D3DFMT_UYVY = MakeFourCC('U', 'Y', 'V', 'Y'),
+  D3DFMT_YUY2 = MakeFourCC('Y', 'U', 'Y', '2'),
+  D3DFMT_DXT1 = MakeFourCC('D', 'X', 'T', '1'),
+  D3DFMT_DXT2 = MakeFourCC('D', 'X', 'T', '2'),
+  D3DFMT_DXT3 = MakeFourCC('D', 'X', 'T', '3'),
+  D3DFMT_DXT4 = MakeFourCC('D', 'X', 'T', '4'),
+  D3DFMT_DXT5 = MakeFourCC('D', 'X', 'T', '5'),
+  D3DFMT_FORCE_DWORD = 0x7FFFFFFF,
+};
+
+// ---- Resources ----------------------------------------------------------------------------------
+enum D3DRESOURCETYPE : std::uint32_t {
+  D3DRTYPE_SURFACE = 1,
+  D3DRTYPE_VOLUME = 2,
+  D3DRTYPE_TEXTURE = 3,
+  D3DRTYPE_VOLUMETEXTURE = 4,
+  D3DRTYPE_CUBETEXTURE = 5,
+  D3DRTYPE_VERTEXBUFFER = 6,
+  D3DRTYPE_INDEXBUFFER = 7,
+};
+
+enum D3DPOOL : std::uint32_t {
+  D3DPOOL_DEFAULT = 0,
+  D3DPOOL_MANAGED = 1,
+  D3DPOOL_SYSTEMMEM = 2,
+  D3DPOOL_SCRATCH = 3,
+};
+
+inline constexpr DWORD D3DUSAGE_RENDERTARGET = 0x00000001;
+inline constexpr DWORD D3DUSAGE_DEPTHSTENCIL = 0x00000002;
+inline constexpr DWORD D3DUSAGE_WRITEONLY = 0x00000008;
+inline constexpr DWORD D3DUSAGE_DYNAMIC = 0x00000200;
+inline constexpr DWORD D3DUSAGE_AUTOGENMIPMAP = 0x00000400;
+
+inline constexpr DWORD D3DLOCK_READONLY = 0x00000010;
+inline constexpr DWORD D3DLOCK_DISCARD = 0x00002000;
+inline constexpr DWORD D3DLOCK_NOOVERWRITE = 0x00001000;
+inline constexpr DWORD D3DLOCK_NOSYSLOCK = 0x00000800;
+inline constexpr DWORD D3DLOCK_DONOTWAIT = 0x00004000;
+inline constexpr DWORD D3DLOCK_NO_DIRTY_UPDATE = 0x00008000;
+
+enum D3DMULTISAMPLE_TYPE : std::uint32_t {
+  D3DMULTISAMPLE_NONE = 0,
+  D3DMULTISAMPLE_NONMASKABLE = 1,
+  D3DMULTISAMPLE_2_SAMPLES = 2,
+  D3DMULTISAMPLE_4_SAMPLES = 4,
+  D3DMULTISAMPLE_8_SAMPLES = 8,
+  D3DMULTISAMPLE_16_SAMPLES = 16,
+};
+
+struct D3DSURFACE_DESC {
+  D3DFORMAT Format = D3DFMT_UNKNOWN;
+  D3DRESOURCETYPE Type = D3DRTYPE_SURFACE;
+  DWORD Usage = 0;
+  D3DPOOL Pool = D3DPOOL_DEFAULT;
+  D3DMULTISAMPLE_TYPE MultiSampleType = D3DMULTISAMPLE_NONE;
+  DWORD MultiSampleQuality = 0;
+  UINT Width = 0;
+  UINT Height = 0;
+};
+
+struct D3DLOCKED_RECT {
+  INT Pitch = 0;
+  void* pBits = nullptr;
+};
+
+// ---- Presentation -------------------------------------------------------------------------------
+enum D3DSWAPEFFECT : std::uint32_t {
+  D3DSWAPEFFECT_DISCARD = 1,
+  D3DSWAPEFFECT_FLIP = 2,
+  D3DSWAPEFFECT_COPY = 3,
+};
+
+enum D3DBACKBUFFER_TYPE : std::uint32_t {
+  D3DBACKBUFFER_TYPE_MONO = 0,
+  D3DBACKBUFFER_TYPE_LEFT = 1,
+  D3DBACKBUFFER_TYPE_RIGHT = 2,
+};
+
+inline constexpr DWORD D3DPRESENTFLAG_LOCKABLE_BACKBUFFER = 0x00000001;
+inline constexpr DWORD D3DPRESENTFLAG_DISCARD_DEPTHSTENCIL = 0x00000002;
+
+inline constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0x00000000;
+inline constexpr UINT D3DPRESENT_INTERVAL_ONE = 0x00000001;
+inline constexpr UINT D3DPRESENT_INTERVAL_TWO = 0x00000002;
+inline constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000;
+
+inline constexpr UINT D3DPRESENT_BACK_BUFFERS_MAX = 3;
+
+class TOwnerWindow;
+using HWND = TOwnerWindow*;
+
+// The published 14-field record.
+struct D3DPRESENT_PARAMETERS {
+  UINT BackBufferWidth = 0;
+  UINT BackBufferHeight = 0;
+  D3DFORMAT BackBufferFormat = D3DFMT_UNKNOWN;
+  UINT BackBufferCount = 0;
+  D3DMULTISAMPLE_TYPE MultiSampleType = D3DMULTISAMPLE_NONE;
+  DWORD MultiSampleQuality = 0;
+  D3DSWAPEFFECT SwapEffect = static_cast<D3DSWAPEFFECT>(0);
+  HWND hDeviceWindow = nullptr;
+  BOOL Windowed = FALSE;
+  BOOL EnableAutoDepthStencil = FALSE;
+  D3DFORMAT AutoDepthStencilFormat = D3DFMT_UNKNOWN;
+  DWORD Flags = 0;
+  UINT FullScreen_RefreshRateInHz = 0;
+  UINT PresentationInterval = 0;
+};
+
+struct D3DDISPLAYMODE {
+  UINT Width = 0;
+  UINT Height = 0;
+  UINT RefreshRate = 0;
+  D3DFORMAT Format = D3DFMT_UNKNOWN;
+};
+
+struct D3DDEVICE_CREATION_PARAMETERS {
+  UINT AdapterOrdinal = 0;
+  D3DDEVTYPE DeviceType = D3DDEVTYPE_HAL;
+  HWND hFocusWindow = nullptr;
+  DWORD BehaviorFlags = 0;
+};
+
+inline constexpr int MAX_DEVICE_IDENTIFIER_STRING = 512;
+
+struct D3DADAPTER_IDENTIFIER9 {
+  char Driver[MAX_DEVICE_IDENTIFIER_STRING] = {};
+  char Description[MAX_DEVICE_IDENTIFIER_STRING] = {};
+  char DeviceName[32] = {};
+  LARGE_INTEGER DriverVersion = {};
+  DWORD VendorId = 0;
+  DWORD DeviceId = 0;
+  DWORD SubSysId = 0;
+  DWORD Revision = 0;
+  GUID DeviceIdentifier = {};
+  DWORD WHQLLevel = 0;
+};
+
+// ---- Drawing ------------------------------------------------------------------------------------
+struct D3DRECT {
+  LONG x1 = 0;
+  LONG y1 = 0;
+  LONG x2 = 0;
+  LONG y2 = 0;
+};
+
+inline constexpr DWORD D3DCLEAR_TARGET = 0x00000001;
+inline constexpr DWORD D3DCLEAR_ZBUFFER = 0x00000002;
+inline constexpr DWORD D3DCLEAR_STENCIL = 0x00000004;
+
+struct D3DVIEWPORT9 {
+  DWORD X = 0;
+  DWORD Y = 0;
+  DWORD Width = 0;
+  DWORD Height = 0;
+  float MinZ = 0.0f;
+  float MaxZ = 1.0f;
+};
+
+// Row-major: m[0][0] is _11, m[3][0..2] the translation (_41, _42, _43).
+struct D3DMATRIX {
+  float m[4][4] = {};
+};
+
+enum D3DTRANSFORMSTATETYPE : std::uint32_t {
+  D3DTS_VIEW = 2,
+  D3DTS_PROJECTION = 3,
+  D3DTS_TEXTURE0 = 16,
+  D3DTS_TEXTURE1 = 17,
+  D3DTS_TEXTURE2 = 18,
+  D3DTS_TEXTURE3 = 19,
+  D3DTS_TEXTURE4 = 20,
+  D3DTS_TEXTURE5 = 21,
+  D3DTS_TEXTURE6 = 22,
+  D3DTS_TEXTURE7 = 23,
+  D3DTS_WORLD = 256,
+  D3DTS_WORLD1 = 257,
+  D3DTS_WORLD2 = 258,
+  D3DTS_WORLD3 = 259,
+};
+
+constexpr D3DTRANSFORMSTATETYPE D3DTS_WORLDMATRIX(UINT index) {
+  return static_cast<D3DTRANSFORMSTATETYPE>(index + 256);
+}
+
+enum D3DPRIMITIVETYPE : std::uint32_t {
+  D3DPT_POINTLIST = 1,
+  D3DPT_LINELIST = 2,
+  D3DPT_LINESTRIP = 3,
+  D3DPT_TRIANGLELIST = 4,
+  D3DPT_TRIANGLESTRIP = 5,
+  D3DPT_TRIANGLEFAN = 6,
+};
+
+// Flexible vertex format bits.
+inline constexpr DWORD D3DFVF_RESERVED0 = 0x001;
+inline constexpr DWORD D3DFVF_POSITION_MASK = 0x400E;
+inline constexpr DWORD D3DFVF_XYZ = 0x002;
+inline constexpr DWORD D3DFVF_XYZRHW = 0x004;
+inline constexpr DWORD D3DFVF_XYZB1 = 0x006;
+inline constexpr DWORD D3DFVF_XYZW = 0x4002;
+inline constexpr DWORD D3DFVF_NORMAL = 0x010;
+inline constexpr DWORD D3DFVF_PSIZE = 0x020;
+inline constexpr DWORD D3DFVF_DIFFUSE = 0x040;
+inline constexpr DWORD D3DFVF_SPECULAR = 0x080;
+inline constexpr DWORD D3DFVF_TEXCOUNT_MASK = 0xF00;
+inline constexpr DWORD D3DFVF_TEXCOUNT_SHIFT = 8;
+inline constexpr DWORD D3DFVF_TEX0 = 0x000;
+inline constexpr DWORD D3DFVF_TEX1 = 0x100;
+inline constexpr DWORD D3DFVF_TEX2 = 0x200;
+
+// ---- Render states ------------------------------------------------------------------------------
+enum D3DRENDERSTATETYPE : std::uint32_t {
+  D3DRS_ZENABLE = 7,
+  D3DRS_FILLMODE = 8,
+  D3DRS_SHADEMODE = 9,
+  D3DRS_ZWRITEENABLE = 14,
+  D3DRS_ALPHATESTENABLE = 15,
+  D3DRS_LASTPIXEL = 16,
+  D3DRS_SRCBLEND = 19,
+  D3DRS_DESTBLEND = 20,
+  D3DRS_CULLMODE = 22,
+  D3DRS_ZFUNC = 23,
+  D3DRS_ALPHAREF = 24,
+  D3DRS_ALPHAFUNC = 25,
+  D3DRS_DITHERENABLE = 26,
+  D3DRS_ALPHABLENDENABLE = 27,
+  D3DRS_FOGENABLE = 28,
+  D3DRS_SPECULARENABLE = 29,
+  D3DRS_FOGCOLOR = 34,
+  D3DRS_FOGTABLEMODE = 35,
+  D3DRS_FOGSTART = 36,
+  D3DRS_FOGEND = 37,
+  D3DRS_FOGDENSITY = 38,
+  D3DRS_RANGEFOGENABLE = 48,
+  D3DRS_STENCILENABLE = 52,
+  D3DRS_STENCILFAIL = 53,
+  D3DRS_STENCILZFAIL = 54,
+  D3DRS_STENCILPASS = 55,
+  D3DRS_STENCILFUNC = 56,
+  D3DRS_STENCILREF = 57,
+  D3DRS_STENCILMASK = 58,
+  D3DRS_STENCILWRITEMASK = 59,
+  D3DRS_TEXTUREFACTOR = 60,
+  D3DRS_WRAP0 = 128,
+  D3DRS_WRAP1 = 129,
+  D3DRS_WRAP2 = 130,
+  D3DRS_WRAP3 = 131,
+  D3DRS_WRAP4 = 132,
+  D3DRS_WRAP5 = 133,
+  D3DRS_WRAP6 = 134,
+  D3DRS_WRAP7 = 135,
+  D3DRS_CLIPPING = 136,
+  D3DRS_LIGHTING = 137,
+  D3DRS_AMBIENT = 139,
+  D3DRS_FOGVERTEXMODE = 140,
+  D3DRS_COLORVERTEX = 141,
+  D3DRS_LOCALVIEWER = 142,
+  D3DRS_NORMALIZENORMALS = 143,
+  D3DRS_DIFFUSEMATERIALSOURCE = 145,
+  D3DRS_SPECULARMATERIALSOURCE = 146,
+  D3DRS_AMBIENTMATERIALSOURCE = 147,
+  D3DRS_EMISSIVEMATERIALSOURCE = 148,
+  D3DRS_VERTEXBLEND = 151,
+  D3DRS_CLIPPLANEENABLE = 152,
+  D3DRS_POINTSIZE = 154,
+  D3DRS_POINTSIZE_MIN = 155,
+  D3DRS_POINTSPRITEENABLE = 156,
+  D3DRS_POINTSCALEENABLE = 157,
+  D3DRS_POINTSCALE_A = 158,
+  D3DRS_POINTSCALE_B = 159,
+  D3DRS_POINTSCALE_C = 160,
+  D3DRS_MULTISAMPLEANTIALIAS = 161,
+  D3DRS_MULTISAMPLEMASK = 162,
+  D3DRS_PATCHEDGESTYLE = 163,
+  D3DRS_DEBUGMONITORTOKEN = 165,
+  D3DRS_POINTSIZE_MAX = 166,
+  D3DRS_INDEXEDVERTEXBLENDENABLE = 167,
+  D3DRS_COLORWRITEENABLE = 168,
+  D3DRS_TWEENFACTOR = 170,
+  D3DRS_BLENDOP = 171,
+  D3DRS_POSITIONDEGREE = 172,
+  D3DRS_NORMALDEGREE = 173,
+  D3DRS_SCISSORTESTENABLE = 174,
+  D3DRS_SLOPESCALEDEPTHBIAS = 175,
+  D3DRS_ANTIALIASEDLINEENABLE = 176,
+  D3DRS_MINTESSELLATIONLEVEL = 178,
+  D3DRS_MAXTESSELLATIONLEVEL = 179,
+  D3DRS_ADAPTIVETESS_X = 180,
+  D3DRS_ADAPTIVETESS_Y = 181,
+  D3DRS_ADAPTIVETESS_Z = 182,
+  D3DRS_ADAPTIVETESS_W = 183,
+  D3DRS_ENABLEADAPTIVETESSELLATION = 184,
+  D3DRS_TWOSIDEDSTENCILMODE = 185,
+  D3DRS_CCW_STENCILFAIL = 186,
+  D3DRS_CCW_STENCILZFAIL = 187,
+  D3DRS_CCW_STENCILPASS = 188,
+  D3DRS_CCW_STENCILFUNC = 189,
+  D3DRS_COLORWRITEENABLE1 = 190,
+  D3DRS_COLORWRITEENABLE2 = 191,
+  D3DRS_COLORWRITEENABLE3 = 192,
+  D3DRS_BLENDFACTOR = 193,
+  D3DRS_SRGBWRITEENABLE = 194,
+  D3DRS_DEPTHBIAS = 195,
+  D3DRS_WRAP8 = 198,
+  D3DRS_WRAP9 = 199,
+  D3DRS_WRAP10 = 200,
+  D3DRS_WRAP11 = 201,
+  D3DRS_WRAP12 = 202,
+  D3DRS_WRAP13 = 203,
+  D3DRS_WRAP14 = 204,
+  D3DRS_WRAP15 = 205,
+  D3DRS_SEPARATEALPHABLENDENABLE = 206,
+  D3DRS_SRCBLENDALPHA = 207,
+  D3DRS_DESTBLENDALPHA = 208,
+  D3DRS_BLENDOPALPHA = 209,
+};
+
+enum D3DZBUFFERTYPE : std::uint32_t { D3DZB_FALSE = 0, D3DZB_TRUE = 1, D3DZB_USEW = 2 };
+enum D3DFILLMODE : std::uint32_t { D3DFILL_POINT = 1, D3DFILL_WIREFRAME = 2, D3DFILL_SOLID = 3 };
+enum D3DSHADEMODE : std::uint32_t { D3DSHADE_FLAT = 1, D3DSHADE_GOURAUD = 2, D3DSHADE_PHONG = 3 };
+enum D3DCULL : std::uint32_t { D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3 };
+
+enum D3DCMPFUNC : std::uint32_t {
+  D3DCMP_NEVER = 1,
+  D3DCMP_LESS = 2,
+  D3DCMP_EQUAL = 3,
+  D3DCMP_LESSEQUAL = 4,
+  D3DCMP_GREATER = 5,
+  D3DCMP_NOTEQUAL = 6,
+  D3DCMP_GREATEREQUAL = 7,
+  D3DCMP_ALWAYS = 8,
+};
+
+enum D3DBLEND : std::uint32_t {
+  D3DBLEND_ZERO = 1,
+  D3DBLEND_ONE = 2,
+  D3DBLEND_SRCCOLOR = 3,
+  D3DBLEND_INVSRCCOLOR = 4,
+  D3DBLEND_SRCALPHA = 5,
+  D3DBLEND_INVSRCALPHA = 6,
+  D3DBLEND_DESTALPHA = 7,
+  D3DBLEND_INVDESTALPHA = 8,
+  D3DBLEND_DESTCOLOR = 9,
+  D3DBLEND_INVDESTCOLOR = 10,
+  D3DBLEND_SRCALPHASAT = 11,
+  D3DBLEND_BOTHSRCALPHA = 12,
+  D3DBLEND_BOTHINVSRCALPHA = 13,
+  D3DBLEND_BLENDFACTOR = 14,
+  D3DBLEND_INVBLENDFACTOR = 15,
+};
+
+enum D3DBLENDOP : std::uint32_t {
+  D3DBLENDOP_ADD = 1,
+  D3DBLENDOP_SUBTRACT = 2,
+  D3DBLENDOP_REVSUBTRACT = 3,
+  D3DBLENDOP_MIN = 4,
+  D3DBLENDOP_MAX = 5,
+};
+
+// ---- Texture stages -----------------------------------------------------------------------------
+enum D3DTEXTURESTAGESTATETYPE : std::uint32_t {
+  D3DTSS_COLOROP = 1,
+  D3DTSS_COLORARG1 = 2,
+  D3DTSS_COLORARG2 = 3,
+  D3DTSS_ALPHAOP = 4,
+  D3DTSS_ALPHAARG1 = 5,
+  D3DTSS_ALPHAARG2 = 6,
+  D3DTSS_BUMPENVMAT00 = 7,
+  D3DTSS_BUMPENVMAT01 = 8,
+  D3DTSS_BUMPENVMAT10 = 9,
+  D3DTSS_BUMPENVMAT11 = 10,
+  D3DTSS_TEXCOORDINDEX = 11,
+  D3DTSS_BUMPENVLSCALE = 22,
+  D3DTSS_BUMPENVLOFFSET = 23,
+  D3DTSS_TEXTURETRANSFORMFLAGS = 24,
+  D3DTSS_COLORARG0 = 26,
+  D3DTSS_ALPHAARG0 = 27,
+  D3DTSS_RESULTARG = 28,
+  D3DTSS_CONSTANT = 32,
+};
+
+enum D3DTEXTUREOP : std::uint32_t {
+  D3DTOP_DISABLE = 1,
+  D3DTOP_SELECTARG1 = 2,
+  D3DTOP_SELECTARG2 = 3,
+  D3DTOP_MODULATE = 4,
+  D3DTOP_MODULATE2X = 5,
+  D3DTOP_MODULATE4X = 6,
+  D3DTOP_ADD = 7,
+  D3DTOP_ADDSIGNED = 8,
+  D3DTOP_ADDSIGNED2X = 9,
+  D3DTOP_SUBTRACT = 10,
+  D3DTOP_ADDSMOOTH = 11,
+  D3DTOP_BLENDDIFFUSEALPHA = 12,
+  D3DTOP_BLENDTEXTUREALPHA = 13,
+  D3DTOP_BLENDFACTORALPHA = 14,
+  D3DTOP_BLENDTEXTUREALPHAPM = 15,
+  D3DTOP_BLENDCURRENTALPHA = 16,
+  D3DTOP_PREMODULATE = 17,
+  D3DTOP_MODULATEALPHA_ADDCOLOR = 18,
+  D3DTOP_MODULATECOLOR_ADDALPHA = 19,
+  D3DTOP_MODULATEINVALPHA_ADDCOLOR = 20,
+  D3DTOP_MODULATEINVCOLOR_ADDALPHA = 21,
+  D3DTOP_BUMPENVMAP = 22,
+  D3DTOP_BUMPENVMAPLUMINANCE = 23,
+  D3DTOP_DOTPRODUCT3 = 24,
+  D3DTOP_MULTIPLYADD = 25,
+  D3DTOP_LERP = 26,
+};
+
+// Texture arguments.
+inline constexpr DWORD D3DTA_SELECTMASK = 0x0000000F;
+inline constexpr DWORD D3DTA_DIFFUSE = 0x00000000;
+inline constexpr DWORD D3DTA_CURRENT = 0x00000001;
+inline constexpr DWORD D3DTA_TEXTURE = 0x00000002;
+inline constexpr DWORD D3DTA_TFACTOR = 0x00000003;
+inline constexpr DWORD D3DTA_SPECULAR = 0x00000004;
+inline constexpr DWORD D3DTA_TEMP = 0x00000005;
+inline constexpr DWORD D3DTA_CONSTANT = 0x00000006;
+inline constexpr DWORD D3DTA_COMPLEMENT = 0x00000010;
+inline constexpr DWORD D3DTA_ALPHAREPLICATE = 0x00000020;
+
+// ---- Samplers -----------------------------------------------------------------------------------
+enum D3DSAMPLERSTATETYPE : std::uint32_t {
+  D3DSAMP_ADDRESSU = 1,
+  D3DSAMP_ADDRESSV = 2,
+  D3DSAMP_ADDRESSW = 3,
+  D3DSAMP_BORDERCOLOR = 4,
+  D3DSAMP_MAGFILTER = 5,
+  D3DSAMP_MINFILTER = 6,
+  D3DSAMP_MIPFILTER = 7,
+  D3DSAMP_MIPMAPLODBIAS = 8,
+  D3DSAMP_MAXMIPLEVEL = 9,
+  D3DSAMP_MAXANISOTROPY = 10,
+  D3DSAMP_SRGBTEXTURE = 11,
+  D3DSAMP_ELEMENTINDEX = 12,
+  D3DSAMP_DMAPOFFSET = 13,
+};
+
+enum D3DTEXTUREADDRESS : std::uint32_t {
+  D3DTADDRESS_WRAP = 1,
+  D3DTADDRESS_MIRROR = 2,
+  D3DTADDRESS_CLAMP = 3,
+  D3DTADDRESS_BORDER = 4,
+  D3DTADDRESS_MIRRORONCE = 5,
+};
+
+enum D3DTEXTUREFILTERTYPE : std::uint32_t {
+  D3DTEXF_NONE = 0,
+  D3DTEXF_POINT = 1,
+  D3DTEXF_LINEAR = 2,
+  D3DTEXF_ANISOTROPIC = 3,
+  D3DTEXF_PYRAMIDALQUAD = 6,
+  D3DTEXF_GAUSSIANQUAD = 7,
+};
