@@ -56,6 +56,11 @@ class TGameWindow {
                                                      const std::string& filter) = 0;
   virtual std::optional<std::string> BrowseFolder(const std::string& prompt) = 0;
 
+  // Closes the window the way its close box does (the close query runs first).
+  virtual void CloseWindow() = 0;
+  // Shows the about box modally.
+  virtual void ShowAboutBox() = 0;
+
   // Lets pending key and menu events run (the design's process-messages call).
   virtual void ProcessMessages() = 0;
   // Opens a file or web address with the desktop's program for it; false on failure.
