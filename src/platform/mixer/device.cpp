@@ -1,0 +1,146 @@
+// Opening and closing the shared device, and the pool of mixer channels handed to voices.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/mixer/mixer.h"
+#include "platform/mixer/pool.h"
+
+namespace mixer {
+namespace {
+
+int sessionCount = 0;
+Output output = Output::kNone;
+bool subsystemUp = false;
+std::vector<bool> channelInUse;
+
+// Without TIMIDITY_CFG, SDL_mixer's MIDI player looks for timidity.cfg, which Debian's freepats
+// package does not install; point it at the freepats configuration when that is present.
+void ConfigureMidiInstruments() {
+  if (SDL_getenv("TIMIDITY_CFG") != nullptr) {
+    return;
+  }
+  std::error_code error;
+  if (std::filesystem::exists("/etc/timidity.cfg", error) ||
+      std::filesystem::exists("/etc/timidity/timidity.cfg", error)) {
+    return;
+  }
+  if (std::filesystem::exists("/etc/timidity/freepats.cfg", error)) {
+    Mix_SetTimidityCfg("/etc/timidity/freepats.cfg");
+  }
+}
+
+bool OpenOnCurrentDriver() {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    return false;
+  }
+  subsystemUp = true;
+  if (Mix_OpenAudioDevice(kDeviceRate, AUDIO_S16SYS, kDeviceChannels, kBufferFrames, nullptr, 0) !=
+      0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystemUp = false;
+    return false;
+  }
+  Mix_AllocateChannels(0);
+  channelInUse.clear();
+  return true;
+}
+
+void Open() {
+  ConfigureMidiInstruments();
+  Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC | MIX_INIT_MID);
+  if (OpenOnCurrentDriver()) {
+    output = Output::kDevice;
+    return;
+  }
+  // No usable output: run on the dummy driver so the rest of the game behaves the same.
+  SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+  const bool opened = OpenOnCurrentDriver();
+  SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+  output = opened ? Output::kSilent : Output::kNone;
+}
+
+void Close() {
+  if (output != Output::kNone) {
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    Mix_CloseAudio();
+  }
+  if (subsystemUp) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystemUp = false;
+  }
+  channelInUse.clear();
+  output = Output::kNone;
+}
+
+}  // namespace
+
+Session::Session() {
+  if (sessionCount++ == 0) {
+    Open();
+  }
+}
+
+Session::~Session() {
+  if (--sessionCount == 0) {
+    Close();
+  }
+}
+
+Output Session::Kind() const { return output; }
+
+Output CurrentOutput() { return output; }
+
+std::string DriverName() {
+  if (output == Output::kNone) {
+    return "";
+  }
+  const char* name = SDL_GetCurrentAudioDriver();
+  return name != nullptr ? name : "";
+}
+
+int DeviceRateInUse() {
+  if (output == Output::kNone) {
+    return 0;
+  }
+  int frequency = 0;
+  Uint16 format = 0;
+  int channels = 0;
+  return Mix_QuerySpec(&frequency, &format, &channels) != 0 ? frequency : 0;
+}
+
+namespace pool {
+
+int Take() {
+  if (output == Output::kNone) {
+    return -1;
+  }
+  for (std::size_t i = 0; i < channelInUse.size(); ++i) {
+    if (!channelInUse[i]) {
+      channelInUse[i] = true;
+      return static_cast<int>(i);
+    }
+  }
+  const int channel = static_cast<int>(channelInUse.size());
+  const int wanted = channel + 8;
+  if (Mix_AllocateChannels(wanted) != wanted) {
+    return -1;
+  }
+  channelInUse.resize(static_cast<std::size_t>(wanted), false);
+  channelInUse[static_cast<std::size_t>(channel)] = true;
+  return channel;
+}
+
+void Give(int channel) {
+  if (channel < 0 || static_cast<std::size_t>(channel) >= channelInUse.size()) {
+    return;
+  }
+  Mix_HaltChannel(channel);
+  channelInUse[static_cast<std::size_t>(channel)] = false;
+}
+
+}  // namespace pool
+}  // namespace mixer
