@@ -1,0 +1,60 @@
+#include "game/catalogue.h"
+
+namespace {
+
+const std::u16string& EmptyText() {
+  static const std::u16string empty;
+  return empty;
+}
+
+// A line that holds nothing a player could type: empty, one half-width or one full-width space.
+bool IsBlankLine(std::u16string_view line) {
+  return line.empty() || line == u" " || line == u"\u3000";
+}
+
+}  // namespace
+
+bool TCatalogue::IsMondaiNo(std::int32_t mondaiNo) const {
+  return mondaiNo >= 1 && mondaiNo <= MondaiCount();
+}
+
+const std::u16string& TCatalogue::Reading(std::int32_t mondaiNo) const {
+  if (!IsMondaiNo(mondaiNo)) return EmptyText();
+  if (mondaiNo <= kBuiltInMondaiCount) return MondaiTable[mondaiNo];
+  return TuikaMondaiList[mondaiNo - kBuiltInMondaiCount - 1];
+}
+
+const std::u16string& TCatalogue::Seikai(std::int32_t mondaiNo) const {
+  if (!IsMondaiNo(mondaiNo)) return EmptyText();
+  if (mondaiNo <= kBuiltInMondaiCount) return MondaiTable[kBuiltInMondaiCount + mondaiNo];
+  return TuikaSeikaiList[mondaiNo - kBuiltInMondaiCount - 1];
+}
+
+const std::u16string& TCatalogue::Seikai2(std::int32_t mondaiNo) const {
+  // Additional questions have one written form only.
+  if (mondaiNo < 1 || mondaiNo > kBuiltInMondaiCount) return EmptyText();
+  return MondaiTable[2 * kBuiltInMondaiCount + mondaiNo];
+}
+
+const std::u16string& TCatalogue::Speech(std::int32_t mondaiNo) const {
+  if (!IsMondaiNo(mondaiNo) || static_cast<std::size_t>(mondaiNo) >= SpeechList.size()) {
+    return EmptyText();
+  }
+  return SpeechList[mondaiNo];
+}
+
+bool IsAcceptableTuikaPair(std::u16string_view seikai, std::u16string_view reading) {
+  return reading.size() <= static_cast<std::size_t>(kMaxMondaiLength) && !IsBlankLine(seikai) &&
+         !IsBlankLine(reading);
+}
+
+std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view reading,
+                               std::u16string_view seikai) {
+  if (!IsAcceptableTuikaPair(seikai, reading)) return 0;
+  catalogue.TuikaSeikaiList.emplace_back(seikai);
+  catalogue.TuikaMondaiList.emplace_back(reading);
+  catalogue.TuikaShutsudai.push_back(0);
+  catalogue.SpeechList.emplace_back(reading);
+  catalogue.TuikaCount += 1;
+  return catalogue.MondaiCount();
+}

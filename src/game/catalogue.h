@@ -1,0 +1,88 @@
+// The proverb catalogue: the 170 built-in proverbs and the additional questions that the
+// player writes into "追加問題.txt" beside the executable.
+//
+// Questions are numbered by MondaiNo: 1..170 are built-in proverbs, 171 and above are the
+// additional questions (additional entry MondaiNo - 171). Each question has a reading in
+// hiragana (the characters that fly as fireflies), one or two written forms (the kanji-mixed
+// answers) and a speech string for the speech engine.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr std::int32_t kBuiltInMondaiCount = 170;
+// A reading has at most this many characters: there is one character texture for each.
+constexpr std::int32_t kMaxMondaiLength = 39;
+// Slots 1..510 of MondaiTable; slot 0 is never used.
+constexpr std::int32_t kMondaiTableSize = 511;
+// The additional-questions file, beside the executable.
+inline const std::filesystem::path kTuikaFileName{u8"追加問題.txt"};
+// Lines at the top of that file explaining it to the player; they are never read as questions.
+constexpr std::int32_t kTuikaHeaderLines = 14;
+
+struct TCatalogue {
+  // Built-in proverb i (1..170): slot i is its reading, slot 170 + i its first written form
+  // and slot 340 + i its second written form (empty when it has only one).
+  std::array<std::u16string, kMondaiTableSize> MondaiTable;
+  // Speech strings by MondaiNo; slot 0 is never used. Always 171 + TuikaCount slots. An empty
+  // speech string means nothing is spoken.
+  std::vector<std::u16string> SpeechList = std::vector<std::u16string>(kBuiltInMondaiCount + 1);
+
+  // Additional questions; the three lists always have TuikaCount slots.
+  std::int32_t TuikaCount = 0;
+  std::vector<std::u16string> TuikaSeikaiList;  // written form (the answer) of each
+  std::vector<std::u16string> TuikaMondaiList;  // reading (the question) of each
+  std::vector<std::uint8_t> TuikaShutsudai;     // 1 = already asked in this cycle
+  std::int32_t TuikaShutsudaiCount = 0;         // additional questions asked in this cycle
+
+  // Number of questions: 170 + TuikaCount. Valid question numbers are 1..MondaiCount().
+  std::int32_t MondaiCount() const { return kBuiltInMondaiCount + TuikaCount; }
+  bool IsMondaiNo(std::int32_t mondaiNo) const;
+
+  // Lookups by question number. An invalid number gives an empty text, never a crash.
+  const std::u16string& Reading(std::int32_t mondaiNo) const;
+  const std::u16string& Seikai(std::int32_t mondaiNo) const;   // first written form
+  const std::u16string& Seikai2(std::int32_t mondaiNo) const;  // second written form or empty
+  const std::u16string& Speech(std::int32_t mondaiNo) const;
+};
+
+// Fills MondaiTable and SpeechList with the built-in proverbs. Any additional questions are
+// dropped (SpeechList goes back to 171 slots), so the catalogue's invariants hold.
+void BuildMondaiTable(TCatalogue& catalogue);
+
+// True when an additional question with this written form and reading may be asked: the
+// reading has at most 39 characters and neither text is empty, one half-width space or one
+// full-width space.
+bool IsAcceptableTuikaPair(std::u16string_view seikai, std::u16string_view reading);
+
+// What reading the additional-questions file found.
+struct TuikaLoadResult {
+  bool FileFound = false;  // the file exists
+  std::string Error;       // why an existing file could not be read (UTF-8); empty if read
+  std::int32_t LineCount = 0;
+  std::int32_t PairCount = 0;  // pairs of lines after the header
+  std::int32_t Accepted = 0;   // pairs that became additional questions
+};
+
+// Reads appDir / "追加問題.txt" when it exists and sets the additional questions from it (see
+// LoadTuikaMondaiFromBytes). A missing or unreadable file leaves the catalogue unchanged.
+TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::path& appDir);
+
+// The same on the file's bytes. The text is Shift-JIS (a UTF-8 or UTF-16 byte-order mark
+// selects that encoding instead); lines end with CR LF, LF or CR. The first 14 lines are the
+// header. The rest are pairs of lines, written form first, then reading; an odd last line is
+// dropped and a pair that IsAcceptableTuikaPair rejects is skipped. When at least one pair
+// is accepted, the additional questions become exactly those pairs, each with its reading as
+// speech string and not yet asked; otherwise nothing changes. TuikaShutsudaiCount := 0.
+TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view bytes);
+
+// Appends one additional question (resuming a game whose question is no longer in the file).
+// All four lists grow by one; the speech string is the reading; the entry is not yet marked
+// as asked. Returns the new question's number, or 0 (nothing appended) when the pair is not
+// acceptable: a longer reading could not be laid out in the 39 character slots.
+std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view reading,
+                               std::u16string_view seikai);

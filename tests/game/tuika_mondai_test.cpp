@@ -1,0 +1,242 @@
+// The additional questions of "追加問題.txt": line counts, pairing, acceptance, encodings.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "game/catalogue.h"
+#include "platform/codepage/codepage.h"
+
+namespace {
+
+std::u16string U(const char* utf8) { return codepage::Utf8ToUtf16(utf8); }
+
+// A file of the 14 header lines followed by `lines`, in Shift-JIS, with the given line end.
+std::string TuikaFile(const std::vector<std::string>& lines, const std::string& lineEnd = "\r\n") {
+  std::string text;
+  for (int i = 1; i <= 14; ++i)
+    text += codepage::Utf8ToSjis("説明の行 " + std::to_string(i)) + lineEnd;
+  for (const auto& line : lines) text += codepage::Utf8ToSjis(line) + lineEnd;
+  return text;
+}
+
+class TuikaMondaiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { BuildMondaiTable(catalogue); }
+
+  // The catalogue's invariants, whatever was read.
+  void ExpectConsistent() const {
+    const auto count = static_cast<size_t>(catalogue.TuikaCount);
+    EXPECT_EQ(catalogue.SpeechList.size(), 171 + count);
+    EXPECT_EQ(catalogue.TuikaMondaiList.size(), count);
+    EXPECT_EQ(catalogue.TuikaSeikaiList.size(), count);
+    EXPECT_EQ(catalogue.TuikaShutsudai.size(), count);
+    for (size_t k = 0; k < count; ++k) {
+      EXPECT_EQ(catalogue.SpeechList[171 + k], catalogue.TuikaMondaiList[k]);
+      EXPECT_LE(catalogue.TuikaMondaiList[k].size(), 39u);
+      EXPECT_EQ(catalogue.TuikaShutsudai[k], 0);
+    }
+    EXPECT_EQ(catalogue.TuikaShutsudaiCount, 0);
+  }
+
+  TCatalogue catalogue;
+};
+
+TEST_F(TuikaMondaiTest, LineCountsBelowSixteenGiveNothing) {
+  for (const auto& lines : {std::vector<std::string>{}, std::vector<std::string>{"一つだけ"}}) {
+    const TuikaLoadResult result = LoadTuikaMondaiFromBytes(catalogue, TuikaFile(lines));
+    EXPECT_EQ(result.Accepted, 0);
+    EXPECT_EQ(catalogue.TuikaCount, 0);
+    ExpectConsistent();
+  }
+  EXPECT_EQ(LoadTuikaMondaiFromBytes(catalogue, "").LineCount, 0);
+  EXPECT_EQ(catalogue.TuikaCount, 0);
+}
+
+TEST_F(TuikaMondaiTest, SixteenLinesGiveOnePairAndAnOddLastLineIsDropped) {
+  TuikaLoadResult result =
+      LoadTuikaMondaiFromBytes(catalogue, TuikaFile({"猫に小判", "ねこにこばん"}));
+  EXPECT_EQ(result.LineCount, 16);
+  EXPECT_EQ(result.Accepted, 1);
+  EXPECT_EQ(catalogue.TuikaSeikaiList[0], U("猫に小判"));
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("ねこにこばん"));
+  EXPECT_EQ(catalogue.Speech(171), U("ねこにこばん"));
+  ExpectConsistent();
+
+  BuildMondaiTable(catalogue);
+  result = LoadTuikaMondaiFromBytes(catalogue, TuikaFile({"猫に小判", "ねこにこばん", "余り"}));
+  EXPECT_EQ(result.LineCount, 17);
+  EXPECT_EQ(result.PairCount, 1);
+  EXPECT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("ねこにこばん"));
+  ExpectConsistent();
+}
+
+TEST_F(TuikaMondaiTest, ReadingLengthLimitIsThirtyNine) {
+  std::string reading39;
+  for (int i = 0; i < 39; ++i) reading39 += "あ";
+  const std::string reading40 = reading39 + "い";
+  LoadTuikaMondaiFromBytes(catalogue, TuikaFile({"長い", reading40, "丁度", reading39}));
+  ASSERT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaSeikaiList[0], U("丁度"));
+  EXPECT_EQ(catalogue.TuikaMondaiList[0].size(), 39u);
+  ExpectConsistent();
+}
+
+TEST_F(TuikaMondaiTest, BlankLinesRejectAPairWithoutShiftingTheOthers) {
+  const TuikaLoadResult result = LoadTuikaMondaiFromBytes(
+      catalogue, TuikaFile({"　", "ぜんかく",          // one full-width space: skipped
+                            " ", "はんかく",           // one half-width space: skipped
+                            "", "から",                // empty: skipped
+                            "答え", "　",              // reading blank: skipped
+                            "  ", "ふたつ",            // two spaces: taken
+                            "　　", "ぜんかくふたつ",  // two full-width spaces: taken
+                            "最後", "さいご"}));
+  EXPECT_EQ(result.PairCount, 7);
+  EXPECT_EQ(result.Accepted, 3);
+  ASSERT_EQ(catalogue.TuikaCount, 3);
+  EXPECT_EQ(catalogue.TuikaSeikaiList[0], u"  ");
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("ふたつ"));
+  EXPECT_EQ(catalogue.TuikaSeikaiList[1], U("　　"));
+  EXPECT_EQ(catalogue.TuikaSeikaiList[2], U("最後"));
+  EXPECT_EQ(catalogue.TuikaMondaiList[2], U("さいご"));
+  ExpectConsistent();
+}
+
+TEST_F(TuikaMondaiTest, ThreePairsNumberQuestionsUpTo173) {
+  LoadTuikaMondaiFromBytes(catalogue, TuikaFile({"一", "いち", "二", "に", "三", "さん"}));
+  EXPECT_EQ(catalogue.TuikaCount, 3);
+  EXPECT_EQ(catalogue.SpeechList.size(), 174u);
+  EXPECT_EQ(catalogue.MondaiCount(), 173);
+  EXPECT_EQ(catalogue.Reading(173), U("さん"));
+  EXPECT_EQ(catalogue.Seikai(172), U("二"));
+  EXPECT_FALSE(catalogue.IsMondaiNo(174));
+  // The built-in part is untouched.
+  EXPECT_EQ(catalogue.Reading(170), u"Boys,be ambitious!");
+  ExpectConsistent();
+}
+
+TEST_F(TuikaMondaiTest, NoAcceptablePairChangesNothing) {
+  LoadTuikaMondaiFromBytes(catalogue, TuikaFile({"一", "いち"}));
+  catalogue.TuikaShutsudai[0] = 1;
+  catalogue.TuikaShutsudaiCount = 1;
+  const TuikaLoadResult result = LoadTuikaMondaiFromBytes(catalogue, TuikaFile({" ", "から"}));
+  EXPECT_EQ(result.Accepted, 0);
+  EXPECT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("いち"));
+  EXPECT_EQ(catalogue.TuikaShutsudaiCount, 0);
+}
+
+TEST_F(TuikaMondaiTest, LineEndsDoNotMatter) {
+  const std::vector<std::string> lines = {"一", "いち", "二", "に"};
+  std::vector<std::u16string> seen;
+  for (const std::string end : {"\r\n", "\n", "\r"}) {
+    TCatalogue fresh;
+    BuildMondaiTable(fresh);
+    LoadTuikaMondaiFromBytes(fresh, TuikaFile(lines, end));
+    ASSERT_EQ(fresh.TuikaCount, 2) << "line end of " << end.size() << " bytes";
+    seen.push_back(fresh.TuikaMondaiList[1]);
+  }
+  EXPECT_EQ(seen[0], U("に"));
+  EXPECT_EQ(seen[1], seen[0]);
+  EXPECT_EQ(seen[2], seen[0]);
+
+  // No break after the last line: the line still counts.
+  std::string text = TuikaFile({"一"}) + codepage::Utf8ToSjis("いち");
+  LoadTuikaMondaiFromBytes(catalogue, text);
+  ASSERT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("いち"));
+}
+
+TEST_F(TuikaMondaiTest, JunkBytesAreTextNotACrash) {
+  // A lead byte right before the line break must not swallow the break.
+  std::string text = TuikaFile({}) + "\x82\r\n" + codepage::Utf8ToSjis("よみ") + "\r\n";
+  LoadTuikaMondaiFromBytes(catalogue, text);
+  ASSERT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaSeikaiList[0], u"\uFFFD");
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("よみ"));
+
+  std::mt19937 generator(7);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (int round = 0; round < 50; ++round) {
+    std::string junk = TuikaFile({});
+    for (int i = 0; i < 2000; ++i) junk.push_back(static_cast<char>(byte(generator)));
+    TCatalogue fresh;
+    BuildMondaiTable(fresh);
+    LoadTuikaMondaiFromBytes(fresh, junk);
+    const auto count = static_cast<size_t>(fresh.TuikaCount);
+    EXPECT_EQ(fresh.SpeechList.size(), 171 + count);
+    for (const auto& reading : fresh.TuikaMondaiList) EXPECT_LE(reading.size(), 39u);
+  }
+}
+
+TEST_F(TuikaMondaiTest, ByteOrderMarksSelectUnicode) {
+  // UTF-8 with a byte-order mark, as many editors save it.
+  std::string utf8 = "\xEF\xBB\xBF";
+  for (int i = 0; i < 14; ++i) utf8 += "header\n";
+  utf8 += "猿も木から落ちる\nさるもきからおちる\n";
+  LoadTuikaMondaiFromBytes(catalogue, utf8);
+  ASSERT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaSeikaiList[0], U("猿も木から落ちる"));
+
+  // UTF-16, little and big endian.
+  for (bool bigEndian : {false, true}) {
+    std::u16string text;
+    for (int i = 0; i < 14; ++i) text += u"header\r\n";
+    text += U("一\r\nいち\r\n");
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : text) {
+      const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+      bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    TCatalogue fresh;
+    BuildMondaiTable(fresh);
+    LoadTuikaMondaiFromBytes(fresh, bytes);
+    ASSERT_EQ(fresh.TuikaCount, 1) << bigEndian;
+    EXPECT_EQ(fresh.TuikaMondaiList[0], U("いち")) << bigEndian;
+  }
+}
+
+class TuikaFileTest : public TuikaMondaiTest {
+ protected:
+  void SetUp() override {
+    TuikaMondaiTest::SetUp();
+    folder = std::filesystem::temp_directory_path() /
+             ("nightwisp-tuika-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+  std::filesystem::path folder;
+};
+
+TEST_F(TuikaFileTest, MissingFileLeavesTheBuiltInCatalogue) {
+  const TuikaLoadResult result = LoadTuikaMondai(catalogue, folder);
+  EXPECT_FALSE(result.FileFound);
+  EXPECT_TRUE(result.Error.empty());
+  EXPECT_EQ(catalogue.TuikaCount, 0);
+  EXPECT_EQ(catalogue.SpeechList.size(), 171u);
+}
+
+TEST_F(TuikaFileTest, ReadsTheFileBesideTheExecutable) {
+  std::ofstream(folder / kTuikaFileName, std::ios::binary) << TuikaFile({"一", "いち"});
+  const TuikaLoadResult result = LoadTuikaMondai(catalogue, folder);
+  EXPECT_TRUE(result.FileFound);
+  EXPECT_TRUE(result.Error.empty());
+  ASSERT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("いち"));
+}
+
+TEST_F(TuikaFileTest, AFolderInPlaceOfTheFileIsReported) {
+  std::filesystem::create_directory(folder / kTuikaFileName);
+  const TuikaLoadResult result = LoadTuikaMondai(catalogue, folder);
+  EXPECT_TRUE(result.FileFound);
+  EXPECT_FALSE(result.Error.empty());
+  EXPECT_EQ(catalogue.TuikaCount, 0);
+}
+
+}  // namespace
