@@ -1,6 +1,83 @@
-#include <cstdio>
+// Nightwisp: the program entry. Creates the game window (which runs start-up), and runs the
+// event loop until the window closes.
+#include <QApplication>
+#include <QMessageBox>
+#include <QStandardPaths>
 
-int main() {
-  std::puts("Nightwisp: the window is not built yet.");
-  return 0;
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/autoplay.h"
+#include "app/form1.h"
+#include "platform/base/fatal.h"
+#include "platform/shell/shell.h"
+
+namespace {
+
+void ShowFatal(const std::string& message) {
+  if (QApplication::instance() != nullptr) {
+    QMessageBox::critical(nullptr, QStringLiteral("Nightwisp"), QString::fromStdString(message));
+  }
+}
+
+void PrintUsage(FILE* out) {
+  std::fprintf(out,
+               "usage: nightwisp [--autoplay [--seed N] [--mistakes RATE] "
+               "[--screenshots DIR] [--exit-after-game]]\n"
+               "  --autoplay         a player-bot plays one game through the keyboard paths\n"
+               "  --seed N           seed of the game's random draws (and the bot's)\n"
+               "  --mistakes RATE    chance (0..1) that the bot answers wrongly\n"
+               "  --screenshots DIR  save a PNG of the window at each new screen\n"
+               "  --exit-after-game  close the window when the game is over or cleared\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool autoplay = false;
+  app::TAutoPlayOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--autoplay") {
+      autoplay = true;
+    } else if (arg == "--seed" && hasValue) {
+      options.Seed = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (arg == "--mistakes" && hasValue) {
+      options.Mistakes = std::strtod(argv[++i], nullptr);
+    } else if (arg == "--screenshots" && hasValue) {
+      options.ScreenshotDir = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg == "--exit-after-game") {
+      options.ExitAfterGame = true;
+    } else if (arg == "--help" || arg == "-h") {
+      PrintUsage(stdout);
+      return 0;
+    } else {
+      std::fprintf(stderr, "nightwisp: unknown argument '%s'\n", arg.c_str());
+      PrintUsage(stderr);
+      return 2;
+    }
+  }
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Nightwisp"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Nightwisp"));
+  fatal::SetReportHook(ShowFatal);
+
+  game::TGamePaths paths;
+  paths.AppDir = shell::ExecutableFolder();
+  paths.DocumentsDir = shell::DocumentsFolder();
+
+  app::TForm1 form(paths);
+  form.show();
+  form.Start();
+
+  std::unique_ptr<app::TAutoPlayer> player;
+  if (autoplay) {
+    player = std::make_unique<app::TAutoPlayer>(form, options);
+    player->Start();
+  }
+  return application.exec();
 }

@@ -43,6 +43,7 @@ class TGame {
   TGame& operator=(const TGame&) = delete;
 
   TGameState& State() { return S; }
+  const TGamePaths& Paths() const { return GamePaths; }
   const TGameState& State() const { return S; }
 
   // --- Start-up, close and destroy -----------------------------------------------------------
@@ -99,7 +100,7 @@ class TGame {
  private:
   TGameWindow& Window;
   TOwnerWindow& OwnerWindow;
-  TGamePaths Paths;
+  TGamePaths GamePaths;
   TGameState S;
   struct TOwned;                   // the objects the window owns (defined in game.cpp)
   std::unique_ptr<TOwned> Owned;

@@ -1,0 +1,158 @@
+#include "app/autoplay.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+#include "app/form1.h"
+#include "game/random.h"
+
+namespace app {
+namespace {
+
+std::int64_t NowMs() {
+  static QElapsedTimer clock;
+  if (!clock.isValid()) clock.start();
+  return clock.elapsed();
+}
+
+QString FromU16(const std::u16string& text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// How long a screen stays before the bot acts on it (a person needs a moment too).
+constexpr std::int64_t kThinkMs = 400;
+constexpr std::int64_t kReadResultMs = 900;
+
+}  // namespace
+
+TAutoPlayer::TAutoPlayer(TForm1& form, TAutoPlayOptions options)
+    : form_(form), options_(std::move(options)), random_(options_.Seed.value_or(20261207u)) {
+  timer_.setInterval(50);
+  connect(&timer_, &QTimer::timeout, this, [this] { Step(); });
+  if (!options_.ScreenshotDir.isEmpty()) QDir().mkpath(options_.ScreenshotDir);
+}
+
+void TAutoPlayer::Start() { timer_.start(); }
+
+TAutoPlayer::TScreen TAutoPlayer::CurrentScreen() const {
+  const TGameState& s = form_.Game().State();
+  if (s.GameClear) return TScreen::GameClear;
+  if (s.GameOver) return TScreen::GameOver;
+  if (s.TitleMode) return s.Ready ? TScreen::TitlePrompt : TScreen::Title;
+  if (s.Playing) return TScreen::Question;
+  if (s.SeikaiCount > 0 && s.SeikaiCount % 10 == 0 && s.ShowReading + s.ShowSpelling > 0 &&
+      s.FuseikaiCount == 0 && s.RenzokuCount == 0)
+    return TScreen::StageClear;
+  return TScreen::Result;
+}
+
+void TAutoPlayer::Step() {
+  if (finished_) return;
+  // A box (the resume question, a message) waits for an answer: the bot declines.
+  if (QApplication::activeModalWidget() != nullptr) {
+    AnswerModalBox();
+    return;
+  }
+  TGameState& s = form_.Game().State();
+  if (!seeded_ && options_.Seed && s.StartupDone) {
+    SetRandSeed(*options_.Seed);
+    seeded_ = true;
+  }
+
+  const TScreen screen = CurrentScreen();
+  const std::int64_t now = NowMs();
+  if (screen != screen_) {
+    screen_ = screen;
+    screenSince_ = now;
+    answered_ = false;
+    shotTaken_ = false;
+    framesAtScreen_ = form_.PresentedFrames();
+  }
+  // A picture once the new screen has been presented a few times.
+  if (!shotTaken_ && form_.PresentedFrames() >= framesAtScreen_ + 3 && now - screenSince_ >= 150) {
+    static const char* const kNames[] = {"none",   "title",       "title-prompt", "question",
+                                         "result", "stage-clear", "game-over",    "game-clear"};
+    Screenshot(kNames[static_cast<int>(screen)]);
+    shotTaken_ = true;
+  }
+  const std::int64_t age = now - screenSince_;
+
+  switch (screen) {
+    case TScreen::None:
+    case TScreen::Title:
+      break;
+    case TScreen::TitlePrompt:
+      if (age >= kThinkMs && shotTaken_) PressKey(Qt::Key_Control);
+      break;
+    case TScreen::Question:
+      if (!answered_ && age >= kThinkMs && shotTaken_ && !s.Paused) {
+        std::uniform_real_distribution<double> chance(0.0, 1.0);
+        const bool wrong = chance(random_) < options_.Mistakes;
+        const std::u16string& expected =
+            s.KaitoMode == 1 ? s.Reading(s.MondaiNo) : s.Seikai(s.MondaiNo);
+        TypeAnswer(wrong ? FromU16(expected) + QStringLiteral("？") : FromU16(expected));
+        PressKey(Qt::Key_Return);
+        answered_ = true;
+      }
+      break;
+    case TScreen::Result:
+    case TScreen::StageClear:
+      if (age >= kReadResultMs && shotTaken_) PressKey(Qt::Key_Control);
+      break;
+    case TScreen::GameOver:
+    case TScreen::GameClear:
+      if (age >= kReadResultMs && shotTaken_) {
+        finished_ = true;
+        timer_.stop();
+        if (options_.ExitAfterGame) form_.close();
+      }
+      break;
+  }
+}
+
+void TAutoPlayer::PressKey(int qtKey) {
+  QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form_;
+  const Qt::KeyboardModifiers modifiers =
+      qtKey == Qt::Key_Control ? Qt::ControlModifier : Qt::NoModifier;
+  const QString text = qtKey == Qt::Key_Return ? QStringLiteral("\r") : QString();
+  QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, text);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &release);
+}
+
+void TAutoPlayer::TypeAnswer(const QString& text) {
+  // The input method's commit: how composed Japanese text reaches the field.
+  QInputMethodEvent commit;
+  commit.setCommitString(text);
+  QApplication::sendEvent(&form_.AnswerField(), &commit);
+}
+
+void TAutoPlayer::Screenshot(const char* name) {
+  if (options_.ScreenshotDir.isEmpty()) return;
+  ++shots_;
+  const QString file = QStringLiteral("%1/%2-%3.png")
+                           .arg(options_.ScreenshotDir)
+                           .arg(shots_, 3, 10, QChar('0'))
+                           .arg(QString::fromLatin1(name));
+  form_.grab().save(file, "PNG");
+}
+
+void TAutoPlayer::AnswerModalBox() {
+  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  if (box == nullptr) return;
+  if (QAbstractButton* no = box->button(QMessageBox::No)) {
+    no->click();
+  } else if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+    ok->click();
+  } else {
+    box->reject();
+  }
+}
+
+}  // namespace app

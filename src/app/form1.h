@@ -1,0 +1,92 @@
+// TForm1: the game window — caption "Nightwisp", a fixed 688 × 528 client area under the menu
+// bar, the render surface, the answer field, the menus, the boxes and dialogs. It implements
+// the game's window interface and drives the game's handlers from Qt's event loop.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+
+#include "app/answer_field.h"
+#include "app/main_menu.h"
+#include "app/render_surface.h"
+#include "game/game.h"
+#include "game/game_window.h"
+#include "platform/d3d9/owner_window.h"
+
+namespace app {
+
+class TForm2;
+
+class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow {
+ public:
+  static constexpr int kClientWidth = 688;
+  static constexpr int kClientHeight = 528;
+
+  explicit TForm1(game::TGamePaths paths);
+  ~TForm1() override;
+
+  // Runs start-up (the creation handler) and starts the main loop's tick.
+  void Start();
+  game::TGame& Game() { return *game_; }
+  TRenderSurface& Surface() { return *surface_; }
+  TAnswerField& AnswerField() { return *answer_; }
+  TMainMenu& Menu() { return *menu_; }
+  // Number of frames presented so far (autoplay and tests watch it).
+  long PresentedFrames() const { return presentedFrames_; }
+
+  // --- game::TGameWindow ---------------------------------------------------------------------
+  std::u16string AnswerText() const override;
+  void SetAnswerText(const std::u16string& text) override;
+  void SetAnswerReadOnly(bool readOnly) override;
+  void SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
+  void FocusAnswer() override;
+  game::TRect AnswerBounds() const override;
+  void SetAnswerFont(const game::TFontChoice& font) override;
+  void SetMenuChecked(const std::string& item, bool checked) override;
+  bool MenuChecked(const std::string& item) const override;
+  void SetMenuEnabled(const std::string& item, bool enabled) override;
+  bool MenuEnabled(const std::string& item) const override;
+  void ShowMessage(const std::string& text) override;
+  game::TConfirmAnswer Confirm(const std::string& text, bool withCancel) override;
+  std::optional<game::TFontChoice> ChooseFont(const game::TFontChoice& preset) override;
+  std::optional<std::string> ChooseMusicFile(const std::string& title,
+                                             const std::string& filter) override;
+  std::optional<std::string> BrowseFolder(const std::string& prompt) override;
+  void ProcessMessages() override;
+  bool ShellOpen(const std::string& fileOrUrl) override;
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  int OuterWidth() const override;
+  int OuterHeight() const override;
+
+  // --- TOwnerWindow (the device's window) -----------------------------------------------------
+  std::uintptr_t NativeHandle() const override;
+  RECT WindowRect() const override;
+  RECT ClientRect() const override;
+  bool MoveWindow(LONG left, LONG top, LONG width, LONG height) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Tick();
+  void ShowAbout();
+  void OnMenuClick(const std::string& item);
+
+  std::unique_ptr<game::TGame> game_;
+  TRenderSurface* surface_ = nullptr;
+  TAnswerField* answer_ = nullptr;
+  std::unique_ptr<TMainMenu> menu_;
+  QTimer tickTimer_;
+  int processMessagesDepth_ = 0;
+  int tickDepth_ = 0;
+  bool started_ = false;
+  bool destroyed_ = false;
+  long presentedFrames_ = 0;
+  game::TFontChoice answerFont_;
+};
+
+}  // namespace app

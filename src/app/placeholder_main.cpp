@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("Nightwisp: the window is being built.");
+  return 0;
+}
