@@ -1,0 +1,196 @@
+#include "platform/gdi/font_resolver.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+#include <tuple>
+
+#include "platform/codepage/codepage.h"
+
+namespace gdi {
+namespace {
+
+struct PatternDeleter {
+  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+};
+struct FontSetDeleter {
+  void operator()(FcFontSet* s) const { FcFontSetDestroy(s); }
+};
+struct ObjectSetDeleter {
+  void operator()(FcObjectSet* s) const { FcObjectSetDestroy(s); }
+};
+using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
+using FontSet = std::unique_ptr<FcFontSet, FontSetDeleter>;
+using ObjectSet = std::unique_ptr<FcObjectSet, ObjectSetDeleter>;
+
+// fontconfig keeps its configuration itself; FcInit loads it once and is cheap afterwards.
+FcConfig* Config() {
+  FcInit();
+  return FcConfigGetCurrent();
+}
+
+const FcChar8* Bytes(const std::string& s) { return reinterpret_cast<const FcChar8*>(s.c_str()); }
+
+std::string StringOf(FcPattern* p, const char* object, int index = 0) {
+  FcChar8* value = nullptr;
+  if (FcPatternGetString(p, object, index, &value) != FcResultMatch || value == nullptr) return {};
+  return reinterpret_cast<const char*>(value);
+}
+
+std::vector<std::string> FamiliesOf(FcPattern* p) {
+  std::vector<std::string> names;
+  for (int i = 0;; ++i) {
+    FcChar8* value = nullptr;
+    if (FcPatternGetString(p, FC_FAMILY, i, &value) != FcResultMatch) break;
+    names.emplace_back(reinterpret_cast<const char*>(value));
+  }
+  return names;
+}
+
+// Weight and slant may be stored as integers or doubles depending on the font's origin.
+double NumberOf(FcPattern* p, const char* object, double fallback) {
+  FcValue value;
+  if (FcPatternGet(p, object, 0, &value) != FcResultMatch) return fallback;
+  if (value.type == FcTypeInteger) return value.u.i;
+  if (value.type == FcTypeDouble) return value.u.d;
+  return fallback;
+}
+
+bool HasJapanese(FcPattern* p) {
+  FcLangSet* langs = nullptr;
+  if (FcPatternGetLangSet(p, FC_LANG, 0, &langs) != FcResultMatch || langs == nullptr) {
+    return false;
+  }
+  return FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("ja")) != FcLangDifferentLang;
+}
+
+double WantedWeight(const LOGFONTA& log) {
+  const LONG weight = log.lfWeight <= 0 ? FW_NORMAL : std::min<LONG>(log.lfWeight, 1000);
+  return FcWeightFromOpenTypeDouble(weight);
+}
+
+ResolvedFont FromPattern(FcPattern* p, std::string faceName) {
+  ResolvedFont font;
+  font.File = StringOf(p, FC_FILE);
+  int index = 0;
+  FcPatternGetInteger(p, FC_INDEX, 0, &index);
+  font.Index = index;
+  font.FaceName = std::move(faceName);
+  font.Bold = NumberOf(p, FC_WEIGHT, FC_WEIGHT_REGULAR) >= FC_WEIGHT_DEMIBOLD;
+  font.Italic = NumberOf(p, FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
+  font.Japanese = HasJapanese(p);
+  return font;
+}
+
+// The installed face of the family named face (compared without regard to case, as GDI
+// does) that fits the weight and slant best; empty when the family is not installed or, with
+// needJapanese, has no face covering Japanese.
+std::optional<ResolvedFont> FindInstalled(const std::string& face, const LOGFONTA& log,
+                                          bool needJapanese) {
+  Pattern query(FcPatternCreate());
+  FcPatternAddString(query.get(), FC_FAMILY, Bytes(face));
+  FcPatternAddBool(query.get(), FC_SCALABLE, FcTrue);
+  ObjectSet objects(FcObjectSetBuild(FC_FAMILY, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_LANG,
+                                     static_cast<char*>(nullptr)));
+  FontSet fonts(FcFontList(Config(), query.get(), objects.get()));
+  if (!fonts) return std::nullopt;
+
+  const double wantWeight = WantedWeight(log);
+  const bool wantItalic = log.lfItalic != 0;
+  FcPattern* best = nullptr;
+  std::tuple<int, double, std::string, int> bestKey;
+  std::string bestName;
+  for (int i = 0; i < fonts->nfont; ++i) {
+    FcPattern* p = fonts->fonts[i];
+    std::string matchedName;
+    for (const auto& name : FamiliesOf(p)) {
+      if (FcStrCmpIgnoreCase(Bytes(name), Bytes(face)) == 0) {
+        matchedName = name;
+        break;
+      }
+    }
+    if (matchedName.empty()) continue;
+    if (needJapanese && !HasJapanese(p)) continue;
+    const bool italic = NumberOf(p, FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
+    int index = 0;
+    FcPatternGetInteger(p, FC_INDEX, 0, &index);
+    // Slant first, then the nearest weight, then file and index so the choice never varies.
+    auto key = std::make_tuple(italic != wantItalic ? 1 : 0,
+                               std::abs(NumberOf(p, FC_WEIGHT, FC_WEIGHT_REGULAR) - wantWeight),
+                               StringOf(p, FC_FILE), index);
+    if (best == nullptr || key < bestKey) {
+      best = p;
+      bestKey = std::move(key);
+      bestName = matchedName;
+    }
+  }
+  if (best == nullptr) return std::nullopt;
+  return FromPattern(best, bestName);
+}
+
+bool LooksSerif(const LOGFONTA& log, const std::string& face) {
+  if ((log.lfPitchAndFamily & 0xF0) == FF_ROMAN) return true;
+  std::string lower = face;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower.find("mincho") != std::string::npos || face.find("明朝") != std::string::npos ||
+         (lower.find("serif") != std::string::npos && lower.find("sans") == std::string::npos);
+}
+
+// fontconfig's best Japanese face for a generic family ("serif" or "sans-serif").
+std::optional<ResolvedFont> MatchJapanese(const char* generic, const LOGFONTA* log) {
+  Pattern query(FcPatternCreate());
+  FcPatternAddString(query.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(generic));
+  FcPatternAddString(query.get(), FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  FcPatternAddBool(query.get(), FC_SCALABLE, FcTrue);
+  if (log != nullptr) {
+    FcPatternAddDouble(query.get(), FC_WEIGHT, WantedWeight(*log));
+    FcPatternAddInteger(query.get(), FC_SLANT, log->lfItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  }
+  FcConfigSubstitute(Config(), query.get(), FcMatchPattern);
+  FcDefaultSubstitute(query.get());
+  FcResult result = FcResultNoMatch;
+  Pattern match(FcFontMatch(Config(), query.get(), &result));
+  if (!match || StringOf(match.get(), FC_FILE).empty()) return std::nullopt;
+  ResolvedFont font = FromPattern(match.get(), StringOf(match.get(), FC_FAMILY));
+  font.Serif = std::string(generic) == "serif";
+  return font;
+}
+
+}  // namespace
+
+std::optional<ResolvedFont> ResolveFont(const LOGFONTA& log) {
+  const std::string face = codepage::SjisToUtf8(FaceName(log));
+  if (!face.empty()) {
+    if (auto installed = FindInstalled(face, log, log.lfCharSet == SHIFTJIS_CHARSET)) {
+      return installed;
+    }
+  }
+  return MatchJapanese(LooksSerif(log, face) ? "serif" : "sans-serif", &log);
+}
+
+std::vector<std::string> ListFamilyNames() {
+  Pattern query(FcPatternCreate());
+  FcPatternAddBool(query.get(), FC_SCALABLE, FcTrue);
+  ObjectSet objects(FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr)));
+  FontSet fonts(FcFontList(Config(), query.get(), objects.get()));
+  std::vector<std::string> names;
+  if (fonts) {
+    for (int i = 0; i < fonts->nfont; ++i) {
+      for (auto& name : FamiliesOf(fonts->fonts[i])) names.push_back(std::move(name));
+    }
+  }
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+std::string JapaneseSansFamily() {
+  auto font = MatchJapanese("sans-serif", nullptr);
+  return font ? font->FaceName : std::string();
+}
+
+}  // namespace gdi
