@@ -1,0 +1,33 @@
+// BMP decoding straight into a locked texture surface (unit DGCarad9).
+// The BMP must begin at offset 0 of the stream: its pixel-data offset counts from there.
+// Uncompressed pictures of 8 (palette), 16, 24 and 32 bits per pixel, bottom-up rows.
+#pragma once
+
+#include <cstdint>
+
+#include "archive/stream.h"
+#include "platform/d3d9/d3d9.h"
+
+namespace DGCarad9 {
+
+// A locked rectangle (0, 0, Width, Height) of a surface in Format, rows Pitch bytes apart.
+struct TDGLockedSurface {
+  D3DFORMAT Format;
+  std::int32_t Width;
+  std::int32_t Height;
+  std::int32_t Pitch;
+  std::uint8_t* Bits;
+};
+
+// Decodes the BMP of the stream into the top-left corner of the surface; texels right of and
+// below the picture keep what they held. A picture taller than the surface loses its bottom
+// rows, a wider one its right-hand columns. Read errors and a wrong file type are only logged
+// and leave what was decoded so far; an unsupported depth, a top-down or negative-width picture
+// and a deep picture for a P8 surface go through CheckResult. Never reads or writes outside the
+// stream's data or the surface's rows, whatever the headers declare.
+void DecodeBMP(TStream& stream, const TDGLockedSurface& surface);
+
+// Locks the whole of level 0 of the texture, decodes into it and unlocks it.
+void LoadBMP(IDirect3DTexture9* texture, TStream& stream);
+
+}  // namespace DGCarad9
