@@ -1,14 +1,13 @@
 #include "archive/qdarc.h"
 
-#include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "archive/ansi_lower.h"
 #include "archive/bpe_expand.h"
 #include "archive/file_stream.h"
+#include "archive/qda_directory.h"
 #include "platform/codepage/codepage.h"
 
 namespace {
@@ -19,43 +18,13 @@ std::string ForMessage(std::string_view sjisId) { return codepage::SjisToUtf8(sj
   throw EQDAError("アーカイブ内のID '" + ForMessage(id) + "' のデータ" + what);
 }
 
-QDAHeader ReadHeader(TStream& archive) {
-  std::array<std::uint8_t, kQDAHeaderSize> bytes{};
-  const std::size_t got = archive.Read(bytes.data(), bytes.size());
-  if (!IsQDAHeader(bytes)) throw EQDAError("Quadruple D Archiveの扱えるデータではありません");
-  if (got != bytes.size()) {
-    throw EQDAError("アーカイブのヘッダーが途中で切れています (" + std::to_string(got) +
-                    " / 256 バイト)");
-  }
-  return DecodeQDAHeader(bytes);
-}
-
-std::vector<std::uint8_t> ReadDirectory(TStream& archive, std::int32_t entryCount,
-                                        std::int64_t fileSize) {
-  if (entryCount < 0) {
-    throw EQDAError("アーカイブのエントリー数が不正です (" + std::to_string(entryCount) + ")");
-  }
-  const std::int64_t directoryBytes = std::int64_t{entryCount} * std::int64_t{kQDAEntrySize};
-  if (std::int64_t{kQDAHeaderSize} + directoryBytes > fileSize) {
-    throw EQDAError("アーカイブのディレクトリ (" + std::to_string(entryCount) +
-                    " 件) がファイルの終わりを越えています");
-  }
-  std::vector<std::uint8_t> directory(static_cast<std::size_t>(directoryBytes));
-  if (archive.Read(directory.data(), directory.size()) != directory.size()) {
-    throw EQDAError("アーカイブのディレクトリが途中で切れています");
-  }
-  return directory;
-}
-
 // The first entry whose ID matches, compared lower-cased; later duplicates are never reached.
-std::optional<QDAEntry> FindEntry(const std::vector<std::uint8_t>& directory, std::string_view id) {
+const QDAEntry* FindEntry(const std::vector<QDAEntry>& entries, std::string_view id) {
   const std::string wanted = AnsiLowerCase(id);
-  for (std::size_t offset = 0; offset < directory.size(); offset += kQDAEntrySize) {
-    const QDAEntry entry = DecodeQDAEntry(
-        std::span<const std::uint8_t, kQDAEntrySize>(&directory[offset], kQDAEntrySize));
-    if (AnsiLowerCase(entry.IdString()) == wanted) return entry;
+  for (const QDAEntry& entry : entries) {
+    if (AnsiLowerCase(entry.IdString()) == wanted) return &entry;
   }
-  return std::nullopt;
+  return nullptr;
 }
 
 // Reads size bytes at offset into a new stream, after checking that they lie inside the file.
@@ -79,12 +48,11 @@ std::unique_ptr<TMemoryStream> ReadData(TStream& archive, std::string_view id, s
 
 std::unique_ptr<TMemoryStream> FindQDAEntry(TStream& archive, std::string_view id,
                                             std::size_t maxEntrySize) {
-  archive.SetPosition(0);
-  const QDAHeader header = ReadHeader(archive);
-  const std::int64_t fileSize = archive.Size();
-  const std::vector<std::uint8_t> directory = ReadDirectory(archive, header.EntryCount, fileSize);
+  const QDADirectory directory = ReadQDADirectory(archive);
+  const QDAHeader& header = directory.Header;
+  const std::int64_t fileSize = directory.FileSize;
 
-  const std::optional<QDAEntry> entry = FindEntry(directory, id);
+  const QDAEntry* entry = FindEntry(directory.Entries, id);
   if (!entry || entry->DataOffset == 0) {
     throw EQDAError("アーカイブ内には指定されたID '" + ForMessage(id) +
                     "' を持つデータが見つかりません");
