@@ -2,13 +2,16 @@
 #include <iostream>
 
 #include "background.h"
+#include "effects.h"
 #include "image_files.h"
+#include "sprites.h"
+#include "wav_file.h"
 
 int main(int argc, char** argv) {
   std::filesystem::path out = argc > 1 ? argv[1] : ".";
   std::filesystem::create_directories(out);
-  const Canvas background = DrawBackground();
-  WriteFileBytes(out / "Haikei.jpg", EncodeJpeg(background, 90));
-  WriteFileBytes(out / "Haikei.png", EncodePng(background, false));
+  for (const SoundEffect& effect : MakeAllEffects()) {
+    WriteFileBytes(out / effect.fileName, EncodeWav16(effect.audio));
+  }
   return 0;
 }

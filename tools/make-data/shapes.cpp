@@ -108,8 +108,10 @@ void StrokeTapered(Canvas& canvas, const std::vector<Point>& line, float startWi
       colour);
 }
 
-void AddGlow(Canvas& canvas, float cx, float cy, float radius, const Colour& colour,
-             float intensity) {
+namespace {
+
+template <class ApplyFn>
+void GaussianSpot(float cx, float cy, float radius, float intensity, ApplyFn apply) {
   const float reach = radius * 3.0f;
   const int x0 = static_cast<int>(std::floor(cx - reach));
   const int x1 = static_cast<int>(std::ceil(cx + reach));
@@ -121,9 +123,24 @@ void AddGlow(Canvas& canvas, float cx, float cy, float radius, const Colour& col
       const float dx = x + 0.5f - cx;
       const float dy = y + 0.5f - cy;
       const float amount = intensity * std::exp(-(dx * dx + dy * dy) * inverse);
-      if (amount > 1e-4f) canvas.Add(x, y, colour, amount);
+      if (amount > 1e-4f) apply(x, y, amount);
     }
   }
+}
+
+}  // namespace
+
+void BlendGlow(Canvas& canvas, float cx, float cy, float radius, const Colour& colour,
+               float intensity) {
+  GaussianSpot(cx, cy, radius, intensity, [&](int x, int y, float amount) {
+    canvas.Blend(x, y, colour, std::min(1.0f, amount));
+  });
+}
+
+void AddGlow(Canvas& canvas, float cx, float cy, float radius, const Colour& colour,
+             float intensity) {
+  GaussianSpot(cx, cy, radius, intensity,
+               [&](int x, int y, float amount) { canvas.Add(x, y, colour, amount); });
 }
 
 std::vector<Point> QuadraticCurve(Point from, Point control, Point to, int segments) {

@@ -76,5 +76,9 @@ void StrokeTapered(Canvas& canvas, const std::vector<Point>& line, float startWi
 void AddGlow(Canvas& canvas, float cx, float cy, float radius, const Colour& colour,
              float intensity);
 
+// The same profile blended "over" as a translucent colour: glows on layers with alpha.
+void BlendGlow(Canvas& canvas, float cx, float cy, float radius, const Colour& colour,
+               float intensity);
+
 // Points along a quadratic Bézier curve (for reeds, wings and curved strokes).
 std::vector<Point> QuadraticCurve(Point from, Point control, Point to, int segments);
