@@ -26,10 +26,16 @@ using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
 using FontSet = std::unique_ptr<FcFontSet, FontSetDeleter>;
 using ObjectSet = std::unique_ptr<FcObjectSet, ObjectSetDeleter>;
 
-// fontconfig keeps its configuration itself; FcInit loads it once and is cheap afterwards.
+struct ConfigDeleter {
+  void operator()(FcConfig* c) const { FcConfigDestroy(c); }
+};
+
+// The installed fonts are the system's, shared by every font of the process like GDI's font
+// table: one fontconfig configuration, loaded on first use (a few milliseconds) and freed at
+// exit. fontconfig's own default (FcInit) is never freed, so it is not used.
 FcConfig* Config() {
-  FcInit();
-  return FcConfigGetCurrent();
+  static const std::unique_ptr<FcConfig, ConfigDeleter> config(FcInitLoadConfigAndFonts());
+  return config.get();
 }
 
 const FcChar8* Bytes(const std::string& s) { return reinterpret_cast<const FcChar8*>(s.c_str()); }
@@ -90,6 +96,7 @@ ResolvedFont FromPattern(FcPattern* p, std::string faceName) {
 // needJapanese, has no face covering Japanese.
 std::optional<ResolvedFont> FindInstalled(const std::string& face, const LOGFONTA& log,
                                           bool needJapanese) {
+  if (Config() == nullptr) return std::nullopt;
   Pattern query(FcPatternCreate());
   FcPatternAddString(query.get(), FC_FAMILY, Bytes(face));
   FcPatternAddBool(query.get(), FC_SCALABLE, FcTrue);
@@ -142,6 +149,7 @@ bool LooksSerif(const LOGFONTA& log, const std::string& face) {
 
 // fontconfig's best Japanese face for a generic family ("serif" or "sans-serif").
 std::optional<ResolvedFont> MatchJapanese(const char* generic, const LOGFONTA* log) {
+  if (Config() == nullptr) return std::nullopt;
   Pattern query(FcPatternCreate());
   FcPatternAddString(query.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(generic));
   FcPatternAddString(query.get(), FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
@@ -173,6 +181,7 @@ std::optional<ResolvedFont> ResolveFont(const LOGFONTA& log) {
 }
 
 std::vector<std::string> ListFamilyNames() {
+  if (Config() == nullptr) return {};
   Pattern query(FcPatternCreate());
   FcPatternAddBool(query.get(), FC_SCALABLE, FcTrue);
   ObjectSet objects(FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr)));
