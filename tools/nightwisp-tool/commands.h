@@ -17,5 +17,6 @@ struct Command {
 };
 
 int RunCatalogue(const std::vector<std::string>& args);
+int RunQda(const std::vector<std::string>& args);
 
 }  // namespace tool
