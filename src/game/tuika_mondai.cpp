@@ -1,4 +1,5 @@
 // Reading the additional questions of "追加問題.txt".
+#include <exception>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -113,14 +114,20 @@ TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::pa
     result.Error = file.string() + " is a folder, not a text file";
     return result;
   }
-  std::ifstream stream(file, std::ios::binary);
-  if (!stream) {
-    result.Error = "cannot open " + file.string();
-    return result;
-  }
-  const std::string bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-  if (stream.bad()) {
-    result.Error = "cannot read " + file.string();
+  std::string bytes;
+  try {
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream) {
+      result.Error = "cannot open " + file.string();
+      return result;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    if (stream.bad()) {
+      result.Error = "cannot read " + file.string();
+      return result;
+    }
+  } catch (const std::exception& e) {  // the stream library reports some read errors this way
+    result.Error = "cannot read " + file.string() + ": " + e.what();
     return result;
   }
   return LoadTuikaMondaiFromBytes(catalogue, bytes);
