@@ -66,6 +66,8 @@ class Clip {
   Clip& operator=(const Clip&) = delete;
 
   std::size_t DeviceBytes() const { return samples_.size(); }
+  // Bytes of one device frame (all channels); 0 while the device is closed.
+  static std::size_t DeviceFrameBytes();
   double Seconds() const;
 
  private:
@@ -75,8 +77,10 @@ class Clip {
   void* chunk_ = nullptr;  // Mix_Chunk over samples_
 };
 
-// One mixer channel kept for its owner alone. Play starts the clip from its first sample,
-// cutting off whatever the voice was playing; different voices mix freely.
+// One mixer channel kept for its owner alone. Play starts the clip (from its first byte, or
+// from startByte, a position in the device layout), cutting off whatever the voice was
+// playing; different voices mix freely. A looped clip always loops whole. The clip must stay
+// alive while the voice plays it.
 class Voice {
  public:
   Voice();
@@ -85,14 +89,22 @@ class Voice {
   Voice& operator=(const Voice&) = delete;
 
   bool Valid() const { return channel_ >= 0; }
-  bool Play(const Clip& clip);
+  bool Play(const Clip& clip, std::size_t startByte = 0, bool loop = false);
   void Stop();
   bool IsPlaying() const;
+  // Gains from 0 (silent) to 1 (unchanged), kept across plays.
+  void SetGain(double volume, double left, double right);
   int Channel() const { return channel_; }
 
  private:
+  void FreePartial();
+  void ApplyPanning();
+
   Session session_;
   int channel_ = -1;
+  void* partial_ = nullptr;  // Mix_Chunk over the tail of a clip, for a start past byte 0
+  std::uint8_t left_ = 255;
+  std::uint8_t right_ = 255;
 };
 
 }  // namespace mixer

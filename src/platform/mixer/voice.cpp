@@ -67,6 +67,17 @@ Clip::~Clip() {
   }
 }
 
+std::size_t Clip::DeviceFrameBytes() {
+  int deviceRate = 0;
+  Uint16 deviceFormat = 0;
+  int deviceChannels = 0;
+  if (CurrentOutput() == Output::kNone ||
+      Mix_QuerySpec(&deviceRate, &deviceFormat, &deviceChannels) == 0) {
+    return 0;
+  }
+  return static_cast<std::size_t>(SDL_AUDIO_BITSIZE(deviceFormat) / 8 * deviceChannels);
+}
+
 double Clip::Seconds() const {
   int deviceRate = 0;
   Uint16 deviceFormat = 0;
@@ -80,19 +91,63 @@ double Clip::Seconds() const {
 
 Voice::Voice() : channel_(pool::Take()) {}
 
-Voice::~Voice() { pool::Give(channel_); }
+Voice::~Voice() {
+  Stop();
+  pool::Give(channel_);
+}
 
-bool Voice::Play(const Clip& clip) {
+void Voice::FreePartial() {
+  if (partial_ != nullptr) {
+    Mix_FreeChunk(static_cast<Mix_Chunk*>(partial_));
+    partial_ = nullptr;
+  }
+}
+
+bool Voice::Play(const Clip& clip, std::size_t startByte, bool loop) {
   if (channel_ < 0 || clip.chunk_ == nullptr) {
     return false;
   }
-  // Playing on a busy channel replaces its sound: the restart from the first sample.
-  return Mix_PlayChannel(channel_, static_cast<Mix_Chunk*>(clip.chunk_), 0) == channel_;
+  Stop();
+  Mix_Chunk* chunk = static_cast<Mix_Chunk*>(clip.chunk_);
+  const std::size_t frame = Clip::DeviceFrameBytes();
+  if (!loop && startByte > 0 && frame > 0) {
+    startByte -= startByte % frame;
+    if (startByte >= clip.samples_.size()) {
+      return true;  // nothing left to sound
+    }
+    auto* tail = const_cast<Uint8*>(clip.samples_.data()) + startByte;
+    partial_ = Mix_QuickLoad_RAW(tail, static_cast<Uint32>(clip.samples_.size() - startByte));
+    if (partial_ == nullptr) {
+      return false;
+    }
+    chunk = static_cast<Mix_Chunk*>(partial_);
+  }
+  // The mixer drops a channel's panning when the channel stops, so it goes on before each play.
+  ApplyPanning();
+  return Mix_PlayChannel(channel_, chunk, loop ? -1 : 0) == channel_;
 }
 
 void Voice::Stop() {
   if (channel_ >= 0) {
     Mix_HaltChannel(channel_);
+  }
+  FreePartial();
+}
+
+void Voice::SetGain(double volume, double left, double right) {
+  auto clamp = [](double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); };
+  left_ = static_cast<std::uint8_t>(clamp(left) * 255.0 + 0.5);
+  right_ = static_cast<std::uint8_t>(clamp(right) * 255.0 + 0.5);
+  if (channel_ < 0) {
+    return;
+  }
+  Mix_Volume(channel_, static_cast<int>(clamp(volume) * MIX_MAX_VOLUME + 0.5));
+  ApplyPanning();
+}
+
+void Voice::ApplyPanning() {
+  if (channel_ >= 0 && (left_ != 255 || right_ != 255 || IsPlaying())) {
+    Mix_SetPanning(channel_, left_, right_);
   }
 }
 
