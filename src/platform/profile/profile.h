@@ -1,0 +1,52 @@
+// Private-profile INI files: one key read or written at a time, as GetPrivateProfileStringA,
+// GetPrivateProfileIntA and WritePrivateProfileStringA do. Names and values are Shift-JIS
+// bytes; sections and keys match without regard to ASCII case; a missing file, section or key
+// gives the default. A write keeps every other line of the file as it was and replaces the
+// file whole (a temporary file in the same folder, flushed to disk, renamed over the old one),
+// so a failure never leaves half a file.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The key's value, or defaultValue when the file, the section or the key is missing.
+std::string GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                     std::string_view defaultValue,
+                                     const std::filesystem::path& fileName);
+
+// The leading integer of the key's value: blanks, an optional sign, decimal digits; reading
+// stops at the first other character ("12abc" is 12, "abc" is 0) and is clamped to the int32
+// range. defaultValue when the file, the section or the key is missing or the value is empty.
+std::int32_t GetPrivateProfileIntA(std::string_view section, std::string_view key,
+                                   std::int32_t defaultValue,
+                                   const std::filesystem::path& fileName);
+
+// Sets the key, creating the file or the section when missing. False when nothing was
+// written: the folder does not exist or cannot be written, the existing file cannot be read,
+// or a name or the value cannot be stored on one line (see TIniDocument::IsValid*).
+bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
+                                std::string_view value, const std::filesystem::path& fileName);
+
+// The INI object the game opens on Settei.ini: the three calls above on one file name.
+class TIniFile {
+ public:
+  explicit TIniFile(std::filesystem::path fileName) : fileName_(std::move(fileName)) {}
+
+  const std::filesystem::path& FileName() const { return fileName_; }
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+  std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                           std::int32_t defaultValue) const;
+  // A boolean is stored as an integer: "1" and "0" when written, any non-zero reads true.
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+  bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+  bool WriteBool(std::string_view section, std::string_view key, bool value);
+
+ private:
+  std::filesystem::path fileName_;
+};
