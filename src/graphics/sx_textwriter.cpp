@@ -1,7 +1,5 @@
 #include "graphics/sx_textwriter.h"
 
-#include <algorithm>
-
 bool ClipSpan(std::int32_t& pos, std::int32_t& len, std::int32_t size, std::int32_t& sourceOffset) {
   if (pos >= size || 0 >= static_cast<std::int64_t>(pos) + len) return false;
   if (pos < 0) {
