@@ -1,0 +1,23 @@
+#include "platform/d3d9/standin.h"
+
+#include "platform/d3d9/soft_device.h"
+
+namespace d3d9standin {
+
+Config& GetConfig() {
+  static Config config;
+  return config;
+}
+
+void ResetConfig() { GetConfig() = Config{}; }
+
+void LoseDevice(IDirect3DDevice9* device, int lostChecks) {
+  if (auto* soft = dynamic_cast<d3d9soft::TSoftDevice*>(device)) soft->Lose(lostChecks);
+}
+
+bool IsDeviceLost(IDirect3DDevice9* device) {
+  auto* soft = dynamic_cast<d3d9soft::TSoftDevice*>(device);
+  return soft != nullptr && soft->IsLost();
+}
+
+}  // namespace d3d9standin
