@@ -1,5 +1,7 @@
 #include "keying.h"
 
+#include <algorithm>
+
 bool MatchesKey(const Colour& pixel, const Colour& key) {
   return ToByte(pixel.r) == ToByte(key.r) && ToByte(pixel.g) == ToByte(key.g) &&
          ToByte(pixel.b) == ToByte(key.b);
@@ -12,7 +14,8 @@ Canvas FlattenForColourKey(const Canvas& layer, const Colour& key, const Colour&
     for (int x = 0; x < layer.Width(); ++x) {
       const Colour& c = layer.At(x, y);
       if (c.a < threshold) continue;
-      Colour flat = Mix(backdrop, c, c.a);
+      const float weight = threshold < 1.0f ? (c.a - threshold) / (1.0f - threshold) : 1.0f;
+      Colour flat = Mix(backdrop, c, std::clamp(weight, 0.0f, 1.0f));
       flat.a = 1.0f;
       if (MatchesKey(flat, key)) {
         // Step one 8-bit level away from the key, towards the middle grey.
