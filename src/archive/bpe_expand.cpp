@@ -16,8 +16,9 @@ namespace {
                   " バイトを超えます (データが壊れています)");
 }
 
-// One block's decoding state. Pair codes already expanded at the top level are remembered
-// by where their bytes went in the output, so a repeat is one copy instead of a walk.
+constexpr std::size_t kShortExpansion = 32;
+
+// The decoding state, one block at a time.
 class BlockExpander {
  public:
   BlockExpander(std::span<const std::uint8_t> input, std::uint8_t* output, std::size_t outputSize)
@@ -39,6 +40,7 @@ class BlockExpander {
 
   void ReadPairTable() {
     for (std::size_t i = 0; i < 256; ++i) left_[i] = static_cast<std::uint8_t>(i);
+    pairCount_ = 0;
     std::size_t code = 0;
     for (;;) {
       std::size_t count = NextTableByte();
@@ -52,7 +54,10 @@ class BlockExpander {
       }
       for (std::size_t k = 0; k <= count; ++k, ++code) {
         left_[code] = NextTableByte();
-        if (left_[code] != code) right_[code] = NextTableByte();
+        if (left_[code] != code) {
+          right_[code] = NextTableByte();
+          ++pairCount_;
+        }
       }
       if (code == 256) break;
     }
@@ -72,27 +77,55 @@ class BlockExpander {
     return length;
   }
 
+  // Every code's expansion is walked once per block; after that it is copied: codes of up to
+  // 32 bytes from a small table with one fixed-size copy (while 32 bytes of room remain),
+  // longer ones from where their first expansion went in the output.
   void ExpandData(std::uint32_t length) {
-    cacheLength_.fill(0);  // a pair always expands to 2 bytes or more: 0 means "not yet"
     const std::uint8_t* in = input_.data() + inputPos_;
     inputPos_ += length;
+    if (pairCount_ == 0) {  // nothing but literals: the block is the output
+      if (length > outputSize_ - outputPos_) RaiseTooLong(outputSize_);
+      if (length > 0) std::memcpy(output_ + outputPos_, in, length);
+      outputPos_ += length;
+      return;
+    }
+    for (std::size_t code = 0; code < 256; ++code) {
+      const bool literal = left_[code] == code;
+      expansionLength_[code] = literal ? 1 : 0;  // 0: not expanded yet in this block
+      if (literal) shortExpansion_[code][0] = static_cast<std::uint8_t>(code);
+    }
+    // Locals, not members, in the loop: writes through the byte pointer could alias them.
+    std::uint8_t* const out = output_;
+    const std::size_t outSize = outputSize_;
+    std::size_t pos = outputPos_;
     for (std::uint32_t k = 0; k < length; ++k) {
       const std::uint8_t code = in[k];
-      if (left_[code] == code) {
-        if (outputPos_ >= outputSize_) RaiseTooLong(outputSize_);
-        output_[outputPos_++] = code;
-      } else if (cacheLength_[code] != 0) {
-        const std::size_t n = cacheLength_[code];
-        if (n > outputSize_ - outputPos_) RaiseTooLong(outputSize_);
-        std::memcpy(output_ + outputPos_, output_ + cacheStart_[code], n);
-        outputPos_ += n;
-      } else {
-        const std::size_t start = outputPos_;
+      const std::size_t n = expansionLength_[code];
+      if (n - 1 < kShortExpansion / 2 && outSize - pos >= kShortExpansion / 2) {
+        std::memcpy(out + pos, shortExpansion_[code].data(), kShortExpansion / 2);
+        pos += n;
+      } else if (n - 1 < kShortExpansion && outSize - pos >= kShortExpansion) {
+        std::memcpy(out + pos, shortExpansion_[code].data(), kShortExpansion);
+        pos += n;
+      } else if (n == 0) {
+        outputPos_ = pos;
         ExpandCode(code);
-        cacheStart_[code] = start;
-        cacheLength_[code] = outputPos_ - start;
+        const std::size_t expanded = outputPos_ - pos;
+        expansionLength_[code] = expanded;
+        expansionStart_[code] = pos;
+        if (expanded <= kShortExpansion) {
+          std::memcpy(shortExpansion_[code].data(), out + pos, expanded);
+        }
+        pos = outputPos_;
+      } else {
+        if (n > outSize - pos) RaiseTooLong(outSize);
+        const std::uint8_t* from =
+            n <= kShortExpansion ? shortExpansion_[code].data() : out + expansionStart_[code];
+        std::memcpy(out + pos, from, n);
+        pos += n;
       }
     }
+    outputPos_ = pos;
   }
 
   // The stack walk: the right half waits on the stack while the left half is expanded.
@@ -123,8 +156,10 @@ class BlockExpander {
   std::size_t outputPos_ = 0;
   std::array<std::uint8_t, 256> left_{};
   std::array<std::uint8_t, 256> right_{};
-  std::array<std::size_t, 256> cacheStart_{};
-  std::array<std::size_t, 256> cacheLength_{};
+  std::size_t pairCount_ = 0;
+  std::array<std::size_t, 256> expansionLength_{};
+  std::array<std::size_t, 256> expansionStart_{};
+  std::array<std::array<std::uint8_t, kShortExpansion>, 256> shortExpansion_{};
 };
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <vector>
 
 struct BPEPackOptions {
-  std::size_t MaxBlockSize = 16384;
+  std::size_t MaxBlockSize = 65536;
   std::size_t MinBlockSize = 1024;
   std::size_t MaxUsedCodes = 200;
   std::size_t MinPairCount = 4;  // a pair costs 2-3 table bytes: fewer uses would not pay
