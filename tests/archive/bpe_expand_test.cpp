@@ -145,6 +145,34 @@ TEST(ExpandBPE, MatchesAPlainRecursiveExpansionOnRandomTables) {
   }
 }
 
+TEST(ExpandBPE, RepeatedCodesOfEveryLengthAroundTheCopySizes) {
+  // Code 100+j expands to the j+2 bytes 0, 1, ..., j+1. Each is used
+  // several times (copied after its first walk), and the output ends with only a few bytes
+  // of room, where copies must be exact.
+  std::array<std::uint8_t, 256> left{}, right{};
+  for (int code = 0; code < 256; ++code) left[code] = static_cast<std::uint8_t>(code);
+  left[100] = 0;
+  right[100] = 1;
+  for (int j = 1; j <= 48; ++j) {
+    left[100 + j] = static_cast<std::uint8_t>(100 + j - 1);
+    right[100 + j] = static_cast<std::uint8_t>(j + 1);
+  }
+  Bytes data, expected;
+  for (int round = 0; round < 3; ++round) {
+    for (int code = 148; code >= 100; code -= 1 + round) {
+      data.push_back(static_cast<std::uint8_t>(code));
+      for (int i = 0; i <= code - 100 + 1; ++i) expected.push_back(static_cast<std::uint8_t>(i));
+    }
+  }
+  for (int tail = 0; tail < 40; ++tail) {
+    Bytes tailData = data, tailExpected = expected;
+    tailData.push_back(static_cast<std::uint8_t>(100 + tail % 49));
+    for (int i = 0; i <= tail % 49 + 1; ++i) tailExpected.push_back(static_cast<std::uint8_t>(i));
+    auto out = ExpandBPE(Block(ListEveryCode(left, right), tailData), tailExpected.size());
+    ASSERT_EQ(Contents(*out), tailExpected) << "tail " << tail;
+  }
+}
+
 TEST(ExpandBPE, CutOffInputIsRejected) {
   EXPECT_NE(ErrorOf({0xFF, 0x61}, 4).find("ペア表が途中で切れています"), std::string::npos);
   EXPECT_NE(ErrorOf({0x02, 0x41}, 4).find("ペア表が途中で切れています"), std::string::npos);
