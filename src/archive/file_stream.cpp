@@ -1,5 +1,7 @@
 #include "archive/file_stream.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -16,6 +18,13 @@ TFileStream::TFileStream(const std::filesystem::path& fileName, TFileMode mode)
   file_ = std::fopen(fileName.c_str(), mode == TFileMode::fmOpenRead ? "rb" : "wb");
   if (file_ == nullptr) {
     throw EFOpenError("ファイル \"" + fileName.string() + "\" を開けません: " + Reason(errno));
+  }
+  // The C library opens a directory for reading without complaint; it is no file, though.
+  struct stat info {};
+  if (fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(file_);
+    file_ = nullptr;
+    throw EFOpenError("ファイル \"" + fileName.string() + "\" を開けません: " + Reason(EISDIR));
   }
 }
 

@@ -65,6 +65,7 @@ TEST(TFileStream, WritesReadsAndReportsOpenFailures) {
   }
   std::filesystem::remove(path);
   EXPECT_THROW(TFileStream(path, TFileStream::TFileMode::fmOpenRead), EFOpenError);
+  EXPECT_THROW(TFileStream(path.parent_path(), TFileStream::TFileMode::fmOpenRead), EFOpenError);
 }
 
 }  // namespace
