@@ -95,7 +95,26 @@ DWORD ReadDword(const BYTE* bytes) {
 
 }  // namespace
 
+namespace {
+
+HMMIO OpenUtf8(const char* utf8Name, LPMMIOINFO info, DWORD openFlags);
+
+}  // namespace
+
 HMMIO mmioOpenA(LPCSTR fileName, LPMMIOINFO info, DWORD openFlags) {
+  const std::string utf8 = fileName != nullptr ? codepage::SjisToUtf8(fileName) : std::string();
+  return OpenUtf8(fileName != nullptr ? utf8.c_str() : nullptr, info, openFlags);
+}
+
+HMMIO mmioOpenW(const char16_t* fileName, LPMMIOINFO info, DWORD openFlags) {
+  const std::string utf8 =
+      fileName != nullptr ? codepage::Utf16ToUtf8(std::u16string_view(fileName)) : std::string();
+  return OpenUtf8(fileName != nullptr ? utf8.c_str() : nullptr, info, openFlags);
+}
+
+namespace {
+
+HMMIO OpenUtf8(const char* fileName, LPMMIOINFO info, DWORD openFlags) {
   if (info != nullptr) {
     info->wErrorRet = MMSYSERR_NOERROR;
   }
@@ -119,9 +138,8 @@ HMMIO mmioOpenA(LPCSTR fileName, LPMMIOINFO info, DWORD openFlags) {
   if (fileName == nullptr || fileName[0] == '\0') {
     return Fail(info, MMIOERR_FILENOTFOUND);
   }
-  const std::string path = codepage::SjisToUtf8(fileName);
   errno = 0;
-  handle->file = std::fopen(path.c_str(), "rb");
+  handle->file = std::fopen(fileName, "rb");
   if (handle->file == nullptr) {
     return Fail(info, OpenErrorOf(errno));
   }
@@ -147,6 +165,8 @@ HMMIO mmioOpenA(LPCSTR fileName, LPMMIOINFO info, DWORD openFlags) {
   handle->size = static_cast<std::uint64_t>(size);
   return handle.release();
 }
+
+}  // namespace
 
 MMRESULT mmioClose(HMMIO handle, UINT /*flags*/) {
   if (handle == nullptr) {

@@ -121,6 +121,8 @@ using LPMMIOINFO = MMIOINFO*;
 // info->wErrorRet when info is given. Writing is not offered: MMIO_WRITE, MMIO_READWRITE and
 // MMIO_CREATE fail with MMSYSERR_INVALFLAG.
 HMMIO mmioOpenA(LPCSTR fileName, LPMMIOINFO info, DWORD openFlags);
+// The same with a UTF-16 name, for paths the ANSI code page cannot spell.
+HMMIO mmioOpenW(const char16_t* fileName, LPMMIOINFO info, DWORD openFlags);
 MMRESULT mmioClose(HMMIO handle, UINT flags);
 // Bytes read (fewer at the end of the data, 0 there), or -1 for a bad handle or count.
 LONG mmioRead(HMMIO handle, HPSTR buffer, LONG count);

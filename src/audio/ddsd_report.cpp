@@ -1,0 +1,97 @@
+// Unit-wide flags, the numbered debug log and the result check of the sound library.
+#include "audio/ddsd_report.h"
+
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "platform/base/fatal.h"
+#include "platform/codepage/codepage.h"
+
+namespace ddsd {
+
+bool HaltOnError = true;
+bool DebugMessage = false;
+bool ExceptOnError = false;
+
+namespace {
+
+std::filesystem::path logFolder;  // empty: the executable's folder
+int reportNumber = 0;             // lines written since start-up (or since SetLogFolder)
+bool warnedAboutLog = false;
+
+std::filesystem::path ExecutableFolder() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error || exe.empty()) {
+    return std::filesystem::current_path(error);
+  }
+  return exe.parent_path();
+}
+
+void WriteLogLine(const std::string& utf8Message) {
+  const std::filesystem::path path = LogFilePath();
+  const bool first = reportNumber == 0;
+  std::ofstream file(path, std::ios::binary | (first ? std::ios::trunc : std::ios::app));
+  if (file) {
+    char number[32];
+    std::snprintf(number, sizeof number, "debug#%.5d ... ", reportNumber + 1);
+    const std::string line = number + codepage::Utf8ToSjis(utf8Message) + "\r\n";
+    file.write(line.data(), static_cast<std::streamsize>(line.size()));
+    file.close();
+  }
+  if (!file) {
+    if (!warnedAboutLog) {
+      std::fprintf(stderr, "Nightwisp: cannot write %s\n", path.string().c_str());
+      warnedAboutLog = true;
+    }
+    return;
+  }
+  ++reportNumber;
+}
+
+}  // namespace
+
+void ApplyDebugOption(TDDSDDebugOptions options) {
+  HaltOnError = options.Contains(dsoHaltOnError);
+  DebugMessage = options.Contains(dsoDebugMessage);
+  ExceptOnError = options.Contains(dsoExceptOnError);
+}
+
+void SetLogFolder(const std::filesystem::path& folder) {
+  logFolder = folder;
+  reportNumber = 0;
+  warnedAboutLog = false;
+}
+
+std::filesystem::path LogFilePath() {
+  return (logFolder.empty() ? ExecutableFolder() : logFolder) / kLogFileName;
+}
+
+void Report(const std::string& utf8Message) {
+  if (DebugMessage) {
+    WriteLogLine(utf8Message);
+  }
+  if (ExceptOnError) {
+    throw EDDSD(utf8Message);
+  }
+}
+
+bool Check(dsound::HRESULT result, const std::string& utf8Message) {
+  if (result == 0) {
+    return true;
+  }
+  char code[32];
+  std::snprintf(code, sizeof code, "(Error Code(%X))", static_cast<std::uint32_t>(result));
+  Fail(utf8Message + code);
+  return false;
+}
+
+void Fail(const std::string& utf8Message) {
+  Report(utf8Message);
+  if (HaltOnError) {
+    fatal::Halt(utf8Message);
+  }
+}
+
+}  // namespace ddsd
