@@ -53,7 +53,8 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
     if (!SetupVertex(vertices[i], sampler, v[i])) return false;
   }
   if (v[0].Y != v[1].Y || v[2].Y != v[3].Y || v[0].X != v[2].X || v[1].X != v[3].X) return false;
-  if (v[0].X == v[1].X || v[0].Y == v[2].Y) return false;
+  // Snapped to nothing: neither triangle covers a pixel.
+  if (v[0].X == v[1].X || v[0].Y == v[2].Y) return true;
   for (int i = 1; i < 4; ++i) {
     if (v[i].Z != v[0].Z || v[i].Rhw != v[0].Rhw || v[i].Diffuse != v[0].Diffuse ||
         v[i].Specular != v[0].Specular) {
