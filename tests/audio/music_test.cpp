@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "audio/mix_capture.h"
+#include "audio/mp3_encoder.h"
+#include "audio/music.h"
+#include "audio/wave_builder.h"
+#include "platform/codepage/codepage.h"
+#include "platform/wmp/wmp.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+std::u16string Url(const std::filesystem::path& path) {
+  return codepage::Utf8ToUtf16(path.string());
+}
+
+// Polls until the condition holds or the time is up; returns the condition's last value.
+template <class Condition>
+bool WaitFor(Condition condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
+}
+
+class MediaPlayerTest : public ::testing::Test {
+ protected:
+  testwave::TempDir dir_;
+  TWindowsMediaPlayer player_;
+};
+
+}  // namespace
+
+TEST_F(MediaPlayerTest, Mp3PlaysStopsAndReportsItsLength) {
+  const auto path = dir_ / "tune.mp3";
+  ASSERT_TRUE(testwave::WriteMp3(path, 1.0));
+  EXPECT_EQ(player_.currentMedia.duration(), 0.0);  // no media yet
+  player_.SetURL(Url(path));
+  EXPECT_NEAR(player_.currentMedia.duration(), 1.0, 0.1);
+  EXPECT_EQ(player_.URL(), Url(path));
+
+  testwave::MixCapture capture;
+  player_.controls.play();
+  EXPECT_TRUE(player_.IsPlaying());
+  capture.WaitFrames(8192);
+  EXPECT_GT(capture.Peak(), 8000);  // a half-scale sine came through
+  player_.controls.stop();
+  EXPECT_FALSE(player_.IsPlaying());
+  EXPECT_FALSE(player_.TrackEnded());  // stopped, not ended
+  player_.controls.stop();             // harmless twice
+  capture.Clear();
+  capture.WaitFrames(4096);
+  EXPECT_EQ(capture.Peak(), 0);
+}
+
+TEST_F(MediaPlayerTest, LoopingRepeatsAndAOnceTrackEnds) {
+  const auto path = dir_ / "short.wav";
+  testwave::WriteFile(path, testwave::Wave16(2, 22050, testwave::Sine16(2, 22050, 0.3, 330)));
+  player_.SetURL(Url(path));
+  EXPECT_NEAR(player_.currentMedia.duration(), 0.3, 0.01);
+
+  player_.settings.setMode(u"loop", true);
+  EXPECT_TRUE(player_.settings.getMode(u"LOOP"));
+  player_.controls.play();
+  std::this_thread::sleep_for(900ms);
+  EXPECT_TRUE(player_.IsPlaying());
+  EXPECT_FALSE(player_.TrackEnded());
+
+  player_.controls.stop();
+  player_.settings.setMode(u"loop", false);
+  player_.controls.play();
+  EXPECT_TRUE(WaitFor([&] { return player_.TrackEnded(); }, 5s));
+  EXPECT_FALSE(player_.IsPlaying());
+  player_.controls.play();  // after the end, play starts again from the beginning
+  EXPECT_TRUE(player_.IsPlaying());
+}
+
+TEST_F(MediaPlayerTest, FilesThatCannotPlayRaiseErrors) {
+  EXPECT_THROW(player_.SetURL(Url(dir_ / "missing.mp3")), EMediaPlayer);
+  testwave::WriteFile(dir_ / "fake.mp3", testwave::Bytes(50, 'x'));
+  testwave::WriteFile(dir_ / "fake.wma", testwave::Bytes{0x30, 0x26, 0xB2, 0x75, 1, 2, 3});
+  for (const char* name : {"fake.mp3", "fake.wma"}) {
+    try {
+      player_.SetURL(Url(dir_ / name));
+      ADD_FAILURE() << name << " was accepted";
+    } catch (const EMediaPlayer& error) {
+      EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(player_.currentMedia.duration(), 0.0);
+    player_.controls.play();  // nothing to play: harmless
+    EXPECT_FALSE(player_.IsPlaying());
+  }
+  EXPECT_THROW(player_.settings.setMode(u"teleport", true), EMediaPlayer);
+  player_.SetURL(u"");  // closing the media is fine
+}
+
+TEST_F(MediaPlayerTest, MidiPlaysThroughTheInstrumentSet) {
+  const auto path = dir_ / "tune.mid";
+  testwave::WriteFile(path, testwave::Midi(2));  // two beats at 120 bpm: one second
+  player_.SetURL(Url(path));
+  testwave::MixCapture capture;
+  player_.controls.play();
+  capture.WaitFrames(16384);
+  EXPECT_GT(capture.Peak(), 100);  // instruments were found and sounded
+  // The decoder cannot tell a MIDI file's length: it is known once the track has ended, so a
+  // shuffle moves on after it.
+  ASSERT_TRUE(WaitFor([&] { return player_.TrackEnded(); }, 10s));
+  // One second of notes, then the instrument's release tail.
+  EXPECT_GE(player_.currentMedia.duration(), 0.9);
+  EXPECT_LE(player_.currentMedia.duration(), 8.0);
+}
+
+TEST(MediaPlayerNoDevice, LengthsAreKnownWithoutAnOutput) {
+  testwave::TempDir dir;
+  const char* previous = std::getenv("SDL_AUDIODRIVER");
+  const std::string saved = previous != nullptr ? previous : "";
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  {
+    TWindowsMediaPlayer player;
+    EXPECT_EQ(mixer::CurrentOutput(), mixer::Output::kSilent);
+    const auto path = dir / "tune.mp3";
+    ASSERT_TRUE(testwave::WriteMp3(path, 0.5));
+    player.SetURL(Url(path));
+    EXPECT_NEAR(player.currentMedia.duration(), 0.5, 0.1);
+    player.controls.play();
+    EXPECT_TRUE(player.IsPlaying());
+    player.controls.stop();
+  }
+  if (previous != nullptr) {
+    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+  } else {
+    unsetenv("SDL_AUDIODRIVER");
+  }
+}
+
+TEST_F(MediaPlayerTest, PlayMusicStopsSetsLoopPlaysAndNotesTheTime) {
+  const auto first = dir_ / "first.wav";
+  const auto second = dir_ / "second.wav";
+  testwave::WriteFile(first, testwave::Wave16(1, 22050, testwave::Sine16(1, 22050, 2.0, 220)));
+  testwave::WriteFile(second, testwave::Wave16(1, 22050, testwave::Sine16(1, 22050, 0.4, 440)));
+  clockstandin::ManualClock clock(5000);
+  DWORD musicStartTime = 0;
+
+  PlayMusic(player_, Url(first), 0, musicStartTime);
+  EXPECT_EQ(musicStartTime, 5000u);
+  EXPECT_TRUE(player_.IsPlaying());
+  EXPECT_TRUE(player_.settings.getMode(u"loop"));  // a chosen file repeats
+
+  clock.Advance(700);
+  PlayMusic(player_, Url(second), 1, musicStartTime);  // random mode: once
+  EXPECT_EQ(musicStartTime, 5700u);
+  EXPECT_EQ(player_.URL(), Url(second));
+  EXPECT_FALSE(player_.settings.getMode(u"loop"));
+  EXPECT_NEAR(player_.currentMedia.duration(), 0.4, 0.01);
+  EXPECT_TRUE(WaitFor([&] { return player_.TrackEnded(); }, 5s));
+
+  // A file that cannot be opened: the music has stopped, the start time is untouched.
+  PlayMusic(player_, Url(first), 0, musicStartTime);
+  clock.Advance(100);
+  EXPECT_THROW(PlayMusic(player_, Url(dir_ / "gone.mp3"), 0, musicStartTime), EMediaPlayer);
+  EXPECT_EQ(musicStartTime, 5700u);
+  EXPECT_FALSE(player_.IsPlaying());
+}
