@@ -14,6 +14,12 @@ const tool::Command kCommands[] = {
      "print the proverb catalogue as UTF-8, one tab-separated entry per line", tool::RunCatalogue},
     {"qda", "qda list ARCHIVE | extract ARCHIVE ID [-o OUT] | pack [--stored] OUT FILE...",
      "list, extract or pack the entries of a QDA archive", tool::RunQda},
+    {"picture", "picture FILE [--archive QDA] [--format 21|25|26] [--colorkey black|white] -o OUT.bmp",
+     "load a picture into a texture as the game does and save it as a 32-bit BMP",
+     tool::RunPicture},
+    {"text", "text TEXT [--face NAME] [--height PX] [--bold] [--italic] -o OUT.bmp",
+     "write TEXT (UTF-8) into a text texture as the game does and save it as a 32-bit BMP",
+     tool::RunText},
 };
 
 void PrintHelp(FILE* out) {
