@@ -18,6 +18,7 @@ struct Command {
 
 int RunCatalogue(const std::vector<std::string>& args);
 int RunQda(const std::vector<std::string>& args);
+int RunPicture(const std::vector<std::string>& args);
 int RunText(const std::vector<std::string>& args);
 
 }  // namespace tool
