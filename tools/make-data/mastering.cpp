@@ -148,6 +148,4 @@ void TrimSilence(Stereo& audio, double floorDb, double keepSeconds) {
   }
   const size_t keep = std::min(audio.Frames(), last + 1 + FramesOf(keepSeconds));
   audio.Resize(keep);
-  audio.left.resize(keep);
-  audio.right.resize(keep);
 }

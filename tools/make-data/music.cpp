@@ -12,6 +12,8 @@ namespace {
 
 constexpr uint64_t kNightSeed = 0x7A3508;
 constexpr uint64_t kFestivalSeed = 0x7A1702;
+// A breath of silence before the first note, so the loop runs silence-to-silence.
+constexpr double kLeadIn = 0.3;
 
 Mono Voice(const NoteEvent& note, uint64_t seed) {
   const double f = MidiToHz(note.pitch);
@@ -77,11 +79,12 @@ float InstrumentLevel(Instrument instrument) {
 
 Stereo RenderScore(const Score& score) {
   Stereo mix;
-  mix.Resize(FramesOf(score.length));
+  const double length = score.length + kLeadIn;
+  mix.Resize(FramesOf(length));
   uint64_t seed = 1;
   for (const NoteEvent& note : score.notes) {
     const Mono voice = Voice(note, seed++);
-    mix.MixIn(voice, FramesOf(std::max(0.0, note.time)),
+    mix.MixIn(voice, FramesOf(std::max(0.0, note.time + kLeadIn)),
               note.velocity * InstrumentLevel(note.instrument), note.pan);
   }
   for (const PadChord& chord : score.pads) {
@@ -89,7 +92,7 @@ Stereo RenderScore(const Score& score) {
     for (double pitch : chord.pitches) frequencies.push_back(MidiToHz(pitch));
     const Stereo pad = Pad(frequencies, chord.duration, std::min(1.5, chord.duration * 0.4),
                            std::min(1.5, chord.duration * 0.4));
-    mix.MixIn(pad, FramesOf(chord.time), 0.9f);
+    mix.MixIn(pad, FramesOf(chord.time + kLeadIn), 0.9f);
   }
   ReverbSettings room;
   room.roomSize = 0.86f;
@@ -97,9 +100,7 @@ Stereo RenderScore(const Score& score) {
   room.wet = score.reverb;
   Stereo out = ApplyReverb(mix, room, 0.0);
   // Notes that ring past the end are cut: the score leaves its own silence for the room.
-  out.Resize(FramesOf(score.length));
-  out.left.resize(FramesOf(score.length));
-  out.right.resize(FramesOf(score.length));
+  out.Resize(FramesOf(length));
   RemoveDc(out);
   MasterTo(out, kMusicLoudnessDb, kMusicCeilingDb);
   FadeIn(out, 0.01);
