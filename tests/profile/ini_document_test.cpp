@@ -42,22 +42,6 @@ TEST(IniDocumentTest, ShiftJisNamesFoldOnlyAsciiLetters) {
   EXPECT_FALSE(TIniDocument::NamesEqual("Mondai", "Mondai2"));
 }
 
-TEST(IniDocumentTest, ReplacesAKeyAndKeepsEveryOtherLine) {
-  const std::string before =
-      "; settings\n"
-      "[BGM]\n"
-      "Music=1\n"
-      "\n"
-      "odd line\n"
-      "[Font]\n"
-      "Name=x\n";
-  TIniDocument document(before);
-  document.Set("bgm", "music", "0");
-  std::string expected = before;
-  expected.replace(expected.find("Music=1"), 7, "music=0");
-  EXPECT_EQ(document.Text(), expected);
-}
-
 TEST(IniDocumentTest, AddsKeysAtTheEndOfTheirSectionAndNewSectionsAtTheEnd) {
   TIniDocument document("[BGM]\r\nMusic=1\r\n\r\n[Font]\r\nName=x");
   document.Set("BGM", "Random", "0");
