@@ -1,0 +1,126 @@
+// A recording stand-in for the game window: the answer field, the menu items, the boxes and
+// dialogs, all in memory. Tests script the answers of boxes and dialogs and read back what
+// the game asked for.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "game/game_window.h"
+
+namespace game::testing {
+
+class TFakeWindow : public TGameWindow {
+ public:
+  // --- Answer field ----------------------------------------------------------------------------
+  std::u16string Answer;
+  bool AnswerReadOnly = true;
+  std::uint8_t AnswerRed = 0, AnswerGreen = 128, AnswerBlue = 0;
+  int FocusCount = 0;
+  TRect Bounds{40, 415, 641, 41};
+  std::vector<TFontChoice> AnswerFonts;  // every font the game gave the field
+
+  std::u16string AnswerText() const override { return Answer; }
+  void SetAnswerText(const std::u16string& text) override { Answer = text; }
+  void SetAnswerReadOnly(bool readOnly) override { AnswerReadOnly = readOnly; }
+  void SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override {
+    AnswerRed = red;
+    AnswerGreen = green;
+    AnswerBlue = blue;
+  }
+  void FocusAnswer() override { ++FocusCount; }
+  TRect AnswerBounds() const override { return Bounds; }
+  void SetAnswerFont(const TFontChoice& font) override { AnswerFonts.push_back(font); }
+
+  // --- Menus: items start enabled and unchecked unless set -------------------------------------
+  std::map<std::string, bool> Checked;
+  std::map<std::string, bool> Enabled;
+
+  void SetMenuChecked(const std::string& item, bool checked) override { Checked[item] = checked; }
+  bool MenuChecked(const std::string& item) const override {
+    auto it = Checked.find(item);
+    return it != Checked.end() && it->second;
+  }
+  void SetMenuEnabled(const std::string& item, bool enabled) override { Enabled[item] = enabled; }
+  bool MenuEnabled(const std::string& item) const override {
+    auto it = Enabled.find(item);
+    return it == Enabled.end() || it->second;
+  }
+
+  // --- Boxes: scripted answers, recorded texts --------------------------------------------------
+  std::vector<std::string> Messages;
+  std::vector<std::string> Confirmations;
+  std::deque<TConfirmAnswer> ConfirmAnswers;  // answered in order; No when empty
+  std::function<void()> OnConfirm;            // runs inside the box (its message loop)
+
+  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+  TConfirmAnswer Confirm(const std::string& text, bool withCancel) override {
+    Confirmations.push_back(text);
+    ConfirmHadCancel.push_back(withCancel);
+    if (OnConfirm) OnConfirm();
+    if (ConfirmAnswers.empty()) return TConfirmAnswer::No;
+    TConfirmAnswer answer = ConfirmAnswers.front();
+    ConfirmAnswers.pop_front();
+    return answer;
+  }
+  std::vector<bool> ConfirmHadCancel;
+
+  // --- Dialogs -----------------------------------------------------------------------------------
+  std::optional<TFontChoice> FontChoice;
+  std::vector<TFontChoice> FontPresets;
+  std::optional<std::string> MusicFileChoice;
+  std::vector<std::string> MusicFileTitles, MusicFileFilters;
+  std::optional<std::string> FolderChoice;
+  std::vector<std::string> FolderPrompts;
+
+  std::optional<TFontChoice> ChooseFont(const TFontChoice& preset) override {
+    FontPresets.push_back(preset);
+    return FontChoice;
+  }
+  std::optional<std::string> ChooseMusicFile(const std::string& title,
+                                             const std::string& filter) override {
+    MusicFileTitles.push_back(title);
+    MusicFileFilters.push_back(filter);
+    return MusicFileChoice;
+  }
+  std::optional<std::string> BrowseFolder(const std::string& prompt) override {
+    FolderPrompts.push_back(prompt);
+    return FolderChoice;
+  }
+
+  // --- Window actions -------------------------------------------------------------------------
+  int CloseRequests = 0;
+  int AboutBoxCount = 0;
+  int ProcessMessagesCount = 0;
+  std::function<void()> OnProcessMessages;  // pending events a test wants to run there
+  std::vector<std::string> Opened;
+  bool ShellOpenResult = true;
+
+  void CloseWindow() override { ++CloseRequests; }
+  void ShowAboutBox() override { ++AboutBoxCount; }
+  void ProcessMessages() override {
+    ++ProcessMessagesCount;
+    if (OnProcessMessages) {
+      auto pending = std::move(OnProcessMessages);
+      OnProcessMessages = nullptr;
+      pending();
+    }
+  }
+  bool ShellOpen(const std::string& fileOrUrl) override {
+    Opened.push_back(fileOrUrl);
+    return ShellOpenResult;
+  }
+
+  // --- Sizes ----------------------------------------------------------------------------------
+  int Client_W = 688, Client_H = 528, Outer_W = 694, Outer_H = 576;
+  int ClientWidth() const override { return Client_W; }
+  int ClientHeight() const override { return Client_H; }
+  int OuterWidth() const override { return Outer_W; }
+  int OuterHeight() const override { return Outer_H; }
+};
+
+}  // namespace game::testing
