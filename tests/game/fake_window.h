@@ -116,11 +116,11 @@ class TFakeWindow : public TGameWindow {
   }
 
   // --- Sizes ----------------------------------------------------------------------------------
-  int Client_W = 688, Client_H = 528, Outer_W = 694, Outer_H = 576;
-  int ClientWidth() const override { return Client_W; }
-  int ClientHeight() const override { return Client_H; }
-  int OuterWidth() const override { return Outer_W; }
-  int OuterHeight() const override { return Outer_H; }
+  int ClientW = 688, ClientH = 528, OuterW = 694, OuterH = 576;
+  int ClientWidth() const override { return ClientW; }
+  int ClientHeight() const override { return ClientH; }
+  int OuterWidth() const override { return OuterW; }
+  int OuterHeight() const override { return OuterH; }
 };
 
 }  // namespace game::testing
