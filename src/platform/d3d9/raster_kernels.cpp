@@ -2,6 +2,7 @@
 // The vector version handles eight pixels at a time in 16-bit lanes and gives exactly the bits of
 // the plain version: x / 255 rounded is (x + 128) * 257 >> 16 for every x up to 255 * 255.
 #include <cstdint>
+#include <cstring>
 
 #include "platform/d3d9/raster_internal.h"
 #include "platform/d3d9/raster_pixel.h"
@@ -78,7 +79,15 @@ __attribute__((target("avx2"))) void ModulateSpanAvx2(std::uint32_t* dst, const 
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(out, opaque));
   }
-  if (i < count) ModulateSpanScalar(dst + i, src + i, count - i, colour, blend, opaqueAlpha);
+  if (i < count) {
+    // The last few pixels go through the same vector code by way of a small buffer.
+    alignas(32) std::uint32_t tailSrc[8] = {}, tailDst[8] = {};
+    const int rest = count - i;
+    std::memcpy(tailSrc, src + i, rest * sizeof(std::uint32_t));
+    std::memcpy(tailDst, dst + i, rest * sizeof(std::uint32_t));
+    ModulateSpanAvx2(tailDst, tailSrc, 8, colour, blend, opaqueAlpha);
+    std::memcpy(dst + i, tailDst, rest * sizeof(std::uint32_t));
+  }
 }
 
 bool DetectAvx2() { return __builtin_cpu_supports("avx2"); }

@@ -138,7 +138,7 @@ HRESULT TSoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primit
       primitiveType != D3DPT_TRIANGLEFAN) {
     return D3DERR_INVALIDCALL;
   }
-  if (primitiveCount > BuildCaps(Type_).MaxPrimitiveCount) return D3DERR_INVALIDCALL;
+  if (primitiveCount > kMaxPrimitiveCount) return D3DERR_INVALIDCALL;
   TVertexLayout layout;
   if (!ParseLayout(Fvf_, StageStates_[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF, layout) ||
       vertexStride < layout.Size) {

@@ -79,7 +79,7 @@ D3DCAPS9 BuildCaps(D3DDEVTYPE type) {
   caps.MaxTextureBlendStages = 1;
   caps.MaxSimultaneousTextures = 1;
   caps.MaxPointSize = 1.0f;
-  caps.MaxPrimitiveCount = 0xFFFFF;
+  caps.MaxPrimitiveCount = kMaxPrimitiveCount;
   caps.MaxVertexIndex = 0xFFFFF;
   caps.MaxStreams = 1;
   caps.MaxStreamStride = 255;

@@ -27,6 +27,9 @@ struct TPixelBuffer {
   std::size_t Bytes() const { return Bits.size(); }
 };
 
+// Most primitives one draw call takes (D3DCAPS9::MaxPrimitiveCount).
+inline constexpr UINT kMaxPrimitiveCount = 0xFFFFF;
+
 // The capabilities the adapter reports for a device type (from the stand-in's Config).
 D3DCAPS9 BuildCaps(D3DDEVTYPE type);
 
