@@ -33,6 +33,7 @@ class TSXStateRestorer {
   TDGCarad* Carad() const { return Carad_; }
   uint32_t Count() const { return Count_; }
   bool RenderStateSaved(int state) const { return RenderStateSaved_.test(state); }
+  uint32_t RenderStateValue(int state) const { return RenderStateValues_[state]; }
   const TStageSlots& Stage(int stage) const { return Stages_[stage]; }
 
  private:
