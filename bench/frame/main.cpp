@@ -5,6 +5,7 @@
 
 #include "device_way.h"
 #include "frame_content.h"
+#include "scene_way.h"
 #include "sdl_peer.h"
 
 namespace {
@@ -29,6 +30,23 @@ bool RunDeviceLine(const benchframe::TFrameContent& content, benchframe::TSdlPee
   return true;
 }
 
+// The same frame as the game queues it: DrawPolygon for each sprite, then one Render.
+bool RunSceneLine(const benchframe::TFrameContent& content, benchframe::TSdlPeer& sdl) {
+  benchframe::TSceneWay scene(content);
+  if (!scene.Ok()) {
+    std::fprintf(stderr, "frame scene: the scene could not be set up on the software device\n");
+    return false;
+  }
+  double ours = 0, peer = 0;
+  for (int round = 0; round < 3; ++round) {
+    ours += benchframe::MeanMilliseconds(kFrames, [&] { scene.DrawFrame(); });
+    peer += benchframe::MeanMilliseconds(kFrames, [&] { sdl.DrawFrame(); });
+  }
+  std::printf("frame scene: ours_ms=%.3f sdl2_ms=%.3f ratio=%.3f\n", ours / 3, peer / 3,
+              ours / peer);
+  return true;
+}
+
 }  // namespace
 
 int main() {
@@ -39,5 +57,6 @@ int main() {
     return 1;
   }
   bool ok = RunDeviceLine(content, sdl);
+  ok = RunSceneLine(content, sdl) && ok;
   return ok ? 0 : 1;
 }
