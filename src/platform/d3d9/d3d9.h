@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/d3d9/d3d9caps.h"
+#include "platform/d3d9/d3d9states.h"
 #include "platform/d3d9/d3d9types.h"
 #include "platform/d3d9/owner_window.h"
 

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/d3d9/d3d9types.h"
+#include "platform/d3d9/d3d9states.h"
 
 namespace d3d9soft {
 

@@ -74,8 +74,8 @@ D3DCAPS9 BuildCaps(D3DDEVTYPE type) {
   caps.GuardBandBottom = 1048576.0f;
   caps.FVFCaps = 1;  // one set of texture coordinates
   caps.TextureOpCaps = D3DTEXOPCAPS_DISABLE | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 |
-                       D3DTEXOPCAPS_MODULATE | 0x10 /*MODULATE2X*/ | 0x20 /*MODULATE4X*/ |
-                       0x40 /*ADD*/ | 0x200 /*SUBTRACT*/;
+                       D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_MODULATE4X |
+                       D3DTEXOPCAPS_ADD | D3DTEXOPCAPS_SUBTRACT;
   caps.MaxTextureBlendStages = 1;
   caps.MaxSimultaneousTextures = 1;
   caps.MaxPointSize = 1.0f;
