@@ -130,14 +130,3 @@ TEST(MathPack, Determinant3x3) {
   std::swap(swapped.m[0], swapped.m[1]);
   EXPECT_FLOAT_EQ(Determinant3x3(swapped), -24.0f);
 }
-
-TEST(MathPack, VectorHelpers) {
-  const TVec2 v2 = MakeVec2(3.5f, -1.0f);
-  EXPECT_EQ(v2.X, 3.5f);
-  EXPECT_EQ(v2.Y, -1.0f);
-  const TVec3 sum = Vec3Add(MakeVec3(1, 2, 3), MakeVec3(0.5f, -2, 10));
-  EXPECT_EQ(sum.X, 1.5f);
-  EXPECT_EQ(sum.Y, 0.0f);
-  EXPECT_EQ(sum.Z, 13.0f);
-  EXPECT_EQ(Vec3ToVec4(sum).W, 1.0f);
-}

@@ -63,14 +63,6 @@ TEST_F(TextureTest, PowerOfTwoAndSquareOnlyDevices) {
   EXPECT_EQ(texture->TextureHeight(), 70u);
 }
 
-TEST_F(TextureTest, NewManagedTextureStartsTransparentBlack) {
-  auto texture = MakeTexture();
-  texture->SetSize(8, 8);
-  texture->FillRect(RECT{0, 0, 8, 8}, 0xFFFFFFFF, false);
-  texture->SetSize(8, 8);  // a new texture of the same size
-  for (std::uint32_t c : Colours(*texture)) EXPECT_EQ(c, 0u);
-}
-
 TEST_F(TextureTest, TooLargeIsLoggedAndTheCreationFails) {
   d3d9standin::GetConfig().MaxTextureWidth = 256;
   d3d9standin::GetConfig().MaxTextureHeight = 128;
