@@ -54,20 +54,22 @@ Canvas DrawTitle() {
   style.bold = true;
   style.letterSpacing = 3.0f;
   const int margin = 22;
-  TextRun run = FitText("Nightwisp", style, kTitleWidth - 40, kTitleHeight - 26, 120, margin, 3);
+  // Ink kept in the upper part of the picture: the game writes its title-screen messages from
+  // y 275, just under the picture's place at y 170.
+  TextRun run = FitText("Nightwisp", style, kTitleWidth - 44, 92, 120, margin, 3);
   std::vector<Dot> dots;
   for (const GlyphPlacement& glyph : run.glyphs) {
     Dot dot;
     if (glyph.character == u"i" && TakeDot(run.mask, glyph, dot)) dots.push_back(dot);
   }
   GlowLook look;
-  look.fillTop = Colour::Rgb(250, 255, 228);
-  look.fillBottom = Colour::Rgb(178, 232, 88);
-  look.outline = Colour::Rgb(20, 30, 64);
-  look.outlineWidth = 2.5f;
+  look.fillTop = Colour::Rgb(255, 255, 240);
+  look.fillBottom = Colour::Rgb(196, 246, 100);
+  look.outline = Colour::Rgb(16, 24, 56);
+  look.outlineWidth = 3.0f;
   look.glow = Colour::Rgb(120, 220, 70);
-  look.glowSigma = 6.0f;
-  look.glowStrength = 1.5f;
+  look.glowSigma = 4.5f;
+  look.glowStrength = 1.3f;
   Canvas layer = PaintGlowText(run, look);
   // The i's dots become little lights: a glow, then a bright core.
   for (const Dot& dot : dots) {
@@ -76,9 +78,9 @@ Canvas DrawTitle() {
     FillDisc(layer, dot.x, dot.y, r, Colour::Rgb(214, 255, 120));
     BlendGlow(layer, dot.x, dot.y, r * 0.7f, Colour::Rgb(255, 255, 235), 0.9f);
   }
-  const Canvas placed = CentreInk(layer, run, kTitleWidth, kTitleHeight);
+  const Canvas placed = CentreInk(layer, run, kTitleWidth, kTitleHeight, -10);
   // Keyed on black: the glow fades into the night blue the title is seen on.
-  return FlattenForColourKey(placed, BlackKey(), Colour::Rgb(18, 20, 52), 0.18f);
+  return FlattenForColourKey(placed, BlackKey(), Colour::Rgb(18, 20, 52), 0.22f);
 }
 
 Canvas DrawLogo() {
