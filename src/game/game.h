@@ -104,6 +104,24 @@ class TGame {
   TGameState S;
   struct TOwned;                   // the objects the window owns (defined in game.cpp)
   std::unique_ptr<TOwned> Owned;
+
+  // Shared steps of the rules, the saved game and the menus (game_rules.cpp).
+  void PlaySoundEffect(int index);                 // wave `index` on its channel
+  void ShowPicture(const std::string& entry);      // an archive picture into PictureTexture
+  void LoadSosa(const std::string& file);          // "Sosa1.bmp" or "Sosa2.bmp" of Data/
+  void ShowCounter(TDGTexture* texture, const char* caption, std::int32_t value);
+  void ShowCounters();                             // every status display of the game
+  void ShowHintsLeft();                            // "HINT:" with the hints left in the stage
+  void ShowMessages();                             // Message1 and Message2 into their textures
+  void SetAnswerColour();                          // by BonusMode and KaitoMode
+  void RenderMoji(std::int32_t index);             // Moji[index].Char into its texture
+  void RenderSpelling();                           // the written form into SpellingTexture
+  void PlaceRandomly(MojiRecord& moji);
+  void DrawPulse(std::int32_t index);              // stage 3 scale and growth flag
+  bool AnswerIsCorrect(const std::u16string& answer) const;
+  void SpeakQuestion();
+  void StopMusic();
+  void ShowMusicTitle();
 };
 
 }  // namespace game

@@ -1,0 +1,482 @@
+// The rule book of a game: starting a question, drawing and laying out a proverb, a correct
+// answer, a wrong one, giving up and hints, with the stage clears, game over and game clear.
+#include <algorithm>
+#include <cmath>
+
+#include "audio/speech.h"
+#include "game/game.h"
+#include "game/game_owned.h"
+#include "game/random.h"
+#include "game/zero_pad.h"
+#include "platform/clock/clock.h"
+#include "platform/codepage/codepage.h"
+
+namespace game {
+namespace {
+
+constexpr std::int32_t kStageSize = 10;
+constexpr std::int32_t kGameClearCount = 30;
+constexpr std::int32_t kGameOverCount = 5;
+constexpr std::int32_t kRowLength = 13;
+constexpr std::int32_t kHintFrames = 80;
+constexpr std::int32_t kMaxHintsPerStage = 3;
+
+// Sound effects by index, bound to channels 0 to 6 at start-up.
+constexpr int kSoundSeikai = 0;
+constexpr int kSoundRenzoku = 1;
+constexpr int kSoundFuseikai = 2;
+constexpr int kSoundGameClear = 3;
+constexpr int kSoundGameOver = 4;
+constexpr int kSoundBonus = 5;
+constexpr int kSoundStageClear = 6;
+
+std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
+
+std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
+std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
+
+// The hint's speed: the distance over 80 frames, to the nearest integer with halves to even.
+std::int32_t HintSpeed(std::int32_t distance) {
+  return static_cast<std::int32_t>(
+      std::nearbyint(static_cast<double>(distance) / static_cast<double>(kHintFrames)));
+}
+
+}  // namespace
+
+// --- Shared steps --------------------------------------------------------------------------
+
+void TGame::PlaySoundEffect(int index) {
+  TDDSD* sound = S.DDSD1;
+  // Without a sound device the channels hold no buffers: the game goes on silently.
+  if (sound == nullptr || !sound->Initialized() || index >= sound->ChannelsMade()) return;
+  sound->Channel(index)->Play();
+}
+
+void TGame::ShowPicture(const std::string& entry) {
+  TDGTexture* picture = S.PictureTexture;
+  if (picture == nullptr) return;
+  picture->LoadFromFile(entry, (S.AppDir / "Data" / "wisplore.qda").string());
+  picture->SetColorKey(
+      RECT{0, 0, static_cast<LONG>(picture->Width()), static_cast<LONG>(picture->Height())}, 0);
+}
+
+void TGame::LoadSosa(const std::string& file) {
+  TDGTexture* guide = S.SosaTexture;
+  if (guide == nullptr) return;
+  guide->LoadFromFile((S.AppDir / "Data" / file).string(), "");
+  guide->SetColorKey(
+      RECT{0, 0, static_cast<LONG>(guide->Width()), static_cast<LONG>(guide->Height())}, 0);
+  Owned->SosaLoaded = file;
+}
+
+void TGame::ShowCounter(TDGTexture* texture, const char* caption, std::int32_t value) {
+  MakeTextTexture(texture, nullptr, Sjis(caption) + ZeroPad(value), S.LabelWriter);
+}
+
+void TGame::ShowCounters() {
+  ShowCounter(S.SeikaiTexture, "正解:", S.SeikaiCount);
+  ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+  ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+}
+
+void TGame::ShowHintsLeft() {
+  const std::int32_t left = S.HintCount > kMaxHintsPerStage ? 0 : kMaxHintsPerStage - S.HintCount;
+  ShowCounter(S.HintTexture, "HINT:", left);
+}
+
+void TGame::ShowMessages() {
+  MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+  MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
+}
+
+void TGame::SetAnswerColour() {
+  if (S.BonusMode == 1) {
+    Window.SetAnswerColor(255, 255, 0);
+  } else if (S.KaitoMode == 1) {
+    Window.SetAnswerColor(255, 251, 240);
+  } else {
+    Window.SetAnswerColor(0, 128, 0);
+  }
+}
+
+void TGame::RenderMoji(std::int32_t index) {
+  MakeTextTexture(S.MojiTextures[index], nullptr, codepage::Utf16ToSjis(S.Moji[index].Char),
+                  S.MojiWriter);
+}
+
+void TGame::RenderSpelling() {
+  MakeTextTexture(S.SpellingTexture, S.SpellingTexture2,
+                  codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)), S.MojiWriter);
+}
+
+void TGame::PlaceRandomly(MojiRecord& moji) {
+  const TRect e = Window.AnswerBounds();
+  moji.X = Random(S.ScreenWidth - W(S.HotaruTexture));
+  moji.Y = Random(e.Top - H(S.HotaruTexture) - H(S.HikariTexture)) +
+           (Window.OuterHeight() - Window.ClientHeight());
+}
+
+void TGame::DrawPulse(std::int32_t index) {
+  const float scale = static_cast<float>(Random(6) + 5) * 0.1f;
+  S.HotaruSizeW[index] = static_cast<float>(W(S.HotaruTexture)) * scale;
+  S.HotaruSizeH[index] = static_cast<float>(H(S.HotaruTexture)) * scale;
+  S.MojiSizeW[index] = static_cast<float>(W(S.MojiTextures[index])) * scale;
+  S.MojiSizeH[index] = static_cast<float>(H(S.MojiTextures[index])) * scale;
+  S.Fukuramu[index] = Random(2) != 0 ? 1 : 0;
+}
+
+bool TGame::AnswerIsCorrect(const std::u16string& answer) const {
+  const std::int32_t n = S.MondaiNo;
+  if (!S.IsMondaiNo(n) || answer.empty()) return false;
+  if (S.KaitoMode == 0) {
+    if (answer == S.Seikai(n)) return true;
+    const std::u16string& second = S.Seikai2(n);
+    return !second.empty() && answer == second;
+  }
+  if (S.KaitoMode == 1) return answer == S.Reading(n);
+  return false;
+}
+
+void TGame::SpeakQuestion() { SpeakSpeechString(S.Speech(S.MondaiNo)); }
+
+void TGame::StopMusic() {
+  if (S.WindowsMediaPlayer1 != nullptr) S.WindowsMediaPlayer1->controls.stop();
+}
+
+void TGame::ShowMusicTitle() {
+  MakeTextTexture(S.MusicTitleTexture, nullptr, MusicTitle(S.MusicName), S.LabelWriter);
+}
+
+// --- The rules -----------------------------------------------------------------------------
+
+void TGame::StartQuestion() {
+  if (S.Paused != 0 || S.Ready != 1) return;
+  // 1-4. The answer mode is fixed for the question; the field shows it.
+  S.TitleMode = 0;
+  Window.SetMenuEnabled("Kanji", false);
+  Window.SetMenuEnabled("Hira", false);
+  S.Saved = 0;
+  Window.SetMenuEnabled("Save1", true);
+  S.ShowSpelling = S.ShowReading = S.BonusMode = 0;
+  S.HintMoji = S.HintFlight = 0;
+  SetAnswerColour();
+  // 5. An abandoned question breaks the run.
+  if (S.Playing == 1) {
+    S.RenzokuCount = 0;
+    ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+  }
+  // 6. An empty, editable field with the focus.
+  Window.SetAnswerText(u"");
+  Window.SetAnswerReadOnly(false);
+  Window.FocusAnswer();
+
+  // 7. A new game after a game over or a game clear.
+  if (S.GameOver == 1 || S.GameClear == 1) {
+    if (S.GameClear == 1) StopMusic();
+    Window.SetMenuEnabled("ON1", true);
+    Window.SetMenuEnabled("OFF1", true);
+    if (S.GameClear == 1 && S.BgmOn == 1) {
+      S.MusicName = S.SavedMusicName;
+      ShowMusicTitle();
+      S.BgmRandom = Window.MenuChecked("R1") ? 1 : 0;
+      PlayMusic();
+    }
+    Window.SetMenuEnabled("Save1", true);
+    Window.SetMenuEnabled("BGM1", true);
+    S.SeikaiCount = S.RenzokuCount = S.FuseikaiCount = S.Tokuten = 0;
+    LoadSosa("Sosa1.bmp");
+    ShowCounters();
+    MakeTextTexture(S.SaikoTokutenTexture, nullptr,
+                    ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"), S.LabelWriter);
+    S.Message2.clear();
+    S.BlinkOn = 0;
+    S.HintCount = 0;
+    ShowHintsLeft();
+  }
+  // 8. From stage 2 the guide tells whether F1 still gives hints.
+  if (S.SeikaiCount >= kStageSize) {
+    LoadSosa(S.HintCount < kMaxHintsPerStage ? "Sosa2.bmp" : "Sosa1.bmp");
+  }
+  // 9, 10.
+  Window.ProcessMessages();
+  NewQuestion();
+  // 11. A question abandoned with Ctrl keeps its clock.
+  if (S.Playing == 0) {
+    S.StartTime = timeGetTime();
+    S.PauseTotal = 0;
+    S.Playing = 1;
+  }
+  // 12.
+  S.Message1.clear();
+  S.Message2.clear();
+  ShowMessages();
+  S.GameOver = S.GameClear = 0;
+  // 13. A bonus question is possible only after two wrong answers in the stage.
+  if (S.FuseikaiCount >= 2 && Random(20) == 0) {
+    S.BonusMode = 1;
+    PlaySoundEffect(kSoundBonus);
+    SetAnswerColour();
+    ShowPicture("Bonus.bmp");
+    S.BonusTime = timeGetTime();
+  }
+}
+
+void TGame::NewQuestion() {
+  // 1. Every question once per cycle.
+  if (S.TitleMode == 0) {
+    const std::int32_t total = S.MondaiCount();
+    S.TuikaShutsudai.resize(static_cast<std::size_t>(S.TuikaCount), 0);
+    // Marks from a saved game may disagree with its counts; a cycle with nothing left to ask
+    // starts again rather than drawing for ever.
+    const bool anyLeft =
+        std::find(S.Shutsudai.begin(), S.Shutsudai.end(), 0) != S.Shutsudai.end() ||
+        std::find(S.TuikaShutsudai.begin(), S.TuikaShutsudai.end(), 0) != S.TuikaShutsudai.end();
+    if (!anyLeft) {
+      S.Shutsudai.fill(0);
+      std::fill(S.TuikaShutsudai.begin(), S.TuikaShutsudai.end(), 0);
+      S.ShutsudaiCount = S.TuikaShutsudaiCount = 0;
+    }
+    for (;;) {
+      const std::int32_t n = Random(total) + 1;
+      S.MondaiNo = n;
+      if (n <= kBuiltInMondaiCount) {
+        if (S.Shutsudai[n - 1] == 0) {
+          S.Shutsudai[n - 1] = 1;
+          ++S.ShutsudaiCount;
+          S.MondaiText = S.MondaiTable[n];
+          break;
+        }
+      } else if (S.TuikaShutsudai[n - 171] == 0) {
+        S.TuikaShutsudai[n - 171] = 1;
+        ++S.TuikaShutsudaiCount;
+        S.MondaiText = S.TuikaMondaiList[n - 171];
+        break;
+      }
+    }
+    if (S.ShutsudaiCount + S.TuikaShutsudaiCount == total) {
+      S.Shutsudai.fill(0);
+      std::fill(S.TuikaShutsudai.begin(), S.TuikaShutsudai.end(), 0);
+      S.ShutsudaiCount = S.TuikaShutsudaiCount = 0;
+    }
+  }
+  S.MojiCount = std::min<std::int32_t>(static_cast<std::int32_t>(S.MondaiText.size()), kMojiSlots);
+  const auto count = static_cast<std::size_t>(S.MojiCount);
+  const bool flying = S.TitleMode == 1 || S.SeikaiCount >= 2 * kStageSize;
+
+  // 2. The pulse of stage 3 and the title.
+  if (flying) {
+    S.HotaruSizeW.resize(count);
+    S.HotaruSizeH.resize(count);
+    S.MojiSizeW.resize(count);
+    S.MojiSizeH.resize(count);
+    S.Fukuramu.resize(count);
+  }
+  // 3. The characters.
+  for (std::int32_t i = 0; i < S.MojiCount; ++i) {
+    S.Moji[i].Char = S.MondaiText.substr(static_cast<std::size_t>(i), 1);
+    RenderMoji(i);
+  }
+  // 4. The layout of the stage.
+  if (!flying && S.SeikaiCount < kStageSize) {
+    const std::int32_t fw = W(S.HotaruTexture);
+    for (std::int32_t k = 0; k < S.MojiCount; ++k) {
+      MojiRecord& moji = S.Moji[k];
+      const std::int32_t row = k / kRowLength;
+      if (k % kRowLength == 0) {
+        const std::int32_t inRow = std::min(kRowLength, S.MojiCount - row * kRowLength);
+        moji.X = (S.ScreenWidth - inRow * fw) / 2 + 10;
+      } else {
+        moji.X = S.Moji[k - 1].X + fw;
+      }
+      moji.Y = row * (H(S.HotaruTexture) + 50) + 140;
+      moji.DX = moji.DY = 0;
+    }
+    S.KakushiNo = Random(S.MojiCount);
+  } else if (!flying) {
+    for (std::int32_t k = 0; k < S.MojiCount; ++k) {
+      PlaceRandomly(S.Moji[k]);
+      S.Moji[k].DX = S.Moji[k].DY = 0;
+    }
+  } else {
+    for (std::int32_t k = 0; k < S.MojiCount; ++k) {
+      MojiRecord& moji = S.Moji[k];
+      PlaceRandomly(moji);
+      do {
+        moji.DX = Random(5) - 2;
+      } while (moji.DX == 0);
+      moji.DY = Random(5) - 2;
+      DrawPulse(k);
+    }
+  }
+  // 5. Brightness: even characters start dim, odd ones bright; stage 1 keeps one dark.
+  S.Akarusa.resize(count);
+  S.Akarumu.resize(count);
+  for (std::int32_t i = 0; i < S.MojiCount; ++i) {
+    if (S.SeikaiCount < kStageSize && i == S.KakushiNo) {
+      S.Akarusa[i] = 0;
+      S.Akarumu[i] = 0;
+    } else {
+      S.Akarusa[i] = i % 2 == 0 ? Random(128) : 128 + Random(128);
+      S.Akarumu[i] = 1;
+    }
+  }
+  // 6. The reading, shown after the answer.
+  if (S.TitleMode == 0) {
+    MakeTextTexture(S.ReadingTexture, nullptr, codepage::Utf16ToSjis(S.MondaiText), S.MojiWriter);
+  }
+}
+
+void TGame::JudgeAnswer() {
+  Window.SetAnswerReadOnly(true);
+  S.Playing = 0;
+  SpeakQuestion();
+  if (AnswerIsCorrect(Window.AnswerText())) {
+    ScoreCorrect();
+  } else {
+    Miss();
+  }
+  Window.SetMenuEnabled("Kanji", true);
+  Window.SetMenuEnabled("Hira", true);
+}
+
+void TGame::ScoreCorrect() {
+  // 1. A hinted answer breaks the run.
+  S.RenzokuCount = S.HintMoji == 0 ? S.RenzokuCount + 1 : 0;
+  ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+  // 2. The picture; a stage or game clear brings its own.
+  const bool clears = S.SeikaiCount % kStageSize == kStageSize - 1;
+  if (S.RenzokuCount >= 3) {
+    if (!clears) {
+      PlaySoundEffect(kSoundRenzoku);
+      ShowPicture("renzokuseikai.bmp");
+    }
+    S.FuseikaiCount = std::max(S.FuseikaiCount - 1, 0);
+    ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+    S.Tokuten += 100;
+  } else if (!clears) {
+    PlaySoundEffect(kSoundSeikai);
+    ShowPicture("seikai.bmp");
+  }
+  // 3. The other writing of the proverb is shown.
+  if (S.KaitoMode == 1) {
+    S.ShowSpelling = 1;
+    S.ShowReading = 0;
+    RenderSpelling();
+  } else {
+    S.ShowSpelling = 0;
+    S.ShowReading = 1;
+  }
+  // 4, 5. One more correct answer; ten points and a point per whole second left.
+  ++S.SeikaiCount;
+  ShowCounter(S.SeikaiTexture, "正解:", S.SeikaiCount);
+  S.Tokuten += 10 + std::max(S.TimeLeft, 0) / 1000;
+  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+  // 6. A bonus question forgives the stage's wrong answers.
+  if (S.BonusMode == 1) {
+    S.FuseikaiCount = 0;
+    ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+  }
+  // 7. Stage clear.
+  if (S.SeikaiCount < kGameClearCount && S.SeikaiCount % kStageSize == 0) {
+    PlaySoundEffect(kSoundStageClear);
+    ShowPicture(std::to_string(S.SeikaiCount) + "toppa.bmp");
+    S.FuseikaiCount = S.RenzokuCount = 0;
+    S.BlinkOn = 0;
+    ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+    ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+    S.HintCount = 0;
+    ShowHintsLeft();
+  }
+  // 8. Game clear: the tune, the best score and the automatic save.
+  if (S.SeikaiCount == kGameClearCount) {
+    S.GameClear = 1;
+    PlaySoundEffect(kSoundGameClear);
+    Window.SetMenuEnabled("ON1", false);
+    Window.SetMenuEnabled("OFF1", false);
+    if (S.BgmOn == 1) {
+      StopMusic();
+      S.SavedMusicName = S.MusicName;
+    }
+    S.MusicName = (S.AppDir / "Data" / "tam-y02.mp3").string();
+    S.BgmRandom = 0;
+    PlayMusic();
+    Window.SetMenuEnabled("Save1", false);
+    Window.SetMenuEnabled("BGM1", false);
+    S.BlinkOn = 0;
+    ShowPicture("GameClear.bmp");
+    S.Message1 = Sjis("おめでとうございます!!");
+    S.Message2 = Sjis(" Ctrlキーを押すと最初からゲームが始まります。");
+    if (S.Tokuten > S.SaikoTokuten) {
+      S.SaikoTokuten = S.Tokuten;
+      S.Message1 = Sjis("記録更新!! (") + std::to_string(S.Tokuten) +
+                   Sjis("点) おめでとうございます!! ");
+    }
+    ShowMessages();
+    SaveGame();
+  }
+}
+
+void TGame::Miss() {
+  // 1, 2. The picture, and both writings of the proverb.
+  PlaySoundEffect(kSoundFuseikai);
+  ShowPicture("fuseikai.bmp");
+  RenderSpelling();
+  S.ShowSpelling = 1;
+  S.ShowReading = 1;
+  // 3. The run ends, one more wrong answer, ten points off.
+  S.RenzokuCount = 0;
+  ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+  ++S.FuseikaiCount;
+  ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+  S.Tokuten = std::max(S.Tokuten - 10, 0);
+  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+  // 4. Game over at the fifth wrong answer of a stage.
+  if (S.FuseikaiCount >= kGameOverCount) {
+    PlaySoundEffect(kSoundGameOver);
+    S.GameOver = 1;
+    ShowPicture("GameOver.bmp");
+    S.Message1 = Sjis("お疲れさまでした。");
+    S.Message2 = Sjis("Ctrlキーを押すとゲームを再開します。");
+    ShowMessages();
+    Window.SetMenuEnabled("Save1", false);
+  }
+}
+
+void TGame::GiveUp() {
+  S.Playing = 0;
+  Window.SetAnswerReadOnly(true);
+  SpeakQuestion();
+  Miss();
+}
+
+void TGame::UseHint() {
+  if (S.SeikaiCount < kStageSize) {
+    GiveUp();
+    return;
+  }
+  // 1. The first hint of a question uses up one of the stage's three.
+  if (S.HintMoji == 0) {
+    if (S.HintCount <= kMaxHintsPerStage) ++S.HintCount;
+    ShowHintsLeft();
+  }
+  // 2, 3. At most three characters per question, three questions per stage.
+  ++S.HintMoji;
+  if (S.HintMoji == 3) LoadSosa("Sosa1.bmp");
+  if (S.HintMoji == 4 || S.HintCount == 4) {
+    GiveUp();
+    return;
+  }
+  // 4. The next character flies to its place above the answer field.
+  S.HintFlight = 1;
+  const std::int32_t c = S.HintMoji - 1;
+  const TRect e = Window.AnswerBounds();
+  const std::int32_t targetX = e.Left + W(S.HikariTexture) * (S.HintMoji - 1);
+  const std::int32_t targetY = e.Top - H(S.HikariTexture);
+  S.Moji[c].DX = HintSpeed(targetX - S.Moji[c].X);
+  S.Moji[c].DY = HintSpeed(targetY - S.Moji[c].Y);
+  S.Tokuten = std::max(S.Tokuten - 5, 0);
+  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+}
+
+}  // namespace game

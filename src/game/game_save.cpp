@@ -1,0 +1,236 @@
+// The saved game: record1.dat with the Settei.ini keys of the question and the answer mode,
+// the best score read at start-up, and resuming a game from both.
+#include <algorithm>
+#include <system_error>
+
+#include "game/game.h"
+#include "game/game_owned.h"
+#include "game/random.h"
+#include "game/save_file.h"
+#include "game/zero_pad.h"
+#include "platform/clock/clock.h"
+#include "platform/codepage/codepage.h"
+#include "platform/profile/profile.h"
+
+namespace game {
+namespace {
+
+constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
+constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
+
+std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
+
+// The additional question a save keeps in Settei.ini: its reading and its written form.
+struct TSavedTuika {
+  std::u16string Mondai;
+  std::u16string Seikai;
+};
+
+TSavedTuika ReadSavedTuika(const std::filesystem::path& userDir) {
+  TIniFile ini(userDir / "Settei.ini");
+  return {codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Mondai", Sjis(kDefaultTuikaMondai))),
+          codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Seikai", Sjis(kDefaultTuikaSeikai)))};
+}
+
+std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai) {
+  const auto it =
+      std::find(catalogue.TuikaMondaiList.begin(), catalogue.TuikaMondaiList.end(), mondai);
+  if (it == catalogue.TuikaMondaiList.end()) return -1;
+  return static_cast<std::int32_t>(it - catalogue.TuikaMondaiList.begin());
+}
+
+}  // namespace
+
+void TGame::SaveGame() {
+  // 1. A running question is saved with its pause counted; the live total is left alone, so
+  // the pause is not counted twice when the player resumes with F2 after a menu save.
+  std::int32_t pauseTotal = S.PauseTotal;
+  if (S.Playing == 1) pauseTotal += static_cast<std::int32_t>(timeGetTime() - S.PauseStart);
+
+  // 2. The record; entries past MojiCount keep what they held.
+  TSaveData& d = S.SaveData;
+  d.MondaiNo = S.MondaiNo;
+  std::copy(S.Shutsudai.begin(), S.Shutsudai.end(), d.Shutsudai);
+  d.Reserved1[0] = d.Reserved1[1] = 0;
+  d.ShutsudaiCount = S.ShutsudaiCount;
+  d.MojiCount = S.MojiCount;
+  const std::int32_t count = std::clamp<std::int32_t>(S.MojiCount, 0, kMojiSlots);
+  for (std::int32_t i = 0; i < count; ++i) {
+    d.X[i] = S.Moji[i].X;
+    d.Y[i] = S.Moji[i].Y;
+    d.DX[i] = S.Moji[i].DX;
+    d.DY[i] = S.Moji[i].DY;
+    if (static_cast<std::size_t>(i) < S.Akarusa.size()) d.Akarusa[i] = S.Akarusa[i];
+    if (static_cast<std::size_t>(i) < S.Akarumu.size()) d.Akarumu[i] = S.Akarumu[i];
+  }
+  d.KakushiNo = S.KakushiNo;
+  d.Reserved2 = 0;
+  d.SeikaiCount = S.SeikaiCount;
+  d.RenzokuCount = S.RenzokuCount;
+  d.FuseikaiCount = S.FuseikaiCount;
+  d.TimeLeft = S.TimeLeft;
+  d.PauseTotal = pauseTotal;
+  d.Playing = S.Playing;
+  std::fill(std::begin(d.Reserved3), std::end(d.Reserved3), 0);
+  d.Tokuten = S.Tokuten;
+  d.SaikoTokuten = S.SaikoTokuten;
+  d.BonusMode = S.BonusMode;
+  std::fill(std::begin(d.Reserved4), std::end(d.Reserved4), 0);
+  d.HintMoji = S.HintMoji;
+  d.HintCount = S.HintCount;
+
+  // 3, 4. The folder, then the file, replaced whole.
+  std::error_code folderError;
+  std::filesystem::create_directories(S.UserDir, folderError);
+  std::string error;
+  if (!WriteSaveFile(S.UserDir / kSaveFileName, d, error)) {
+    Window.ShowMessage("ゲームを保存できませんでした。");
+  }
+
+  // 5. The additional question's texts and the answer mode.
+  TIniFile ini(S.UserDir / "Settei.ini");
+  bool written = true;
+  if (S.MondaiNo > kBuiltInMondaiCount) {
+    written = ini.WriteString("TuikaMondai", "Mondai", codepage::Utf16ToSjis(S.MondaiText)) &&
+              ini.WriteString("TuikaMondai", "Seikai", codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)));
+  }
+  written = written && ini.WriteInteger("KaitoMode", "Value", S.KaitoMode);
+  if (!written) Window.ShowMessage("保存できませんでした。");
+}
+
+void TGame::ReadSavedGameAtStartup() {
+  const std::filesystem::path fileName = S.UserDir / kSaveFileName;
+  std::error_code code;
+  if (!std::filesystem::exists(fileName, code)) return;
+  std::string error;
+  if (!ReadSaveFile(fileName, S.SaveData, error)) return;
+  // A damaged file's best score is taken only when it is one a game can have.
+  if (!PlausibleBestScore(S.SaveData)) return;
+  S.SaikoTokuten = S.SaveData.SaikoTokuten;
+  MakeTextTexture(S.SaikoTokutenTexture, nullptr,
+                  ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"), S.LabelWriter);
+}
+
+bool TGame::SavedGameResumable() const {
+  const TSaveData& d = S.SaveData;
+  if (d.MondaiNo <= kBuiltInMondaiCount) return SaveDataProblem(d, S, nullptr).empty();
+  // An additional question comes back by its reading in Settei.ini; one that has left the
+  // file is appended again, which needs a pair the catalogue accepts.
+  const TSavedTuika saved = ReadSavedTuika(S.UserDir);
+  if (FindTuika(S, saved.Mondai) < 0 && !IsAcceptableTuikaPair(saved.Seikai, saved.Mondai)) {
+    return false;
+  }
+  return SaveDataProblem(d, S, &saved.Mondai).empty();
+}
+
+void TGame::ResumeGame() {
+  const TSaveData& d = S.SaveData;
+  // 1, 2. The question, an additional one found again by its reading.
+  S.MondaiNo = d.MondaiNo;
+  if (S.MondaiNo > kBuiltInMondaiCount) {
+    const TSavedTuika saved = ReadSavedTuika(S.UserDir);
+    S.MondaiText = saved.Mondai;
+    const std::int32_t found = FindTuika(S, saved.Mondai);
+    if (found >= 0) {
+      S.MondaiNo = found + kBuiltInMondaiCount + 1;
+      if (S.TuikaShutsudai[found] == 0) ++S.TuikaShutsudaiCount;
+      S.TuikaShutsudai[found] = 1;
+    } else {
+      const std::int32_t added = AppendTuikaMondai(S, saved.Mondai, saved.Seikai);
+      if (added > 0) {
+        S.MondaiNo = added;
+        S.TuikaShutsudai[added - kBuiltInMondaiCount - 1] = 1;
+        ++S.TuikaShutsudaiCount;
+      }
+    }
+  } else {
+    S.MondaiText = S.Reading(S.MondaiNo);
+  }
+
+  // 3, 4. The asked marks and the characters where they were.
+  std::copy(std::begin(d.Shutsudai), std::end(d.Shutsudai), S.Shutsudai.begin());
+  S.ShutsudaiCount = d.ShutsudaiCount;
+  S.MojiCount = std::clamp<std::int32_t>(d.MojiCount, 0, kMojiSlots);
+  const auto count = static_cast<std::size_t>(S.MojiCount);
+  S.Akarusa.resize(count);
+  S.Akarumu.resize(count);
+  for (std::int32_t i = 0; i < S.MojiCount; ++i) {
+    MojiRecord& moji = S.Moji[i];
+    moji.X = d.X[i];
+    moji.Y = d.Y[i];
+    moji.DX = d.DX[i];
+    moji.DY = d.DY[i];
+    moji.Char = static_cast<std::size_t>(i) < S.MondaiText.size()
+                    ? S.MondaiText.substr(static_cast<std::size_t>(i), 1)
+                    : std::u16string();
+    RenderMoji(i);
+    S.Akarusa[i] = d.Akarusa[i];
+    S.Akarumu[i] = d.Akarumu[i];
+  }
+
+  // 5. The counters.
+  S.KakushiNo = d.KakushiNo;
+  S.SeikaiCount = d.SeikaiCount;
+  S.RenzokuCount = d.RenzokuCount;
+  S.FuseikaiCount = d.FuseikaiCount;
+  ShowCounter(S.SeikaiTexture, "正解:", S.SeikaiCount);
+  ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+  ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+
+  // 6. The clock continues from the saved time left.
+  S.Playing = d.Playing;
+  S.Paused = 0;
+  S.TimeLeft = d.TimeLeft;
+  ShowCounter(S.TimeTexture, "TIME:", S.TimeLeft / 1000);
+  S.PauseTotal = d.PauseTotal;
+  if (S.Playing == 1) {
+    S.StartTime = timeGetTime() + static_cast<std::uint32_t>(S.TimeLeft) -
+                  static_cast<std::uint32_t>(S.TimeLimit) -
+                  static_cast<std::uint32_t>(S.PauseTotal);
+  }
+
+  // 7. Stage 3's pulse is not saved: it is drawn anew.
+  if (S.SeikaiCount >= 20) {
+    S.HotaruSizeW.resize(count);
+    S.HotaruSizeH.resize(count);
+    S.MojiSizeW.resize(count);
+    S.MojiSizeH.resize(count);
+    S.Fukuramu.resize(count);
+    for (std::int32_t i = 0; i < S.MojiCount; ++i) DrawPulse(i);
+  }
+
+  // 8.
+  S.Tokuten = d.Tokuten;
+  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+
+  // 9. The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
+  TIniFile ini(S.UserDir / "Settei.ini");
+  S.KaitoMode = ini.ReadInteger("KaitoMode", "Value", 0) == 1 ? 1 : 0;
+  Window.SetMenuChecked("Kanji", S.KaitoMode == 0);
+  Window.SetMenuChecked("Hira", S.KaitoMode == 1);
+
+  // 10. The field's colour tells the mode, or the bonus question.
+  S.BonusMode = d.BonusMode;
+  SetAnswerColour();
+
+  // 11. The hints of the stage. A hint that was flying at the save is not saved as flying:
+  // its character is set down on its place above the answer field.
+  if (S.SeikaiCount >= 10) {
+    S.HintMoji = d.HintMoji;
+    S.HintCount = d.HintCount;
+    ShowHintsLeft();
+    const TRect e = Window.AnswerBounds();
+    const std::int32_t hinted = std::min({S.HintMoji, 3, S.MojiCount});
+    for (std::int32_t c = 0; c < hinted; ++c) {
+      S.Moji[c].X = e.Left + static_cast<std::int32_t>(S.HikariTexture->Width()) * c;
+      S.Moji[c].Y = e.Top - static_cast<std::int32_t>(S.HikariTexture->Height());
+      S.Moji[c].DX = S.Moji[c].DY = 0;
+    }
+  }
+  S.HintFlight = 0;
+
+  // 12.
+  MakeTextTexture(S.ReadingTexture, nullptr, codepage::Utf16ToSjis(S.MondaiText), S.MojiWriter);
+}
+
+}  // namespace game

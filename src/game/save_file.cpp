@@ -1,0 +1,147 @@
+// record1.dat: the 1052-byte image read and written whole, and the checks that keep a damaged
+// file from being continued.
+#include "game/save_file.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+namespace {
+
+// The record is the file's image: fields little-endian, no padding (checked in save_data.h).
+static_assert(std::endian::native == std::endian::little,
+              "record1.dat is little-endian; a big-endian build needs byte swapping here");
+
+// Limits of values a game can write. Positions and speeds stay well inside these; anything
+// beyond them is a damaged file and would overflow the frame's arithmetic.
+constexpr std::int32_t kMaxCoordinate = 100000;
+constexpr std::int32_t kMaxSpeed = 10000;
+constexpr std::int32_t kGameClearCount = 30;
+constexpr std::int32_t kGameOverCount = 5;
+constexpr std::int32_t kMaxHints = 4;
+
+bool Within(std::int32_t value, std::int32_t limit) { return value >= -limit && value <= limit; }
+
+std::string Range(const char* name, std::int32_t value) {
+  return std::string(name) + " out of range (" + std::to_string(value) + ")";
+}
+
+}  // namespace
+
+void DecodeSaveData(std::string_view bytes, TSaveData& data) {
+  const std::size_t n = std::min(bytes.size(), kSaveDataSize);
+  std::memcpy(reinterpret_cast<unsigned char*>(&data), bytes.data(), n);
+}
+
+std::string EncodeSaveData(const TSaveData& data) {
+  std::string bytes(kSaveDataSize, '\0');
+  std::memcpy(bytes.data(), &data, kSaveDataSize);
+  return bytes;
+}
+
+bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::string& error) {
+  std::error_code code;
+  if (std::filesystem::is_directory(fileName, code)) {
+    error = fileName.string() + " is a folder";
+    return false;
+  }
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + fileName.string();
+    return false;
+  }
+  std::string bytes(kSaveDataSize, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (in.bad()) {
+    error = "cannot read " + fileName.string();
+    return false;
+  }
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  DecodeSaveData(bytes, data);
+  return true;
+}
+
+bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
+                   std::string& error) {
+  std::filesystem::path temporary = fileName;
+  temporary += ".tmp";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (file == nullptr) {
+    error = "cannot create " + temporary.string();
+    return false;
+  }
+  const std::string bytes = EncodeSaveData(data);
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = std::fflush(file) == 0 && ok;
+  ok = std::fclose(file) == 0 && ok;
+  std::error_code code;
+  if (!ok) {
+    error = "cannot write " + temporary.string();
+    std::filesystem::remove(temporary, code);
+    return false;
+  }
+  std::filesystem::rename(temporary, fileName, code);
+  if (code) {
+    error = "cannot replace " + fileName.string() + ": " + code.message();
+    std::filesystem::remove(temporary, code);
+    return false;
+  }
+  return true;
+}
+
+bool PlausibleBestScore(const TSaveData& data) { return data.SaikoTokuten >= 0; }
+
+std::string SaveDataProblem(const TSaveData& d, const TCatalogue& catalogue,
+                            const std::u16string* tuikaReading) {
+  if (d.SeikaiCount >= kGameClearCount) return "the game was finished (SeikaiCount 30)";
+  if (d.SeikaiCount < 0) return Range("SeikaiCount", d.SeikaiCount);
+  if (d.MondaiNo < 1) return Range("MondaiNo", d.MondaiNo);
+  if (d.MojiCount < 0 || d.MojiCount > kMaxMondaiLength) return Range("MojiCount", d.MojiCount);
+  if (d.MondaiNo <= kBuiltInMondaiCount) {
+    const auto length = static_cast<std::int32_t>(catalogue.Reading(d.MondaiNo).size());
+    if (d.MojiCount != length) {
+      return "MojiCount " + std::to_string(d.MojiCount) + " does not match question " +
+             std::to_string(d.MondaiNo) + " (" + std::to_string(length) + " characters)";
+    }
+  } else if (tuikaReading != nullptr) {
+    const auto length = static_cast<std::int32_t>(tuikaReading->size());
+    if (d.MojiCount != length) {
+      return "MojiCount " + std::to_string(d.MojiCount) +
+             " does not match the saved additional question (" + std::to_string(length) +
+             " characters)";
+    }
+  }
+  if (d.ShutsudaiCount < 0 || d.ShutsudaiCount > kBuiltInMondaiCount) {
+    return Range("ShutsudaiCount", d.ShutsudaiCount);
+  }
+  if (d.KakushiNo < 0 || d.KakushiNo > kMaxMondaiLength) return Range("KakushiNo", d.KakushiNo);
+  if (d.RenzokuCount < 0 || d.RenzokuCount > kGameClearCount) {
+    return Range("RenzokuCount", d.RenzokuCount);
+  }
+  if (d.FuseikaiCount < 0 || d.FuseikaiCount >= kGameOverCount) {
+    return Range("FuseikaiCount", d.FuseikaiCount);
+  }
+  if (d.TimeLeft < 0 || d.TimeLeft > 60000) return Range("TimeLeft", d.TimeLeft);
+  if (d.PauseTotal < 0) return Range("PauseTotal", d.PauseTotal);
+  if (d.Playing > 1) return Range("Playing", d.Playing);
+  if (d.Tokuten < 0) return Range("Tokuten", d.Tokuten);
+  if (d.SaikoTokuten < 0) return Range("SaikoTokuten", d.SaikoTokuten);
+  if (d.BonusMode > 1) return Range("BonusMode", d.BonusMode);
+  if (d.HintMoji < 0 || d.HintMoji > kMaxHints) return Range("HintMoji", d.HintMoji);
+  if (d.HintCount < 0 || d.HintCount > kMaxHints) return Range("HintCount", d.HintCount);
+  for (std::int32_t i = 0; i < d.MojiCount; ++i) {
+    const std::string at = "[" + std::to_string(i) + "]";
+    if (!Within(d.X[i], kMaxCoordinate)) return Range(("X" + at).c_str(), d.X[i]);
+    if (!Within(d.Y[i], kMaxCoordinate)) return Range(("Y" + at).c_str(), d.Y[i]);
+    if (!Within(d.DX[i], kMaxSpeed)) return Range(("DX" + at).c_str(), d.DX[i]);
+    if (!Within(d.DY[i], kMaxSpeed)) return Range(("DY" + at).c_str(), d.DY[i]);
+    if (d.Akarusa[i] < 0 || d.Akarusa[i] > 255) {
+      return Range(("Akarusa" + at).c_str(), d.Akarusa[i]);
+    }
+    if (d.Akarumu[i] > 1) return Range(("Akarumu" + at).c_str(), d.Akarumu[i]);
+  }
+  return {};
+}

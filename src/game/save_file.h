@@ -1,0 +1,39 @@
+// record1.dat on disk: reading its bytes into SaveData, writing SaveData safely, and telling
+// whether a saved game can be continued.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "game/catalogue.h"
+#include "game/save_data.h"
+
+// The saved game's file name in the per-user folder.
+inline constexpr const char* kSaveFileName = "record1.dat";
+
+// The record from a file's bytes: the first 1052 bytes fill it in order, a shorter file fills
+// only the leading part and the rest keeps the values `data` had.
+void DecodeSaveData(std::string_view bytes, TSaveData& data);
+// The record as the file's 1052 bytes.
+std::string EncodeSaveData(const TSaveData& data);
+
+// Reads at most 1052 bytes of the file into `data` (see DecodeSaveData). False, with a reason
+// in `error` (UTF-8), when the file cannot be opened or read; `data` is then unchanged.
+bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::string& error);
+
+// Writes the 1052 bytes to a temporary file in the same folder, flushes it and renames it over
+// the old file, so a failed save never leaves a damaged or empty record1.dat. False, with a
+// reason in `error`, when anything fails; the old file is then untouched.
+bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
+                   std::string& error);
+
+// A best score the game can take from the file: not negative.
+bool PlausibleBestScore(const TSaveData& data);
+
+// Why the saved game cannot be continued, or empty when it can: a finished game (30 correct
+// answers) or values no game writes (a damaged or hand-made file). `catalogue` gives the
+// built-in readings; `tuikaReading` is the reading Settei.ini keeps for a saved additional
+// question (nullptr: not known, its length is not checked).
+std::string SaveDataProblem(const TSaveData& data, const TCatalogue& catalogue,
+                            const std::u16string* tuikaReading);
