@@ -6,8 +6,8 @@
 // (MondaiTable, SpeechList, the Tuika lists) come from TCatalogue, so they keep their names.
 //
 // All times are values of the 32-bit wrapping millisecond clock (timeGetTime). Wide strings
-// are UTF-16; the message texts and the music settings are Shift-JIS, as the INI file holds
-// them.
+// are UTF-16; the message texts are Shift-JIS, as the text writer draws them; paths and music
+// file names are UTF-8 and become Shift-JIS only in Settei.ini and when drawn.
 #pragma once
 
 #include <array>
@@ -107,6 +107,7 @@ struct TGameState : TCatalogue {
   std::uint8_t BlinkOn = 0;      // 1 = the wrong-count display is hidden in this blink phase
   std::uint32_t BlinkTime = 0;   // last blink toggle
   std::uint32_t TitleTime = 0;   // end of start-up; music at +100 ms, title prompt at +7000 ms
+  std::uint32_t TickTime = 0;    // when the current tick of the main loop began
 
   // --- Mode flags (1 = set) ------------------------------------------------------------------
   std::uint8_t Playing = 0;       // a question runs: clock counts, field editable, Enter judges
@@ -124,7 +125,8 @@ struct TGameState : TCatalogue {
   std::string Message1;  // upper message line
   std::string Message2;  // lower message line
 
-  // --- Music ---------------------------------------------------------------------------------
+  // --- Music (paths are UTF-8, the file system's encoding; Settei.ini holds them in Shift-JIS)
+  std::uint8_t BgmStarted = 0;  // 1 once the main loop has started the music (100 ms in)
   std::uint8_t BgmOn = 0;      // 1 = background music on ("BGM"/"Music", read by the main loop)
   std::string MusicName;       // music file in use ("BGM"/"MusicName")
   std::string MusicFolda;      // folder for random music ("BGM"/"MusicFolda")

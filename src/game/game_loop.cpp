@@ -1,0 +1,233 @@
+// The main loop: one 25 ms tick per idle call that is due, with the music start, the title
+// wait, the question clock, the blink, the random music's track end and one frame; the frame
+// driver with its device-loss handling; and the pause.
+#include <algorithm>
+#include <cstdlib>
+
+#include "game/game.h"
+#include "game/game_owned.h"
+#include "game/random.h"
+#include "game/zero_pad.h"
+#include "platform/clock/clock.h"
+#include "platform/codepage/codepage.h"
+#include "platform/profile/profile.h"
+
+namespace game {
+namespace {
+
+constexpr DWORD kTickLength = 25;
+constexpr DWORD kMusicDelay = 100;
+constexpr DWORD kTitleWait = 7000;
+constexpr const char* kTitleMessage1 = "解答モードの変更は「ゲーム」から設定してください。";
+constexpr const char* kTitleMessage2 = "Ctrlキーを押すとゲームが始まります。";
+constexpr const char* kResumeQuestion = "前回の続きからゲームを始めますか？";
+constexpr const char* kPauseMessage = "一時停止中...F2キーで再開します。";
+
+std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
+
+// Milliseconds until the next tick is due (never negative).
+int WaitFor(DWORD tickTime) {
+  const auto left = static_cast<std::int32_t>(tickTime + kTickLength - timeGetTime());
+  return left > 0 ? left : 0;
+}
+
+}  // namespace
+
+int TGame::ApplicationEvents1Idle() {
+  // 1, 2. Nothing before start-up has finished or before the tick is due.
+  if (S.StartupDone != 1) return static_cast<int>(kTickLength);
+  if (timeGetTime() - S.TickTime < kTickLength) return WaitFor(S.TickTime);
+  S.TickTime = timeGetTime();
+  const std::filesystem::path defaultMusic = S.AppDir / "Data" / "tamsu08-1.mp3";
+  std::error_code error;
+
+  // 3. The music, once, 100 ms after start-up.
+  if (timeGetTime() - S.TitleTime >= kMusicDelay && S.BgmStarted == 0) {
+    Window.ProcessMessages();
+    S.BgmOn = 1;
+    Window.SetMenuChecked("ON1", true);
+    Window.SetMenuChecked("OFF1", false);
+    S.MusicName = defaultMusic.string();
+    const std::filesystem::path iniName = S.UserDir / "Settei.ini";
+    if (std::filesystem::exists(iniName, error)) {
+      TIniFile ini(iniName);
+      S.BgmOn = ini.ReadBool("BGM", "Music", true) ? 1 : 0;
+      S.BgmRandom = ini.ReadBool("BGM", "Random", false) ? 1 : 0;
+      // Paths are stored in Shift-JIS; an absent key reads empty and means the default.
+      const std::string musicName = ini.ReadString("BGM", "MusicName", "");
+      if (!musicName.empty()) S.MusicName = codepage::SjisToUtf8(musicName);
+      S.MusicFolda = codepage::SjisToUtf8(ini.ReadString("BGM", "MusicFolda", ""));
+    }
+    auto useDefaultMusic = [&] {
+      S.BgmRandom = 0;
+      S.MusicName = defaultMusic.string();
+      Window.SetMenuChecked("S2", true);
+      Window.SetMenuChecked("R1", false);
+    };
+    if (S.BgmRandom == 0) {
+      Window.SetMenuChecked("S2", true);
+      Window.SetMenuChecked("R1", false);
+      if (!std::filesystem::is_regular_file(S.MusicName, error)) {
+        S.MusicName = defaultMusic.string();
+      }
+    } else if (!S.MusicFolda.empty() && std::filesystem::is_directory(S.MusicFolda, error)) {
+      S.AudioList.clear();
+      Window.ProcessMessages();
+      ScanAudioFiles(S.MusicFolda);
+      if (S.AudioList.empty()) {
+        useDefaultMusic();
+      } else {
+        BuildRandomList();
+        const std::int32_t pick = Random(S.RandomFileCount);
+        S.MusicName = S.RandomFiles[pick];
+        S.RandomPlayed[pick] = 1;
+        S.RandomPlayedCount = 1;
+        Window.SetMenuChecked("S2", false);
+        Window.SetMenuChecked("R1", true);
+      }
+      S.AudioList.clear();
+    } else {
+      useDefaultMusic();
+    }
+    Window.ProcessMessages();
+    if (S.BgmOn == 1) {
+      PlayMusic();
+      MakeTextTexture(S.MusicTitleTexture, nullptr, MusicTitle(S.MusicName), S.LabelWriter);
+    } else {
+      Window.SetMenuChecked("ON1", false);
+      Window.SetMenuChecked("OFF1", true);
+    }
+    S.BgmStarted = 1;
+    S.Message1.clear();
+    MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+  }
+
+  // 4. The title prompt, 7000 ms after start-up, kept up on every tick of the title.
+  if (S.TitleMode == 1 && timeGetTime() - S.TitleTime >= kTitleWait) {
+    const std::string message1 = Sjis(kTitleMessage1);
+    const std::string message2 = Sjis(kTitleMessage2);
+    if (S.Message1 != message1) {
+      S.Message1 = message1;
+      MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+    }
+    if (S.Message2 != message2) {
+      S.Message2 = message2;
+      MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
+    }
+    std::string guide = "Sosa1.bmp";
+    if (S.Ready == 0 && std::filesystem::exists(S.UserDir / "record1.dat", error) &&
+        SavedGameResumable()) {
+      // Set before the box opens: its message loop keeps the ticks coming.
+      S.Ready = 1;
+      if (Window.Confirm(kResumeQuestion, false) == TConfirmAnswer::Yes) {
+        ResumeGame();
+        S.TitleMode = 0;
+        const bool hintsLeft =
+            S.HintCount != 4 && !(S.HintCount == 3 && (S.HintMoji >= 3 || S.HintMoji == 0));
+        if (S.SeikaiCount >= 10 && hintsLeft) guide = "Sosa2.bmp";
+        if (S.Playing == 1) {
+          S.Message1.clear();
+          S.Message2.clear();
+          MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+          MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
+          Window.SetAnswerReadOnly(false);
+          Window.FocusAnswer();
+          S.Saved = 0;
+        }
+      }
+    }
+    // The guide is loaded when it changes; the picture shown is the same as reloading it.
+    if (Owned->SosaLoaded != guide) {
+      S.SosaTexture->LoadFromFile((S.AppDir / "Data" / guide).string(), "");
+      S.SosaTexture->SetColorKey(RECT{0, 0, static_cast<LONG>(S.SosaTexture->Width()),
+                                      static_cast<LONG>(S.SosaTexture->Height())},
+                                 0);
+      Owned->SosaLoaded = guide;
+    }
+    S.Ready = 1;
+    for (const char* item : {"G1", "S1", "BGM1", "Help1"}) Window.SetMenuEnabled(item, true);
+  }
+
+  // 5. The question clock.
+  if (S.Playing == 1 && S.Paused == 0) {
+    S.TimeLeft =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
+                                  static_cast<std::uint32_t>(S.PauseTotal) - timeGetTime());
+    MakeTextTexture(S.TimeTexture, nullptr, "TIME:" + ZeroPad(S.TimeLeft / 1000), S.LabelWriter);
+    if (S.TimeLeft < 1) {
+      S.TimeLeft = 0;
+      GiveUp();
+    }
+  }
+
+  // 6. The wrong-answer display blinks faster with every wrong answer from the second on.
+  if (S.GameClear == 1 || S.FuseikaiCount < 2) {
+    S.BlinkOn = 0;
+  } else {
+    const DWORD halfPeriod = S.FuseikaiCount == 2 ? 500 : S.FuseikaiCount == 3 ? 250 : 125;
+    if (timeGetTime() - S.BlinkTime >= halfPeriod) {
+      S.BlinkOn = S.BlinkOn == 0 ? 1 : 0;
+      S.BlinkTime = timeGetTime();
+    }
+  }
+
+  // 7. The random music moves on at the end of a track; a single file loops by itself.
+  if (S.BgmOn == 1 || S.GameClear == 1) {
+    const double duration = S.WindowsMediaPlayer1->currentMedia.duration();
+    if (duration > 0) {
+      const std::int32_t elapsed =
+          std::abs(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime));
+      if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
+        S.WindowsMediaPlayer1->controls.stop();
+        // A new shuffle cycle once every file has played (or no mark is left free).
+        S.RandomPlayed.resize(static_cast<std::size_t>(S.RandomFileCount), 0);
+        if (S.RandomPlayedCount >= S.RandomFileCount ||
+            std::find(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0) == S.RandomPlayed.end()) {
+          std::fill(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0);
+          S.RandomPlayedCount = 0;
+        }
+        std::int32_t pick = 0;
+        do {
+          pick = Random(S.RandomFileCount);
+        } while (S.RandomPlayed[pick] != 0);
+        S.MusicName = S.RandomFiles[pick];
+        S.RandomPlayed[pick] = 1;
+        ++S.RandomPlayedCount;
+        PlayMusic();
+        MakeTextTexture(S.MusicTitleTexture, nullptr, MusicTitle(S.MusicName), S.LabelWriter);
+      }
+    }
+  }
+
+  // 8. One frame. 9. The window waits until the next tick is due.
+  DrawFrame();
+  return WaitFor(S.TickTime);
+}
+
+void TGame::DrawFrame() {
+  IDirect3DDevice9* device = S.DG->Device();
+  if (device == nullptr) return;
+  const HRESULT state = device->TestCooperativeLevel();
+  if (state == D3DERR_DEVICENOTRESET) {
+    S.DG->ResetDevice();
+    return;
+  }
+  if (FAILED(state)) return;
+  device->BeginScene();
+  DrawGameScreen();
+  S.Scene->Render(nullptr, true);
+  device->EndScene();
+  device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+void TGame::Pause() {
+  if (S.Playing != 1 || S.Paused != 0) return;
+  S.Paused = 1;
+  S.PauseStart = timeGetTime();
+  S.Message1 = Sjis(kPauseMessage);
+  MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+  DrawFrame();
+  Window.SetAnswerReadOnly(true);
+}
+
+}  // namespace game

@@ -1,0 +1,120 @@
+// Music files: the recursive scan of a folder for audio files, the shuffle list, the music
+// title shortened to the window's width, and starting the music.
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <system_error>
+
+#include "audio/music.h"
+#include "game/game.h"
+#include "game/game_owned.h"
+#include "platform/codepage/codepage.h"
+
+namespace game {
+namespace {
+
+constexpr int kMusicTitlePoints = 11;
+constexpr const char* kEllipsis = "...";
+
+bool IsAudioFile(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (const char* known : {".mid", ".mp3", ".wma", ".wav", ".aif", ".aifc", ".aiff"}) {
+    if (extension == known) return true;
+  }
+  return false;
+}
+
+// Depth first, each folder's entries in name order (the order the original file system lists
+// them in). A folder reached twice through links is scanned once, so a link loop ends.
+void ScanFolder(const std::string& folder, std::vector<std::string>& list,
+                std::set<std::filesystem::path>& visited) {
+  std::error_code error;
+  const std::filesystem::path canonical = std::filesystem::canonical(folder, error);
+  if (error || !visited.insert(canonical).second) return;
+  std::vector<std::filesystem::directory_entry> entries;
+  std::filesystem::directory_iterator it(folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    entries.push_back(*it);
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  for (const auto& entry : entries) {
+    const std::string name = entry.path().filename().string();
+    std::error_code kindError;
+    if (entry.is_directory(kindError)) {
+      if (name != "." && name != "..") ScanFolder(prefix + name, list, visited);
+    } else if (IsAudioFile(entry.path())) {
+      list.push_back(prefix + name);
+    }
+  }
+}
+
+}  // namespace
+
+void TGame::ScanAudioFiles(const std::string& folder) {
+  std::set<std::filesystem::path> visited;
+  ScanFolder(folder, S.AudioList, visited);
+}
+
+void TGame::BuildRandomList() {
+  S.RandomFiles = S.AudioList;
+  S.RandomFileCount = static_cast<std::int32_t>(S.RandomFiles.size());
+  S.RandomPlayed.assign(S.RandomFiles.size(), 0);
+  S.RandomPlayedCount = 0;
+  // One file loops on its own; more are shuffled.
+  S.BgmRandom = S.RandomFileCount > 1 ? 1 : 0;
+  Window.SetMenuChecked("S2", S.BgmRandom == 0);
+  Window.SetMenuChecked("R1", S.BgmRandom == 1);
+}
+
+std::string TGame::MusicTitle(const std::string& path) {
+  // Split into the root (the "drive"), the folders and the file name.
+  std::string root;
+  std::string rest = path;
+  if (!rest.empty() && rest.front() == '/') {
+    root = "/";
+    rest.erase(0, 1);
+  }
+  std::vector<std::string> folders;
+  std::size_t start = 0;
+  for (std::size_t slash = rest.find('/'); slash != std::string::npos;
+       slash = rest.find('/', start)) {
+    folders.push_back(rest.substr(start, slash - start));
+    start = slash + 1;
+  }
+  const std::string name = rest.substr(start);
+
+  // The forms from the whole path down to the file name alone.
+  std::vector<std::string> forms{path};
+  for (std::size_t k = 1; k <= folders.size(); ++k) {
+    std::string form = root + kEllipsis + "/";
+    for (std::size_t i = k; i < folders.size(); ++i) form += folders[i] + "/";
+    forms.push_back(form + name);
+  }
+  if (!root.empty() || !folders.empty()) forms.push_back(std::string(kEllipsis) + "/" + name);
+
+  // Measured in the window's face at 11 points.
+  TSXTextWriter* writer = S.LabelWriter;
+  writer->Font().SetSize(kMusicTitlePoints);
+  const int limit = Window.OuterWidth() - 5;
+  for (const std::string& form : forms) {
+    const std::string sjis = codepage::Utf8ToSjis(form);
+    if (writer->TextWidth(sjis) <= limit) return sjis;
+  }
+  return codepage::Utf8ToSjis(name);
+}
+
+void TGame::PlayMusic() {
+  try {
+    ::PlayMusic(*S.WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
+                S.MusicStartTime);
+  } catch (const EMediaPlayer& e) {
+    // The game goes on without music; the player hears why once.
+    Window.ShowMessage("曲を再生できませんでした。\n" + S.MusicName + "\n" + e.what());
+  }
+}
+
+}  // namespace game

@@ -1,0 +1,46 @@
+// The objects the game window owns, for the files that implement TGame. The state's raw
+// pointers (DG, Scene, the writers, the textures, ...) point into this record.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "audio/ddsd.h"
+#include "game/game.h"
+#include "graphics/dg_carad.h"
+#include "graphics/dg_texture.h"
+#include "graphics/sx_scene.h"
+#include "graphics/sx_textwriter.h"
+#include "platform/gdi/font.h"
+#include "platform/speech/aquestalk.h"
+#include "platform/wmp/wmp.h"
+
+namespace game {
+
+struct TGame::TOwned {
+  // Components placed on the window: made with it, before start-up runs.
+  std::unique_ptr<TDGCarad> DG;
+  std::unique_ptr<TDDSD> DDSD1;
+  std::unique_ptr<TWindowsMediaPlayer> WindowsMediaPlayer1;
+
+  // Made by start-up, freed by destroy.
+  std::unique_ptr<TSXScene> Scene;
+  gdi::TFont WindowFont;  // 32 pixels, bold, Shift-JIS; the icon-title face
+  std::unique_ptr<TSXTextWriter> MojiWriter;
+  std::unique_ptr<TSXTextWriter> LabelWriter;
+  std::array<std::unique_ptr<TDDSDWaveData>, kSoundEffectCount> Waves;
+  std::array<std::unique_ptr<TDGTexture>, kMojiSlots> MojiTextures;
+  std::unique_ptr<TDGTexture> HotaruTexture, HikariTexture, PictureTexture, SpellingTexture,
+      SpellingTexture2, ReadingTexture, KotaeTexture, KotaeTexture2, HaikeiTexture, SeikaiTexture,
+      RenzokuTexture, FuseikaiTexture, TimeTexture, TokutenTexture, SaikoTokutenTexture,
+      Message1Texture, Message2Texture, SosaTexture, LogoTexture, MusicTitleTexture, HintTexture;
+  H_AQTKDA SpeechHandle = nullptr;
+
+  bool TimerPeriodSet = false;  // timeBeginPeriod(1) is waiting for its timeEndPeriod
+  bool Created = false;         // start-up has run (destroy has something to free)
+  bool Destroyed = false;       // destroy has run
+  std::string SosaLoaded;       // the key guide now in SosaTexture ("" = none yet)
+};
+
+}  // namespace game

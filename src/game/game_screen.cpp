@@ -1,0 +1,261 @@
+// One frame of the game screen: every picture and text queued as an overlay sprite in the
+// scene, in drawing order, while the fireflies blink, move, bounce and pulse.
+#include <algorithm>
+#include <cmath>
+
+#include "game/game.h"
+#include "game/game_owned.h"
+#include "game/random.h"
+#include "platform/clock/clock.h"
+
+namespace game {
+namespace {
+
+constexpr std::uint32_t kBackgroundColour = 0x66FFFFFF;
+constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
+constexpr std::uint32_t kLabelColour = 0xBBFFFFFF;
+constexpr int kMusicTitlePoints = 11;
+constexpr int kLabelPoints = 18;
+
+std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
+std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
+// Halving a picture's size is an unsigned halving.
+std::int32_t HalfW(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width() / 2); }
+std::int32_t HalfH(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height() / 2); }
+
+std::uint32_t White(std::int32_t a) {
+  return (static_cast<std::uint32_t>(a) & 0xFF) << 24 | 0x00FFFFFFu;
+}
+std::uint32_t Red(std::int32_t a) {
+  return (static_cast<std::uint32_t>(a) & 0xFF) << 24 | 0x00FF0000u;
+}
+
+// Nearest integer, halves to even.
+std::int32_t Round(float v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
+
+// A new speed of 1 or 2 pixels, away from the edge that was hit.
+void Bounce(std::int32_t& pos, std::int32_t& speed) {
+  if (speed > 0) {
+    pos -= 3;
+    speed = -(Random(2) + 1);
+  } else {
+    pos += 3;
+    speed = Random(2) + 1;
+  }
+}
+
+}  // namespace
+
+void TGame::DrawTexture(TDGTexture* texture, std::int32_t x, std::int32_t y, std::uint32_t colour) {
+  DrawTextureSized(texture, x, y, W(texture), H(texture), colour);
+}
+
+void TGame::DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y, std::int32_t w,
+                             std::int32_t h, std::uint32_t colour) {
+  const float su = texture->ScaleU();
+  const float sv = texture->ScaleV();
+  const auto fw = static_cast<float>(w);
+  const auto fh = static_cast<float>(h);
+  const TSXVertex vertices[4] = {
+      MakeVertex(colour, 0, 0, 0, 0, 0), MakeVertex(colour, 0, fw, 0, su, 0),
+      MakeVertex(colour, 0, 0, fh, 0, sv), MakeVertex(colour, 0, fw, fh, su, sv)};
+  S.Scene->DrawPolygon(MakeVec2(static_cast<float>(x), static_cast<float>(y)), vertices, texture,
+                       sxbAlphaBlend, false, true, 0, D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP);
+}
+
+void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
+                            TSXTextWriter* writer) {
+  if (writer == S.LabelWriter) {
+    writer->Font().SetSize(texture == S.MusicTitleTexture ? kMusicTitlePoints : kLabelPoints);
+  }
+  // Room for the slant of the last character.
+  const std::int32_t extra =
+      (writer->Font().Style() & gdi::fsItalic) != 0 ? writer->TextWidth("a") / 2 : 0;
+  if (text.empty()) return;
+  const auto width = static_cast<UINT>(std::max(writer->TextWidth(text) + extra, 1));
+  const auto height = static_cast<UINT>(std::max(writer->TextHeight(text), 1));
+  if (panel != nullptr) {
+    panel->SetSize(width, height);
+    panel->FillRect(RECT{0, 0, static_cast<LONG>(panel->TextureWidth()),
+                         static_cast<LONG>(panel->TextureHeight())},
+                    kPanelColour, false);
+  }
+  texture->SetSize(width, height);
+  texture->FillRect(RECT{0, 0, static_cast<LONG>(texture->TextureWidth()),
+                         static_cast<LONG>(texture->TextureHeight())},
+                    0x00FFFFFF, false);
+  writer->DrawText(0, 0, text, *texture);
+}
+
+void TGame::DrawGameScreen() {
+  const std::int32_t sw = S.ScreenWidth;
+  const TRect e = Window.AnswerBounds();
+
+  // 1. Clear; 2. key and menu events run between frames in this system.
+  S.Scene->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+
+  // 3. The background at 40 % over black, stretched over the client area.
+  DrawTextureSized(S.HaikeiTexture, 0, 0, Window.ClientWidth(), Window.ClientHeight(),
+                   kBackgroundColour);
+
+  // 4. The answer label on its panel.
+  DrawTexture(S.KotaeTexture2, e.Left - W(S.KotaeTexture2) - 5, e.Top + 3, 0xFFFFFFFF);
+  DrawTexture(S.KotaeTexture, e.Left - W(S.KotaeTexture) - 5, e.Top + 3, 0xFFFF0000);
+
+  // 5. The status texts; the three counters right-aligned on the consecutive-answers text.
+  TDGTexture* s = S.SeikaiTexture;
+  TDGTexture* r = S.RenzokuTexture;
+  TDGTexture* t = S.TimeTexture;
+  TDGTexture* p = S.TokutenTexture;
+  DrawTexture(s, W(r) + 5 - W(s), 5, 0xBBFFFF00);
+  DrawTexture(r, 5, H(s) + 5, 0xBBE7FFBB);
+  if (S.BlinkOn == 0) {
+    DrawTexture(S.FuseikaiTexture, W(r) + 5 - W(S.FuseikaiTexture), 2 * H(s) + 10, 0xBBFF0000);
+  }
+  DrawTexture(t, sw - W(t) - 5, 5, 0xBBFFFFFF);
+  if (S.SeikaiCount >= 10) {
+    DrawTexture(S.HintTexture, sw - W(S.HintTexture) - 5, H(t) + 5,
+                S.HintCount >= 3 ? 0xBBFF0000 : 0xBB6E82BE);
+  }
+  DrawTexture(p, (sw - W(p)) / 2, 5, 0xBBC0FFC0);
+  DrawTexture(S.SaikoTokutenTexture, (sw - W(p)) / 2, H(p) + 5, 0xBBFFFFFF);
+
+  const std::int32_t count = std::clamp<std::int32_t>(
+      std::min<std::int32_t>(S.MojiCount, static_cast<std::int32_t>(S.Akarusa.size())), 0,
+      kMojiSlots);
+
+  // 6. Blinking; in stage 1 the hidden character stays as it is.
+  for (std::int32_t k = 0; k < count && k < static_cast<std::int32_t>(S.Akarumu.size()); ++k) {
+    if (k == S.KakushiNo && S.SeikaiCount < 10) continue;
+    if (S.Akarumu[k] == 1) {
+      S.Akarusa[k] += 10;
+      if (S.Akarusa[k] >= 255) {
+        S.Akarusa[k] = 255;
+        S.Akarumu[k] = 0;
+      }
+    } else {
+      S.Akarusa[k] -= 10;
+      if (S.Akarusa[k] <= 0) {
+        S.Akarusa[k] = 0;
+        S.Akarumu[k] = 1;
+      }
+    }
+  }
+
+  // 7. Movement, and bouncing in stage 3 and on the title.
+  TDGTexture* f = S.HotaruTexture;
+  TDGTexture* g = S.HikariTexture;
+  const bool bouncing = S.SeikaiCount >= 20 || S.TitleMode == 1;
+  for (std::int32_t k = 0; k < count; ++k) {
+    MojiRecord& m = S.Moji[k];
+    m.X += m.DX;
+    m.Y += m.DY;
+    if (!bouncing) continue;
+    if (m.X < 0 || m.X > sw - W(f)) Bounce(m.X, m.DX);
+    if (m.Y < 30 || m.Y > e.Top - H(f)) Bounce(m.Y, m.DY);
+  }
+
+  // 8. The hint character's flight ends on its target after 80 steps.
+  if (S.HintFlight > 0) {
+    ++S.HintFlight;
+    if (S.HintFlight >= 81) {
+      const std::int32_t c = S.HintMoji - 1;
+      if (c >= 0 && c < kMojiSlots) {
+        S.Moji[c].DX = 0;
+        S.Moji[c].DY = 0;
+        S.Moji[c].X = W(g) * (S.HintMoji - 1) + e.Left;
+        S.Moji[c].Y = e.Top - H(g);
+      }
+      S.HintFlight = 0;
+    }
+  }
+
+  // 9. The characters with their lights and fireflies.
+  const bool wandering =
+      S.TitleMode == 1 || S.SeikaiCount > 20 || (S.SeikaiCount == 20 && S.Playing == 1);
+  const bool pulseReady = S.Fukuramu.size() >= static_cast<std::size_t>(count) &&
+                          S.HotaruSizeW.size() >= static_cast<std::size_t>(count) &&
+                          S.HotaruSizeH.size() >= static_cast<std::size_t>(count) &&
+                          S.MojiSizeW.size() >= static_cast<std::size_t>(count) &&
+                          S.MojiSizeH.size() >= static_cast<std::size_t>(count);
+  for (std::int32_t k = 0; k < count; ++k) {
+    const MojiRecord& moji = S.Moji[k];
+    TDGTexture* m = S.MojiTextures[k];
+    const std::uint32_t white = White(S.Akarusa[k]);
+    const std::uint32_t red = Red(S.Akarusa[k]);
+    const bool showChar = S.Paused != 1 && !moji.Char.empty();
+    if (!wandering || k < S.HintMoji || !pulseReady) {
+      DrawTexture(g, moji.X + HalfW(m) - HalfW(g), moji.Y + HalfH(m) - HalfH(g), white);
+      DrawTexture(f, moji.X + HalfW(m) - HalfW(f) - 5, moji.Y + HalfH(m) - 30 - HalfH(f), white);
+      if (showChar) DrawTexture(m, moji.X, moji.Y, red);
+      continue;
+    }
+    // The pulse: 1 % per frame between the natural size and half of it.
+    const float q = S.Fukuramu[k] == 1 ? 1.01f : 0.99f;
+    S.HotaruSizeW[k] *= q;
+    S.HotaruSizeH[k] *= q;
+    S.MojiSizeW[k] *= q;
+    S.MojiSizeH[k] *= q;
+    if (S.Fukuramu[k] == 1 && S.HotaruSizeW[k] >= static_cast<float>(f->Width())) {
+      S.HotaruSizeW[k] = static_cast<float>(f->Width());
+      S.HotaruSizeH[k] = static_cast<float>(f->Height());
+      S.MojiSizeW[k] = static_cast<float>(m->Width());
+      S.MojiSizeH[k] = static_cast<float>(m->Height());
+      S.Fukuramu[k] = 0;
+    }
+    if (S.Fukuramu[k] == 0 && S.HotaruSizeW[k] <= static_cast<float>(f->Width()) / 2) {
+      S.HotaruSizeW[k] = static_cast<float>(f->Width()) / 2;
+      S.HotaruSizeH[k] = static_cast<float>(f->Height()) / 2;
+      S.MojiSizeW[k] = static_cast<float>(m->Width()) / 2;
+      S.MojiSizeH[k] = static_cast<float>(m->Height()) / 2;
+      S.Fukuramu[k] = 1;
+    }
+    const std::int32_t hw = Round(S.HotaruSizeW[k]);
+    const std::int32_t hh = Round(S.HotaruSizeH[k]);
+    const std::int32_t mw = Round(S.MojiSizeW[k]);
+    const std::int32_t mh = Round(S.MojiSizeH[k]);
+    DrawTextureSized(g, moji.X + mw / 2 - hw / 2, moji.Y + mh / 2 - hh / 2, hw, hh, white);
+    DrawTextureSized(f, moji.X + HalfW(m) - HalfW(f) - 5, moji.Y - hh + 5, hw, hh, white);
+    if (showChar) DrawTextureSized(m, moji.X, moji.Y, mw, mh, red);
+  }
+
+  // 10. Between questions: the result picture, the spelling and the reading.
+  if (S.Playing == 0) {
+    const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
+    DrawTexture(S.PictureTexture, (sw - W(S.PictureTexture)) / 2, y, kLabelColour);
+    if (S.ShowSpelling == 1) {
+      const std::int32_t sy = e.Top - H(S.SpellingTexture) - 5;
+      DrawTexture(S.SpellingTexture2, e.Left, sy, kLabelColour);
+      DrawTexture(S.SpellingTexture, e.Left, sy, 0xBB00FF00);
+    }
+    if (S.ShowReading == 1) {
+      const std::int32_t ry = S.ShowSpelling == 1
+                                  ? e.Top - H(S.SpellingTexture) - H(S.ReadingTexture) - 10
+                                  : e.Top - H(S.ReadingTexture) - 5;
+      DrawTexture(S.ReadingTexture, e.Left, ry, 0xBBFF80FF);
+    }
+  }
+
+  // 11. The bonus picture for one second, its last millisecond included.
+  if (S.BonusMode == 1 && timeGetTime() - S.BonusTime <= 1000) {
+    DrawTexture(S.PictureTexture, (sw - W(S.PictureTexture)) / 2, 120, kLabelColour);
+  }
+
+  // 12. The message lines.
+  if (!S.Message2.empty()) {
+    DrawTexture(S.Message2Texture, (sw - W(S.Message2Texture)) / 2, 305, kLabelColour);
+  }
+  if (!S.Message1.empty()) {
+    DrawTexture(S.Message1Texture, (sw - W(S.Message1Texture)) / 2, 275, kLabelColour);
+  }
+
+  // 13. The key guide under the answer field; 14. the music title; 15. the logo.
+  DrawTexture(S.SosaTexture, (sw - W(S.SosaTexture)) / 2, e.Top + e.Height, kLabelColour);
+  if (S.GameClear == 0 && S.BgmOn == 1) {
+    DrawTexture(S.MusicTitleTexture, 5, Window.ClientHeight() - H(S.MusicTitleTexture) - 5,
+                0xBBFFFF00);
+  }
+  if (S.TitleMode == 1) DrawTexture(S.LogoTexture, 380, 350, kLabelColour);
+}
+
+}  // namespace game

@@ -1,0 +1,273 @@
+// Start-up, close and destroy of the game window: the objects in their fixed order, the font
+// settings of Settei.ini and Font.dat, and writing both files back at close.
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "game/game.h"
+#include "game/game_owned.h"
+#include "game/random.h"
+#include "game/zero_pad.h"
+#include "graphics/jpeg_decoder.h"
+#include "platform/base/fatal.h"
+#include "platform/clock/clock.h"
+#include "platform/codepage/codepage.h"
+#include "platform/d3d9/owner_window.h"
+#include "platform/gdi/gdi.h"
+#include "platform/profile/profile.h"
+
+namespace game {
+namespace {
+
+constexpr UINT kSpiGetIconTitleLogFont = 31;
+constexpr int kWindowFontHeight = -32;  // 32-pixel characters
+constexpr int kLabelPoints = 18;
+constexpr int kDefaultCharset = 128;  // Shift-JIS
+constexpr const char* kDefaultFontName = "ＭＳ 明朝";
+constexpr const char* kSaveFailed = "保存できませんでした。";
+
+// The seven effects, wave 0 to wave 6.
+constexpr const char* kWaveFiles[kSoundEffectCount] = {
+    "seikai.wav",   "renzokuseikai.wav", "fuseikai.wav",  "gameclear.wav",
+    "gameover.wav", "bonus.wav",         "stageclear.wav"};
+
+std::unique_ptr<TDGTexture> NewTexture(TDGCarad* carad) {
+  return std::make_unique<TDGTexture>(
+      carad, std::vector<D3DFORMAT>{D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5}, 0,
+      D3DPOOL_MANAGED, 0, "");
+}
+
+RECT WholePicture(const TDGTexture& texture) {
+  return RECT{0, 0, static_cast<LONG>(texture.Width()), static_cast<LONG>(texture.Height())};
+}
+
+std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
+
+// Writes one byte to a temporary file beside the target and renames it over the target, so a
+// failed write never leaves an empty style file.
+bool WriteStyleFile(const std::filesystem::path& fileName, std::uint8_t style) {
+  std::filesystem::path temporary = fileName;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.put(static_cast<char>(style));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, fileName, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void TGame::FormCreate() {
+  TOwned& o = *Owned;
+  // The menus' designed states: the top-level menus wait for the title prompt.
+  for (const char* item : {"G1", "S1", "BGM1", "Help1"}) Window.SetMenuEnabled(item, false);
+  for (const char* item : {"Kanji", "ON1", "S2"}) Window.SetMenuChecked(item, true);
+  for (const char* item : {"Hira", "OFF1", "R1"}) Window.SetMenuChecked(item, false);
+  Window.SetMenuEnabled("Save1", false);
+
+  // 1. The device in windowed mode with a back buffer of the client size.
+  o.DG->ChangeToWindowMode(S.ScreenWidth, S.ScreenHeight, {}, 0, D3DSWAPEFFECT_DISCARD,
+                           D3DMULTISAMPLE_NONE, 0);
+  const RECT client = OwnerWindow.ClientRect();
+  S.ScreenWidth = client.right - client.left;
+  S.ScreenHeight = client.bottom - client.top;
+  // 2. The scene. 3. A 1 ms timer resolution.
+  o.Scene = std::make_unique<TSXScene>(o.DG.get(), "");
+  S.Scene = o.Scene.get();
+  if (timeBeginPeriod(1) == TIMERR_NOERROR) o.TimerPeriodSet = true;
+  // 4, 5. The folders. The per-user folder is made only when something is written there.
+  S.AppDir = GamePaths.AppDir;
+  S.UserDir = GamePaths.DocumentsDir / "Amaneya" / "NightwispData";
+
+  // 6. The window font takes the icon-title face.
+  gdi::LOGFONTA iconTitle{};
+  if (gdi::SystemParametersInfoA(kSpiGetIconTitleLogFont, sizeof(iconTitle), &iconTitle, 0)) {
+    o.WindowFont.SetName(gdi::FaceName(iconTitle));
+  }
+  o.WindowFont.SetHeight(kWindowFontHeight);
+  o.WindowFont.SetStyle(gdi::fsBold);
+  o.WindowFont.SetCharset(static_cast<gdi::BYTE>(kDefaultCharset));
+  Window.SetAnswerFont(TFontChoice{o.WindowFont.Name(), kDefaultCharset, gdi::fsBold});
+
+  // 7. The two text writers.
+  o.MojiWriter = std::make_unique<TSXTextWriter>(o.DG.get(), D3DFMT_A8R8G8B8, 16);
+  o.MojiWriter->SetFont(o.WindowFont);
+  o.LabelWriter = std::make_unique<TSXTextWriter>(o.DG.get(), D3DFMT_A8R8G8B8, 16);
+  o.LabelWriter->Font().SetName(o.WindowFont.Name());
+  o.LabelWriter->Font().SetSize(kLabelPoints);
+  o.LabelWriter->Font().SetStyle(gdi::fsBold | gdi::fsItalic);
+  S.MojiWriter = o.MojiWriter.get();
+  S.LabelWriter = o.LabelWriter.get();
+
+  // 8. The character font, only when both settings files exist.
+  const std::filesystem::path iniName = S.UserDir / "Settei.ini";
+  const std::filesystem::path styleName = S.UserDir / "Font.dat";
+  std::error_code error;
+  if (std::filesystem::is_regular_file(iniName, error) &&
+      std::filesystem::is_regular_file(styleName, error)) {
+    TIniFile ini(iniName);
+    std::ifstream styleFile(styleName, std::ios::binary);
+    char styleByte = 0;
+    if (styleFile.get(styleByte)) {
+      S.FontStyle = static_cast<std::uint8_t>(styleByte) & gdi::kAllFontStyles;
+    }
+    const std::string name = ini.ReadString("Font", "Name", Sjis(kDefaultFontName));
+    for (const std::string& family : gdi::InstalledFontFamilies()) {
+      if (family != name) continue;
+      const std::int32_t charset = ini.ReadInteger("Font", "Charset", kDefaultCharset);
+      const auto charsetByte = static_cast<gdi::BYTE>(charset & 0xFF);
+      o.MojiWriter->Font().SetCharset(charsetByte);
+      o.MojiWriter->Font().SetName(name);
+      o.MojiWriter->Font().SetStyle(S.FontStyle);
+      Window.SetAnswerFont(TFontChoice{name, charsetByte, S.FontStyle});
+      break;
+    }
+  }
+
+  // 9. The seven effects, wave i on channel i.
+  const std::filesystem::path data = S.AppDir / "Data";
+  for (int i = 0; i < kSoundEffectCount; ++i) {
+    o.Waves[i] = std::make_unique<TDDSDWaveData>(o.DDSD1.get(), false, data / kWaveFiles[i]);
+    S.Waves[i] = o.Waves[i].get();
+    if (o.DDSD1->Initialized()) o.DDSD1->Channel(i)->SetWaveData(o.Waves[i].get());
+  }
+
+  // 10. The catalogue and the additional questions.
+  BuildMondaiTable(S);
+  const TuikaLoadResult tuika = LoadTuikaMondai(S, S.AppDir);
+  if (!tuika.Error.empty()) {
+    Window.ShowMessage("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" +
+                       tuika.Error);
+  }
+
+  // 11. The textures.
+  TDGCarad* dg = o.DG.get();
+  for (int i = 0; i < kMojiSlots; ++i) {
+    o.MojiTextures[i] = NewTexture(dg);
+    S.MojiTextures[i] = o.MojiTextures[i].get();
+  }
+  const std::string archive = (data / "wisplore.qda").string();
+  o.HotaruTexture = NewTexture(dg);
+  o.HotaruTexture->LoadFromFile("Hotaru.bmp", archive);
+  o.HotaruTexture->SetColorKey(WholePicture(*o.HotaruTexture), 0xFFFFFFFFu);
+  o.HikariTexture = NewTexture(dg);
+  o.HikariTexture->LoadFromFile((data / "Hikari2.bmp").string(), "");
+  o.HikariTexture->SetColorKey(WholePicture(*o.HikariTexture), 0xFFFFFFFFu);
+  o.KotaeTexture = NewTexture(dg);
+  o.KotaeTexture2 = NewTexture(dg);
+  MakeTextTexture(o.KotaeTexture.get(), o.KotaeTexture2.get(), Sjis("答"), o.MojiWriter.get());
+  o.HaikeiTexture = NewTexture(dg);
+  try {
+    o.HaikeiTexture->LoadFromBitmap(*LoadJPEGFile(data / "Haikei.jpg"));
+  } catch (const EJPEGError& e) {
+    // The texture loader ends the game on a missing picture; the background does the same.
+    fatal::Halt(std::string("背景の画像を読み込めませんでした: ") + e.what());
+  }
+  for (auto* texture :
+       {&o.PictureTexture, &o.SpellingTexture, &o.SpellingTexture2, &o.ReadingTexture,
+        &o.SeikaiTexture, &o.RenzokuTexture, &o.FuseikaiTexture, &o.TimeTexture, &o.TokutenTexture,
+        &o.SaikoTokutenTexture, &o.Message1Texture, &o.Message2Texture, &o.SosaTexture,
+        &o.LogoTexture, &o.MusicTitleTexture, &o.HintTexture}) {
+    *texture = NewTexture(dg);
+  }
+  S.HotaruTexture = o.HotaruTexture.get();
+  S.HikariTexture = o.HikariTexture.get();
+  S.KotaeTexture = o.KotaeTexture.get();
+  S.KotaeTexture2 = o.KotaeTexture2.get();
+  S.HaikeiTexture = o.HaikeiTexture.get();
+  S.PictureTexture = o.PictureTexture.get();
+  S.SpellingTexture = o.SpellingTexture.get();
+  S.SpellingTexture2 = o.SpellingTexture2.get();
+  S.ReadingTexture = o.ReadingTexture.get();
+  S.SeikaiTexture = o.SeikaiTexture.get();
+  S.RenzokuTexture = o.RenzokuTexture.get();
+  S.FuseikaiTexture = o.FuseikaiTexture.get();
+  S.TimeTexture = o.TimeTexture.get();
+  S.TokutenTexture = o.TokutenTexture.get();
+  S.SaikoTokutenTexture = o.SaikoTokutenTexture.get();
+  S.Message1Texture = o.Message1Texture.get();
+  S.Message2Texture = o.Message2Texture.get();
+  S.SosaTexture = o.SosaTexture.get();
+  S.LogoTexture = o.LogoTexture.get();
+  S.MusicTitleTexture = o.MusicTitleTexture.get();
+  S.HintTexture = o.HintTexture.get();
+  TSXTextWriter* label = o.LabelWriter.get();
+  MakeTextTexture(S.SeikaiTexture, nullptr, Sjis("正解:") + ZeroPad(S.SeikaiCount), label);
+  MakeTextTexture(S.RenzokuTexture, nullptr, Sjis("連続正解:") + ZeroPad(S.RenzokuCount), label);
+  MakeTextTexture(S.FuseikaiTexture, nullptr, Sjis("不正解:") + ZeroPad(S.FuseikaiCount), label);
+  MakeTextTexture(S.TimeTexture, nullptr, "TIME:" + ZeroPad(0), label);
+  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), label);
+  S.SaikoTokuten = kInitialSaikoTokuten;
+  MakeTextTexture(S.SaikoTokutenTexture, nullptr, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"),
+                  label);
+  MakeTextTexture(S.HintTexture, nullptr, "HINT:" + ZeroPad(3), label);
+  S.TimeLimit = kInitialTimeLimit;
+
+  // 12. The random seed. 13. The best score of the saved game.
+  Randomize();
+  ReadSavedGameAtStartup();
+
+  // 14. The title screen.
+  S.Saved = 1;
+  S.TitleMode = 1;
+  o.PictureTexture->LoadFromFile("Title.bmp", archive);
+  o.PictureTexture->SetColorKey(WholePicture(*o.PictureTexture), 0);
+  o.LogoTexture->LoadFromFile((data / "logo.bmp").string(), "");
+
+  // 15. The title reading flies; no title character stays dark.
+  S.MondaiText = kTitleMondaiText;
+  S.MojiCount = static_cast<std::int32_t>(S.MondaiText.size());
+  NewQuestion();
+  S.KakushiNo = kTitleMojiCount;
+
+  // 16, 17. The music waits 100 ms from here; the speech engine last.
+  S.TitleTime = timeGetTime();
+  S.Message1 = Sjis("BGM設定中...");
+  MakeTextTexture(S.Message1Texture, nullptr, S.Message1, label);
+  o.SpeechHandle = AquesTalkDa_Create();
+  S.SpeechHandle = o.SpeechHandle;
+  o.Created = true;
+  S.StartupDone = 1;
+}
+
+void TGame::FormClose() {
+  if (!Owned->Created || Owned->Destroyed) return;
+  // 1. The per-user folder with every missing parent.
+  std::error_code error;
+  std::filesystem::create_directories(S.UserDir, error);
+
+  // 2. Settei.ini: the first failed key ends the INI part.
+  if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
+  TIniFile ini(S.UserDir / "Settei.ini");
+  const gdi::TFont& font = Owned->MojiWriter->Font();
+  const bool written = ini.WriteInteger("Font", "Charset", font.Charset()) &&
+                       ini.WriteString("Font", "Name", font.Name()) &&
+                       ini.WriteBool("BGM", "Music", S.BgmOn != 0) &&
+                       ini.WriteBool("BGM", "Random", Window.MenuChecked("R1")) &&
+                       ini.WriteString("BGM", "MusicName", codepage::Utf8ToSjis(S.MusicName)) &&
+                       ini.WriteString("BGM", "MusicFolda", codepage::Utf8ToSjis(S.MusicFolda));
+  if (!written) Window.ShowMessage(kSaveFailed);
+
+  // 3. Font.dat: the character font's style in one byte.
+  S.FontStyle = font.Style() & gdi::kAllFontStyles;
+  if (!WriteStyleFile(S.UserDir / "Font.dat", S.FontStyle)) Window.ShowMessage(kSaveFailed);
+
+  // 4. The music stops.
+  Owned->WindowsMediaPlayer1->controls.stop();
+}
+
+}  // namespace game
