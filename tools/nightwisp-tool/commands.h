@@ -20,5 +20,7 @@ int RunCatalogue(const std::vector<std::string>& args);
 int RunQda(const std::vector<std::string>& args);
 int RunPicture(const std::vector<std::string>& args);
 int RunText(const std::vector<std::string>& args);
+int RunSave(const std::vector<std::string>& args);
+int RunWav(const std::vector<std::string>& args);
 
 }  // namespace tool

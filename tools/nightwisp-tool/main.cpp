@@ -20,6 +20,12 @@ const tool::Command kCommands[] = {
     {"text", "text TEXT [--face NAME] [--height PX] [--bold] [--italic] -o OUT.bmp",
      "write TEXT (UTF-8) into a text texture as the game does and save it as a 32-bit BMP",
      tool::RunText},
+    {"wav", "wav FILE",
+     "load a wave file as the sound library does and print its format, or the load failure",
+     tool::RunWav},
+    {"save", "save FILE",
+     "print every field of a saved game (record1.dat) and whether it can be continued",
+     tool::RunSave},
 };
 
 void PrintHelp(FILE* out) {
