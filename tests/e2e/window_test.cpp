@@ -1,0 +1,156 @@
+// The real game window, driven in process on Qt's offscreen platform: caption, client size,
+// menus, the title prompt, saving on close and resuming at the next start.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "app/form1.h"
+#include "platform/shell/shell.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One application for the whole test program.
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "window_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication application(argc, argv);
+  return application;
+}
+
+class WindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    documents_ = fs::temp_directory_path() /
+                 ("nightwisp-e2e-" + std::to_string(::getpid()) + "-" +
+                  testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(documents_);
+    fs::create_directories(documents_);
+    paths_.AppDir = shell::ExecutableFolder();
+    paths_.DocumentsDir = documents_;
+  }
+  void TearDown() override { fs::remove_all(documents_); }
+
+  // Runs the event loop until the condition holds or the time is up.
+  static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+      if (clock.elapsed() > timeoutMs) return false;
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+  }
+
+  // Answers the next modal box with the given button, whenever it appears.
+  static void AnswerBoxes(QMessageBox::StandardButton button, int* answered) {
+    auto* poller = new QTimer(QApplication::instance());
+    QObject::connect(poller, &QTimer::timeout, [poller, button, answered] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        if (QAbstractButton* b = box->button(button)) {
+          ++*answered;
+          b->click();
+          poller->deleteLater();
+        }
+      }
+    });
+    poller->start(20);
+  }
+
+  static void Press(app::TForm1& form, int key) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+  }
+
+  fs::path documents_;
+  game::TGamePaths paths_;
+};
+
+TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
+  app::TForm1 form(paths_);
+  form.show();
+  form.Start();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Nightwisp"));
+  EXPECT_EQ(form.centralWidget()->size(), QSize(688, 528));
+  EXPECT_EQ(form.AnswerField().geometry(), QRect(40, 415, 641, 41));
+
+  // Every top-level menu with its caption, disabled until the title prompt.
+  const QList<QAction*> menus = form.menuBar()->actions();
+  ASSERT_EQ(menus.size(), 4);
+  EXPECT_EQ(menus[0]->text(), QStringLiteral("ゲーム(&G)"));
+  EXPECT_EQ(menus[1]->text(), QStringLiteral("設定(&S)"));
+  EXPECT_EQ(menus[2]->text(), QStringLiteral("BGM(&B)"));
+  EXPECT_EQ(menus[3]->text(), QStringLiteral("ヘルプ(&H)"));
+  for (const char* name : {"G1", "S1", "BGM1", "Help1", "Save1"}) {
+    EXPECT_FALSE(form.MenuEnabled(name)) << name;
+  }
+  EXPECT_TRUE(form.MenuChecked("Kanji"));
+  EXPECT_FALSE(form.MenuChecked("Hira"));
+  EXPECT_TRUE(form.MenuChecked("ON1"));
+  EXPECT_TRUE(form.MenuChecked("S2"));
+  const QList<QAction*> gameItems = menus[0]->menu()->actions();
+  ASSERT_EQ(gameItems.size(), 5);
+  EXPECT_EQ(gameItems[0]->text(), QStringLiteral("漢字混じりで解答(&K)"));
+  EXPECT_EQ(gameItems[1]->text(), QStringLiteral("ひらがなだけで解答(&H)"));
+  EXPECT_TRUE(gameItems[2]->isSeparator());
+  EXPECT_EQ(gameItems[3]->text(), QStringLiteral("保存(&S)"));
+  EXPECT_EQ(gameItems[4]->text(), QStringLiteral("終了(&E)"));
+
+  // Seven seconds after start-up the prompt appears and the menus open.
+  ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
+  ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled("G1"); }, 2000));
+  for (const char* name : {"G1", "S1", "BGM1", "Help1"}) EXPECT_TRUE(form.MenuEnabled(name));
+  EXPECT_GT(form.PresentedFrames(), 200);  // about 40 frames a second all along
+}
+
+TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
+  int answered = 0;
+  int mondaiNo = 0;
+  {
+    app::TForm1 form(paths_);
+    form.show();
+    form.Start();
+    ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
+    Press(form, Qt::Key_Control);
+    ASSERT_TRUE(RunUntil([&] { return form.Game().State().Playing == 1; }, 2000));
+    mondaiNo = form.Game().State().MondaiNo;
+    AnswerBoxes(QMessageBox::Yes, &answered);
+    form.close();
+    ASSERT_TRUE(RunUntil([&] { return !form.isVisible(); }, 5000));
+  }
+  EXPECT_EQ(answered, 1);
+  const fs::path userDir = documents_ / "Amaneya" / "NightwispData";
+  ASSERT_TRUE(fs::exists(userDir / "record1.dat"));
+  EXPECT_EQ(fs::file_size(userDir / "record1.dat"), 1052u);
+  EXPECT_TRUE(fs::exists(userDir / "Settei.ini"));
+  ASSERT_TRUE(fs::exists(userDir / "Font.dat"));
+  EXPECT_EQ(fs::file_size(userDir / "Font.dat"), 1u);
+
+  // The next start offers the saved game; Yes resumes the same running question.
+  answered = 0;
+  app::TForm1 form(paths_);
+  form.show();
+  form.Start();
+  AnswerBoxes(QMessageBox::Yes, &answered);
+  ASSERT_TRUE(RunUntil([&] { return form.Game().State().Playing == 1; }, 12000));
+  EXPECT_EQ(answered, 1);
+  EXPECT_EQ(form.Game().State().MondaiNo, mondaiNo);
+  EXPECT_EQ(form.Game().State().TitleMode, 0);
+}
+
+}  // namespace
