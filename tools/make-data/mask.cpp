@@ -72,9 +72,10 @@ Mask Mask::Grown(float radius) const {
         for (int dx = -reach; dx <= reach; ++dx) {
           const float value = Sample(x + dx, y + dy);
           if (value <= best) continue;
-          // Full weight inside the radius, fading over the last pixel for a smooth rim.
+          // Distances are between pixel centres: a neighbour `radius` away still lies wholly
+          // inside the grown edge; the weight fades over the next pixel for a smooth rim.
           const float distance = std::sqrt(static_cast<float>(dx * dx + dy * dy));
-          const float weight = std::clamp(radius + 0.5f - distance, 0.0f, 1.0f);
+          const float weight = std::clamp(radius + 1.0f - distance, 0.0f, 1.0f);
           best = std::max(best, value * weight);
         }
       }
