@@ -65,8 +65,11 @@ inline Int128 FloorDiv(Int128 num, Int128 den) {
   return q;
 }
 
+// Ceiling of num / den for den > 0.
 inline std::int64_t CeilDiv64(std::int64_t num, std::int64_t den) {
-  return static_cast<std::int64_t>(-FloorDiv(-static_cast<Int128>(num), den));
+  std::int64_t q = num / den;
+  if (num % den != 0 && num > 0) ++q;
+  return q;
 }
 
 inline Int128 Abs128(Int128 v) { return v < 0 ? -v : v; }
