@@ -10,10 +10,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "audio/ddsd_report.h"
 #include "platform/dsound/dsound.h"
+#include "platform/mmio/mmio.h"
 
 class TDDSD;
 class TDDSDChannel;
@@ -60,6 +62,10 @@ class TDDSDGenWave {
   TDDSDChannel* LastChannel() const { return lastChannel_; }
 
  protected:
+  // Reads a RIFF/WAVE image from an open multimedia file into a new buffer; name is the one
+  // the reports carry. Only while the component is initialised.
+  void LoadFromHandle(mmio::HMMIO handle, const std::string& name);
+
   TDDSD* owner_;
   dsound::IDirectSoundBuffer8* buffer_ = nullptr;
   dsound::WAVEFORMATEX format_{};
@@ -75,9 +81,14 @@ class TDDSDGenWave {
 class TDDSDWaveData : public TDDSDGenWave {
  public:
   TDDSDWaveData(TDDSD* owner, bool effects, const std::filesystem::path& fileName);
+};
 
- private:
-  void LoadFromFile(const std::filesystem::path& fileName);
+// A wave loaded from a RIFF/WAVE image in memory (the data is copied into the buffer; it need
+// not outlive the constructor). Reports name the image by the given name.
+class TDDSDMemoryWave : public TDDSDGenWave {
+ public:
+  TDDSDMemoryWave(TDDSD* owner, bool effects, const void* data, std::size_t size,
+                  const std::string& name);
 };
 
 // One playback channel: a duplicate of the bound wave's buffer (or, for an effects wave, the

@@ -1,6 +1,7 @@
 // Waves: a whole RIFF/WAVE file read into one static secondary buffer.
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "audio/ddsd.h"
@@ -18,6 +19,16 @@ class OpenWaveFile {
   explicit OpenWaveFile(const std::filesystem::path& name) {
     const std::u16string wide = codepage::Utf8ToUtf16(name.string());
     handle_ = mmio::mmioOpenW(wide.c_str(), nullptr, mmio::MMIO_READ | mmio::MMIO_ALLOCBUF);
+  }
+  OpenWaveFile(const void* data, std::size_t size) {
+    if (size > static_cast<std::size_t>(std::numeric_limits<mmio::LONG>::max())) {
+      return;
+    }
+    mmio::MMIOINFO info{};
+    info.fccIOProc = mmio::FOURCC_MEM;
+    info.pchBuffer = static_cast<char*>(const_cast<void*>(data));
+    info.cchBuffer = static_cast<mmio::LONG>(size);
+    handle_ = mmio::mmioOpenA(nullptr, &info, mmio::MMIO_READ);
   }
   ~OpenWaveFile() {
     if (handle_ != nullptr) {
@@ -62,16 +73,27 @@ TDDSDGenWave::~TDDSDGenWave() {
 
 TDDSDWaveData::TDDSDWaveData(TDDSD* owner, bool effects, const std::filesystem::path& fileName)
     : TDDSDGenWave(owner, effects) {
-  LoadFromFile(fileName);
+  if (owner_ == nullptr || !owner_->Initialized()) {
+    return;  // no sound: the wave stays empty and silent
+  }
+  OpenWaveFile file(fileName);
+  LoadFromHandle(file.Handle(), fileName.string());
 }
 
-void TDDSDWaveData::LoadFromFile(const std::filesystem::path& fileName) {
+TDDSDMemoryWave::TDDSDMemoryWave(TDDSD* owner, bool effects, const void* data, std::size_t size,
+                                 const std::string& name)
+    : TDDSDGenWave(owner, effects) {
   if (owner_ == nullptr || !owner_->Initialized()) {
     return;
   }
-  const std::string name = fileName.string();
-  OpenWaveFile file(fileName);
-  mmio::HMMIO handle = file.Handle();
+  OpenWaveFile image(data, size);
+  LoadFromHandle(image.Handle(), name);
+}
+
+void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
+  if (owner_ == nullptr || !owner_->Initialized()) {
+    return;
+  }
   if (handle == nullptr) {
     ddsd::Report(name + "が、見つかりません");
     return;
