@@ -178,6 +178,18 @@ TEST_F(DdsdTest, WellFormedVariantsLoadTheirSound) {
   EXPECT_TRUE(LogLines().empty());
 }
 
+TEST_F(DdsdTest, MemoryImagesLoadLikeFiles) {
+  const Bytes image = testwave::Wave16(1, 16000, Constant16(1, 16000, 0.25, 1234));
+  TDDSDMemoryWave wave(&component_, false, image.data(), image.size(), "memory.wav");
+  ASSERT_NE(wave.Buffer(), nullptr);
+  EXPECT_EQ(wave.BufferSize(), 8000u);
+  EXPECT_EQ(wave.Format().nSamplesPerSec, 16000u);
+  const Bytes broken(image.begin(), image.begin() + 30);  // ends inside the "fmt " chunk
+  TDDSDMemoryWave cut(&component_, false, broken.data(), broken.size(), "memory.wav");
+  EXPECT_EQ(cut.Buffer(), nullptr);
+  EXPECT_EQ(LastLogLine(), "debug#00001 ... memory.wavのfmtチャンクが不正です");
+}
+
 TEST_F(DdsdTest, FormatsDirectSoundRefusesAreReportedWithTheirCode) {
   Bytes floatWave = testwave::Riff(
       "WAVE",
