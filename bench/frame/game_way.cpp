@@ -1,0 +1,158 @@
+#include "game_way.h"
+
+#include <cstring>
+#include <map>
+
+#include "game/game.h"
+#include "graphics/dg_texture.h"
+#include "graphics/sx_scene.h"
+#include "platform/clock/clock.h"
+#include "platform/codepage/codepage.h"
+#include "platform/d3d9/owner_window.h"
+#include "platform/shell/shell.h"
+#include "platform/speech/aquestalk.h"
+
+namespace benchframe {
+namespace {
+
+// A window that answers every question with its default and shows nothing.
+class TQuietWindow : public game::TGameWindow {
+ public:
+  std::u16string AnswerText() const override { return {}; }
+  void SetAnswerText(const std::u16string&) override {}
+  void SetAnswerReadOnly(bool) override {}
+  void SetAnswerColor(std::uint8_t, std::uint8_t, std::uint8_t) override {}
+  void FocusAnswer() override {}
+  game::TRect AnswerBounds() const override { return {40, 415, 641, 41}; }
+  void SetAnswerFont(const game::TFontChoice&) override {}
+  void SetMenuChecked(const std::string&, bool) override {}
+  bool MenuChecked(const std::string&) const override { return false; }
+  void SetMenuEnabled(const std::string&, bool) override {}
+  bool MenuEnabled(const std::string&) const override { return true; }
+  void ShowMessage(const std::string&) override {}
+  game::TConfirmAnswer Confirm(const std::string&, bool) override {
+    return game::TConfirmAnswer::No;
+  }
+  std::optional<game::TFontChoice> ChooseFont(const game::TFontChoice&) override { return {}; }
+  std::optional<std::string> ChooseMusicFile(const std::string&, const std::string&) override {
+    return {};
+  }
+  std::optional<std::string> BrowseFolder(const std::string&) override { return {}; }
+  void CloseWindow() override {}
+  void ShowAboutBox() override {}
+  void ProcessMessages() override {}
+  bool ShellOpen(const std::string&) override { return false; }
+  int ClientWidth() const override { return kScreenWidth; }
+  int ClientHeight() const override { return kScreenHeight; }
+  int OuterWidth() const override { return kScreenWidth + 6; }
+  int OuterHeight() const override { return kScreenHeight + 48; }
+};
+
+// The picture part of a texture as A8R8G8B8 pixels.
+TPicture PictureOf(TDGTexture& texture) {
+  TPicture p{static_cast<int>(texture.Width()), static_cast<int>(texture.Height()), {}};
+  p.Pixels.resize(static_cast<std::size_t>(p.Width) * p.Height);
+  INT pitch = 0;
+  void* bits = nullptr;
+  if (p.Width > 0 && p.Height > 0 &&
+      texture.LockRect(0, RECT{0, 0, p.Width, p.Height}, pitch, bits, D3DLOCK_READONLY) == D3D_OK) {
+    for (int y = 0; y < p.Height; ++y) {
+      std::memcpy(&p.Pixels[static_cast<std::size_t>(y) * p.Width],
+                  static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pitch,
+                  static_cast<std::size_t>(p.Width) * 4);
+    }
+    texture.UnlockRect();
+  }
+  return p;
+}
+
+}  // namespace
+
+struct TGameWay::TImpl {
+  // The clock stands still, so the bonus picture stays up in every frame.
+  clockstandin::ManualClock Clock{1'000'000};
+  TNullWindow Owner{kScreenWidth, kScreenHeight, 6, 48};
+  TQuietWindow Window;
+  std::unique_ptr<game::TGame> Game;
+  TFrameContent Content;
+};
+
+TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
+  speechstandin::SetPlaybackEnabled(false);
+  game::TGamePaths paths;
+  paths.AppDir = shell::ExecutableFolder();
+  paths.DocumentsDir = std::filesystem::temp_directory_path() / "nightwisp-bench-frame";
+  Impl_->Game = std::make_unique<game::TGame>(Impl_->Window, Impl_->Owner, paths);
+  game::TGame& g = *Impl_->Game;
+  g.FormCreate();
+  TGameState& s = g.State();
+
+  // A 39-character question of stage 3 between questions, every display on.
+  const std::u16string reading =
+      u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよら";
+  s.MondaiText = reading.substr(0, kMojiSlots);
+  s.MojiCount = kMojiSlots;
+  s.SeikaiCount = 25;
+  s.Playing = 0;
+  s.TitleMode = 1;
+  s.ShowSpelling = s.ShowReading = 1;
+  s.BonusMode = 1;
+  s.BonusTime = timeGetTime();
+  s.BgmOn = 1;
+  s.HintCount = 1;
+  s.Akarusa.assign(s.MojiCount, 0);
+  s.Akarumu.assign(s.MojiCount, 1);
+  s.Fukuramu.assign(s.MojiCount, 0);
+  s.HotaruSizeW.assign(s.MojiCount, 0);
+  s.HotaruSizeH.assign(s.MojiCount, 0);
+  s.MojiSizeW.assign(s.MojiCount, 0);
+  s.MojiSizeH.assign(s.MojiCount, 0);
+  for (int k = 0; k < s.MojiCount; ++k) {
+    s.Moji[k] =
+        MojiRecord{20 + 16 * k, 40 + 8 * k, 1 + k % 2, 2 - k % 2, s.MondaiText.substr(k, 1)};
+    g.MakeTextTexture(s.MojiTextures[k], nullptr, codepage::Utf16ToSjis(s.Moji[k].Char),
+                      s.MojiWriter);
+    s.Akarusa[k] = (k * 37) % 256;
+    s.HotaruSizeW[k] = static_cast<float>(s.HotaruTexture->Width()) * (0.5f + 0.01f * k);
+    s.HotaruSizeH[k] = static_cast<float>(s.HotaruTexture->Height()) * (0.5f + 0.01f * k);
+    s.MojiSizeW[k] = static_cast<float>(s.MojiTextures[k]->Width()) * (0.5f + 0.01f * k);
+    s.MojiSizeH[k] = static_cast<float>(s.MojiTextures[k]->Height()) * (0.5f + 0.01f * k);
+  }
+  g.MakeTextTexture(s.SpellingTexture, s.SpellingTexture2,
+                    codepage::Utf8ToSjis("石の上にも三年、急がば回れ、猿も木から落ちる"),
+                    s.MojiWriter);
+  g.MakeTextTexture(s.ReadingTexture, nullptr, codepage::Utf16ToSjis(s.MondaiText), s.MojiWriter);
+  s.Message1 = codepage::Utf8ToSjis("解答モードの変更は「ゲーム」から設定してください。");
+  s.Message2 = codepage::Utf8ToSjis("Ctrlキーを押すとゲームが始まります。");
+  g.MakeTextTexture(s.Message1Texture, nullptr, s.Message1, s.LabelWriter);
+  g.MakeTextTexture(s.Message2Texture, nullptr, s.Message2, s.LabelWriter);
+  s.SosaTexture->LoadFromFile((paths.AppDir / "Data" / "Sosa2.bmp").string(), "");
+  g.MakeTextTexture(s.MusicTitleTexture, nullptr, "/home/player/music/tamsu08-1.mp3",
+                    s.LabelWriter);
+
+  // One frame's queue, as plain content for the peer.
+  s.Scene->OverlayQueue().ResetQueue();
+  g.DrawGameScreen();
+  TSXRenderingQueue& queue = s.Scene->OverlayQueue();
+  std::map<TDGTexture*, int> pictures;
+  for (int i = 0; i < queue.PolygonCount(); ++i) {
+    const TSXPolygonItem& item = queue.Polygon(i);
+    auto [it, added] = pictures.emplace(item.Texture, static_cast<int>(pictures.size()));
+    if (added) Impl_->Content.Pictures.push_back(PictureOf(*item.Texture));
+    Impl_->Content.Sprites.push_back(
+        TSprite{it->second, static_cast<int>(item.X), static_cast<int>(item.Y),
+                static_cast<int>(item.Vertices[3].X), static_cast<int>(item.Vertices[3].Y),
+                item.Vertices[0].Diffuse});
+  }
+  queue.ResetQueue();
+}
+
+TGameWay::~TGameWay() = default;
+
+bool TGameWay::Ok() const { return Impl_->Game->State().DG->Device() != nullptr; }
+
+void TGameWay::DrawFrame() { Impl_->Game->DrawFrame(); }
+
+const TFrameContent& TGameWay::Content() const { return Impl_->Content; }
+
+}  // namespace benchframe
