@@ -175,8 +175,8 @@ int TGame::ApplicationEvents1Idle() {
   if (S.BgmOn == 1 || S.GameClear == 1) {
     const double duration = S.WindowsMediaPlayer1->currentMedia.duration();
     if (duration > 0) {
-      const std::int32_t elapsed =
-          std::abs(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime));
+      const std::int64_t elapsed = std::abs(
+          static_cast<std::int64_t>(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime)));
       if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
         S.WindowsMediaPlayer1->controls.stop();
         // A new shuffle cycle once every file has played (or no mark is left free).

@@ -2,7 +2,10 @@
 // move, bounce, pulse and fly for a known state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <vector>
 
 #include "game/game_fixture.h"
 #include "game/random.h"
@@ -344,6 +347,63 @@ TEST_F(ScreenTest, TitleFrameFitsTheSpriteBudget) {
   const auto sprites = DrawOnce(*Game);
   EXPECT_LE(sprites.size(), 20u + 3u * 39u);
   EXPECT_EQ(CountOf(sprites, S().HotaruTexture), 39);
+}
+
+// The blend of one colour over another at the source's alpha, per channel.
+std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
+  const std::uint32_t a = src >> 24;
+  std::uint32_t out = 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const std::uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+    out |= ((s * a + d * (255 - a) + 127) / 255) << shift;
+  }
+  return out;
+}
+
+::testing::AssertionResult Near(std::uint32_t actual, std::uint32_t expected) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int a = static_cast<int>((actual >> shift) & 0xFF);
+    const int e = static_cast<int>((expected >> shift) & 0xFF);
+    if (std::abs(a - e) > 2) {
+      return ::testing::AssertionFailure()
+             << std::hex << "0x" << actual << " is not near 0x" << expected;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::uint32_t Texel(TDGTexture& texture, int x, int y) {
+  INT pitch = 0;
+  void* bits = nullptr;
+  EXPECT_EQ(texture.LockRect(0, RECT{x, y, x + 1, y + 1}, pitch, bits, D3DLOCK_READONLY), D3D_OK);
+  const std::uint32_t texel = *static_cast<std::uint32_t*>(bits);
+  texture.UnlockRect();
+  return texel;
+}
+
+TEST_F(ScreenTest, PresentedPixelsShowTheBackgroundDimmedAndThePanelOverIt) {
+  std::vector<std::uint32_t> frame;
+  Owner.SetPresenter([&](UINT w, UINT h, INT pitch, const std::uint32_t* pixels) {
+    frame.assign(static_cast<std::size_t>(w) * h, 0);
+    for (UINT y = 0; y < h; ++y) {
+      std::copy(pixels + y * (pitch / 4), pixels + y * (pitch / 4) + w, &frame[y * w]);
+    }
+  });
+  LayOut(0, 0);
+  S().Message1.clear();
+  Game->DrawFrame();
+  ASSERT_EQ(frame.size(), 688u * 528u);
+  TDGTexture& haikei = *S().HaikeiTexture;
+  // A point of the background far from every text: the picture at 40 % over black.
+  const int x = 600, y = 300;
+  const int u = x * W(&haikei) / 688, v = y * H(&haikei) / 528;
+  const std::uint32_t background = Over(0x66000000u | (Texel(haikei, u, v) & 0xFFFFFF), 0);
+  EXPECT_TRUE(Near(frame[y * 688 + x], background));
+  // The corner of the answer label's panel: translucent purple over the background.
+  const int px = 40 - W(S().KotaeTexture2) - 5, py = 418;
+  const int pu = px * W(&haikei) / 688, pv = py * H(&haikei) / 528;
+  const std::uint32_t under = Over(0x66000000u | (Texel(haikei, pu, pv) & 0xFFFFFF), 0);
+  EXPECT_TRUE(Near(frame[py * 688 + px], Over(0xBB5A28C7u, under)));
 }
 
 }  // namespace
