@@ -76,10 +76,11 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
   if (outer != nullptr) {
     return CLASS_E_NOAGGREGATION;
   }
-  if (!detail::OutputAvailable()) {
+  std::unique_ptr<mixer::Session> output = detail::OpenOutput();
+  if (output == nullptr) {
     return DSERR_NODRIVER;
   }
-  auto* device = new (std::nothrow) detail::Device();
+  auto* device = new (std::nothrow) detail::Device(std::move(output));
   if (device == nullptr) {
     return E_OUTOFMEMORY;
   }
@@ -96,10 +97,11 @@ HRESULT DirectSoundCreate8(LPCGUID deviceId, IDirectSound8** object, IUnknown* o
   if (outer != nullptr) {
     return DSERR_NOAGGREGATION;
   }
-  if (!detail::OutputAvailable()) {
+  std::unique_ptr<mixer::Session> output = detail::OpenOutput();
+  if (output == nullptr) {
     return DSERR_NODRIVER;
   }
-  auto* device = new (std::nothrow) detail::Device();
+  auto* device = new (std::nothrow) detail::Device(std::move(output));
   if (device == nullptr) {
     return DSERR_OUTOFMEMORY;
   }
@@ -116,9 +118,12 @@ namespace detail {
 
 bool IsGuid(REFIID a, REFIID b) { return a == b; }
 
-bool OutputAvailable() {
-  mixer::Session probe;
-  return probe.Kind() == mixer::Output::kDevice;
+std::unique_ptr<mixer::Session> OpenOutput() {
+  auto session = std::make_unique<mixer::Session>();
+  if (session->Kind() != mixer::Output::kDevice) {
+    return nullptr;
+  }
+  return session;
 }
 
 HRESULT Device::QueryInterface(REFIID iid, void** object) {
@@ -154,6 +159,7 @@ HRESULT Device::Initialize(LPCGUID deviceId) {
     return DSERR_NODRIVER;
   }
   core_ = std::move(core);
+  opened_.reset();  // the core holds the device open from now on
   return DS_OK;
 }
 

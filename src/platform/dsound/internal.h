@@ -234,7 +234,8 @@ class PrimaryBuffer final : public IDirectSoundBuffer {
 // The DirectSound object.
 class Device final : public IDirectSound8 {
  public:
-  Device() = default;
+  // The session that found a device at creation is kept, so the device is opened only once.
+  explicit Device(std::unique_ptr<mixer::Session> opened = nullptr) : opened_(std::move(opened)) {}
 
   HRESULT QueryInterface(REFIID iid, void** object) override;
   ULONG AddRef() override { return refs_.Add(); }
@@ -253,11 +254,12 @@ class Device final : public IDirectSound8 {
 
  private:
   RefCount refs_;
+  std::unique_ptr<mixer::Session> opened_;
   std::shared_ptr<DeviceCore> core_;  // set by Initialize
   DWORD speakerConfig_ = DSSPEAKER_STEREO;
 };
 
-// Whether an output device can be opened right now (see CoCreateInstance).
-bool OutputAvailable();
+// A session on the output device, or nullptr when only the silent fallback (or nothing) opens.
+std::unique_ptr<mixer::Session> OpenOutput();
 
 }  // namespace dsound::detail
