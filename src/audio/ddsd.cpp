@@ -94,8 +94,9 @@ void TDDSDChannel::SetWaveData(TDDSDGenWave* wave) {
     return;
   }
   ReleaseBuffers();
+  wave_ = nullptr;  // until the new wave is bound
+  frequency_ = 0;
   if (wave == nullptr) {
-    wave_ = nullptr;
     return;
   }
   if (wave->Effects()) {
