@@ -14,7 +14,8 @@ constexpr const char* kMusicDialogTitle = "BGMの指定";
 constexpr const char* kMusicFilter =
     "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;"
     "*.aifc;*.aiff|すべてのファイル|*.*";
-constexpr const char* kFolderPrompt = "オーディオファイルが存在するフォルダかドライブを選んでください。";
+constexpr const char* kFolderPrompt =
+    "オーディオファイルが存在するフォルダかドライブを選んでください。";
 
 }  // namespace
 
@@ -52,8 +53,9 @@ void TGame::MenuClick(const std::string& item) {
     font.SetStyle(chosen->Style & gdi::kAllFontStyles);
     for (std::int32_t i = 0; i < S.MojiCount && i < kMojiSlots; ++i) RenderMoji(i);
     MakeTextTexture(S.KotaeTexture, S.KotaeTexture2, codepage::Utf8ToSjis("答"), S.MojiWriter);
-    Window.SetAnswerFont(TFontChoice{chosen->FaceName, chosen->Charset & 0xFF,
-                                     static_cast<std::uint8_t>(chosen->Style & gdi::kAllFontStyles)});
+    Window.SetAnswerFont(
+        TFontChoice{chosen->FaceName, chosen->Charset & 0xFF,
+                    static_cast<std::uint8_t>(chosen->Style & gdi::kAllFontStyles)});
   } else if (item == "ON1") {
     if (Window.MenuChecked("ON1")) return;
     Window.SetMenuChecked("ON1", true);

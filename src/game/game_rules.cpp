@@ -187,8 +187,8 @@ void TGame::StartQuestion() {
     S.SeikaiCount = S.RenzokuCount = S.FuseikaiCount = S.Tokuten = 0;
     LoadSosa("Sosa1.bmp");
     ShowCounters();
-    MakeTextTexture(S.SaikoTokutenTexture, nullptr,
-                    ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"), S.LabelWriter);
+    MakeTextTexture(S.SaikoTokutenTexture, nullptr, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"),
+                    S.LabelWriter);
     S.Message2.clear();
     S.BlinkOn = 0;
     S.HintCount = 0;
@@ -409,8 +409,8 @@ void TGame::ScoreCorrect() {
     S.Message2 = Sjis(" Ctrlキーを押すと最初からゲームが始まります。");
     if (S.Tokuten > S.SaikoTokuten) {
       S.SaikoTokuten = S.Tokuten;
-      S.Message1 = Sjis("記録更新!! (") + std::to_string(S.Tokuten) +
-                   Sjis("点) おめでとうございます!! ");
+      S.Message1 =
+          Sjis("記録更新!! (") + std::to_string(S.Tokuten) + Sjis("点) おめでとうございます!! ");
     }
     ShowMessages();
     SaveGame();

@@ -28,8 +28,9 @@ struct TSavedTuika {
 
 TSavedTuika ReadSavedTuika(const std::filesystem::path& userDir) {
   TIniFile ini(userDir / "Settei.ini");
-  return {codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Mondai", Sjis(kDefaultTuikaMondai))),
-          codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Seikai", Sjis(kDefaultTuikaSeikai)))};
+  return {
+      codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Mondai", Sjis(kDefaultTuikaMondai))),
+      codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Seikai", Sjis(kDefaultTuikaSeikai)))};
 }
 
 std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai) {
@@ -107,8 +108,8 @@ void TGame::ReadSavedGameAtStartup() {
   // A damaged file's best score is taken only when it is one a game can have.
   if (!PlausibleBestScore(S.SaveData)) return;
   S.SaikoTokuten = S.SaveData.SaikoTokuten;
-  MakeTextTexture(S.SaikoTokutenTexture, nullptr,
-                  ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"), S.LabelWriter);
+  MakeTextTexture(S.SaikoTokutenTexture, nullptr, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"),
+                  S.LabelWriter);
 }
 
 bool TGame::SavedGameResumable() const {

@@ -238,8 +238,7 @@ TEST_F(RulesTest, StageTwoScattersAndStageThreeFlies) {
     const float scale = s.HotaruSizeW[k] / static_cast<float>(fw);
     EXPECT_GE(scale, 0.49f);
     EXPECT_LE(scale, 1.01f);
-    EXPECT_NEAR(s.MojiSizeW[k],
-                static_cast<float>(s.MojiTextures[k]->Width()) * scale, 0.01f);
+    EXPECT_NEAR(s.MojiSizeW[k], static_cast<float>(s.MojiTextures[k]->Width()) * scale, 0.01f);
   }
 }
 
@@ -265,8 +264,7 @@ TEST_F(RulesTest, HintsFlyFromStageTwoAndF1GivesUpInStageOne) {
   EXPECT_EQ(s.HintMoji, 1);
   EXPECT_EQ(s.HintFlight, 1);
   EXPECT_EQ(s.Tokuten, 95);
-  EXPECT_EQ(s.Moji[0].DX,
-            static_cast<std::int32_t>(std::nearbyint((e.Left - before.X) / 80.0)));
+  EXPECT_EQ(s.Moji[0].DX, static_cast<std::int32_t>(std::nearbyint((e.Left - before.X) / 80.0)));
   EXPECT_EQ(s.Moji[0].DY,
             static_cast<std::int32_t>(std::nearbyint((e.Top - gh - before.Y) / 80.0)));
   Key(VK_F1);  // still flying: nothing
@@ -407,8 +405,8 @@ TEST_F(RulesTest, AWholeGameOfThirtyAnswersClearsItWithTheBestScoreAndASave) {
   EXPECT_EQ(s.GameClear, 1);
   EXPECT_GT(s.Tokuten, 2000);  // 30 answers with nearly a minute left, and run rewards
   EXPECT_EQ(s.SaikoTokuten, s.Tokuten);
-  EXPECT_EQ(s.Message1, Sjis("記録更新!! (") + std::to_string(s.Tokuten) +
-                            Sjis("点) おめでとうございます!! "));
+  EXPECT_EQ(s.Message1,
+            Sjis("記録更新!! (") + std::to_string(s.Tokuten) + Sjis("点) おめでとうございます!! "));
   EXPECT_EQ(s.Message2, Sjis(" Ctrlキーを押すと最初からゲームが始まります。"));
   EXPECT_EQ(std::filesystem::path(s.MusicName).filename(), "tam-y02.mp3");
   EXPECT_EQ(s.BgmRandom, 0);

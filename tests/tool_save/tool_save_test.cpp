@@ -50,9 +50,7 @@ class ToolSaveTest : public ::testing::Test {
            ("nightwisp-tool-save-" + std::to_string(::getpid()) + ".dat");
   }
   void TearDown() override { std::filesystem::remove(File); }
-  void Write(const TSaveData& d) {
-    std::ofstream(File, std::ios::binary) << EncodeSaveData(d);
-  }
+  void Write(const TSaveData& d) { std::ofstream(File, std::ios::binary) << EncodeSaveData(d); }
   std::filesystem::path File;
 };
 

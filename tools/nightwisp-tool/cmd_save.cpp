@@ -36,10 +36,11 @@ int RunSave(const std::vector<std::string>& args) {
     return 1;
   }
   // Arrays beyond the 39 slots (a damaged count) are shown up to the slots that exist.
-  const std::int32_t count =
-      d.MojiCount < 0 ? 0 : (d.MojiCount > static_cast<std::int32_t>(kSaveMojiSlots)
-                                 ? static_cast<std::int32_t>(kSaveMojiSlots)
-                                 : d.MojiCount);
+  const std::int32_t count = d.MojiCount < 0
+                                 ? 0
+                                 : (d.MojiCount > static_cast<std::int32_t>(kSaveMojiSlots)
+                                        ? static_cast<std::int32_t>(kSaveMojiSlots)
+                                        : d.MojiCount);
   std::string asked;
   for (std::size_t i = 0; i < kSaveShutsudaiSlots; ++i) {
     if (d.Shutsudai[i] == 0) continue;
