@@ -43,10 +43,12 @@ std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai
 }  // namespace
 
 void TGame::SaveGame() {
-  // 1. A running question is saved with its pause counted; the live total is left alone, so
-  // the pause is not counted twice when the player resumes with F2 after a menu save.
+  // 1. A running question is saved with its current pause counted (every save of a running
+  // question comes through a pause). The live total is left alone, so the pause is not
+  // counted twice when the player resumes with F2 after a menu save.
   std::int32_t pauseTotal = S.PauseTotal;
-  if (S.Playing == 1) pauseTotal += static_cast<std::int32_t>(timeGetTime() - S.PauseStart);
+  if (S.Playing == 1 && S.Paused == 1)
+    pauseTotal += static_cast<std::int32_t>(timeGetTime() - S.PauseStart);
 
   // 2. The record; entries past MojiCount keep what they held.
   TSaveData& d = S.SaveData;
