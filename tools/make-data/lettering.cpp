@@ -22,9 +22,11 @@ std::vector<std::pair<gdi::UINT, std::u16string>> SplitCodes(const std::string& 
   return codes;
 }
 
+// The context is declared after the font so that it goes first: a font cannot be deleted
+// while it is still selected into a context.
 struct Font {
-  gdi::UniqueDc dc;
   gdi::UniqueFont font;
+  gdi::UniqueDc dc;
   gdi::TEXTMETRICA metrics;
 };
 
