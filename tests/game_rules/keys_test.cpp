@@ -10,7 +10,8 @@ class KeysTest : public RulesFixture {};
 
 TEST_F(KeysTest, NoKeyActsBeforeTheTitlePrompt) {
   StartGame();
-  RunFor(3000);
+  Jump(150);
+  Jump(3000);
   for (int key : {VK_CONTROL, VK_RETURN, VK_F1, VK_F2, 65}) Key(key);
   EXPECT_EQ(S().TitleMode, 1);
   EXPECT_EQ(S().Playing, 0);
@@ -20,14 +21,15 @@ TEST_F(KeysTest, NoKeyActsBeforeTheTitlePrompt) {
 TEST_F(KeysTest, F2PausesAndResumesWithTheClockStopped) {
   StartToPrompt();
   Ctrl();
-  RunFor(2000);
+  Jump(2000);
   Key(VK_F2);
   EXPECT_EQ(S().Paused, 1);
   EXPECT_EQ(S().PauseStart, Clock.Now());
   EXPECT_EQ(S().Message1, Sjis("一時停止中...F2キーで再開します。"));
   EXPECT_FALSE(Window.AnswerReadOnly);  // F2 leaves the field editable
   const std::int32_t left = S().TimeLeft;
-  RunFor(10000);
+  Jump(10000);
+  RunTicks(1);
   EXPECT_EQ(S().TimeLeft, left);
   // Nothing but F2 acts while paused.
   Window.Answer = S().Seikai(S().MondaiNo);

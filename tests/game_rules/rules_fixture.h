@@ -12,8 +12,18 @@ class RulesFixture : public GameFixture {
   // Start-up, then the title prompt (7 s later), where Ctrl is accepted.
   void StartToPrompt() {
     StartGame();
-    RunFor(7100);
+    RunToPrompt();
     ASSERT_EQ(S().Ready, 1);
+  }
+  // Lets `ms` pass at once and runs the tick that is then due.
+  void Jump(DWORD ms) {
+    Clock.Advance(ms);
+    RunTicks(1);
+  }
+  // The music start (100 ms) and the title prompt (7000 ms), one tick each.
+  void RunToPrompt() {
+    Jump(150);
+    Jump(7000);
   }
   void Key(int virtualKey) { Game->FormKeyDown(virtualKey); }
   void Ctrl() { Key(VK_CONTROL); }

@@ -152,9 +152,9 @@ TEST_F(RulesTest, TheThirdCorrectAnswerInARowAddsAHundredAndForgivesOneMiss) {
 TEST_F(RulesTest, TimeOutGivesTheQuestionUp) {
   StartToPrompt();
   Ctrl();
-  RunFor(59000);
+  Jump(59000);
   EXPECT_EQ(S().Playing, 1);
-  RunFor(1100);
+  Jump(1100);
   EXPECT_EQ(S().Playing, 0);
   EXPECT_EQ(S().FuseikaiCount, 1);
   EXPECT_TRUE(Window.AnswerReadOnly);
@@ -168,7 +168,7 @@ TEST_F(RulesTest, CtrlDuringAQuestionKeepsTheClockAndBreaksTheRun) {
   const DWORD started = S().StartTime;
   const std::int32_t first = S().MondaiNo;
   S().RenzokuCount = 2;
-  RunFor(5000);
+  Jump(5000);
   Ctrl();
   EXPECT_EQ(S().StartTime, started);
   EXPECT_EQ(S().RenzokuCount, 0);

@@ -72,7 +72,7 @@ TEST_F(SaveResumeTest, AGameSavedMidQuestionResumesWithTheClockContinuing) {
   Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
   Window.Confirmations.clear();
   StartGame();
-  RunFor(7100);
+  RunToPrompt();
   ASSERT_EQ(Window.Confirmations.size(), 1u);
   const TGameState& s = S();
   EXPECT_EQ(s.TitleMode, 0);
@@ -88,7 +88,8 @@ TEST_F(SaveResumeTest, AGameSavedMidQuestionResumesWithTheClockContinuing) {
   ASSERT_EQ(s.Akarusa.size(), akarusa.size());
   // The clock runs on from the saved time left.
   const DWORD resumedAt = Clock.Now();
-  RunFor(2000);
+  Jump(1000);
+  Jump(1000);
   EXPECT_NEAR(s.TimeLeft, left - static_cast<std::int32_t>(Clock.Now() - resumedAt), 100);
   AnswerRight();
   EXPECT_EQ(s.SeikaiCount, 1);
@@ -101,7 +102,7 @@ TEST_F(SaveResumeTest, AGameSavedBetweenQuestionsResumesThere) {
   Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
   StartGame();
   EXPECT_EQ(S().SaikoTokuten, 2500);
-  RunFor(7100);
+  RunToPrompt();
   EXPECT_EQ(Window.Confirmations.size(), 1u);
   EXPECT_EQ(S().Playing, 0);
   EXPECT_EQ(S().TitleMode, 0);
@@ -121,7 +122,8 @@ TEST_F(SaveResumeTest, ADeclinedResumeIsAskedOnceAndLeavesTheTitle) {
   WriteSave(SavedQuestionOne());
   Window.ConfirmAnswers.push_back(TConfirmAnswer::No);
   StartGame();
-  RunFor(9000);
+  RunToPrompt();
+  Jump(2000);
   EXPECT_EQ(Window.Confirmations.size(), 1u);
   EXPECT_EQ(S().TitleMode, 1);
   EXPECT_EQ(S().SeikaiCount, 0);
@@ -140,7 +142,7 @@ TEST_F(SaveResumeTest, AVanishedAdditionalQuestionIsAppendedOnResume) {
   Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
   StartGame();
   const std::int32_t tuikaBefore = S().TuikaCount;
-  RunFor(7100);
+  RunToPrompt();
   const TGameState& s = S();
   ASSERT_EQ(s.TuikaCount, tuikaBefore + 1);
   EXPECT_EQ(s.MondaiNo, 170 + s.TuikaCount);
@@ -213,7 +215,7 @@ TEST_F(SaveResumeTest, ShortOrUnreadableFilesGiveNoResume) {
   // Ten bytes: only the question number; the rest stays zero.
   WriteFile(SaveFile(), std::string("\x05\x00\x00\x00\x01\x00\x00\x00\x00\x00", 10));
   StartGame();
-  RunFor(7100);
+  RunToPrompt();
   EXPECT_TRUE(Window.Confirmations.empty());
   EXPECT_EQ(S().SaikoTokuten, 0);
   Game.reset();
@@ -221,7 +223,7 @@ TEST_F(SaveResumeTest, ShortOrUnreadableFilesGiveNoResume) {
   std::filesystem::remove(SaveFile());
   std::filesystem::create_directories(SaveFile());  // a folder in its place
   StartGame();
-  RunFor(7100);
+  RunToPrompt();
   EXPECT_TRUE(Window.Confirmations.empty());
   EXPECT_EQ(S().SaikoTokuten, 2000);
   // Saving cannot replace a folder: the player is told, the game goes on.
@@ -237,7 +239,7 @@ TEST_F(SaveResumeTest, AnUnknownAnswerModeResumesAsKanjiMixed) {
   WriteIni("KaitoMode", "Value", "7");
   Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
   StartGame();
-  RunFor(7100);
+  RunToPrompt();
   EXPECT_EQ(S().KaitoMode, 0);
   EXPECT_TRUE(Window.MenuChecked("Kanji"));
 }
