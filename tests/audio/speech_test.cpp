@@ -93,6 +93,7 @@ TEST(Speech, AProverbIsJapaneseSpeechOfPlausibleLengthAndLevel) {
 }
 
 TEST(Speech, PlaySyncReturnsWhenTheSpeechHasBeenHeard) {
+  speechstandin::SetPlaybackOnDummyDriver(true);
   H_AQTKDA handle = AquesTalkDa_Create();
   ASSERT_NE(handle, nullptr);
   const std::string text = Sjis("おに'に/かな'ぼう");
@@ -114,6 +115,12 @@ TEST(Speech, PlaySyncReturnsWhenTheSpeechHasBeenHeard) {
   EXPECT_FALSE(SpeakSpeechString(u""));
   EXPECT_TRUE(SpeakSpeechString(u"たなからぼたもち"));
   EXPECT_GT(capture.Peak(), 3000);
+
+  // On the dummy driver nobody hears it: the call returns at once.
+  speechstandin::SetPlaybackOnDummyDriver(false);
+  const auto quietStart = std::chrono::steady_clock::now();
+  EXPECT_EQ(AquesTalkDa_PlaySync(text.c_str(), 100), AQTK_OK);
+  EXPECT_LT(std::chrono::steady_clock::now() - quietStart, std::chrono::milliseconds(300));
 }
 
 TEST(Speech, QuietWithoutADeviceOrWhenSwitchedOff) {

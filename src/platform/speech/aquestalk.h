@@ -54,5 +54,8 @@ bool WriteWave(const std::filesystem::path& path, const Speech& speech);
 // When off, AquesTalkDa_PlaySync returns AQTK_OK at once without synthesising (for game tests
 // that must not wait for speech). On by default.
 void SetPlaybackEnabled(bool enabled);
+// SDL's dummy driver has no speakers, so speech returns at once there; tests that capture the
+// mixed output switch playback on for it.
+void SetPlaybackOnDummyDriver(bool enabled);
 
 }  // namespace speechstandin
