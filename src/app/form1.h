@@ -54,6 +54,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   std::optional<std::string> ChooseMusicFile(const std::string& title,
                                              const std::string& filter) override;
   std::optional<std::string> BrowseFolder(const std::string& prompt) override;
+  void CloseWindow() override;
+  void ShowAboutBox() override;
   void ProcessMessages() override;
   bool ShellOpen(const std::string& fileOrUrl) override;
   int ClientWidth() const override;
@@ -73,7 +75,6 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
 
  private:
   void Tick();
-  void ShowAbout();
   void OnMenuClick(const std::string& item);
 
   std::unique_ptr<game::TGame> game_;

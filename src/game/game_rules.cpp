@@ -55,9 +55,8 @@ void TGame::PlaySoundEffect(int index) {
 void TGame::ShowPicture(const std::string& entry) {
   TDGTexture* picture = S.PictureTexture;
   if (picture == nullptr) return;
+  // The result pictures carry their own alpha: no colour key (only the title picture has one).
   picture->LoadFromFile(entry, (S.AppDir / "Data" / "wisplore.qda").string());
-  picture->SetColorKey(
-      RECT{0, 0, static_cast<LONG>(picture->Width()), static_cast<LONG>(picture->Height())}, 0);
 }
 
 void TGame::LoadSosa(const std::string& file) {

@@ -1,6 +1,0 @@
-#include <cstdio>
-
-int main() {
-  std::puts("Nightwisp: the window is being built.");
-  return 0;
-}
