@@ -335,20 +335,6 @@ TEST_F(ScreenTest, MessagesKeyGuideMusicTitleAndLogo) {
   EXPECT_EQ(Find(DrawOnce(*Game), S().MusicTitleTexture), nullptr);
 }
 
-TEST_F(ScreenTest, TitleFrameFitsTheSpriteBudget) {
-  // 39 characters in stage 3 with every display on: at most 20 fixed sprites + 3 per character.
-  LayOut(39, 25);
-  S().Playing = 0;
-  S().ShowSpelling = S().ShowReading = 1;
-  S().BonusMode = 1;
-  S().BonusTime = Clock.Now();
-  S().BgmOn = 1;
-  S().Message2 = S().Message1 = "x";
-  const auto sprites = DrawOnce(*Game);
-  EXPECT_LE(sprites.size(), 20u + 3u * 39u);
-  EXPECT_EQ(CountOf(sprites, S().HotaruTexture), 39);
-}
-
 // The blend of one colour over another at the source's alpha, per channel.
 std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
   const std::uint32_t a = src >> 24;

@@ -42,10 +42,4 @@ inline const TSprite* Find(const std::vector<TSprite>& sprites, const TDGTexture
   return nullptr;
 }
 
-inline int CountOf(const std::vector<TSprite>& sprites, const TDGTexture* texture) {
-  int n = 0;
-  for (const TSprite& s : sprites) n += s.Texture == texture ? 1 : 0;
-  return n;
-}
-
 }  // namespace game::testing

@@ -137,18 +137,6 @@ TEST_F(StartupTest, CloseReportsEachFileThatCannotBeWritten) {
   EXPECT_EQ(Window.Messages[1], "保存できませんでした。");
 }
 
-TEST_F(StartupTest, SettingsSurviveARestart) {
-  StartGame();
-  S().MojiWriter->Font().SetStyle(gdi::fsItalic);
-  Game->FormClose();
-  Game.reset();
-  TFakeWindow second;
-  Game = std::make_unique<TGame>(second, Owner, Paths);
-  Game->FormCreate();
-  EXPECT_EQ(S().FontStyle, gdi::fsItalic);
-  EXPECT_EQ(S().MojiWriter->Font().Style(), gdi::fsItalic);
-}
-
 TEST_F(StartupTest, DestroyFreesEverythingOnceAndRestoresTheTimer) {
   const int periods = clockstandin::OpenPeriodCount();
   StartGame();
