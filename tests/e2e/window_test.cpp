@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "app/form1.h"
+#include "graphics/dg_texture.h"
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
@@ -104,12 +105,13 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   EXPECT_TRUE(form.MenuChecked("ON1"));
   EXPECT_TRUE(form.MenuChecked("S2"));
   const QList<QAction*> gameItems = menus[0]->menu()->actions();
-  ASSERT_EQ(gameItems.size(), 5);
+  ASSERT_EQ(gameItems.size(), 6);
   EXPECT_EQ(gameItems[0]->text(), QStringLiteral("漢字混じりで解答(&K)"));
   EXPECT_EQ(gameItems[1]->text(), QStringLiteral("ひらがなだけで解答(&H)"));
   EXPECT_TRUE(gameItems[2]->isSeparator());
   EXPECT_EQ(gameItems[3]->text(), QStringLiteral("保存(&S)"));
-  EXPECT_EQ(gameItems[4]->text(), QStringLiteral("終了(&E)"));
+  EXPECT_TRUE(gameItems[4]->isSeparator());
+  EXPECT_EQ(gameItems[5]->text(), QStringLiteral("終了(&E)"));
 
   // Seven seconds after start-up the prompt appears and the menus open.
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
@@ -127,7 +129,8 @@ TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
     form.Start();
     ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
     Press(form, Qt::Key_Control);
-    ASSERT_TRUE(RunUntil([&] { return form.Game().State().Playing == 1; }, 2000));
+    // The question clock has ticked at least once.
+    ASSERT_TRUE(RunUntil([&] { return form.Game().State().TimeLeft > 50000; }, 2000));
     mondaiNo = form.Game().State().MondaiNo;
     AnswerBoxes(QMessageBox::Yes, &answered);
     form.close();
@@ -147,10 +150,63 @@ TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
   form.show();
   form.Start();
   AnswerBoxes(QMessageBox::Yes, &answered);
-  ASSERT_TRUE(RunUntil([&] { return form.Game().State().Playing == 1; }, 12000));
+  const bool resumed = RunUntil([&] { return form.Game().State().Playing == 1; }, 12000);
+  ASSERT_TRUE(resumed) << "answered " << answered << ", Ready " << int(form.Game().State().Ready)
+                       << ", TitleMode " << int(form.Game().State().TitleMode)
+                       << ", saved Playing " << int(form.Game().State().SaveData.Playing)
+                       << ", Paused " << int(form.Game().State().Paused);
   EXPECT_EQ(answered, 1);
   EXPECT_EQ(form.Game().State().MondaiNo, mondaiNo);
   EXPECT_EQ(form.Game().State().TitleMode, 0);
+}
+
+TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
+  app::TForm1 form(paths_);
+  form.show();
+  form.Start();
+  ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
+  Press(form, Qt::Key_Control);
+  const long framesAtStart = form.PresentedFrames();
+  ASSERT_TRUE(RunUntil([&] { return form.PresentedFrames() > framesAtStart + 10; }, 3000));
+
+  // The presented frame and the state it was drawn from (no tick runs in between).
+  const QImage frame = form.Surface().LastFrame();
+  const TGameState& s = form.Game().State();
+  ASSERT_EQ(frame.size(), QSize(688, 528));
+  ASSERT_EQ(s.Playing, 1);
+  ASSERT_EQ(s.SeikaiCount, 0);  // stage 1: the characters are lined up
+
+  // The background shows at 40 % over black: most of the picture is neither black nor bright.
+  int lit = 0, total = 0;
+  for (int y = 120; y < 400; y += 7) {
+    for (int x = 0; x < 688; x += 7) {
+      const QRgb p = frame.pixel(x, y);
+      ++total;
+      if (qRed(p) + qGreen(p) + qBlue(p) > 15) ++lit;
+    }
+  }
+  EXPECT_GT(lit, total / 2);
+
+  // Each bright character glows: its light shows yellow-green to the right of the letter, at
+  // the place the lined-up layout gives (the light centred on the character).
+  const int lightW = s.HikariTexture->Width();
+  int checked = 0;
+  for (int k = 0; k < s.MojiCount; ++k) {
+    if (k == s.KakushiNo || s.Akarusa[k] < 200) continue;
+    const int centreX = s.Moji[k].X + s.MojiTextures[k]->Width() / 2;
+    const int centreY = s.Moji[k].Y + s.MojiTextures[k]->Height() / 2;
+    const QRgb p = frame.pixel(centreX + lightW / 2 - 6, centreY);
+    EXPECT_GT(qGreen(p), 90) << "character " << k;
+    EXPECT_GT(qGreen(p), qBlue(p) + 30) << "character " << k;
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+
+  // The answer field sits at (40, 415) under the menu bar, green in the kanji mode.
+  const QImage window = form.grab().toImage();
+  const QPoint field = form.centralWidget()->mapTo(&form, QPoint(40 + 600, 415 + 20));
+  const QRgb p = window.pixel(field);
+  EXPECT_EQ(QColor(p), QColor(0, 128, 0));
 }
 
 }  // namespace
