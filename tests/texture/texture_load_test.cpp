@@ -73,9 +73,9 @@ TEST_F(TextureTest, MissingPictureEndsTheGameWithHaltOnError) {
       {
         StartDevice({dgoHaltOnError});
         auto texture = MakeTexture();
-        texture->LoadFromFile("Data/Hikari2.bmp", "");
+        texture->LoadFromFile("Data/no-such-picture.bmp", "");
       },
-      ::testing::ExitedWithCode(1), "Data/Hikari2.bmpからの、読み込みエラー");
+      ::testing::ExitedWithCode(1), "Data/no-such-picture.bmpからの、読み込みエラー");
 }
 
 TEST_F(TextureTest, TopDownBmpIsRejectedWithoutSizing) {
