@@ -23,14 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// One application for the whole test program.
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "window_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-  return application;
-}
+// The one application of the test program; main() owns it (a static one would outlive Qt).
+QApplication* application = nullptr;
+QApplication& App() { return *application; }
 
 class WindowTest : public testing::Test {
  protected:
@@ -210,3 +205,10 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
 }
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  application = &app;
+  return RUN_ALL_TESTS();
+}
