@@ -22,6 +22,7 @@ struct TAutoPlayOptions {
   double Mistakes = 0.0;   // chance of a wrong answer, 0..1
   QString ScreenshotDir;   // empty: no pictures
   bool ExitAfterGame = false;
+  int StopAt = -1;  // with N >= 0: stop answering at the first question after N correct answers
 };
 
 class TAutoPlayer : public QObject {
@@ -52,6 +53,7 @@ class TAutoPlayer : public QObject {
   int shots_ = 0;
   long framesAtScreen_ = 0;
   bool shotTaken_ = false;
+  bool holding_ = false;
 };
 
 }  // namespace app

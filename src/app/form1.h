@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <cstdio>
 #include <memory>
 
 #include "app/answer_field.h"
@@ -35,6 +36,10 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   TMainMenu& Menu() { return *menu_; }
   // Number of frames presented so far (autoplay and tests watch it).
   long PresentedFrames() const { return presentedFrames_; }
+  // Measurements for the benchmarks: the first presented frame (wall clock) and the start of
+  // every tick (steady clock), one line each, written to this file.
+  void SetBenchLog(const QString& file);
+  void BenchNote(const char* what);
 
   // --- game::TGameWindow ---------------------------------------------------------------------
   std::u16string AnswerText() const override;
@@ -88,6 +93,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   bool destroyed_ = false;
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
+  std::FILE* benchLog_ = nullptr;
 };
 
 }  // namespace app

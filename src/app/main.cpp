@@ -30,7 +30,9 @@ void PrintUsage(FILE* out) {
                "  --seed N           seed of the game's random draws (and the bot's)\n"
                "  --mistakes RATE    chance (0..1) that the bot answers wrongly\n"
                "  --screenshots DIR  save a PNG of the window at each new screen\n"
-               "  --exit-after-game  close the window when the game is over or cleared\n");
+               "  --exit-after-game  close the window when the game is over or cleared\n"
+               "  --stop-at N        the bot stops answering after N correct answers\n"
+               "  --bench-log FILE   write the first frame's time and every tick's start\n");
 }
 
 }  // namespace
@@ -38,6 +40,7 @@ void PrintUsage(FILE* out) {
 int main(int argc, char** argv) {
   bool autoplay = false;
   app::TAutoPlayOptions options;
+  QString benchLog;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -49,6 +52,10 @@ int main(int argc, char** argv) {
       options.Mistakes = std::strtod(argv[++i], nullptr);
     } else if (arg == "--screenshots" && hasValue) {
       options.ScreenshotDir = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg == "--stop-at" && hasValue) {
+      options.StopAt = std::atoi(argv[++i]);
+    } else if (arg == "--bench-log" && hasValue) {
+      benchLog = QString::fromLocal8Bit(argv[++i]);
     } else if (arg == "--exit-after-game") {
       options.ExitAfterGame = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -71,6 +78,7 @@ int main(int argc, char** argv) {
   paths.DocumentsDir = shell::DocumentsFolder();
 
   app::TForm1 form(paths);
+  if (!benchLog.isEmpty()) form.SetBenchLog(benchLog);
   form.show();
   form.Start();
 

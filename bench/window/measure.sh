@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Measures the real game under Xvfb: CPU on the title screen and during a stage-3 question
+# (from /proc/PID/stat over 20 seconds each), start-up time to the first presented frame, peak
+# resident memory during play, and frame pacing (ticks starting within 2 ms of their 25 ms
+# schedule).
+#   bench/window/measure.sh [BUILD_BIN_DIR] [SECONDS]
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BIN="${1:-$ROOT/build/release/bin}"
+SECONDS_MEASURED="${2:-20}"
+GAME="$BIN/nightwisp"
+[[ -x "$GAME" ]] || { echo "measure: no game at $GAME (build it first)" >&2; exit 1; }
+
+WORK="$(mktemp -d)"
+XVFB_PID=""
+GAME_PID=""
+cleanup() {
+  [[ -n "$GAME_PID" ]] && kill "$GAME_PID" 2>/dev/null || true
+  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# Our own X server on a free display.
+exec 3<> "$WORK/displayfd"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 100); do
+  [[ -s "$WORK/displayfd" ]] && break
+  sleep 0.05
+done
+export DISPLAY=":$(head -n1 "$WORK/displayfd")"
+export SDL_AUDIODRIVER=dummy
+export NIGHTWISP_DOCUMENTS="$WORK/documents"
+mkdir -p "$NIGHTWISP_DOCUMENTS"
+TICKS_PER_SECOND=$(getconf CLK_TCK)
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+now_ns() { date +%s%N; }
+
+# Percent of one core used by the process over the given seconds.
+cpu_percent() {
+  local pid=$1 seconds=$2 before after
+  before=$(cpu_ticks "$pid")
+  sleep "$seconds"
+  after=$(cpu_ticks "$pid")
+  awk -v d=$((after - before)) -v hz="$TICKS_PER_SECOND" -v s="$seconds" \
+    'BEGIN { printf "%.2f", d / hz / s * 100 }'
+}
+
+# Ticks between two steady-clock instants: count, rate, and the share of intervals that are
+# 25 ms within 2 ms.
+pacing() {
+  local log=$1 from=$2 to=$3
+  awk -v from="$from" -v to="$to" '
+    $1 == "tick" && $2 >= from && $2 <= to {
+      if (last) { n++; d = ($2 - last) / 1e6; if (d >= 23 && d <= 27) ok++ }
+      last = $2; ticks++
+    }
+    END { printf "ticks=%d within_2ms_percent=%.1f", ticks, (n ? ok / n * 100 : 0) }' "$log"
+}
+
+steady_now() { awk '{ printf "%d", $1 * 1e9 }' /proc/uptime; }
+
+# --- Title screen --------------------------------------------------------------------------
+LOG="$WORK/title.log"
+START=$(now_ns)
+"$GAME" --bench-log "$LOG" &
+GAME_PID=$!
+for _ in $(seq 200); do
+  grep -q '^first-frame' "$LOG" 2>/dev/null && break
+  sleep 0.02
+done
+FIRST=$(awk '$1 == "first-frame" { print $2 }' "$LOG")
+STARTUP_MS=$(( (FIRST - START) / 1000000 ))
+sleep 8  # past the title wait: the title prompt is on screen
+FROM=$(awk '$1 == "tick" { t = $2 } END { print t }' "$LOG")
+TITLE_CPU=$(cpu_percent "$GAME_PID" "$SECONDS_MEASURED")
+TO=$(awk '$1 == "tick" { t = $2 } END { print t }' "$LOG")
+TITLE_PACING=$(pacing "$LOG" "$FROM" "$TO")
+kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
+
+# --- A stage-3 question --------------------------------------------------------------------
+LOG="$WORK/stage3.log"
+"$GAME" --autoplay --seed 3 --stop-at 20 --bench-log "$LOG" &
+GAME_PID=$!
+for _ in $(seq 1500); do
+  grep -q '^holding' "$LOG" 2>/dev/null && break
+  sleep 0.1
+done
+grep -q '^holding' "$LOG" || { echo "measure: the bot never reached stage 3" >&2; exit 1; }
+sleep 1
+FROM=$(awk '$1 == "tick" { t = $2 } END { print t }' "$LOG")
+STAGE3_CPU=$(cpu_percent "$GAME_PID" "$SECONDS_MEASURED")
+TO=$(awk '$1 == "tick" { t = $2 } END { print t }' "$LOG")
+STAGE3_PACING=$(pacing "$LOG" "$FROM" "$TO")
+PEAK_KB=$(awk '/^VmHWM/ { print $2 }' "/proc/$GAME_PID/status")
+kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
+
+echo "window startup: first_frame_ms=$STARTUP_MS (target < 400, aim 300)"
+echo "window title: cpu_percent=$TITLE_CPU $TITLE_PACING (target cpu < 5, aim 3)"
+echo "window stage3: cpu_percent=$STAGE3_CPU $STAGE3_PACING (target cpu < 5; pacing >= 95 %)"
+echo "window memory: peak_rss_mb=$((PEAK_KB / 1024)) (target < 80, aim 60)"
