@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -457,4 +458,15 @@ TEST_F(DirectSoundTest, BuffersMixAndRewindingRestarts) {
   aCopy->Release();
   a->Release();
   b->Release();
+}
+
+// With the audio device open, SIGTERM still ends the process (SDL must not swallow it).
+TEST(MixerDevice, TerminationSignalStillEndsTheProcess) {
+  EXPECT_EXIT(
+      {
+        mixer::Session session;
+        std::raise(SIGTERM);
+        std::exit(0);  // reached only if the signal was swallowed
+      },
+      testing::KilledBySignal(SIGTERM), "");
 }

@@ -33,6 +33,9 @@ void ConfigureMidiInstruments() {
 }
 
 bool OpenOnCurrentDriver() {
+  // SDL would take over SIGINT and SIGTERM and turn them into events nobody reads, so the
+  // game could no longer be stopped from outside; the signals keep their usual meaning.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     return false;
   }
