@@ -112,7 +112,7 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
   ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled("G1"); }, 2000));
   for (const char* name : {"G1", "S1", "BGM1", "Help1"}) EXPECT_TRUE(form.MenuEnabled(name));
-  EXPECT_GT(form.PresentedFrames(), 200);  // about 40 frames a second all along
+  EXPECT_GT(form.PresentedFrames(), 100);  // frames all along (40 a second when the machine is idle)
 }
 
 TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
