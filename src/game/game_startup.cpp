@@ -143,6 +143,12 @@ void TGame::FormCreate() {
   for (int i = 0; i < kSoundEffectCount; ++i) {
     o.Waves[i] = std::make_unique<TDDSDWaveData>(o.DDSD1.get(), false, data / kWaveFiles[i]);
     S.Waves[i] = o.Waves[i].get();
+    // Binding an empty wave ends the game with the library's copy error, which does not say
+    // why: name the effect file that could not be loaded instead.
+    if (o.DDSD1->Initialized() && o.Waves[i]->Buffer() == nullptr) {
+      fatal::Halt("効果音ファイル「" + (data / kWaveFiles[i]).string() +
+                  "」を読み込めませんでした。");
+    }
     if (o.DDSD1->Initialized()) o.DDSD1->Channel(i)->SetWaveData(o.Waves[i].get());
   }
 

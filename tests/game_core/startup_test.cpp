@@ -154,5 +154,17 @@ TEST_F(StartupTest, DestroyFreesEverythingOnceAndRestoresTheTimer) {
   EXPECT_EQ(clockstandin::OpenPeriodCount(), periods);
 }
 
+// A missing effect file ends start-up with a message that names the file.
+TEST_F(StartupTest, AMissingEffectFileIsNamedWhenTheGameEnds) {
+  const std::filesystem::path appDir = Root / "app";
+  std::filesystem::create_directories(appDir);
+  std::filesystem::copy(AppDirForTests() / "Data", appDir / "Data",
+                        std::filesystem::copy_options::recursive);
+  std::filesystem::remove(appDir / "Data" / "fuseikai.wav");
+  Paths.AppDir = appDir;
+  EXPECT_EXIT(StartGame(), ::testing::ExitedWithCode(1),
+              "効果音ファイル「.*fuseikai\\.wav」を読み込めませんでした。");
+}
+
 }  // namespace
 }  // namespace game::testing
