@@ -34,7 +34,10 @@ TAutoPlayer::TAutoPlayer(TForm1& form, TAutoPlayOptions options)
     : form_(form), options_(std::move(options)), random_(options_.Seed.value_or(20261207u)) {
   timer_.setInterval(50);
   connect(&timer_, &QTimer::timeout, this, [this] { Step(); });
-  if (!options_.ScreenshotDir.isEmpty()) QDir().mkpath(options_.ScreenshotDir);
+  if (!options_.ScreenshotDir.isEmpty()) {
+    QDir().mkpath(options_.ScreenshotDir);
+    form_.Surface().SetKeepFrames(true);  // pictures of the window need the last frame
+  }
 }
 
 void TAutoPlayer::Start() { timer_.start(); }

@@ -14,24 +14,32 @@ TRenderSurface::TRenderSurface(QWidget* parent) : QWidget(parent) {
 }
 
 void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pixels) {
-  if (frame_.width() != width || frame_.height() != height) {
-    frame_ = QImage(width, height, QImage::Format_RGB32);
+  if (keepFrames_) {
+    if (frame_.width() != width || frame_.height() != height) {
+      frame_ = QImage(width, height, QImage::Format_RGB32);
+    }
+    const auto* source = static_cast<const unsigned char*>(pixels);
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(frame_.scanLine(y), source + static_cast<size_t>(y) * pitch, rowBytes);
+    }
   }
-  const auto* source = static_cast<const unsigned char*>(pixels);
-  const size_t rowBytes = static_cast<size_t>(width) * 4;
-  for (int y = 0; y < height; ++y) {
-    std::memcpy(frame_.scanLine(y), source + static_cast<size_t>(y) * pitch, rowBytes);
-  }
-  update();
+  // Painted now, while the device's buffer is valid: no copy on the way to the screen.
+  presenting_ = QImage(static_cast<const uchar*>(pixels), width, height, pitch,
+                       QImage::Format_RGB32);
+  repaint();
+  presenting_ = QImage();
 }
 
 void TRenderSurface::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  if (frame_.isNull()) {
-    painter.fillRect(rect(), Qt::black);
-    return;
+  if (!presenting_.isNull()) {
+    painter.drawImage(0, 0, presenting_);
+  } else if (!frame_.isNull()) {
+    painter.drawImage(0, 0, frame_);
   }
-  painter.drawImage(0, 0, frame_);
+  // Otherwise (a repaint between frames with nothing kept) the window's backing store still
+  // holds the last frame and the next one follows within a tick.
 }
 
 }  // namespace app

@@ -11,15 +11,21 @@ class TRenderSurface : public QWidget {
  public:
   explicit TRenderSurface(QWidget* parent);
 
-  // Copies one finished frame (32-bit X8R8G8B8/A8R8G8B8 rows) and schedules a repaint.
+  // Shows one finished frame (32-bit X8R8G8B8/A8R8G8B8 rows) at once, painted straight from
+  // the presented buffer while it is valid.
   void ShowFrame(int width, int height, int pitch, const void* pixels);
+  // Screenshots and tests need the last frame afterwards: with this on, each frame is also
+  // kept (one more copy per frame, so it is off unless asked for).
+  void SetKeepFrames(bool keep) { keepFrames_ = keep; }
   const QImage& LastFrame() const { return frame_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QImage frame_;
+  QImage frame_;       // the last frame, kept when keepFrames_ is on
+  QImage presenting_;  // wraps the presented buffer during ShowFrame only
+  bool keepFrames_ = false;
 };
 
 }  // namespace app

@@ -157,6 +157,7 @@ TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
 
 TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
   app::TForm1 form(paths_);
+  form.Surface().SetKeepFrames(true);
   form.show();
   form.Start();
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
@@ -197,8 +198,11 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
   }
   EXPECT_GT(checked, 0);
 
-  // The answer field sits at (40, 415) under the menu bar, green in the kanji mode.
+  // The window shows the frame itself, and the answer field sits at (40, 415) under the menu
+  // bar, green in the kanji mode.
   const QImage window = form.grab().toImage();
+  const QPoint sky = form.centralWidget()->mapTo(&form, QPoint(300, 100));
+  EXPECT_EQ(window.pixel(sky), frame.pixel(300, 100));
   const QPoint field = form.centralWidget()->mapTo(&form, QPoint(40 + 600, 415 + 20));
   const QRgb p = window.pixel(field);
   EXPECT_EQ(QColor(p), QColor(0, 128, 0));
