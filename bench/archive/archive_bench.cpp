@@ -36,6 +36,34 @@ const Bytes& PackedMixedFile() {
   return packed;
 }
 
+// Packs the data on every iteration and reports the speed and the packed/original ratio.
+void PackEachIteration(benchmark::State& state, const Bytes& data) {
+  std::size_t packedSize = 0;
+  for (auto _ : state) {
+    const Bytes packed = PackBPE(data);
+    packedSize = packed.size();
+    benchmark::DoNotOptimize(packed.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
+  state.counters["ratio"] = static_cast<double>(packedSize) / static_cast<double>(data.size());
+}
+
+// One kind of data, chosen by the benchmark's argument (0 picture, 1 text, else noise), which
+// also names the run.
+Bytes KindData(benchmark::State& state) {
+  switch (state.range(0)) {
+    case 0:
+      state.SetLabel("picture");
+      return archive_test::SamplePicture(688, 528);
+    case 1:
+      state.SetLabel("text");
+      return archive_test::SampleText(1 << 20, 3);
+    default:
+      state.SetLabel("noise");
+      return archive_test::RandomBytes(1 << 20, 4);
+  }
+}
+
 void BM_ExpandBPE(benchmark::State& state) {
   const Bytes& packed = PackedMixedFile();
   const std::size_t size = MixedFile().size();
@@ -60,63 +88,15 @@ void BM_MemcpySameOutput(benchmark::State& state) {
 }
 BENCHMARK(BM_MemcpySameOutput)->Unit(benchmark::kMillisecond);
 
-void BM_PackBPE(benchmark::State& state) {
-  const Bytes& data = MixedFile();
-  std::size_t packedSize = 0;
-  for (auto _ : state) {
-    const Bytes packed = PackBPE(data);
-    packedSize = packed.size();
-    benchmark::DoNotOptimize(packed.data());
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
-  state.counters["ratio"] = static_cast<double>(packedSize) / static_cast<double>(data.size());
-}
+void BM_PackBPE(benchmark::State& state) { PackEachIteration(state, MixedFile()); }
 BENCHMARK(BM_PackBPE)->Unit(benchmark::kMillisecond);
 
 // Ratio and speed per kind of data.
-void BM_PackKind(benchmark::State& state) {
-  Bytes data;
-  switch (state.range(0)) {
-    case 0:
-      data = archive_test::SamplePicture(688, 528);
-      state.SetLabel("picture");
-      break;
-    case 1:
-      data = archive_test::SampleText(1 << 20, 3);
-      state.SetLabel("text");
-      break;
-    default:
-      data = archive_test::RandomBytes(1 << 20, 4);
-      state.SetLabel("noise");
-      break;
-  }
-  std::size_t packedSize = 0;
-  for (auto _ : state) {
-    const Bytes packed = PackBPE(data);
-    packedSize = packed.size();
-    benchmark::DoNotOptimize(packed.data());
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
-  state.counters["ratio"] = static_cast<double>(packedSize) / static_cast<double>(data.size());
-}
+void BM_PackKind(benchmark::State& state) { PackEachIteration(state, KindData(state)); }
 BENCHMARK(BM_PackKind)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 void BM_ExpandKind(benchmark::State& state) {
-  Bytes data;
-  switch (state.range(0)) {
-    case 0:
-      data = archive_test::SamplePicture(688, 528);
-      state.SetLabel("picture");
-      break;
-    case 1:
-      data = archive_test::SampleText(1 << 20, 3);
-      state.SetLabel("text");
-      break;
-    default:
-      data = archive_test::RandomBytes(1 << 20, 4);
-      state.SetLabel("noise");
-      break;
-  }
+  const Bytes data = KindData(state);
   const Bytes packed = PackBPE(data);
   for (auto _ : state) {
     auto out = ExpandBPE(packed, data.size());
