@@ -76,15 +76,12 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
   if (outer != nullptr) {
     return CLASS_E_NOAGGREGATION;
   }
-  std::unique_ptr<mixer::Session> output = detail::OpenOutput();
-  if (output == nullptr) {
-    return DSERR_NODRIVER;
+  detail::Device* device = nullptr;
+  HRESULT result = detail::NewDevice(&device);
+  if (FAILED(result)) {
+    return result;
   }
-  auto* device = new (std::nothrow) detail::Device(std::move(output));
-  if (device == nullptr) {
-    return E_OUTOFMEMORY;
-  }
-  const HRESULT result = device->QueryInterface(iid, object);
+  result = device->QueryInterface(iid, object);
   device->Release();  // the interface asked for holds the one reference left
   return result;
 }
@@ -97,15 +94,12 @@ HRESULT DirectSoundCreate8(LPCGUID deviceId, IDirectSound8** object, IUnknown* o
   if (outer != nullptr) {
     return DSERR_NOAGGREGATION;
   }
-  std::unique_ptr<mixer::Session> output = detail::OpenOutput();
-  if (output == nullptr) {
-    return DSERR_NODRIVER;
+  detail::Device* device = nullptr;
+  HRESULT result = detail::NewDevice(&device);
+  if (FAILED(result)) {
+    return result;
   }
-  auto* device = new (std::nothrow) detail::Device(std::move(output));
-  if (device == nullptr) {
-    return DSERR_OUTOFMEMORY;
-  }
-  const HRESULT result = device->Initialize(deviceId);
+  result = device->Initialize(deviceId);
   if (FAILED(result)) {
     device->Release();
     return result;
@@ -118,12 +112,13 @@ namespace detail {
 
 bool IsGuid(REFIID a, REFIID b) { return a == b; }
 
-std::unique_ptr<mixer::Session> OpenOutput() {
+HRESULT NewDevice(Device** device) {
   auto session = std::make_unique<mixer::Session>();
   if (session->Kind() != mixer::Output::kDevice) {
-    return nullptr;
+    return DSERR_NODRIVER;
   }
-  return session;
+  *device = new (std::nothrow) Device(std::move(session));
+  return *device == nullptr ? DSERR_OUTOFMEMORY : DS_OK;  // the same code as E_OUTOFMEMORY
 }
 
 HRESULT Device::QueryInterface(REFIID iid, void** object) {

@@ -259,7 +259,8 @@ class Device final : public IDirectSound8 {
   DWORD speakerConfig_ = DSSPEAKER_STEREO;
 };
 
-// A session on the output device, or nullptr when only the silent fallback (or nothing) opens.
-std::unique_ptr<mixer::Session> OpenOutput();
+// A new device (one reference) on a session with the output device; DSERR_NODRIVER when only
+// the silent fallback (or nothing) opens, DSERR_OUTOFMEMORY when the device cannot be made.
+HRESULT NewDevice(Device** device);
 
 }  // namespace dsound::detail
