@@ -361,6 +361,14 @@ TEST_F(DeviceTest, StatesStartAtTheirDefaultsAndAreChecked) {
   EXPECT_EQ(DWORD{D3DTEXF_LINEAR}, v);
   EXPECT_EQ(D3DERR_INVALIDCALL, Device_->SetTextureStageState(8, D3DTSS_COLOROP, 1));
   EXPECT_EQ(D3DERR_INVALIDCALL, Device_->SetSamplerState(16, D3DSAMP_ADDRESSU, 1));
+  // State 0 and states past the last one are refused for stages and samplers alike.
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            Device_->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(0), D3DTOP_DISABLE));
+  EXPECT_EQ(D3DERR_INVALIDCALL, Device_->GetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(33), &v));
+  EXPECT_EQ(D3DERR_INVALIDCALL, Device_->SetSamplerState(0, D3DSAMPLERSTATETYPE(14), 1));
+  EXPECT_EQ(D3DERR_INVALIDCALL, Device_->GetSamplerState(16, D3DSAMP_ADDRESSU, &v));
+  Device_->GetTextureStageState(0, D3DTSS_COLOROP, &v);
+  EXPECT_EQ(DWORD{D3DTOP_MODULATE}, v) << "a refused state leaves the others alone";
   EXPECT_EQ(D3DERR_INVALIDCALL, Device_->SetRenderState(D3DRENDERSTATETYPE(300), 1));
 
   D3DVIEWPORT9 vp;

@@ -48,6 +48,14 @@ bool IsSupportedArg(DWORD arg) {
 
 bool IsSupportedFilter(DWORD filter) { return filter == D3DTEXF_POINT || filter == D3DTEXF_LINEAR; }
 
+// The cell for state `type` of stage or sampler `index`; nullptr when either is out of range
+// (state 0 is never valid).
+template <typename Table>
+auto* StateCell(Table& table, DWORD index, DWORD type) {
+  return index < table.size() && type != 0 && type < table[0].size() ? &table[index][type]
+                                                                     : nullptr;
+}
+
 }  // namespace
 
 void TSoftDevice::ResetState() {
@@ -220,32 +228,34 @@ HRESULT TSoftDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
 
 HRESULT TSoftDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                           DWORD* value) {
-  if (value == nullptr || stage >= kStages || type == 0 || type >= kStageStates ||
-      (BehaviorFlags_ & D3DCREATE_PUREDEVICE)) {
+  const DWORD* cell = StateCell(StageStates_, stage, type);
+  if (value == nullptr || cell == nullptr || (BehaviorFlags_ & D3DCREATE_PUREDEVICE)) {
     return D3DERR_INVALIDCALL;
   }
-  *value = StageStates_[stage][type];
+  *value = *cell;
   return D3D_OK;
 }
 
 HRESULT TSoftDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-  if (stage >= kStages || type == 0 || type >= kStageStates) return D3DERR_INVALIDCALL;
-  StageStates_[stage][type] = value;
+  DWORD* cell = StateCell(StageStates_, stage, type);
+  if (cell == nullptr) return D3DERR_INVALIDCALL;
+  *cell = value;
   return D3D_OK;
 }
 
 HRESULT TSoftDevice::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) {
-  if (value == nullptr || sampler >= kSamplers || type == 0 || type >= kSamplerStates ||
-      (BehaviorFlags_ & D3DCREATE_PUREDEVICE)) {
+  const DWORD* cell = StateCell(SamplerStates_, sampler, type);
+  if (value == nullptr || cell == nullptr || (BehaviorFlags_ & D3DCREATE_PUREDEVICE)) {
     return D3DERR_INVALIDCALL;
   }
-  *value = SamplerStates_[sampler][type];
+  *value = *cell;
   return D3D_OK;
 }
 
 HRESULT TSoftDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-  if (sampler >= kSamplers || type == 0 || type >= kSamplerStates) return D3DERR_INVALIDCALL;
-  SamplerStates_[sampler][type] = value;
+  DWORD* cell = StateCell(SamplerStates_, sampler, type);
+  if (cell == nullptr) return D3DERR_INVALIDCALL;
+  *cell = value;
   return D3D_OK;
 }
 
