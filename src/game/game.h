@@ -25,8 +25,8 @@ namespace game {
 // Where the game finds its files; the window fills it from the executable's place and the
 // documents folder, tests point it at temporary folders.
 struct TGamePaths {
-  std::filesystem::path AppDir;         // the executable's folder (Data/ and the texts inside)
-  std::filesystem::path DocumentsDir;   // the user's documents folder
+  std::filesystem::path AppDir;        // the executable's folder (Data/ and the texts inside)
+  std::filesystem::path DocumentsDir;  // the user's documents folder
 };
 
 // Virtual-key codes the key handler acts on.
@@ -65,8 +65,8 @@ class TGame {
   bool EditKaitoRanKeyPress(char16_t character);
 
   // --- Menus ---------------------------------------------------------------------------------
-  void TopMenuClick();                       // any top-level menu opened: pause
-  void MenuClick(const std::string& item);   // "Kanji", "Hira", "Save1", "Exit1", "A1", ...
+  void TopMenuClick();                      // any top-level menu opened: pause
+  void MenuClick(const std::string& item);  // "Kanji", "Hira", "Save1", "Exit1", "A1", ...
 
   // --- Rules ---------------------------------------------------------------------------------
   void StartQuestion();
@@ -102,22 +102,27 @@ class TGame {
   TOwnerWindow& OwnerWindow;
   TGamePaths GamePaths;
   TGameState S;
-  struct TOwned;                   // the objects the window owns (defined in game.cpp)
+  struct TOwned;  // the objects the window owns (defined in game.cpp)
   std::unique_ptr<TOwned> Owned;
 
   // Shared steps of the rules, the saved game and the menus (game_rules.cpp).
-  void PlaySoundEffect(int index);                 // wave `index` on its channel
-  void ShowPicture(const std::string& entry);      // an archive picture into PictureTexture
-  void LoadSosa(const std::string& file);          // "Sosa1.bmp" or "Sosa2.bmp" of Data/
+  void PlaySoundEffect(int index);             // wave `index` on its channel
+  void ShowPicture(const std::string& entry);  // an archive picture into PictureTexture
+  void LoadSosa(const std::string& file);      // "Sosa1.bmp" or "Sosa2.bmp" of Data/
   void ShowCounter(TDGTexture* texture, const char* caption, std::int32_t value);
-  void ShowCounters();                             // every status display of the game
-  void ShowHintsLeft();                            // "HINT:" with the hints left in the stage
-  void ShowMessages();                             // Message1 and Message2 into their textures
-  void SetAnswerColour();                          // by BonusMode and KaitoMode
-  void RenderMoji(std::int32_t index);             // Moji[index].Char into its texture
-  void RenderSpelling();                           // the written form into SpellingTexture
+  void ShowSeikai();                    // "正解:" with the correct answers
+  void ShowRenzoku();                   // "連続正解:" with the run
+  void ShowFuseikai();                  // "不正解:" with the stage's wrong answers
+  void ShowTokuten();                   // the score
+  void ShowSaikoTokuten();              // the best score with "(最高得点)"
+  void ShowCounters();                  // the four displays above
+  void ShowHintsLeft();                 // "HINT:" with the hints left in the stage
+  void ShowMessages();                  // Message1 and Message2 into their textures
+  void SetAnswerColour();               // by BonusMode and KaitoMode
+  void RenderMoji(std::int32_t index);  // Moji[index].Char into its texture
+  void RenderSpelling();                // the written form into SpellingTexture
   void PlaceRandomly(MojiRecord& moji);
-  void DrawPulse(std::int32_t index);              // stage 3 scale and growth flag
+  void DrawPulse(std::int32_t index);  // stage 3 scale and growth flag
   bool AnswerIsCorrect(const std::u16string& answer) const;
   void SpeakQuestion();
   void StopMusic();

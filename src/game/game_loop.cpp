@@ -7,7 +7,6 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
-#include "game/zero_pad.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 #include "platform/profile/profile.h"
@@ -153,7 +152,7 @@ int TGame::ApplicationEvents1Idle() {
     S.TimeLeft =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
                                   static_cast<std::uint32_t>(S.PauseTotal) - timeGetTime());
-    MakeTextTexture(S.TimeTexture, nullptr, "TIME:" + ZeroPad(S.TimeLeft / 1000), S.LabelWriter);
+    ShowCounter(S.TimeTexture, "TIME:", S.TimeLeft / 1000);
     if (S.TimeLeft < 1) {
       S.TimeLeft = 0;
       GiveUp();

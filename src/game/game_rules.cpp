@@ -72,11 +72,24 @@ void TGame::ShowCounter(TDGTexture* texture, const char* caption, std::int32_t v
   MakeTextTexture(texture, nullptr, Sjis(caption) + ZeroPad(value), S.LabelWriter);
 }
 
-void TGame::ShowCounters() {
-  ShowCounter(S.SeikaiTexture, "正解:", S.SeikaiCount);
-  ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
-  ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+void TGame::ShowSeikai() { ShowCounter(S.SeikaiTexture, "正解:", S.SeikaiCount); }
+void TGame::ShowRenzoku() { ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount); }
+void TGame::ShowFuseikai() { ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount); }
+
+void TGame::ShowTokuten() {
   MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+}
+
+void TGame::ShowSaikoTokuten() {
+  MakeTextTexture(S.SaikoTokutenTexture, nullptr, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"),
+                  S.LabelWriter);
+}
+
+void TGame::ShowCounters() {
+  ShowSeikai();
+  ShowRenzoku();
+  ShowFuseikai();
+  ShowTokuten();
 }
 
 void TGame::ShowHintsLeft() {
@@ -163,7 +176,7 @@ void TGame::StartQuestion() {
   // 5. An abandoned question breaks the run.
   if (S.Playing == 1) {
     S.RenzokuCount = 0;
-    ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+    ShowRenzoku();
   }
   // 6. An empty, editable field with the focus.
   Window.SetAnswerText(u"");
@@ -186,8 +199,7 @@ void TGame::StartQuestion() {
     S.SeikaiCount = S.RenzokuCount = S.FuseikaiCount = S.Tokuten = 0;
     LoadSosa("Sosa1.bmp");
     ShowCounters();
-    MakeTextTexture(S.SaikoTokutenTexture, nullptr, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"),
-                    S.LabelWriter);
+    ShowSaikoTokuten();
     S.Message2.clear();
     S.BlinkOn = 0;
     S.HintCount = 0;
@@ -342,7 +354,7 @@ void TGame::JudgeAnswer() {
 void TGame::ScoreCorrect() {
   // 1. A hinted answer breaks the run.
   S.RenzokuCount = S.HintMoji == 0 ? S.RenzokuCount + 1 : 0;
-  ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+  ShowRenzoku();
   // 2. The picture; a stage or game clear brings its own.
   const bool clears = S.SeikaiCount % kStageSize == kStageSize - 1;
   if (S.RenzokuCount >= 3) {
@@ -351,7 +363,7 @@ void TGame::ScoreCorrect() {
       ShowPicture("renzokuseikai.bmp");
     }
     S.FuseikaiCount = std::max(S.FuseikaiCount - 1, 0);
-    ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+    ShowFuseikai();
     S.Tokuten += 100;
   } else if (!clears) {
     PlaySoundEffect(kSoundSeikai);
@@ -368,13 +380,13 @@ void TGame::ScoreCorrect() {
   }
   // 4, 5. One more correct answer; ten points and a point per whole second left.
   ++S.SeikaiCount;
-  ShowCounter(S.SeikaiTexture, "正解:", S.SeikaiCount);
+  ShowSeikai();
   S.Tokuten += 10 + std::max(S.TimeLeft, 0) / 1000;
-  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+  ShowTokuten();
   // 6. A bonus question forgives the stage's wrong answers.
   if (S.BonusMode == 1) {
     S.FuseikaiCount = 0;
-    ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+    ShowFuseikai();
   }
   // 7. Stage clear.
   if (S.SeikaiCount < kGameClearCount && S.SeikaiCount % kStageSize == 0) {
@@ -382,8 +394,8 @@ void TGame::ScoreCorrect() {
     ShowPicture(std::to_string(S.SeikaiCount) + "toppa.bmp");
     S.FuseikaiCount = S.RenzokuCount = 0;
     S.BlinkOn = 0;
-    ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
-    ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+    ShowFuseikai();
+    ShowRenzoku();
     S.HintCount = 0;
     ShowHintsLeft();
   }
@@ -425,11 +437,11 @@ void TGame::Miss() {
   S.ShowReading = 1;
   // 3. The run ends, one more wrong answer, ten points off.
   S.RenzokuCount = 0;
-  ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
+  ShowRenzoku();
   ++S.FuseikaiCount;
-  ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+  ShowFuseikai();
   S.Tokuten = std::max(S.Tokuten - 10, 0);
-  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+  ShowTokuten();
   // 4. Game over at the fifth wrong answer of a stage.
   if (S.FuseikaiCount >= kGameOverCount) {
     PlaySoundEffect(kSoundGameOver);
@@ -475,7 +487,7 @@ void TGame::UseHint() {
   S.Moji[c].DX = HintSpeed(targetX - S.Moji[c].X);
   S.Moji[c].DY = HintSpeed(targetY - S.Moji[c].Y);
   S.Tokuten = std::max(S.Tokuten - 5, 0);
-  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+  ShowTokuten();
 }
 
 }  // namespace game

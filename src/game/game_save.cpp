@@ -7,7 +7,6 @@
 #include "game/game_owned.h"
 #include "game/random.h"
 #include "game/save_file.h"
-#include "game/zero_pad.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 #include "platform/profile/profile.h"
@@ -110,8 +109,7 @@ void TGame::ReadSavedGameAtStartup() {
   // A damaged file's best score is taken only when it is one a game can have.
   if (!PlausibleBestScore(S.SaveData)) return;
   S.SaikoTokuten = S.SaveData.SaikoTokuten;
-  MakeTextTexture(S.SaikoTokutenTexture, nullptr, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"),
-                  S.LabelWriter);
+  ShowSaikoTokuten();
 }
 
 bool TGame::SavedGameResumable() const {
@@ -176,9 +174,9 @@ void TGame::ResumeGame() {
   S.SeikaiCount = d.SeikaiCount;
   S.RenzokuCount = d.RenzokuCount;
   S.FuseikaiCount = d.FuseikaiCount;
-  ShowCounter(S.SeikaiTexture, "正解:", S.SeikaiCount);
-  ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount);
-  ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount);
+  ShowSeikai();
+  ShowRenzoku();
+  ShowFuseikai();
 
   // 6. The clock continues from the saved time left.
   S.Playing = d.Playing;
@@ -204,7 +202,7 @@ void TGame::ResumeGame() {
 
   // 8.
   S.Tokuten = d.Tokuten;
-  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+  ShowTokuten();
 
   // 9. The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
   TIniFile ini(S.UserDir / "Settei.ini");

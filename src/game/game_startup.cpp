@@ -7,7 +7,6 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
-#include "game/zero_pad.h"
 #include "graphics/jpeg_decoder.h"
 #include "platform/base/fatal.h"
 #include "platform/clock/clock.h"
@@ -211,16 +210,14 @@ void TGame::FormCreate() {
   S.LogoTexture = o.LogoTexture.get();
   S.MusicTitleTexture = o.MusicTitleTexture.get();
   S.HintTexture = o.HintTexture.get();
-  TSXTextWriter* label = o.LabelWriter.get();
-  MakeTextTexture(S.SeikaiTexture, nullptr, Sjis("正解:") + ZeroPad(S.SeikaiCount), label);
-  MakeTextTexture(S.RenzokuTexture, nullptr, Sjis("連続正解:") + ZeroPad(S.RenzokuCount), label);
-  MakeTextTexture(S.FuseikaiTexture, nullptr, Sjis("不正解:") + ZeroPad(S.FuseikaiCount), label);
-  MakeTextTexture(S.TimeTexture, nullptr, "TIME:" + ZeroPad(0), label);
-  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), label);
+  ShowSeikai();
+  ShowRenzoku();
+  ShowFuseikai();
+  ShowCounter(S.TimeTexture, "TIME:", 0);
+  ShowTokuten();
   S.SaikoTokuten = kInitialSaikoTokuten;
-  MakeTextTexture(S.SaikoTokutenTexture, nullptr, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"),
-                  label);
-  MakeTextTexture(S.HintTexture, nullptr, "HINT:" + ZeroPad(3), label);
+  ShowSaikoTokuten();
+  ShowCounter(S.HintTexture, "HINT:", 3);
   S.TimeLimit = kInitialTimeLimit;
 
   // 12. The random seed. 13. The best score of the saved game.
@@ -243,7 +240,7 @@ void TGame::FormCreate() {
   // 16, 17. The music waits 100 ms from here; the speech engine last.
   S.TitleTime = timeGetTime();
   S.Message1 = Sjis("BGM設定中...");
-  MakeTextTexture(S.Message1Texture, nullptr, S.Message1, label);
+  MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
   o.SpeechHandle = AquesTalkDa_Create();
   S.SpeechHandle = o.SpeechHandle;
   o.Created = true;
