@@ -24,30 +24,23 @@ std::string Lower(const std::u16string& text) {
 
 }  // namespace
 
-void TWindowsMediaPlayer::TSettings::setMode(const std::u16string& modeName, bool value) {
+bool TWindowsMediaPlayer::TSettings::*TWindowsMediaPlayer::TSettings::ModeFlag(
+    const std::u16string& modeName) {
   const std::string mode = Lower(modeName);
-  if (mode == "loop") {
-    loop_ = value;
-  } else if (mode == "autorewind") {
-    autoRewind_ = value;
-  } else if (mode == "showframe") {
-    showFrame_ = value;
-  } else if (mode == "shuffle") {
-    shuffle_ = value;
-  } else {
-    throw EMediaPlayer("メディアプレーヤーのモード \"" + codepage::Utf16ToUtf8(modeName) +
-                       "\" はありません");
-  }
+  if (mode == "loop") return &TSettings::loop_;
+  if (mode == "autorewind") return &TSettings::autoRewind_;
+  if (mode == "showframe") return &TSettings::showFrame_;
+  if (mode == "shuffle") return &TSettings::shuffle_;
+  throw EMediaPlayer("メディアプレーヤーのモード \"" + codepage::Utf16ToUtf8(modeName) +
+                     "\" はありません");
+}
+
+void TWindowsMediaPlayer::TSettings::setMode(const std::u16string& modeName, bool value) {
+  this->*ModeFlag(modeName) = value;
 }
 
 bool TWindowsMediaPlayer::TSettings::getMode(const std::u16string& modeName) const {
-  const std::string mode = Lower(modeName);
-  if (mode == "loop") return loop_;
-  if (mode == "autorewind") return autoRewind_;
-  if (mode == "showframe") return showFrame_;
-  if (mode == "shuffle") return shuffle_;
-  throw EMediaPlayer("メディアプレーヤーのモード \"" + codepage::Utf16ToUtf8(modeName) +
-                     "\" はありません");
+  return this->*ModeFlag(modeName);
 }
 
 void TWindowsMediaPlayer::TControls::play() { player_.Play(); }

@@ -30,6 +30,9 @@ class TWindowsMediaPlayer {
 
    private:
     friend class TWindowsMediaPlayer;
+    // The flag a mode name stands for; raises EMediaPlayer for an unknown name.
+    static bool TSettings::*ModeFlag(const std::u16string& modeName);
+
     bool loop_ = false;
     bool autoRewind_ = true;
     bool showFrame_ = false;
