@@ -26,10 +26,6 @@ bool ReadAll(TStream& stream, void* buffer, std::size_t count) {
   return stream.Read(buffer, count) == count;
 }
 
-void StorePixel(std::uint8_t* out, std::uint32_t pixel, std::int32_t bytes) {
-  for (std::int32_t i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(pixel >> (8 * i));
-}
-
 void LogReadError() { DebugLog("LoadBMP中に、読み込みエラーが発生しました"); }
 
 }  // namespace

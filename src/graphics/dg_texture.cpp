@@ -12,18 +12,10 @@
 
 using DGCarad9::CheckResult;
 using DGCarad9::DetailLog;
+using DGCarad9::LoadPixel;
+using DGCarad9::StorePixel;
 
 namespace {
-
-std::uint32_t ReadPixel(const std::uint8_t* p, std::int32_t bytes) {
-  std::uint32_t v = 0;
-  for (std::int32_t i = 0; i < bytes; ++i) v |= std::uint32_t{p[i]} << (8 * i);
-  return v;
-}
-
-void WritePixel(std::uint8_t* p, std::uint32_t v, std::int32_t bytes) {
-  for (std::int32_t i = 0; i < bytes; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // The smallest power of two not below side (1 for 0); sides beyond 2^31 stay as they are and
 // fail at creation.
@@ -269,7 +261,7 @@ void TDGTexture::SaveToStream(TStream& stream) {
       const auto* source = static_cast<const std::uint8_t*>(bits) + y * pitch;
       for (UINT x = 0; x < Width_; ++x) {
         const std::uint32_t colour = DGCarad9::PixelToColor(
-            ReadPixel(source + std::size_t{x} * BytesPerPixel_, BytesPerPixel_), Format_);
+            LoadPixel(source + std::size_t{x} * BytesPerPixel_, BytesPerPixel_), Format_);
         Put32(&row[std::size_t{x} * 4], colour);
       }
       stream.WriteBuffer(row.data(), row.size());
@@ -325,7 +317,7 @@ void TDGTexture::ProcessPixels(const RECT& rect, TDGPixelProc proc, void* userDa
   for (LONG y = rect.top; y < rect.bottom; ++y) {
     std::uint8_t* p = static_cast<std::uint8_t*>(bits) + std::int64_t{y - rect.top} * pitch;
     for (LONG x = rect.left; x < rect.right; ++x, p += BytesPerPixel_) {
-      WritePixel(p, proc(*this, ReadPixel(p, BytesPerPixel_), x, y, userData), BytesPerPixel_);
+      StorePixel(p, proc(*this, LoadPixel(p, BytesPerPixel_), x, y, userData), BytesPerPixel_);
     }
   }
   UnlockRect();
@@ -341,15 +333,15 @@ void TDGTexture::FillRect(const RECT& rect, std::uint32_t colour, bool keepAlpha
     for (LONG y = 0; y < rect.bottom - rect.top; ++y) {
       std::uint8_t* p = first + std::int64_t{y} * pitch;
       for (LONG x = 0; x < width; ++x, p += BytesPerPixel_) {
-        const std::uint32_t alpha = DGCarad9::PixelToColor(ReadPixel(p, BytesPerPixel_), Format_);
-        WritePixel(p,
+        const std::uint32_t alpha = DGCarad9::PixelToColor(LoadPixel(p, BytesPerPixel_), Format_);
+        StorePixel(p,
                    DGCarad9::ColorToPixel((alpha & 0xFF000000u) | (colour & 0x00FFFFFFu), Format_),
                    BytesPerPixel_);
       }
     }
   } else if (rect.bottom > rect.top) {
     const std::uint32_t value = DGCarad9::ColorToPixel(colour, Format_);
-    for (LONG x = 0; x < width; ++x) WritePixel(first + x * BytesPerPixel_, value, BytesPerPixel_);
+    for (LONG x = 0; x < width; ++x) StorePixel(first + x * BytesPerPixel_, value, BytesPerPixel_);
     const std::size_t span = static_cast<std::size_t>(width) * BytesPerPixel_;
     for (LONG y = 1; y < rect.bottom - rect.top; ++y) {
       std::memcpy(first + std::int64_t{y} * pitch, first, span);

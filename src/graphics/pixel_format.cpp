@@ -161,4 +161,14 @@ std::uint32_t PixelToColor(std::uint32_t p, D3DFORMAT format) {
   }
 }
 
+std::uint32_t LoadPixel(const std::uint8_t* p, std::int32_t bytes) {
+  std::uint32_t pixel = 0;
+  for (std::int32_t i = 0; i < bytes; ++i) pixel |= std::uint32_t{p[i]} << (8 * i);
+  return pixel;
+}
+
+void StorePixel(std::uint8_t* p, std::uint32_t pixel, std::int32_t bytes) {
+  for (std::int32_t i = 0; i < bytes; ++i) p[i] = static_cast<std::uint8_t>(pixel >> (8 * i));
+}
+
 }  // namespace DGCarad9

@@ -24,4 +24,9 @@ std::uint32_t PackPixel(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uin
                         D3DFORMAT format);
 std::uint32_t PixelToColor(std::uint32_t pixel, D3DFORMAT format);
 
+// A pixel of `bytes` bytes (0..4) read from / written to memory, little-endian. Bytes beyond
+// `bytes` are neither read nor written; pixel bits above them are dropped.
+std::uint32_t LoadPixel(const std::uint8_t* p, std::int32_t bytes);
+void StorePixel(std::uint8_t* p, std::uint32_t pixel, std::int32_t bytes);
+
 }  // namespace DGCarad9

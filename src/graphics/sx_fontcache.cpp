@@ -129,10 +129,7 @@ void TSXFontCache::Rasterise(TSXFontCacheData& entry) {
       } else {
         alpha = ((src[x / 8] >> (7 - x % 8)) & 1) ? 255 : 0;
       }
-      const std::uint32_t pixel = packed[alpha];
-      for (std::int32_t i = 0; i < bpp; ++i) {
-        dst[x * bpp + i] = static_cast<std::uint8_t>(pixel >> (8 * i));
-      }
+      DGCarad9::StorePixel(dst + x * bpp, packed[alpha], bpp);
     }
   }
 }

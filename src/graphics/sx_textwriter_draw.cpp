@@ -5,20 +5,6 @@
 #include "graphics/pixel_format.h"
 #include "graphics/sx_textwriter.h"
 
-namespace {
-
-std::uint32_t ReadPixel(const std::uint8_t* p, int bytes) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
-  return v;
-}
-
-void WritePixel(std::uint8_t* p, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-}  // namespace
-
 void TSXTextWriter::DrawText(std::int32_t x, std::int32_t y, const std::string& text,
                              TDGTexture& texture) {
   if (x >= static_cast<std::int64_t>(texture.Width()) ||
@@ -94,9 +80,9 @@ void TSXTextWriter::DrawText(std::int32_t x, std::int32_t y, const std::string& 
             }
             for (std::int32_t col = 0; col < width; ++col) {
               const std::uint32_t colour =
-                  DGCarad9::PixelToColor(ReadPixel(src + col * bpp, bpp), Format);
-              WritePixel(dst + col * surfaceBpp, DGCarad9::ColorToPixel(colour, desc.Format),
-                         surfaceBpp);
+                  DGCarad9::PixelToColor(DGCarad9::LoadPixel(src + col * bpp, bpp), Format);
+              DGCarad9::StorePixel(dst + col * surfaceBpp,
+                                   DGCarad9::ColorToPixel(colour, desc.Format), surfaceBpp);
             }
           }
           texture.UnlockRect();

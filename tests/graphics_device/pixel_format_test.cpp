@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 
 using namespace DGCarad9;
@@ -126,5 +128,23 @@ TEST(PixelFormat, ColourFormatsRoundTripByCuttingAndWidening) {
           << "format " << layout.format << " colour " << std::hex << colour;
       ASSERT_EQ(PackPixel(a, r, g, b, layout.format), pixel);
     }
+  }
+}
+
+TEST(PixelFormat, PixelsInMemoryAreLittleEndianAndStayInTheirBytes) {
+  for (std::int32_t bytes = 0; bytes <= 4; ++bytes) {
+    SCOPED_TRACE(bytes);
+    std::uint8_t memory[6];
+    std::fill(std::begin(memory), std::end(memory), std::uint8_t{0xEE});
+    StorePixel(memory + 1, 0xA1B2C3D4u, bytes);
+    EXPECT_EQ(memory[0], 0xEE);  // nothing before the pixel
+    for (std::int32_t i = 0; i < 4; ++i) {
+      const std::uint8_t expected =
+          i < bytes ? static_cast<std::uint8_t>(0xA1B2C3D4u >> (8 * i)) : std::uint8_t{0xEE};
+      EXPECT_EQ(memory[1 + i], expected) << "byte " << i;
+    }
+    EXPECT_EQ(memory[5], 0xEE);
+    const std::uint32_t mask = bytes == 4 ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1u;
+    EXPECT_EQ(LoadPixel(memory + 1, bytes), 0xA1B2C3D4u & mask);
   }
 }
