@@ -238,16 +238,17 @@ void TGame::NewQuestion() {
   if (S.TitleMode == 0) {
     const std::int32_t total = S.MondaiCount();
     S.TuikaShutsudai.resize(static_cast<std::size_t>(S.TuikaCount), 0);
+    const auto startCycle = [this] {
+      S.Shutsudai.fill(0);
+      std::fill(S.TuikaShutsudai.begin(), S.TuikaShutsudai.end(), 0);
+      S.ShutsudaiCount = S.TuikaShutsudaiCount = 0;
+    };
     // Marks from a saved game may disagree with its counts; a cycle with nothing left to ask
     // starts again rather than drawing for ever.
     const bool anyLeft =
         std::find(S.Shutsudai.begin(), S.Shutsudai.end(), 0) != S.Shutsudai.end() ||
         std::find(S.TuikaShutsudai.begin(), S.TuikaShutsudai.end(), 0) != S.TuikaShutsudai.end();
-    if (!anyLeft) {
-      S.Shutsudai.fill(0);
-      std::fill(S.TuikaShutsudai.begin(), S.TuikaShutsudai.end(), 0);
-      S.ShutsudaiCount = S.TuikaShutsudaiCount = 0;
-    }
+    if (!anyLeft) startCycle();
     for (;;) {
       const std::int32_t n = Random(total) + 1;
       S.MondaiNo = n;
@@ -265,11 +266,7 @@ void TGame::NewQuestion() {
         break;
       }
     }
-    if (S.ShutsudaiCount + S.TuikaShutsudaiCount == total) {
-      S.Shutsudai.fill(0);
-      std::fill(S.TuikaShutsudai.begin(), S.TuikaShutsudai.end(), 0);
-      S.ShutsudaiCount = S.TuikaShutsudaiCount = 0;
-    }
+    if (S.ShutsudaiCount + S.TuikaShutsudaiCount == total) startCycle();
   }
   S.MojiCount = std::min<std::int32_t>(static_cast<std::int32_t>(S.MondaiText.size()), kMojiSlots);
   const auto count = static_cast<std::size_t>(S.MojiCount);
