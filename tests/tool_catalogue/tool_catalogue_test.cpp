@@ -1,42 +1,21 @@
 // nightwisp-tool catalogue, end to end: the listing of the shipped catalogue, an extra file,
 // and the refusals.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "game/catalogue.h"
 #include "platform/codepage/codepage.h"
+#include "tool_run.h"
 
 namespace {
 
-struct RunResult {
-  int Status = -1;
-  std::vector<std::string> Lines;  // standard output
-};
-
-// Runs the tool with the arguments (already quoted for the shell); standard error is dropped.
-RunResult RunTool(const std::string& arguments) {
-  RunResult result;
-  const std::string command =
-      std::string("'") + NIGHTWISP_TOOL_PATH + "' " + arguments + " 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::string output;
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-  const int status = pclose(pipe);
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) result.Lines.push_back(line);
-  return result;
-}
+using tool_test::RunResult;
+using tool_test::RunTool;
 
 std::vector<std::string> SplitTabs(const std::string& line) {
   std::vector<std::string> fields;

@@ -1,18 +1,16 @@
 // nightwisp-tool save, end to end: every field of a record1.dat, the resume verdict, and a
 // file that cannot be read.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "game/catalogue.h"
 #include "game/save_file.h"
+#include "tool_run.h"
 
 namespace {
 
@@ -23,20 +21,11 @@ struct RunResult {
 };
 
 RunResult RunTool(const std::string& file) {
+  const tool_test::RunResult run = tool_test::RunTool("save '" + file + "'");
   RunResult result;
-  const std::string command =
-      std::string("'") + NIGHTWISP_TOOL_PATH + "' save '" + file + "' 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::string output;
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-  const int status = pclose(pipe);
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) {
-    ++result.LineCount;
+  result.Status = run.Status;
+  result.LineCount = static_cast<int>(run.Lines.size());
+  for (const std::string& line : run.Lines) {
     const auto colon = line.find(": ");
     if (colon != std::string::npos) result.Fields[line.substr(0, colon)] = line.substr(colon + 2);
   }

@@ -1,7 +1,6 @@
 // nightwisp-tool text, end to end: the file it writes is the texture the game's own steps make
 // (writer, texture of the text's extent, transparent white ground, DrawText, SaveToStream).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -17,15 +16,11 @@
 #include "graphics/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
 #include "platform/d3d9/owner_window.h"
+#include "tool_run.h"
 
 namespace {
 
-int RunTool(const std::string& arguments) {
-  const std::string command =
-      std::string("'") + NIGHTWISP_TOOL_PATH + "' text " + arguments + " >/dev/null 2>&1";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int RunTool(const std::string& arguments) { return tool_test::RunTool("text " + arguments).Status; }
 
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
