@@ -212,6 +212,42 @@ TEST_F(DirectSoundTest, SecondaryBufferFormatsAndFlags) {
   EXPECT_EQ(device_->CreateSoundBuffer(&wrongSize, &buffer, nullptr), DSERR_INVALIDPARAM);
 }
 
+TEST_F(DirectSoundTest, BothBufferKindsReportTheirFormat) {
+  WAVEFORMATEX wanted = Pcm(2, 44100, 16);
+  DSBUFFERDESC primaryDesc = Desc(DSBCAPS_PRIMARYBUFFER, 0, nullptr);
+  IDirectSoundBuffer* primary = nullptr;
+  ASSERT_EQ(device_->CreateSoundBuffer(&primaryDesc, &primary, nullptr), DS_OK);
+  ASSERT_EQ(primary->SetFormat(&wanted), DS_OK);
+  IDirectSoundBuffer8* secondary = Constant(1, 8000, 0.1, 0);
+  ASSERT_NE(secondary, nullptr);
+
+  const struct {
+    IDirectSoundBuffer* buffer;
+    WAVEFORMATEX expected;
+  } cases[] = {{primary, wanted}, {secondary, Pcm(1, 8000, 16)}};
+  for (const auto& c : cases) {
+    DWORD written = 0;
+    EXPECT_EQ(c.buffer->GetFormat(nullptr, 0, &written), DS_OK);
+    EXPECT_EQ(written, sizeof(WAVEFORMATEX));
+    EXPECT_EQ(c.buffer->GetFormat(nullptr, 0, nullptr), DSERR_INVALIDPARAM);
+    WAVEFORMATEX got{};
+    EXPECT_EQ(c.buffer->GetFormat(&got, sizeof got, &written), DS_OK);
+    EXPECT_EQ(written, sizeof got);
+    EXPECT_EQ(got.nChannels, c.expected.nChannels);
+    EXPECT_EQ(got.nSamplesPerSec, c.expected.nSamplesPerSec);
+    EXPECT_EQ(got.nAvgBytesPerSec, c.expected.nAvgBytesPerSec);
+    // A short record gets only what fits.
+    WAVEFORMATEX partial{};
+    partial.nSamplesPerSec = 1;
+    EXPECT_EQ(c.buffer->GetFormat(&partial, 4, &written), DS_OK);
+    EXPECT_EQ(written, 4u);
+    EXPECT_EQ(partial.nChannels, c.expected.nChannels);
+    EXPECT_EQ(partial.nSamplesPerSec, 1u);
+  }
+  EXPECT_EQ(secondary->Release(), 0u);
+  EXPECT_EQ(primary->Release(), 0u);
+}
+
 TEST_F(DirectSoundTest, InterfacesShareOneReferenceCount) {
   DSBUFFERDESC primaryDesc = Desc(DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRL3D, 0, nullptr);
   IDirectSoundBuffer* primary = nullptr;

@@ -111,7 +111,8 @@ HRESULT SoundBuffer::GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) {
   return DS_OK;
 }
 
-HRESULT SoundBuffer::GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, DWORD* sizeWritten) {
+HRESULT GetFormatOf(const WAVEFORMATEX& source, LPWAVEFORMATEX format, DWORD sizeAllocated,
+                    DWORD* sizeWritten) {
   if (format == nullptr) {
     if (sizeWritten == nullptr) {
       return DSERR_INVALIDPARAM;
@@ -120,11 +121,15 @@ HRESULT SoundBuffer::GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, DWORD
     return DS_OK;
   }
   const DWORD size = std::min<DWORD>(sizeAllocated, sizeof(WAVEFORMATEX));
-  std::memcpy(format, &pcm_->format, size);
+  std::memcpy(format, &source, size);
   if (sizeWritten != nullptr) {
     *sizeWritten = size;
   }
   return DS_OK;
+}
+
+HRESULT SoundBuffer::GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, DWORD* sizeWritten) {
+  return GetFormatOf(pcm_->format, format, sizeAllocated, sizeWritten);
 }
 
 HRESULT SoundBuffer::GetVolume(LONG* volume) {

@@ -46,6 +46,10 @@ HRESULT ValidateListener(const DS3DLISTENER& params);
 bool ValidApply(DWORD apply);
 DS3DBUFFER DefaultBuffer3D();
 DS3DLISTENER DefaultListener();
+// GetFormat for any buffer: the size needed when `format` is null, else as much of `source`
+// as fits in `sizeAllocated` bytes.
+HRESULT GetFormatOf(const WAVEFORMATEX& source, LPWAVEFORMATEX format, DWORD sizeAllocated,
+                    DWORD* sizeWritten);
 
 // The 3D interface of a secondary buffer created with DSBCAPS_CTRL3D.
 class Buffer3D final : public IDirectSound3DBuffer {

@@ -1,8 +1,5 @@
 // The primary buffer: the output the secondary buffers mix into. Its format is recorded (the
 // mixer keeps its own); it cannot be locked, duplicated or played without looping.
-#include <algorithm>
-#include <cstring>
-
 #include "platform/dsound/internal.h"
 
 namespace dsound::detail {
@@ -69,19 +66,7 @@ HRESULT PrimaryBuffer::GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor)
 }
 
 HRESULT PrimaryBuffer::GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, DWORD* sizeWritten) {
-  if (format == nullptr) {
-    if (sizeWritten == nullptr) {
-      return DSERR_INVALIDPARAM;
-    }
-    *sizeWritten = sizeof(WAVEFORMATEX);
-    return DS_OK;
-  }
-  const DWORD size = std::min<DWORD>(sizeAllocated, sizeof(WAVEFORMATEX));
-  std::memcpy(format, &format_, size);
-  if (sizeWritten != nullptr) {
-    *sizeWritten = size;
-  }
-  return DS_OK;
+  return GetFormatOf(format_, format, sizeAllocated, sizeWritten);
 }
 
 HRESULT PrimaryBuffer::GetVolume(LONG* volume) {
