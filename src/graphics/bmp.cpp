@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "archive/qda_format.h"
 #include "graphics/dg_log.h"
 #include "graphics/pixel_format.h"
 
@@ -17,10 +18,7 @@ constexpr std::size_t kInfoHeaderSize = 40;
 constexpr std::size_t kPaletteSize = 256 * 4;
 
 std::uint32_t U16(const std::uint8_t* p) { return p[0] | std::uint32_t{p[1]} << 8; }
-std::uint32_t U32(const std::uint8_t* p) {
-  return p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-}
-std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(U32(p)); }
+std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(LoadLE32(p)); }
 
 bool ReadAll(TStream& stream, void* buffer, std::size_t count) {
   return stream.Read(buffer, count) == count;
@@ -40,7 +38,7 @@ void DecodeBMP(TStream& stream, const TDGLockedSurface& surface) {
     DebugLog("不正なBMPファイルです");
     return;
   }
-  const std::uint32_t pixelDataOffset = U32(fileHeader.data() + 10);
+  const std::uint32_t pixelDataOffset = LoadLE32(fileHeader.data() + 10);
 
   std::array<std::uint8_t, kInfoHeaderSize> info{};
   if (!ReadAll(stream, info.data(), info.size())) {
@@ -138,7 +136,7 @@ void DecodeBMP(TStream& stream, const TDGLockedSurface& surface) {
             break;
           }
           default:
-            pixel = ColorToPixel(U32(in + x * 4), surface.Format);
+            pixel = ColorToPixel(LoadLE32(in + x * 4), surface.Format);
             break;
         }
         StorePixel(out, pixel, destBytes);
@@ -173,6 +171,26 @@ void LoadBMP(IDirect3DTexture9* texture, TStream& stream) {
     throw;
   }
   CheckResult(texture->UnlockRect(0), "LoadBMP中にサーフェスがアンロックできませんでした");
+}
+
+void WriteBMPHeader(TStream& stream, std::uint32_t width, std::uint32_t height,
+                    std::uint16_t bitCount) {
+  const auto rowSize =
+      static_cast<std::uint32_t>((std::uint64_t{width} * bitCount / 8 + 3) / 4 * 4);
+  const std::uint32_t imageSize = rowSize * height;
+  std::array<std::uint8_t, kFileHeaderSize + kInfoHeaderSize> header{};
+  header[0] = 'B';
+  header[1] = 'M';
+  StoreLE32(&header[2], static_cast<std::uint32_t>(header.size()) + imageSize);
+  StoreLE32(&header[10], static_cast<std::uint32_t>(header.size()));
+  StoreLE32(&header[14], kInfoHeaderSize);
+  StoreLE32(&header[18], width);
+  StoreLE32(&header[22], height);
+  header[26] = 1;  // planes
+  header[28] = static_cast<std::uint8_t>(bitCount);
+  header[29] = static_cast<std::uint8_t>(bitCount >> 8);
+  StoreLE32(&header[34], imageSize);
+  stream.WriteBuffer(header.data(), header.size());
 }
 
 }  // namespace DGCarad9

@@ -30,4 +30,10 @@ void DecodeBMP(TStream& stream, const TDGLockedSurface& surface);
 // Locks the whole of level 0 of the texture, decodes into it and unlocks it.
 void LoadBMP(IDirect3DTexture9* texture, TStream& stream);
 
+// Writes the 54 bytes in front of an uncompressed bottom-up BMP of width x height pixels of
+// bitCount bits: file header and info header, the pixel data declared right behind them in
+// rows padded to 4 bytes.
+void WriteBMPHeader(TStream& stream, std::uint32_t width, std::uint32_t height,
+                    std::uint16_t bitCount);
+
 }  // namespace DGCarad9

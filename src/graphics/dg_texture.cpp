@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "archive/file_stream.h"
+#include "archive/qda_format.h"
 #include "archive/qdarc.h"
 #include "graphics/bmp.h"
 #include "graphics/pixel_format.h"
@@ -24,10 +25,6 @@ UINT PowerOfTwoAtLeast(UINT side) {
   UINT result = 1;
   while (result < side) result <<= 1;
   return result;
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 }  // namespace
@@ -163,9 +160,7 @@ void TDGTexture::LoadBMPFrom(TStream& stream) {
   std::array<std::uint8_t, 40> info{};
   stream.ReadBuffer(info.data(), info.size());
   auto int32At = [&info](std::size_t at) {
-    return static_cast<std::int32_t>(info[at] | std::uint32_t{info[at + 1]} << 8 |
-                                     std::uint32_t{info[at + 2]} << 16 |
-                                     std::uint32_t{info[at + 3]} << 24);
+    return static_cast<std::int32_t>(LoadLE32(info.data() + at));
   };
   const std::int32_t width = int32At(4);
   const std::int32_t height = int32At(8);
@@ -231,19 +226,7 @@ void TDGTexture::LoadFromBitmap(const TDGBitmap& bitmap) {
 }
 
 void TDGTexture::SaveToStream(TStream& stream) {
-  const std::uint32_t imageSize = Width_ * Height_ * 4;
-  std::array<std::uint8_t, 54> header{};
-  header[0] = 'B';
-  header[1] = 'M';
-  Put32(&header[2], imageSize + 54);
-  Put32(&header[10], 54);
-  Put32(&header[14], 40);
-  Put32(&header[18], Width_);
-  Put32(&header[22], Height_);
-  header[26] = 1;
-  header[28] = 32;
-  Put32(&header[34], imageSize);
-  stream.WriteBuffer(header.data(), header.size());
+  DGCarad9::WriteBMPHeader(stream, Width_, Height_, 32);
   if (Width_ == 0 || Height_ == 0) return;
 
   std::vector<std::uint8_t> row(static_cast<std::size_t>(Width_) * 4, 0);
@@ -262,7 +245,7 @@ void TDGTexture::SaveToStream(TStream& stream) {
       for (UINT x = 0; x < Width_; ++x) {
         const std::uint32_t colour = DGCarad9::PixelToColor(
             LoadPixel(source + std::size_t{x} * BytesPerPixel_, BytesPerPixel_), Format_);
-        Put32(&row[std::size_t{x} * 4], colour);
+        StorePixel(&row[std::size_t{x} * 4], colour, 4);
       }
       stream.WriteBuffer(row.data(), row.size());
     }

@@ -294,3 +294,42 @@ TEST_F(BMPDecodeTest, UnknownSurfaceFormatWritesNothing) {
   DecodeBMP(stream, {D3DFMT_DXT1, 2, 2, 8, memory.data()});
   for (std::uint8_t b : memory) EXPECT_EQ(b, kUntouched);
 }
+
+// A header of our own, followed by rows padded as it declares, decodes back to the same pixels;
+// every width needs a different amount of row padding.
+TEST_F(BMPDecodeTest, WrittenHeaderDeclaresItsRowsAndDecodesBack) {
+  for (const std::uint16_t bits : {std::uint16_t{24}, std::uint16_t{32}}) {
+    for (int width = 1; width <= 5; ++width) {
+      SCOPED_TRACE(::testing::Message() << bits << " bits, width " << width);
+      const int height = 3;
+      const std::size_t rowSize = (static_cast<std::size_t>(width) * bits / 8 + 3) / 4 * 4;
+      TMemoryStream stream;
+      WriteBMPHeader(stream, static_cast<std::uint32_t>(width), height, bits);
+      ASSERT_EQ(stream.ByteSize(), 54u);
+      const std::uint8_t* h = stream.Memory();
+      const auto le32 = [h](int at) {
+        return h[at] | std::uint32_t{h[at + 1]} << 8 | std::uint32_t{h[at + 2]} << 16 |
+               std::uint32_t{h[at + 3]} << 24;
+      };
+      EXPECT_EQ(le32(2), 54u + rowSize * height);  // file size
+      EXPECT_EQ(le32(34), rowSize * height);       // image size
+      EXPECT_EQ(h[26] | h[27] << 8, 1);            // planes
+      for (int y = height - 1; y >= 0; --y) {
+        std::vector<std::uint8_t> row(rowSize, 0);
+        for (int x = 0; x < width; ++x) {
+          const std::uint32_t colour = 0xFF000000u | Rgb(x, y);
+          for (int i = 0; i < bits / 8; ++i)
+            row[static_cast<std::size_t>(x * (bits / 8) + i)] =
+                static_cast<std::uint8_t>(colour >> (8 * i));
+        }
+        stream.WriteBuffer(row.data(), row.size());
+      }
+      stream.SetPosition(0);
+      Surface surface(D3DFMT_A8R8G8B8, width, height);
+      DecodeBMP(stream, surface.Locked());
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) EXPECT_EQ(surface.Pixel(x, y), 0xFF000000u | Rgb(x, y));
+      EXPECT_TRUE(surface.PaddingUntouched());
+    }
+  }
+}
