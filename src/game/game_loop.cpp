@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
+#include "game/save_file.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 #include "platform/profile/profile.h"
@@ -37,11 +38,11 @@ int TGame::ApplicationEvents1Idle() {
   if (S.StartupDone != 1) return static_cast<int>(kTickLength);
   if (timeGetTime() - S.TickTime < kTickLength) return WaitFor(S.TickTime);
   S.TickTime = timeGetTime();
-  const std::filesystem::path defaultMusic = S.AppDir / "Data" / "tamsu08-1.mp3";
   std::error_code error;
 
   // 3. The music, once, 100 ms after start-up.
   if (timeGetTime() - S.TitleTime >= kMusicDelay && S.BgmStarted == 0) {
+    const std::filesystem::path defaultMusic = S.AppDir / "Data" / "tamsu08-1.mp3";
     Window.ProcessMessages();
     S.BgmOn = 1;
     Window.SetMenuChecked("ON1", true);
@@ -91,7 +92,7 @@ int TGame::ApplicationEvents1Idle() {
     Window.ProcessMessages();
     if (S.BgmOn == 1) {
       PlayMusic();
-      MakeTextTexture(S.MusicTitleTexture, nullptr, MusicTitle(S.MusicName), S.LabelWriter);
+      ShowMusicTitle();
     } else {
       Window.SetMenuChecked("ON1", false);
       Window.SetMenuChecked("OFF1", true);
@@ -103,8 +104,8 @@ int TGame::ApplicationEvents1Idle() {
 
   // 4. The title prompt, 7000 ms after start-up, kept up on every tick of the title.
   if (S.TitleMode == 1 && timeGetTime() - S.TitleTime >= kTitleWait) {
-    const std::string message1 = Sjis(kTitleMessage1);
-    const std::string message2 = Sjis(kTitleMessage2);
+    static const std::string message1 = Sjis(kTitleMessage1);
+    static const std::string message2 = Sjis(kTitleMessage2);
     if (S.Message1 != message1) {
       S.Message1 = message1;
       MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
@@ -114,7 +115,7 @@ int TGame::ApplicationEvents1Idle() {
       MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
     }
     std::string guide = "Sosa1.bmp";
-    if (S.Ready == 0 && std::filesystem::exists(S.UserDir / "record1.dat", error) &&
+    if (S.Ready == 0 && std::filesystem::exists(S.UserDir / kSaveFileName, error) &&
         SavedGameResumable()) {
       // Set before the box opens: its message loop keeps the ticks coming.
       S.Ready = 1;
@@ -127,8 +128,7 @@ int TGame::ApplicationEvents1Idle() {
         if (S.Playing == 1) {
           S.Message1.clear();
           S.Message2.clear();
-          MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
-          MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
+          ShowMessages();
           Window.SetAnswerReadOnly(false);
           Window.FocusAnswer();
           S.Saved = 0;
@@ -136,13 +136,7 @@ int TGame::ApplicationEvents1Idle() {
       }
     }
     // The guide is loaded when it changes; the picture shown is the same as reloading it.
-    if (Owned->SosaLoaded != guide) {
-      S.SosaTexture->LoadFromFile((S.AppDir / "Data" / guide).string(), "");
-      S.SosaTexture->SetColorKey(RECT{0, 0, static_cast<LONG>(S.SosaTexture->Width()),
-                                      static_cast<LONG>(S.SosaTexture->Height())},
-                                 0);
-      Owned->SosaLoaded = guide;
-    }
+    if (Owned->SosaLoaded != guide) LoadSosa(guide);
     S.Ready = 1;
     for (const char* item : {"G1", "S1", "BGM1", "Help1"}) Window.SetMenuEnabled(item, true);
   }
@@ -193,7 +187,7 @@ int TGame::ApplicationEvents1Idle() {
         S.RandomPlayed[pick] = 1;
         ++S.RandomPlayedCount;
         PlayMusic();
-        MakeTextTexture(S.MusicTitleTexture, nullptr, MusicTitle(S.MusicName), S.LabelWriter);
+        ShowMusicTitle();
       }
     }
   }
