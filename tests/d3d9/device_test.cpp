@@ -429,6 +429,40 @@ TEST_F(DeviceTest, DrawsNeedAScenePreTransformedVerticesAndAnUnlockedTexture) {
   Device_->SetTexture(0, nullptr);
 }
 
+TEST_F(DeviceTest, BackBufferWithoutAlphaStaysOpaqueThroughLocks) {
+  MakeDevice(8, 4, D3DFMT_X8R8G8B8);
+  IDirect3DSurface9* raw = nullptr;
+  ASSERT_EQ(D3D_OK, Device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &raw));
+  TRef<IDirect3DSurface9> back(raw);
+  const auto pixelAt = [](const D3DLOCKED_RECT& locked, UINT x, UINT y) {
+    return reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(locked.pBits) +
+                                                  y * locked.Pitch)[x];
+  };
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(D3D_OK, back->LockRect(&locked, nullptr, 0));
+  for (UINT y = 0; y < 4; ++y) {
+    for (UINT x = 0; x < 8; ++x) ASSERT_EQ(0xFF000000u, pixelAt(locked, x, y)) << x << "," << y;
+  }
+  ASSERT_EQ(D3D_OK, back->UnlockRect());
+
+  RECT part{2, 1, 5, 3};
+  ASSERT_EQ(D3D_OK, back->LockRect(&locked, &part, 0));
+  for (UINT y = 0; y < 2; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) +
+                                                 y * locked.Pitch);
+    for (UINT x = 0; x < 3; ++x) row[x] = 0x00112233;
+  }
+  ASSERT_EQ(D3D_OK, back->UnlockRect());
+  ASSERT_EQ(D3D_OK, back->LockRect(&locked, nullptr, 0));
+  for (UINT y = 0; y < 4; ++y) {
+    for (UINT x = 0; x < 8; ++x) {
+      const bool written = x >= 2 && x < 5 && y >= 1 && y < 3;
+      EXPECT_EQ(written ? 0xFF112233u : 0xFF000000u, pixelAt(locked, x, y)) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(D3D_OK, back->UnlockRect());
+}
+
 TEST_F(DeviceTest, PresentHandsTheBackBufferToTheWindowsPresenter) {
   MakeDevice(20, 10, D3DFMT_X8R8G8B8);
   EXPECT_EQ(D3D_OK, Device_->Present(nullptr, nullptr, nullptr, nullptr)) << "no presenter";

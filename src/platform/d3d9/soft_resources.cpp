@@ -32,9 +32,13 @@ HRESULT LockBuffer(TPixelBuffer& buffer, const RECT* rect, D3DLOCKED_RECT* locke
   return D3D_OK;
 }
 
-}  // namespace
-
-namespace {
+// A target without alpha keeps 0xFF in the top byte of every pixel of r.
+void MakeOpaque(TPixelBuffer& buffer, const RECT& r) {
+  for (LONG y = r.top; y < r.bottom; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(buffer.Row(static_cast<UINT>(y)));
+    for (LONG x = r.left; x < r.right; ++x) row[x] |= 0xFF000000u;
+  }
+}
 
 INT AlignedPitch(UINT width, D3DFORMAT format) {
   const UINT rowBytes = width * BytesPerPixel(format);
@@ -71,12 +75,8 @@ TSoftSurface::TSoftSurface(TSoftDevice* device, UINT width, UINT height, D3DFORM
                            DWORD usage, bool lockable)
     : Device_(device), Format_(format), Usage_(usage), Lockable_(lockable) {
   Buffer_.Allocate(width, height, IsDepthFormat(format) ? D3DFMT_D32 : format);
-  // A target without alpha keeps 0xFF in the top byte of every pixel.
-  if (format == D3DFMT_X8R8G8B8) {
-    for (UINT y = 0; y < height; ++y) {
-      auto* row = reinterpret_cast<std::uint32_t*>(Buffer_.Row(y));
-      std::fill(row, row + width, 0xFF000000u);
-    }
+  if (Buffer_.Format == D3DFMT_X8R8G8B8) {
+    MakeOpaque(Buffer_, RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)});
   }
 }
 
@@ -118,12 +118,7 @@ HRESULT TSoftSurface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWO
 HRESULT TSoftSurface::UnlockRect() {
   if (!Locked_) return D3DERR_INVALIDCALL;
   Locked_ = false;
-  if (Buffer_.Format == D3DFMT_X8R8G8B8) {
-    for (LONG y = LockedRect_.top; y < LockedRect_.bottom; ++y) {
-      auto* row = reinterpret_cast<std::uint32_t*>(Buffer_.Row(static_cast<UINT>(y)));
-      for (LONG x = LockedRect_.left; x < LockedRect_.right; ++x) row[x] |= 0xFF000000u;
-    }
-  }
+  if (Buffer_.Format == D3DFMT_X8R8G8B8) MakeOpaque(Buffer_, LockedRect_);
   return D3D_OK;
 }
 
