@@ -1,5 +1,6 @@
 #include "data_set.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "archive/qda_writer.h"
@@ -52,7 +53,10 @@ std::vector<DataFile> PictureFiles(const PictureSet& pictures) {
   entries.push_back({"Hotaru.bmp", EncodeBmp32(pictures.hotaru)});
   for (const auto& [name, picture] : pictures.banners)
     entries.push_back({name, EncodeBmp32(picture)});
-  if (entries.size() != ArchiveEntryNames().size())
+  const std::vector<std::string> names = ArchiveEntryNames();
+  if (!std::equal(
+          entries.begin(), entries.end(), names.begin(), names.end(),
+          [](const QDASourceEntry& entry, const std::string& name) { return entry.Id == name; }))
     throw std::logic_error("archive entry list out of step");
   files.push_back({"wisplore.qda", BuildQDAArchive(entries, true)});
 
