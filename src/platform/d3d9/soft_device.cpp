@@ -13,10 +13,6 @@ namespace {
 
 constexpr UINT kMaxBackBufferSide = 16384;
 
-bool Contains(const std::vector<D3DFORMAT>& list, D3DFORMAT format) {
-  return std::find(list.begin(), list.end(), format) != list.end();
-}
-
 bool IsPowerOfTwo(UINT v) { return v != 0 && (v & (v - 1)) == 0; }
 
 }  // namespace
@@ -102,7 +98,7 @@ HRESULT TSoftDevice::CompleteParameters(D3DPRESENT_PARAMETERS& p, HWND focusWind
       interval != D3DPRESENT_INTERVAL_IMMEDIATE) {
     return D3DERR_INVALIDCALL;
   }
-  if (p.EnableAutoDepthStencil && !Contains(config.DepthFormats, p.AutoDepthStencilFormat)) {
+  if (p.EnableAutoDepthStencil && !config.OffersDepth(p.AutoDepthStencilFormat)) {
     return D3DERR_INVALIDCALL;
   }
   return D3D_OK;
@@ -276,7 +272,7 @@ HRESULT TSoftDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD u
   if (usage & ~(D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY)) return D3DERR_INVALIDCALL;
   if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
   const d3d9standin::Config& config = d3d9standin::GetConfig();
-  if (!IsSampleableFormat(format) || !Contains(config.TextureFormats, format)) {
+  if (!config.OffersTexture(format)) {
     return D3DERR_INVALIDCALL;
   }
   if (pool != D3DPOOL_SCRATCH) {

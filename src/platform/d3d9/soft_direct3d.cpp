@@ -13,10 +13,6 @@ namespace d3d9soft {
 
 namespace {
 
-bool Contains(const std::vector<D3DFORMAT>& list, D3DFORMAT format) {
-  return std::find(list.begin(), list.end(), format) != list.end();
-}
-
 // The only display format the adapter runs in.
 bool IsDisplayFormat(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8; }
 
@@ -190,7 +186,7 @@ HRESULT TSoftDirect3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType,
   if (!IsDisplayFormat(adapterFormat)) return D3DERR_INVALIDCALL;
   const d3d9standin::Config& config = d3d9standin::GetConfig();
   if (usage & D3DUSAGE_DEPTHSTENCIL) {
-    return (resourceType == D3DRTYPE_SURFACE && Contains(config.DepthFormats, checkFormat))
+    return (resourceType == D3DRTYPE_SURFACE && config.OffersDepth(checkFormat))
                ? D3D_OK
                : D3DERR_NOTAVAILABLE;
   }
@@ -198,9 +194,7 @@ HRESULT TSoftDirect3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType,
   if (resourceType != D3DRTYPE_TEXTURE && resourceType != D3DRTYPE_SURFACE) {
     return D3DERR_NOTAVAILABLE;
   }
-  return (IsSampleableFormat(checkFormat) && Contains(config.TextureFormats, checkFormat))
-             ? D3D_OK
-             : D3DERR_NOTAVAILABLE;
+  return config.OffersTexture(checkFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 HRESULT TSoftDirect3D::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType,
@@ -222,8 +216,7 @@ HRESULT TSoftDirect3D::CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceTyp
   if (const HRESULT hr = CheckAdapter(adapter, deviceType); FAILED(hr)) return hr;
   if (!IsDisplayFormat(adapterFormat)) return D3DERR_INVALIDCALL;
   if (!IsBackBufferFormat(renderTargetFormat)) return D3DERR_NOTAVAILABLE;
-  return Contains(d3d9standin::GetConfig().DepthFormats, depthStencilFormat) ? D3D_OK
-                                                                             : D3DERR_NOTAVAILABLE;
+  return d3d9standin::GetConfig().OffersDepth(depthStencilFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 HRESULT TSoftDirect3D::GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType, D3DCAPS9* caps) {

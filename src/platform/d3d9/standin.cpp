@@ -1,8 +1,20 @@
 #include "platform/d3d9/standin.h"
 
+#include <algorithm>
+
+#include "platform/d3d9/formats.h"
 #include "platform/d3d9/soft_device.h"
 
 namespace d3d9standin {
+
+bool Config::OffersTexture(D3DFORMAT format) const {
+  return d3d9soft::IsSampleableFormat(format) &&
+         std::find(TextureFormats.begin(), TextureFormats.end(), format) != TextureFormats.end();
+}
+
+bool Config::OffersDepth(D3DFORMAT format) const {
+  return std::find(DepthFormats.begin(), DepthFormats.end(), format) != DepthFormats.end();
+}
 
 Config& GetConfig() {
   static Config config;

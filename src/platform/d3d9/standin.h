@@ -35,6 +35,11 @@ struct Config {
   UINT64 TextureMemory = 512ull * 1024 * 1024;
   // Axis-aligned quads take a shortcut with the very same result; tests switch it off to compare.
   bool QuadFastPath = true;
+
+  // A format of TextureFormats that the rasteriser can sample.
+  bool OffersTexture(D3DFORMAT format) const;
+  // A format of DepthFormats.
+  bool OffersDepth(D3DFORMAT format) const;
 };
 
 // The settings every Direct3D object of the process reads (a unit-wide record).
