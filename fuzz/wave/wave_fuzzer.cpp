@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/ddsd.h"
+#include "audio/wave_builder.h"
 
 namespace {
 
@@ -33,49 +33,14 @@ struct FuzzSetup {
   std::unique_ptr<TDDSD> component;
 };
 
-using Bytes = std::vector<std::uint8_t>;
+using testwave::Bytes;
+using testwave::Chunk;
 
-void Put16(Bytes& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void Put32(Bytes& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
-Bytes Chunk(const char* id, const Bytes& body) {
-  Bytes out(id, id + 4);
-  Put32(out, static_cast<std::uint32_t>(body.size()));
-  out.insert(out.end(), body.begin(), body.end());
-  if (body.size() % 2 == 1) out.push_back(0);
-  return out;
-}
-
-Bytes Format(std::uint16_t tag, int channels, int rate, int bits, std::size_t length) {
-  Bytes out;
-  Put16(out, tag);
-  Put16(out, static_cast<std::uint32_t>(channels));
-  Put32(out, static_cast<std::uint32_t>(rate));
-  Put32(out, static_cast<std::uint32_t>(rate * channels * bits / 8));
-  Put16(out, static_cast<std::uint32_t>(channels * bits / 8));
-  Put16(out, static_cast<std::uint32_t>(bits));
-  while (out.size() < length) out.push_back(length >= 40 && out.size() == 24 ? 1 : 0);
-  return out;
-}
-
+// A wave with `dataBytes` bytes of sound, optionally followed by a LIST chunk.
 Bytes Wave(const Bytes& fmt, std::size_t dataBytes, bool trailer) {
-  Bytes body = {'W', 'A', 'V', 'E'};
-  const Bytes fmtChunk = Chunk("fmt ", fmt);
-  const Bytes dataChunk = Chunk("data", Bytes(dataBytes, 0x40));
-  body.insert(body.end(), fmtChunk.begin(), fmtChunk.end());
-  body.insert(body.end(), dataChunk.begin(), dataChunk.end());
-  if (trailer) {
-    const Bytes list = Chunk("LIST", Bytes{'I', 'N', 'F', 'O'});
-    body.insert(body.end(), list.begin(), list.end());
-  }
-  return Chunk("RIFF", body);
+  return testwave::Riff(
+      "WAVE", testwave::Concat({Chunk("fmt ", fmt), Chunk("data", Bytes(dataBytes, 0x40)),
+                                trailer ? Chunk("LIST", Bytes{'I', 'N', 'F', 'O'}) : Bytes{}}));
 }
 
 // Without a corpus of its own, the run starts from a few well-formed waves written to a
@@ -99,15 +64,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
                ("nightwisp-fuzz-wave-seeds-" + std::to_string(::getpid()));
   std::filesystem::create_directories(seedFolder);
   std::atexit(RemoveSeeds);
-  const Bytes seeds[] = {Wave(Format(1, 1, 8000, 8, 16), 101, true),
-                         Wave(Format(1, 2, 44100, 16, 18), 64, false),
-                         Wave(Format(0xFFFE, 2, 48000, 16, 40), 32, false),
-                         Wave(Format(1, 1, 22050, 16, 16), 0, false)};
+  const Bytes withCbSize = testwave::Concat({testwave::PcmFormat(2, 44100, 16), Bytes{0, 0}});
+  const Bytes seeds[] = {Wave(testwave::PcmFormat(1, 8000, 8), 101, true),
+                         Wave(withCbSize, 64, false),
+                         Wave(testwave::ExtensibleFormat(2, 48000, 16, 1), 32, false),
+                         Wave(testwave::PcmFormat(1, 22050, 16), 0, false)};
   int number = 0;
   for (const Bytes& seed : seeds) {
-    std::ofstream out(seedFolder / ("seed" + std::to_string(number++) + ".wav"), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(seed.data()),
-              static_cast<std::streamsize>(seed.size()));
+    testwave::WriteFile(seedFolder / ("seed" + std::to_string(number++) + ".wav"), seed);
   }
   static std::vector<char*> arguments;
   static std::string folder = seedFolder.string();
