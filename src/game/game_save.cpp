@@ -101,11 +101,9 @@ void TGame::SaveGame() {
 }
 
 void TGame::ReadSavedGameAtStartup() {
-  const std::filesystem::path fileName = S.UserDir / kSaveFileName;
-  std::error_code code;
-  if (!std::filesystem::exists(fileName, code)) return;
+  // No saved game (or one that cannot be read) leaves the initial best score.
   std::string error;
-  if (!ReadSaveFile(fileName, S.SaveData, error)) return;
+  if (!ReadSaveFile(S.UserDir / kSaveFileName, S.SaveData, error)) return;
   // A damaged file's best score is taken only when it is one a game can have.
   if (!PlausibleBestScore(S.SaveData)) return;
   S.SaikoTokuten = S.SaveData.SaikoTokuten;
