@@ -2,6 +2,7 @@
 // per line under the record's own names, then whether the game would offer to continue it.
 // The per-character arrays show their first MojiCount entries; Shutsudai lists the numbers of
 // the proverbs marked as asked.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -36,11 +37,8 @@ int RunSave(const std::vector<std::string>& args) {
     return 1;
   }
   // Arrays beyond the 39 slots (a damaged count) are shown up to the slots that exist.
-  const std::int32_t count = d.MojiCount < 0
-                                 ? 0
-                                 : (d.MojiCount > static_cast<std::int32_t>(kSaveMojiSlots)
-                                        ? static_cast<std::int32_t>(kSaveMojiSlots)
-                                        : d.MojiCount);
+  const std::int32_t count =
+      std::clamp(d.MojiCount, std::int32_t{0}, static_cast<std::int32_t>(kSaveMojiSlots));
   std::string asked;
   for (std::size_t i = 0; i < kSaveShutsudaiSlots; ++i) {
     if (d.Shutsudai[i] == 0) continue;
