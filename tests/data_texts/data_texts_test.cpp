@@ -53,15 +53,9 @@ TEST(DataTextsTest, EveryTextIsShippedAsShiftJisWithCrLf) {
     // Decoded, it is the original with LF line ends.
     std::string original = ReadBytes(entry.path());
     std::string decoded = codepage::SjisToUtf8(bytes);
-    std::string withoutCr;
-    for (char c : decoded) {
-      if (c != '\r') withoutCr.push_back(c);
-    }
-    std::string originalWithoutCr;
-    for (char c : original) {
-      if (c != '\r') originalWithoutCr.push_back(c);
-    }
-    EXPECT_EQ(withoutCr, originalWithoutCr) << shipped;
+    std::erase(original, '\r');
+    std::erase(decoded, '\r');
+    EXPECT_EQ(decoded, original) << shipped;
   }
   EXPECT_GE(texts, 1);
 }
