@@ -122,7 +122,8 @@ class TGame {
   void RenderMoji(std::int32_t index);  // Moji[index].Char into its texture
   void RenderSpelling();                // the written form into SpellingTexture
   void PlaceRandomly(MojiRecord& moji);
-  void DrawPulse(std::int32_t index);  // stage 3 scale and growth flag
+  void SetHintMojiDown(std::int32_t index);  // hint character `index` still, above the field
+  void DrawPulse(std::int32_t index);        // stage 3 scale and growth flag
   bool AnswerIsCorrect(const std::u16string& answer) const;
   void SpeakQuestion();
   void StopMusic();

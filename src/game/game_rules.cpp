@@ -129,6 +129,14 @@ void TGame::PlaceRandomly(MojiRecord& moji) {
            (Window.OuterHeight() - Window.ClientHeight());
 }
 
+void TGame::SetHintMojiDown(std::int32_t index) {
+  const TRect e = Window.AnswerBounds();
+  MojiRecord& moji = S.Moji[index];
+  moji.X = e.Left + W(S.HikariTexture) * index;
+  moji.Y = e.Top - H(S.HikariTexture);
+  moji.DX = moji.DY = 0;
+}
+
 void TGame::DrawPulse(std::int32_t index) {
   const float scale = static_cast<float>(Random(6) + 5) * 0.1f;
   S.HotaruSizeW[index] = static_cast<float>(W(S.HotaruTexture)) * scale;

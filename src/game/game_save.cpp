@@ -218,13 +218,8 @@ void TGame::ResumeGame() {
     S.HintMoji = d.HintMoji;
     S.HintCount = d.HintCount;
     ShowHintsLeft();
-    const TRect e = Window.AnswerBounds();
     const std::int32_t hinted = std::min({S.HintMoji, 3, S.MojiCount});
-    for (std::int32_t c = 0; c < hinted; ++c) {
-      S.Moji[c].X = e.Left + static_cast<std::int32_t>(S.HikariTexture->Width()) * c;
-      S.Moji[c].Y = e.Top - static_cast<std::int32_t>(S.HikariTexture->Height());
-      S.Moji[c].DX = S.Moji[c].DY = 0;
-    }
+    for (std::int32_t c = 0; c < hinted; ++c) SetHintMojiDown(c);
   }
   S.HintFlight = 0;
 

@@ -160,12 +160,7 @@ void TGame::DrawGameScreen() {
     ++S.HintFlight;
     if (S.HintFlight >= 81) {
       const std::int32_t c = S.HintMoji - 1;
-      if (c >= 0 && c < kMojiSlots) {
-        S.Moji[c].DX = 0;
-        S.Moji[c].DY = 0;
-        S.Moji[c].X = W(g) * (S.HintMoji - 1) + e.Left;
-        S.Moji[c].Y = e.Top - H(g);
-      }
+      if (c >= 0 && c < kMojiSlots) SetHintMojiDown(c);
       S.HintFlight = 0;
     }
   }
