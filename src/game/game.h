@@ -119,6 +119,7 @@ class TGame {
   void ShowHintsLeft();                 // "HINT:" with the hints left in the stage
   void ShowMessages();                  // Message1 and Message2 into their textures
   void SetAnswerColour();               // by BonusMode and KaitoMode
+  void SetKaitoModeColour();            // by KaitoMode alone
   void RenderMoji(std::int32_t index);  // Moji[index].Char into its texture
   void RenderSpelling();                // the written form into SpellingTexture
   void PlaceRandomly(MojiRecord& moji);

@@ -27,11 +27,7 @@ void TGame::MenuClick(const std::string& item) {
     S.KaitoMode = item == "Hira" ? 1 : 0;
     Window.SetMenuChecked("Kanji", S.KaitoMode == 0);
     Window.SetMenuChecked("Hira", S.KaitoMode == 1);
-    if (S.KaitoMode == 1) {
-      Window.SetAnswerColor(255, 251, 240);
-    } else {
-      Window.SetAnswerColor(0, 128, 0);
-    }
+    SetKaitoModeColour();
   } else if (item == "Save1") {
     if (Window.Confirm(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
     SaveGame();

@@ -105,7 +105,13 @@ void TGame::ShowMessages() {
 void TGame::SetAnswerColour() {
   if (S.BonusMode == 1) {
     Window.SetAnswerColor(255, 255, 0);
-  } else if (S.KaitoMode == 1) {
+  } else {
+    SetKaitoModeColour();
+  }
+}
+
+void TGame::SetKaitoModeColour() {
+  if (S.KaitoMode == 1) {
     Window.SetAnswerColor(255, 251, 240);
   } else {
     Window.SetAnswerColor(0, 128, 0);
