@@ -5,7 +5,9 @@
 #include <cstdio>
 
 namespace {
-void HookWritesMarker(const std::string& message) { std::fprintf(stderr, "hook saw [%s]\n", message.c_str()); }
+void HookWritesMarker(const std::string& message) {
+  std::fprintf(stderr, "hook saw [%s]\n", message.c_str());
+}
 }  // namespace
 
 TEST(Fatal, HaltReportsThroughHookAndExitsNonZero) {
@@ -14,5 +16,6 @@ TEST(Fatal, HaltReportsThroughHookAndExitsNonZero) {
         fatal::SetReportHook(HookWritesMarker);
         fatal::Halt("device lost for good");
       },
-      testing::ExitedWithCode(1), "Nightwisp: device lost for good\nhook saw \\[device lost for good\\]");
+      testing::ExitedWithCode(1),
+      "Nightwisp: device lost for good\nhook saw \\[device lost for good\\]");
 }
