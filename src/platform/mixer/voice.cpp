@@ -50,8 +50,7 @@ std::unique_ptr<Clip> Clip::FromPcm(const void* data, std::size_t bytes, const P
   }
   // An empty clip still gets a chunk of one silent frame, so playing it is a valid no-op.
   if (clip->samples_.empty()) {
-    clip->samples_.assign(
-        static_cast<std::size_t>(SDL_AUDIO_BITSIZE(deviceFormat) / 8 * deviceChannels), 0);
+    clip->samples_.assign(DeviceFrameBytes(), 0);
   }
   clip->chunk_ =
       Mix_QuickLoad_RAW(clip->samples_.data(), static_cast<Uint32>(clip->samples_.size()));
