@@ -2,6 +2,7 @@
 // focus is; everything else goes to the answer field, which never takes a carriage return.
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/saturating.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
@@ -31,7 +32,8 @@ void TGame::FormKeyDown(int virtualKey) {
         Window.SetAnswerReadOnly(false);
         Window.FocusAnswer();
         S.Paused = 0;
-        S.PauseTotal += static_cast<std::int32_t>(timeGetTime() - S.PauseStart);
+        S.PauseTotal =
+            SaturatingAdd(S.PauseTotal, static_cast<std::int32_t>(timeGetTime() - S.PauseStart));
         S.Message1.clear();
       }
       MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);

@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
+#include "game/saturating.h"
 #include "game/save_file.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
@@ -47,7 +48,7 @@ void TGame::SaveGame() {
   // counted twice when the player resumes with F2 after a menu save.
   std::int32_t pauseTotal = S.PauseTotal;
   if (S.Playing == 1 && S.Paused == 1)
-    pauseTotal += static_cast<std::int32_t>(timeGetTime() - S.PauseStart);
+    pauseTotal = SaturatingAdd(pauseTotal, static_cast<std::int32_t>(timeGetTime() - S.PauseStart));
 
   // 2. The record; entries past MojiCount keep what they held.
   TSaveData& d = S.SaveData;
@@ -85,7 +86,9 @@ void TGame::SaveGame() {
   std::error_code folderError;
   std::filesystem::create_directories(S.UserDir, folderError);
   std::string error;
-  if (!WriteSaveFile(S.UserDir / kSaveFileName, d, error)) {
+  if (WriteSaveFile(S.UserDir / kSaveFileName, d, error)) {
+    S.SaveDataSize = kSaveDataSize;
+  } else {
     Window.ShowMessage("ゲームを保存できませんでした。");
   }
 
@@ -103,7 +106,7 @@ void TGame::SaveGame() {
 void TGame::ReadSavedGameAtStartup() {
   // No saved game (or one that cannot be read) leaves the initial best score.
   std::string error;
-  if (!ReadSaveFile(S.UserDir / kSaveFileName, S.SaveData, error)) return;
+  if (!ReadSaveFile(S.UserDir / kSaveFileName, S.SaveData, S.SaveDataSize, error)) return;
   // A damaged file's best score is taken only when it is one a game can have.
   if (!PlausibleBestScore(S.SaveData)) return;
   S.SaikoTokuten = S.SaveData.SaikoTokuten;
@@ -112,6 +115,7 @@ void TGame::ReadSavedGameAtStartup() {
 
 bool TGame::SavedGameResumable() const {
   const TSaveData& d = S.SaveData;
+  if (!SaveFileSizeProblem(S.SaveDataSize).empty()) return false;
   if (d.MondaiNo <= kBuiltInMondaiCount) return SaveDataProblem(d, S, nullptr).empty();
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.

@@ -160,7 +160,7 @@ void TGame::DrawGameScreen() {
     ++S.HintFlight;
     if (S.HintFlight >= 81) {
       const std::int32_t c = S.HintMoji - 1;
-      if (c >= 0 && c < kMojiSlots) SetHintMojiDown(c);
+      if (c >= 0 && c < S.MojiCount) SetHintMojiDown(c);
       S.HintFlight = 0;
     }
   }
