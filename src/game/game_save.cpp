@@ -120,7 +120,8 @@ bool TGame::SavedGameResumable() const {
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
   const TSavedTuika saved = ReadSavedTuika(S.UserDir);
-  if (FindTuika(S, saved.Mondai) < 0 && !IsAcceptableTuikaPair(saved.Seikai, saved.Mondai)) {
+  if (FindTuika(S, saved.Mondai) < 0 &&
+      !(IsAcceptableTuikaPair(saved.Seikai, saved.Mondai) && SpellingFits(saved.Seikai))) {
     return false;
   }
   return SaveDataProblem(d, S, &saved.Mondai).empty();

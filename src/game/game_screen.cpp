@@ -7,6 +7,7 @@
 #include "game/game_owned.h"
 #include "game/random.h"
 #include "platform/clock/clock.h"
+#include "platform/codepage/codepage.h"
 
 namespace game {
 namespace {
@@ -85,6 +86,18 @@ void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::s
                          static_cast<LONG>(texture->TextureHeight())},
                     0x00FFFFFF, false);
   writer->DrawText(0, 0, text, *texture);
+}
+
+bool TGame::SpellingFits(std::u16string_view seikai) const {
+  D3DCAPS9 caps{};
+  TDGCarad* dg = S.DG;
+  if (dg == nullptr || dg->D3D() == nullptr ||
+      dg->D3D()->GetDeviceCaps(dg->Adapter(), dg->DeviceType(), &caps) != D3D_OK) {
+    return true;
+  }
+  // Half the widest texture: the player may later pick a wider character font.
+  const std::int32_t width = S.MojiWriter->TextWidth(codepage::Utf16ToSjis(seikai));
+  return width <= static_cast<std::int32_t>(caps.MaxTextureWidth / 2);
 }
 
 void TGame::DrawGameScreen() {
