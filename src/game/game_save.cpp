@@ -33,6 +33,19 @@ TSavedTuika ReadSavedTuika(const std::filesystem::path& userDir) {
       codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Seikai", Sjis(kDefaultTuikaSeikai)))};
 }
 
+// A copy of Settei.ini, staged beside it, to receive a save's keys (see StageSaveFile). A
+// missing file stages as none: the first key written creates it.
+bool StageSettings(const std::filesystem::path& settings) {
+  std::error_code error;
+  const std::filesystem::path staged = StagedFileName(settings);
+  std::filesystem::remove(staged, error);
+  const std::filesystem::file_status status = std::filesystem::status(settings, error);
+  if (!std::filesystem::exists(status)) return true;
+  if (!std::filesystem::is_regular_file(status)) return false;
+  std::filesystem::copy_file(settings, staged, error);
+  return !error;
+}
+
 std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai) {
   const auto it =
       std::find(catalogue.TuikaMondaiList.begin(), catalogue.TuikaMondaiList.end(), mondai);
@@ -82,25 +95,46 @@ void TGame::SaveGame() {
   d.HintMoji = S.HintMoji;
   d.HintCount = S.HintCount;
 
-  // 3, 4. The folder, then the file, replaced whole.
+  // 3. The folder.
   std::error_code folderError;
   std::filesystem::create_directories(S.UserDir, folderError);
-  std::string error;
-  if (WriteSaveFile(S.UserDir / kSaveFileName, d, error)) {
-    S.SaveDataSize = kSaveDataSize;
-  } else {
-    Window.ShowMessage("ゲームを保存できませんでした。");
-  }
 
-  // 5. The additional question's texts and the answer mode.
-  TIniFile ini(S.UserDir / "Settei.ini");
+  // 4, 5. record1.dat and the Settei.ini keys of the same save (the additional question's
+  // texts, the answer mode) are replaced together: both are staged first, and only when both
+  // are on disk do they take their places. A failure keeps the old pair, which still belong
+  // together.
+  const std::filesystem::path record = S.UserDir / kSaveFileName;
+  const std::filesystem::path settings = S.UserDir / "Settei.ini";
+  std::string error;
+  if (!StageSaveFile(record, d, error)) {
+    Window.ShowMessage("ゲームを保存できませんでした。");
+    return;
+  }
+  if (!StageSettings(settings)) {
+    DropStagedFile(record);
+    Window.ShowMessage("保存できませんでした。");
+    return;
+  }
+  TIniFile ini(StagedFileName(settings));
   bool written = true;
   if (S.MondaiNo > kBuiltInMondaiCount) {
     written = ini.WriteString("TuikaMondai", "Mondai", codepage::Utf16ToSjis(S.MondaiText)) &&
               ini.WriteString("TuikaMondai", "Seikai", codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)));
   }
   written = written && ini.WriteInteger("KaitoMode", "Value", S.KaitoMode);
-  if (!written) Window.ShowMessage("保存できませんでした。");
+  if (!written) {
+    DropStagedFile(record);
+    DropStagedFile(settings);
+    Window.ShowMessage("保存できませんでした。");
+    return;
+  }
+  if (!CommitStagedFile(record, error)) {
+    DropStagedFile(settings);
+    Window.ShowMessage("ゲームを保存できませんでした。");
+    return;
+  }
+  S.SaveDataSize = kSaveDataSize;
+  if (!CommitStagedFile(settings, error)) Window.ShowMessage("保存できませんでした。");
 }
 
 void TGame::ReadSavedGameAtStartup() {

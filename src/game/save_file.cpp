@@ -2,6 +2,8 @@
 // file from being continued.
 #include "game/save_file.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -74,10 +76,15 @@ bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::u
   return true;
 }
 
-bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
+std::filesystem::path StagedFileName(const std::filesystem::path& fileName) {
+  std::filesystem::path staged = fileName;
+  staged += ".tmp";
+  return staged;
+}
+
+bool StageSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
                    std::string& error) {
-  std::filesystem::path temporary = fileName;
-  temporary += ".tmp";
+  const std::filesystem::path temporary = StagedFileName(fileName);
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (file == nullptr) {
     error = "cannot create " + temporary.string();
@@ -86,20 +93,35 @@ bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
   const std::string bytes = EncodeSaveData(data);
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   ok = std::fflush(file) == 0 && ok;
+  ok = ::fsync(::fileno(file)) == 0 && ok;
   ok = std::fclose(file) == 0 && ok;
-  std::error_code code;
   if (!ok) {
     error = "cannot write " + temporary.string();
-    std::filesystem::remove(temporary, code);
-    return false;
-  }
-  std::filesystem::rename(temporary, fileName, code);
-  if (code) {
-    error = "cannot replace " + fileName.string() + ": " + code.message();
-    std::filesystem::remove(temporary, code);
+    DropStagedFile(fileName);
     return false;
   }
   return true;
+}
+
+bool CommitStagedFile(const std::filesystem::path& fileName, std::string& error) {
+  std::error_code code;
+  std::filesystem::rename(StagedFileName(fileName), fileName, code);
+  if (code) {
+    error = "cannot replace " + fileName.string() + ": " + code.message();
+    DropStagedFile(fileName);
+    return false;
+  }
+  return true;
+}
+
+void DropStagedFile(const std::filesystem::path& fileName) {
+  std::error_code code;
+  std::filesystem::remove(StagedFileName(fileName), code);
+}
+
+bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
+                   std::string& error) {
+  return StageSaveFile(fileName, data, error) && CommitStagedFile(fileName, error);
 }
 
 bool PlausibleBestScore(const TSaveData& data) {

@@ -34,6 +34,16 @@ bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::u
 bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
                    std::string& error);
 
+// The two halves of WriteSaveFile, for a save that replaces another file along with this one.
+// A file is staged as its name + ".tmp" in the same folder, flushed to disk; committing renames
+// it over the file, dropping removes it. False, with a reason in `error`, on failure; a failed
+// stage or commit leaves no staged file behind.
+std::filesystem::path StagedFileName(const std::filesystem::path& fileName);
+bool StageSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
+                   std::string& error);
+bool CommitStagedFile(const std::filesystem::path& fileName, std::string& error);
+void DropStagedFile(const std::filesystem::path& fileName);
+
 // A best score the game can take from the file: from 0 to kMaxTokuten.
 bool PlausibleBestScore(const TSaveData& data);
 

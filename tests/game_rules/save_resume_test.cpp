@@ -167,6 +167,44 @@ TEST_F(SaveResumeTest, AVanishedAdditionalQuestionIsAppendedOnResume) {
   EXPECT_EQ(ini.ReadString("TuikaMondai", "Seikai", ""), codepage::Utf8ToSjis("残らず消えた問題"));
 }
 
+TEST_F(SaveResumeTest, TheRecordAndItsSettingsAreSavedTogetherOrNotAtAll) {
+  StartToPrompt();
+  Ctrl();
+  S().MondaiNo = AppendTuikaMondai(S(), u"こたえ", u"答え");
+  S().MondaiText = u"こたえ";
+  Game->SaveGame();
+  ASSERT_TRUE(Window.Messages.empty());
+  const std::filesystem::path settingsFile = UserDir() / "Settei.ini";
+  const std::string record = ReadFile(SaveFile());
+  const std::string settings = ReadFile(settingsFile);
+  const auto nothingStaged = [this] {
+    for (const auto& entry : std::filesystem::directory_iterator(UserDir())) {
+      EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+  };
+
+  // An answer Settei.ini cannot hold (a NUL): neither file changes.
+  S().TuikaSeikaiList.back() = std::u16string(u"答え\0です", 5);
+  S().SeikaiCount = 7;
+  Game->SaveGame();
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  EXPECT_EQ(Window.Messages.back(), "保存できませんでした。");
+  EXPECT_EQ(ReadFile(SaveFile()), record);
+  EXPECT_EQ(ReadFile(settingsFile), settings);
+  nothingStaged();
+
+  // record1.dat cannot be replaced (a folder in its place): the answer mode is not written.
+  S().TuikaSeikaiList.back() = u"答え";
+  S().KaitoMode = 1;
+  std::filesystem::remove(SaveFile());
+  std::filesystem::create_directories(SaveFile());
+  Game->SaveGame();
+  ASSERT_EQ(Window.Messages.size(), 2u);
+  EXPECT_EQ(Window.Messages.back(), "ゲームを保存できませんでした。");
+  EXPECT_EQ(ReadFile(settingsFile), settings);
+  nothingStaged();
+}
+
 TEST_F(SaveResumeTest, DamagedFilesAreNotOfferedAndCrashNothing) {
   struct Case {
     const char* name;
