@@ -155,7 +155,8 @@ TEST(RomajiTest, TypesEveryKanaOfTheCatalogue) {
     const std::u16string& reading = catalogue.Reading(n);
     if (!game::RomajiFitsAnswer(reading)) continue;
     for (char16_t kana : reading) {
-      EXPECT_TRUE(typeable.count(kana)) << n << ": " << codepage::Utf16ToUtf8({kana});
+      EXPECT_TRUE(typeable.count(kana))
+          << n << ": " << codepage::Utf16ToUtf8(std::u16string(1, kana));
     }
   }
 }
