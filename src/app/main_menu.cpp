@@ -18,6 +18,7 @@ TMainMenu::TMainMenu(QMenuBar* bar, std::function<void()> onOpen,
   QMenu* settings = AddMenu(bar, "S1", QStringLiteral("設定(&S)"));
   AddItem(settings, "A1", QStringLiteral("問題文の追加(&A)"), false);
   AddItem(settings, "Font1", QStringLiteral("書体の変更(&F)"), false);
+  AddItem(settings, "Romaji1", QStringLiteral("ローマ字のかな変換(&R)"), true);
 
   QMenu* music = AddMenu(bar, "BGM1", QStringLiteral("BGM(&B)"));
   AddItem(music, "ON1", QStringLiteral("ON(&Y)"), true);
@@ -32,7 +33,7 @@ TMainMenu::TMainMenu(QMenuBar* bar, std::function<void()> onOpen,
   AddItem(help, "About1", QStringLiteral("バージョン情報(&A)"), false);
 
   for (const char* name : {"G1", "S1", "BGM1", "Help1", "Save1"}) SetEnabled(name, false);
-  for (const char* name : {"Kanji", "ON1", "S2"}) SetChecked(name, true);
+  for (const char* name : {"Kanji", "ON1", "S2", "Romaji1"}) SetChecked(name, true);
 }
 
 QMenu* TMainMenu::AddMenu(QMenuBar* bar, const char* name, const QString& caption) {

@@ -26,7 +26,7 @@ struct TFontChoice {
 enum class TConfirmAnswer { Yes, No, Cancel };
 
 // Menu items are addressed by their component names: "G1", "Kanji", "Hira", "Save1", "Exit1",
-// "S1", "A1", "Font1", "BGM1", "ON1", "OFF1", "S2", "R1", "Help1", "Help2", "About1".
+// "S1", "A1", "Romaji1", "Font1", "BGM1", "ON1", "OFF1", "S2", "R1", "Help1", "Help2", "About1".
 class TGameWindow {
  public:
   virtual ~TGameWindow() = default;
