@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 
 #include <filesystem>
@@ -12,11 +11,15 @@
 #include <memory>
 
 #include "app/form1.h"
+#include "e2e/event_loop.h"
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using e2e::RunFor;
+using e2e::RunUntil;
 
 class RomajiDesktopTest : public testing::Test {
  protected:
@@ -45,19 +48,6 @@ class RomajiDesktopTest : public testing::Test {
 
   TGameState& S() { return form_->Game().State(); }
   QString Field() const { return form_->AnswerField().text(); }
-
-  static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-      if (clock.elapsed() > timeoutMs) return false;
-      QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-  }
-  static void RunFor(int ms) {
-    RunUntil([] { return false; }, ms);
-  }
 
   // Real key presses through the X server, to the window with the input focus.
   static void Key(const QString& key) {
