@@ -37,7 +37,7 @@ class RomajiDesktopTest : public testing::Test {
     form_->Start();
     // The title prompt without its seven seconds' wait.
     form_->Game().State().TitleTime -= 7000;
-    ASSERT_TRUE(RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled("G1"); }, 5000));
+    ASSERT_TRUE(RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled(game::TMenuItem::G1); }, 5000));
     form_->activateWindow();
     ASSERT_TRUE(RunUntil([&] { return form_->isActiveWindow(); }, 3000));
   }
@@ -118,7 +118,7 @@ TEST_F(RomajiDesktopTest, AnEnglishProverbKeepsItsLetters) {
 TEST_F(RomajiDesktopTest, WithTheOptionOffRomajiStaysRomaji) {
   ChooseFromMenu("s", "r");  // 設定 → ローマ字のかな変換
   ASSERT_EQ(S().RomajiHenkan, 0);
-  ASSERT_FALSE(form_->MenuChecked("Romaji1"));
+  ASSERT_FALSE(form_->MenuChecked(game::TMenuItem::Romaji1));
   ChooseFromMenu("g", "h");
   Ask(2);
   Type(QStringLiteral("sarumokikaraochiru"));

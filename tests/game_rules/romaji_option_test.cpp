@@ -34,7 +34,7 @@ TEST_F(RomajiOptionTest, IsOnUnlessSetteiIniTurnsItOff) {
     if (c.settei != nullptr) WriteFile(Ini(), c.settei);
     StartGame();
     EXPECT_EQ(S().RomajiHenkan, c.on ? 1 : 0) << (c.settei ? c.settei : "no file");
-    EXPECT_EQ(Window.MenuChecked("Romaji1"), c.on);
+    EXPECT_EQ(Window.MenuChecked(TMenuItem::Romaji1), c.on);
     Game.reset();
   }
 }
@@ -43,18 +43,18 @@ TEST_F(RomajiOptionTest, TheMenuItemTurnsItOffAndCloseKeepsIt) {
   const std::string player = "[Font]\r\nName=x\r\n; the player's note\r\n";
   WriteFile(Ini(), player);
   StartGame();
-  Game->MenuClick("Romaji1");
+  Game->MenuClick(TMenuItem::Romaji1);
   EXPECT_EQ(S().RomajiHenkan, 0);
-  EXPECT_FALSE(Window.MenuChecked("Romaji1"));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::Romaji1));
   Game->FormClose();
   EXPECT_EQ(GetPrivateProfileStringA("RomajiHenkan", "Value", "", Ini()), "0");
   EXPECT_NE(ReadFile(Ini()).find("; the player's note\r\n"), std::string::npos);
   Game.reset();
   StartGame();
   EXPECT_EQ(S().RomajiHenkan, 0);
-  Game->MenuClick("Romaji1");
+  Game->MenuClick(TMenuItem::Romaji1);
   EXPECT_EQ(S().RomajiHenkan, 1);
-  EXPECT_TRUE(Window.MenuChecked("Romaji1"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Romaji1));
 }
 
 TEST_F(RomajiOptionTest, ConvertsOnlyForAnswersWithoutLetters) {
