@@ -17,12 +17,18 @@ struct MediaKind {
 // One of each extension the player takes but MIDI.
 inline const std::vector<MediaKind>& EncodedKinds() {
   static const std::vector<MediaKind> kinds = {
-      {".mp3", "-c:a libmp3lame -b:a 128k"}, {".wma", "-c:a wmav2"},
-      {".wav", "-c:a pcm_s16le"},            {".aif", "-c:a pcm_s16be -f aiff"},
-      {".aifc", "-c:a pcm_s16le -f aiff"},   {".aiff", "-c:a pcm_s16be -f aiff"},
-      {".ogg", "-c:a libvorbis"},            {".oga", "-c:a libvorbis -f ogg"},
-      {".opus", "-c:a libopus -f opus"},     {".flac", "-c:a flac"},
-      {".m4a", "-c:a aac -f ipod"},          {".aac", "-c:a aac -f adts"},
+      {".mp3", "-c:a libmp3lame -b:a 128k"},
+      {".wma", "-c:a wmav2"},
+      {".wav", "-c:a pcm_s16le"},
+      {".aif", "-c:a pcm_s16be -f aiff"},
+      {".aifc", "-c:a pcm_s16le -f aiff"},
+      {".aiff", "-c:a pcm_s16be -f aiff"},
+      {".ogg", "-c:a libvorbis"},
+      {".oga", "-c:a libvorbis -f ogg"},
+      {".opus", "-c:a libopus -f opus"},
+      {".flac", "-c:a flac"},
+      {".m4a", "-c:a aac -f ipod"},
+      {".aac", "-c:a aac -f adts"},
   };
   return kinds;
 }

@@ -81,7 +81,8 @@ TFfmpegSource::TFfmpegSource(const std::string& path, int rate)
   }
   codec_->stream = format->streams[index];
   codec_->codec = decoder;
-  if (!OpenDecoder()) throw EMediaPlayer(std::string("音声を復号できません (") + decoder->name + ")");
+  if (!OpenDecoder())
+    throw EMediaPlayer(std::string("音声を復号できません (") + decoder->name + ")");
   seconds_ = MeasureSeconds();
 }
 
@@ -199,9 +200,9 @@ bool TFfmpegSource::Convert(bool flush) {
   const std::size_t before = pending_.size();
   pending_.resize(before + static_cast<std::size_t>(room) * kChannels);
   auto* out = reinterpret_cast<std::uint8_t*>(pending_.data() + before);
-  const int made = swr_convert(c.resampler.get(), &out, room,
-                               flush ? nullptr : const_cast<const std::uint8_t**>(frame->extended_data),
-                               inSamples);
+  const int made = swr_convert(
+      c.resampler.get(), &out, room,
+      flush ? nullptr : const_cast<const std::uint8_t**>(frame->extended_data), inSamples);
   pending_.resize(before + static_cast<std::size_t>(std::max(made, 0)) * kChannels);
   return made >= 0;
 }

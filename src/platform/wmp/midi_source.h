@@ -31,6 +31,8 @@ class TMidiSource : public TMediaSource {
 
   std::vector<std::uint8_t> file_;
   double seconds_;
+  std::size_t totalFrames_;
+  std::size_t rendered_ = 0;
   std::unique_ptr<Synth> synth_;
 };
 

@@ -116,10 +116,10 @@ std::optional<double> MidiFileSeconds(const std::uint8_t* data, std::size_t size
   std::uint32_t tracks = 0;
   std::uint32_t division = 0;
   std::uint32_t format = 0;
-  if (!file.BigEndian(4, id) || id != 0x4D546864 /* MThd */ ||
-      !file.BigEndian(4, headerLength) || headerLength < 6 || headerLength > file.Left() ||
-      !file.BigEndian(2, format) || !file.BigEndian(2, tracks) || !file.BigEndian(2, division) ||
-      !file.Skip(headerLength - 6) || format > 2 || tracks == 0 || division == 0) {
+  if (!file.BigEndian(4, id) || id != 0x4D546864 /* MThd */ || !file.BigEndian(4, headerLength) ||
+      headerLength < 6 || headerLength > file.Left() || !file.BigEndian(2, format) ||
+      !file.BigEndian(2, tracks) || !file.BigEndian(2, division) || !file.Skip(headerLength - 6) ||
+      format > 2 || tracks == 0 || division == 0) {
     return std::nullopt;
   }
 

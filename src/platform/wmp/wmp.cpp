@@ -69,8 +69,8 @@ void TWindowsMediaPlayer::SetURL(const std::u16string& url) {
     url_.clear();
     throw EMediaPlayer("音楽ファイルが見つかりません: " + path);
   }
-  const int rate = session_.Kind() == mixer::Output::kNone ? mixer::kDeviceRate
-                                                           : mixer::DeviceRateInUse();
+  const int rate =
+      session_.Kind() == mixer::Output::kNone ? mixer::kDeviceRate : mixer::DeviceRateInUse();
   try {
     source_ = wmp::OpenMediaSource(path, rate);
   } catch (const EMediaPlayer& reason) {

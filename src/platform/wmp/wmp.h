@@ -94,8 +94,8 @@ class TWindowsMediaPlayer {
   mixer::Session session_;
   std::u16string url_;
   std::unique_ptr<wmp::TMediaSource> source_;
-  bool started_ = false;       // play was called and stop was not
-  bool looping_ = false;       // the loop mode of the current play
-  std::size_t sinceStart_ = 0;  // frames read since the source was opened or rewound
+  bool started_ = false;            // play was called and stop was not
+  bool looping_ = false;            // the loop mode of the current play
+  std::size_t sinceStart_ = 0;      // frames read since the source was opened or rewound
   std::atomic<bool> ended_{false};  // the current play ran out (set on the audio thread)
 };
