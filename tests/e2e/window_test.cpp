@@ -20,6 +20,8 @@
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
+using game::MenuItemInfo;
+using game::TMenuItem;
 
 namespace {
 
@@ -31,9 +33,9 @@ class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
     App();
-    documents_ = fs::temp_directory_path() /
-                 ("nightwisp-e2e-" + std::to_string(::getpid()) + "-" +
-                  testing::UnitTest::GetInstance()->current_test_info()->name());
+    documents_ =
+        fs::temp_directory_path() / ("nightwisp-e2e-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(documents_);
     fs::create_directories(documents_);
     paths_.AppDir = shell::ExecutableFolder();
@@ -92,13 +94,14 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   EXPECT_EQ(menus[1]->text(), QStringLiteral("設定(&S)"));
   EXPECT_EQ(menus[2]->text(), QStringLiteral("BGM(&B)"));
   EXPECT_EQ(menus[3]->text(), QStringLiteral("ヘルプ(&H)"));
-  for (const char* name : {"G1", "S1", "BGM1", "Help1", "Save1"}) {
-    EXPECT_FALSE(form.MenuEnabled(name)) << name;
+  for (TMenuItem name :
+       {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1, TMenuItem::Save1}) {
+    EXPECT_FALSE(form.MenuEnabled(name)) << MenuItemInfo(name).Name;
   }
-  EXPECT_TRUE(form.MenuChecked("Kanji"));
-  EXPECT_FALSE(form.MenuChecked("Hira"));
-  EXPECT_TRUE(form.MenuChecked("ON1"));
-  EXPECT_TRUE(form.MenuChecked("S2"));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::Kanji));
+  EXPECT_FALSE(form.MenuChecked(TMenuItem::Hira));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::ON1));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::S2));
   const QList<QAction*> gameItems = menus[0]->menu()->actions();
   ASSERT_EQ(gameItems.size(), 6);
   EXPECT_EQ(gameItems[0]->text(), QStringLiteral("漢字混じりで解答(&K)"));
@@ -110,9 +113,11 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
 
   // Seven seconds after start-up the prompt appears and the menus open.
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
-  ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled("G1"); }, 2000));
-  for (const char* name : {"G1", "S1", "BGM1", "Help1"}) EXPECT_TRUE(form.MenuEnabled(name));
-  EXPECT_GT(form.PresentedFrames(), 100);  // frames all along (40 a second when the machine is idle)
+  ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled(TMenuItem::G1); }, 2000));
+  for (TMenuItem name : {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1})
+    EXPECT_TRUE(form.MenuEnabled(name));
+  EXPECT_GT(form.PresentedFrames(),
+            100);  // frames all along (40 a second when the machine is idle)
 }
 
 TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
@@ -147,9 +152,9 @@ TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
   AnswerBoxes(QMessageBox::Yes, &answered);
   const bool resumed = RunUntil([&] { return form.Game().State().Playing == 1; }, 12000);
   ASSERT_TRUE(resumed) << "answered " << answered << ", Ready " << int(form.Game().State().Ready)
-                       << ", TitleMode " << int(form.Game().State().TitleMode)
-                       << ", saved Playing " << int(form.Game().State().SaveData.Playing)
-                       << ", Paused " << int(form.Game().State().Paused);
+                       << ", TitleMode " << int(form.Game().State().TitleMode) << ", saved Playing "
+                       << int(form.Game().State().SaveData.Playing) << ", Paused "
+                       << int(form.Game().State().Paused);
   EXPECT_EQ(answered, 1);
   EXPECT_EQ(form.Game().State().MondaiNo, mondaiNo);
   EXPECT_EQ(form.Game().State().TitleMode, 0);
