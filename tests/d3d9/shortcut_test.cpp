@@ -59,7 +59,9 @@ class TRandomScene {
   }
 
   float TexCoord() {
-    switch (Int(0, 3)) {
+    switch (Int(0, 4)) {
+      case 4:  // far outside the texture: beyond 64-bit products
+        return std::uniform_real_distribution<float>(-1e6f, 1e6f)(Rng_);
       case 0:
         return 0.0f;
       case 1:

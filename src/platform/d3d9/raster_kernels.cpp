@@ -55,6 +55,11 @@ __attribute__((target("avx2"))) void ModulateSpanAvx2(std::uint32_t* dst, const 
                        7, 14, 15, 14, 15, 14, 15, 14, 15);
   const __m256i all255 = _mm256_set1_epi16(255);
   const __m256i underLanes = _mm256_or_si256(_mm256_set1_epi32(static_cast<int>(under)), opaque);
+  // An opaque texel times the colour has the colour's alpha (255 * a / 255 is a).
+  const __m256i alpha = _mm256_set1_epi16(static_cast<short>(colour >> 24));
+  const __m256i inverse = _mm256_xor_si256(alpha, all255);
+  const __m256i underTimesInverse =
+      _mm256_mullo_epi16(_mm256_unpacklo_epi8(underLanes, zero), inverse);
   int i = 0;
   for (; i + 8 <= count; i += 8) {
     const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
@@ -80,15 +85,26 @@ __attribute__((target("avx2"))) void ModulateSpanAvx2(std::uint32_t* dst, const 
           overUnder ? underLanes
                     : _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i)),
                                       opaque);
-      const __m256i aLo = _mm256_shuffle_epi8(sLo, alphaShuffle);
-      const __m256i aHi = _mm256_shuffle_epi8(sHi, alphaShuffle);
-      const __m256i oLo = Div255Lanes(_mm256_add_epi16(
-          _mm256_mullo_epi16(sLo, aLo),
-          _mm256_mullo_epi16(_mm256_unpacklo_epi8(dm, zero), _mm256_xor_si256(aLo, all255))));
-      const __m256i oHi = Div255Lanes(_mm256_add_epi16(
-          _mm256_mullo_epi16(sHi, aHi),
-          _mm256_mullo_epi16(_mm256_unpackhi_epi8(dm, zero), _mm256_xor_si256(aHi, all255))));
-      out = _mm256_packus_epi16(oLo, oHi);
+      if (_mm256_testc_si256(t, alphaBits)) {
+        // Opaque texels: every pixel's alpha is the colour's.
+        const __m256i dLo = overUnder ? underTimesInverse
+                                      : _mm256_mullo_epi16(_mm256_unpacklo_epi8(dm, zero), inverse);
+        const __m256i dHi = overUnder ? underTimesInverse
+                                      : _mm256_mullo_epi16(_mm256_unpackhi_epi8(dm, zero), inverse);
+        out =
+            _mm256_packus_epi16(Div255Lanes(_mm256_add_epi16(_mm256_mullo_epi16(sLo, alpha), dLo)),
+                                Div255Lanes(_mm256_add_epi16(_mm256_mullo_epi16(sHi, alpha), dHi)));
+      } else {
+        const __m256i aLo = _mm256_shuffle_epi8(sLo, alphaShuffle);
+        const __m256i aHi = _mm256_shuffle_epi8(sHi, alphaShuffle);
+        const __m256i oLo = Div255Lanes(_mm256_add_epi16(
+            _mm256_mullo_epi16(sLo, aLo),
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(dm, zero), _mm256_xor_si256(aLo, all255))));
+        const __m256i oHi = Div255Lanes(_mm256_add_epi16(
+            _mm256_mullo_epi16(sHi, aHi),
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(dm, zero), _mm256_xor_si256(aHi, all255))));
+        out = _mm256_packus_epi16(oLo, oHi);
+      }
     } else {
       out = _mm256_packus_epi16(sLo, sHi);
     }

@@ -42,9 +42,18 @@ bool NothingDrawn(const TRasterTarget& rt) {
   return true;
 }
 
-// Texel coordinate at one pixel centre of a side running from (p0, t0) to (p1, t1).
+// Texel coordinate at one pixel centre p (between p0 and p1) of a side running from (p0, t0) to
+// (p1, t1). Sprites' values fit 64-bit arithmetic, which gives the same floor far faster.
 inline std::int64_t SideCoordinate(std::int64_t p0, std::int64_t t0, std::int64_t p1,
                                    std::int64_t t1, std::int64_t p) {
+  constexpr std::int64_t kSmall = std::int64_t{1} << 30;
+  auto small = [](std::int64_t x) { return x > -kSmall && x < kSmall; };
+  if (small(t0) && small(t1) && small(p1 - p0)) {
+    std::int64_t num = t0 * (p1 - p) + t1 * (p - p0), den = p1 - p0;
+    if (den < 0) num = -num, den = -den;
+    const std::int64_t q = num / den;
+    return (num % den != 0 && num < 0) ? q - 1 : q;
+  }
   return static_cast<std::int64_t>(
       FloorDiv(Int128(t0) * (p1 - p) + Int128(t1) * (p - p0), p1 - p0));
 }
