@@ -12,8 +12,9 @@ namespace {
 constexpr const char* kSaveQuestion = "ゲームを保存しますか?\n以前のデータは破棄されます";
 constexpr const char* kMusicDialogTitle = "BGMの指定";
 constexpr const char* kMusicFilter =
-    "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;"
-    "*.aifc;*.aiff|すべてのファイル|*.*";
+    "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
+    "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;*.oga;"
+    "*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*";
 constexpr const char* kFolderPrompt =
     "オーディオファイルが存在するフォルダかドライブを選んでください。";
 
