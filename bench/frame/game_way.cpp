@@ -4,8 +4,8 @@
 #include <map>
 
 #include "game/game.h"
-#include "graphics/dg_texture.h"
-#include "graphics/sx_scene.h"
+#include "graphics/device/dg_texture.h"
+#include "graphics/scene/sx_scene.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 #include "platform/d3d9/owner_window.h"

@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "app/form1.h"
-#include "graphics/dg_texture.h"
+#include "graphics/device/dg_texture.h"
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
@@ -31,9 +31,9 @@ class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
     App();
-    documents_ = fs::temp_directory_path() /
-                 ("nightwisp-e2e-" + std::to_string(::getpid()) + "-" +
-                  testing::UnitTest::GetInstance()->current_test_info()->name());
+    documents_ =
+        fs::temp_directory_path() / ("nightwisp-e2e-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(documents_);
     fs::create_directories(documents_);
     paths_.AppDir = shell::ExecutableFolder();
@@ -112,7 +112,8 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
   ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled("G1"); }, 2000));
   for (const char* name : {"G1", "S1", "BGM1", "Help1"}) EXPECT_TRUE(form.MenuEnabled(name));
-  EXPECT_GT(form.PresentedFrames(), 100);  // frames all along (40 a second when the machine is idle)
+  EXPECT_GT(form.PresentedFrames(),
+            100);  // frames all along (40 a second when the machine is idle)
 }
 
 TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
@@ -147,9 +148,9 @@ TEST_F(WindowTest, CloseWithSaveAnsweredYesThenResumeAtTheNextStart) {
   AnswerBoxes(QMessageBox::Yes, &answered);
   const bool resumed = RunUntil([&] { return form.Game().State().Playing == 1; }, 12000);
   ASSERT_TRUE(resumed) << "answered " << answered << ", Ready " << int(form.Game().State().Ready)
-                       << ", TitleMode " << int(form.Game().State().TitleMode)
-                       << ", saved Playing " << int(form.Game().State().SaveData.Playing)
-                       << ", Paused " << int(form.Game().State().Paused);
+                       << ", TitleMode " << int(form.Game().State().TitleMode) << ", saved Playing "
+                       << int(form.Game().State().SaveData.Playing) << ", Paused "
+                       << int(form.Game().State().Paused);
   EXPECT_EQ(answered, 1);
   EXPECT_EQ(form.Game().State().MondaiNo, mondaiNo);
   EXPECT_EQ(form.Game().State().TitleMode, 0);

@@ -1,0 +1,170 @@
+// Start-up, close and destroy: the objects, the labels, the font settings, the files written.
+#include <gtest/gtest.h>
+
+#include "game/zero_pad.h"
+#include "graphics/device/dg_texture.h"
+#include "graphics/scene/sx_textwriter.h"
+#include "platform/codepage/codepage.h"
+#include "platform/gdi/gdi.h"
+#include "platform/profile/profile.h"
+#include "support/game_fixture.h"
+
+namespace game::testing {
+namespace {
+
+using StartupTest = GameFixture;
+
+TEST_F(StartupTest, FirstRunBuildsTheTitleScreen) {
+  StartGame();
+  EXPECT_EQ(S().StartupDone, 1);
+  EXPECT_EQ(S().ScreenWidth, 688);
+  EXPECT_EQ(S().ScreenHeight, 528);
+  EXPECT_EQ(S().UserDir, Paths.DocumentsDir / "Amaneya" / "NightwispData");
+  EXPECT_FALSE(std::filesystem::exists(S().UserDir)) << "start-up creates no folder";
+  EXPECT_EQ(S().SaikoTokuten, 2000);
+  EXPECT_EQ(S().TitleMode, 1);
+  EXPECT_EQ(S().Saved, 1);
+  EXPECT_EQ(S().MojiCount, 7);
+  EXPECT_EQ(S().KakushiNo, 7);
+  EXPECT_EQ(S().TimeLimit, 60000);
+  EXPECT_EQ(S().TitleTime, Clock.Now());
+  EXPECT_EQ(S().Message1, codepage::Utf8ToSjis("BGM設定中..."));
+  EXPECT_EQ(S().MondaiTable.size() > 170, true);
+  // The menus wait for the title prompt.
+  for (const char* item : {"G1", "S1", "BGM1", "Help1", "Save1"}) {
+    EXPECT_FALSE(Window.MenuEnabled(item)) << item;
+  }
+  EXPECT_TRUE(Window.MenuChecked("Kanji"));
+  EXPECT_TRUE(Window.MenuChecked("ON1"));
+  EXPECT_TRUE(Window.MenuChecked("S2"));
+  // Every texture exists; the labels have the size of their text.
+  TSXTextWriter& label = *S().LabelWriter;
+  label.Font().SetSize(18);
+  const int extra = label.TextWidth("a") / 2;
+  const std::string best = ZeroPad(2000) + codepage::Utf8ToSjis("(最高得点)");
+  EXPECT_EQ(static_cast<int>(S().SaikoTokutenTexture->Width()), label.TextWidth(best) + extra);
+  EXPECT_EQ(static_cast<int>(S().HintTexture->Width()), label.TextWidth("HINT:0003") + extra);
+  EXPECT_GT(S().HotaruTexture->Width(), 0u);
+  EXPECT_GT(S().HaikeiTexture->Width(), 0u);
+  EXPECT_GT(S().PictureTexture->Width(), 0u);
+  EXPECT_GT(S().LogoTexture->Width(), 0u);
+  EXPECT_EQ(S().SosaTexture->Width(), 0u) << "the key guide waits for the title prompt";
+  // The answer field got the window font: the icon-title face, bold, Shift-JIS.
+  ASSERT_FALSE(Window.AnswerFonts.empty());
+  EXPECT_EQ(Window.AnswerFonts.back().Style, 1);
+  EXPECT_EQ(Window.AnswerFonts.back().Charset, 128);
+  EXPECT_FALSE(Window.AnswerFonts.back().FaceName.empty());
+}
+
+TEST_F(StartupTest, FontSettingsAreReadOnlyWithBothFiles) {
+  const auto families = gdi::InstalledFontFamilies();
+  ASSERT_FALSE(families.empty());
+  const std::string face = families.back();
+  WriteFile(UserDir() / "Settei.ini", "[Font]\r\nName=" + face + "\r\nCharset=77\r\n");
+  WriteFile(UserDir() / "Font.dat", std::string(1, '\x06'));
+  StartGame();
+  EXPECT_EQ(S().FontStyle, 6);
+  EXPECT_EQ(S().MojiWriter->Font().Name(), face);
+  EXPECT_EQ(S().MojiWriter->Font().Charset(), 77);
+  EXPECT_EQ(S().MojiWriter->Font().Style(), 6);
+  ASSERT_FALSE(Window.AnswerFonts.empty());
+  EXPECT_EQ(Window.AnswerFonts.back().FaceName, face);
+  EXPECT_EQ(Window.AnswerFonts.back().Style, 6);
+}
+
+TEST_F(StartupTest, OneSettingsFileAloneOrAnUnknownFaceChangesNothing) {
+  const std::string face = gdi::InstalledFontFamilies().back();
+  WriteFile(UserDir() / "Settei.ini", "[Font]\r\nName=" + face + "\r\n");
+  StartGame();
+  EXPECT_NE(S().MojiWriter->Font().Name(), face);
+  EXPECT_EQ(S().MojiWriter->Font().Style(), 1) << "bold, as designed";
+  EXPECT_EQ(Window.AnswerFonts.size(), 1u);
+  Game.reset();
+
+  WriteFile(UserDir() / "Settei.ini", "[Font]\r\nName=NoSuchFaceAnywhere\r\nCharset=3\r\n");
+  WriteFile(UserDir() / "Font.dat", std::string(1, '\x02'));
+  TFakeWindow other;
+  Game = std::make_unique<TGame>(other, Owner, Paths);
+  Game->FormCreate();
+  EXPECT_EQ(S().MojiWriter->Font().Name(), other.AnswerFonts.front().FaceName);
+  EXPECT_EQ(S().MojiWriter->Font().Charset(), 128);
+  EXPECT_EQ(other.AnswerFonts.size(), 1u);
+}
+
+TEST_F(StartupTest, CloseWritesSettingsAndStyleIntoANewFolder) {
+  StartGame();
+  S().BgmOn = 1;
+  S().MusicName = "/music/曲.mp3";
+  S().MusicFolda = "/music";
+  Window.SetMenuChecked("R1", true);
+  S().MojiWriter->Font().SetStyle(gdi::fsBold | gdi::fsUnderline);
+  Game->FormClose();
+  const auto ini = UserDir() / "Settei.ini";
+  ASSERT_TRUE(std::filesystem::exists(ini));
+  EXPECT_EQ(GetPrivateProfileIntA("Font", "Charset", -1, ini), 128);
+  EXPECT_EQ(GetPrivateProfileStringA("Font", "Name", "", ini), S().MojiWriter->Font().Name());
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "Music", "", ini), "1");
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "Random", "", ini), "1");
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", ini),
+            codepage::Utf8ToSjis("/music/曲.mp3"));
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicFolda", "", ini), "/music");
+  // The keys in the written order.
+  const std::string text = ReadFile(ini);
+  EXPECT_LT(text.find("Charset"), text.find("Name="));
+  EXPECT_LT(text.find("Music="), text.find("Random"));
+  EXPECT_LT(text.find("MusicName"), text.find("MusicFolda"));
+  EXPECT_EQ(ReadFile(UserDir() / "Font.dat"), std::string(1, '\x05'));
+  EXPECT_TRUE(Window.Messages.empty());
+}
+
+TEST_F(StartupTest, CloseDuringGameClearStoresThePlayersMusic) {
+  StartGame();
+  S().GameClear = 1;
+  S().MusicName = (Paths.AppDir / "Data" / "tam-y02.mp3").string();
+  S().SavedMusicName = "/home/player/mine.mp3";
+  Game->FormClose();
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", UserDir() / "Settei.ini"),
+            "/home/player/mine.mp3");
+}
+
+TEST_F(StartupTest, CloseReportsEachFileThatCannotBeWritten) {
+  StartGame();
+  // A file where the folder should be: neither file can be written.
+  WriteFile(Paths.DocumentsDir / "Amaneya", "in the way");
+  Game->FormClose();
+  ASSERT_EQ(Window.Messages.size(), 2u);
+  EXPECT_EQ(Window.Messages[0], "保存できませんでした。");
+  EXPECT_EQ(Window.Messages[1], "保存できませんでした。");
+}
+
+TEST_F(StartupTest, DestroyFreesEverythingOnceAndRestoresTheTimer) {
+  const int periods = clockstandin::OpenPeriodCount();
+  StartGame();
+  EXPECT_EQ(clockstandin::OpenPeriodCount(), periods + 1);
+  Game->FormDestroy();
+  EXPECT_EQ(clockstandin::OpenPeriodCount(), periods);
+  EXPECT_EQ(S().Scene, nullptr);
+  EXPECT_EQ(S().HotaruTexture, nullptr);
+  EXPECT_EQ(S().MojiWriter, nullptr);
+  EXPECT_EQ(S().StartupDone, 0);
+  // The idle handler does nothing after destroy, and a second destroy is harmless.
+  EXPECT_EQ(Game->ApplicationEvents1Idle(), 25);
+  Game->FormDestroy();
+  Game.reset();
+  EXPECT_EQ(clockstandin::OpenPeriodCount(), periods);
+}
+
+// A missing effect file ends start-up with a message that names the file.
+TEST_F(StartupTest, AMissingEffectFileIsNamedWhenTheGameEnds) {
+  const std::filesystem::path appDir = Root / "app";
+  std::filesystem::create_directories(appDir);
+  std::filesystem::copy(AppDirForTests() / "Data", appDir / "Data",
+                        std::filesystem::copy_options::recursive);
+  std::filesystem::remove(appDir / "Data" / "fuseikai.wav");
+  Paths.AppDir = appDir;
+  EXPECT_EXIT(StartGame(), ::testing::ExitedWithCode(1),
+              "効果音ファイル「.*fuseikai\\.wav」を読み込めませんでした。");
+}
+
+}  // namespace
+}  // namespace game::testing
