@@ -33,9 +33,7 @@ QString BoxText(const std::string& text) {
   return result;
 }
 
-QString FaceFromSjis(const std::string& face) {
-  return FromUtf8(codepage::SjisToUtf8(face));
-}
+QString FaceFromSjis(const std::string& face) { return FromUtf8(codepage::SjisToUtf8(face)); }
 
 QFont FontFromChoice(const game::TFontChoice& choice, int pixelHeight) {
   QFont font(FaceFromSjis(choice.FaceName));
@@ -57,8 +55,11 @@ TForm1::TForm1(game::TGamePaths paths)
   setWindowTitle(QStringLiteral("Nightwisp"));
 
   menu_ = std::make_unique<TMainMenu>(
-      menuBar(), [this] { if (started_) game_->TopMenuClick(); },
-      [this](const std::string& item) { OnMenuClick(item); });
+      menuBar(),
+      [this] {
+        if (started_) game_->TopMenuClick();
+      },
+      [this](game::TMenuItem item) { OnMenuClick(item); });
 
   auto* client = new QWidget(this);
   client->setFixedSize(kClientWidth, kClientHeight);
@@ -132,8 +133,9 @@ void TForm1::Tick() {
   const int wait = game_->ApplicationEvents1Idle();
   --tickDepth_;
   if (benchLog_ != nullptr && game_->State().TickTime != tickBefore) {
-    std::fprintf(benchLog_, "tick %lld\n",
-                 static_cast<long long>(std::chrono::nanoseconds(startedAt.time_since_epoch()).count()));
+    std::fprintf(
+        benchLog_, "tick %lld\n",
+        static_cast<long long>(std::chrono::nanoseconds(startedAt.time_since_epoch()).count()));
   }
   tickTimer_.start(std::max(wait, 0));
 }
@@ -153,7 +155,7 @@ void TForm1::BenchNote(const char* what) {
   std::fflush(benchLog_);
 }
 
-void TForm1::OnMenuClick(const std::string& item) {
+void TForm1::OnMenuClick(game::TMenuItem item) {
   if (!started_) return;
   game_->MenuClick(item);
 }
@@ -162,9 +164,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && started_ && watched->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(watched);
     // Each key press is seen once: where it is first delivered, inside this window.
-    const bool firstDelivery =
-        widget == QApplication::focusWidget() ||
-        (QApplication::focusWidget() == nullptr && widget == this);
+    const bool firstDelivery = widget == QApplication::focusWidget() ||
+                               (QApplication::focusWidget() == nullptr && widget == this);
     if (firstDelivery && widget->window() == this) {
       const auto* key = static_cast<QKeyEvent*>(event);
       switch (key->key()) {
@@ -236,14 +237,14 @@ void TForm1::SetAnswerFont(const game::TFontChoice& font) {
   answer_->setFont(FontFromChoice(font, 32));
 }
 
-void TForm1::SetMenuChecked(const std::string& item, bool checked) {
+void TForm1::SetMenuChecked(game::TMenuItem item, bool checked) {
   menu_->SetChecked(item, checked);
 }
-bool TForm1::MenuChecked(const std::string& item) const { return menu_->Checked(item); }
-void TForm1::SetMenuEnabled(const std::string& item, bool enabled) {
+bool TForm1::MenuChecked(game::TMenuItem item) const { return menu_->Checked(item); }
+void TForm1::SetMenuEnabled(game::TMenuItem item, bool enabled) {
   menu_->SetEnabled(item, enabled);
 }
-bool TForm1::MenuEnabled(const std::string& item) const { return menu_->Enabled(item); }
+bool TForm1::MenuEnabled(game::TMenuItem item) const { return menu_->Enabled(item); }
 
 void TForm1::ShowMessage(const std::string& text) {
   QMessageBox::information(this, QStringLiteral("Nightwisp"), BoxText(text));
@@ -267,8 +268,7 @@ std::optional<game::TFontChoice> TForm1::ChooseFont(const game::TFontChoice& pre
   result.FaceName = codepage::Utf8ToSjis(ToUtf8(font.family()));
   result.Charset = preset.Charset;  // Qt fonts carry no character set; keep the one we had
   result.Style = static_cast<std::uint8_t>((font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) |
-                                           (font.underline() ? 4 : 0) |
-                                           (font.strikeOut() ? 8 : 0));
+                                           (font.underline() ? 4 : 0) | (font.strikeOut() ? 8 : 0));
   return result;
 }
 
@@ -303,8 +303,8 @@ void TForm1::ProcessMessages() {
 
 bool TForm1::ShellOpen(const std::string& fileOrUrl) {
   const QString target = FromUtf8(fileOrUrl);
-  const QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target)
-                                                          : QUrl::fromLocalFile(target);
+  const QUrl url =
+      target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
   return QDesktopServices::openUrl(url);
 }
 

@@ -20,6 +20,8 @@
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
+using game::MenuItemInfo;
+using game::TMenuItem;
 
 namespace {
 
@@ -92,13 +94,14 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   EXPECT_EQ(menus[1]->text(), QStringLiteral("設定(&S)"));
   EXPECT_EQ(menus[2]->text(), QStringLiteral("BGM(&B)"));
   EXPECT_EQ(menus[3]->text(), QStringLiteral("ヘルプ(&H)"));
-  for (const char* name : {"G1", "S1", "BGM1", "Help1", "Save1"}) {
-    EXPECT_FALSE(form.MenuEnabled(name)) << name;
+  for (TMenuItem name :
+       {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1, TMenuItem::Save1}) {
+    EXPECT_FALSE(form.MenuEnabled(name)) << MenuItemInfo(name).Name;
   }
-  EXPECT_TRUE(form.MenuChecked("Kanji"));
-  EXPECT_FALSE(form.MenuChecked("Hira"));
-  EXPECT_TRUE(form.MenuChecked("ON1"));
-  EXPECT_TRUE(form.MenuChecked("S2"));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::Kanji));
+  EXPECT_FALSE(form.MenuChecked(TMenuItem::Hira));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::ON1));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::S2));
   const QList<QAction*> gameItems = menus[0]->menu()->actions();
   ASSERT_EQ(gameItems.size(), 6);
   EXPECT_EQ(gameItems[0]->text(), QStringLiteral("漢字混じりで解答(&K)"));
@@ -110,8 +113,9 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
 
   // Seven seconds after start-up the prompt appears and the menus open.
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
-  ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled("G1"); }, 2000));
-  for (const char* name : {"G1", "S1", "BGM1", "Help1"}) EXPECT_TRUE(form.MenuEnabled(name));
+  ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled(TMenuItem::G1); }, 2000));
+  for (TMenuItem name : {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1})
+    EXPECT_TRUE(form.MenuEnabled(name));
   EXPECT_GT(form.PresentedFrames(),
             100);  // frames all along (40 a second when the machine is idle)
 }
