@@ -18,12 +18,15 @@
 #include "app/form1.h"
 #include "graphics/device/dg_texture.h"
 #include "platform/shell/shell.h"
+#include "support/event_loop.h"
 
 namespace fs = std::filesystem;
 using game::MenuItemInfo;
 using game::TMenuItem;
 
 namespace {
+
+using e2e::RunUntil;
 
 // The one application of the test program; main() owns it (a static one would outlive Qt).
 QApplication* application = nullptr;
@@ -42,17 +45,6 @@ class WindowTest : public testing::Test {
     paths_.DocumentsDir = documents_;
   }
   void TearDown() override { fs::remove_all(documents_); }
-
-  // Runs the event loop until the condition holds or the time is up.
-  static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-      if (clock.elapsed() > timeoutMs) return false;
-      QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-  }
 
   // Answers the next modal box with the given button, whenever it appears.
   static void AnswerBoxes(QMessageBox::StandardButton button, int* answered) {
