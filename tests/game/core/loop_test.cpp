@@ -308,7 +308,7 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
   StartGame();
   RunFor(150);
   ASSERT_EQ(S().RandomFileCount, 13);
-  const TWindowsMediaPlayer& player = *S().WindowsMediaPlayer1;
+  const TWindowsMediaPlayer& player = *O().WindowsMediaPlayer1;
   auto runUntil = [&](DWORD sinceStart) {
     const DWORD target = S().MusicStartTime + sinceStart;
     if (static_cast<std::int32_t>(target - Clock.Now()) > 0) Clock.Advance(target - Clock.Now());
