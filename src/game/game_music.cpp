@@ -20,7 +20,9 @@ bool IsAudioFile(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  for (const char* known : {".mid", ".mp3", ".wma", ".wav", ".aif", ".aifc", ".aiff"}) {
+  // The design's seven, and what a Linux player's own music is mostly kept in.
+  for (const char* known : {".mid", ".mp3", ".wma", ".wav", ".aif", ".aifc", ".aiff", ".ogg",
+                            ".oga", ".opus", ".flac", ".m4a", ".aac"}) {
     if (extension == known) return true;
   }
   return false;
@@ -107,7 +109,7 @@ std::string TGame::MusicTitle(const std::string& path) {
   if (!root.empty() || !folders.empty()) forms.push_back(std::string(kEllipsis) + "/" + name);
 
   // Measured in the window's face at 11 points.
-  TSXTextWriter* writer = S.LabelWriter;
+  TSXTextWriter* writer = Owned->LabelWriter.get();
   writer->Font().SetSize(kMusicTitlePoints);
   const int limit = Window.OuterWidth() - 5;
   for (const std::string& form : forms) {
@@ -119,7 +121,7 @@ std::string TGame::MusicTitle(const std::string& path) {
 
 void TGame::PlayMusic() {
   try {
-    ::PlayMusic(*S.WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
+    ::PlayMusic(*Owned->WindowsMediaPlayer1.get(), codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
                 S.MusicStartTime);
   } catch (const EMediaPlayer& e) {
     // The game goes on without music; the player hears why once.

@@ -4,19 +4,23 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <vector>
 
 #include "app/form1.h"
 #include "e2e/event_loop.h"
+#include "game/game_owned.h"
 #include "graphics/dg_texture.h"
 #include "platform/shell/shell.h"
 
@@ -31,6 +35,15 @@ using e2e::RunUntil;
 // The one application of the test program; main() owns it (a static one would outlive Qt).
 QApplication* application = nullptr;
 QApplication& App() { return *application; }
+
+// Takes what the window hands to the desktop instead of starting a program.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+ public:
+  std::vector<QUrl> Opened;
+ public slots:
+  void Open(const QUrl& url) { Opened.push_back(url); }
+};
 
 class WindowTest : public testing::Test {
  protected:
@@ -70,6 +83,21 @@ class WindowTest : public testing::Test {
   fs::path documents_;
   game::TGamePaths paths_;
 };
+
+TEST_F(WindowTest, OnlyAFileThatExistsIsHandedToTheDesktop) {
+  app::TForm1 form(paths_);
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler("file", &catcher, "Open");
+  const fs::path there = documents_ / "追加問題.txt";
+  std::ofstream(there) << "text";
+  const bool opened = form.ShellOpen(there.string());
+  const bool missingOpened = form.ShellOpen((documents_ / "missing.txt").string());
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_TRUE(opened);
+  EXPECT_FALSE(missingOpened);
+  ASSERT_EQ(catcher.Opened.size(), 1u);
+  EXPECT_EQ(catcher.Opened[0].toLocalFile(), QString::fromStdString(there.string()));
+}
 
 TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   app::TForm1 form(paths_);
@@ -165,6 +193,7 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
   // The presented frame and the state it was drawn from (no tick runs in between).
   const QImage frame = form.Surface().LastFrame();
   const TGameState& s = form.Game().State();
+  const auto& o = form.Game().Objects();
   ASSERT_EQ(frame.size(), QSize(688, 528));
   ASSERT_EQ(s.Playing, 1);
   ASSERT_EQ(s.SeikaiCount, 0);  // stage 1: the characters are lined up
@@ -182,12 +211,12 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
 
   // Each bright character glows: its light shows yellow-green to the right of the letter, at
   // the place the lined-up layout gives (the light centred on the character).
-  const int lightW = s.HikariTexture->Width();
+  const int lightW = o.HikariTexture->Width();
   int checked = 0;
   for (int k = 0; k < s.MojiCount; ++k) {
     if (k == s.KakushiNo || s.Akarusa[k] < 200) continue;
-    const int centreX = s.Moji[k].X + s.MojiTextures[k]->Width() / 2;
-    const int centreY = s.Moji[k].Y + s.MojiTextures[k]->Height() / 2;
+    const int centreX = s.Moji[k].X + o.MojiTextures[k]->Width() / 2;
+    const int centreY = s.Moji[k].Y + o.MojiTextures[k]->Height() / 2;
     const QRgb p = frame.pixel(centreX + lightW / 2 - 6, centreY);
     EXPECT_GT(qGreen(p), 90) << "character " << k;
     EXPECT_GT(qGreen(p), qBlue(p) + 30) << "character " << k;
@@ -213,3 +242,5 @@ int main(int argc, char** argv) {
   application = &app;
   return RUN_ALL_TESTS();
 }
+
+#include "window_test.moc"

@@ -48,9 +48,11 @@ TEST_F(MenusTest, MusicOnOffAndAChosenFile) {
   Game->MenuClick(TMenuItem::S2);
   ASSERT_EQ(Window.MusicFileTitles.size(), 1u);
   EXPECT_EQ(Window.MusicFileTitles[0], "BGMの指定");
-  EXPECT_EQ(Window.MusicFileFilters[0],
-            "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル|*.mp3;*.mid;*.wma;*.wav;"
-            "*.aif;*.aifc;*.aiff|すべてのファイル|*.*");
+  EXPECT_EQ(
+      Window.MusicFileFilters[0],
+      "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
+      "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;"
+      "*.oga;*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*");
   const std::string tune = (AppDirForTests() / "Data" / "tam-y02.mp3").string();
   Game->MenuClick(TMenuItem::OFF1);
   Window.MusicFileChoice = tune;
@@ -122,7 +124,7 @@ TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
 TEST_F(MenusTest, TheFontDialogChangesTheCharactersAndTheField) {
   StartToPrompt();
   Ctrl();
-  gdi::TFont& font = S().MojiWriter->Font();
+  gdi::TFont& font = O().MojiWriter->Font();
   const std::string oldName = font.Name();
   Game->MenuClick(TMenuItem::Font1);  // cancelled
   ASSERT_EQ(Window.FontPresets.size(), 1u);
@@ -134,7 +136,7 @@ TEST_F(MenusTest, TheFontDialogChangesTheCharactersAndTheField) {
   EXPECT_EQ(font.Style(), gdi::fsItalic);
   ASSERT_EQ(Window.AnswerFonts.size(), fieldFonts + 1);
   EXPECT_EQ(Window.AnswerFonts.back().Style, gdi::fsItalic);
-  EXPECT_GT(S().MojiTextures[0]->Width(), 0u);
+  EXPECT_GT(O().MojiTextures[0]->Width(), 0u);
 }
 
 TEST_F(MenusTest, TheCloseQueryAsksOnlyWhenSomethingNeedsSaving) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <set>
 
 #include "game/random.h"
@@ -40,8 +41,8 @@ TEST_F(RulesTest, CtrlOnTheTitlePromptSetsAStageOneQuestionInRows) {
 
   // Rows of 13, each centred, its first character 10 px right; the next row a firefly
   // height plus 50 lower.
-  const std::int32_t fw = static_cast<std::int32_t>(s.HotaruTexture->Width());
-  const std::int32_t fh = static_cast<std::int32_t>(s.HotaruTexture->Height());
+  const std::int32_t fw = static_cast<std::int32_t>(O().HotaruTexture->Width());
+  const std::int32_t fh = static_cast<std::int32_t>(O().HotaruTexture->Height());
   for (std::int32_t k = 0; k < s.MojiCount; ++k) {
     const std::int32_t row = k / 13;
     const std::int32_t inRow = std::min(13, s.MojiCount - row * 13);
@@ -213,9 +214,9 @@ TEST_F(RulesTest, StageTwoScattersAndStageThreeFlies) {
   Ctrl();
   TGameState& s = S();
   const TRect e = Window.Bounds;
-  const std::int32_t fw = static_cast<std::int32_t>(s.HotaruTexture->Width());
-  const std::int32_t fh = static_cast<std::int32_t>(s.HotaruTexture->Height());
-  const std::int32_t gh = static_cast<std::int32_t>(s.HikariTexture->Height());
+  const std::int32_t fw = static_cast<std::int32_t>(O().HotaruTexture->Width());
+  const std::int32_t fh = static_cast<std::int32_t>(O().HotaruTexture->Height());
+  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
   const std::int32_t top = Window.OuterH - Window.ClientH;
   for (std::int32_t k = 0; k < s.MojiCount; ++k) {
     EXPECT_GE(s.Moji[k].X, 0);
@@ -238,7 +239,7 @@ TEST_F(RulesTest, StageTwoScattersAndStageThreeFlies) {
     const float scale = s.HotaruSizeW[k] / static_cast<float>(fw);
     EXPECT_GE(scale, 0.49f);
     EXPECT_LE(scale, 1.01f);
-    EXPECT_NEAR(s.MojiSizeW[k], static_cast<float>(s.MojiTextures[k]->Width()) * scale, 0.01f);
+    EXPECT_NEAR(s.MojiSizeW[k], static_cast<float>(O().MojiTextures[k]->Width()) * scale, 0.01f);
   }
 }
 
@@ -256,8 +257,8 @@ TEST_F(RulesTest, HintsFlyFromStageTwoAndF1GivesUpInStageOne) {
   while (S().MojiCount < 4) Ctrl();  // room for three hints
   TGameState& s = S();
   const TRect e = Window.Bounds;
-  const std::int32_t gw = static_cast<std::int32_t>(s.HikariTexture->Width());
-  const std::int32_t gh = static_cast<std::int32_t>(s.HikariTexture->Height());
+  const std::int32_t gw = static_cast<std::int32_t>(O().HikariTexture->Width());
+  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
   const MojiRecord before = s.Moji[0];
   Key(VK_F1);
   EXPECT_EQ(s.HintCount, 1);
@@ -302,7 +303,7 @@ TEST_F(RulesTest, HintSpeedsRoundHalvesToEven) {
   S().SeikaiCount = 10;
   Ctrl();
   const TRect e = Window.Bounds;
-  const std::int32_t gh = static_cast<std::int32_t>(S().HikariTexture->Height());
+  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
   S().Moji[0].X = e.Left - 200;  // the target lies 200 px to its right
   S().Moji[0].Y = e.Top - gh;
   Key(VK_F1);
@@ -326,6 +327,51 @@ TEST_F(RulesTest, TheFourthQuestionWithHintsInAStageIsGivenUp) {
   EXPECT_EQ(S().HintCount, 4);
   EXPECT_EQ(S().Playing, 0);
   EXPECT_EQ(S().FuseikaiCount, 1);
+}
+
+TEST_F(RulesTest, HintsPastTheLimitOrTheLastCharacterWriteNoCharacter) {
+  StartToPrompt();
+  Ctrl();
+  S().SeikaiCount = 10;
+  Ctrl();
+  TGameState& s = S();
+  // A question somehow holding four hints (an old save) gives up at the next F1.
+  s.HintMoji = 4;
+  s.HintCount = 1;
+  const MojiRecord untouched = s.Moji[4];
+  Key(VK_F1);
+  EXPECT_EQ(s.Playing, 0);
+  EXPECT_EQ(s.HintFlight, 0);
+  EXPECT_EQ(s.Moji[4].DX, untouched.DX);
+  EXPECT_EQ(s.Moji[4].X, untouched.X);
+
+  // A two-character question: the third hint has no character to send.
+  Ctrl();
+  s.MojiCount = 2;
+  const MojiRecord third = s.Moji[2];
+  for (int hint = 0; hint < 3; ++hint) {
+    Key(VK_F1);
+    RunTicks(85);
+  }
+  EXPECT_EQ(s.HintMoji, 3);
+  EXPECT_EQ(s.Playing, 1);
+  EXPECT_EQ(s.Moji[2].X, third.X);
+  EXPECT_EQ(s.Moji[2].Y, third.Y);
+}
+
+TEST_F(RulesTest, ScoreAndPauseTotalStopAtTheirLimits) {
+  StartToPrompt();
+  Ctrl();
+  const std::int32_t top = std::numeric_limits<std::int32_t>::max();
+  S().PauseTotal = top - 10;
+  Key(VK_F2);
+  Clock.Advance(1000);
+  Key(VK_F2);
+  EXPECT_EQ(S().PauseTotal, top);
+  S().RenzokuCount = 2;  // the third in a row adds 100 as well
+  S().Tokuten = top - 50;
+  AnswerRight();
+  EXPECT_EQ(S().Tokuten, top);
 }
 
 TEST_F(RulesTest, BonusQuestionsComeOnlyAfterTwoMissesAndForgiveThem) {
@@ -415,8 +461,10 @@ TEST_F(RulesTest, AWholeGameOfThirtyAnswersClearsItWithTheBestScoreAndASave) {
   }
   // The automatic save holds the finished game and its best score.
   TSaveData saved;
+  std::uintmax_t size = 0;
   std::string error;
-  ASSERT_TRUE(ReadSaveFile(UserDir() / kSaveFileName, saved, error)) << error;
+  ASSERT_TRUE(ReadSaveFile(UserDir() / kSaveFileName, saved, size, error)) << error;
+  EXPECT_EQ(size, kSaveDataSize);
   EXPECT_EQ(saved.SeikaiCount, 30);
   EXPECT_EQ(saved.SaikoTokuten, s.Tokuten);
   const std::int32_t best = s.Tokuten;
