@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "app/form1.h"
-#include "e2e/event_loop.h"
 #include "platform/shell/shell.h"
+#include "support/event_loop.h"
 
 namespace fs = std::filesystem;
 
