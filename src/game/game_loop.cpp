@@ -21,9 +21,6 @@ constexpr DWORD kTitleWait = 7000;
 constexpr const char* kTitleMessage1 = "解答モードの変更は「ゲーム」から設定してください。";
 constexpr const char* kTitleMessage2 = "Ctrlキーを押すとゲームが始まります。";
 constexpr const char* kResumeQuestion = "前回の続きからゲームを始めますか？";
-constexpr const char* kPauseMessage = "一時停止中...F2キーで再開します。";
-
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
 
 // Milliseconds until the next tick is due (never negative).
 int WaitFor(DWORD tickTime) {
@@ -75,10 +72,7 @@ int TGame::ApplicationEvents1Idle() {
         useDefaultMusic();
       } else {
         BuildRandomList();
-        const std::int32_t pick = Random(S.RandomFileCount);
-        S.MusicName = S.RandomFiles[pick];
-        S.RandomPlayed[pick] = 1;
-        S.RandomPlayedCount = 1;
+        PickRandomTrack();
         CheckMusicMode(true);
       }
       S.AudioList.clear();
@@ -174,13 +168,7 @@ int TGame::ApplicationEvents1Idle() {
           std::fill(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0);
           S.RandomPlayedCount = 0;
         }
-        std::int32_t pick = 0;
-        do {
-          pick = Random(S.RandomFileCount);
-        } while (S.RandomPlayed[pick] != 0);
-        S.MusicName = S.RandomFiles[pick];
-        S.RandomPlayed[pick] = 1;
-        ++S.RandomPlayedCount;
+        PickRandomTrack();
         PlayMusic();
         ShowMusicTitle();
       }

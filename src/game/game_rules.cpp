@@ -14,8 +14,6 @@
 namespace game {
 namespace {
 
-constexpr std::int32_t kStageSize = 10;
-constexpr std::int32_t kGameClearCount = 30;
 constexpr std::int32_t kGameOverCount = 5;
 constexpr std::int32_t kRowLength = 13;
 constexpr std::int32_t kHintFrames = 80;
@@ -29,8 +27,6 @@ constexpr int kSoundGameClear = 3;
 constexpr int kSoundGameOver = 4;
 constexpr int kSoundBonus = 5;
 constexpr int kSoundStageClear = 6;
-
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
 
 std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
 std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
@@ -277,10 +273,10 @@ void TGame::NewQuestion() {
           S.MondaiText = S.MondaiTable[n];
           break;
         }
-      } else if (S.TuikaShutsudai[n - 171] == 0) {
-        S.TuikaShutsudai[n - 171] = 1;
+      } else if (S.TuikaShutsudai[TuikaIndex(n)] == 0) {
+        S.TuikaShutsudai[TuikaIndex(n)] = 1;
         ++S.TuikaShutsudaiCount;
-        S.MondaiText = S.TuikaMondaiList[n - 171];
+        S.MondaiText = S.TuikaMondaiList[TuikaIndex(n)];
         break;
       }
     }

@@ -17,8 +17,6 @@ namespace {
 constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
 constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
 
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
-
 // The additional question a save keeps in Settei.ini: its reading and its written form.
 struct TSavedTuika {
   std::u16string Mondai;
@@ -138,7 +136,7 @@ void TGame::ResumeGame() {
       const std::int32_t added = AppendTuikaMondai(S, saved.Mondai, saved.Seikai);
       if (added > 0) {
         S.MondaiNo = added;
-        S.TuikaShutsudai[added - kBuiltInMondaiCount - 1] = 1;
+        S.TuikaShutsudai[TuikaIndex(added)] = 1;
         ++S.TuikaShutsudaiCount;
       }
     }
@@ -189,7 +187,7 @@ void TGame::ResumeGame() {
   }
 
   // 7. Stage 3's pulse is not saved: it is drawn anew.
-  if (S.SeikaiCount >= 20) {
+  if (S.SeikaiCount >= 2 * kStageSize) {
     S.HotaruSizeW.resize(count);
     S.HotaruSizeH.resize(count);
     S.MojiSizeW.resize(count);
@@ -214,7 +212,7 @@ void TGame::ResumeGame() {
 
   // 11. The hints of the stage. A hint that was flying at the save is not saved as flying:
   // its character is set down on its place above the answer field.
-  if (S.SeikaiCount >= 10) {
+  if (S.SeikaiCount >= kStageSize) {
     S.HintMoji = d.HintMoji;
     S.HintCount = d.HintCount;
     ShowHintsLeft();

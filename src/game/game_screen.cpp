@@ -118,7 +118,7 @@ void TGame::DrawGameScreen() {
                 2 * H(s) + 10, 0xBBFF0000);
   }
   DrawTexture(t, sw - W(t) - 5, 5, 0xBBFFFFFF);
-  if (S.SeikaiCount >= 10) {
+  if (S.SeikaiCount >= kStageSize) {
     DrawTexture(Owned->HintTexture.get(), sw - W(Owned->HintTexture.get()) - 5, H(t) + 5,
                 S.HintCount >= 3 ? 0xBBFF0000 : 0xBB6E82BE);
   }
@@ -131,7 +131,7 @@ void TGame::DrawGameScreen() {
 
   // 6. Blinking; in stage 1 the hidden character stays as it is.
   for (std::int32_t k = 0; k < count && k < static_cast<std::int32_t>(S.Akarumu.size()); ++k) {
-    if (k == S.KakushiNo && S.SeikaiCount < 10) continue;
+    if (k == S.KakushiNo && S.SeikaiCount < kStageSize) continue;
     if (S.Akarumu[k] == 1) {
       S.Akarusa[k] += 10;
       if (S.Akarusa[k] >= 255) {
@@ -150,7 +150,7 @@ void TGame::DrawGameScreen() {
   // 7. Movement, and bouncing in stage 3 and on the title.
   TDGTexture* f = Owned->HotaruTexture.get();
   TDGTexture* g = Owned->HikariTexture.get();
-  const bool bouncing = S.SeikaiCount >= 20 || S.TitleMode == 1;
+  const bool bouncing = S.SeikaiCount >= 2 * kStageSize || S.TitleMode == 1;
   for (std::int32_t k = 0; k < count; ++k) {
     MojiRecord& m = S.Moji[k];
     m.X += m.DX;

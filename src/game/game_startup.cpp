@@ -43,8 +43,6 @@ RECT WholePicture(const TDGTexture& texture) {
   return RECT{0, 0, static_cast<LONG>(texture.Width()), static_cast<LONG>(texture.Height())};
 }
 
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
-
 // Writes one byte to a temporary file beside the target and renames it over the target, so a
 // failed write never leaves an empty style file.
 bool WriteStyleFile(const std::filesystem::path& fileName, std::uint8_t style) {

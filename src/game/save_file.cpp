@@ -2,6 +2,8 @@
 // file from being continued.
 #include "game/save_file.h"
 
+#include "game/game_state.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -19,7 +21,6 @@ static_assert(std::endian::native == std::endian::little,
 // beyond them is a damaged file and would overflow the frame's arithmetic.
 constexpr std::int32_t kMaxCoordinate = 100000;
 constexpr std::int32_t kMaxSpeed = 10000;
-constexpr std::int32_t kGameClearCount = 30;
 constexpr std::int32_t kGameOverCount = 5;
 constexpr std::int32_t kMaxHints = 4;
 
