@@ -7,7 +7,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
-#include "graphics/jpeg_decoder.h"
+#include "graphics/device/jpeg_decoder.h"
 #include "platform/base/fatal.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
@@ -162,6 +162,15 @@ void TGame::FormCreate() {
   if (!tuika.Error.empty()) {
     Window.ShowMessage("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" +
                        tuika.Error);
+  }
+
+  // A written form wider than any texture could never be shown: it is refused here, once,
+  // rather than ending the game when its question comes up.
+  const std::int32_t tooWide =
+      KeepTuikaMondai(S, [this](std::u16string_view seikai) { return SpellingFits(seikai); });
+  if (tooWide > 0) {
+    Window.ShowMessage("「追加問題.txt」の答え" + std::to_string(tooWide) +
+                       "件は長すぎて表示できないため、出題しません。");
   }
 
   // The textures.
