@@ -39,7 +39,6 @@ RECT WholePicture(const TDGTexture& texture) {
   return RECT{0, 0, static_cast<LONG>(texture.Width()), static_cast<LONG>(texture.Height())};
 }
 
-
 }  // namespace
 
 void TGame::FormCreate() {
