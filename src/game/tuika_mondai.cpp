@@ -47,12 +47,52 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
   return text;
 }
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF) and hold at least one non-ASCII character. Shift-JIS text with kana or kanji
+// practically never passes, so such a file is what a Linux editor saved.
+bool IsUnmarkedUtf8(std::string_view bytes) {
+  bool nonAscii = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    nonAscii = true;
+    std::size_t length = 0;
+    char32_t value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      value = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (i + length > bytes.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      value = (value << 6) | (next & 0x3F);
+    }
+    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
+    if (overlong || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return false;
+    i += length;
+  }
+  return nonAscii;
+}
+
 // The file's lines as wide strings. Shift-JIS lines are split before decoding, so that a stray
 // lead byte at the end of a line can never swallow the line break that follows it.
 std::vector<std::u16string> DecodeLines(std::string_view bytes) {
   std::vector<std::u16string> lines;
-  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
-    for (auto line : SplitLines(bytes.substr(3))) lines.push_back(codepage::Utf8ToUtf16(line));
+  if (StartsWith(bytes, "\xEF\xBB\xBF") || IsUnmarkedUtf8(bytes)) {
+    const std::string_view text = StartsWith(bytes, "\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+    for (auto line : SplitLines(text)) lines.push_back(codepage::Utf8ToUtf16(line));
   } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
     const std::u16string text = Utf16FromBytes(bytes.substr(2), bytes[0] == '\xFE');
     for (auto line : SplitLines(std::u16string_view(text))) lines.emplace_back(line);
