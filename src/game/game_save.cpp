@@ -5,6 +5,7 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/ini_text.h"
 #include "game/random.h"
 #include "game/save_file.h"
 #include "platform/clock/clock.h"
@@ -17,8 +18,6 @@ namespace {
 constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
 constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
 
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
-
 // The additional question a save keeps in Settei.ini: its reading and its written form.
 struct TSavedTuika {
   std::u16string Mondai;
@@ -27,9 +26,8 @@ struct TSavedTuika {
 
 TSavedTuika ReadSavedTuika(const std::filesystem::path& userDir) {
   TIniFile ini(userDir / "Settei.ini");
-  return {
-      codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Mondai", Sjis(kDefaultTuikaMondai))),
-      codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Seikai", Sjis(kDefaultTuikaSeikai)))};
+  return {codepage::Utf8ToUtf16(ReadIniText(ini, "TuikaMondai", "Mondai", kDefaultTuikaMondai)),
+          codepage::Utf8ToUtf16(ReadIniText(ini, "TuikaMondai", "Seikai", kDefaultTuikaSeikai))};
 }
 
 std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai) {
@@ -86,18 +84,19 @@ void TGame::SaveGame() {
   std::filesystem::create_directories(S.UserDir, folderError);
   std::string error;
   if (!WriteSaveFile(S.UserDir / kSaveFileName, d, error)) {
-    Window.ShowMessage("ゲームを保存できませんでした。");
+    ShowBox("ゲームを保存できませんでした。");
   }
 
   // 5. The additional question's texts and the answer mode.
   TIniFile ini(S.UserDir / "Settei.ini");
   bool written = true;
   if (S.MondaiNo > kBuiltInMondaiCount) {
-    written = ini.WriteString("TuikaMondai", "Mondai", codepage::Utf16ToSjis(S.MondaiText)) &&
-              ini.WriteString("TuikaMondai", "Seikai", codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)));
+    written =
+        WriteIniText(ini, "TuikaMondai", "Mondai", codepage::Utf16ToUtf8(S.MondaiText)) &&
+        WriteIniText(ini, "TuikaMondai", "Seikai", codepage::Utf16ToUtf8(S.Seikai(S.MondaiNo)));
   }
   written = written && ini.WriteInteger("KaitoMode", "Value", S.KaitoMode);
-  if (!written) Window.ShowMessage("保存できませんでした。");
+  if (!written) ShowBox("保存できませんでした。");
 }
 
 void TGame::ReadSavedGameAtStartup() {

@@ -44,7 +44,8 @@ TEST_F(IniTextTest, TextsComeBackExactlyAndFittingOnesAreWrittenAsBefore) {
   EXPECT_EQ(ini.ReadString("BGM", "MusicNameUTF8", ""), "");
   std::filesystem::remove(file_);
   ASSERT_TRUE(WriteIniText(ini, "BGM", "MusicName", "/home/player/曲/b.mp3"));
-  EXPECT_EQ(Bytes(), "[BGM]\r\nMusicName=" + codepage::Utf8ToSjis("/home/player/曲/b.mp3") + "\r\n");
+  EXPECT_EQ(Bytes(),
+            "[BGM]\r\nMusicName=" + codepage::Utf8ToSjis("/home/player/曲/b.mp3") + "\r\n");
 }
 
 TEST_F(IniTextTest, AValueChangedByAnOlderReaderWinsOverAStaleUtf8Copy) {
