@@ -202,10 +202,13 @@ void TGame::StartQuestion() {
     if (S.GameClear == 1) StopMusic();
     Window.SetMenuEnabled("ON1", true);
     Window.SetMenuEnabled("OFF1", true);
-    if (S.GameClear == 1 && S.BgmOn == 1) {
+    // The player's own music comes back, whether it is on or off.
+    if (S.GameClear == 1) {
       S.MusicName = S.SavedMusicName;
-      ShowMusicTitle();
       S.BgmRandom = Window.MenuChecked("R1") ? 1 : 0;
+    }
+    if (S.GameClear == 1 && S.BgmOn == 1) {
+      ShowMusicTitle();
       PlayMusic();
     }
     Window.SetMenuEnabled("Save1", true);
@@ -416,10 +419,9 @@ void TGame::ScoreCorrect() {
     PlaySoundEffect(kSoundGameClear);
     Window.SetMenuEnabled("ON1", false);
     Window.SetMenuEnabled("OFF1", false);
-    if (S.BgmOn == 1) {
-      StopMusic();
-      S.SavedMusicName = S.MusicName;
-    }
+    // The player's music is kept also when it is off, so that it is not lost to the tune.
+    if (S.BgmOn == 1) StopMusic();
+    S.SavedMusicName = S.MusicName;
     S.MusicName = (S.AppDir / "Data" / "tam-y02.mp3").string();
     S.BgmRandom = 0;
     PlayMusic();
