@@ -95,6 +95,8 @@ class TGame {
   void ScanAudioFiles(const std::string& folder);
   void BuildRandomList();
   std::string MusicTitle(const std::string& path);
+  // Starts MusicName. A file that cannot be played gives one box; in random mode the shuffle
+  // moves on to the next track instead, and only a list where nothing plays gives a box.
   void PlayMusic();
 
  private:
@@ -129,6 +131,26 @@ class TGame {
   void SpeakQuestion();
   void StopMusic();
   void ShowMusicTitle();
+  bool TryPlayMusic();             // false when MusicName cannot be played (reason on stderr)
+  std::int32_t PickRandomTrack();  // the next track of the shuffle cycle into MusicName
+
+  // Boxes of the game. While one is open during a question the question clock stands still,
+  // as it does during a pause: the span is added to PauseTotal when the last box closes.
+  void ShowBox(const std::string& text);
+  TConfirmAnswer AskBox(const std::string& text, bool withCancel);
+  class TClockHold {
+   public:
+    explicit TClockHold(TGame& game);
+    ~TClockHold();
+    TClockHold(const TClockHold&) = delete;
+    TClockHold& operator=(const TClockHold&) = delete;
+
+   private:
+    TGame& Game;
+  };
+  std::int32_t BoxDepth = 0;
+  std::uint32_t BoxStart = 0;
+  bool BoxHoldsClock = false;
 };
 
 }  // namespace game

@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/ini_text.h"
 #include "game/random.h"
 #include "game/save_file.h"
 #include "platform/clock/clock.h"
@@ -42,6 +43,9 @@ int TGame::ApplicationEvents1Idle() {
 
   // 3. The music, once, 100 ms after start-up.
   if (timeGetTime() - S.TitleTime >= kMusicDelay && S.BgmStarted == 0) {
+    // Marked at once: a box opened below runs ticks of its own, which must not start the
+    // music a second time.
+    S.BgmStarted = 1;
     const std::filesystem::path defaultMusic = S.AppDir / "Data" / "tamsu08-1.mp3";
     Window.ProcessMessages();
     S.BgmOn = 1;
@@ -53,10 +57,10 @@ int TGame::ApplicationEvents1Idle() {
       TIniFile ini(iniName);
       S.BgmOn = ini.ReadBool("BGM", "Music", true) ? 1 : 0;
       S.BgmRandom = ini.ReadBool("BGM", "Random", false) ? 1 : 0;
-      // Paths are stored in Shift-JIS; an absent key reads empty and means the default.
-      const std::string musicName = ini.ReadString("BGM", "MusicName", "");
-      if (!musicName.empty()) S.MusicName = codepage::SjisToUtf8(musicName);
-      S.MusicFolda = codepage::SjisToUtf8(ini.ReadString("BGM", "MusicFolda", ""));
+      // An absent or empty music name means the default.
+      const std::string musicName = ReadIniText(ini, "BGM", "MusicName", "");
+      if (!musicName.empty()) S.MusicName = musicName;
+      S.MusicFolda = ReadIniText(ini, "BGM", "MusicFolda", "");
     }
     auto useDefaultMusic = [&] {
       S.BgmRandom = 0;
@@ -97,7 +101,6 @@ int TGame::ApplicationEvents1Idle() {
       Window.SetMenuChecked("ON1", false);
       Window.SetMenuChecked("OFF1", true);
     }
-    S.BgmStarted = 1;
     S.Message1.clear();
     MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
   }
@@ -119,7 +122,7 @@ int TGame::ApplicationEvents1Idle() {
         SavedGameResumable()) {
       // Set before the box opens: its message loop keeps the ticks coming.
       S.Ready = 1;
-      if (Window.Confirm(kResumeQuestion, false) == TConfirmAnswer::Yes) {
+      if (AskBox(kResumeQuestion, false) == TConfirmAnswer::Yes) {
         ResumeGame();
         S.TitleMode = 0;
         const bool hintsLeft =
@@ -142,7 +145,7 @@ int TGame::ApplicationEvents1Idle() {
   }
 
   // 5. The question clock.
-  if (S.Playing == 1 && S.Paused == 0) {
+  if (S.Playing == 1 && S.Paused == 0 && BoxDepth == 0) {
     S.TimeLeft =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
                                   static_cast<std::uint32_t>(S.PauseTotal) - timeGetTime());
@@ -172,20 +175,7 @@ int TGame::ApplicationEvents1Idle() {
           static_cast<std::int64_t>(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime)));
       if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
         S.WindowsMediaPlayer1->controls.stop();
-        // A new shuffle cycle once every file has played (or no mark is left free).
-        S.RandomPlayed.resize(static_cast<std::size_t>(S.RandomFileCount), 0);
-        if (S.RandomPlayedCount >= S.RandomFileCount ||
-            std::find(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0) == S.RandomPlayed.end()) {
-          std::fill(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0);
-          S.RandomPlayedCount = 0;
-        }
-        std::int32_t pick = 0;
-        do {
-          pick = Random(S.RandomFileCount);
-        } while (S.RandomPlayed[pick] != 0);
-        S.MusicName = S.RandomFiles[pick];
-        S.RandomPlayed[pick] = 1;
-        ++S.RandomPlayedCount;
+        PickRandomTrack();
         PlayMusic();
         ShowMusicTitle();
       }
@@ -221,6 +211,34 @@ void TGame::Pause() {
   MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
   DrawFrame();
   Window.SetAnswerReadOnly(true);
+}
+
+}  // namespace game
+
+namespace game {
+
+TGame::TClockHold::TClockHold(TGame& game) : Game(game) {
+  if (Game.BoxDepth++ > 0) return;
+  Game.BoxHoldsClock = Game.S.Playing == 1 && Game.S.Paused == 0;
+  Game.BoxStart = timeGetTime();
+}
+
+TGame::TClockHold::~TClockHold() {
+  if (--Game.BoxDepth > 0 || !Game.BoxHoldsClock) return;
+  Game.BoxHoldsClock = false;
+  if (Game.S.Playing == 1 && Game.S.Paused == 0) {
+    Game.S.PauseTotal += static_cast<std::int32_t>(timeGetTime() - Game.BoxStart);
+  }
+}
+
+void TGame::ShowBox(const std::string& text) {
+  const TClockHold hold(*this);
+  Window.ShowMessage(text);
+}
+
+TConfirmAnswer TGame::AskBox(const std::string& text, bool withCancel) {
+  const TClockHold hold(*this);
+  return Window.Confirm(text, withCancel);
 }
 
 }  // namespace game

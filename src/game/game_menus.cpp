@@ -29,7 +29,7 @@ void TGame::MenuClick(const std::string& item) {
     Window.SetMenuChecked("Hira", S.KaitoMode == 1);
     SetKaitoModeColour();
   } else if (item == "Save1") {
-    if (Window.Confirm(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
+    if (AskBox(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
     SaveGame();
     S.Saved = 1;
     Window.SetMenuEnabled("Save1", false);
@@ -37,7 +37,7 @@ void TGame::MenuClick(const std::string& item) {
     Window.CloseWindow();
   } else if (item == "A1") {
     if (!Window.ShellOpen((S.AppDir / kTuikaFileName).string())) {
-      Window.ShowMessage("「追加問題.txt」を開けませんでした。");
+      ShowBox("「追加問題.txt」を開けませんでした。");
     }
   } else if (item == "Font1") {
     gdi::TFont& font = S.MojiWriter->Font();
@@ -91,7 +91,7 @@ void TGame::MenuClick(const std::string& item) {
       ScanAudioFiles(*folder);
       if (S.AudioList.empty()) {
         // The previous music settings stay as they were.
-        Window.ShowMessage(
+        ShowBox(
             "選択したフォルダにはオーディオファイルがありません。\n他のフォルダを選んでください。");
       } else {
         S.MusicFolda = *folder;
@@ -115,7 +115,7 @@ void TGame::MenuClick(const std::string& item) {
     DrawFrame();
   } else if (item == "Help2") {
     if (!Window.ShellOpen((S.AppDir / u8"作品について.txt").string())) {
-      Window.ShowMessage("ヘルプの表示に失敗しました。");
+      ShowBox("ヘルプの表示に失敗しました。");
     }
   } else if (item == "About1") {
     Window.ShowAboutBox();
@@ -128,7 +128,7 @@ bool TGame::FormCloseQuery() {
   if (S.GameOver == 1 || S.GameClear == 1) return true;
   Pause();
   if (S.Saved == 1) return true;
-  switch (Window.Confirm(kSaveQuestion, true)) {
+  switch (AskBox(kSaveQuestion, true)) {
     case TConfirmAnswer::Yes:
       SaveGame();
       return true;

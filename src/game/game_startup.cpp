@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/ini_text.h"
 #include "game/random.h"
 #include "graphics/jpeg_decoder.h"
 #include "platform/base/fatal.h"
@@ -155,8 +156,7 @@ void TGame::FormCreate() {
   BuildMondaiTable(S);
   const TuikaLoadResult tuika = LoadTuikaMondai(S, S.AppDir);
   if (!tuika.Error.empty()) {
-    Window.ShowMessage("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" +
-                       tuika.Error);
+    ShowBox("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" + tuika.Error);
   }
 
   // 11. The textures.
@@ -261,13 +261,13 @@ void TGame::FormClose() {
                        ini.WriteString("Font", "Name", font.Name()) &&
                        ini.WriteBool("BGM", "Music", S.BgmOn != 0) &&
                        ini.WriteBool("BGM", "Random", Window.MenuChecked("R1")) &&
-                       ini.WriteString("BGM", "MusicName", codepage::Utf8ToSjis(S.MusicName)) &&
-                       ini.WriteString("BGM", "MusicFolda", codepage::Utf8ToSjis(S.MusicFolda));
-  if (!written) Window.ShowMessage(kSaveFailed);
+                       WriteIniText(ini, "BGM", "MusicName", S.MusicName) &&
+                       WriteIniText(ini, "BGM", "MusicFolda", S.MusicFolda);
+  if (!written) ShowBox(kSaveFailed);
 
   // 3. Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style() & gdi::kAllFontStyles;
-  if (!WriteStyleFile(S.UserDir / "Font.dat", S.FontStyle)) Window.ShowMessage(kSaveFailed);
+  if (!WriteStyleFile(S.UserDir / "Font.dat", S.FontStyle)) ShowBox(kSaveFailed);
 
   // 4. The music stops.
   Owned->WindowsMediaPlayer1->controls.stop();

@@ -57,7 +57,7 @@ class TFakeWindow : public TGameWindow {
   std::deque<TConfirmAnswer> ConfirmAnswers;  // answered in order; No when empty
   std::function<void()> OnConfirm;            // runs inside the box (its message loop)
 
-  std::function<void()> OnMessage;            // runs inside the box (its message loop)
+  std::function<void()> OnMessage;  // runs inside the box (its message loop)
 
   void ShowMessage(const std::string& text) override {
     Messages.push_back(text);
