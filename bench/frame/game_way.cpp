@@ -25,10 +25,10 @@ class TQuietWindow : public game::TGameWindow {
   void FocusAnswer() override {}
   game::TRect AnswerBounds() const override { return {40, 415, 641, 41}; }
   void SetAnswerFont(const game::TFontChoice&) override {}
-  void SetMenuChecked(const std::string&, bool) override {}
-  bool MenuChecked(const std::string&) const override { return false; }
-  void SetMenuEnabled(const std::string&, bool) override {}
-  bool MenuEnabled(const std::string&) const override { return true; }
+  void SetMenuChecked(game::TMenuItem, bool) override {}
+  bool MenuChecked(game::TMenuItem) const override { return false; }
+  void SetMenuEnabled(game::TMenuItem, bool) override {}
+  bool MenuEnabled(game::TMenuItem) const override { return true; }
   void ShowMessage(const std::string&) override {}
   game::TConfirmAnswer Confirm(const std::string&, bool) override {
     return game::TConfirmAnswer::No;

@@ -69,7 +69,7 @@ TForm1::TForm1(game::TGamePaths paths)
       [this] {
         if (started_) game_->TopMenuClick();
       },
-      [this](const std::string& item) { OnMenuClick(item); });
+      [this](game::TMenuItem item) { OnMenuClick(item); });
 
   auto* client = new QWidget(this);
   client->setFixedSize(kClientWidth, kClientHeight);
@@ -171,7 +171,7 @@ void TForm1::BenchNote(const char* what) {
   std::fflush(benchLog_);
 }
 
-void TForm1::OnMenuClick(const std::string& item) {
+void TForm1::OnMenuClick(game::TMenuItem item) {
   if (!started_ || ticksStopped_) return;
   game_->MenuClick(item);
 }
@@ -275,14 +275,14 @@ void TForm1::SetAnswerFont(const game::TFontChoice& font) {
   answer_->setFont(FontFromChoice(font, 32));
 }
 
-void TForm1::SetMenuChecked(const std::string& item, bool checked) {
+void TForm1::SetMenuChecked(game::TMenuItem item, bool checked) {
   menu_->SetChecked(item, checked);
 }
-bool TForm1::MenuChecked(const std::string& item) const { return menu_->Checked(item); }
-void TForm1::SetMenuEnabled(const std::string& item, bool enabled) {
+bool TForm1::MenuChecked(game::TMenuItem item) const { return menu_->Checked(item); }
+void TForm1::SetMenuEnabled(game::TMenuItem item, bool enabled) {
   menu_->SetEnabled(item, enabled);
 }
-bool TForm1::MenuEnabled(const std::string& item) const { return menu_->Enabled(item); }
+bool TForm1::MenuEnabled(game::TMenuItem item) const { return menu_->Enabled(item); }
 
 void TForm1::ShowMessage(const std::string& text) {
   QMessageBox::information(this, QStringLiteral("Nightwisp"), BoxText(text));

@@ -51,10 +51,10 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   void FocusAnswer() override;
   game::TRect AnswerBounds() const override;
   void SetAnswerFont(const game::TFontChoice& font) override;
-  void SetMenuChecked(const std::string& item, bool checked) override;
-  bool MenuChecked(const std::string& item) const override;
-  void SetMenuEnabled(const std::string& item, bool enabled) override;
-  bool MenuEnabled(const std::string& item) const override;
+  void SetMenuChecked(game::TMenuItem item, bool checked) override;
+  bool MenuChecked(game::TMenuItem item) const override;
+  void SetMenuEnabled(game::TMenuItem item, bool enabled) override;
+  bool MenuEnabled(game::TMenuItem item) const override;
   void ShowMessage(const std::string& text) override;
   game::TConfirmAnswer Confirm(const std::string& text, bool withCancel) override;
   std::optional<game::TFontChoice> ChooseFont(const game::TFontChoice& preset) override;
@@ -82,7 +82,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
 
  private:
   void Tick();
-  void OnMenuClick(const std::string& item);
+  void OnMenuClick(game::TMenuItem item);
   // The window active again with the answer field focused, after a box or a dialog.
   void FocusAfterDialog();
 

@@ -1,37 +1,34 @@
-// MainMenu1: the game window's menu bar, every item under its component name.
+// MainMenu1: the game window's menu bar, built from the game's table of menu items.
 #pragma once
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QString>
 
+#include <array>
 #include <functional>
-#include <map>
-#include <string>
+
+#include "game/menu_item.h"
 
 namespace app {
 
 class TMainMenu {
  public:
-  // onOpen runs when any top-level menu opens; onClick with the item's name when one is chosen.
+  // onOpen runs when any top-level menu opens; onClick with the item when one is chosen.
   TMainMenu(QMenuBar* bar, std::function<void()> onOpen,
-            std::function<void(const std::string&)> onClick);
+            std::function<void(game::TMenuItem)> onClick);
 
-  // Top-level menus ("G1", "S1", "BGM1", "Help1") and items are looked up by name.
-  void SetChecked(const std::string& name, bool checked);
-  bool Checked(const std::string& name) const;
-  void SetEnabled(const std::string& name, bool enabled);
-  bool Enabled(const std::string& name) const;
-  QAction* Item(const std::string& name) const;
+  void SetChecked(game::TMenuItem item, bool checked);
+  bool Checked(game::TMenuItem item) const;
+  void SetEnabled(game::TMenuItem item, bool enabled);
+  bool Enabled(game::TMenuItem item) const;
+  // A top-level menu's item is the action that opens it.
+  QAction* Item(game::TMenuItem item) const { return items_[game::MenuIndex(item)]; }
 
  private:
-  QMenu* AddMenu(QMenuBar* bar, const char* name, const QString& caption);
-  void AddItem(QMenu* menu, const char* name, const QString& caption, bool checkable);
-
   std::function<void()> onOpen_;
-  std::function<void(const std::string&)> onClick_;
-  std::map<std::string, QAction*> items_;
+  std::function<void(game::TMenuItem)> onClick_;
+  std::array<QAction*, game::kMenuItemCount> items_{};
 };
 
 }  // namespace app

@@ -65,8 +65,8 @@ class TGame {
   bool EditKaitoRanKeyPress(char16_t character);
 
   // --- Menus ---------------------------------------------------------------------------------
-  void TopMenuClick();                      // any top-level menu opened: pause
-  void MenuClick(const std::string& item);  // "Kanji", "Hira", "Save1", "Exit1", "A1", ...
+  void TopMenuClick();  // any top-level menu opened: pause
+  void MenuClick(TMenuItem item);
 
   // --- Rules ---------------------------------------------------------------------------------
   void StartQuestion();
@@ -131,6 +131,12 @@ class TGame {
   void SpeakQuestion();
   void StopMusic();
   void ShowMusicTitle();
+  void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
+  void CheckBgmOn(bool on);          // "ON" or "OFF" checked
+  // The menu actions with dialogs (game_menus.cpp).
+  void ChooseCharacterFont();
+  void ChooseMusicFile();
+  void ChooseRandomMusicFolder();
   bool TryPlayMusic();             // false when MusicName cannot be played (reason on stderr)
   std::int32_t PickRandomTrack();  // the next track of the shuffle cycle into MusicName
 

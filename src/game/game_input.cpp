@@ -27,7 +27,7 @@ void TGame::FormKeyDown(int virtualKey) {
         S.Message1 = codepage::Utf8ToSjis("一時停止中...F2キーで再開します。");
       } else {
         S.Saved = 0;
-        Window.SetMenuEnabled("Save1", true);
+        Window.SetMenuEnabled(TMenuItem::Save1, true);
         Window.SetAnswerReadOnly(false);
         Window.FocusAnswer();
         S.Paused = 0;

@@ -49,8 +49,7 @@ int TGame::ApplicationEvents1Idle() {
     const std::filesystem::path defaultMusic = S.AppDir / "Data" / "tamsu08-1.mp3";
     Window.ProcessMessages();
     S.BgmOn = 1;
-    Window.SetMenuChecked("ON1", true);
-    Window.SetMenuChecked("OFF1", false);
+    CheckBgmOn(true);
     S.MusicName = defaultMusic.string();
     const std::filesystem::path iniName = S.UserDir / "Settei.ini";
     if (std::filesystem::exists(iniName, error)) {
@@ -65,12 +64,10 @@ int TGame::ApplicationEvents1Idle() {
     auto useDefaultMusic = [&] {
       S.BgmRandom = 0;
       S.MusicName = defaultMusic.string();
-      Window.SetMenuChecked("S2", true);
-      Window.SetMenuChecked("R1", false);
+      CheckMusicMode(false);
     };
     if (S.BgmRandom == 0) {
-      Window.SetMenuChecked("S2", true);
-      Window.SetMenuChecked("R1", false);
+      CheckMusicMode(false);
       if (!std::filesystem::is_regular_file(S.MusicName, error)) {
         S.MusicName = defaultMusic.string();
       }
@@ -86,8 +83,7 @@ int TGame::ApplicationEvents1Idle() {
         S.MusicName = S.RandomFiles[pick];
         S.RandomPlayed[pick] = 1;
         S.RandomPlayedCount = 1;
-        Window.SetMenuChecked("S2", false);
-        Window.SetMenuChecked("R1", true);
+        CheckMusicMode(true);
       }
       S.AudioList.clear();
     } else {
@@ -98,8 +94,7 @@ int TGame::ApplicationEvents1Idle() {
       PlayMusic();
       ShowMusicTitle();
     } else {
-      Window.SetMenuChecked("ON1", false);
-      Window.SetMenuChecked("OFF1", true);
+      CheckBgmOn(false);
     }
     S.Message1.clear();
     MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
@@ -141,7 +136,7 @@ int TGame::ApplicationEvents1Idle() {
     // The guide is loaded when it changes; the picture shown is the same as reloading it.
     if (Owned->SosaLoaded != guide) LoadSosa(guide);
     S.Ready = 1;
-    for (const char* item : {"G1", "S1", "BGM1", "Help1"}) Window.SetMenuEnabled(item, true);
+    for (TMenuItem item : kTopMenus) Window.SetMenuEnabled(item, true);
   }
 
   // 5. The question clock.

@@ -21,107 +21,129 @@ constexpr const char* kFolderPrompt =
 
 void TGame::TopMenuClick() { Pause(); }
 
-void TGame::MenuClick(const std::string& item) {
-  if (item == "Kanji" || item == "Hira") {
-    if (Window.MenuChecked(item)) return;
-    S.KaitoMode = item == "Hira" ? 1 : 0;
-    Window.SetMenuChecked("Kanji", S.KaitoMode == 0);
-    Window.SetMenuChecked("Hira", S.KaitoMode == 1);
-    SetKaitoModeColour();
-  } else if (item == "Save1") {
-    if (AskBox(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
-    SaveGame();
-    S.Saved = 1;
-    Window.SetMenuEnabled("Save1", false);
-  } else if (item == "Exit1") {
-    Window.CloseWindow();
-  } else if (item == "A1") {
-    if (!Window.ShellOpen((S.AppDir / kTuikaFileName).string())) {
-      ShowBox("「追加問題.txt」を開けませんでした。");
-    }
-  } else if (item == "Font1") {
-    gdi::TFont& font = S.MojiWriter->Font();
-    const std::optional<TFontChoice> chosen =
-        Window.ChooseFont(TFontChoice{font.Name(), font.Charset(), font.Style()});
-    if (!chosen) return;
-    font.SetCharset(static_cast<gdi::BYTE>(chosen->Charset & 0xFF));
-    font.SetName(chosen->FaceName);
-    font.SetStyle(chosen->Style & gdi::kAllFontStyles);
-    for (std::int32_t i = 0; i < S.MojiCount && i < kMojiSlots; ++i) RenderMoji(i);
-    MakeTextTexture(S.KotaeTexture, S.KotaeTexture2, codepage::Utf8ToSjis("答"), S.MojiWriter);
-    Window.SetAnswerFont(
-        TFontChoice{chosen->FaceName, chosen->Charset & 0xFF,
-                    static_cast<std::uint8_t>(chosen->Style & gdi::kAllFontStyles)});
-  } else if (item == "ON1") {
-    if (Window.MenuChecked("ON1")) return;
-    Window.SetMenuChecked("ON1", true);
-    Window.SetMenuChecked("OFF1", false);
-    PlayMusic();
-    S.BgmOn = 1;
-    ShowMusicTitle();
-  } else if (item == "OFF1") {
-    if (Window.MenuChecked("OFF1")) return;
-    Window.SetMenuChecked("OFF1", true);
-    Window.SetMenuChecked("ON1", false);
-    StopMusic();
-    S.BgmOn = 0;
-    MakeTextTexture(S.MusicTitleTexture, nullptr, "", S.LabelWriter);
-  } else if (item == "S2") {
-    const std::optional<std::string> file = Window.ChooseMusicFile(kMusicDialogTitle, kMusicFilter);
-    if (!file) return;
-    Window.ProcessMessages();
-    if (S.BgmOn == 1) StopMusic();
-    S.MusicName = *file;
-    S.BgmRandom = 0;
-    PlayMusic();
-    S.BgmOn = 1;
-    ShowMusicTitle();
-    Window.SetMenuChecked("S2", true);
-    Window.SetMenuChecked("R1", false);
-    Window.SetMenuChecked("ON1", true);
-    Window.SetMenuChecked("OFF1", false);
-  } else if (item == "R1") {
-    S.Message2 = codepage::Utf8ToSjis("ランダムBGMの設定中...");
-    MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
-    DrawFrame();
-    const std::optional<std::string> folder = Window.BrowseFolder(kFolderPrompt);
-    if (folder) {
-      S.AudioList.clear();
-      Window.ProcessMessages();
-      ScanAudioFiles(*folder);
-      if (S.AudioList.empty()) {
-        // The previous music settings stay as they were.
-        ShowBox(
-            "選択したフォルダにはオーディオファイルがありません。\n他のフォルダを選んでください。");
-      } else {
-        S.MusicFolda = *folder;
-        BuildRandomList();
-        if (S.BgmOn == 1) StopMusic();
-        const std::int32_t pick = Random(S.RandomFileCount);
-        S.MusicName = S.RandomFiles[pick];
-        S.RandomPlayed[pick] = 1;
-        S.RandomPlayedCount = 1;
-        PlayMusic();
-        S.BgmOn = 1;
-        ShowMusicTitle();
-        Window.SetMenuChecked("S2", false);
-        Window.SetMenuChecked("R1", true);
-        Window.SetMenuChecked("ON1", true);
-        Window.SetMenuChecked("OFF1", false);
+void TGame::MenuClick(TMenuItem item) {
+  switch (item) {
+    case TMenuItem::Kanji:
+    case TMenuItem::Hira:
+      if (Window.MenuChecked(item)) return;
+      S.KaitoMode = item == TMenuItem::Hira ? 1 : 0;
+      Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
+      Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
+      SetKaitoModeColour();
+      break;
+    case TMenuItem::Save1:
+      if (AskBox(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
+      SaveGame();
+      S.Saved = 1;
+      Window.SetMenuEnabled(TMenuItem::Save1, false);
+      break;
+    case TMenuItem::Exit1:
+      Window.CloseWindow();
+      break;
+    case TMenuItem::A1:
+      if (!Window.ShellOpen((S.AppDir / kTuikaFileName).string())) {
+        ShowBox("「追加問題.txt」を開けませんでした。");
       }
-    }
-    S.AudioList.clear();
-    S.Message2.clear();
-    DrawFrame();
-  } else if (item == "Help2") {
-    if (!Window.ShellOpen((S.AppDir / u8"作品について.txt").string())) {
-      ShowBox("ヘルプの表示に失敗しました。");
-    }
-  } else if (item == "About1") {
-    Window.ShowAboutBox();
-  } else if (item == "G1" || item == "S1" || item == "BGM1" || item == "Help1") {
-    TopMenuClick();
+      break;
+    case TMenuItem::Font1:
+      ChooseCharacterFont();
+      break;
+    case TMenuItem::ON1:
+      if (Window.MenuChecked(TMenuItem::ON1)) return;
+      CheckBgmOn(true);
+      PlayMusic();
+      S.BgmOn = 1;
+      ShowMusicTitle();
+      break;
+    case TMenuItem::OFF1:
+      if (Window.MenuChecked(TMenuItem::OFF1)) return;
+      CheckBgmOn(false);
+      StopMusic();
+      S.BgmOn = 0;
+      MakeTextTexture(S.MusicTitleTexture, nullptr, "", S.LabelWriter);
+      break;
+    case TMenuItem::S2:
+      ChooseMusicFile();
+      break;
+    case TMenuItem::R1:
+      ChooseRandomMusicFolder();
+      break;
+    case TMenuItem::Help2:
+      if (!Window.ShellOpen((S.AppDir / u8"作品について.txt").string())) {
+        ShowBox("ヘルプの表示に失敗しました。");
+      }
+      break;
+    case TMenuItem::About1:
+      Window.ShowAboutBox();
+      break;
+    case TMenuItem::G1:
+    case TMenuItem::S1:
+    case TMenuItem::BGM1:
+    case TMenuItem::Help1:
+      TopMenuClick();
+      break;
   }
+}
+
+void TGame::ChooseCharacterFont() {
+  gdi::TFont& font = S.MojiWriter->Font();
+  const std::optional<TFontChoice> chosen =
+      Window.ChooseFont(TFontChoice{font.Name(), font.Charset(), font.Style()});
+  if (!chosen) return;
+  font.SetCharset(static_cast<gdi::BYTE>(chosen->Charset & 0xFF));
+  font.SetName(chosen->FaceName);
+  font.SetStyle(chosen->Style & gdi::kAllFontStyles);
+  for (std::int32_t i = 0; i < S.MojiCount && i < kMojiSlots; ++i) RenderMoji(i);
+  MakeTextTexture(S.KotaeTexture, S.KotaeTexture2, codepage::Utf8ToSjis("答"), S.MojiWriter);
+  Window.SetAnswerFont(TFontChoice{chosen->FaceName, chosen->Charset & 0xFF,
+                                   static_cast<std::uint8_t>(chosen->Style & gdi::kAllFontStyles)});
+}
+
+void TGame::ChooseMusicFile() {
+  const std::optional<std::string> file = Window.ChooseMusicFile(kMusicDialogTitle, kMusicFilter);
+  if (!file) return;
+  Window.ProcessMessages();
+  if (S.BgmOn == 1) StopMusic();
+  S.MusicName = *file;
+  S.BgmRandom = 0;
+  PlayMusic();
+  S.BgmOn = 1;
+  ShowMusicTitle();
+  CheckMusicMode(false);
+  CheckBgmOn(true);
+}
+
+void TGame::ChooseRandomMusicFolder() {
+  S.Message2 = codepage::Utf8ToSjis("ランダムBGMの設定中...");
+  MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
+  DrawFrame();
+  const std::optional<std::string> folder = Window.BrowseFolder(kFolderPrompt);
+  if (folder) {
+    S.AudioList.clear();
+    Window.ProcessMessages();
+    ScanAudioFiles(*folder);
+    if (S.AudioList.empty()) {
+      // The previous music settings stay as they were.
+      ShowBox(
+          "選択したフォルダにはオーディオファイルがありません。\n他のフォルダを選んでください。");
+    } else {
+      S.MusicFolda = *folder;
+      BuildRandomList();
+      if (S.BgmOn == 1) StopMusic();
+      const std::int32_t pick = Random(S.RandomFileCount);
+      S.MusicName = S.RandomFiles[pick];
+      S.RandomPlayed[pick] = 1;
+      S.RandomPlayedCount = 1;
+      PlayMusic();
+      S.BgmOn = 1;
+      ShowMusicTitle();
+      CheckMusicMode(true);
+      CheckBgmOn(true);
+    }
+  }
+  S.AudioList.clear();
+  S.Message2.clear();
+  DrawFrame();
 }
 
 bool TGame::FormCloseQuery() {

@@ -68,8 +68,18 @@ void TGame::BuildRandomList() {
   S.RandomPlayedCount = 0;
   // One file loops on its own; more are shuffled.
   S.BgmRandom = S.RandomFileCount > 1 ? 1 : 0;
-  Window.SetMenuChecked("S2", S.BgmRandom == 0);
-  Window.SetMenuChecked("R1", S.BgmRandom == 1);
+  CheckMusicMode(S.BgmRandom == 1);
+}
+
+void TGame::CheckMusicMode(bool random) {
+  S.BgmRandomChecked = random ? 1 : 0;
+  Window.SetMenuChecked(TMenuItem::S2, !random);
+  Window.SetMenuChecked(TMenuItem::R1, random);
+}
+
+void TGame::CheckBgmOn(bool on) {
+  Window.SetMenuChecked(TMenuItem::ON1, on);
+  Window.SetMenuChecked(TMenuItem::OFF1, !on);
 }
 
 std::string TGame::MusicTitle(const std::string& path) {

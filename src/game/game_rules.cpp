@@ -180,10 +180,10 @@ void TGame::StartQuestion() {
   if (S.Paused != 0 || S.Ready != 1) return;
   // 1-4. The answer mode is fixed for the question; the field shows it.
   S.TitleMode = 0;
-  Window.SetMenuEnabled("Kanji", false);
-  Window.SetMenuEnabled("Hira", false);
+  Window.SetMenuEnabled(TMenuItem::Kanji, false);
+  Window.SetMenuEnabled(TMenuItem::Hira, false);
   S.Saved = 0;
-  Window.SetMenuEnabled("Save1", true);
+  Window.SetMenuEnabled(TMenuItem::Save1, true);
   S.ShowSpelling = S.ShowReading = S.BonusMode = 0;
   S.HintMoji = S.HintFlight = 0;
   SetAnswerColour();
@@ -200,19 +200,19 @@ void TGame::StartQuestion() {
   // 7. A new game after a game over or a game clear.
   if (S.GameOver == 1 || S.GameClear == 1) {
     if (S.GameClear == 1) StopMusic();
-    Window.SetMenuEnabled("ON1", true);
-    Window.SetMenuEnabled("OFF1", true);
+    Window.SetMenuEnabled(TMenuItem::ON1, true);
+    Window.SetMenuEnabled(TMenuItem::OFF1, true);
     // The player's own music comes back, whether it is on or off.
     if (S.GameClear == 1) {
       S.MusicName = S.SavedMusicName;
-      S.BgmRandom = Window.MenuChecked("R1") ? 1 : 0;
+      S.BgmRandom = S.BgmRandomChecked;
     }
     if (S.GameClear == 1 && S.BgmOn == 1) {
       ShowMusicTitle();
       PlayMusic();
     }
-    Window.SetMenuEnabled("Save1", true);
-    Window.SetMenuEnabled("BGM1", true);
+    Window.SetMenuEnabled(TMenuItem::Save1, true);
+    Window.SetMenuEnabled(TMenuItem::BGM1, true);
     S.SeikaiCount = S.RenzokuCount = S.FuseikaiCount = S.Tokuten = 0;
     LoadSosa("Sosa1.bmp");
     ShowCounters();
@@ -361,8 +361,8 @@ void TGame::JudgeAnswer() {
   } else {
     Miss();
   }
-  Window.SetMenuEnabled("Kanji", true);
-  Window.SetMenuEnabled("Hira", true);
+  Window.SetMenuEnabled(TMenuItem::Kanji, true);
+  Window.SetMenuEnabled(TMenuItem::Hira, true);
 }
 
 void TGame::ScoreCorrect() {
@@ -417,16 +417,16 @@ void TGame::ScoreCorrect() {
   if (S.SeikaiCount == kGameClearCount) {
     S.GameClear = 1;
     PlaySoundEffect(kSoundGameClear);
-    Window.SetMenuEnabled("ON1", false);
-    Window.SetMenuEnabled("OFF1", false);
+    Window.SetMenuEnabled(TMenuItem::ON1, false);
+    Window.SetMenuEnabled(TMenuItem::OFF1, false);
     // The player's music is kept also when it is off, so that it is not lost to the tune.
     if (S.BgmOn == 1) StopMusic();
     S.SavedMusicName = S.MusicName;
     S.MusicName = (S.AppDir / "Data" / "tam-y02.mp3").string();
     S.BgmRandom = 0;
     PlayMusic();
-    Window.SetMenuEnabled("Save1", false);
-    Window.SetMenuEnabled("BGM1", false);
+    Window.SetMenuEnabled(TMenuItem::Save1, false);
+    Window.SetMenuEnabled(TMenuItem::BGM1, false);
     S.BlinkOn = 0;
     ShowPicture("GameClear.bmp");
     S.Message1 = Sjis("おめでとうございます!!");
@@ -463,7 +463,7 @@ void TGame::Miss() {
     S.Message1 = Sjis("お疲れさまでした。");
     S.Message2 = Sjis("Ctrlキーを押すとゲームを再開します。");
     ShowMessages();
-    Window.SetMenuEnabled("Save1", false);
+    Window.SetMenuEnabled(TMenuItem::Save1, false);
   }
 }
 

@@ -204,8 +204,8 @@ void TGame::ResumeGame() {
   // 9. The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
   TIniFile ini(S.UserDir / "Settei.ini");
   S.KaitoMode = ini.ReadInteger("KaitoMode", "Value", 0) == 1 ? 1 : 0;
-  Window.SetMenuChecked("Kanji", S.KaitoMode == 0);
-  Window.SetMenuChecked("Hira", S.KaitoMode == 1);
+  Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
+  Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
 
   // 10. The field's colour tells the mode, or the bonus question.
   S.BonusMode = d.BonusMode;

@@ -74,10 +74,12 @@ bool WriteStyleFile(const std::filesystem::path& fileName, std::uint8_t style) {
 void TGame::FormCreate() {
   TOwned& o = *Owned;
   // The menus' designed states: the top-level menus wait for the title prompt.
-  for (const char* item : {"G1", "S1", "BGM1", "Help1"}) Window.SetMenuEnabled(item, false);
-  for (const char* item : {"Kanji", "ON1", "S2"}) Window.SetMenuChecked(item, true);
-  for (const char* item : {"Hira", "OFF1", "R1"}) Window.SetMenuChecked(item, false);
-  Window.SetMenuEnabled("Save1", false);
+  for (TMenuItem item : kTopMenus) Window.SetMenuEnabled(item, false);
+  Window.SetMenuChecked(TMenuItem::Kanji, true);
+  Window.SetMenuChecked(TMenuItem::Hira, false);
+  CheckBgmOn(true);
+  CheckMusicMode(false);
+  Window.SetMenuEnabled(TMenuItem::Save1, false);
 
   // 1. The device in windowed mode with a back buffer of the client size.
   o.DG->ChangeToWindowMode(S.ScreenWidth, S.ScreenHeight, {}, 0, D3DSWAPEFFECT_DISCARD,
@@ -260,7 +262,7 @@ void TGame::FormClose() {
   const bool written = ini.WriteInteger("Font", "Charset", font.Charset()) &&
                        ini.WriteString("Font", "Name", font.Name()) &&
                        ini.WriteBool("BGM", "Music", S.BgmOn != 0) &&
-                       ini.WriteBool("BGM", "Random", Window.MenuChecked("R1")) &&
+                       ini.WriteBool("BGM", "Random", S.BgmRandomChecked != 0) &&
                        WriteIniText(ini, "BGM", "MusicName", S.MusicName) &&
                        WriteIniText(ini, "BGM", "MusicFolda", S.MusicFolda);
   if (!written) ShowBox(kSaveFailed);

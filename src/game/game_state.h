@@ -127,10 +127,12 @@ struct TGameState : TCatalogue {
 
   // --- Music (paths are UTF-8, the file system's encoding; Settei.ini holds them in Shift-JIS)
   std::uint8_t BgmStarted = 0;  // 1 once the main loop has started the music (100 ms in)
-  std::uint8_t BgmOn = 0;      // 1 = background music on ("BGM"/"Music", read by the main loop)
-  std::string MusicName;       // music file in use ("BGM"/"MusicName")
-  std::string MusicFolda;      // folder for random music ("BGM"/"MusicFolda")
-  std::uint8_t BgmRandom = 0;  // 1 = random music from MusicFolda ("BGM"/"Random")
+  std::uint8_t BgmOn = 0;       // 1 = background music on ("BGM"/"Music", read by the main loop)
+  std::string MusicName;        // music file in use ("BGM"/"MusicName")
+  std::string MusicFolda;       // folder for random music ("BGM"/"MusicFolda")
+  std::uint8_t BgmRandom = 0;   // 1 = random music from MusicFolda (the music now playing)
+  std::uint8_t BgmRandomChecked = 0;  // 1 = "ランダム(&R)" checked: the player's music mode, kept
+                                      // while the game-clear tune plays ("BGM"/"Random")
   std::vector<std::string> AudioList;      // filled by the audio-file scan, then emptied
   std::vector<std::string> RandomFiles;    // audio files for random music
   std::vector<std::uint8_t> RandomPlayed;  // 1 = played in the current shuffle cycle

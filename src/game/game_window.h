@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "game/menu_item.h"
+
 namespace game {
 
 struct TRect {
@@ -18,15 +20,13 @@ struct TRect {
 
 // The character font's settings as the font dialog and Settei.ini/Font.dat carry them.
 struct TFontChoice {
-  std::string FaceName;  // Shift-JIS
-  int Charset = 128;     // Shift-JIS character set
+  std::string FaceName;    // Shift-JIS
+  int Charset = 128;       // Shift-JIS character set
   std::uint8_t Style = 0;  // bit 0 bold, bit 1 italic, bit 2 underline, bit 3 strike-out
 };
 
 enum class TConfirmAnswer { Yes, No, Cancel };
 
-// Menu items are addressed by their component names: "G1", "Kanji", "Hira", "Save1", "Exit1",
-// "S1", "A1", "Font1", "BGM1", "ON1", "OFF1", "S2", "R1", "Help1", "Help2", "About1".
 class TGameWindow {
  public:
   virtual ~TGameWindow() = default;
@@ -40,11 +40,11 @@ class TGameWindow {
   virtual TRect AnswerBounds() const = 0;  // in client pixels
   virtual void SetAnswerFont(const TFontChoice& font) = 0;
 
-  // Menu items, by name.
-  virtual void SetMenuChecked(const std::string& item, bool checked) = 0;
-  virtual bool MenuChecked(const std::string& item) const = 0;
-  virtual void SetMenuEnabled(const std::string& item, bool enabled) = 0;
-  virtual bool MenuEnabled(const std::string& item) const = 0;
+  // Menu items (menu_item.h).
+  virtual void SetMenuChecked(TMenuItem item, bool checked) = 0;
+  virtual bool MenuChecked(TMenuItem item) const = 0;
+  virtual void SetMenuEnabled(TMenuItem item, bool enabled) = 0;
+  virtual bool MenuEnabled(TMenuItem item) const = 0;
 
   // Message box with an OK button; confirmation with Yes/No or Yes/No/Cancel.
   virtual void ShowMessage(const std::string& text) = 0;

@@ -1,4 +1,5 @@
 // Reading the additional questions of "追加問題.txt".
+#include <algorithm>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -47,43 +48,13 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
   return text;
 }
 
-// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF) and hold at least one non-ASCII character. Shift-JIS text with kana or kanji
-// practically never passes, so such a file is what a Linux editor saved.
+// Whether the bytes are well-formed UTF-8 holding at least one non-ASCII character (decoding
+// and encoding again gives them back unchanged). Shift-JIS text with kana or kanji practically
+// never passes, so such a file is what a Linux editor saved.
 bool IsUnmarkedUtf8(std::string_view bytes) {
-  bool nonAscii = false;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    nonAscii = true;
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      value = lead & 0x07;
-    } else {
-      return false;
-    }
-    if (i + length > bytes.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      value = (value << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
-    if (overlong || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) return false;
-    i += length;
-  }
-  return nonAscii;
+  const bool nonAscii = std::any_of(bytes.begin(), bytes.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return nonAscii && codepage::Utf16ToUtf8(codepage::Utf8ToUtf16(bytes)) == bytes;
 }
 
 // The file's lines as wide strings. Shift-JIS lines are split before decoding, so that a stray

@@ -14,13 +14,14 @@
 #include <functional>
 
 #include "app/form1.h"
+#include "e2e/event_loop.h"
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
+using e2e::RunUntil;
+using game::TMenuItem;
 
 namespace {
-
-QApplication* application = nullptr;
 
 class DesktopTest : public testing::Test {
  protected:
@@ -38,7 +39,8 @@ class DesktopTest : public testing::Test {
     form_->Start();
     // The title prompt without its seven seconds' wait.
     form_->Game().State().TitleTime -= 7000;
-    ASSERT_TRUE(RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled("G1"); }, 5000));
+    ASSERT_TRUE(
+        RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled(TMenuItem::G1); }, 5000));
     form_->activateWindow();
     ASSERT_TRUE(RunUntil([&] { return form_->isActiveWindow(); }, 3000));
   }
@@ -49,15 +51,6 @@ class DesktopTest : public testing::Test {
 
   TGameState& S() { return form_->Game().State(); }
 
-  static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-      if (clock.elapsed() > timeoutMs) return false;
-      QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-  }
   static void RunFor(int ms) {
     RunUntil([] { return false; }, ms);
   }
@@ -122,7 +115,7 @@ TEST_F(DesktopTest, EnterJudgesTheAnswerAfterABoxAndAfterTheFontDialog) {
       // The font dialog from the settings menu (opening the menu pauses), cancelled; F2 resumes.
       QTimer::singleShot(600, [] { Keys({QStringLiteral("Escape")}); });
       form_->Game().TopMenuClick();
-      form_->Game().MenuClick("Font1");
+      form_->Game().MenuClick(TMenuItem::Font1);
       RunFor(200);
       Keys({QStringLiteral("F2")});
       ASSERT_EQ(S().Paused, 0);
@@ -138,9 +131,9 @@ TEST_F(DesktopTest, EnterJudgesTheAnswerAfterABoxAndAfterTheFontDialog) {
 
 }  // namespace
 
+// Qt's application lives as long as the tests, on the X server xvfb-run provides.
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  QApplication app(argc, argv);
-  application = &app;
+  const QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

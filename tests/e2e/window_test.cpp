@@ -20,10 +20,14 @@
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/translations.h"
+#include "e2e/event_loop.h"
 #include "graphics/dg_texture.h"
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
+using e2e::RunUntil;
+using game::MenuItemInfo;
+using game::TMenuItem;
 
 namespace {
 
@@ -44,17 +48,6 @@ class WindowTest : public testing::Test {
     paths_.DocumentsDir = documents_;
   }
   void TearDown() override { fs::remove_all(documents_); }
-
-  // Runs the event loop until the condition holds or the time is up.
-  static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-      if (clock.elapsed() > timeoutMs) return false;
-      QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-  }
 
   // Answers the next modal box with the given button, whenever it appears.
   static void AnswerBoxes(QMessageBox::StandardButton button, int* answered) {
@@ -99,13 +92,14 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   EXPECT_EQ(menus[1]->text(), QStringLiteral("設定(&S)"));
   EXPECT_EQ(menus[2]->text(), QStringLiteral("BGM(&B)"));
   EXPECT_EQ(menus[3]->text(), QStringLiteral("ヘルプ(&H)"));
-  for (const char* name : {"G1", "S1", "BGM1", "Help1", "Save1"}) {
-    EXPECT_FALSE(form.MenuEnabled(name)) << name;
+  for (TMenuItem name :
+       {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1, TMenuItem::Save1}) {
+    EXPECT_FALSE(form.MenuEnabled(name)) << MenuItemInfo(name).Name;
   }
-  EXPECT_TRUE(form.MenuChecked("Kanji"));
-  EXPECT_FALSE(form.MenuChecked("Hira"));
-  EXPECT_TRUE(form.MenuChecked("ON1"));
-  EXPECT_TRUE(form.MenuChecked("S2"));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::Kanji));
+  EXPECT_FALSE(form.MenuChecked(TMenuItem::Hira));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::ON1));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::S2));
   const QList<QAction*> gameItems = menus[0]->menu()->actions();
   ASSERT_EQ(gameItems.size(), 6);
   EXPECT_EQ(gameItems[0]->text(), QStringLiteral("漢字混じりで解答(&K)"));
@@ -117,8 +111,9 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
 
   // Seven seconds after start-up the prompt appears and the menus open.
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
-  ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled("G1"); }, 2000));
-  for (const char* name : {"G1", "S1", "BGM1", "Help1"}) EXPECT_TRUE(form.MenuEnabled(name));
+  ASSERT_TRUE(RunUntil([&] { return form.MenuEnabled(TMenuItem::G1); }, 2000));
+  for (TMenuItem name : {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1})
+    EXPECT_TRUE(form.MenuEnabled(name));
   EXPECT_GT(form.PresentedFrames(),
             100);  // frames all along (40 a second when the machine is idle)
 }

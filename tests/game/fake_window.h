@@ -3,9 +3,9 @@
 // the game asked for.
 #pragma once
 
+#include <array>
 #include <deque>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +15,12 @@
 namespace game::testing {
 
 class TFakeWindow : public TGameWindow {
+  static std::array<bool, kMenuItemCount> InitialMenuStates(bool TMenuItemInfo::*state) {
+    std::array<bool, kMenuItemCount> states{};
+    for (const TMenuItemInfo& info : kMenuItems) states[MenuIndex(info.Item)] = info.*state;
+    return states;
+  }
+
  public:
   // --- Answer field ----------------------------------------------------------------------------
   std::u16string Answer;
@@ -36,20 +42,14 @@ class TFakeWindow : public TGameWindow {
   TRect AnswerBounds() const override { return Bounds; }
   void SetAnswerFont(const TFontChoice& font) override { AnswerFonts.push_back(font); }
 
-  // --- Menus: items start enabled and unchecked unless set -------------------------------------
-  std::map<std::string, bool> Checked;
-  std::map<std::string, bool> Enabled;
+  // --- Menus: every item starts as the window makes it (menu_item.h) -------------------------
+  std::array<bool, kMenuItemCount> Checked = InitialMenuStates(&TMenuItemInfo::Checked);
+  std::array<bool, kMenuItemCount> Enabled = InitialMenuStates(&TMenuItemInfo::Enabled);
 
-  void SetMenuChecked(const std::string& item, bool checked) override { Checked[item] = checked; }
-  bool MenuChecked(const std::string& item) const override {
-    auto it = Checked.find(item);
-    return it != Checked.end() && it->second;
-  }
-  void SetMenuEnabled(const std::string& item, bool enabled) override { Enabled[item] = enabled; }
-  bool MenuEnabled(const std::string& item) const override {
-    auto it = Enabled.find(item);
-    return it == Enabled.end() || it->second;
-  }
+  void SetMenuChecked(TMenuItem item, bool checked) override { Checked[MenuIndex(item)] = checked; }
+  bool MenuChecked(TMenuItem item) const override { return Checked[MenuIndex(item)]; }
+  void SetMenuEnabled(TMenuItem item, bool enabled) override { Enabled[MenuIndex(item)] = enabled; }
+  bool MenuEnabled(TMenuItem item) const override { return Enabled[MenuIndex(item)]; }
 
   // --- Boxes: scripted answers, recorded texts --------------------------------------------------
   std::vector<std::string> Messages;

@@ -81,8 +81,8 @@ TEST_F(LoopTest, MusicStartsOnceAfterOneHundredMilliseconds) {
   EXPECT_TRUE(S().WindowsMediaPlayer1->settings.getMode(u"loop"));
   EXPECT_TRUE(S().Message1.empty());
   EXPECT_GT(S().MusicTitleTexture->Width(), 0u);
-  EXPECT_TRUE(Window.MenuChecked("ON1"));
-  EXPECT_TRUE(Window.MenuChecked("S2"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
   EXPECT_GE(Window.ProcessMessagesCount, 2);
   EXPECT_TRUE(Window.Messages.empty());
 }
@@ -102,8 +102,8 @@ TEST_F(LoopTest, MusicSettingsFallBackWhenTheirFilesAreGone) {
   RunFor(150);
   EXPECT_EQ(S().BgmRandom, 0);
   EXPECT_EQ(S().MusicName, DataFile("tamsu08-1.mp3"));
-  EXPECT_TRUE(second.MenuChecked("S2"));
-  EXPECT_FALSE(second.MenuChecked("R1"));
+  EXPECT_TRUE(second.MenuChecked(TMenuItem::S2));
+  EXPECT_FALSE(second.MenuChecked(TMenuItem::R1));
   Game.reset();
 
   WriteFile(UserDir() / "Settei.ini", "[BGM]\r\nMusic=0\r\n");
@@ -112,8 +112,8 @@ TEST_F(LoopTest, MusicSettingsFallBackWhenTheirFilesAreGone) {
   Game->FormCreate();
   RunFor(150);
   EXPECT_EQ(S().BgmOn, 0);
-  EXPECT_FALSE(third.MenuChecked("ON1"));
-  EXPECT_TRUE(third.MenuChecked("OFF1"));
+  EXPECT_FALSE(third.MenuChecked(TMenuItem::ON1));
+  EXPECT_TRUE(third.MenuChecked(TMenuItem::OFF1));
   EXPECT_TRUE(S().WindowsMediaPlayer1->URL().empty());
 }
 
@@ -131,8 +131,8 @@ TEST_F(LoopTest, RandomFolderPicksOneOfItsFiles) {
   EXPECT_EQ(S().RandomPlayedCount, 1);
   EXPECT_TRUE(S().MusicName == S().RandomFiles[0] || S().MusicName == S().RandomFiles[1]);
   EXPECT_TRUE(S().AudioList.empty());
-  EXPECT_TRUE(Window.MenuChecked("R1"));
-  EXPECT_FALSE(Window.MenuChecked("S2"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::R1));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::S2));
   EXPECT_FALSE(S().WindowsMediaPlayer1->settings.getMode(u"loop"));
 }
 
@@ -140,7 +140,7 @@ TEST_F(LoopTest, TitlePromptAfterSevenSecondsWithoutASavedGame) {
   StartGame();
   RunFor(6975);
   EXPECT_EQ(S().Ready, 0);
-  EXPECT_FALSE(Window.MenuEnabled("G1"));
+  EXPECT_FALSE(Window.MenuEnabled(TMenuItem::G1));
   RunFor(50);
   EXPECT_EQ(S().Ready, 1);
   EXPECT_EQ(S().Message1,
@@ -149,7 +149,8 @@ TEST_F(LoopTest, TitlePromptAfterSevenSecondsWithoutASavedGame) {
   EXPECT_EQ(static_cast<int>(S().Message2Texture->Width()), LabelWidth(S().Message2));
   EXPECT_GT(S().SosaTexture->Width(), 0u);
   EXPECT_EQ(S().SosaTexture->SourceFile(), DataFile("Sosa1.bmp"));
-  for (const char* item : {"G1", "S1", "BGM1", "Help1"}) EXPECT_TRUE(Window.MenuEnabled(item));
+  for (TMenuItem item : {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1})
+    EXPECT_TRUE(Window.MenuEnabled(item));
   EXPECT_TRUE(Window.Confirmations.empty());
   // Overwritten messages come back on the next tick of the title.
   S().Message1 = "x";

@@ -61,16 +61,16 @@ TEST_F(MusicTest, ShuffleListLoopsASingleFile) {
   Game->BuildRandomList();
   EXPECT_EQ(S().BgmRandom, 0);
   EXPECT_EQ(S().RandomFileCount, 1);
-  EXPECT_TRUE(Window.MenuChecked("S2"));
-  EXPECT_FALSE(Window.MenuChecked("R1"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::R1));
   S().AudioList = {"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"};
   S().RandomPlayedCount = 2;
   Game->BuildRandomList();
   EXPECT_EQ(S().BgmRandom, 1);
   EXPECT_EQ(S().RandomFiles, S().AudioList);
   EXPECT_EQ(S().RandomPlayed, std::vector<std::uint8_t>(3, 0));
-  EXPECT_FALSE(Window.MenuChecked("S2"));
-  EXPECT_TRUE(Window.MenuChecked("R1"));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::S2));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::R1));
 }
 
 TEST_F(MusicTest, TitleIsShortenedStepByStepToTheWindowWidth) {

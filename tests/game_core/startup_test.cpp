@@ -32,12 +32,13 @@ TEST_F(StartupTest, FirstRunBuildsTheTitleScreen) {
   EXPECT_EQ(S().Message1, codepage::Utf8ToSjis("BGM設定中..."));
   EXPECT_EQ(S().MondaiTable.size() > 170, true);
   // The menus wait for the title prompt.
-  for (const char* item : {"G1", "S1", "BGM1", "Help1", "Save1"}) {
-    EXPECT_FALSE(Window.MenuEnabled(item)) << item;
+  for (TMenuItem item :
+       {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1, TMenuItem::Save1}) {
+    EXPECT_FALSE(Window.MenuEnabled(item)) << MenuItemInfo(item).Name;
   }
-  EXPECT_TRUE(Window.MenuChecked("Kanji"));
-  EXPECT_TRUE(Window.MenuChecked("ON1"));
-  EXPECT_TRUE(Window.MenuChecked("S2"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Kanji));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
   // Every texture exists; the labels have the size of their text.
   TSXTextWriter& label = *S().LabelWriter;
   label.Font().SetSize(18);
@@ -97,7 +98,7 @@ TEST_F(StartupTest, CloseWritesSettingsAndStyleIntoANewFolder) {
   S().BgmOn = 1;
   S().MusicName = "/music/曲.mp3";
   S().MusicFolda = "/music";
-  Window.SetMenuChecked("R1", true);
+  S().BgmRandomChecked = 1;
   S().MojiWriter->Font().SetStyle(gdi::fsBold | gdi::fsUnderline);
   Game->FormClose();
   const auto ini = UserDir() / "Settei.ini";
@@ -135,7 +136,7 @@ TEST_F(StartupTest, MusicPathsOutsideShiftJisSurviveARestart) {
     RunFor(300);
     S().MusicName = random ? (folder / "a.wav").string() : file.string();
     S().MusicFolda = folder.string();
-    Window.SetMenuChecked("R1", random);
+    S().BgmRandomChecked = random ? 1 : 0;
     Game->FormClose();
     Game.reset();
     StartGame();

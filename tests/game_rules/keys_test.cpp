@@ -39,12 +39,12 @@ TEST_F(KeysTest, F2PausesAndResumesWithTheClockStopped) {
   EXPECT_EQ(S().MondaiNo, question);
   EXPECT_EQ(S().Playing, 1);
 
-  Window.Enabled["Save1"] = false;
+  Window.SetMenuEnabled(TMenuItem::Save1, false);
   S().Saved = 1;
   Key(VK_F2);
   EXPECT_EQ(S().Paused, 0);
   EXPECT_EQ(S().Saved, 0);
-  EXPECT_TRUE(Window.MenuEnabled("Save1"));
+  EXPECT_TRUE(Window.MenuEnabled(TMenuItem::Save1));
   EXPECT_TRUE(S().Message1.empty());
   EXPECT_GE(S().PauseTotal, 10000);
   RunTicks(1);

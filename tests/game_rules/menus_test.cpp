@@ -14,15 +14,15 @@ class MenusTest : public RulesFixture {};
 TEST_F(MenusTest, AnswerModeItemsActOnlyWhenNotAlreadyChecked) {
   StartToPrompt();
   Window.AnswerRed = 9;
-  Game->MenuClick("Kanji");  // already checked: nothing
+  Game->MenuClick(TMenuItem::Kanji);  // already checked: nothing
   EXPECT_EQ(Window.AnswerRed, 9);
-  Game->MenuClick("Hira");
+  Game->MenuClick(TMenuItem::Hira);
   EXPECT_EQ(S().KaitoMode, 1);
-  EXPECT_TRUE(Window.MenuChecked("Hira"));
-  EXPECT_FALSE(Window.MenuChecked("Kanji"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Hira));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::Kanji));
   EXPECT_EQ(Window.AnswerRed, 255);
   EXPECT_EQ(Window.AnswerGreen, 251);
-  Game->MenuClick("Kanji");
+  Game->MenuClick(TMenuItem::Kanji);
   EXPECT_EQ(S().KaitoMode, 0);
   EXPECT_EQ(Window.AnswerGreen, 128);
   // Not written anywhere until a save.
@@ -34,41 +34,41 @@ TEST_F(MenusTest, MusicOnOffAndAChosenFile) {
   ASSERT_EQ(S().BgmOn, 1);
   const DWORD started = S().MusicStartTime;
   Clock.Advance(1000);
-  Game->MenuClick("ON1");  // already on: the music is not restarted
+  Game->MenuClick(TMenuItem::ON1);  // already on: the music is not restarted
   EXPECT_EQ(S().MusicStartTime, started);
-  Game->MenuClick("OFF1");
+  Game->MenuClick(TMenuItem::OFF1);
   EXPECT_EQ(S().BgmOn, 0);
-  EXPECT_TRUE(Window.MenuChecked("OFF1"));
-  EXPECT_FALSE(Window.MenuChecked("ON1"));
-  Game->MenuClick("ON1");
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::OFF1));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::ON1));
+  Game->MenuClick(TMenuItem::ON1);
   EXPECT_EQ(S().BgmOn, 1);
   EXPECT_EQ(S().MusicStartTime, Clock.Now());
 
   // The file dialog: cancelled, then a file.
-  Game->MenuClick("S2");
+  Game->MenuClick(TMenuItem::S2);
   ASSERT_EQ(Window.MusicFileTitles.size(), 1u);
   EXPECT_EQ(Window.MusicFileTitles[0], "BGMの指定");
   EXPECT_EQ(Window.MusicFileFilters[0],
             "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル|*.mp3;*.mid;*.wma;*.wav;"
             "*.aif;*.aifc;*.aiff|すべてのファイル|*.*");
   const std::string tune = (AppDirForTests() / "Data" / "tam-y02.mp3").string();
-  Game->MenuClick("OFF1");
+  Game->MenuClick(TMenuItem::OFF1);
   Window.MusicFileChoice = tune;
-  Game->MenuClick("S2");
+  Game->MenuClick(TMenuItem::S2);
   EXPECT_EQ(S().MusicName, tune);
   EXPECT_EQ(S().BgmOn, 1);
   EXPECT_EQ(S().BgmRandom, 0);
-  EXPECT_TRUE(Window.MenuChecked("S2"));
-  EXPECT_FALSE(Window.MenuChecked("R1"));
-  EXPECT_TRUE(Window.MenuChecked("ON1"));
-  EXPECT_FALSE(Window.MenuChecked("OFF1"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::R1));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::OFF1));
 }
 
 TEST_F(MenusTest, RandomMusicFromAFolder) {
   StartToPrompt();
   const std::string before = S().MusicName;
   // Cancelled: the message line is cleared again.
-  Game->MenuClick("R1");
+  Game->MenuClick(TMenuItem::R1);
   EXPECT_EQ(Window.FolderPrompts.back(),
             "オーディオファイルが存在するフォルダかドライブを選んでください。");
   EXPECT_TRUE(S().Message2.empty());
@@ -77,7 +77,7 @@ TEST_F(MenusTest, RandomMusicFromAFolder) {
   std::filesystem::create_directories(empty);
   WriteFile(empty / "notes.txt", "x");
   Window.FolderChoice = empty.string();
-  Game->MenuClick("R1");
+  Game->MenuClick(TMenuItem::R1);
   ASSERT_EQ(Window.Messages.size(), 1u);
   EXPECT_EQ(Window.Messages[0],
             "選択したフォルダにはオーディオファイルがありません。\n他のフォルダを選んでください。");
@@ -88,13 +88,13 @@ TEST_F(MenusTest, RandomMusicFromAFolder) {
   std::filesystem::create_directories(one);
   std::filesystem::copy_file(AppDirForTests() / "Data" / "seikai.wav", one / "a.wav");
   Window.FolderChoice = one.string();
-  Game->MenuClick("R1");
+  Game->MenuClick(TMenuItem::R1);
   EXPECT_EQ(S().MusicName, (one / "a.wav").string());
   EXPECT_EQ(S().MusicFolda, one.string());
   EXPECT_EQ(S().BgmRandom, 0);
   EXPECT_EQ(S().RandomPlayedCount, 1);
-  EXPECT_TRUE(Window.MenuChecked("R1"));
-  EXPECT_FALSE(Window.MenuChecked("S2"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::R1));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::S2));
   EXPECT_TRUE(S().AudioList.empty());
   EXPECT_TRUE(S().Message2.empty());
 }
@@ -102,8 +102,8 @@ TEST_F(MenusTest, RandomMusicFromAFolder) {
 TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
   StartToPrompt();
   Window.ShellOpenResult = false;
-  Game->MenuClick("A1");
-  Game->MenuClick("Help2");
+  Game->MenuClick(TMenuItem::A1);
+  Game->MenuClick(TMenuItem::Help2);
   ASSERT_EQ(Window.Opened.size(), 2u);
   EXPECT_EQ(std::filesystem::path(Window.Opened[0]).filename().string(), "追加問題.txt");
   EXPECT_EQ(std::filesystem::path(Window.Opened[1]).filename().string(), "作品について.txt");
@@ -111,10 +111,10 @@ TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
   EXPECT_EQ(Window.Messages[0], "「追加問題.txt」を開けませんでした。");
   EXPECT_EQ(Window.Messages[1], "ヘルプの表示に失敗しました。");
   Window.ShellOpenResult = true;
-  Game->MenuClick("A1");
+  Game->MenuClick(TMenuItem::A1);
   EXPECT_EQ(Window.Messages.size(), 2u);
-  Game->MenuClick("About1");
-  Game->MenuClick("Exit1");
+  Game->MenuClick(TMenuItem::About1);
+  Game->MenuClick(TMenuItem::Exit1);
   EXPECT_EQ(Window.AboutBoxCount, 1);
   EXPECT_EQ(Window.CloseRequests, 1);
 }
@@ -124,13 +124,13 @@ TEST_F(MenusTest, TheFontDialogChangesTheCharactersAndTheField) {
   Ctrl();
   gdi::TFont& font = S().MojiWriter->Font();
   const std::string oldName = font.Name();
-  Game->MenuClick("Font1");  // cancelled
+  Game->MenuClick(TMenuItem::Font1);  // cancelled
   ASSERT_EQ(Window.FontPresets.size(), 1u);
   EXPECT_EQ(Window.FontPresets[0].FaceName, oldName);
   EXPECT_EQ(Window.FontPresets[0].Style, font.Style());
   const std::size_t fieldFonts = Window.AnswerFonts.size();
   Window.FontChoice = TFontChoice{oldName, 128, gdi::fsItalic};
-  Game->MenuClick("Font1");
+  Game->MenuClick(TMenuItem::Font1);
   EXPECT_EQ(font.Style(), gdi::fsItalic);
   ASSERT_EQ(Window.AnswerFonts.size(), fieldFonts + 1);
   EXPECT_EQ(Window.AnswerFonts.back().Style, gdi::fsItalic);

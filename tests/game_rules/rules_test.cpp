@@ -32,9 +32,9 @@ TEST_F(RulesTest, CtrlOnTheTitlePromptSetsAStageOneQuestionInRows) {
   EXPECT_EQ(s.ShutsudaiCount + s.TuikaShutsudaiCount, 1);
   EXPECT_TRUE(s.Message1.empty());
   EXPECT_TRUE(s.Message2.empty());
-  EXPECT_FALSE(Window.MenuEnabled("Kanji"));
-  EXPECT_FALSE(Window.MenuEnabled("Hira"));
-  EXPECT_TRUE(Window.MenuEnabled("Save1"));
+  EXPECT_FALSE(Window.MenuEnabled(TMenuItem::Kanji));
+  EXPECT_FALSE(Window.MenuEnabled(TMenuItem::Hira));
+  EXPECT_TRUE(Window.MenuEnabled(TMenuItem::Save1));
   EXPECT_FALSE(Window.AnswerReadOnly);
   EXPECT_EQ(Window.AnswerGreen, 128);
   EXPECT_EQ(Window.AnswerRed, 0);
@@ -75,8 +75,8 @@ TEST_F(RulesTest, ACorrectAnswerScoresTenAndTheWholeSecondsLeft) {
   EXPECT_EQ(S().Tokuten, 52);
   EXPECT_EQ(S().ShowReading, 1);
   EXPECT_EQ(S().ShowSpelling, 0);
-  EXPECT_TRUE(Window.MenuEnabled("Kanji"));
-  EXPECT_TRUE(Window.MenuEnabled("Hira"));
+  EXPECT_TRUE(Window.MenuEnabled(TMenuItem::Kanji));
+  EXPECT_TRUE(Window.MenuEnabled(TMenuItem::Hira));
   // Enter between questions does nothing.
   Answer(u"");
   EXPECT_EQ(S().SeikaiCount, 1);
@@ -100,7 +100,7 @@ TEST_F(RulesTest, JudgementComparesTheWholeTextInTheAnswerMode) {
   EXPECT_EQ(S().FuseikaiCount, 2);
 
   // Hiragana mode: the reading only.
-  Game->MenuClick("Hira");
+  Game->MenuClick(TMenuItem::Hira);
   EXPECT_EQ(S().KaitoMode, 1);
   Ctrl();
   EXPECT_EQ(Window.AnswerRed, 255);
@@ -160,7 +160,7 @@ TEST_F(RulesTest, TimeOutGivesTheQuestionUp) {
   EXPECT_EQ(S().FuseikaiCount, 1);
   EXPECT_TRUE(Window.AnswerReadOnly);
   // A time-out does not enable the answer-mode items again.
-  EXPECT_FALSE(Window.MenuEnabled("Kanji"));
+  EXPECT_FALSE(Window.MenuEnabled(TMenuItem::Kanji));
 }
 
 TEST_F(RulesTest, CtrlDuringAQuestionKeepsTheClockAndBreaksTheRun) {
@@ -381,7 +381,7 @@ TEST_F(RulesTest, TheFifthMissEndsTheGameAndCtrlStartsANewOne) {
   EXPECT_EQ(S().GameOver, 1);
   EXPECT_EQ(S().Message1, Sjis("お疲れさまでした。"));
   EXPECT_EQ(S().Message2, Sjis("Ctrlキーを押すとゲームを再開します。"));
-  EXPECT_FALSE(Window.MenuEnabled("Save1"));
+  EXPECT_FALSE(Window.MenuEnabled(TMenuItem::Save1));
   EXPECT_EQ(S().SaikoTokuten, 2000);
   EXPECT_FALSE(std::filesystem::exists(UserDir() / kSaveFileName));
   Ctrl();
@@ -411,8 +411,8 @@ TEST_F(RulesTest, AWholeGameOfThirtyAnswersClearsItWithTheBestScoreAndASave) {
   EXPECT_EQ(s.Message2, Sjis(" Ctrlキーを押すと最初からゲームが始まります。"));
   EXPECT_EQ(std::filesystem::path(s.MusicName).filename(), "tam-y02.mp3");
   EXPECT_EQ(s.BgmRandom, 0);
-  for (const char* item : {"ON1", "OFF1", "Save1", "BGM1"}) {
-    EXPECT_FALSE(Window.MenuEnabled(item)) << item;
+  for (TMenuItem item : {TMenuItem::ON1, TMenuItem::OFF1, TMenuItem::Save1, TMenuItem::BGM1}) {
+    EXPECT_FALSE(Window.MenuEnabled(item)) << MenuItemInfo(item).Name;
   }
   // The automatic save holds the finished game and its best score.
   TSaveData saved;
@@ -446,8 +446,8 @@ TEST_F(RulesTest, GameClearBelowTheBestScoreKeepsItAndCtrlRestartsTheMusic) {
   Ctrl();
   EXPECT_EQ(S().GameClear, 0);
   EXPECT_EQ(S().MusicName, userMusic);
-  EXPECT_TRUE(Window.MenuEnabled("ON1"));
-  EXPECT_TRUE(Window.MenuEnabled("BGM1"));
+  EXPECT_TRUE(Window.MenuEnabled(TMenuItem::ON1));
+  EXPECT_TRUE(Window.MenuEnabled(TMenuItem::BGM1));
   EXPECT_EQ(S().SeikaiCount, 0);
 }
 
@@ -463,7 +463,7 @@ TEST_F(RulesTest, TheGameClearTuneNeverReplacesThePlayersMusicInTheSettings) {
       std::filesystem::remove(ini);
       StartToPrompt();
       S().MusicName = userMusic;
-      if (bgmOn == 0) Game->MenuClick("OFF1");
+      if (bgmOn == 0) Game->MenuClick(TMenuItem::OFF1);
       Ctrl();
       S().SeikaiCount = 29;
       AnswerRight();

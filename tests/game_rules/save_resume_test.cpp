@@ -46,11 +46,11 @@ TEST_F(SaveResumeTest, AGameSavedMidQuestionResumesWithTheClockContinuing) {
   Game->TopMenuClick();
   Clock.Advance(5000);
   Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
-  Game->MenuClick("Save1");
+  Game->MenuClick(TMenuItem::Save1);
   EXPECT_EQ(Window.Confirmations.back(), "ゲームを保存しますか?\n以前のデータは破棄されます");
   EXPECT_FALSE(Window.ConfirmHadCancel.back());
   EXPECT_EQ(S().Saved, 1);
-  EXPECT_FALSE(Window.MenuEnabled("Save1"));
+  EXPECT_FALSE(Window.MenuEnabled(TMenuItem::Save1));
   ASSERT_TRUE(std::filesystem::exists(SaveFile()));
   EXPECT_FALSE(std::filesystem::exists(UserDir() / "record1.dat.tmp"));
   TSaveData saved;
@@ -109,8 +109,8 @@ TEST_F(SaveResumeTest, AGameSavedBetweenQuestionsResumesThere) {
   EXPECT_EQ(S().SeikaiCount, 3);
   EXPECT_EQ(S().Tokuten, 120);
   EXPECT_EQ(S().KaitoMode, 1);
-  EXPECT_TRUE(Window.MenuChecked("Hira"));
-  EXPECT_FALSE(Window.MenuChecked("Kanji"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Hira));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::Kanji));
   EXPECT_EQ(Window.AnswerRed, 255);
   EXPECT_EQ(S().Message2, Sjis("Ctrlキーを押すとゲームが始まります。"));
   Ctrl();
@@ -241,7 +241,7 @@ TEST_F(SaveResumeTest, AnUnknownAnswerModeResumesAsKanjiMixed) {
   StartGame();
   RunToPrompt();
   EXPECT_EQ(S().KaitoMode, 0);
-  EXPECT_TRUE(Window.MenuChecked("Kanji"));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Kanji));
 }
 
 }  // namespace

@@ -22,5 +22,6 @@ int RunPicture(const std::vector<std::string>& args);
 int RunText(const std::vector<std::string>& args);
 int RunSave(const std::vector<std::string>& args);
 int RunWav(const std::vector<std::string>& args);
+int RunRomaji(const std::vector<std::string>& args);
 
 }  // namespace tool

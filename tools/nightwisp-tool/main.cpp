@@ -14,7 +14,8 @@ const tool::Command kCommands[] = {
      "print the proverb catalogue as UTF-8, one tab-separated entry per line", tool::RunCatalogue},
     {"qda", "qda list ARCHIVE | extract ARCHIVE ID [-o OUT] | pack [--stored] OUT FILE...",
      "list, extract or pack the entries of a QDA archive", tool::RunQda},
-    {"picture", "picture FILE [--archive QDA] [--format 21|25|26] [--colorkey black|white] -o OUT.bmp",
+    {"picture",
+     "picture FILE [--archive QDA] [--format 21|25|26] [--colorkey black|white] -o OUT.bmp",
      "load a picture into a texture as the game does and save it as a 32-bit BMP",
      tool::RunPicture},
     {"text", "text TEXT [--face NAME] [--height PX] [--bold] [--italic] -o OUT.bmp",
@@ -26,6 +27,9 @@ const tool::Command kCommands[] = {
     {"save", "save FILE",
      "print every field of a saved game (record1.dat) and whether it can be continued",
      tool::RunSave},
+    {"romaji", "romaji TEXT...",
+     "type each TEXT into the answer field as romaji and print the field's text after Enter",
+     tool::RunRomaji},
 };
 
 void PrintHelp(FILE* out) {
