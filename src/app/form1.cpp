@@ -105,6 +105,7 @@ TForm1::TForm1(game::TGamePaths paths)
   connect(&tickTimer_, &QTimer::timeout, this, [this] { Tick(); });
 
   game_ = std::make_unique<game::TGame>(*this, *this, std::move(paths));
+  answer_->SetRomajiAnswer([this] { return game_->RomajiAnswer(); });
 }
 
 TForm1::~TForm1() {

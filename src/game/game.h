@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,9 @@ class TGame {
   void FormKeyDown(int virtualKey);
   // The answer field's key filter: false means the character is discarded.
   bool EditKaitoRanKeyPress(char16_t character);
+  // The current question's accepted answers in the current answer mode when the field turns
+  // romaji into kana (the option is on and they hold no ASCII letters); nothing otherwise.
+  std::optional<std::u16string> RomajiAnswer() const;
 
   // --- Menus ---------------------------------------------------------------------------------
   void TopMenuClick();  // any top-level menu opened: pause
@@ -128,6 +132,7 @@ class TGame {
   void SetHintMojiDown(std::int32_t index);  // hint character `index` still, above the field
   void DrawPulse(std::int32_t index);        // stage 3 scale and growth flag
   bool AnswerIsCorrect(const std::u16string& answer) const;
+  void SettlePendingRomaji();  // Enter: a lone n pending at the end of the field becomes ん
   void SpeakQuestion();
   void StopMusic();
   void ShowMusicTitle();

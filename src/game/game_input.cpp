@@ -1,7 +1,9 @@
 // The keys: the window previews every key-down, so Enter, Ctrl, F1 and F2 act wherever the
-// focus is; everything else goes to the answer field, which never takes a carriage return.
+// focus is; everything else goes to the answer field, which never takes a carriage return and,
+// while RomajiAnswer says so, turns romaji into kana.
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/romaji.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
@@ -42,5 +44,28 @@ void TGame::FormKeyDown(int virtualKey) {
 }
 
 bool TGame::EditKaitoRanKeyPress(char16_t character) { return character != u'\r'; }
+
+std::optional<std::u16string> TGame::RomajiAnswer() const {
+  const std::int32_t n = S.MondaiNo;
+  if (S.RomajiHenkan == 0 || !S.IsMondaiNo(n)) return std::nullopt;
+  std::u16string answers;
+  if (S.KaitoMode == 0) {
+    answers = S.Seikai(n) + S.Seikai2(n);
+  } else if (S.KaitoMode == 1) {
+    answers = S.Reading(n);
+  }
+  if (!RomajiFitsAnswer(answers)) return std::nullopt;
+  return answers;
+}
+
+void TGame::SettlePendingRomaji() {
+  if (!RomajiAnswer()) return;
+  std::u16string text = Window.AnswerText();
+  const TRomajiEdit edit = RomajiEnter(text);
+  const std::size_t start = text.size() - edit.Erase;
+  if (text.compare(start, edit.Erase, edit.Insert) == 0) return;
+  text.replace(start, edit.Erase, edit.Insert);
+  Window.SetAnswerText(text);
+}
 
 }  // namespace game

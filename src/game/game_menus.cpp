@@ -1,6 +1,6 @@
-// The menus' actions: answer mode, save, exit, the additional-questions file, the character
-// font, the music (on, off, a chosen file, a random folder), help and the about box; and the
-// close query with its save prompt.
+// The menus' actions: answer mode, save, exit, the additional-questions file, romaji into
+// kana, the character font, the music (on, off, a chosen file, a random folder), help and
+// the about box; and the close query with its save prompt.
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
@@ -12,8 +12,9 @@ namespace {
 constexpr const char* kSaveQuestion = "ゲームを保存しますか?\n以前のデータは破棄されます";
 constexpr const char* kMusicDialogTitle = "BGMの指定";
 constexpr const char* kMusicFilter =
-    "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;"
-    "*.aifc;*.aiff|すべてのファイル|*.*";
+    "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
+    "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;*.oga;"
+    "*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*";
 constexpr const char* kFolderPrompt =
     "オーディオファイルが存在するフォルダかドライブを選んでください。";
 
@@ -44,6 +45,10 @@ void TGame::MenuClick(TMenuItem item) {
       if (!Window.ShellOpen((S.AppDir / kTuikaFileName).string())) {
         ShowBox("「追加問題.txt」を開けませんでした。");
       }
+      break;
+    case TMenuItem::Romaji1:
+      S.RomajiHenkan = S.RomajiHenkan == 0 ? 1 : 0;
+      Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
       break;
     case TMenuItem::Font1:
       ChooseCharacterFont();

@@ -22,7 +22,9 @@ bool IsAudioFile(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  for (const char* known : {".mid", ".mp3", ".wma", ".wav", ".aif", ".aifc", ".aiff"}) {
+  // The design's seven, and what a Linux player's own music is mostly kept in.
+  for (const char* known : {".mid", ".mp3", ".wma", ".wav", ".aif", ".aifc", ".aiff", ".ogg",
+                            ".oga", ".opus", ".flac", ".m4a", ".aac"}) {
     if (extension == known) return true;
   }
   return false;

@@ -355,6 +355,7 @@ void TGame::NewQuestion() {
 void TGame::JudgeAnswer() {
   Window.SetAnswerReadOnly(true);
   S.Playing = 0;
+  SettlePendingRomaji();
   SpeakQuestion();
   if (AnswerIsCorrect(Window.AnswerText())) {
     ScoreCorrect();

@@ -1,5 +1,5 @@
 // Start-up, close and destroy of the game window: the objects in their fixed order, the font
-// settings of Settei.ini and Font.dat, and writing both files back at close.
+// settings of Settei.ini and Font.dat and the romaji option, and writing them back at close.
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -25,6 +25,9 @@ constexpr int kLabelPoints = 18;
 constexpr int kDefaultCharset = 128;  // Shift-JIS
 constexpr const char* kDefaultFontName = "ＭＳ 明朝";
 constexpr const char* kSaveFailed = "保存できませんでした。";
+// The romaji option's place in Settei.ini: "1" on, "0" off; no key means on.
+constexpr const char* kRomajiSection = "RomajiHenkan";
+constexpr const char* kRomajiKey = "Value";
 
 // The seven effects, wave 0 to wave 6.
 constexpr const char* kWaveFiles[kSoundEffectCount] = {
@@ -139,6 +142,12 @@ void TGame::FormCreate() {
       break;
     }
   }
+
+  // The romaji option: on unless Settei.ini turns it off (files from before it mean on).
+  if (std::filesystem::is_regular_file(iniName, error)) {
+    S.RomajiHenkan = TIniFile(iniName).ReadBool(kRomajiSection, kRomajiKey, true) ? 1 : 0;
+  }
+  Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
 
   // 9. The seven effects, wave i on channel i.
   const std::filesystem::path data = S.AppDir / "Data";
@@ -264,7 +273,8 @@ void TGame::FormClose() {
                        ini.WriteBool("BGM", "Music", S.BgmOn != 0) &&
                        ini.WriteBool("BGM", "Random", S.BgmRandomChecked != 0) &&
                        WriteIniText(ini, "BGM", "MusicName", S.MusicName) &&
-                       WriteIniText(ini, "BGM", "MusicFolda", S.MusicFolda);
+                       WriteIniText(ini, "BGM", "MusicFolda", S.MusicFolda) &&
+                       ini.WriteBool(kRomajiSection, kRomajiKey, S.RomajiHenkan != 0);
   if (!written) ShowBox(kSaveFailed);
 
   // 3. Font.dat: the character font's style in one byte.

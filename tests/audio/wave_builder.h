@@ -107,6 +107,26 @@ inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
             static_cast<std::streamsize>(bytes.size()));
 }
 
+// A format-0 MIDI file with one note lasting `beats` beats at 120 beats per minute.
+inline Bytes Midi(int beats) {
+  Bytes track = {0x00, 0xC0, 0x00, 0x00, 0x90, 0x3C, 0x64};
+  // Delta time as a variable-length quantity.
+  const std::uint32_t ticks = static_cast<std::uint32_t>(96 * beats);
+  if (ticks >= 0x80) {
+    track.push_back(static_cast<std::uint8_t>(0x80 | (ticks >> 7)));
+  }
+  track.push_back(static_cast<std::uint8_t>(ticks & 0x7F));
+  const std::uint8_t end[] = {0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00};
+  track.insert(track.end(), end, end + sizeof end);
+  Bytes out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
+  out.push_back(0);
+  out.push_back(0);
+  out.push_back(static_cast<std::uint8_t>(track.size() >> 8));
+  out.push_back(static_cast<std::uint8_t>(track.size()));
+  out.insert(out.end(), track.begin(), track.end());
+  return out;
+}
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempDir {
  public:

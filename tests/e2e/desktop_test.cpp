@@ -18,6 +18,7 @@
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
+using e2e::RunFor;
 using e2e::RunUntil;
 using game::TMenuItem;
 
@@ -51,10 +52,6 @@ class DesktopTest : public testing::Test {
 
   TGameState& S() { return form_->Game().State(); }
 
-  static void RunFor(int ms) {
-    RunUntil([] { return false; }, ms);
-  }
-
   // Real key presses through the X server, to whichever window has the input focus.
   static void Keys(const QStringList& keys) {
     for (const QString& key : keys) {
@@ -84,12 +81,12 @@ TEST_F(DesktopTest, OnlyACtrlTapAsksANewQuestion) {
   StartQuestionWithCtrlTap();
   const std::int32_t mondaiNo = S().MondaiNo;
   S().RenzokuCount = 3;
-  Type(QStringLiteral("abc"));
-  ASSERT_EQ(form_->AnswerField().text(), QStringLiteral("abc"));
+  Type(QStringLiteral("123"));
+  ASSERT_EQ(form_->AnswerField().text(), QStringLiteral("123"));
 
-  QApplication::clipboard()->setText(QStringLiteral("xyz"));
+  QApplication::clipboard()->setText(QStringLiteral("456"));
   Keys({QStringLiteral("ctrl+a"), QStringLiteral("ctrl+v"), QStringLiteral("ctrl+space")});
-  EXPECT_EQ(form_->AnswerField().text(), QStringLiteral("xyz")) << "select all and paste";
+  EXPECT_EQ(form_->AnswerField().text(), QStringLiteral("456")) << "select all and paste";
   EXPECT_EQ(S().MondaiNo, mondaiNo) << "a chord replaced the question";
   EXPECT_EQ(S().RenzokuCount, 3);
   EXPECT_EQ(S().Playing, 1);
@@ -121,7 +118,7 @@ TEST_F(DesktopTest, EnterJudgesTheAnswerAfterABoxAndAfterTheFontDialog) {
       ASSERT_EQ(S().Paused, 0);
     }
     RunFor(200);
-    Type(QStringLiteral("abc"));
+    Type(QStringLiteral("123"));
     Keys({QStringLiteral("Return")});
     EXPECT_TRUE(RunUntil([&] { return S().Playing == 0; }, 3000)) << "Enter did not judge";
     EXPECT_EQ(S().SeikaiCount + S().FuseikaiCount, judgedBefore + 1);

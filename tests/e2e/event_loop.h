@@ -1,4 +1,4 @@
-// Running Qt's event loop from a window test until something has happened.
+// The window tests wait on Qt's event loop: until something has happened, or for a while.
 #pragma once
 
 #include <QApplication>
@@ -8,7 +8,7 @@
 
 namespace e2e {
 
-// Runs the event loop until the condition holds or the time is up; false when it is up.
+// Runs the event loop until the condition holds (true) or the time is up (false).
 inline bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer clock;
   clock.start();
@@ -17,6 +17,10 @@ inline bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
     QApplication::processEvents(QEventLoop::AllEvents, 20);
   }
   return true;
+}
+
+inline void RunFor(int ms) {
+  RunUntil([] { return false; }, ms);
 }
 
 }  // namespace e2e

@@ -25,11 +25,12 @@
 #include "platform/shell/shell.h"
 
 namespace fs = std::filesystem;
-using e2e::RunUntil;
 using game::MenuItemInfo;
 using game::TMenuItem;
 
 namespace {
+
+using e2e::RunUntil;
 
 // The one application of the test program; main() owns it (a static one would outlive Qt).
 QApplication* application = nullptr;

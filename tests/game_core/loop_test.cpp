@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <utility>
 
+#include "audio/media_files.h"
+#include "audio/wave_builder.h"
 #include "game/game_fixture.h"
 #include "game/save_file.h"
 #include "graphics/dg_texture.h"
@@ -288,6 +291,50 @@ TEST_F(LoopTest, RandomMusicPlaysEveryFileOncePerCycle) {
   const std::string current = S().MusicName;
   RunTicks(3);
   EXPECT_EQ(S().MusicName, current);
+}
+
+TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
+  const auto folder = Root / "every format";
+  std::filesystem::create_directories(folder);
+  std::map<std::string, double> lengths;  // by extension; each file lasts a different time
+  double seconds = 0.5;
+  for (const testwave::MediaKind& kind : testwave::EncodedKinds()) {
+    const auto path = folder / (std::string("tune") + kind.extension);
+    ASSERT_TRUE(testwave::WriteEncoded(path, kind.encoder, seconds)) << path;
+    lengths[kind.extension] = seconds;
+    seconds += 0.05;
+  }
+  testwave::WriteFile(folder / "tune.mid", testwave::Midi(3));  // 120 bpm
+  lengths[".mid"] = 1.5;
+  WriteFile(UserDir() / "Settei.ini",
+            "[BGM]\r\nMusic=1\r\nRandom=1\r\nMusicFolda=" + folder.string() + "\r\n");
+  StartGame();
+  RunFor(150);
+  ASSERT_EQ(S().RandomFileCount, 13);
+  const TWindowsMediaPlayer& player = *S().WindowsMediaPlayer1;
+  auto runUntil = [&](DWORD sinceStart) {
+    const DWORD target = S().MusicStartTime + sinceStart;
+    if (static_cast<std::int32_t>(target - Clock.Now()) > 0) Clock.Advance(target - Clock.Now());
+    RunTicks(1);
+  };
+
+  std::set<std::string> played;
+  for (int track = 0; track < 13; ++track) {
+    const std::string name = S().MusicName;
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(played.insert(name).second) << "a file came twice in one cycle";
+    EXPECT_TRUE(player.IsPlaying());
+    // Known at once, within one codec frame of what was encoded.
+    const double duration = player.currentMedia.duration();
+    EXPECT_NEAR(duration, lengths[std::filesystem::path(name).extension().string()], 0.047);
+    const auto length = static_cast<DWORD>(duration * 1000);
+    runUntil(length - 30);
+    EXPECT_EQ(S().MusicName, name) << "moved on before the end";
+    runUntil(length + 1);
+    EXPECT_EQ(S().MusicStartTime, S().TickTime) << "the next track started at the end";
+  }
+  EXPECT_EQ(played.size(), 13u);
+  EXPECT_TRUE(Window.Messages.empty()) << Window.Messages.front();
 }
 
 TEST_F(LoopTest, LostDeviceSkipsFramesUntilItIsReset) {

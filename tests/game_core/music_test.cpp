@@ -28,16 +28,18 @@ TEST_F(MusicTest, ScanFindsAudioFilesDepthFirstWhateverTheirCase) {
   const auto top = Root / "tunes";
   for (const char* file :
        {"b.MP3", "a.mid", "notes.txt", ".hidden.wav", "c.aiff", "d.AIFC", "e.wma", "f.aif",
-        "sub/x.wav", "sub/deeper/y.mp3", "sub/z.ogg", "zz/w.mp3", "g.mp33"}) {
+        "sub/x.wav", "sub/deeper/y.mp3", "sub/z.ogg", "zz/w.mp3", "g.mp33", "h.Opus", "i.flac",
+        "j.m4a", "k.aac", "l.oga", "n.webm"}) {
     WriteFile(top / file, "x");
   }
   S().AudioList.clear();
   Game->ScanAudioFiles(top.string());
   const std::string t = top.string() + "/";
   const std::vector<std::string> expected = {
-      t + ".hidden.wav", t + "a.mid",   t + "b.MP3", t + "c.aiff",
-      t + "d.AIFC",      t + "e.wma",   t + "f.aif", t + "sub/deeper/y.mp3",
-      t + "sub/x.wav",   t + "zz/w.mp3"};
+      t + ".hidden.wav",      t + "a.mid",     t + "b.MP3",     t + "c.aiff",
+      t + "d.AIFC",           t + "e.wma",     t + "f.aif",     t + "h.Opus",
+      t + "i.flac",           t + "j.m4a",     t + "k.aac",     t + "l.oga",
+      t + "sub/deeper/y.mp3", t + "sub/x.wav", t + "sub/z.ogg", t + "zz/w.mp3"};
   EXPECT_EQ(S().AudioList, expected);
   // A trailing delimiter is not doubled; the scan appends to what is there.
   Game->ScanAudioFiles(t + "zz/");

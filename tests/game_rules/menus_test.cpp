@@ -48,9 +48,11 @@ TEST_F(MenusTest, MusicOnOffAndAChosenFile) {
   Game->MenuClick(TMenuItem::S2);
   ASSERT_EQ(Window.MusicFileTitles.size(), 1u);
   EXPECT_EQ(Window.MusicFileTitles[0], "BGMの指定");
-  EXPECT_EQ(Window.MusicFileFilters[0],
-            "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル|*.mp3;*.mid;*.wma;*.wav;"
-            "*.aif;*.aifc;*.aiff|すべてのファイル|*.*");
+  EXPECT_EQ(
+      Window.MusicFileFilters[0],
+      "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
+      "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;"
+      "*.oga;*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*");
   const std::string tune = (AppDirForTests() / "Data" / "tam-y02.mp3").string();
   Game->MenuClick(TMenuItem::OFF1);
   Window.MusicFileChoice = tune;

@@ -2,7 +2,6 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "platform/mixer/mixer.h"
@@ -15,22 +14,6 @@ int sessionCount = 0;
 Output output = Output::kNone;
 bool subsystemUp = false;
 std::vector<bool> channelInUse;
-
-// Without TIMIDITY_CFG, SDL_mixer's MIDI player looks for timidity.cfg, which Debian's freepats
-// package does not install; point it at the freepats configuration when that is present.
-void ConfigureMidiInstruments() {
-  if (SDL_getenv("TIMIDITY_CFG") != nullptr) {
-    return;
-  }
-  std::error_code error;
-  if (std::filesystem::exists("/etc/timidity.cfg", error) ||
-      std::filesystem::exists("/etc/timidity/timidity.cfg", error)) {
-    return;
-  }
-  if (std::filesystem::exists("/etc/timidity/freepats.cfg", error)) {
-    Mix_SetTimidityCfg("/etc/timidity/freepats.cfg");
-  }
-}
 
 bool OpenOnCurrentDriver() {
   // SDL would take over SIGINT and SIGTERM and turn them into events nobody reads, so the
@@ -52,8 +35,6 @@ bool OpenOnCurrentDriver() {
 }
 
 void Open() {
-  ConfigureMidiInstruments();
-  Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC | MIX_INIT_MID);
   if (OpenOnCurrentDriver()) {
     output = Output::kDevice;
     return;

@@ -1,4 +1,4 @@
-// The media player on SDL_mixer's music stream.
+// The media player on the shared device's music hook.
 #include "platform/wmp/wmp.h"
 
 #include <SDL.h>
@@ -6,14 +6,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/codepage/codepage.h"
 
 namespace {
 
-// The music this process last started, whichever player it belongs to.
-Mix_Music* streamOwner = nullptr;
+constexpr int kChannels = 2;
+
+// The player whose media the music hook plays, if any.
+const TWindowsMediaPlayer* streamOwner = nullptr;
 
 std::string Lower(const std::u16string& text) {
   std::string out = codepage::Utf16ToUtf8(text);
@@ -49,25 +52,14 @@ double TWindowsMediaPlayer::TMedia::duration() const { return player_.Duration()
 
 TWindowsMediaPlayer::TWindowsMediaPlayer() : controls(*this), currentMedia(*this) {}
 
-TWindowsMediaPlayer::~TWindowsMediaPlayer() {
-  Stop();
-  if (music_ != nullptr) {
-    Mix_FreeMusic(static_cast<Mix_Music*>(music_));
-  }
-}
+TWindowsMediaPlayer::~TWindowsMediaPlayer() { Stop(); }
 
-bool TWindowsMediaPlayer::OwnsStream() const {
-  return music_ != nullptr && streamOwner == static_cast<Mix_Music*>(music_);
-}
+bool TWindowsMediaPlayer::OwnsStream() const { return source_ && streamOwner == this; }
 
 void TWindowsMediaPlayer::SetURL(const std::u16string& url) {
   Stop();
-  if (music_ != nullptr) {
-    Mix_FreeMusic(static_cast<Mix_Music*>(music_));
-    music_ = nullptr;
-  }
+  source_.reset();
   url_ = url;
-  duration_ = 0.0;
   if (url.empty()) {
     return;
   }
@@ -77,54 +69,83 @@ void TWindowsMediaPlayer::SetURL(const std::u16string& url) {
     url_.clear();
     throw EMediaPlayer("音楽ファイルが見つかりません: " + path);
   }
-  if (session_.Kind() == mixer::Output::kNone) {
-    return;  // nothing can decode without a device; the file stays the current media
-  }
-  Mix_Music* music = Mix_LoadMUS(path.c_str());
-  if (music == nullptr) {
+  const int rate =
+      session_.Kind() == mixer::Output::kNone ? mixer::kDeviceRate : mixer::DeviceRateInUse();
+  try {
+    source_ = wmp::OpenMediaSource(path, rate);
+  } catch (const EMediaPlayer& reason) {
     url_.clear();
-    throw EMediaPlayer("音楽ファイルを再生できません: " + path + " (" + SDL_GetError() + ")");
+    throw EMediaPlayer("音楽ファイルを再生できません: " + path + " (" + reason.what() + ")");
   }
-  music_ = music;
-  const double length = Mix_MusicDuration(music);
-  duration_ = length > 0.0 ? length : 0.0;
+  // Music that lasts no time would only spin when looped.
+  if (source_->Seconds() <= 0.0) {
+    source_.reset();
+    url_.clear();
+    throw EMediaPlayer("音楽ファイルを再生できません: " + path + " (長さが 0 秒です)");
+  }
+  sinceStart_ = 0;
 }
 
 void TWindowsMediaPlayer::Play() {
-  if (music_ == nullptr) {
+  if (!source_ || session_.Kind() == mixer::Output::kNone) {
     return;
   }
-  if (OwnsStream() && Mix_PlayingMusic() != 0) {
+  if (IsPlaying()) {
     return;  // already playing: play does not rewind
   }
-  auto* music = static_cast<Mix_Music*>(music_);
-  if (Mix_PlayMusic(music, settings.loop_ ? -1 : 1) != 0) {
-    throw EMediaPlayer("音楽を再生できません: " + codepage::Utf16ToUtf8(url_) + " (" +
-                       SDL_GetError() + ")");
+  int rate = 0;
+  Uint16 format = 0;
+  int channels = 0;
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0 || format != AUDIO_S16SYS ||
+      channels != kChannels) {
+    throw EMediaPlayer("音楽を再生できません: " + codepage::Utf16ToUtf8(url_) +
+                       " (出力装置の形式が合いません)");
   }
-  streamOwner = music;
+  Mix_HookMusic(nullptr, nullptr);  // from here on the audio thread leaves the source alone
+  if (sinceStart_ > 0 && !source_->Rewind()) {
+    streamOwner = nullptr;
+    throw EMediaPlayer("音楽を再生できません: " + codepage::Utf16ToUtf8(url_) +
+                       " (先頭に戻れません)");
+  }
+  sinceStart_ = 0;
+  looping_ = settings.loop_;
+  ended_ = false;
   started_ = true;
-  fromStart_ = true;
-  startTime_ = std::chrono::steady_clock::now();
+  streamOwner = this;
+  Mix_HookMusic(&TWindowsMediaPlayer::Fill, this);
 }
 
-double TWindowsMediaPlayer::Duration() const {
-  if (duration_ == 0.0 && fromStart_ && TrackEnded()) {
-    duration_ =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime_).count();
+void TWindowsMediaPlayer::Fill(void* self, std::uint8_t* stream, int bytes) {
+  auto& player = *static_cast<TWindowsMediaPlayer*>(self);
+  auto* out = reinterpret_cast<std::int16_t*>(stream);
+  const std::size_t frames = static_cast<std::size_t>(bytes) / (kChannels * sizeof(std::int16_t));
+  std::size_t done = 0;
+  while (done < frames && !player.ended_) {
+    const std::size_t got = player.source_->Read(out + done * kChannels, frames - done);
+    if (got > 0) {
+      done += got;
+      player.sinceStart_ += got;
+      continue;
+    }
+    // The end of the media. A loop starts it over, unless nothing came since the last start:
+    // then it would only spin.
+    if (player.looping_ && player.sinceStart_ > 0 && player.source_->Rewind()) {
+      player.sinceStart_ = 0;
+      continue;
+    }
+    player.ended_ = true;
   }
-  return duration_;
+  std::memset(out + done * kChannels, 0, (frames - done) * kChannels * sizeof(std::int16_t));
 }
 
 void TWindowsMediaPlayer::Stop() {
   if (OwnsStream()) {
-    Mix_HaltMusic();
+    Mix_HookMusic(nullptr, nullptr);
     streamOwner = nullptr;
   }
   started_ = false;
-  fromStart_ = false;
 }
 
-bool TWindowsMediaPlayer::IsPlaying() const { return OwnsStream() && Mix_PlayingMusic() != 0; }
+bool TWindowsMediaPlayer::IsPlaying() const { return OwnsStream() && !ended_; }
 
 bool TWindowsMediaPlayer::TrackEnded() const { return started_ && !IsPlaying(); }

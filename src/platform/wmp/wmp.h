@@ -1,23 +1,22 @@
 // The media player control as the game uses it: URL, settings.setMode("loop", flag),
-// controls.play, controls.stop and currentMedia.duration, on SDL_mixer's music stream
-// (MP3, MIDI through the freepats instruments, WAV, AIFF/AIFC, Ogg Vorbis, FLAC).
+// controls.play, controls.stop and currentMedia.duration. FFmpeg decodes every format but
+// MIDI (MP3, WMA, WAV, AIFF/AIFC, Ogg Vorbis, Opus, FLAC, AAC/M4A); MIDI plays on FluidSynth
+// with a General MIDI sound font. The samples go to SDL_mixer's music hook on the shared
+// device.
 //
-// A file that cannot be opened or decoded raises EMediaPlayer when it becomes the URL. Without
-// an output device the player runs on a silent device and behaves the same, durations
-// included. The process has one music stream: a player that starts playing takes it over.
-// The loop mode applies from the next play.
+// A file that cannot be opened or decoded, or that lasts no time at all, raises EMediaPlayer
+// when it becomes the URL. Its length is known from then on. Without an output device the
+// player runs on a silent device and behaves the same, durations included. The process has one
+// music stream: a player that starts playing takes it over. The loop mode applies from the
+// next play.
 #pragma once
 
-#include <chrono>
+#include <atomic>
+#include <memory>
 #include <string>
 
-#include "platform/base/exception.h"
 #include "platform/mixer/mixer.h"
-
-class EMediaPlayer : public Exception {
- public:
-  using Exception::Exception;
-};
+#include "platform/wmp/media_source.h"
 
 class TWindowsMediaPlayer {
  public:
@@ -54,8 +53,7 @@ class TWindowsMediaPlayer {
 
   class TMedia {
    public:
-    // Seconds; 0 while there is no media or its length is not known. For media whose decoder
-    // cannot tell its length (MIDI), the length becomes known once it has played to its end.
+    // Seconds; 0 while there is no media.
     double duration() const;
 
    private:
@@ -70,7 +68,8 @@ class TWindowsMediaPlayer {
   TWindowsMediaPlayer& operator=(const TWindowsMediaPlayer&) = delete;
 
   // The path of the music file; it is opened at once (raising EMediaPlayer when it cannot be
-  // opened or decoded; the previous media is then gone). An empty URL closes the media.
+  // opened or decoded, or its length is 0; the previous media is then gone). An empty URL
+  // closes the media.
   void SetURL(const std::u16string& url);
   const std::u16string& URL() const { return url_; }
 
@@ -87,14 +86,16 @@ class TWindowsMediaPlayer {
   void Play();
   void Stop();
   bool OwnsStream() const;
+  double Duration() const { return source_ ? source_->Seconds() : 0.0; }
+  // The music hook: fills the device's music stream from the source (on the audio thread,
+  // which never runs while the hook is being set or removed).
+  static void Fill(void* self, std::uint8_t* stream, int bytes);
 
   mixer::Session session_;
   std::u16string url_;
-  void* music_ = nullptr;  // Mix_Music
-  double Duration() const;
-
-  mutable double duration_ = 0.0;
-  bool started_ = false;    // play was called and stop was not
-  bool fromStart_ = false;  // the current play began at the start of the media
-  std::chrono::steady_clock::time_point startTime_{};
+  std::unique_ptr<wmp::TMediaSource> source_;
+  bool started_ = false;            // play was called and stop was not
+  bool looping_ = false;            // the loop mode of the current play
+  std::size_t sinceStart_ = 0;      // frames read since the source was opened or rewound
+  std::atomic<bool> ended_{false};  // the current play ran out (set on the audio thread)
 };

@@ -1,0 +1,38 @@
+// Chooses the decoder for a music file by what the file holds, not by its name.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/wmp/ffmpeg_source.h"
+#include "platform/wmp/midi_source.h"
+#include "platform/wmp/smf.h"
+
+namespace wmp {
+namespace {
+
+// Far beyond any real tune; a bigger "MIDI file" is not read into memory.
+constexpr std::uintmax_t kMaxMidiBytes = 16u << 20;
+
+bool StartsWithMidiHeader(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char id[4] = {};
+  return in.read(id, 4) && std::string(id, 4) == "MThd";
+}
+
+}  // namespace
+
+std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate) {
+  if (!StartsWithMidiHeader(path)) return std::make_unique<TFfmpegSource>(path, rate);
+
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kMaxMidiBytes) throw EMediaPlayer("MIDI ファイルが大きすぎます");
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+  const std::optional<double> seconds = MidiFileSeconds(bytes.data(), bytes.size());
+  if (!seconds) throw EMediaPlayer("MIDI ファイルが壊れています");
+  return std::make_unique<TMidiSource>(std::move(bytes), *seconds, rate);
+}
+
+}  // namespace wmp

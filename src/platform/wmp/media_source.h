@@ -1,0 +1,36 @@
+// A decoded piece of music: 16-bit stereo PCM at the device's rate, read in order from the
+// start, with its length known as soon as it is open.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/base/exception.h"
+
+// A music file that cannot be opened, decoded or played.
+class EMediaPlayer : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+namespace wmp {
+
+class TMediaSource {
+ public:
+  virtual ~TMediaSource() = default;
+
+  // The playing time in seconds.
+  virtual double Seconds() const = 0;
+  // Fills up to `frames` interleaved stereo frames; returns how many, 0 only at the end.
+  virtual std::size_t Read(std::int16_t* out, std::size_t frames) = 0;
+  // Goes back to the start; false when the source cannot (it then stays at its end).
+  virtual bool Rewind() = 0;
+};
+
+// Opens a music file by its content: a Standard MIDI File goes to the synthesiser, everything
+// else to the general decoder. Raises EMediaPlayer with the reason when neither can play it.
+std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate);
+
+}  // namespace wmp

@@ -1,0 +1,175 @@
+// The decoders behind the media player, read directly (no device, no real time): every format
+// with its length, a second pass after a rewind, and the MIDI tempo map.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "audio/media_files.h"
+#include "audio/mp3_encoder.h"
+#include "audio/wave_builder.h"
+#include "platform/wmp/media_source.h"
+#include "platform/wmp/smf.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+// Codecs work in frames of up to 2048 samples: the lead-in a raw AAC stream cannot announce,
+// or a last frame a WMA encoder leaves out, is at most one of them.
+constexpr double kCodecFrame = 2048.0 / kRate;
+
+struct Decoded {
+  double seconds = 0;
+  int peak = 0;
+};
+
+Decoded DecodeAll(wmp::TMediaSource& source) {
+  Decoded result;
+  std::size_t frames = 0;
+  std::vector<std::int16_t> block(2 * 1000);
+  while (const std::size_t got = source.Read(block.data(), 1000)) {
+    frames += got;
+    for (std::size_t i = 0; i < got * 2; ++i) {
+      result.peak = std::max(result.peak, std::abs(static_cast<int>(block[i])));
+    }
+  }
+  result.seconds = static_cast<double>(frames) / kRate;
+  return result;
+}
+
+TEST(MediaSource, EveryFormatPlaysItsLengthKnownAtOnceAndAgainAfterARewind) {
+  testwave::TempDir dir;
+  struct Case {
+    std::filesystem::path path;
+    double seconds;
+  };
+  std::vector<Case> cases;
+  for (const testwave::MediaKind& kind : testwave::EncodedKinds()) {
+    cases.push_back({dir / (std::string("tune") + kind.extension), 1.3});
+    ASSERT_TRUE(testwave::WriteEncoded(cases.back().path, kind.encoder, 1.3)) << kind.extension;
+  }
+  cases.push_back({dir / "tune.mid", 1.5});  // three beats at 120 beats per minute
+  testwave::WriteFile(cases.back().path, testwave::Midi(3));
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.extension().string());
+    std::unique_ptr<wmp::TMediaSource> source = wmp::OpenMediaSource(c.path.string(), kRate);
+    EXPECT_NEAR(source->Seconds(), c.seconds, kCodecFrame);
+    const Decoded first = DecodeAll(*source);
+    EXPECT_NEAR(first.seconds, source->Seconds(), kCodecFrame);
+    EXPECT_GT(first.peak, 1000);
+    EXPECT_EQ(source->Read(std::vector<std::int16_t>(20).data(), 10), 0u) << "stays at its end";
+    ASSERT_TRUE(source->Rewind());
+    const Decoded again = DecodeAll(*source);
+    EXPECT_NEAR(again.seconds, first.seconds, 0.002);
+  }
+}
+
+testwave::Bytes Cut(testwave::Bytes bytes, std::size_t drop) {
+  bytes.resize(bytes.size() - drop);
+  return bytes;
+}
+
+TEST(MediaSource, FilesThatHoldNoMusicAreRefusedWithAReason) {
+  testwave::TempDir dir;
+  const std::vector<std::pair<const char*, testwave::Bytes>> files = {
+      {"empty.mid", {}},
+      {"text.mp3", testwave::Bytes(200, 'x')},
+      {"cut.mid", Cut(testwave::Midi(2), 6)},
+      {"header-only.wav", testwave::Wave16(2, kRate, {})},
+  };
+  for (const auto& [name, bytes] : files) {
+    testwave::WriteFile(dir / name, bytes);
+    try {
+      const auto source = wmp::OpenMediaSource((dir / name).string(), kRate);
+      // What opens must at least know it lasts no time, so the player can refuse it.
+      EXPECT_EQ(source->Seconds(), 0.0) << name;
+    } catch (const EMediaPlayer& error) {
+      EXPECT_STRNE(error.what(), "") << name;
+    }
+  }
+}
+
+// A Standard MIDI File from its header fields and track bodies.
+testwave::Bytes Smf(int format, int division, const std::vector<testwave::Bytes>& tracks) {
+  testwave::Bytes out = {'M',
+                         'T',
+                         'h',
+                         'd',
+                         0,
+                         0,
+                         0,
+                         6,
+                         0,
+                         static_cast<std::uint8_t>(format),
+                         0,
+                         static_cast<std::uint8_t>(tracks.size()),
+                         static_cast<std::uint8_t>(division >> 8),
+                         static_cast<std::uint8_t>(division)};
+  for (const testwave::Bytes& track : tracks) {
+    const testwave::Bytes head = {'M',
+                                  'T',
+                                  'r',
+                                  'k',
+                                  0,
+                                  0,
+                                  static_cast<std::uint8_t>(track.size() >> 8),
+                                  static_cast<std::uint8_t>(track.size())};
+    out.insert(out.end(), head.begin(), head.end());
+    out.insert(out.end(), track.begin(), track.end());
+  }
+  return out;
+}
+
+TEST(MidiFileSeconds, FollowsTheTempoMapToTheLastEvent) {
+  const testwave::Bytes end = {0xFF, 0x2F, 0x00};
+  auto with = [](testwave::Bytes events, const testwave::Bytes& tail) {
+    events.insert(events.end(), tail.begin(), tail.end());
+    return events;
+  };
+  struct Case {
+    const char* what;
+    testwave::Bytes file;
+    std::optional<double> seconds;
+  };
+  const std::vector<Case> cases = {
+      {"one note of two beats at 120 bpm", testwave::Midi(2), 1.0},
+      {"only an end of track", Smf(0, 96, {with({0x00}, end)}), 0.0},
+      {"240 bpm for a beat, then 60 bpm for a beat",
+       Smf(0, 96,
+           {with({0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90, 0x60, 0xFF, 0x51, 0x03, 0x0F, 0x42,
+                  0x40, 0x60},
+                 end)}),
+       1.25},
+      {"the tempo of another track applies, the longest track counts",
+       Smf(1, 96,
+           {with({0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x00}, end),
+            with({0x00, 0x90, 0x3C, 0x64, 0x81, 0x40}, end)}),
+       2.0},
+      {"running status", Smf(0, 96, {with({0x00, 0x90, 0x3C, 0x64, 0x30, 0x3C, 0x00, 0x30}, end)}),
+       0.5},
+      {"25 frames of 40 ticks a second", Smf(0, 0xE728, {with({0x8B, 0x5C}, end)}), 1.5},
+      {"not a MIDI file", testwave::Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}, std::nullopt},
+      {"a track cut short", Cut(testwave::Midi(2), 3), std::nullopt},
+      {"a data byte with nothing to repeat", Smf(0, 96, {with({0x00, 0x3C, 0x64}, end)}),
+       std::nullopt},
+      {"a missing second track",
+       [&] {
+         testwave::Bytes file = Smf(1, 96, {with({0x00}, end)});
+         file[11] = 2;
+         return file;
+       }(),
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::optional<double> seconds = wmp::MidiFileSeconds(c.file.data(), c.file.size());
+    ASSERT_EQ(seconds.has_value(), c.seconds.has_value()) << c.what;
+    if (seconds) {
+      EXPECT_NEAR(*seconds, *c.seconds, 1e-9) << c.what;
+    }
+  }
+}
+
+}  // namespace

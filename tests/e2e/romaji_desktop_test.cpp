@@ -1,0 +1,136 @@
+// Romaji without an input method, in the real game window on the X server of xvfb-run: keys
+// typed by xdotool become kana in the answer field, pending letters show as typed, English
+// proverbs keep their letters, and the 設定 menu's option switches the conversion off.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProcess>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "app/form1.h"
+#include "e2e/event_loop.h"
+#include "platform/shell/shell.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using e2e::RunFor;
+using e2e::RunUntil;
+
+class RomajiDesktopTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    documents_ =
+        fs::temp_directory_path() / ("nightwisp-romaji-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(documents_);
+    fs::create_directories(documents_);
+    game::TGamePaths paths;
+    paths.AppDir = shell::ExecutableFolder();
+    paths.DocumentsDir = documents_;
+    form_ = std::make_unique<app::TForm1>(paths);
+    form_->show();
+    form_->Start();
+    // The title prompt without its seven seconds' wait.
+    form_->Game().State().TitleTime -= 7000;
+    ASSERT_TRUE(RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled(game::TMenuItem::G1); }, 5000));
+    form_->activateWindow();
+    ASSERT_TRUE(RunUntil([&] { return form_->isActiveWindow(); }, 3000));
+  }
+  void TearDown() override {
+    form_.reset();
+    fs::remove_all(documents_);
+  }
+
+  TGameState& S() { return form_->Game().State(); }
+  QString Field() const { return form_->AnswerField().text(); }
+
+  // Real key presses through the X server, to the window with the input focus.
+  static void Key(const QString& key) {
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), key}), 0);
+    RunFor(200);
+  }
+  static void Type(const QString& text) {
+    ASSERT_EQ(QProcess::execute(
+                  QStringLiteral("xdotool"),
+                  {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}),
+              0);
+    RunFor(200);
+  }
+
+  // A menu item chosen with the keyboard, as a player does: Alt with the menu's mnemonic, then
+  // the item's.
+  void ChooseFromMenu(const char* menuKey, const char* itemKey) {
+    Key(QStringLiteral("alt+%1").arg(menuKey));
+    Key(QString::fromLatin1(itemKey));
+  }
+
+  // Ctrl asks a question; the test then makes it the proverb it wants to type.
+  void Ask(std::int32_t mondaiNo) {
+    Key(QStringLiteral("ctrl"));
+    ASSERT_TRUE(RunUntil([&] { return S().Playing == 1; }, 3000));
+    S().MondaiNo = mondaiNo;
+  }
+  void Enter() {
+    Key(QStringLiteral("Return"));
+    ASSERT_TRUE(RunUntil([&] { return S().Playing == 0; }, 3000)) << "Enter did not judge";
+  }
+
+  fs::path documents_;
+  std::unique_ptr<app::TForm1> form_;
+};
+
+TEST_F(RomajiDesktopTest, HiraganaModeTakesRomajiAndJudgesItCorrect) {
+  ChooseFromMenu("g", "h");  // ゲーム → ひらがなだけで解答
+  ASSERT_EQ(S().KaitoMode, 1);
+
+  Ask(2);  // さるもきからおちる
+  Type(QStringLiteral("sarumok"));
+  EXPECT_EQ(Field(), QStringLiteral("さるもk")) << "the pending letter shows as typed";
+  Key(QStringLiteral("BackSpace"));
+  EXPECT_EQ(Field(), QStringLiteral("さるも"));
+  Type(QStringLiteral("kikaraochiru"));
+  EXPECT_EQ(Field(), QStringLiteral("さるもきからおちる"));
+  Enter();
+  EXPECT_EQ(S().SeikaiCount, 1);
+
+  // A lone n is still pending when Enter is pressed: it becomes ん before the judgement.
+  Ask(16);  // ももくりさんねんかきはちねん
+  Type(QStringLiteral("momokurisannnenkakihachinen"));
+  EXPECT_EQ(Field(), QStringLiteral("ももくりさんねんかきはちねn"));
+  Enter();
+  EXPECT_EQ(Field(), QStringLiteral("ももくりさんねんかきはちねん"));
+  EXPECT_EQ(S().SeikaiCount, 2);
+}
+
+TEST_F(RomajiDesktopTest, AnEnglishProverbKeepsItsLetters) {
+  Ask(168);  // I think,therefore I am.
+  Type(QStringLiteral("I think,therefore I am."));
+  EXPECT_EQ(Field(), QStringLiteral("I think,therefore I am."));
+  Enter();
+  EXPECT_EQ(S().SeikaiCount, 1);
+}
+
+TEST_F(RomajiDesktopTest, WithTheOptionOffRomajiStaysRomaji) {
+  ChooseFromMenu("s", "r");  // 設定 → ローマ字のかな変換
+  ASSERT_EQ(S().RomajiHenkan, 0);
+  ASSERT_FALSE(form_->MenuChecked(game::TMenuItem::Romaji1));
+  ChooseFromMenu("g", "h");
+  Ask(2);
+  Type(QStringLiteral("sarumokikaraochiru"));
+  EXPECT_EQ(Field(), QStringLiteral("sarumokikaraochiru"));
+  Enter();
+  EXPECT_EQ(S().FuseikaiCount, 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
