@@ -78,6 +78,7 @@ TForm1::TForm1(game::TGamePaths paths)
   surface_->setGeometry(0, 0, kClientWidth, kClientHeight);
   answer_ = new TAnswerField(client);
   answer_->setGeometry(40, 415, 641, 41);
+  surface_->SetCoveredBy(answer_);
   answer_->setReadOnly(true);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 

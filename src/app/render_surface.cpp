@@ -1,10 +1,19 @@
 #include "app/render_surface.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstring>
 
 namespace app {
+
+namespace {
+
+// Pixels Qt's raster engine copies without handing the work to other threads.
+constexpr int kBandPixels = 32768;
+
+}  // namespace
 
 TRenderSurface::TRenderSurface(QWidget* parent) : QWidget(parent) {
   // We paint every pixel ourselves: no background fill, no double work.
@@ -13,30 +22,71 @@ TRenderSurface::TRenderSurface(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
 }
 
+QRect TRenderSurface::CoverRect() const {
+  if (cover_ == nullptr || !cover_->isVisible() || cover_->parentWidget() != parentWidget()) {
+    return {};
+  }
+  return cover_->geometry().translated(-pos()).intersected(rect());
+}
+
+bool TRenderSurface::KeepCovered(const QRect& cover, int pitch, const unsigned char* pixels) {
+  const size_t rowBytes = static_cast<size_t>(cover.width()) * 4;
+  auto row = [&](int dy) {
+    return pixels + static_cast<size_t>(cover.top() + dy) * pitch +
+           static_cast<size_t>(cover.left()) * 4;
+  };
+  bool changed = cover != coveredRect_ || covered_.size() != cover.size();
+  for (int dy = 0; dy < cover.height() && !changed; ++dy) {
+    changed = std::memcmp(row(dy), covered_.constScanLine(dy), rowBytes) != 0;
+  }
+  if (!changed) return false;
+  if (covered_.size() != cover.size()) covered_ = QImage(cover.size(), QImage::Format_RGB32);
+  coveredRect_ = cover;
+  for (int dy = 0; dy < cover.height(); ++dy) std::memcpy(covered_.scanLine(dy), row(dy), rowBytes);
+  return true;
+}
+
 void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pixels) {
+  const auto* source = static_cast<const unsigned char*>(pixels);
   if (keepFrames_) {
     if (frame_.width() != width || frame_.height() != height) {
       frame_ = QImage(width, height, QImage::Format_RGB32);
     }
-    const auto* source = static_cast<const unsigned char*>(pixels);
     const size_t rowBytes = static_cast<size_t>(width) * 4;
     for (int y = 0; y < height; ++y) {
       std::memcpy(frame_.scanLine(y), source + static_cast<size_t>(y) * pitch, rowBytes);
     }
   }
+  // The part under the cover is painted (and the cover over it) only when its corners change.
+  QRegion region(QRect(0, 0, width, height));
+  const QRect cover = CoverRect().intersected(QRect(0, 0, width, height));
+  if (!cover.isEmpty() && !KeepCovered(cover, pitch, source)) region -= cover;
   // Painted now, while the device's buffer is valid: no copy on the way to the screen.
-  presenting_ = QImage(static_cast<const uchar*>(pixels), width, height, pitch,
-                       QImage::Format_RGB32);
-  repaint();
+  presenting_ = QImage(source, width, height, pitch, QImage::Format_RGB32);
+  repaint(region);
   presenting_ = QImage();
 }
 
-void TRenderSurface::paintEvent(QPaintEvent* /*event*/) {
+void TRenderSurface::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   if (!presenting_.isNull()) {
-    painter.drawImage(0, 0, presenting_);
-  } else if (!frame_.isNull()) {
+    // In bands small enough that Qt copies them on this thread: a large picture is split over
+    // its thread pool, which costs more in waking and waiting than the copy itself.
+    const int bandRows = std::max(1, kBandPixels / std::max(1, presenting_.width()));
+    for (const QRect& area : event->region()) {
+      const QRect part = area.intersected(presenting_.rect());
+      for (int y = part.top(); y <= part.bottom(); y += bandRows) {
+        const QRect band(part.left(), y, part.width(), std::min(bandRows, part.bottom() + 1 - y));
+        painter.drawImage(band.topLeft(), presenting_, band);
+      }
+    }
+    return;
+  }
+  if (!frame_.isNull()) {
     painter.drawImage(0, 0, frame_);
+  } else if (!covered_.isNull()) {
+    // The cover repaints itself (a caret, new text): the last frame beneath it.
+    painter.drawImage(coveredRect_.topLeft(), covered_);
   }
   // Otherwise (a repaint between frames with nothing kept) the window's backing store still
   // holds the last frame and the next one follows within a tick.

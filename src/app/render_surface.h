@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 namespace app {
@@ -18,13 +20,24 @@ class TRenderSurface : public QWidget {
   // kept (one more copy per frame, so it is off unless asked for).
   void SetKeepFrames(bool keep) { keepFrames_ = keep; }
   const QImage& LastFrame() const { return frame_; }
+  // A sibling widget on top of the surface (the answer field). Painting the frame under it makes
+  // Qt paint the widget again, so that part is painted only when the frame's pixels there change.
+  void SetCoveredBy(QWidget* cover) { cover_ = cover; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The cover's rectangle in this widget, or an empty one.
+  QRect CoverRect() const;
+  // Keeps the frame's pixels under the cover; true when they changed.
+  bool KeepCovered(const QRect& cover, int pitch, const unsigned char* pixels);
+
   QImage frame_;       // the last frame, kept when keepFrames_ is on
   QImage presenting_;  // wraps the presented buffer during ShowFrame only
+  QImage covered_;     // the last frame's pixels under the cover
+  QRect coveredRect_;  // where covered_ belongs
+  QPointer<QWidget> cover_;
   bool keepFrames_ = false;
 };
 

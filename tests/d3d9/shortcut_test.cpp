@@ -59,7 +59,9 @@ class TRandomScene {
   }
 
   float TexCoord() {
-    switch (Int(0, 3)) {
+    switch (Int(0, 4)) {
+      case 4:  // far outside the texture: beyond 64-bit products
+        return std::uniform_real_distribution<float>(-1e6f, 1e6f)(Rng_);
       case 0:
         return 0.0f;
       case 1:
@@ -101,8 +103,10 @@ class TRandomScene {
       const int pitch = w * bpp + Int(0, 2) * 4;
       TextureBits.resize(static_cast<std::size_t>(pitch) * h);
       for (auto& b : TextureBits) b = static_cast<std::uint8_t>(Bits());
-      // Whole runs of transparent and opaque texels, as sprites have them.
-      if (f == D3DFMT_A8R8G8B8) {
+      // Whole runs of transparent and opaque texels, as sprites have them, or an opaque picture.
+      if (f == D3DFMT_A8R8G8B8 && Chance(0.3)) {
+        for (std::size_t i = 3; i < TextureBits.size(); i += 4) TextureBits[i] = 255;
+      } else if (f == D3DFMT_A8R8G8B8) {
         for (int y = 0; y < h; ++y) {
           for (int x = 0; x < w; ++x) {
             const int band = (x / 5 + y) % 3;
@@ -149,9 +153,14 @@ class TRandomScene {
     return s;
   }
 
-  void Quad(TRasterVertex v[4]) {
-    const float x0 = Coordinate(-12, kW + 4), y0 = Coordinate(-12, kH + 4);
+  // A quad anywhere, or (cover) one over the whole image.
+  void Quad(TRasterVertex v[4], bool cover = false) {
+    float x0 = Coordinate(-12, kW + 4), y0 = Coordinate(-12, kH + 4);
     float w = Coordinate(-30, 45), h = Coordinate(-30, 45);
+    if (cover) {
+      x0 = std::floor(Coordinate(-2, 0)), y0 = std::floor(Coordinate(-2, 0));
+      w = kW - x0 + Int(0, 2), h = kH - y0 + Int(0, 2);
+    }
     if (w == 0) w = 1;
     if (h == 0) h = 1;
     const float u0 = TexCoord(), u1 = TexCoord(), tv0 = TexCoord(), tv1 = TexCoord();
@@ -180,20 +189,26 @@ void CompareShortcutWithTriangles(bool spriteLike, bool vectorKernels, int itera
   TRandomScene scene(seed);
   for (int i = 0; i < iterations; ++i) {
     TRasterState state = scene.State(spriteLike);
+    // A clear not yet written: the shortcut's image holds anything, the general one the fill.
+    const bool pending = scene.Chance(0.3);
     TRasterVertex v[4];
-    scene.Quad(v);
+    scene.Quad(v, pending && scene.Chance(0.6));
     const bool opaque = scene.Chance(0.5);
     const bool depth = !spriteLike && scene.Chance(0.5);
     D3DVIEWPORT9 vp{0, 0, kW, kH, 0, 1};
-    if (scene.Chance(0.3)) vp = D3DVIEWPORT9{3, 2, kW - 9, kH - 5, 0, 1};
+    if (!pending && scene.Chance(0.3)) vp = D3DVIEWPORT9{3, 2, kW - 9, kH - 5, 0, 1};
     TImage shortcut;
     scene.Fill(shortcut);
     if (opaque) {
       for (auto& p : shortcut.Pixels) p |= 0xFF000000u;
     }
     TImage general = shortcut;
-    ASSERT_TRUE(d3d9soft::DrawQuadShortcut(shortcut.Target(opaque, depth, vp), state, v))
-        << "iteration " << i;
+    const std::uint32_t fill = scene.Bits() | (opaque ? 0xFF000000u : 0);
+    if (pending) std::fill(general.Pixels.begin(), general.Pixels.end(), fill);
+    TRasterTarget target = shortcut.Target(opaque, depth, vp);
+    target.FillPending = pending;
+    target.Fill = fill;
+    ASSERT_TRUE(d3d9soft::DrawQuadShortcut(target, state, v)) << "iteration " << i;
     state.QuadFastPath = false;
     d3d9soft::DrawTriangles(general.Target(opaque, depth, vp), state, D3DPT_TRIANGLESTRIP, v, 2);
     for (int p = 0; p < kW * kH; ++p) {
@@ -251,19 +266,30 @@ TEST(QuadShortcutTest, OnlyAxisAlignedQuadsTakeIt) {
 TEST(SpriteKernelTest, VectorKernelMatchesThePlainOne) {
   if (!d3d9soft::VectorKernelsAvailable()) GTEST_SKIP() << "no vector unit";
   std::mt19937 rng(9);
-  for (int i = 0; i < 2000; ++i) {
+  for (int i = 0; i < 3000; ++i) {
     const int count = static_cast<int>(rng() % 70);
+    // Texels of any alpha, sprite-like runs, or an opaque picture.
+    const int texels = static_cast<int>(rng() % 3);
     std::vector<std::uint32_t> src(count), a(count);
     for (auto& s : src) {
       s = static_cast<std::uint32_t>(rng());
-      if (rng() % 3 == 0) s &= 0x00FFFFFF;
+      if (texels == 1 && rng() % 3 == 0) s &= 0x00FFFFFF;
+      if (texels == 2 || (texels == 1 && rng() % 2 == 0)) s |= 0xFF000000u;
     }
     for (auto& d : a) d = static_cast<std::uint32_t>(rng());
-    std::vector<std::uint32_t> b = a;
     const std::uint32_t colour = rng() % 4 == 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(rng());
     const bool blend = rng() % 4 != 0, opaque = rng() % 2 == 0;
+    // Over a clear not yet written: the vector kernel must not read the target.
+    const bool over = rng() % 3 == 0;
+    const std::uint32_t under = static_cast<std::uint32_t>(rng()) | (opaque ? 0xFF000000u : 0);
+    std::vector<std::uint32_t> b = a;
+    if (over) std::fill(b.begin(), b.end(), under);
     d3d9soft::UseVectorKernels(true);
-    d3d9soft::ModulateSpan(a.data(), src.data(), count, colour, blend, opaque);
+    if (over) {
+      d3d9soft::ModulateSpanOver(a.data(), src.data(), count, colour, blend, opaque, under);
+    } else {
+      d3d9soft::ModulateSpan(a.data(), src.data(), count, colour, blend, opaque);
+    }
     d3d9soft::ModulateSpanScalar(b.data(), src.data(), count, colour, blend, opaque);
     if (opaque) {
       // A transparent texel leaves a pixel alone; the plain kernel restates its opaque top byte.
@@ -283,27 +309,38 @@ TEST_F(TDeviceTest, SpriteFrameIsTheSameWithAndWithoutTheShortcut) {
     textures.push_back(MakeTexture(w, h, D3DFMT_A8R8G8B8,
                                    [&](UINT, UINT) { return static_cast<std::uint32_t>(rng()); }));
   }
+  // An opaque picture for the background.
+  textures.push_back(MakeTexture(120, 90, D3DFMT_A8R8G8B8, [&](UINT, UINT) {
+    return static_cast<std::uint32_t>(rng()) | 0xFF000000u;
+  }));
   ModulateTextureAndDiffuse();
   UseBlend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
   Device_->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
   Device_->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-  std::vector<std::uint32_t> frames[2];
-  for (int pass = 0; pass < 2; ++pass) {
-    d3d9standin::GetConfig().QuadFastPath = pass == 0;
-    std::mt19937 layout(8);
-    Device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
-    for (int s = 0; s < 60; ++s) {
-      Device_->SetTexture(0, textures[layout() % 4]);
-      const float scale = 0.5f + (layout() % 100) / 200.0f;
-      const float x = static_cast<float>(static_cast<int>(layout() % 130) - 10);
-      const float y = static_cast<float>(static_cast<int>(layout() % 100) - 10);
-      ASSERT_EQ(D3D_OK, Draw(Quad(x, y, std::round(40 * scale), std::round(30 * scale),
-                                  (layout() | 0x10000000u), 0, 0, 1, 1)));
+  // After the clear: no background, one at 40 % over the clear, one opaque and white (a copy).
+  for (const std::uint32_t background : {0u, 0x66FFFFFFu, 0xFFFFFFFFu}) {
+    std::vector<std::uint32_t> frames[2];
+    for (int pass = 0; pass < 2; ++pass) {
+      d3d9standin::GetConfig().QuadFastPath = pass == 0;
+      std::mt19937 layout(8);
+      Device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF203040, 1, 0);
+      if (background != 0) {
+        Device_->SetTexture(0, textures[4]);
+        ASSERT_EQ(D3D_OK, Draw(Quad(0, 0, 120, 90, background)));
+      }
+      for (int s = 0; s < 60; ++s) {
+        Device_->SetTexture(0, textures[layout() % 4]);
+        const float scale = 0.5f + (layout() % 100) / 200.0f;
+        const float x = static_cast<float>(static_cast<int>(layout() % 130) - 10);
+        const float y = static_cast<float>(static_cast<int>(layout() % 100) - 10);
+        ASSERT_EQ(D3D_OK, Draw(Quad(x, y, std::round(40 * scale), std::round(30 * scale),
+                                    (layout() | 0x10000000u), 0, 0, 1, 1)));
+      }
+      Device_->SetTexture(0, nullptr);
+      frames[pass] = ReadBackBuffer();
     }
-    Device_->SetTexture(0, nullptr);
-    frames[pass] = ReadBackBuffer();
+    EXPECT_EQ(frames[0], frames[1]) << "background " << std::hex << background;
   }
-  EXPECT_EQ(frames[0], frames[1]);
 }
 
 }  // namespace

@@ -77,6 +77,10 @@ struct TRasterTarget {
   int ClipTop = 0;
   int ClipRight = 0;
   int ClipBottom = 0;
+  // Every pixel inside the viewport holds Fill but is not yet written (a clear put off until the
+  // first draw). A draw writes them first, unless it writes every one of them itself.
+  bool FillPending = false;
+  std::uint32_t Fill = 0;
 };
 
 // One vertex of FVF XYZRHW | DIFFUSE | SPECULAR | TEX1 as the rasteriser takes it.

@@ -36,9 +36,24 @@ bool KernelApplies(const TRasterTarget& rt, const TRasterState& rs, std::uint32_
          rs.SrcBlend == D3DBLEND_BOTHSRCALPHA;
 }
 
-// Texel coordinate at one pixel centre of a side running from (p0, t0) to (p1, t1).
+// A quad that leaves every pixel as it is still owes the target its pending fill.
+bool NothingDrawn(const TRasterTarget& rt) {
+  WritePendingFill(rt);
+  return true;
+}
+
+// Texel coordinate at one pixel centre p (between p0 and p1) of a side running from (p0, t0) to
+// (p1, t1). Sprites' values fit 64-bit arithmetic, which gives the same floor far faster.
 inline std::int64_t SideCoordinate(std::int64_t p0, std::int64_t t0, std::int64_t p1,
                                    std::int64_t t1, std::int64_t p) {
+  constexpr std::int64_t kSmall = std::int64_t{1} << 30;
+  auto small = [](std::int64_t x) { return x > -kSmall && x < kSmall; };
+  if (small(t0) && small(t1) && small(p1 - p0)) {
+    std::int64_t num = t0 * (p1 - p) + t1 * (p - p0), den = p1 - p0;
+    if (den < 0) num = -num, den = -den;
+    const std::int64_t q = num / den;
+    return (num % den != 0 && num < 0) ? q - 1 : q;
+  }
   return static_cast<std::int64_t>(
       FloorDiv(Int128(t0) * (p1 - p) + Int128(t1) * (p - p0), p1 - p0));
 }
@@ -54,7 +69,7 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
   }
   if (v[0].Y != v[1].Y || v[2].Y != v[3].Y || v[0].X != v[2].X || v[1].X != v[3].X) return false;
   // Snapped to nothing: neither triangle covers a pixel.
-  if (v[0].X == v[1].X || v[0].Y == v[2].Y) return true;
+  if (v[0].X == v[1].X || v[0].Y == v[2].Y) return NothingDrawn(rt);
   for (int i = 1; i < 4; ++i) {
     if (v[i].Z != v[0].Z || v[i].Rhw != v[0].Rhw || v[i].Diffuse != v[0].Diffuse ||
         v[i].Specular != v[0].Specular) {
@@ -68,8 +83,8 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
 
   // Both triangles wind the same way: clockwise on screen when the area is positive.
   const Int128 area = Int128(v[1].X - v[0].X) * (v[2].Y - v[0].Y);
-  if (rs.CullMode == D3DCULL_CCW && area < 0) return true;
-  if (rs.CullMode == D3DCULL_CW && area > 0) return true;
+  if (rs.CullMode == D3DCULL_CCW && area < 0) return NothingDrawn(rt);
+  if (rs.CullMode == D3DCULL_CW && area > 0) return NothingDrawn(rt);
 
   // Centres on the left and top sides are inside, those on the right and bottom sides are not.
   const int col0 = static_cast<int>(
@@ -80,14 +95,14 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
       std::max<std::int64_t>(CeilDiv64(std::min(v[0].Y, v[2].Y), kSubpixelOne), rt.ClipTop));
   const int row1 = static_cast<int>(
       std::min<std::int64_t>(CeilDiv64(std::max(v[0].Y, v[2].Y), kSubpixelOne), rt.ClipBottom));
-  if (col0 >= col1 || row0 >= row1) return true;
+  if (col0 >= col1 || row0 >= row1) return NothingDrawn(rt);
   const int width = col1 - col0;
 
   const std::uint32_t diffuse = v[0].Diffuse, specular = v[0].Specular, z = v[0].Z;
   bool blend = false;
   const bool kernel = KernelApplies(rt, rs, specular, blend);
   // A sprite blended with zero alpha changes nothing.
-  if (kernel && blend && (diffuse >> 24) == 0) return true;
+  if (kernel && blend && (diffuse >> 24) == 0) return NothingDrawn(rt);
 
   bool linear = false;
   std::vector<int> columns;   // point: texel column; linear: I0 of each tap
@@ -123,6 +138,12 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
     }
   }
 
+  // A sprite over the whole viewport just after a clear draws over the clear's colour without
+  // the clear ever being written.
+  const bool overFill = rt.FillPending && kernel && col0 == rt.ClipLeft && col1 == rt.ClipRight &&
+                        row0 == rt.ClipTop && row1 == rt.ClipBottom;
+  if (!overFill) WritePendingFill(rt);
+
   std::vector<std::uint32_t> texels(static_cast<std::size_t>(width), 0xFFFFFFFFu);
   for (int y = row0; y < row1; ++y) {
     const std::uint32_t* src = texels.data();
@@ -154,6 +175,10 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
       }
     }
     std::uint32_t* dst = rt.Pixels + static_cast<std::size_t>(y) * rt.PitchPixels + col0;
+    if (overFill) {
+      ModulateSpanOver(dst, src, width, diffuse, blend, rt.OpaqueAlpha, rt.Fill);
+      continue;
+    }
     if (kernel) {
       ModulateSpan(dst, src, width, diffuse, blend, rt.OpaqueAlpha);
       continue;

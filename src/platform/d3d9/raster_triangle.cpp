@@ -179,13 +179,24 @@ void DrawTriangle(const TRasterTarget& rt, const TRasterState& rs, const TSetupV
   }
 }
 
-void DrawTriangles(const TRasterTarget& rt, const TRasterState& rs, D3DPRIMITIVETYPE type,
+void WritePendingFill(const TRasterTarget& rt) {
+  if (!rt.FillPending) return;
+  for (int y = rt.ClipTop; y < rt.ClipBottom; ++y) {
+    std::uint32_t* row = rt.Pixels + static_cast<std::size_t>(y) * rt.PitchPixels;
+    std::fill(row + rt.ClipLeft, row + rt.ClipRight, rt.Fill);
+  }
+}
+
+void DrawTriangles(const TRasterTarget& target, const TRasterState& rs, D3DPRIMITIVETYPE type,
                    const TRasterVertex* vertices, UINT primitiveCount) {
-  if (rt.ClipLeft >= rt.ClipRight || rt.ClipTop >= rt.ClipBottom) return;
+  if (target.ClipLeft >= target.ClipRight || target.ClipTop >= target.ClipBottom) return;
   if (type == D3DPT_TRIANGLESTRIP && primitiveCount == 2 && rs.QuadFastPath &&
-      DrawQuadShortcut(rt, rs, vertices)) {
+      DrawQuadShortcut(target, rs, vertices)) {
     return;
   }
+  WritePendingFill(target);
+  TRasterTarget rt = target;
+  rt.FillPending = false;
   TSetupVertex s[3];
   auto draw = [&](UINT i0, UINT i1, UINT i2) {
     if (SetupVertex(vertices[i0], rs.Sampler, s[0]) &&

@@ -82,7 +82,10 @@ class TSoftDevice final : public IDirect3DDevice9 {
   void ResetState();
   void UnbindAll();
   HRESULT CheckStages() const;
-  TRasterTarget MakeTarget();
+  bool ViewportIsWholeTarget() const;
+  // The back buffer and depth buffer to draw into; passPendingFill hands a clear not yet written
+  // over to the rasteriser, which writes it (or draws over all of it).
+  TRasterTarget MakeTarget(bool passPendingFill);
   TRasterState MakeRasterState() const;
   HWND PresentationWindow(HWND overrideWindow) const;
 

@@ -71,9 +71,20 @@ DWORD ReadDword(const std::uint8_t* p) {
 
 }  // namespace
 
-TRasterTarget TSoftDevice::MakeTarget() {
+bool TSoftDevice::ViewportIsWholeTarget() const {
+  return Viewport_.X == 0 && Viewport_.Y == 0 && Viewport_.Width == Params_.BackBufferWidth &&
+         Viewport_.Height == Params_.BackBufferHeight;
+}
+
+TRasterTarget TSoftDevice::MakeTarget(bool passPendingFill) {
   TRasterTarget t;
-  TPixelBuffer& buffer = BackBuffers_.front()->Buffer();
+  TSoftSurface& surface = *BackBuffers_.front();
+  const std::optional<std::uint32_t> fill = surface.PendingFill();
+  // A clear still to be written goes to the rasteriser only when it covers what it may draw.
+  const bool pass = passPendingFill && fill && ViewportIsWholeTarget();
+  TPixelBuffer& buffer = pass ? surface.TakePendingFill() : surface.Buffer();
+  t.FillPending = pass;
+  t.Fill = fill.value_or(0);
   t.Pixels = reinterpret_cast<std::uint32_t*>(buffer.Bits.data());
   t.PitchPixels = static_cast<std::size_t>(buffer.Pitch) / 4;
   t.OpaqueAlpha = buffer.Format == D3DFMT_X8R8G8B8;
@@ -103,8 +114,16 @@ HRESULT TSoftDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCO
   if ((flags & D3DCLEAR_ZBUFFER) && !(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;
   if (Lost_ != TLost::kNo) return D3D_OK;
 
-  const TRasterTarget target = MakeTarget();
-  const std::uint32_t pixel = target.OpaqueAlpha ? (color | 0xFF000000u) : color;
+  const bool opaqueTarget = Params_.BackBufferFormat == D3DFMT_X8R8G8B8;
+  const std::uint32_t pixel = opaqueTarget ? (color | 0xFF000000u) : color;
+  // The whole back buffer in one colour is written later, and not at all when the first draw
+  // covers it.
+  if (count == 0 && (flags & D3DCLEAR_TARGET) && ViewportIsWholeTarget()) {
+    BackBuffers_.front()->FillLater(pixel);
+    flags &= ~static_cast<DWORD>(D3DCLEAR_TARGET);
+    if (flags == 0) return D3D_OK;
+  }
+  const TRasterTarget target = MakeTarget(false);
   const std::uint32_t depth = QuantizeDepth(z);
   auto clearArea = [&](LONG left, LONG top, LONG right, LONG bottom) {
     left = std::max<LONG>(left, target.ClipLeft);
@@ -166,7 +185,8 @@ HRESULT TSoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primit
     out.V = layout.TexCoord >= 0 && layout.TexCoordFloats >= 2 ? ReadFloat(v + layout.TexCoord + 4)
                                                                : 0.0f;
   }
-  DrawTriangles(MakeTarget(), MakeRasterState(), primitiveType, Vertices_.data(), primitiveCount);
+  DrawTriangles(MakeTarget(true), MakeRasterState(), primitiveType, Vertices_.data(),
+                primitiveCount);
   return D3D_OK;
 }
 

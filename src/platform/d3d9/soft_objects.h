@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
@@ -85,14 +86,25 @@ class TSoftSurface final : public IDirect3DSurface9 {
   HRESULT UnlockRect() override;
 
   ULONG Refs() const { return Refs_; }
-  TPixelBuffer& Buffer() { return Buffer_; }
-  void Discard() { std::fill(Buffer_.Bits.begin(), Buffer_.Bits.end(), std::uint8_t{0}); }
+  // The pixels, with a pending fill written first.
+  TPixelBuffer& Buffer();
+  void Discard();
+  // Every pixel takes this 32-bit value, written only when someone looks (Buffer) or left unwritten
+  // when a draw covers them all (TakePendingFill).
+  void FillLater(std::uint32_t pixel) { PendingFill_ = pixel; }
+  const std::optional<std::uint32_t>& PendingFill() const { return PendingFill_; }
+  // The pixels as they are in memory; the caller takes over writing the pending fill.
+  TPixelBuffer& TakePendingFill() {
+    PendingFill_.reset();
+    return Buffer_;
+  }
 
  private:
   TSoftDevice* Device_;
   ULONG Refs_ = 0;    // outside references; each one holds the device
   D3DFORMAT Format_;  // as reported; depth buffers store 32-bit values whatever it is
   TPixelBuffer Buffer_;
+  std::optional<std::uint32_t> PendingFill_;
   DWORD Usage_;
   bool Lockable_;
   bool Locked_ = false;

@@ -80,6 +80,22 @@ TSoftSurface::TSoftSurface(TSoftDevice* device, UINT width, UINT height, D3DFORM
   }
 }
 
+TPixelBuffer& TSoftSurface::Buffer() {
+  if (PendingFill_) {
+    for (UINT y = 0; y < Buffer_.Height; ++y) {
+      auto* row = reinterpret_cast<std::uint32_t*>(Buffer_.Row(y));
+      std::fill(row, row + Buffer_.Width, *PendingFill_);
+    }
+    PendingFill_.reset();
+  }
+  return Buffer_;
+}
+
+void TSoftSurface::Discard() {
+  PendingFill_.reset();
+  std::fill(Buffer_.Bits.begin(), Buffer_.Bits.end(), std::uint8_t{0});
+}
+
 ULONG TSoftSurface::AddRef() {
   if (Refs_++ == 0) Device_->AddRef();
   return Refs_;
@@ -110,7 +126,7 @@ HRESULT TSoftSurface::GetDesc(D3DSURFACE_DESC* desc) {
 
 HRESULT TSoftSurface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD /*flags*/) {
   if (lockedRect == nullptr || !Lockable_ || Locked_) return D3DERR_INVALIDCALL;
-  const HRESULT hr = LockBuffer(Buffer_, rect, lockedRect, LockedRect_);
+  const HRESULT hr = LockBuffer(Buffer(), rect, lockedRect, LockedRect_);
   if (SUCCEEDED(hr)) Locked_ = true;
   return hr;
 }
