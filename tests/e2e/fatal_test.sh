@@ -26,13 +26,13 @@ WORK="$1"
 PID=$!
 ticks() { grep -c '^tick' "$WORK/ticks.log" 2>/dev/null || echo 0; }
 # The bot plays a few questions; then the archive of the pictures is damaged.
-for _ in $(seq 1 200); do
+for _ in $(seq 1 600); do
   (( $(ticks) > 500 )) && break
   sleep 0.1
 done
 head -c 64 /dev/urandom > "$WORK/game/Data/wisplore.qda"
 # The next picture fails: the report goes to standard error, then the box opens.
-for _ in $(seq 1 300); do
+for _ in $(seq 1 600); do
   grep -q '^Nightwisp: ' "$WORK/stderr.log" && break
   sleep 0.1
 done
@@ -46,7 +46,7 @@ echo "ticks behind the box: $((after - before))"
 for window in $(xdotool search --name '^Nightwisp$' 2>/dev/null); do
   xdotool windowfocus --sync "$window" key Return 2>/dev/null || true
 done
-for _ in $(seq 1 50); do kill -0 $PID 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 1 200); do kill -0 $PID 2>/dev/null || break; sleep 0.1; done
 if kill -0 $PID 2>/dev/null; then kill $PID; echo "still running after the box" >&2; exit 4; fi
 wait $PID
 status=$?
@@ -57,7 +57,7 @@ INNER
 chmod +x "$WORK/run.sh"
 
 set +e
-timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" "$WORK/run.sh" "$WORK"
+timeout 170 xvfb-run -a -s "-screen 0 1024x768x24" "$WORK/run.sh" "$WORK"
 status=$?
 set -e
 cat "$WORK/stderr.log" >&2 || true
