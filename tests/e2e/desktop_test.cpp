@@ -14,8 +14,8 @@
 #include <functional>
 
 #include "app/form1.h"
-#include "e2e/event_loop.h"
 #include "platform/shell/shell.h"
+#include "support/event_loop.h"
 
 namespace fs = std::filesystem;
 using e2e::RunFor;
