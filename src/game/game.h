@@ -18,6 +18,7 @@
 
 #include "game/game_state.h"
 #include "game/game_window.h"
+#include "platform/codepage/codepage.h"
 
 class TOwnerWindow;
 class TDGTexture;
@@ -31,6 +32,12 @@ struct TGamePaths {
   std::filesystem::path AppDir;        // the executable's folder (Data/ and the texts inside)
   std::filesystem::path DocumentsDir;  // the user's documents folder
 };
+
+// A text of the game's sources (UTF-8) in Shift-JIS, as the text writer draws it.
+inline std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
+
+// The upper message line while a question is paused.
+inline constexpr const char* kPauseMessage = "一時停止中...F2キーで再開します。";
 
 // Virtual-key codes the key handler acts on.
 constexpr int VK_RETURN = 13;
@@ -148,8 +155,10 @@ class TGame {
   void ChooseCharacterFont();
   void ChooseMusicFile();
   void ChooseRandomMusicFolder();
-  bool TryPlayMusic();             // false when MusicName cannot be played (reason on stderr)
-  std::int32_t PickRandomTrack();  // the next track of the shuffle cycle into MusicName
+  bool TryPlayMusic();  // false when MusicName cannot be played (reason on stderr)
+  // The next track of the shuffle: one not yet played in this cycle (a new cycle once all
+  // have) becomes MusicName; its index is returned.
+  std::int32_t PickRandomTrack();
 
   // Boxes of the game. While one is open during a question the question clock stands still,
   // as it does during a pause: the span is added to PauseTotal when the last box closes.

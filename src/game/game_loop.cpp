@@ -6,12 +6,11 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
-#include "game/ini_text.h"
 #include "game/random.h"
 #include "game/save_file.h"
+#include "game/settings.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
-#include "platform/profile/profile.h"
 
 namespace game {
 namespace {
@@ -22,9 +21,6 @@ constexpr DWORD kTitleWait = 7000;
 constexpr const char* kTitleMessage1 = "解答モードの変更は「ゲーム」から設定してください。";
 constexpr const char* kTitleMessage2 = "Ctrlキーを押すとゲームが始まります。";
 constexpr const char* kResumeQuestion = "前回の続きからゲームを始めますか？";
-constexpr const char* kPauseMessage = "一時停止中...F2キーで再開します。";
-
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
 
 // Milliseconds until the next tick is due (never negative).
 int WaitFor(DWORD tickTime) {
@@ -35,13 +31,13 @@ int WaitFor(DWORD tickTime) {
 }  // namespace
 
 int TGame::ApplicationEvents1Idle() {
-  // 1, 2. Nothing before start-up has finished or before the tick is due.
+  // Nothing before start-up has finished or before the tick is due.
   if (S.StartupDone != 1) return static_cast<int>(kTickLength);
   if (timeGetTime() - S.TickTime < kTickLength) return WaitFor(S.TickTime);
   S.TickTime = timeGetTime();
   std::error_code error;
 
-  // 3. The music, once, 100 ms after start-up.
+  // The music, once, 100 ms after start-up.
   if (timeGetTime() - S.TitleTime >= kMusicDelay && S.BgmStarted == 0) {
     // Marked at once: a box opened below runs ticks of its own, which must not start the
     // music a second time.
@@ -51,15 +47,11 @@ int TGame::ApplicationEvents1Idle() {
     S.BgmOn = 1;
     CheckBgmOn(true);
     S.MusicName = defaultMusic.string();
-    const std::filesystem::path iniName = S.UserDir / "Settei.ini";
-    if (std::filesystem::exists(iniName, error)) {
-      TIniFile ini(iniName);
-      S.BgmOn = ini.ReadBool("BGM", "Music", true) ? 1 : 0;
-      S.BgmRandom = ini.ReadBool("BGM", "Random", false) ? 1 : 0;
-      // An absent or empty music name means the default.
-      const std::string musicName = ReadIniText(ini, "BGM", "MusicName", "");
-      if (!musicName.empty()) S.MusicName = musicName;
-      S.MusicFolda = ReadIniText(ini, "BGM", "MusicFolda", "");
+    if (const std::optional<TBgmSettings> bgm = TSettingsFiles(S.UserDir).ReadBgm()) {
+      S.BgmOn = bgm->Music ? 1 : 0;
+      S.BgmRandom = bgm->Random ? 1 : 0;
+      if (!bgm->MusicName.empty()) S.MusicName = bgm->MusicName;
+      S.MusicFolda = bgm->MusicFolda;
     }
     auto useDefaultMusic = [&] {
       S.BgmRandom = 0;
@@ -79,10 +71,7 @@ int TGame::ApplicationEvents1Idle() {
         useDefaultMusic();
       } else {
         BuildRandomList();
-        const std::int32_t pick = Random(S.RandomFileCount);
-        S.MusicName = S.RandomFiles[pick];
-        S.RandomPlayed[pick] = 1;
-        S.RandomPlayedCount = 1;
+        PickRandomTrack();
         CheckMusicMode(true);
       }
       S.AudioList.clear();
@@ -100,7 +89,7 @@ int TGame::ApplicationEvents1Idle() {
     MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
   }
 
-  // 4. The title prompt, 7000 ms after start-up, kept up on every tick of the title.
+  // The title prompt, 7000 ms after start-up, kept up on every tick of the title.
   if (S.TitleMode == 1 && timeGetTime() - S.TitleTime >= kTitleWait) {
     static const std::string message1 = Sjis(kTitleMessage1);
     static const std::string message2 = Sjis(kTitleMessage2);
@@ -139,7 +128,7 @@ int TGame::ApplicationEvents1Idle() {
     for (TMenuItem item : kTopMenus) Window.SetMenuEnabled(item, true);
   }
 
-  // 5. The question clock.
+  // The question clock.
   if (S.Playing == 1 && S.Paused == 0 && BoxDepth == 0) {
     S.TimeLeft =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
@@ -151,7 +140,7 @@ int TGame::ApplicationEvents1Idle() {
     }
   }
 
-  // 6. The wrong-answer display blinks faster with every wrong answer from the second on.
+  // The wrong-answer display blinks faster with every wrong answer from the second on.
   if (S.GameClear == 1 || S.FuseikaiCount < 2) {
     S.BlinkOn = 0;
   } else {
@@ -162,7 +151,7 @@ int TGame::ApplicationEvents1Idle() {
     }
   }
 
-  // 7. The random music moves on at the end of a track; a single file loops by itself.
+  // The random music moves on at the end of a track; a single file loops by itself.
   if (S.BgmOn == 1 || S.GameClear == 1) {
     const double duration = Owned->WindowsMediaPlayer1->currentMedia.duration();
     if (duration > 0) {
@@ -177,7 +166,7 @@ int TGame::ApplicationEvents1Idle() {
     }
   }
 
-  // 8. One frame. 9. The window waits until the next tick is due.
+  // One frame; then the window waits until the next tick is due.
   DrawFrame();
   return WaitFor(S.TickTime);
 }

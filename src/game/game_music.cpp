@@ -123,7 +123,7 @@ std::string TGame::MusicTitle(const std::string& path) {
 
 bool TGame::TryPlayMusic() {
   try {
-    ::PlayMusic(*Owned->WindowsMediaPlayer1.get(), codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
+    ::PlayMusic(*Owned->WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
                 S.MusicStartTime);
     return true;
   } catch (const EMediaPlayer& e) {

@@ -1,35 +1,20 @@
 // The saved game: record1.dat with the Settei.ini keys of the question and the answer mode,
 // the best score read at start-up, and resuming a game from both.
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "game/game.h"
 #include "game/game_owned.h"
-#include "game/ini_text.h"
 #include "game/random.h"
 #include "game/saturating.h"
 #include "game/save_file.h"
+#include "game/settings.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
-#include "platform/profile/profile.h"
 
 namespace game {
 namespace {
-
-constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
-constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
-
-// The additional question a save keeps in Settei.ini: its reading and its written form.
-struct TSavedTuika {
-  std::u16string Mondai;
-  std::u16string Seikai;
-};
-
-TSavedTuika ReadSavedTuika(const std::filesystem::path& userDir) {
-  TIniFile ini(userDir / "Settei.ini");
-  return {codepage::Utf8ToUtf16(ReadIniText(ini, "TuikaMondai", "Mondai", kDefaultTuikaMondai)),
-          codepage::Utf8ToUtf16(ReadIniText(ini, "TuikaMondai", "Seikai", kDefaultTuikaSeikai))};
-}
 
 // A copy of Settei.ini, staged beside it, to receive a save's keys (see StageSaveFile). A
 // missing file stages as none: the first key written creates it.
@@ -54,14 +39,14 @@ std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai
 }  // namespace
 
 void TGame::SaveGame() {
-  // 1. A running question is saved with its current pause counted (every save of a running
+  // A running question is saved with its current pause counted (every save of a running
   // question comes through a pause). The live total is left alone, so the pause is not
   // counted twice when the player resumes with F2 after a menu save.
   std::int32_t pauseTotal = S.PauseTotal;
   if (S.Playing == 1 && S.Paused == 1)
     pauseTotal = SaturatingAdd(pauseTotal, static_cast<std::int32_t>(timeGetTime() - S.PauseStart));
 
-  // 2. The record; entries past MojiCount keep what they held.
+  // The record; entries past MojiCount keep what they held.
   TSaveData& d = S.SaveData;
   d.MondaiNo = S.MondaiNo;
   std::copy(S.Shutsudai.begin(), S.Shutsudai.end(), d.Shutsudai);
@@ -93,16 +78,16 @@ void TGame::SaveGame() {
   d.HintMoji = S.HintMoji;
   d.HintCount = S.HintCount;
 
-  // 3. The folder.
+  // The folder.
   std::error_code folderError;
   std::filesystem::create_directories(S.UserDir, folderError);
 
-  // 4, 5. record1.dat and the Settei.ini keys of the same save (the additional question's
+  // record1.dat and the Settei.ini keys of the same save (the additional question's
   // texts, the answer mode) are replaced together: both are staged first, and only when both
   // are on disk do they take their places. A failure keeps the old pair, which still belong
   // together.
   const std::filesystem::path record = S.UserDir / kSaveFileName;
-  const std::filesystem::path settings = S.UserDir / "Settei.ini";
+  const std::filesystem::path settings = TSettingsFiles(S.UserDir).IniFileName();
   std::string error;
   if (!StageSaveFile(record, d, error)) {
     ShowBox("ゲームを保存できませんでした。");
@@ -113,15 +98,10 @@ void TGame::SaveGame() {
     ShowBox("保存できませんでした。");
     return;
   }
-  TIniFile ini(StagedFileName(settings));
-  bool written = true;
-  if (S.MondaiNo > kBuiltInMondaiCount) {
-    written =
-        WriteIniText(ini, "TuikaMondai", "Mondai", codepage::Utf16ToUtf8(S.MondaiText)) &&
-        WriteIniText(ini, "TuikaMondai", "Seikai", codepage::Utf16ToUtf8(S.Seikai(S.MondaiNo)));
-  }
-  written = written && ini.WriteInteger("KaitoMode", "Value", S.KaitoMode);
-  if (!written) {
+  std::optional<TSavedTuika> tuika;
+  if (S.MondaiNo > kBuiltInMondaiCount) tuika = TSavedTuika{S.MondaiText, S.Seikai(S.MondaiNo)};
+  if (!TSettingsFiles::WriteSaveKeys(StagedFileName(settings), tuika ? &*tuika : nullptr,
+                                     S.KaitoMode)) {
     DropStagedFile(record);
     DropStagedFile(settings);
     ShowBox("保存できませんでした。");
@@ -152,7 +132,7 @@ bool TGame::SavedGameResumable() const {
   if (d.MondaiNo <= kBuiltInMondaiCount) return SaveDataProblem(d, S, nullptr).empty();
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
-  const TSavedTuika saved = ReadSavedTuika(S.UserDir);
+  const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
   if (FindTuika(S, saved.Mondai) < 0 &&
       !(IsAcceptableTuikaPair(saved.Seikai, saved.Mondai) && SpellingFits(saved.Seikai))) {
     return false;
@@ -162,10 +142,10 @@ bool TGame::SavedGameResumable() const {
 
 void TGame::ResumeGame() {
   const TSaveData& d = S.SaveData;
-  // 1, 2. The question, an additional one found again by its reading.
+  // The question, an additional one found again by its reading.
   S.MondaiNo = d.MondaiNo;
   if (S.MondaiNo > kBuiltInMondaiCount) {
-    const TSavedTuika saved = ReadSavedTuika(S.UserDir);
+    const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
     S.MondaiText = saved.Mondai;
     const std::int32_t found = FindTuika(S, saved.Mondai);
     if (found >= 0) {
@@ -176,7 +156,7 @@ void TGame::ResumeGame() {
       const std::int32_t added = AppendTuikaMondai(S, saved.Mondai, saved.Seikai);
       if (added > 0) {
         S.MondaiNo = added;
-        S.TuikaShutsudai[added - kBuiltInMondaiCount - 1] = 1;
+        S.TuikaShutsudai[TuikaIndex(added)] = 1;
         ++S.TuikaShutsudaiCount;
       }
     }
@@ -184,7 +164,7 @@ void TGame::ResumeGame() {
     S.MondaiText = S.Reading(S.MondaiNo);
   }
 
-  // 3, 4. The asked marks and the characters where they were.
+  // The asked marks and the characters where they were.
   std::copy(std::begin(d.Shutsudai), std::end(d.Shutsudai), S.Shutsudai.begin());
   S.ShutsudaiCount = d.ShutsudaiCount;
   S.MojiCount = std::clamp<std::int32_t>(d.MojiCount, 0, kMojiSlots);
@@ -205,7 +185,7 @@ void TGame::ResumeGame() {
     S.Akarumu[i] = d.Akarumu[i];
   }
 
-  // 5. The counters.
+  // The counters.
   S.KakushiNo = d.KakushiNo;
   S.SeikaiCount = d.SeikaiCount;
   S.RenzokuCount = d.RenzokuCount;
@@ -214,7 +194,7 @@ void TGame::ResumeGame() {
   ShowRenzoku();
   ShowFuseikai();
 
-  // 6. The clock continues from the saved time left.
+  // The clock continues from the saved time left.
   S.Playing = d.Playing;
   S.Paused = 0;
   S.TimeLeft = d.TimeLeft;
@@ -226,8 +206,8 @@ void TGame::ResumeGame() {
                   static_cast<std::uint32_t>(S.PauseTotal);
   }
 
-  // 7. Stage 3's pulse is not saved: it is drawn anew.
-  if (S.SeikaiCount >= 20) {
+  // Stage 3's pulse is not saved: it is drawn anew.
+  if (S.SeikaiCount >= 2 * kStageSize) {
     S.HotaruSizeW.resize(count);
     S.HotaruSizeH.resize(count);
     S.MojiSizeW.resize(count);
@@ -236,23 +216,22 @@ void TGame::ResumeGame() {
     for (std::int32_t i = 0; i < S.MojiCount; ++i) DrawPulse(i);
   }
 
-  // 8.
+  // The score.
   S.Tokuten = d.Tokuten;
   ShowTokuten();
 
-  // 9. The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
-  TIniFile ini(S.UserDir / "Settei.ini");
-  S.KaitoMode = ini.ReadInteger("KaitoMode", "Value", 0) == 1 ? 1 : 0;
+  // The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
+  S.KaitoMode = TSettingsFiles(S.UserDir).ReadKaitoMode();
   Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
   Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
 
-  // 10. The field's colour tells the mode, or the bonus question.
+  // The field's colour tells the mode, or the bonus question.
   S.BonusMode = d.BonusMode;
   SetAnswerColour();
 
-  // 11. The hints of the stage. A hint that was flying at the save is not saved as flying:
+  // The hints of the stage. A hint that was flying at the save is not saved as flying:
   // its character is set down on its place above the answer field.
-  if (S.SeikaiCount >= 10) {
+  if (S.SeikaiCount >= kStageSize) {
     S.HintMoji = d.HintMoji;
     S.HintCount = d.HintCount;
     ShowHintsLeft();
@@ -261,7 +240,7 @@ void TGame::ResumeGame() {
   }
   S.HintFlight = 0;
 
-  // 12.
+  // The reading, shown when the question ends.
   MakeTextTexture(Owned->ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(S.MondaiText),
                   Owned->MojiWriter.get());
 }

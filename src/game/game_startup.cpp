@@ -1,20 +1,19 @@
 // Start-up, close and destroy of the game window: the objects in their fixed order, the font
-// settings of Settei.ini and Font.dat and the romaji option, and writing them back at close.
+// settings of Settei.ini and Font.dat and the romaji option, and writing them back at close
+// (settings.h owns the files and their keys).
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "game/game.h"
 #include "game/game_owned.h"
-#include "game/ini_text.h"
 #include "game/random.h"
+#include "game/settings.h"
 #include "graphics/device/jpeg_decoder.h"
 #include "platform/base/fatal.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 #include "platform/d3d9/owner_window.h"
 #include "platform/gdi/gdi.h"
-#include "platform/profile/profile.h"
 
 namespace game {
 namespace {
@@ -23,11 +22,7 @@ constexpr UINT kSpiGetIconTitleLogFont = 31;
 constexpr int kWindowFontHeight = -32;  // 32-pixel characters
 constexpr int kLabelPoints = 18;
 constexpr int kDefaultCharset = 128;  // Shift-JIS
-constexpr const char* kDefaultFontName = "ＭＳ 明朝";
 constexpr const char* kSaveFailed = "保存できませんでした。";
-// The romaji option's place in Settei.ini: "1" on, "0" off; no key means on.
-constexpr const char* kRomajiSection = "RomajiHenkan";
-constexpr const char* kRomajiKey = "Value";
 
 // The seven effects, wave 0 to wave 6.
 constexpr const char* kWaveFiles[kSoundEffectCount] = {
@@ -44,34 +39,6 @@ RECT WholePicture(const TDGTexture& texture) {
   return RECT{0, 0, static_cast<LONG>(texture.Width()), static_cast<LONG>(texture.Height())};
 }
 
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
-
-// Writes one byte to a temporary file beside the target and renames it over the target, so a
-// failed write never leaves an empty style file.
-bool WriteStyleFile(const std::filesystem::path& fileName, std::uint8_t style) {
-  std::filesystem::path temporary = fileName;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.put(static_cast<char>(style));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, fileName, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 void TGame::FormCreate() {
@@ -84,20 +51,20 @@ void TGame::FormCreate() {
   CheckMusicMode(false);
   Window.SetMenuEnabled(TMenuItem::Save1, false);
 
-  // 1. The device in windowed mode with a back buffer of the client size.
+  // The device in windowed mode with a back buffer of the client size.
   o.DG->ChangeToWindowMode(S.ScreenWidth, S.ScreenHeight, {}, 0, D3DSWAPEFFECT_DISCARD,
                            D3DMULTISAMPLE_NONE, 0);
   const RECT client = OwnerWindow.ClientRect();
   S.ScreenWidth = client.right - client.left;
   S.ScreenHeight = client.bottom - client.top;
-  // 2. The scene. 3. A 1 ms timer resolution.
+  // The scene, and a 1 ms timer resolution.
   o.Scene = std::make_unique<TSXScene>(o.DG.get(), "");
   if (timeBeginPeriod(1) == TIMERR_NOERROR) o.TimerPeriodSet = true;
-  // 4, 5. The folders. The per-user folder is made only when something is written there.
+  // The folders. The per-user folder is made only when something is written there.
   S.AppDir = GamePaths.AppDir;
   S.UserDir = GamePaths.DocumentsDir / "Amaneya" / "NightwispData";
 
-  // 6. The window font takes the icon-title face.
+  // The window font takes the icon-title face.
   gdi::LOGFONTA iconTitle{};
   if (gdi::SystemParametersInfoA(kSpiGetIconTitleLogFont, sizeof(iconTitle), &iconTitle, 0)) {
     o.WindowFont.SetName(gdi::FaceName(iconTitle));
@@ -107,7 +74,7 @@ void TGame::FormCreate() {
   o.WindowFont.SetCharset(static_cast<gdi::BYTE>(kDefaultCharset));
   Window.SetAnswerFont(TFontChoice{o.WindowFont.Name(), kDefaultCharset, gdi::fsBold});
 
-  // 7. The two text writers.
+  // The two text writers.
   o.MojiWriter = std::make_unique<TSXTextWriter>(o.DG.get(), D3DFMT_A8R8G8B8, 16);
   o.MojiWriter->SetFont(o.WindowFont);
   o.LabelWriter = std::make_unique<TSXTextWriter>(o.DG.get(), D3DFMT_A8R8G8B8, 16);
@@ -115,23 +82,14 @@ void TGame::FormCreate() {
   o.LabelWriter->Font().SetSize(kLabelPoints);
   o.LabelWriter->Font().SetStyle(gdi::fsBold | gdi::fsItalic);
 
-  // 8. The character font, only when both settings files exist.
-  const std::filesystem::path iniName = S.UserDir / "Settei.ini";
-  const std::filesystem::path styleName = S.UserDir / "Font.dat";
-  std::error_code error;
-  if (std::filesystem::is_regular_file(iniName, error) &&
-      std::filesystem::is_regular_file(styleName, error)) {
-    TIniFile ini(iniName);
-    std::ifstream styleFile(styleName, std::ios::binary);
-    char styleByte = 0;
-    if (styleFile.get(styleByte)) {
-      S.FontStyle = static_cast<std::uint8_t>(styleByte) & gdi::kAllFontStyles;
-    }
-    const std::string name = ini.ReadString("Font", "Name", Sjis(kDefaultFontName));
+  // The character font, only when both settings files exist.
+  const TSettingsFiles settings(S.UserDir);
+  if (const std::optional<TFontSettings> saved = settings.ReadFont()) {
+    if (saved->Style) S.FontStyle = *saved->Style;
+    const std::string& name = saved->Name;
     for (const std::string& family : gdi::InstalledFontFamilies()) {
       if (family != name) continue;
-      const std::int32_t charset = ini.ReadInteger("Font", "Charset", kDefaultCharset);
-      const auto charsetByte = static_cast<gdi::BYTE>(charset & 0xFF);
+      const auto charsetByte = static_cast<gdi::BYTE>(saved->Charset & 0xFF);
       o.MojiWriter->Font().SetCharset(charsetByte);
       o.MojiWriter->Font().SetName(name);
       o.MojiWriter->Font().SetStyle(S.FontStyle);
@@ -141,12 +99,12 @@ void TGame::FormCreate() {
   }
 
   // The romaji option: on unless Settei.ini turns it off (files from before it mean on).
-  if (std::filesystem::is_regular_file(iniName, error)) {
-    S.RomajiHenkan = TIniFile(iniName).ReadBool(kRomajiSection, kRomajiKey, true) ? 1 : 0;
+  if (const std::optional<bool> romaji = settings.ReadRomajiHenkan()) {
+    S.RomajiHenkan = *romaji ? 1 : 0;
   }
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
 
-  // 9. The seven effects, wave i on channel i.
+  // The seven effects, wave i on channel i.
   const std::filesystem::path data = S.AppDir / "Data";
   for (int i = 0; i < kSoundEffectCount; ++i) {
     o.Waves[i] = std::make_unique<TDDSDWaveData>(o.DDSD1.get(), false, data / kWaveFiles[i]);
@@ -159,7 +117,7 @@ void TGame::FormCreate() {
     if (o.DDSD1->Initialized()) o.DDSD1->Channel(i)->SetWaveData(o.Waves[i].get());
   }
 
-  // 10. The catalogue and the additional questions.
+  // The catalogue and the additional questions.
   BuildMondaiTable(S);
   const TuikaLoadResult tuika = LoadTuikaMondai(S, S.AppDir);
   if (!tuika.Error.empty()) {
@@ -175,7 +133,7 @@ void TGame::FormCreate() {
                        "件は長すぎて表示できないため、出題しません。");
   }
 
-  // 11. The textures.
+  // The textures.
   TDGCarad* dg = o.DG.get();
   for (int i = 0; i < kMojiSlots; ++i) {
     o.MojiTextures[i] = NewTexture(dg);
@@ -214,24 +172,24 @@ void TGame::FormCreate() {
   ShowCounter(Owned->HintTexture.get(), "HINT:", 3);
   S.TimeLimit = kInitialTimeLimit;
 
-  // 12. The random seed. 13. The best score of the saved game.
+  // The random seed, then the best score of the saved game.
   Randomize();
   ReadSavedGameAtStartup();
 
-  // 14. The title screen.
+  // The title screen.
   S.Saved = 1;
   S.TitleMode = 1;
   o.PictureTexture->LoadFromFile("Title.bmp", archive);
   o.PictureTexture->SetColorKey(WholePicture(*o.PictureTexture), 0);
   o.LogoTexture->LoadFromFile((data / "logo.bmp").string(), "");
 
-  // 15. The title reading flies; no title character stays dark.
+  // The title reading flies; no title character stays dark.
   S.MondaiText = kTitleMondaiText;
   S.MojiCount = static_cast<std::int32_t>(S.MondaiText.size());
   NewQuestion();
   S.KakushiNo = kTitleMojiCount;
 
-  // 16, 17. The music waits 100 ms from here; the speech engine last.
+  // The music waits 100 ms from here; the speech engine last.
   S.TitleTime = timeGetTime();
   S.Message1 = Sjis("BGM設定中...");
   MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
@@ -242,28 +200,24 @@ void TGame::FormCreate() {
 
 void TGame::FormClose() {
   if (!Owned->Created || Owned->Destroyed) return;
-  // 1. The per-user folder with every missing parent.
+  // The per-user folder with every missing parent.
   std::error_code error;
   std::filesystem::create_directories(S.UserDir, error);
 
-  // 2. Settei.ini: the first failed key ends the INI part.
+  // Settei.ini: the first failed key ends the INI part.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
-  TIniFile ini(S.UserDir / "Settei.ini");
+  const TSettingsFiles settings(S.UserDir);
   const gdi::TFont& font = Owned->MojiWriter->Font();
-  const bool written = ini.WriteInteger("Font", "Charset", font.Charset()) &&
-                       ini.WriteString("Font", "Name", font.Name()) &&
-                       ini.WriteBool("BGM", "Music", S.BgmOn != 0) &&
-                       ini.WriteBool("BGM", "Random", S.BgmRandomChecked != 0) &&
-                       WriteIniText(ini, "BGM", "MusicName", S.MusicName) &&
-                       WriteIniText(ini, "BGM", "MusicFolda", S.MusicFolda) &&
-                       ini.WriteBool(kRomajiSection, kRomajiKey, S.RomajiHenkan != 0);
-  if (!written) ShowBox(kSaveFailed);
+  const TBgmSettings bgm{S.BgmOn != 0, S.BgmRandomChecked != 0, S.MusicName, S.MusicFolda};
+  if (!settings.WriteAtClose(font.Charset(), font.Name(), bgm, S.RomajiHenkan != 0)) {
+    ShowBox(kSaveFailed);
+  }
 
-  // 3. Font.dat: the character font's style in one byte.
+  // Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style() & gdi::kAllFontStyles;
-  if (!WriteStyleFile(S.UserDir / "Font.dat", S.FontStyle)) ShowBox(kSaveFailed);
+  if (!settings.WriteFontStyle(S.FontStyle)) ShowBox(kSaveFailed);
 
-  // 4. The music stops.
+  // The music stops.
   Owned->WindowsMediaPlayer1->controls.stop();
 }
 
