@@ -180,6 +180,7 @@ void TGame::DrawFrame() {
     return;
   }
   if (FAILED(state)) return;
+  AnimateFireflies();
   device->BeginScene();
   DrawGameScreen();
   Owned->Scene->Render(nullptr, true);
