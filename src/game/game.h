@@ -101,7 +101,10 @@ class TGame {
   bool SavedGameResumable() const;
 
   // --- Screen --------------------------------------------------------------------------------
-  void DrawGameScreen();
+  // One frame's step of the fireflies: blinking, movement and bouncing, the hint character's
+  // flight and the pulse. The frame driver runs it before drawing.
+  void AnimateFireflies();
+  void DrawGameScreen();  // draws the state as it is; changes nothing
   void DrawTexture(TDGTexture* texture, std::int32_t x, std::int32_t y, std::uint32_t colour);
   void DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y, std::int32_t w,
                         std::int32_t h, std::uint32_t colour);
@@ -113,6 +116,8 @@ class TGame {
   void ScanAudioFiles(const std::string& folder);
   void BuildRandomList();
   std::string MusicTitle(const std::string& path);
+  // Starts MusicName. A file that cannot be played gives one box; in random mode the shuffle
+  // moves on to the next track instead, and only a list where nothing plays gives a box.
   void PlayMusic();
 
  private:
@@ -142,19 +147,41 @@ class TGame {
   void PlaceRandomly(MojiRecord& moji);
   void SetHintMojiDown(std::int32_t index);  // hint character `index` still, above the field
   void DrawPulse(std::int32_t index);        // stage 3 scale and growth flag
+  std::int32_t DrawnMojiCount() const;       // characters the frame shows
+  bool Pulsing(std::int32_t k, std::int32_t count) const;  // character k grows and shrinks
   bool AnswerIsCorrect(const std::u16string& answer) const;
   void SettlePendingRomaji();  // Enter: a lone n pending at the end of the field becomes ん
   void SpeakQuestion();
   void StopMusic();
   void ShowMusicTitle();
-  // The next track of the shuffle: one not yet played in this cycle becomes MusicName.
-  void PickRandomTrack();
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked
   // The menu actions with dialogs (game_menus.cpp).
   void ChooseCharacterFont();
   void ChooseMusicFile();
   void ChooseRandomMusicFolder();
+  bool TryPlayMusic();  // false when MusicName cannot be played (reason on stderr)
+  // The next track of the shuffle: one not yet played in this cycle (a new cycle once all
+  // have) becomes MusicName; its index is returned.
+  std::int32_t PickRandomTrack();
+
+  // Boxes of the game. While one is open during a question the question clock stands still,
+  // as it does during a pause: the span is added to PauseTotal when the last box closes.
+  void ShowBox(const std::string& text);
+  TConfirmAnswer AskBox(const std::string& text, bool withCancel);
+  class TClockHold {
+   public:
+    explicit TClockHold(TGame& game);
+    ~TClockHold();
+    TClockHold(const TClockHold&) = delete;
+    TClockHold& operator=(const TClockHold&) = delete;
+
+   private:
+    TGame& Game;
+  };
+  std::int32_t BoxDepth = 0;
+  std::uint32_t BoxStart = 0;
+  bool BoxHoldsClock = false;
 };
 
 }  // namespace game
