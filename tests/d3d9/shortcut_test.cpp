@@ -164,7 +164,9 @@ class TRandomScene {
     if (w == 0) w = 1;
     if (h == 0) h = 1;
     const float u0 = TexCoord(), u1 = TexCoord(), tv0 = TexCoord(), tv1 = TexCoord();
-    const std::uint32_t diffuse = Chance(0.2) ? 0xFFFFFFFF : Bits();
+    const std::uint32_t diffuse = Chance(0.2)   ? 0xFFFFFFFF
+                                  : Chance(0.2) ? Bits() | 0xFFFFFF
+                                                : Bits();
     const std::uint32_t specular = Chance(0.5) ? 0 : Bits();
     const float z = Chance(0.5) ? 0.0f : std::uniform_real_distribution<float>(0, 1)(Rng_);
     const float rhw = Chance(0.5) ? 0.5f : 1.0f;
@@ -277,7 +279,11 @@ TEST(SpriteKernelTest, VectorKernelMatchesThePlainOne) {
       if (texels == 2 || (texels == 1 && rng() % 2 == 0)) s |= 0xFF000000u;
     }
     for (auto& d : a) d = static_cast<std::uint32_t>(rng());
-    const std::uint32_t colour = rng() % 4 == 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(rng());
+    // White, white at some alpha (the background), or any colour.
+    const std::uint32_t kind = rng() % 4;
+    const std::uint32_t colour = kind == 0   ? 0xFFFFFFFFu
+                                 : kind == 1 ? static_cast<std::uint32_t>(rng()) | 0x00FFFFFFu
+                                             : static_cast<std::uint32_t>(rng());
     const bool blend = rng() % 4 != 0, opaque = rng() % 2 == 0;
     // Over a clear not yet written: the vector kernel must not read the target.
     const bool over = rng() % 3 == 0;

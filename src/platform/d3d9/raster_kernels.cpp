@@ -49,6 +49,7 @@ __attribute__((target("avx2"))) void ModulateSpanAvx2(std::uint32_t* dst, const 
   const __m256i colourLanes =
       _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)), zero);
   const bool white = colour == 0xFFFFFFFFu;
+  const bool rgbWhite = (colour & 0xFFFFFF) == 0xFFFFFF;
   // Copies each pixel's alpha lane (16-bit lane 3 of 4) into all four of its lanes.
   const __m256i alphaShuffle =
       _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7, 6, 7, 6, 7, 6,
@@ -68,14 +69,19 @@ __attribute__((target("avx2"))) void ModulateSpanAvx2(std::uint32_t* dst, const 
       if (overUnder) _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), underLanes);
       continue;
     }
+    const bool opaqueTexels = _mm256_testc_si256(t, alphaBits);
     // Opaque texels under white are copied: times 255 and over anything, they stay themselves.
-    if (white && (!blend || _mm256_testc_si256(t, alphaBits))) {
+    if (white && (!blend || opaqueTexels)) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(t, opaque));
       continue;
     }
     __m256i sLo = _mm256_unpacklo_epi8(t, zero);
     __m256i sHi = _mm256_unpackhi_epi8(t, zero);
-    if (!white) {
+    if (opaqueTexels && rgbWhite) {
+      // Colour channels times 255 stay; alpha 255 times the colour's is the colour's.
+      sLo = _mm256_min_epu16(sLo, colourLanes);
+      sHi = _mm256_min_epu16(sHi, colourLanes);
+    } else if (!white) {
       sLo = Div255Lanes(_mm256_mullo_epi16(sLo, colourLanes));
       sHi = Div255Lanes(_mm256_mullo_epi16(sHi, colourLanes));
     }
@@ -85,7 +91,7 @@ __attribute__((target("avx2"))) void ModulateSpanAvx2(std::uint32_t* dst, const 
           overUnder ? underLanes
                     : _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i)),
                                       opaque);
-      if (_mm256_testc_si256(t, alphaBits)) {
+      if (opaqueTexels) {
         // Opaque texels: every pixel's alpha is the colour's.
         const __m256i dLo = overUnder ? underTimesInverse
                                       : _mm256_mullo_epi16(_mm256_unpacklo_epi8(dm, zero), inverse);
