@@ -185,9 +185,10 @@ class TRandomScene {
   std::mt19937 Rng_;
 };
 
-void CompareShortcutWithTriangles(bool spriteLike, bool vectorKernels, int iterations,
+// With the given sprite kernels (or the widest available below them).
+void CompareShortcutWithTriangles(bool spriteLike, d3d9soft::TKernels kernels, int iterations,
                                   std::uint32_t seed) {
-  d3d9soft::UseVectorKernels(vectorKernels);
+  d3d9soft::UseKernels(kernels);
   TRandomScene scene(seed);
   for (int i = 0; i < iterations; ++i) {
     TRasterState state = scene.State(spriteLike);
@@ -223,12 +224,13 @@ void CompareShortcutWithTriangles(bool spriteLike, bool vectorKernels, int itera
 }
 
 TEST(QuadShortcutTest, SameBitsAsTrianglesUnderRandomStates) {
-  CompareShortcutWithTriangles(false, true, 3000, 1);
+  CompareShortcutWithTriangles(false, d3d9soft::TKernels::Avx512, 3000, 1);
 }
 
 TEST(QuadShortcutTest, SameBitsAsTrianglesForSprites) {
-  CompareShortcutWithTriangles(true, true, 3000, 2);
-  CompareShortcutWithTriangles(true, false, 1000, 3);
+  CompareShortcutWithTriangles(true, d3d9soft::TKernels::Avx512, 3000, 2);
+  CompareShortcutWithTriangles(true, d3d9soft::TKernels::Avx2, 1000, 5);
+  CompareShortcutWithTriangles(true, d3d9soft::TKernels::Plain, 1000, 3);
 }
 
 TEST(QuadShortcutTest, OnlyAxisAlignedQuadsTakeIt) {
@@ -265,10 +267,12 @@ TEST(QuadShortcutTest, OnlyAxisAlignedQuadsTakeIt) {
   EXPECT_TRUE(d3d9soft::DrawQuadShortcut(t, s, quad));
 }
 
-TEST(SpriteKernelTest, VectorKernelMatchesThePlainOne) {
+TEST(SpriteKernelTest, VectorKernelsMatchThePlainOne) {
   if (!d3d9soft::VectorKernelsAvailable()) GTEST_SKIP() << "no vector unit";
   std::mt19937 rng(9);
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 6000; ++i) {
+    const auto kernels = i % 2 == 0 ? d3d9soft::TKernels::Avx2 : d3d9soft::TKernels::Avx512;
+    if (!d3d9soft::KernelsAvailable(kernels)) continue;
     const int count = static_cast<int>(rng() % 70);
     // Texels of any alpha, sprite-like runs, or an opaque picture.
     const int texels = static_cast<int>(rng() % 3);
@@ -290,7 +294,7 @@ TEST(SpriteKernelTest, VectorKernelMatchesThePlainOne) {
     const std::uint32_t under = static_cast<std::uint32_t>(rng()) | (opaque ? 0xFF000000u : 0);
     std::vector<std::uint32_t> b = a;
     if (over) std::fill(b.begin(), b.end(), under);
-    d3d9soft::UseVectorKernels(true);
+    d3d9soft::UseKernels(kernels);
     if (over) {
       d3d9soft::ModulateSpanOver(a.data(), src.data(), count, colour, blend, opaque, under);
     } else {
@@ -303,6 +307,7 @@ TEST(SpriteKernelTest, VectorKernelMatchesThePlainOne) {
     }
     ASSERT_EQ(b, a) << "iteration " << i;
   }
+  d3d9soft::UseVectorKernels(true);
 }
 
 // The whole device, fast path on and off, with a frame of game-like sprites.
