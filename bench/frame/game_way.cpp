@@ -4,6 +4,7 @@
 #include <map>
 
 #include "game/game.h"
+#include "game/game_owned.h"
 #include "graphics/dg_texture.h"
 #include "graphics/sx_scene.h"
 #include "platform/clock/clock.h"
@@ -86,6 +87,7 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
   game::TGame& g = *Impl_->Game;
   g.FormCreate();
   TGameState& s = g.State();
+  auto& o = g.Objects();
 
   // A 39-character question of stage 3 between questions, every display on.
   const std::u16string reading =
@@ -110,30 +112,31 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
   for (int k = 0; k < s.MojiCount; ++k) {
     s.Moji[k] =
         MojiRecord{20 + 16 * k, 40 + 8 * k, 1 + k % 2, 2 - k % 2, s.MondaiText.substr(k, 1)};
-    g.MakeTextTexture(s.MojiTextures[k], nullptr, codepage::Utf16ToSjis(s.Moji[k].Char),
-                      s.MojiWriter);
+    g.MakeTextTexture(o.MojiTextures[k].get(), nullptr, codepage::Utf16ToSjis(s.Moji[k].Char),
+                      o.MojiWriter.get());
     s.Akarusa[k] = (k * 37) % 256;
-    s.HotaruSizeW[k] = static_cast<float>(s.HotaruTexture->Width()) * (0.5f + 0.01f * k);
-    s.HotaruSizeH[k] = static_cast<float>(s.HotaruTexture->Height()) * (0.5f + 0.01f * k);
-    s.MojiSizeW[k] = static_cast<float>(s.MojiTextures[k]->Width()) * (0.5f + 0.01f * k);
-    s.MojiSizeH[k] = static_cast<float>(s.MojiTextures[k]->Height()) * (0.5f + 0.01f * k);
+    s.HotaruSizeW[k] = static_cast<float>(o.HotaruTexture->Width()) * (0.5f + 0.01f * k);
+    s.HotaruSizeH[k] = static_cast<float>(o.HotaruTexture->Height()) * (0.5f + 0.01f * k);
+    s.MojiSizeW[k] = static_cast<float>(o.MojiTextures[k]->Width()) * (0.5f + 0.01f * k);
+    s.MojiSizeH[k] = static_cast<float>(o.MojiTextures[k]->Height()) * (0.5f + 0.01f * k);
   }
-  g.MakeTextTexture(s.SpellingTexture, s.SpellingTexture2,
+  g.MakeTextTexture(o.SpellingTexture.get(), o.SpellingTexture2.get(),
                     codepage::Utf8ToSjis("石の上にも三年、急がば回れ、猿も木から落ちる"),
-                    s.MojiWriter);
-  g.MakeTextTexture(s.ReadingTexture, nullptr, codepage::Utf16ToSjis(s.MondaiText), s.MojiWriter);
+                    o.MojiWriter.get());
+  g.MakeTextTexture(o.ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(s.MondaiText),
+                    o.MojiWriter.get());
   s.Message1 = codepage::Utf8ToSjis("解答モードの変更は「ゲーム」から設定してください。");
   s.Message2 = codepage::Utf8ToSjis("Ctrlキーを押すとゲームが始まります。");
-  g.MakeTextTexture(s.Message1Texture, nullptr, s.Message1, s.LabelWriter);
-  g.MakeTextTexture(s.Message2Texture, nullptr, s.Message2, s.LabelWriter);
-  s.SosaTexture->LoadFromFile((paths.AppDir / "Data" / "Sosa2.bmp").string(), "");
-  g.MakeTextTexture(s.MusicTitleTexture, nullptr, "/home/player/music/tamsu08-1.mp3",
-                    s.LabelWriter);
+  g.MakeTextTexture(o.Message1Texture.get(), nullptr, s.Message1, o.LabelWriter.get());
+  g.MakeTextTexture(o.Message2Texture.get(), nullptr, s.Message2, o.LabelWriter.get());
+  o.SosaTexture->LoadFromFile((paths.AppDir / "Data" / "Sosa2.bmp").string(), "");
+  g.MakeTextTexture(o.MusicTitleTexture.get(), nullptr, "/home/player/music/tamsu08-1.mp3",
+                    o.LabelWriter.get());
 
   // One frame's queue, as plain content for the peer.
-  s.Scene->OverlayQueue().ResetQueue();
+  o.Scene->OverlayQueue().ResetQueue();
   g.DrawGameScreen();
-  TSXRenderingQueue& queue = s.Scene->OverlayQueue();
+  TSXRenderingQueue& queue = o.Scene->OverlayQueue();
   std::map<TDGTexture*, int> pictures;
   for (int i = 0; i < queue.PolygonCount(); ++i) {
     const TSXPolygonItem& item = queue.Polygon(i);
@@ -149,7 +152,7 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
 
 TGameWay::~TGameWay() = default;
 
-bool TGameWay::Ok() const { return Impl_->Game->State().DG->Device() != nullptr; }
+bool TGameWay::Ok() const { return Impl_->Game->Objects().DG->Device() != nullptr; }
 
 void TGameWay::DrawFrame() { Impl_->Game->DrawFrame(); }
 

@@ -23,17 +23,11 @@ TGame::TGame(TGameWindow& window, TOwnerWindow& ownerWindow, TGamePaths paths)
   Owned->DDSD1->SetDebugOption({dsoHaltOnError});
   Owned->DDSD1->Loaded();
   Owned->WindowsMediaPlayer1 = std::make_unique<TWindowsMediaPlayer>();
-  S.DG = Owned->DG.get();
-  S.DDSD1 = Owned->DDSD1.get();
-  S.WindowsMediaPlayer1 = Owned->WindowsMediaPlayer1.get();
 }
 
 TGame::~TGame() {
   FormDestroy();
   // The form's components go with the form: the player, the sound, then the device.
-  S.WindowsMediaPlayer1 = nullptr;
-  S.DDSD1 = nullptr;
-  S.DG = nullptr;
   Owned->WindowsMediaPlayer1.reset();
   Owned->DDSD1.reset();
   Owned->DG.reset();
@@ -47,7 +41,6 @@ void TGame::FormDestroy() {
     timeEndPeriod(1);
     Owned->TimerPeriodSet = false;
   }
-  S.MojiWriter = S.LabelWriter = nullptr;
   Owned->MojiWriter.reset();
   Owned->LabelWriter.reset();
   for (int i = 0; i < kSoundEffectCount; ++i) {
@@ -55,11 +48,9 @@ void TGame::FormDestroy() {
     if (Owned->Waves[i] && Owned->DDSD1 && Owned->DDSD1->ChannelsMade() > i) {
       Owned->DDSD1->Channel(i)->SetWaveData(nullptr);
     }
-    S.Waves[i] = nullptr;
     Owned->Waves[i].reset();
   }
   for (int i = 0; i < kMojiSlots; ++i) {
-    S.MojiTextures[i] = nullptr;
     Owned->MojiTextures[i].reset();
   }
   TOwned& o = *Owned;
@@ -72,18 +63,11 @@ void TGame::FormDestroy() {
         &o.HaikeiTexture}) {
     pair->reset();
   }
-  S.HotaruTexture = S.HikariTexture = S.KotaeTexture = S.KotaeTexture2 = S.HaikeiTexture =
-      S.PictureTexture = S.SpellingTexture = S.SpellingTexture2 = S.ReadingTexture =
-          S.SeikaiTexture = S.RenzokuTexture = S.FuseikaiTexture = S.TimeTexture =
-              S.TokutenTexture = S.SaikoTokutenTexture = S.Message1Texture = S.Message2Texture =
-                  S.SosaTexture = S.LogoTexture = S.MusicTitleTexture = S.HintTexture = nullptr;
-  S.Scene = nullptr;
   Owned->Scene.reset();
   if (Owned->SpeechHandle != nullptr) {
     AquesTalkDa_Release(Owned->SpeechHandle);
     Owned->SpeechHandle = nullptr;
   }
-  S.SpeechHandle = nullptr;
 }
 
 }  // namespace game

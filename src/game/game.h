@@ -20,6 +20,8 @@
 #include "game/game_window.h"
 
 class TOwnerWindow;
+class TDGTexture;
+class TSXTextWriter;
 
 namespace game {
 
@@ -46,6 +48,10 @@ class TGame {
   TGameState& State() { return S; }
   const TGamePaths& Paths() const { return GamePaths; }
   const TGameState& State() const { return S; }
+  // The objects the game draws and plays with (game_owned.h), owned here and nowhere else.
+  struct TOwned;
+  TOwned& Objects() { return *Owned; }
+  const TOwned& Objects() const { return *Owned; }
 
   // --- Start-up, close and destroy -----------------------------------------------------------
   void FormCreate();
@@ -106,7 +112,6 @@ class TGame {
   TOwnerWindow& OwnerWindow;
   TGamePaths GamePaths;
   TGameState S;
-  struct TOwned;  // the objects the window owns (defined in game.cpp)
   std::unique_ptr<TOwned> Owned;
 
   // Shared steps of the rules, the saved game and the menus (game_rules.cpp).

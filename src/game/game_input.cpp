@@ -36,7 +36,7 @@ void TGame::FormKeyDown(int virtualKey) {
         S.PauseTotal += static_cast<std::int32_t>(timeGetTime() - S.PauseStart);
         S.Message1.clear();
       }
-      MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+      MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
       break;
     default:
       break;

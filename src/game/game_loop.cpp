@@ -94,7 +94,7 @@ int TGame::ApplicationEvents1Idle() {
     }
     S.BgmStarted = 1;
     S.Message1.clear();
-    MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+    MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
   }
 
   // 4. The title prompt, 7000 ms after start-up, kept up on every tick of the title.
@@ -103,11 +103,11 @@ int TGame::ApplicationEvents1Idle() {
     static const std::string message2 = Sjis(kTitleMessage2);
     if (S.Message1 != message1) {
       S.Message1 = message1;
-      MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+      MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
     }
     if (S.Message2 != message2) {
       S.Message2 = message2;
-      MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
+      MakeTextTexture(Owned->Message2Texture.get(), nullptr, S.Message2, Owned->LabelWriter.get());
     }
     std::string guide = "Sosa1.bmp";
     if (S.Ready == 0 && std::filesystem::exists(S.UserDir / kSaveFileName, error) &&
@@ -141,7 +141,7 @@ int TGame::ApplicationEvents1Idle() {
     S.TimeLeft =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
                                   static_cast<std::uint32_t>(S.PauseTotal) - timeGetTime());
-    ShowCounter(S.TimeTexture, "TIME:", S.TimeLeft / 1000);
+    ShowCounter(Owned->TimeTexture.get(), "TIME:", S.TimeLeft / 1000);
     if (S.TimeLeft < 1) {
       S.TimeLeft = 0;
       GiveUp();
@@ -161,12 +161,12 @@ int TGame::ApplicationEvents1Idle() {
 
   // 7. The random music moves on at the end of a track; a single file loops by itself.
   if (S.BgmOn == 1 || S.GameClear == 1) {
-    const double duration = S.WindowsMediaPlayer1->currentMedia.duration();
+    const double duration = Owned->WindowsMediaPlayer1->currentMedia.duration();
     if (duration > 0) {
       const std::int64_t elapsed = std::abs(
           static_cast<std::int64_t>(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime)));
       if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
-        S.WindowsMediaPlayer1->controls.stop();
+        Owned->WindowsMediaPlayer1->controls.stop();
         // A new shuffle cycle once every file has played (or no mark is left free).
         S.RandomPlayed.resize(static_cast<std::size_t>(S.RandomFileCount), 0);
         if (S.RandomPlayedCount >= S.RandomFileCount ||
@@ -193,17 +193,17 @@ int TGame::ApplicationEvents1Idle() {
 }
 
 void TGame::DrawFrame() {
-  IDirect3DDevice9* device = S.DG->Device();
+  IDirect3DDevice9* device = Owned->DG->Device();
   if (device == nullptr) return;
   const HRESULT state = device->TestCooperativeLevel();
   if (state == D3DERR_DEVICENOTRESET) {
-    S.DG->ResetDevice();
+    Owned->DG->ResetDevice();
     return;
   }
   if (FAILED(state)) return;
   device->BeginScene();
   DrawGameScreen();
-  S.Scene->Render(nullptr, true);
+  Owned->Scene->Render(nullptr, true);
   device->EndScene();
   device->Present(nullptr, nullptr, nullptr, nullptr);
 }
@@ -213,7 +213,7 @@ void TGame::Pause() {
   S.Paused = 1;
   S.PauseStart = timeGetTime();
   S.Message1 = Sjis(kPauseMessage);
-  MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+  MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
   DrawFrame();
   Window.SetAnswerReadOnly(true);
 }

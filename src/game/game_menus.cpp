@@ -65,7 +65,7 @@ void TGame::MenuClick(TMenuItem item) {
       CheckBgmOn(false);
       StopMusic();
       S.BgmOn = 0;
-      MakeTextTexture(S.MusicTitleTexture, nullptr, "", S.LabelWriter);
+      MakeTextTexture(Owned->MusicTitleTexture.get(), nullptr, "", Owned->LabelWriter.get());
       break;
     case TMenuItem::S2:
       ChooseMusicFile();
@@ -91,7 +91,7 @@ void TGame::MenuClick(TMenuItem item) {
 }
 
 void TGame::ChooseCharacterFont() {
-  gdi::TFont& font = S.MojiWriter->Font();
+  gdi::TFont& font = Owned->MojiWriter->Font();
   const std::optional<TFontChoice> chosen =
       Window.ChooseFont(TFontChoice{font.Name(), font.Charset(), font.Style()});
   if (!chosen) return;
@@ -99,7 +99,8 @@ void TGame::ChooseCharacterFont() {
   font.SetName(chosen->FaceName);
   font.SetStyle(chosen->Style & gdi::kAllFontStyles);
   for (std::int32_t i = 0; i < S.MojiCount && i < kMojiSlots; ++i) RenderMoji(i);
-  MakeTextTexture(S.KotaeTexture, S.KotaeTexture2, codepage::Utf8ToSjis("答"), S.MojiWriter);
+  MakeTextTexture(Owned->KotaeTexture.get(), Owned->KotaeTexture2.get(), codepage::Utf8ToSjis("答"),
+                  Owned->MojiWriter.get());
   Window.SetAnswerFont(TFontChoice{chosen->FaceName, chosen->Charset & 0xFF,
                                    static_cast<std::uint8_t>(chosen->Style & gdi::kAllFontStyles)});
 }
@@ -120,7 +121,7 @@ void TGame::ChooseMusicFile() {
 
 void TGame::ChooseRandomMusicFolder() {
   S.Message2 = codepage::Utf8ToSjis("ランダムBGMの設定中...");
-  MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
+  MakeTextTexture(Owned->Message2Texture.get(), nullptr, S.Message2, Owned->LabelWriter.get());
   DrawFrame();
   const std::optional<std::string> folder = Window.BrowseFolder(kFolderPrompt);
   if (folder) {

@@ -109,7 +109,7 @@ std::string TGame::MusicTitle(const std::string& path) {
   if (!root.empty() || !folders.empty()) forms.push_back(std::string(kEllipsis) + "/" + name);
 
   // Measured in the window's face at 11 points.
-  TSXTextWriter* writer = S.LabelWriter;
+  TSXTextWriter* writer = Owned->LabelWriter.get();
   writer->Font().SetSize(kMusicTitlePoints);
   const int limit = Window.OuterWidth() - 5;
   for (const std::string& form : forms) {
@@ -121,7 +121,7 @@ std::string TGame::MusicTitle(const std::string& path) {
 
 void TGame::PlayMusic() {
   try {
-    ::PlayMusic(*S.WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
+    ::PlayMusic(*Owned->WindowsMediaPlayer1.get(), codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
                 S.MusicStartTime);
   } catch (const EMediaPlayer& e) {
     // The game goes on without music; the player hears why once.

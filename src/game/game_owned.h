@@ -1,5 +1,6 @@
-// The objects the game window owns, for the files that implement TGame. The state's raw
-// pointers (DG, Scene, the writers, the textures, ...) point into this record.
+// The objects the game window owns: the device, the scene, the text writers, the textures, the
+// sound, the music player and the speech engine. This record is their one owner; TGame's
+// handlers and the tests reach them through it (TGame::Objects()).
 #pragma once
 
 #include <array>

@@ -46,21 +46,21 @@ std::int32_t HintSpeed(std::int32_t distance) {
 // --- Shared steps --------------------------------------------------------------------------
 
 void TGame::PlaySoundEffect(int index) {
-  TDDSD* sound = S.DDSD1;
+  TDDSD* sound = Owned->DDSD1.get();
   // Without a sound device the channels hold no buffers: the game goes on silently.
   if (sound == nullptr || !sound->Initialized() || index >= sound->ChannelsMade()) return;
   sound->Channel(index)->Play();
 }
 
 void TGame::ShowPicture(const std::string& entry) {
-  TDGTexture* picture = S.PictureTexture;
+  TDGTexture* picture = Owned->PictureTexture.get();
   if (picture == nullptr) return;
   // The result pictures carry their own alpha: no colour key (only the title picture has one).
   picture->LoadFromFile(entry, (S.AppDir / "Data" / "wisplore.qda").string());
 }
 
 void TGame::LoadSosa(const std::string& file) {
-  TDGTexture* guide = S.SosaTexture;
+  TDGTexture* guide = Owned->SosaTexture.get();
   if (guide == nullptr) return;
   guide->LoadFromFile((S.AppDir / "Data" / file).string(), "");
   guide->SetColorKey(
@@ -69,20 +69,23 @@ void TGame::LoadSosa(const std::string& file) {
 }
 
 void TGame::ShowCounter(TDGTexture* texture, const char* caption, std::int32_t value) {
-  MakeTextTexture(texture, nullptr, Sjis(caption) + ZeroPad(value), S.LabelWriter);
+  MakeTextTexture(texture, nullptr, Sjis(caption) + ZeroPad(value), Owned->LabelWriter.get());
 }
 
-void TGame::ShowSeikai() { ShowCounter(S.SeikaiTexture, "正解:", S.SeikaiCount); }
-void TGame::ShowRenzoku() { ShowCounter(S.RenzokuTexture, "連続正解:", S.RenzokuCount); }
-void TGame::ShowFuseikai() { ShowCounter(S.FuseikaiTexture, "不正解:", S.FuseikaiCount); }
+void TGame::ShowSeikai() { ShowCounter(Owned->SeikaiTexture.get(), "正解:", S.SeikaiCount); }
+void TGame::ShowRenzoku() { ShowCounter(Owned->RenzokuTexture.get(), "連続正解:", S.RenzokuCount); }
+void TGame::ShowFuseikai() {
+  ShowCounter(Owned->FuseikaiTexture.get(), "不正解:", S.FuseikaiCount);
+}
 
 void TGame::ShowTokuten() {
-  MakeTextTexture(S.TokutenTexture, nullptr, ZeroPad(S.Tokuten), S.LabelWriter);
+  MakeTextTexture(Owned->TokutenTexture.get(), nullptr, ZeroPad(S.Tokuten),
+                  Owned->LabelWriter.get());
 }
 
 void TGame::ShowSaikoTokuten() {
-  MakeTextTexture(S.SaikoTokutenTexture, nullptr, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"),
-                  S.LabelWriter);
+  MakeTextTexture(Owned->SaikoTokutenTexture.get(), nullptr,
+                  ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"), Owned->LabelWriter.get());
 }
 
 void TGame::ShowCounters() {
@@ -94,12 +97,12 @@ void TGame::ShowCounters() {
 
 void TGame::ShowHintsLeft() {
   const std::int32_t left = S.HintCount > kMaxHintsPerStage ? 0 : kMaxHintsPerStage - S.HintCount;
-  ShowCounter(S.HintTexture, "HINT:", left);
+  ShowCounter(Owned->HintTexture.get(), "HINT:", left);
 }
 
 void TGame::ShowMessages() {
-  MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
-  MakeTextTexture(S.Message2Texture, nullptr, S.Message2, S.LabelWriter);
+  MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
+  MakeTextTexture(Owned->Message2Texture.get(), nullptr, S.Message2, Owned->LabelWriter.get());
 }
 
 void TGame::SetAnswerColour() {
@@ -119,36 +122,36 @@ void TGame::SetKaitoModeColour() {
 }
 
 void TGame::RenderMoji(std::int32_t index) {
-  MakeTextTexture(S.MojiTextures[index], nullptr, codepage::Utf16ToSjis(S.Moji[index].Char),
-                  S.MojiWriter);
+  MakeTextTexture(Owned->MojiTextures[index].get(), nullptr,
+                  codepage::Utf16ToSjis(S.Moji[index].Char), Owned->MojiWriter.get());
 }
 
 void TGame::RenderSpelling() {
-  MakeTextTexture(S.SpellingTexture, S.SpellingTexture2,
-                  codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)), S.MojiWriter);
+  MakeTextTexture(Owned->SpellingTexture.get(), Owned->SpellingTexture2.get(),
+                  codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)), Owned->MojiWriter.get());
 }
 
 void TGame::PlaceRandomly(MojiRecord& moji) {
   const TRect e = Window.AnswerBounds();
-  moji.X = Random(S.ScreenWidth - W(S.HotaruTexture));
-  moji.Y = Random(e.Top - H(S.HotaruTexture) - H(S.HikariTexture)) +
+  moji.X = Random(S.ScreenWidth - W(Owned->HotaruTexture.get()));
+  moji.Y = Random(e.Top - H(Owned->HotaruTexture.get()) - H(Owned->HikariTexture.get())) +
            (Window.OuterHeight() - Window.ClientHeight());
 }
 
 void TGame::SetHintMojiDown(std::int32_t index) {
   const TRect e = Window.AnswerBounds();
   MojiRecord& moji = S.Moji[index];
-  moji.X = e.Left + W(S.HikariTexture) * index;
-  moji.Y = e.Top - H(S.HikariTexture);
+  moji.X = e.Left + W(Owned->HikariTexture.get()) * index;
+  moji.Y = e.Top - H(Owned->HikariTexture.get());
   moji.DX = moji.DY = 0;
 }
 
 void TGame::DrawPulse(std::int32_t index) {
   const float scale = static_cast<float>(Random(6) + 5) * 0.1f;
-  S.HotaruSizeW[index] = static_cast<float>(W(S.HotaruTexture)) * scale;
-  S.HotaruSizeH[index] = static_cast<float>(H(S.HotaruTexture)) * scale;
-  S.MojiSizeW[index] = static_cast<float>(W(S.MojiTextures[index])) * scale;
-  S.MojiSizeH[index] = static_cast<float>(H(S.MojiTextures[index])) * scale;
+  S.HotaruSizeW[index] = static_cast<float>(W(Owned->HotaruTexture.get())) * scale;
+  S.HotaruSizeH[index] = static_cast<float>(H(Owned->HotaruTexture.get())) * scale;
+  S.MojiSizeW[index] = static_cast<float>(W(Owned->MojiTextures[index].get())) * scale;
+  S.MojiSizeH[index] = static_cast<float>(H(Owned->MojiTextures[index].get())) * scale;
   S.Fukuramu[index] = Random(2) != 0 ? 1 : 0;
 }
 
@@ -167,11 +170,12 @@ bool TGame::AnswerIsCorrect(const std::u16string& answer) const {
 void TGame::SpeakQuestion() { SpeakSpeechString(S.Speech(S.MondaiNo)); }
 
 void TGame::StopMusic() {
-  if (S.WindowsMediaPlayer1 != nullptr) S.WindowsMediaPlayer1->controls.stop();
+  if (Owned->WindowsMediaPlayer1.get() != nullptr) Owned->WindowsMediaPlayer1->controls.stop();
 }
 
 void TGame::ShowMusicTitle() {
-  MakeTextTexture(S.MusicTitleTexture, nullptr, MusicTitle(S.MusicName), S.LabelWriter);
+  MakeTextTexture(Owned->MusicTitleTexture.get(), nullptr, MusicTitle(S.MusicName),
+                  Owned->LabelWriter.get());
 }
 
 // --- The rules -----------------------------------------------------------------------------
@@ -301,7 +305,7 @@ void TGame::NewQuestion() {
   }
   // 4. The layout of the stage.
   if (!flying && S.SeikaiCount < kStageSize) {
-    const std::int32_t fw = W(S.HotaruTexture);
+    const std::int32_t fw = W(Owned->HotaruTexture.get());
     for (std::int32_t k = 0; k < S.MojiCount; ++k) {
       MojiRecord& moji = S.Moji[k];
       const std::int32_t row = k / kRowLength;
@@ -311,7 +315,7 @@ void TGame::NewQuestion() {
       } else {
         moji.X = S.Moji[k - 1].X + fw;
       }
-      moji.Y = row * (H(S.HotaruTexture) + 50) + 140;
+      moji.Y = row * (H(Owned->HotaruTexture.get()) + 50) + 140;
       moji.DX = moji.DY = 0;
     }
     S.KakushiNo = Random(S.MojiCount);
@@ -345,7 +349,8 @@ void TGame::NewQuestion() {
   }
   // 6. The reading, shown after the answer.
   if (S.TitleMode == 0) {
-    MakeTextTexture(S.ReadingTexture, nullptr, codepage::Utf16ToSjis(S.MondaiText), S.MojiWriter);
+    MakeTextTexture(Owned->ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(S.MondaiText),
+                    Owned->MojiWriter.get());
   }
 }
 
@@ -494,8 +499,8 @@ void TGame::UseHint() {
   S.HintFlight = 1;
   const std::int32_t c = S.HintMoji - 1;
   const TRect e = Window.AnswerBounds();
-  const std::int32_t targetX = e.Left + W(S.HikariTexture) * (S.HintMoji - 1);
-  const std::int32_t targetY = e.Top - H(S.HikariTexture);
+  const std::int32_t targetX = e.Left + W(Owned->HikariTexture.get()) * (S.HintMoji - 1);
+  const std::int32_t targetY = e.Top - H(Owned->HikariTexture.get());
   S.Moji[c].DX = HintSpeed(targetX - S.Moji[c].X);
   S.Moji[c].DY = HintSpeed(targetY - S.Moji[c].Y);
   S.Tokuten = std::max(S.Tokuten - 5, 0);

@@ -180,7 +180,7 @@ void TGame::ResumeGame() {
   S.Playing = d.Playing;
   S.Paused = 0;
   S.TimeLeft = d.TimeLeft;
-  ShowCounter(S.TimeTexture, "TIME:", S.TimeLeft / 1000);
+  ShowCounter(Owned->TimeTexture.get(), "TIME:", S.TimeLeft / 1000);
   S.PauseTotal = d.PauseTotal;
   if (S.Playing == 1) {
     S.StartTime = timeGetTime() + static_cast<std::uint32_t>(S.TimeLeft) -
@@ -224,7 +224,8 @@ void TGame::ResumeGame() {
   S.HintFlight = 0;
 
   // 12.
-  MakeTextTexture(S.ReadingTexture, nullptr, codepage::Utf16ToSjis(S.MondaiText), S.MojiWriter);
+  MakeTextTexture(Owned->ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(S.MondaiText),
+                  Owned->MojiWriter.get());
 }
 
 }  // namespace game

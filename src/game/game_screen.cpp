@@ -59,14 +59,16 @@ void TGame::DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y
   const TSXVertex vertices[4] = {
       MakeVertex(colour, 0, 0, 0, 0, 0), MakeVertex(colour, 0, fw, 0, su, 0),
       MakeVertex(colour, 0, 0, fh, 0, sv), MakeVertex(colour, 0, fw, fh, su, sv)};
-  S.Scene->DrawPolygon(MakeVec2(static_cast<float>(x), static_cast<float>(y)), vertices, texture,
-                       sxbAlphaBlend, false, true, 0, D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP);
+  Owned->Scene->DrawPolygon(MakeVec2(static_cast<float>(x), static_cast<float>(y)), vertices,
+                            texture, sxbAlphaBlend, false, true, 0, D3DTADDRESS_CLAMP,
+                            D3DTADDRESS_CLAMP);
 }
 
 void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
                             TSXTextWriter* writer) {
-  if (writer == S.LabelWriter) {
-    writer->Font().SetSize(texture == S.MusicTitleTexture ? kMusicTitlePoints : kLabelPoints);
+  if (writer == Owned->LabelWriter.get()) {
+    writer->Font().SetSize(texture == Owned->MusicTitleTexture.get() ? kMusicTitlePoints
+                                                                     : kLabelPoints);
   }
   // Room for the slant of the last character.
   const std::int32_t extra =
@@ -92,33 +94,36 @@ void TGame::DrawGameScreen() {
   const TRect e = Window.AnswerBounds();
 
   // 1. Clear; 2. key and menu events run between frames in this system.
-  S.Scene->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  Owned->Scene->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
 
   // 3. The background at 40 % over black, stretched over the client area.
-  DrawTextureSized(S.HaikeiTexture, 0, 0, Window.ClientWidth(), Window.ClientHeight(),
+  DrawTextureSized(Owned->HaikeiTexture.get(), 0, 0, Window.ClientWidth(), Window.ClientHeight(),
                    kBackgroundColour);
 
   // 4. The answer label on its panel.
-  DrawTexture(S.KotaeTexture2, e.Left - W(S.KotaeTexture2) - 5, e.Top + 3, 0xFFFFFFFF);
-  DrawTexture(S.KotaeTexture, e.Left - W(S.KotaeTexture) - 5, e.Top + 3, 0xFFFF0000);
+  DrawTexture(Owned->KotaeTexture2.get(), e.Left - W(Owned->KotaeTexture2.get()) - 5, e.Top + 3,
+              0xFFFFFFFF);
+  DrawTexture(Owned->KotaeTexture.get(), e.Left - W(Owned->KotaeTexture.get()) - 5, e.Top + 3,
+              0xFFFF0000);
 
   // 5. The status texts; the three counters right-aligned on the consecutive-answers text.
-  TDGTexture* s = S.SeikaiTexture;
-  TDGTexture* r = S.RenzokuTexture;
-  TDGTexture* t = S.TimeTexture;
-  TDGTexture* p = S.TokutenTexture;
+  TDGTexture* s = Owned->SeikaiTexture.get();
+  TDGTexture* r = Owned->RenzokuTexture.get();
+  TDGTexture* t = Owned->TimeTexture.get();
+  TDGTexture* p = Owned->TokutenTexture.get();
   DrawTexture(s, W(r) + 5 - W(s), 5, 0xBBFFFF00);
   DrawTexture(r, 5, H(s) + 5, 0xBBE7FFBB);
   if (S.BlinkOn == 0) {
-    DrawTexture(S.FuseikaiTexture, W(r) + 5 - W(S.FuseikaiTexture), 2 * H(s) + 10, 0xBBFF0000);
+    DrawTexture(Owned->FuseikaiTexture.get(), W(r) + 5 - W(Owned->FuseikaiTexture.get()),
+                2 * H(s) + 10, 0xBBFF0000);
   }
   DrawTexture(t, sw - W(t) - 5, 5, 0xBBFFFFFF);
   if (S.SeikaiCount >= 10) {
-    DrawTexture(S.HintTexture, sw - W(S.HintTexture) - 5, H(t) + 5,
+    DrawTexture(Owned->HintTexture.get(), sw - W(Owned->HintTexture.get()) - 5, H(t) + 5,
                 S.HintCount >= 3 ? 0xBBFF0000 : 0xBB6E82BE);
   }
   DrawTexture(p, (sw - W(p)) / 2, 5, 0xBBC0FFC0);
-  DrawTexture(S.SaikoTokutenTexture, (sw - W(p)) / 2, H(p) + 5, 0xBBFFFFFF);
+  DrawTexture(Owned->SaikoTokutenTexture.get(), (sw - W(p)) / 2, H(p) + 5, 0xBBFFFFFF);
 
   const std::int32_t count = std::clamp<std::int32_t>(
       std::min<std::int32_t>(S.MojiCount, static_cast<std::int32_t>(S.Akarusa.size())), 0,
@@ -143,8 +148,8 @@ void TGame::DrawGameScreen() {
   }
 
   // 7. Movement, and bouncing in stage 3 and on the title.
-  TDGTexture* f = S.HotaruTexture;
-  TDGTexture* g = S.HikariTexture;
+  TDGTexture* f = Owned->HotaruTexture.get();
+  TDGTexture* g = Owned->HikariTexture.get();
   const bool bouncing = S.SeikaiCount >= 20 || S.TitleMode == 1;
   for (std::int32_t k = 0; k < count; ++k) {
     MojiRecord& m = S.Moji[k];
@@ -175,7 +180,7 @@ void TGame::DrawGameScreen() {
                           S.MojiSizeH.size() >= static_cast<std::size_t>(count);
   for (std::int32_t k = 0; k < count; ++k) {
     const MojiRecord& moji = S.Moji[k];
-    TDGTexture* m = S.MojiTextures[k];
+    TDGTexture* m = Owned->MojiTextures[k].get();
     const std::uint32_t white = White(S.Akarusa[k]);
     const std::uint32_t red = Red(S.Akarusa[k]);
     const bool showChar = S.Paused != 1 && !moji.Char.empty();
@@ -217,40 +222,45 @@ void TGame::DrawGameScreen() {
   // 10. Between questions: the result picture, the spelling and the reading.
   if (S.Playing == 0) {
     const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
-    DrawTexture(S.PictureTexture, (sw - W(S.PictureTexture)) / 2, y, kLabelColour);
+    DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, y,
+                kLabelColour);
     if (S.ShowSpelling == 1) {
-      const std::int32_t sy = e.Top - H(S.SpellingTexture) - 5;
-      DrawTexture(S.SpellingTexture2, e.Left, sy, kLabelColour);
-      DrawTexture(S.SpellingTexture, e.Left, sy, 0xBB00FF00);
+      const std::int32_t sy = e.Top - H(Owned->SpellingTexture.get()) - 5;
+      DrawTexture(Owned->SpellingTexture2.get(), e.Left, sy, kLabelColour);
+      DrawTexture(Owned->SpellingTexture.get(), e.Left, sy, 0xBB00FF00);
     }
     if (S.ShowReading == 1) {
-      const std::int32_t ry = S.ShowSpelling == 1
-                                  ? e.Top - H(S.SpellingTexture) - H(S.ReadingTexture) - 10
-                                  : e.Top - H(S.ReadingTexture) - 5;
-      DrawTexture(S.ReadingTexture, e.Left, ry, 0xBBFF80FF);
+      const std::int32_t ry = S.ShowSpelling == 1 ? e.Top - H(Owned->SpellingTexture.get()) -
+                                                        H(Owned->ReadingTexture.get()) - 10
+                                                  : e.Top - H(Owned->ReadingTexture.get()) - 5;
+      DrawTexture(Owned->ReadingTexture.get(), e.Left, ry, 0xBBFF80FF);
     }
   }
 
   // 11. The bonus picture for one second, its last millisecond included.
   if (S.BonusMode == 1 && timeGetTime() - S.BonusTime <= 1000) {
-    DrawTexture(S.PictureTexture, (sw - W(S.PictureTexture)) / 2, 120, kLabelColour);
+    DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, 120,
+                kLabelColour);
   }
 
   // 12. The message lines.
   if (!S.Message2.empty()) {
-    DrawTexture(S.Message2Texture, (sw - W(S.Message2Texture)) / 2, 305, kLabelColour);
+    DrawTexture(Owned->Message2Texture.get(), (sw - W(Owned->Message2Texture.get())) / 2, 305,
+                kLabelColour);
   }
   if (!S.Message1.empty()) {
-    DrawTexture(S.Message1Texture, (sw - W(S.Message1Texture)) / 2, 275, kLabelColour);
+    DrawTexture(Owned->Message1Texture.get(), (sw - W(Owned->Message1Texture.get())) / 2, 275,
+                kLabelColour);
   }
 
   // 13. The key guide under the answer field; 14. the music title; 15. the logo.
-  DrawTexture(S.SosaTexture, (sw - W(S.SosaTexture)) / 2, e.Top + e.Height, kLabelColour);
+  DrawTexture(Owned->SosaTexture.get(), (sw - W(Owned->SosaTexture.get())) / 2, e.Top + e.Height,
+              kLabelColour);
   if (S.GameClear == 0 && S.BgmOn == 1) {
-    DrawTexture(S.MusicTitleTexture, 5, Window.ClientHeight() - H(S.MusicTitleTexture) - 5,
-                0xBBFFFF00);
+    DrawTexture(Owned->MusicTitleTexture.get(), 5,
+                Window.ClientHeight() - H(Owned->MusicTitleTexture.get()) - 5, 0xBBFFFF00);
   }
-  if (S.TitleMode == 1) DrawTexture(S.LogoTexture, 380, 350, kLabelColour);
+  if (S.TitleMode == 1) DrawTexture(Owned->LogoTexture.get(), 380, 350, kLabelColour);
 }
 
 }  // namespace game

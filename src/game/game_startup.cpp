@@ -91,7 +91,6 @@ void TGame::FormCreate() {
   S.ScreenHeight = client.bottom - client.top;
   // 2. The scene. 3. A 1 ms timer resolution.
   o.Scene = std::make_unique<TSXScene>(o.DG.get(), "");
-  S.Scene = o.Scene.get();
   if (timeBeginPeriod(1) == TIMERR_NOERROR) o.TimerPeriodSet = true;
   // 4, 5. The folders. The per-user folder is made only when something is written there.
   S.AppDir = GamePaths.AppDir;
@@ -114,8 +113,6 @@ void TGame::FormCreate() {
   o.LabelWriter->Font().SetName(o.WindowFont.Name());
   o.LabelWriter->Font().SetSize(kLabelPoints);
   o.LabelWriter->Font().SetStyle(gdi::fsBold | gdi::fsItalic);
-  S.MojiWriter = o.MojiWriter.get();
-  S.LabelWriter = o.LabelWriter.get();
 
   // 8. The character font, only when both settings files exist.
   const std::filesystem::path iniName = S.UserDir / "Settei.ini";
@@ -152,7 +149,6 @@ void TGame::FormCreate() {
   const std::filesystem::path data = S.AppDir / "Data";
   for (int i = 0; i < kSoundEffectCount; ++i) {
     o.Waves[i] = std::make_unique<TDDSDWaveData>(o.DDSD1.get(), false, data / kWaveFiles[i]);
-    S.Waves[i] = o.Waves[i].get();
     // Binding an empty wave ends the game with the library's copy error, which does not say
     // why: name the effect file that could not be loaded instead.
     if (o.DDSD1->Initialized() && o.Waves[i]->Buffer() == nullptr) {
@@ -174,7 +170,6 @@ void TGame::FormCreate() {
   TDGCarad* dg = o.DG.get();
   for (int i = 0; i < kMojiSlots; ++i) {
     o.MojiTextures[i] = NewTexture(dg);
-    S.MojiTextures[i] = o.MojiTextures[i].get();
   }
   const std::string archive = (data / "wisplore.qda").string();
   o.HotaruTexture = NewTexture(dg);
@@ -200,35 +195,14 @@ void TGame::FormCreate() {
         &o.LogoTexture, &o.MusicTitleTexture, &o.HintTexture}) {
     *texture = NewTexture(dg);
   }
-  S.HotaruTexture = o.HotaruTexture.get();
-  S.HikariTexture = o.HikariTexture.get();
-  S.KotaeTexture = o.KotaeTexture.get();
-  S.KotaeTexture2 = o.KotaeTexture2.get();
-  S.HaikeiTexture = o.HaikeiTexture.get();
-  S.PictureTexture = o.PictureTexture.get();
-  S.SpellingTexture = o.SpellingTexture.get();
-  S.SpellingTexture2 = o.SpellingTexture2.get();
-  S.ReadingTexture = o.ReadingTexture.get();
-  S.SeikaiTexture = o.SeikaiTexture.get();
-  S.RenzokuTexture = o.RenzokuTexture.get();
-  S.FuseikaiTexture = o.FuseikaiTexture.get();
-  S.TimeTexture = o.TimeTexture.get();
-  S.TokutenTexture = o.TokutenTexture.get();
-  S.SaikoTokutenTexture = o.SaikoTokutenTexture.get();
-  S.Message1Texture = o.Message1Texture.get();
-  S.Message2Texture = o.Message2Texture.get();
-  S.SosaTexture = o.SosaTexture.get();
-  S.LogoTexture = o.LogoTexture.get();
-  S.MusicTitleTexture = o.MusicTitleTexture.get();
-  S.HintTexture = o.HintTexture.get();
   ShowSeikai();
   ShowRenzoku();
   ShowFuseikai();
-  ShowCounter(S.TimeTexture, "TIME:", 0);
+  ShowCounter(Owned->TimeTexture.get(), "TIME:", 0);
   ShowTokuten();
   S.SaikoTokuten = kInitialSaikoTokuten;
   ShowSaikoTokuten();
-  ShowCounter(S.HintTexture, "HINT:", 3);
+  ShowCounter(Owned->HintTexture.get(), "HINT:", 3);
   S.TimeLimit = kInitialTimeLimit;
 
   // 12. The random seed. 13. The best score of the saved game.
@@ -251,9 +225,8 @@ void TGame::FormCreate() {
   // 16, 17. The music waits 100 ms from here; the speech engine last.
   S.TitleTime = timeGetTime();
   S.Message1 = Sjis("BGM設定中...");
-  MakeTextTexture(S.Message1Texture, nullptr, S.Message1, S.LabelWriter);
+  MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
   o.SpeechHandle = AquesTalkDa_Create();
-  S.SpeechHandle = o.SpeechHandle;
   o.Created = true;
   S.StartupDone = 1;
 }

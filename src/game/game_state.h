@@ -1,8 +1,10 @@
 // The game state: every variable of a game under its own name, with its initial value.
 //
-// There is no game object. The keyboard handler, the stage rules, the saved game, the menus,
-// the main loop and the frame drawing all read and write these fields directly, on the
-// window's thread only. The window owns the one TGameState. The catalogue's fields
+// Plain values only: the game object TGame (game.h) owns the one TGameState beside the objects
+// it draws and plays with (device, scene, text writers, textures, sound, music, speech; its
+// TOwned record in game_owned.h is their only owner). The keyboard handler, the stage rules,
+// the saved game, the menus, the main loop and the frame drawing are TGame's handlers; they
+// read and write these fields directly, on the window's thread only. The catalogue's fields
 // (MondaiTable, SpeechList, the Tuika lists) come from TCatalogue, so they keep their names.
 //
 // All times are values of the 32-bit wrapping millisecond clock (timeGetTime). Wide strings
@@ -18,16 +20,6 @@
 
 #include "game/catalogue.h"
 #include "game/save_data.h"
-
-// Objects of other subsystems. The window's start-up code creates and frees them; the state
-// only points at them.
-class TDGCarad;
-class TDGTexture;
-class TSXScene;
-class TSXTextWriter;
-class TDDSD;
-class TDDSDWaveData;
-class TWindowsMediaPlayer;
 
 // One character texture per character of a reading.
 constexpr std::int32_t kMojiSlots = 39;
@@ -144,38 +136,6 @@ struct TGameState : TCatalogue {
 
   // --- Saved-game image ----------------------------------------------------------------------
   TSaveData SaveData;  // record1.dat as last read or written
-
-  // --- Objects owned by the window (not by the state) ----------------------------------------
-  TDGCarad* DG = nullptr;
-  TSXScene* Scene = nullptr;
-  TSXTextWriter* MojiWriter = nullptr;   // the flying characters
-  TSXTextWriter* LabelWriter = nullptr;  // labels and messages
-  TDDSD* DDSD1 = nullptr;
-  std::array<TDDSDWaveData*, kSoundEffectCount> Waves{};  // wave i plays on channel i
-  TWindowsMediaPlayer* WindowsMediaPlayer1 = nullptr;
-  void* SpeechHandle = nullptr;  // the speech engine instance
-  std::array<TDGTexture*, kMojiSlots> MojiTextures{};
-  TDGTexture* HotaruTexture = nullptr;
-  TDGTexture* HikariTexture = nullptr;
-  TDGTexture* KotaeTexture = nullptr;
-  TDGTexture* KotaeTexture2 = nullptr;
-  TDGTexture* HaikeiTexture = nullptr;
-  TDGTexture* PictureTexture = nullptr;
-  TDGTexture* SpellingTexture = nullptr;
-  TDGTexture* SpellingTexture2 = nullptr;
-  TDGTexture* ReadingTexture = nullptr;
-  TDGTexture* SeikaiTexture = nullptr;
-  TDGTexture* RenzokuTexture = nullptr;
-  TDGTexture* FuseikaiTexture = nullptr;
-  TDGTexture* TimeTexture = nullptr;
-  TDGTexture* TokutenTexture = nullptr;
-  TDGTexture* SaikoTokutenTexture = nullptr;
-  TDGTexture* Message1Texture = nullptr;
-  TDGTexture* Message2Texture = nullptr;
-  TDGTexture* SosaTexture = nullptr;
-  TDGTexture* LogoTexture = nullptr;
-  TDGTexture* MusicTitleTexture = nullptr;
-  TDGTexture* HintTexture = nullptr;
 };
 
 // The state a set of flags stands for (what the player sees, which keys act).

@@ -17,6 +17,7 @@
 
 #include "app/form1.h"
 #include "e2e/event_loop.h"
+#include "game/game_owned.h"
 #include "graphics/dg_texture.h"
 #include "platform/shell/shell.h"
 
@@ -165,6 +166,7 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
   // The presented frame and the state it was drawn from (no tick runs in between).
   const QImage frame = form.Surface().LastFrame();
   const TGameState& s = form.Game().State();
+  const auto& o = form.Game().Objects();
   ASSERT_EQ(frame.size(), QSize(688, 528));
   ASSERT_EQ(s.Playing, 1);
   ASSERT_EQ(s.SeikaiCount, 0);  // stage 1: the characters are lined up
@@ -182,12 +184,12 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
 
   // Each bright character glows: its light shows yellow-green to the right of the letter, at
   // the place the lined-up layout gives (the light centred on the character).
-  const int lightW = s.HikariTexture->Width();
+  const int lightW = o.HikariTexture->Width();
   int checked = 0;
   for (int k = 0; k < s.MojiCount; ++k) {
     if (k == s.KakushiNo || s.Akarusa[k] < 200) continue;
-    const int centreX = s.Moji[k].X + s.MojiTextures[k]->Width() / 2;
-    const int centreY = s.Moji[k].Y + s.MojiTextures[k]->Height() / 2;
+    const int centreX = s.Moji[k].X + o.MojiTextures[k]->Width() / 2;
+    const int centreY = s.Moji[k].Y + o.MojiTextures[k]->Height() / 2;
     const QRgb p = frame.pixel(centreX + lightW / 2 - 6, centreY);
     EXPECT_GT(qGreen(p), 90) << "character " << k;
     EXPECT_GT(qGreen(p), qBlue(p) + 30) << "character " << k;

@@ -17,6 +17,7 @@
 
 #include "fake_window.h"
 #include "game/game.h"
+#include "game/game_owned.h"
 #include "game/random.h"
 #include "platform/clock/clock.h"
 #include "platform/d3d9/owner_window.h"
@@ -70,6 +71,7 @@ class GameFixture : public ::testing::Test {
   }
 
   TGameState& S() { return Game->State(); }
+  TGame::TOwned& O() { return Game->Objects(); }
   std::filesystem::path UserDir() const { return Paths.DocumentsDir / "Amaneya" / "NightwispData"; }
 
   static void WriteFile(const std::filesystem::path& path, const std::string& bytes) {

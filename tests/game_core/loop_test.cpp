@@ -20,7 +20,7 @@ namespace {
 class LoopTest : public GameFixture {
  protected:
   int LabelWidth(const std::string& sjis) {
-    TSXTextWriter& w = *S().LabelWriter;
+    TSXTextWriter& w = *O().LabelWriter.get();
     w.Font().SetSize(18);
     return w.TextWidth(sjis) + w.TextWidth("a") / 2;
   }
@@ -77,10 +77,10 @@ TEST_F(LoopTest, MusicStartsOnceAfterOneHundredMilliseconds) {
   EXPECT_EQ(S().BgmOn, 1);
   EXPECT_EQ(S().BgmRandom, 0);
   EXPECT_EQ(S().MusicName, DataFile("tamsu08-1.mp3"));
-  EXPECT_EQ(S().WindowsMediaPlayer1->URL(), codepage::Utf8ToUtf16(S().MusicName));
-  EXPECT_TRUE(S().WindowsMediaPlayer1->settings.getMode(u"loop"));
+  EXPECT_EQ(O().WindowsMediaPlayer1->URL(), codepage::Utf8ToUtf16(S().MusicName));
+  EXPECT_TRUE(O().WindowsMediaPlayer1->settings.getMode(u"loop"));
   EXPECT_TRUE(S().Message1.empty());
-  EXPECT_GT(S().MusicTitleTexture->Width(), 0u);
+  EXPECT_GT(O().MusicTitleTexture->Width(), 0u);
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
   EXPECT_GE(Window.ProcessMessagesCount, 2);
@@ -114,7 +114,7 @@ TEST_F(LoopTest, MusicSettingsFallBackWhenTheirFilesAreGone) {
   EXPECT_EQ(S().BgmOn, 0);
   EXPECT_FALSE(third.MenuChecked(TMenuItem::ON1));
   EXPECT_TRUE(third.MenuChecked(TMenuItem::OFF1));
-  EXPECT_TRUE(S().WindowsMediaPlayer1->URL().empty());
+  EXPECT_TRUE(O().WindowsMediaPlayer1->URL().empty());
 }
 
 TEST_F(LoopTest, RandomFolderPicksOneOfItsFiles) {
@@ -133,7 +133,7 @@ TEST_F(LoopTest, RandomFolderPicksOneOfItsFiles) {
   EXPECT_TRUE(S().AudioList.empty());
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::R1));
   EXPECT_FALSE(Window.MenuChecked(TMenuItem::S2));
-  EXPECT_FALSE(S().WindowsMediaPlayer1->settings.getMode(u"loop"));
+  EXPECT_FALSE(O().WindowsMediaPlayer1->settings.getMode(u"loop"));
 }
 
 TEST_F(LoopTest, TitlePromptAfterSevenSecondsWithoutASavedGame) {
@@ -146,9 +146,9 @@ TEST_F(LoopTest, TitlePromptAfterSevenSecondsWithoutASavedGame) {
   EXPECT_EQ(S().Message1,
             codepage::Utf8ToSjis("解答モードの変更は「ゲーム」から設定してください。"));
   EXPECT_EQ(S().Message2, codepage::Utf8ToSjis("Ctrlキーを押すとゲームが始まります。"));
-  EXPECT_EQ(static_cast<int>(S().Message2Texture->Width()), LabelWidth(S().Message2));
-  EXPECT_GT(S().SosaTexture->Width(), 0u);
-  EXPECT_EQ(S().SosaTexture->SourceFile(), DataFile("Sosa1.bmp"));
+  EXPECT_EQ(static_cast<int>(O().Message2Texture->Width()), LabelWidth(S().Message2));
+  EXPECT_GT(O().SosaTexture->Width(), 0u);
+  EXPECT_EQ(O().SosaTexture->SourceFile(), DataFile("Sosa1.bmp"));
   for (TMenuItem item : {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1})
     EXPECT_TRUE(Window.MenuEnabled(item));
   EXPECT_TRUE(Window.Confirmations.empty());
@@ -175,7 +175,7 @@ TEST_F(LoopTest, ResumeQuestionOnceForAGameInProgress) {
   EXPECT_GE(Window.FocusCount, 1);
   EXPECT_TRUE(S().Message1.empty());
   // 29 correct answers, no hints used: the guide with the hint key.
-  EXPECT_EQ(S().SosaTexture->SourceFile(), DataFile("Sosa2.bmp"));
+  EXPECT_EQ(O().SosaTexture->SourceFile(), DataFile("Sosa2.bmp"));
   RunFor(1000);
   EXPECT_EQ(Window.Confirmations.size(), 1u);
 }
@@ -196,7 +196,7 @@ TEST_F(LoopTest, FinishedGameIsNotOfferedAndNoKeepsTheTitle) {
   EXPECT_EQ(second.Confirmations.size(), 1u);
   EXPECT_EQ(S().TitleMode, 1);
   EXPECT_EQ(S().Ready, 1);
-  EXPECT_EQ(S().SosaTexture->SourceFile(), DataFile("Sosa1.bmp"));
+  EXPECT_EQ(O().SosaTexture->SourceFile(), DataFile("Sosa1.bmp"));
 }
 
 TEST_F(LoopTest, QuestionClockShowsWholeSecondsAndTimesOut) {
@@ -210,7 +210,7 @@ TEST_F(LoopTest, QuestionClockShowsWholeSecondsAndTimesOut) {
   EXPECT_EQ(S().TimeLeft, 60000);
   RunTicks(1);
   EXPECT_EQ(S().TimeLeft, 59975);
-  EXPECT_EQ(static_cast<int>(S().TimeTexture->Width()), LabelWidth("TIME:0059"));
+  EXPECT_EQ(static_cast<int>(O().TimeTexture->Width()), LabelWidth("TIME:0059"));
   // Paused, the clock stands still.
   S().Paused = 1;
   RunTicks(4);
@@ -271,7 +271,7 @@ TEST_F(LoopTest, RandomMusicPlaysEveryFileOncePerCycle) {
   S().BgmRandom = 1;
   S().MusicName = S().RandomFiles[0];
   Game->PlayMusic();
-  ASSERT_GT(S().WindowsMediaPlayer1->currentMedia.duration(), 0.0);
+  ASSERT_GT(O().WindowsMediaPlayer1->currentMedia.duration(), 0.0);
   std::vector<std::string> played{S().MusicName};
   for (int i = 0; i < 5; ++i) {
     // The track has run past its length.
@@ -308,7 +308,7 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
   StartGame();
   RunFor(150);
   ASSERT_EQ(S().RandomFileCount, 13);
-  const TWindowsMediaPlayer& player = *S().WindowsMediaPlayer1;
+  const TWindowsMediaPlayer& player = *O().WindowsMediaPlayer1;
   auto runUntil = [&](DWORD sinceStart) {
     const DWORD target = S().MusicStartTime + sinceStart;
     if (static_cast<std::int32_t>(target - Clock.Now()) > 0) Clock.Advance(target - Clock.Now());
@@ -340,13 +340,13 @@ TEST_F(LoopTest, LostDeviceSkipsFramesUntilItIsReset) {
   StartGame();
   RunTicks(1);
   EXPECT_EQ(presented, 1);
-  d3d9standin::LoseDevice(S().DG->Device(), 2);
+  d3d9standin::LoseDevice(O().DG->Device(), 2);
   RunTicks(2);  // lost twice
   EXPECT_EQ(presented, 1);
-  EXPECT_TRUE(d3d9standin::IsDeviceLost(S().DG->Device()));
+  EXPECT_TRUE(d3d9standin::IsDeviceLost(O().DG->Device()));
   RunTicks(1);  // not reset: the component resets it, no frame yet
   EXPECT_EQ(presented, 1);
-  EXPECT_FALSE(d3d9standin::IsDeviceLost(S().DG->Device()));
+  EXPECT_FALSE(d3d9standin::IsDeviceLost(O().DG->Device()));
   RunTicks(1);
   EXPECT_EQ(presented, 2);
 }

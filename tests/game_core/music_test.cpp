@@ -19,8 +19,8 @@ class MusicTest : public GameFixture {
     StartGame();
   }
   int TitleWidth(const std::string& utf8) {
-    S().LabelWriter->Font().SetSize(11);
-    return S().LabelWriter->TextWidth(codepage::Utf8ToSjis(utf8));
+    O().LabelWriter->Font().SetSize(11);
+    return O().LabelWriter->TextWidth(codepage::Utf8ToSjis(utf8));
   }
 };
 
@@ -95,9 +95,9 @@ TEST_F(MusicTest, TitleIsShortenedStepByStepToTheWindowWidth) {
 }
 
 TEST_F(MusicTest, TextTextureSizesEmptyTextAndPanel) {
-  TDGTexture* texture = S().SpellingTexture;
-  TDGTexture* panel = S().SpellingTexture2;
-  TSXTextWriter& writer = *S().MojiWriter;
+  TDGTexture* texture = O().SpellingTexture.get();
+  TDGTexture* panel = O().SpellingTexture2.get();
+  TSXTextWriter& writer = *O().MojiWriter.get();
   const std::string text = codepage::Utf8ToSjis("猿も木から落ちる");
   Game->MakeTextTexture(texture, panel, text, &writer);
   const int width = writer.TextWidth(text);
@@ -122,11 +122,11 @@ TEST_F(MusicTest, TextTextureSizesEmptyTextAndPanel) {
 }
 
 TEST_F(MusicTest, LabelsUseEighteenPointsAndTheMusicTitleEleven) {
-  Game->MakeTextTexture(S().MusicTitleTexture, nullptr, "music.mp3", S().LabelWriter);
-  Game->MakeTextTexture(S().Message2Texture, nullptr, "music.mp3", S().LabelWriter);
-  EXPECT_LT(S().MusicTitleTexture->Height(), S().Message2Texture->Height());
-  EXPECT_LT(S().MusicTitleTexture->Width(), S().Message2Texture->Width());
-  EXPECT_EQ(S().LabelWriter->Font().Size(), 18);
+  Game->MakeTextTexture(O().MusicTitleTexture.get(), nullptr, "music.mp3", O().LabelWriter.get());
+  Game->MakeTextTexture(O().Message2Texture.get(), nullptr, "music.mp3", O().LabelWriter.get());
+  EXPECT_LT(O().MusicTitleTexture->Height(), O().Message2Texture->Height());
+  EXPECT_LT(O().MusicTitleTexture->Width(), O().Message2Texture->Width());
+  EXPECT_EQ(O().LabelWriter->Font().Size(), 18);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "game/game_owned.h"
 #include "graphics/sx_scene.h"
 
 namespace game::testing {
@@ -30,9 +31,9 @@ inline std::vector<TSprite> QueuedSprites(TSXScene& scene) {
 
 // Runs DrawGameScreen alone and returns its sprites (the queue is emptied first).
 inline std::vector<TSprite> DrawOnce(TGame& game) {
-  game.State().Scene->OverlayQueue().ResetQueue();
+  game.Objects().Scene->OverlayQueue().ResetQueue();
   game.DrawGameScreen();
-  return QueuedSprites(*game.State().Scene);
+  return QueuedSprites(*game.Objects().Scene.get());
 }
 
 inline const TSprite* Find(const std::vector<TSprite>& sprites, const TDGTexture* texture) {

@@ -39,17 +39,17 @@ TEST_F(StartupTest, FirstRunBuildsTheTitleScreen) {
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
   // Every texture exists; the labels have the size of their text.
-  TSXTextWriter& label = *S().LabelWriter;
+  TSXTextWriter& label = *O().LabelWriter.get();
   label.Font().SetSize(18);
   const int extra = label.TextWidth("a") / 2;
   const std::string best = ZeroPad(2000) + codepage::Utf8ToSjis("(最高得点)");
-  EXPECT_EQ(static_cast<int>(S().SaikoTokutenTexture->Width()), label.TextWidth(best) + extra);
-  EXPECT_EQ(static_cast<int>(S().HintTexture->Width()), label.TextWidth("HINT:0003") + extra);
-  EXPECT_GT(S().HotaruTexture->Width(), 0u);
-  EXPECT_GT(S().HaikeiTexture->Width(), 0u);
-  EXPECT_GT(S().PictureTexture->Width(), 0u);
-  EXPECT_GT(S().LogoTexture->Width(), 0u);
-  EXPECT_EQ(S().SosaTexture->Width(), 0u) << "the key guide waits for the title prompt";
+  EXPECT_EQ(static_cast<int>(O().SaikoTokutenTexture->Width()), label.TextWidth(best) + extra);
+  EXPECT_EQ(static_cast<int>(O().HintTexture->Width()), label.TextWidth("HINT:0003") + extra);
+  EXPECT_GT(O().HotaruTexture->Width(), 0u);
+  EXPECT_GT(O().HaikeiTexture->Width(), 0u);
+  EXPECT_GT(O().PictureTexture->Width(), 0u);
+  EXPECT_GT(O().LogoTexture->Width(), 0u);
+  EXPECT_EQ(O().SosaTexture->Width(), 0u) << "the key guide waits for the title prompt";
   // The answer field got the window font: the icon-title face, bold, Shift-JIS.
   ASSERT_FALSE(Window.AnswerFonts.empty());
   EXPECT_EQ(Window.AnswerFonts.back().Style, 1);
@@ -65,9 +65,9 @@ TEST_F(StartupTest, FontSettingsAreReadOnlyWithBothFiles) {
   WriteFile(UserDir() / "Font.dat", std::string(1, '\x06'));
   StartGame();
   EXPECT_EQ(S().FontStyle, 6);
-  EXPECT_EQ(S().MojiWriter->Font().Name(), face);
-  EXPECT_EQ(S().MojiWriter->Font().Charset(), 77);
-  EXPECT_EQ(S().MojiWriter->Font().Style(), 6);
+  EXPECT_EQ(O().MojiWriter->Font().Name(), face);
+  EXPECT_EQ(O().MojiWriter->Font().Charset(), 77);
+  EXPECT_EQ(O().MojiWriter->Font().Style(), 6);
   ASSERT_FALSE(Window.AnswerFonts.empty());
   EXPECT_EQ(Window.AnswerFonts.back().FaceName, face);
   EXPECT_EQ(Window.AnswerFonts.back().Style, 6);
@@ -77,8 +77,8 @@ TEST_F(StartupTest, OneSettingsFileAloneOrAnUnknownFaceChangesNothing) {
   const std::string face = gdi::InstalledFontFamilies().back();
   WriteFile(UserDir() / "Settei.ini", "[Font]\r\nName=" + face + "\r\n");
   StartGame();
-  EXPECT_NE(S().MojiWriter->Font().Name(), face);
-  EXPECT_EQ(S().MojiWriter->Font().Style(), 1) << "bold, as designed";
+  EXPECT_NE(O().MojiWriter->Font().Name(), face);
+  EXPECT_EQ(O().MojiWriter->Font().Style(), 1) << "bold, as designed";
   EXPECT_EQ(Window.AnswerFonts.size(), 1u);
   Game.reset();
 
@@ -87,8 +87,8 @@ TEST_F(StartupTest, OneSettingsFileAloneOrAnUnknownFaceChangesNothing) {
   TFakeWindow other;
   Game = std::make_unique<TGame>(other, Owner, Paths);
   Game->FormCreate();
-  EXPECT_EQ(S().MojiWriter->Font().Name(), other.AnswerFonts.front().FaceName);
-  EXPECT_EQ(S().MojiWriter->Font().Charset(), 128);
+  EXPECT_EQ(O().MojiWriter->Font().Name(), other.AnswerFonts.front().FaceName);
+  EXPECT_EQ(O().MojiWriter->Font().Charset(), 128);
   EXPECT_EQ(other.AnswerFonts.size(), 1u);
 }
 
@@ -98,12 +98,12 @@ TEST_F(StartupTest, CloseWritesSettingsAndStyleIntoANewFolder) {
   S().MusicName = "/music/曲.mp3";
   S().MusicFolda = "/music";
   S().BgmRandomChecked = 1;
-  S().MojiWriter->Font().SetStyle(gdi::fsBold | gdi::fsUnderline);
+  O().MojiWriter->Font().SetStyle(gdi::fsBold | gdi::fsUnderline);
   Game->FormClose();
   const auto ini = UserDir() / "Settei.ini";
   ASSERT_TRUE(std::filesystem::exists(ini));
   EXPECT_EQ(GetPrivateProfileIntA("Font", "Charset", -1, ini), 128);
-  EXPECT_EQ(GetPrivateProfileStringA("Font", "Name", "", ini), S().MojiWriter->Font().Name());
+  EXPECT_EQ(GetPrivateProfileStringA("Font", "Name", "", ini), O().MojiWriter->Font().Name());
   EXPECT_EQ(GetPrivateProfileStringA("BGM", "Music", "", ini), "1");
   EXPECT_EQ(GetPrivateProfileStringA("BGM", "Random", "", ini), "1");
   EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", ini),
@@ -144,9 +144,9 @@ TEST_F(StartupTest, DestroyFreesEverythingOnceAndRestoresTheTimer) {
   EXPECT_EQ(clockstandin::OpenPeriodCount(), periods + 1);
   Game->FormDestroy();
   EXPECT_EQ(clockstandin::OpenPeriodCount(), periods);
-  EXPECT_EQ(S().Scene, nullptr);
-  EXPECT_EQ(S().HotaruTexture, nullptr);
-  EXPECT_EQ(S().MojiWriter, nullptr);
+  EXPECT_EQ(O().Scene.get(), nullptr);
+  EXPECT_EQ(O().HotaruTexture.get(), nullptr);
+  EXPECT_EQ(O().MojiWriter.get(), nullptr);
   EXPECT_EQ(S().StartupDone, 0);
   // The idle handler does nothing after destroy, and a second destroy is harmless.
   EXPECT_EQ(Game->ApplicationEvents1Idle(), 25);

@@ -124,7 +124,7 @@ TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
 TEST_F(MenusTest, TheFontDialogChangesTheCharactersAndTheField) {
   StartToPrompt();
   Ctrl();
-  gdi::TFont& font = S().MojiWriter->Font();
+  gdi::TFont& font = O().MojiWriter->Font();
   const std::string oldName = font.Name();
   Game->MenuClick(TMenuItem::Font1);  // cancelled
   ASSERT_EQ(Window.FontPresets.size(), 1u);
@@ -136,7 +136,7 @@ TEST_F(MenusTest, TheFontDialogChangesTheCharactersAndTheField) {
   EXPECT_EQ(font.Style(), gdi::fsItalic);
   ASSERT_EQ(Window.AnswerFonts.size(), fieldFonts + 1);
   EXPECT_EQ(Window.AnswerFonts.back().Style, gdi::fsItalic);
-  EXPECT_GT(S().MojiTextures[0]->Width(), 0u);
+  EXPECT_GT(O().MojiTextures[0]->Width(), 0u);
 }
 
 TEST_F(MenusTest, TheCloseQueryAsksOnlyWhenSomethingNeedsSaving) {

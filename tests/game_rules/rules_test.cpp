@@ -40,8 +40,8 @@ TEST_F(RulesTest, CtrlOnTheTitlePromptSetsAStageOneQuestionInRows) {
 
   // Rows of 13, each centred, its first character 10 px right; the next row a firefly
   // height plus 50 lower.
-  const std::int32_t fw = static_cast<std::int32_t>(s.HotaruTexture->Width());
-  const std::int32_t fh = static_cast<std::int32_t>(s.HotaruTexture->Height());
+  const std::int32_t fw = static_cast<std::int32_t>(O().HotaruTexture->Width());
+  const std::int32_t fh = static_cast<std::int32_t>(O().HotaruTexture->Height());
   for (std::int32_t k = 0; k < s.MojiCount; ++k) {
     const std::int32_t row = k / 13;
     const std::int32_t inRow = std::min(13, s.MojiCount - row * 13);
@@ -213,9 +213,9 @@ TEST_F(RulesTest, StageTwoScattersAndStageThreeFlies) {
   Ctrl();
   TGameState& s = S();
   const TRect e = Window.Bounds;
-  const std::int32_t fw = static_cast<std::int32_t>(s.HotaruTexture->Width());
-  const std::int32_t fh = static_cast<std::int32_t>(s.HotaruTexture->Height());
-  const std::int32_t gh = static_cast<std::int32_t>(s.HikariTexture->Height());
+  const std::int32_t fw = static_cast<std::int32_t>(O().HotaruTexture->Width());
+  const std::int32_t fh = static_cast<std::int32_t>(O().HotaruTexture->Height());
+  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
   const std::int32_t top = Window.OuterH - Window.ClientH;
   for (std::int32_t k = 0; k < s.MojiCount; ++k) {
     EXPECT_GE(s.Moji[k].X, 0);
@@ -238,7 +238,7 @@ TEST_F(RulesTest, StageTwoScattersAndStageThreeFlies) {
     const float scale = s.HotaruSizeW[k] / static_cast<float>(fw);
     EXPECT_GE(scale, 0.49f);
     EXPECT_LE(scale, 1.01f);
-    EXPECT_NEAR(s.MojiSizeW[k], static_cast<float>(s.MojiTextures[k]->Width()) * scale, 0.01f);
+    EXPECT_NEAR(s.MojiSizeW[k], static_cast<float>(O().MojiTextures[k]->Width()) * scale, 0.01f);
   }
 }
 
@@ -256,8 +256,8 @@ TEST_F(RulesTest, HintsFlyFromStageTwoAndF1GivesUpInStageOne) {
   while (S().MojiCount < 4) Ctrl();  // room for three hints
   TGameState& s = S();
   const TRect e = Window.Bounds;
-  const std::int32_t gw = static_cast<std::int32_t>(s.HikariTexture->Width());
-  const std::int32_t gh = static_cast<std::int32_t>(s.HikariTexture->Height());
+  const std::int32_t gw = static_cast<std::int32_t>(O().HikariTexture->Width());
+  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
   const MojiRecord before = s.Moji[0];
   Key(VK_F1);
   EXPECT_EQ(s.HintCount, 1);
@@ -302,7 +302,7 @@ TEST_F(RulesTest, HintSpeedsRoundHalvesToEven) {
   S().SeikaiCount = 10;
   Ctrl();
   const TRect e = Window.Bounds;
-  const std::int32_t gh = static_cast<std::int32_t>(S().HikariTexture->Height());
+  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
   S().Moji[0].X = e.Left - 200;  // the target lies 200 px to its right
   S().Moji[0].Y = e.Top - gh;
   Key(VK_F1);
