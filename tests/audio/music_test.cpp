@@ -128,8 +128,14 @@ TEST_F(MediaPlayerTest, MusicThatLastsNoTimeIsRefusedAndNeverLooped) {
   testwave::WriteFile(dir_ / "empty.mid", {});
   testwave::WriteFile(dir_ / "end-only.mid", endOnly);
   testwave::WriteFile(dir_ / "silent.wav", testwave::Wave16(2, 44100, {}));
+  // A header that promises a second of sound the file does not hold.
+  testwave::WriteFile(
+      dir_ / "hollow.wav",
+      testwave::Riff("WAVE",
+                     testwave::Concat({testwave::Chunk("fmt ", testwave::PcmFormat(2, 44100, 16)),
+                                       testwave::Chunk("data", {}, 176400)})));
   player_.settings.setMode(u"loop", true);
-  for (const char* name : {"empty.mid", "end-only.mid", "silent.wav"}) {
+  for (const char* name : {"empty.mid", "end-only.mid", "silent.wav", "hollow.wav"}) {
     try {
       player_.SetURL(Url(dir_ / name));
       ADD_FAILURE() << name << " was accepted";

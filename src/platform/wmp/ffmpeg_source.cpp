@@ -81,8 +81,9 @@ TFfmpegSource::TFfmpegSource(const std::string& path, int rate)
   }
   codec_->stream = format->streams[index];
   codec_->codec = decoder;
-  if (!OpenDecoder())
+  if (!OpenDecoder()) {
     throw EMediaPlayer(std::string("音声を復号できません (") + decoder->name + ")");
+  }
   seconds_ = MeasureSeconds();
 }
 
@@ -110,10 +111,7 @@ double TFfmpegSource::MeasureSeconds() {
       seconds = static_cast<double>(format->duration) / AV_TIME_BASE;
     }
     if (seconds > 0) {
-      // The encoder's lead-in, which the decoder drops, is not heard.
-      if (stream->start_time != AV_NOPTS_VALUE && stream->start_time > 0) {
-        seconds -= static_cast<double>(stream->start_time) * av_q2d(stream->time_base);
-      }
+      // The encoder's lead-in (Opus's pre-skip), which the decoder drops, is not heard.
       if (parameters->initial_padding > 0 && parameters->sample_rate > 0) {
         seconds -= static_cast<double>(parameters->initial_padding) / parameters->sample_rate;
       }

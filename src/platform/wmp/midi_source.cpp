@@ -27,6 +27,13 @@ void QuietFluidSynth() {
   }
 }
 
+// A hostile tempo map can claim more time than a frame counter holds; no tune gets near it.
+std::size_t FramesIn(double seconds, int rate) {
+  const double frames = std::round(seconds * rate);
+  constexpr double kMost = 1e15;  // seven centuries at 44.1 kHz
+  return static_cast<std::size_t>(std::clamp(frames, 0.0, kMost));
+}
+
 }  // namespace
 
 std::string MidiSoundFont() {
@@ -52,7 +59,7 @@ struct TMidiSource::Synth {
 TMidiSource::TMidiSource(std::vector<std::uint8_t> file, double seconds, int rate)
     : file_(std::move(file)),
       seconds_(seconds),
-      totalFrames_(static_cast<std::size_t>(std::llround(seconds * rate))),
+      totalFrames_(FramesIn(seconds, rate)),
       synth_(std::make_unique<Synth>()) {
   QuietFluidSynth();
   const std::string font = MidiSoundFont();
