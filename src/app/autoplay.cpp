@@ -44,10 +44,22 @@ void TAutoPlayer::Start() { timer_.start(); }
 
 TAutoPlayer::TScreen TAutoPlayer::CurrentScreen() const {
   const TGameState& s = form_.Game().State();
-  if (s.GameClear) return TScreen::GameClear;
-  if (s.GameOver) return TScreen::GameOver;
-  if (s.TitleMode) return s.Ready ? TScreen::TitlePrompt : TScreen::Title;
-  if (s.Playing) return TScreen::Question;
+  switch (GamePhase(s)) {
+    case TGamePhase::Title:
+      return TScreen::Title;
+    case TGamePhase::TitlePrompt:
+      return TScreen::TitlePrompt;
+    case TGamePhase::Question:
+    case TGamePhase::Paused:
+      return TScreen::Question;
+    case TGamePhase::GameOver:
+      return TScreen::GameOver;
+    case TGamePhase::GameClear:
+      return TScreen::GameClear;
+    case TGamePhase::BetweenQuestions:
+      break;
+  }
+  // Between questions, a stage clear shows its picture where a result would be.
   if (s.SeikaiCount > 0 && s.SeikaiCount % 10 == 0 && s.ShowReading + s.ShowSpelling > 0 &&
       s.FuseikaiCount == 0 && s.RenzokuCount == 0)
     return TScreen::StageClear;

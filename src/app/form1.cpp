@@ -2,14 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMessageBox>
 #include <QScreen>
-#include <QUrl>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +16,7 @@
 #include "app/form2.h"
 #include "app/pictures.h"
 #include "platform/codepage/codepage.h"
+#include "platform/shell/shell.h"
 
 namespace app {
 namespace {
@@ -303,12 +302,7 @@ void TForm1::ProcessMessages() {
   --processMessagesDepth_;
 }
 
-bool TForm1::ShellOpen(const std::string& fileOrUrl) {
-  const QString target = FromUtf8(fileOrUrl);
-  const QUrl url =
-      target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
-  return QDesktopServices::openUrl(url);
-}
+bool TForm1::ShellOpen(const std::string& fileOrUrl) { return shell::ShellOpen(fileOrUrl); }
 
 int TForm1::ClientWidth() const { return kClientWidth; }
 int TForm1::ClientHeight() const { return kClientHeight; }

@@ -4,16 +4,19 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <vector>
 
 #include "app/form1.h"
 #include "e2e/event_loop.h"
@@ -32,6 +35,15 @@ using e2e::RunUntil;
 // The one application of the test program; main() owns it (a static one would outlive Qt).
 QApplication* application = nullptr;
 QApplication& App() { return *application; }
+
+// Takes what the window hands to the desktop instead of starting a program.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+ public:
+  std::vector<QUrl> Opened;
+ public slots:
+  void Open(const QUrl& url) { Opened.push_back(url); }
+};
 
 class WindowTest : public testing::Test {
  protected:
@@ -71,6 +83,21 @@ class WindowTest : public testing::Test {
   fs::path documents_;
   game::TGamePaths paths_;
 };
+
+TEST_F(WindowTest, OnlyAFileThatExistsIsHandedToTheDesktop) {
+  app::TForm1 form(paths_);
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler("file", &catcher, "Open");
+  const fs::path there = documents_ / "追加問題.txt";
+  std::ofstream(there) << "text";
+  const bool opened = form.ShellOpen(there.string());
+  const bool missingOpened = form.ShellOpen((documents_ / "missing.txt").string());
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_TRUE(opened);
+  EXPECT_FALSE(missingOpened);
+  ASSERT_EQ(catcher.Opened.size(), 1u);
+  EXPECT_EQ(catcher.Opened[0].toLocalFile(), QString::fromStdString(there.string()));
+}
 
 TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   app::TForm1 form(paths_);
@@ -215,3 +242,5 @@ int main(int argc, char** argv) {
   application = &app;
   return RUN_ALL_TESTS();
 }
+
+#include "window_test.moc"
