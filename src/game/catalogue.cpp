@@ -58,3 +58,26 @@ std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view readin
   catalogue.TuikaCount += 1;
   return catalogue.MondaiCount();
 }
+
+std::int32_t KeepTuikaMondai(TCatalogue& catalogue,
+                             const std::function<bool(std::u16string_view seikai)>& keep) {
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < catalogue.TuikaSeikaiList.size(); ++k) {
+    if (!keep(catalogue.TuikaSeikaiList[k])) continue;
+    if (kept != k) {
+      catalogue.TuikaSeikaiList[kept] = std::move(catalogue.TuikaSeikaiList[k]);
+      catalogue.TuikaMondaiList[kept] = std::move(catalogue.TuikaMondaiList[k]);
+      catalogue.SpeechList[kBuiltInMondaiCount + 1 + kept] =
+          std::move(catalogue.SpeechList[kBuiltInMondaiCount + 1 + k]);
+    }
+    ++kept;
+  }
+  const auto dropped = static_cast<std::int32_t>(catalogue.TuikaSeikaiList.size() - kept);
+  catalogue.TuikaSeikaiList.resize(kept);
+  catalogue.TuikaMondaiList.resize(kept);
+  catalogue.TuikaShutsudai.assign(kept, 0);
+  catalogue.SpeechList.resize(kBuiltInMondaiCount + 1 + kept);
+  catalogue.TuikaCount = static_cast<std::int32_t>(kept);
+  catalogue.TuikaShutsudaiCount = 0;
+  return dropped;
+}

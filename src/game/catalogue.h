@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,11 @@ TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::pa
 // is accepted, the additional questions become exactly those pairs, each with its reading as
 // speech string and not yet asked; otherwise nothing changes. TuikaShutsudaiCount := 0.
 TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view bytes);
+
+// Drops the additional questions whose written form `keep` refuses, before any is asked; the
+// lists stay in step. Returns the number dropped.
+std::int32_t KeepTuikaMondai(TCatalogue& catalogue,
+                             const std::function<bool(std::u16string_view seikai)>& keep);
 
 // Appends one additional question (resuming a game whose question is no longer in the file).
 // All four lists grow by one; the speech string is the reading; the entry is not yet marked

@@ -100,6 +100,7 @@ class TGame {
                         std::int32_t h, std::uint32_t colour);
   void MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
                        TSXTextWriter* writer);
+  bool SpellingFits(std::u16string_view seikai) const;  // a written form the device can draw
 
   // --- Music ---------------------------------------------------------------------------------
   void ScanAudioFiles(const std::string& folder);

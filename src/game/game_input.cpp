@@ -4,6 +4,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/romaji.h"
+#include "game/saturating.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
@@ -33,7 +34,8 @@ void TGame::FormKeyDown(int virtualKey) {
         Window.SetAnswerReadOnly(false);
         Window.FocusAnswer();
         S.Paused = 0;
-        S.PauseTotal += static_cast<std::int32_t>(timeGetTime() - S.PauseStart);
+        S.PauseTotal =
+            SaturatingAdd(S.PauseTotal, static_cast<std::int32_t>(timeGetTime() - S.PauseStart));
         S.Message1.clear();
       }
       MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());

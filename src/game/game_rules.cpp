@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
+#include "game/saturating.h"
 #include "game/zero_pad.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
@@ -381,7 +382,7 @@ void TGame::ScoreCorrect() {
     }
     S.FuseikaiCount = std::max(S.FuseikaiCount - 1, 0);
     ShowFuseikai();
-    S.Tokuten += 100;
+    S.Tokuten = SaturatingAdd(S.Tokuten, 100);
   } else if (!clears) {
     PlaySoundEffect(kSoundSeikai);
     ShowPicture("seikai.bmp");
@@ -398,7 +399,7 @@ void TGame::ScoreCorrect() {
   // 4, 5. One more correct answer; ten points and a point per whole second left.
   ++S.SeikaiCount;
   ShowSeikai();
-  S.Tokuten += 10 + std::max(S.TimeLeft, 0) / 1000;
+  S.Tokuten = SaturatingAdd(S.Tokuten, 10 + std::max(S.TimeLeft, 0) / 1000);
   ShowTokuten();
   // 6. A bonus question forgives the stage's wrong answers.
   if (S.BonusMode == 1) {
@@ -491,13 +492,15 @@ void TGame::UseHint() {
   // 2, 3. At most three characters per question, three questions per stage.
   ++S.HintMoji;
   if (S.HintMoji == 3) LoadSosa("Sosa1.bmp");
-  if (S.HintMoji == 4 || S.HintCount == 4) {
+  if (S.HintMoji >= 4 || S.HintCount >= 4) {
     GiveUp();
     return;
   }
-  // 4. The next character flies to its place above the answer field.
-  S.HintFlight = 1;
+  // 4. The next character flies to its place above the answer field; a question shorter than
+  // the hints has no character left to send.
   const std::int32_t c = S.HintMoji - 1;
+  if (c >= S.MojiCount) return;
+  S.HintFlight = 1;
   const TRect e = Window.AnswerBounds();
   const std::int32_t targetX = e.Left + W(Owned->HikariTexture.get()) * (S.HintMoji - 1);
   const std::int32_t targetY = e.Top - H(Owned->HikariTexture.get());

@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
+#include "game/saturating.h"
 #include "game/save_file.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
@@ -32,6 +33,19 @@ TSavedTuika ReadSavedTuika(const std::filesystem::path& userDir) {
       codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Seikai", Sjis(kDefaultTuikaSeikai)))};
 }
 
+// A copy of Settei.ini, staged beside it, to receive a save's keys (see StageSaveFile). A
+// missing file stages as none: the first key written creates it.
+bool StageSettings(const std::filesystem::path& settings) {
+  std::error_code error;
+  const std::filesystem::path staged = StagedFileName(settings);
+  std::filesystem::remove(staged, error);
+  const std::filesystem::file_status status = std::filesystem::status(settings, error);
+  if (!std::filesystem::exists(status)) return true;
+  if (!std::filesystem::is_regular_file(status)) return false;
+  std::filesystem::copy_file(settings, staged, error);
+  return !error;
+}
+
 std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai) {
   const auto it =
       std::find(catalogue.TuikaMondaiList.begin(), catalogue.TuikaMondaiList.end(), mondai);
@@ -47,7 +61,7 @@ void TGame::SaveGame() {
   // counted twice when the player resumes with F2 after a menu save.
   std::int32_t pauseTotal = S.PauseTotal;
   if (S.Playing == 1 && S.Paused == 1)
-    pauseTotal += static_cast<std::int32_t>(timeGetTime() - S.PauseStart);
+    pauseTotal = SaturatingAdd(pauseTotal, static_cast<std::int32_t>(timeGetTime() - S.PauseStart));
 
   // 2. The record; entries past MojiCount keep what they held.
   TSaveData& d = S.SaveData;
@@ -81,29 +95,52 @@ void TGame::SaveGame() {
   d.HintMoji = S.HintMoji;
   d.HintCount = S.HintCount;
 
-  // 3, 4. The folder, then the file, replaced whole.
+  // 3. The folder.
   std::error_code folderError;
   std::filesystem::create_directories(S.UserDir, folderError);
-  std::string error;
-  if (!WriteSaveFile(S.UserDir / kSaveFileName, d, error)) {
-    Window.ShowMessage("ゲームを保存できませんでした。");
-  }
 
-  // 5. The additional question's texts and the answer mode.
-  TIniFile ini(S.UserDir / "Settei.ini");
+  // 4, 5. record1.dat and the Settei.ini keys of the same save (the additional question's
+  // texts, the answer mode) are replaced together: both are staged first, and only when both
+  // are on disk do they take their places. A failure keeps the old pair, which still belong
+  // together.
+  const std::filesystem::path record = S.UserDir / kSaveFileName;
+  const std::filesystem::path settings = S.UserDir / "Settei.ini";
+  std::string error;
+  if (!StageSaveFile(record, d, error)) {
+    Window.ShowMessage("ゲームを保存できませんでした。");
+    return;
+  }
+  if (!StageSettings(settings)) {
+    DropStagedFile(record);
+    Window.ShowMessage("保存できませんでした。");
+    return;
+  }
+  TIniFile ini(StagedFileName(settings));
   bool written = true;
   if (S.MondaiNo > kBuiltInMondaiCount) {
     written = ini.WriteString("TuikaMondai", "Mondai", codepage::Utf16ToSjis(S.MondaiText)) &&
               ini.WriteString("TuikaMondai", "Seikai", codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)));
   }
   written = written && ini.WriteInteger("KaitoMode", "Value", S.KaitoMode);
-  if (!written) Window.ShowMessage("保存できませんでした。");
+  if (!written) {
+    DropStagedFile(record);
+    DropStagedFile(settings);
+    Window.ShowMessage("保存できませんでした。");
+    return;
+  }
+  if (!CommitStagedFile(record, error)) {
+    DropStagedFile(settings);
+    Window.ShowMessage("ゲームを保存できませんでした。");
+    return;
+  }
+  S.SaveDataSize = kSaveDataSize;
+  if (!CommitStagedFile(settings, error)) Window.ShowMessage("保存できませんでした。");
 }
 
 void TGame::ReadSavedGameAtStartup() {
   // No saved game (or one that cannot be read) leaves the initial best score.
   std::string error;
-  if (!ReadSaveFile(S.UserDir / kSaveFileName, S.SaveData, error)) return;
+  if (!ReadSaveFile(S.UserDir / kSaveFileName, S.SaveData, S.SaveDataSize, error)) return;
   // A damaged file's best score is taken only when it is one a game can have.
   if (!PlausibleBestScore(S.SaveData)) return;
   S.SaikoTokuten = S.SaveData.SaikoTokuten;
@@ -112,11 +149,13 @@ void TGame::ReadSavedGameAtStartup() {
 
 bool TGame::SavedGameResumable() const {
   const TSaveData& d = S.SaveData;
+  if (!SaveFileSizeProblem(S.SaveDataSize).empty()) return false;
   if (d.MondaiNo <= kBuiltInMondaiCount) return SaveDataProblem(d, S, nullptr).empty();
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
   const TSavedTuika saved = ReadSavedTuika(S.UserDir);
-  if (FindTuika(S, saved.Mondai) < 0 && !IsAcceptableTuikaPair(saved.Seikai, saved.Mondai)) {
+  if (FindTuika(S, saved.Mondai) < 0 &&
+      !(IsAcceptableTuikaPair(saved.Seikai, saved.Mondai) && SpellingFits(saved.Seikai))) {
     return false;
   }
   return SaveDataProblem(d, S, &saved.Mondai).empty();

@@ -7,6 +7,7 @@
 #include "game/game_owned.h"
 #include "game/random.h"
 #include "platform/clock/clock.h"
+#include "platform/codepage/codepage.h"
 
 namespace game {
 namespace {
@@ -89,6 +90,18 @@ void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::s
   writer->DrawText(0, 0, text, *texture);
 }
 
+bool TGame::SpellingFits(std::u16string_view seikai) const {
+  D3DCAPS9 caps{};
+  TDGCarad* dg = Owned->DG.get();
+  if (dg == nullptr || dg->D3D() == nullptr ||
+      dg->D3D()->GetDeviceCaps(dg->Adapter(), dg->DeviceType(), &caps) != D3D_OK) {
+    return true;
+  }
+  // Half the widest texture: the player may later pick a wider character font.
+  const std::int32_t width = Owned->MojiWriter->TextWidth(codepage::Utf16ToSjis(seikai));
+  return width <= static_cast<std::int32_t>(caps.MaxTextureWidth / 2);
+}
+
 void TGame::DrawGameScreen() {
   const std::int32_t sw = S.ScreenWidth;
   const TRect e = Window.AnswerBounds();
@@ -165,7 +178,7 @@ void TGame::DrawGameScreen() {
     ++S.HintFlight;
     if (S.HintFlight >= 81) {
       const std::int32_t c = S.HintMoji - 1;
-      if (c >= 0 && c < kMojiSlots) SetHintMojiDown(c);
+      if (c >= 0 && c < S.MojiCount) SetHintMojiDown(c);
       S.HintFlight = 0;
     }
   }

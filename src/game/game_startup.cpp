@@ -166,6 +166,15 @@ void TGame::FormCreate() {
                        tuika.Error);
   }
 
+  // A written form wider than any texture could never be shown: it is refused here, once,
+  // rather than ending the game when its question comes up.
+  const std::int32_t tooWide =
+      KeepTuikaMondai(S, [this](std::u16string_view seikai) { return SpellingFits(seikai); });
+  if (tooWide > 0) {
+    Window.ShowMessage("「追加問題.txt」の答え" + std::to_string(tooWide) +
+                       "件は長すぎて表示できないため、出題しません。");
+  }
+
   // 11. The textures.
   TDGCarad* dg = o.DG.get();
   for (int i = 0; i < kMojiSlots; ++i) {

@@ -135,7 +135,8 @@ struct TGameState : TCatalogue {
   std::uint32_t MusicStartTime = 0;  // when the current music was started
 
   // --- Saved-game image ----------------------------------------------------------------------
-  TSaveData SaveData;  // record1.dat as last read or written
+  TSaveData SaveData;               // record1.dat as last read or written
+  std::uintmax_t SaveDataSize = 0;  // bytes of record1.dat at start-up; only 1052 is resumable
 };
 
 // The state a set of flags stands for (what the player sees, which keys act).

@@ -2,6 +2,8 @@
 // file from being continued.
 #include "game/save_file.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -22,6 +24,8 @@ constexpr std::int32_t kMaxSpeed = 10000;
 constexpr std::int32_t kGameClearCount = 30;
 constexpr std::int32_t kGameOverCount = 5;
 constexpr std::int32_t kMaxHints = 4;
+// Hint characters a running question can show: the fourth F1 gives the question up.
+constexpr std::int32_t kMaxRunningHints = 3;
 
 bool Within(std::int32_t value, std::int32_t limit) { return value >= -limit && value <= limit; }
 
@@ -42,7 +46,8 @@ std::string EncodeSaveData(const TSaveData& data) {
   return bytes;
 }
 
-bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::string& error) {
+bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::uintmax_t& fileSize,
+                  std::string& error) {
   std::error_code code;
   if (std::filesystem::is_directory(fileName, code)) {
     error = fileName.string() + " is a folder";
@@ -53,21 +58,33 @@ bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::s
     error = "cannot open " + fileName.string();
     return false;
   }
-  std::string bytes(kSaveDataSize, '\0');
+  // One byte more than the record tells a longer file from an exact one; the real size is
+  // asked only then, so a huge file is never read.
+  std::string bytes(kSaveDataSize + 1, '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (in.bad()) {
     error = "cannot read " + fileName.string();
     return false;
   }
   bytes.resize(static_cast<std::size_t>(in.gcount()));
+  fileSize = bytes.size();
+  if (fileSize > kSaveDataSize) {
+    fileSize = std::filesystem::file_size(fileName, code);
+    if (code) fileSize = bytes.size();
+  }
   DecodeSaveData(bytes, data);
   return true;
 }
 
-bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
+std::filesystem::path StagedFileName(const std::filesystem::path& fileName) {
+  std::filesystem::path staged = fileName;
+  staged += ".tmp";
+  return staged;
+}
+
+bool StageSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
                    std::string& error) {
-  std::filesystem::path temporary = fileName;
-  temporary += ".tmp";
+  const std::filesystem::path temporary = StagedFileName(fileName);
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (file == nullptr) {
     error = "cannot create " + temporary.string();
@@ -76,27 +93,50 @@ bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
   const std::string bytes = EncodeSaveData(data);
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   ok = std::fflush(file) == 0 && ok;
+  ok = ::fsync(::fileno(file)) == 0 && ok;
   ok = std::fclose(file) == 0 && ok;
-  std::error_code code;
   if (!ok) {
     error = "cannot write " + temporary.string();
-    std::filesystem::remove(temporary, code);
-    return false;
-  }
-  std::filesystem::rename(temporary, fileName, code);
-  if (code) {
-    error = "cannot replace " + fileName.string() + ": " + code.message();
-    std::filesystem::remove(temporary, code);
+    DropStagedFile(fileName);
     return false;
   }
   return true;
 }
 
-bool PlausibleBestScore(const TSaveData& data) { return data.SaikoTokuten >= 0; }
+bool CommitStagedFile(const std::filesystem::path& fileName, std::string& error) {
+  std::error_code code;
+  std::filesystem::rename(StagedFileName(fileName), fileName, code);
+  if (code) {
+    error = "cannot replace " + fileName.string() + ": " + code.message();
+    DropStagedFile(fileName);
+    return false;
+  }
+  return true;
+}
+
+void DropStagedFile(const std::filesystem::path& fileName) {
+  std::error_code code;
+  std::filesystem::remove(StagedFileName(fileName), code);
+}
+
+bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
+                   std::string& error) {
+  return StageSaveFile(fileName, data, error) && CommitStagedFile(fileName, error);
+}
+
+bool PlausibleBestScore(const TSaveData& data) {
+  return data.SaikoTokuten >= 0 && data.SaikoTokuten <= kMaxTokuten;
+}
+
+std::string SaveFileSizeProblem(std::uintmax_t fileSize) {
+  if (fileSize == kSaveDataSize) return {};
+  return "the file is " + std::to_string(fileSize) + " bytes, not " + std::to_string(kSaveDataSize);
+}
 
 std::string SaveDataProblem(const TSaveData& d, const TCatalogue& catalogue,
                             const std::u16string* tuikaReading) {
-  if (d.SeikaiCount >= kGameClearCount) return "the game was finished (SeikaiCount 30)";
+  if (d.SeikaiCount == kGameClearCount) return "the game was finished (SeikaiCount 30)";
+  if (d.SeikaiCount > kGameClearCount) return Range("SeikaiCount", d.SeikaiCount);
   if (d.SeikaiCount < 0) return Range("SeikaiCount", d.SeikaiCount);
   if (d.MondaiNo < 1) return Range("MondaiNo", d.MondaiNo);
   if (d.MojiCount < 0 || d.MojiCount > kMaxMondaiLength) return Range("MojiCount", d.MojiCount);
@@ -127,10 +167,14 @@ std::string SaveDataProblem(const TSaveData& d, const TCatalogue& catalogue,
   if (d.TimeLeft < 0 || d.TimeLeft > 60000) return Range("TimeLeft", d.TimeLeft);
   if (d.PauseTotal < 0) return Range("PauseTotal", d.PauseTotal);
   if (d.Playing > 1) return Range("Playing", d.Playing);
-  if (d.Tokuten < 0) return Range("Tokuten", d.Tokuten);
-  if (d.SaikoTokuten < 0) return Range("SaikoTokuten", d.SaikoTokuten);
+  if (d.Tokuten < 0 || d.Tokuten > kMaxTokuten) return Range("Tokuten", d.Tokuten);
+  if (!PlausibleBestScore(d)) return Range("SaikoTokuten", d.SaikoTokuten);
   if (d.BonusMode > 1) return Range("BonusMode", d.BonusMode);
   if (d.HintMoji < 0 || d.HintMoji > kMaxHints) return Range("HintMoji", d.HintMoji);
+  // A running question gives up at its fourth hint, and hints no character past its last.
+  if (d.Playing == 1 && (d.HintMoji > kMaxRunningHints || d.HintMoji > d.MojiCount)) {
+    return Range("HintMoji", d.HintMoji);
+  }
   if (d.HintCount < 0 || d.HintCount > kMaxHints) return Range("HintCount", d.HintCount);
   for (std::int32_t i = 0; i < d.MojiCount; ++i) {
     const std::string at = "[" + std::to_string(i) + "]";

@@ -18,9 +18,15 @@ void DecodeSaveData(std::string_view bytes, TSaveData& data);
 // The record as the file's 1052 bytes.
 std::string EncodeSaveData(const TSaveData& data);
 
-// Reads at most 1052 bytes of the file into `data` (see DecodeSaveData). False, with a reason
-// in `error` (UTF-8), when the file cannot be opened or read; `data` is then unchanged.
-bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::string& error);
+// The highest score a game can reach: 30 correct answers, each with the run's 100, its 10 and a
+// point for each of the 60 seconds. A saved score above it is a damaged file.
+inline constexpr std::int32_t kMaxTokuten = 30 * (100 + 10 + 60);
+
+// Reads at most 1052 bytes of the file into `data` (see DecodeSaveData) and gives the file's
+// size in `fileSize`. False, with a reason in `error` (UTF-8), when the file cannot be opened or
+// read; `data` is then unchanged.
+bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::uintmax_t& fileSize,
+                  std::string& error);
 
 // Writes the 1052 bytes to a temporary file in the same folder, flushes it and renames it over
 // the old file, so a failed save never leaves a damaged or empty record1.dat. False, with a
@@ -28,8 +34,22 @@ bool ReadSaveFile(const std::filesystem::path& fileName, TSaveData& data, std::s
 bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
                    std::string& error);
 
-// A best score the game can take from the file: not negative.
+// The two halves of WriteSaveFile, for a save that replaces another file along with this one.
+// A file is staged as its name + ".tmp" in the same folder, flushed to disk; committing renames
+// it over the file, dropping removes it. False, with a reason in `error`, on failure; a failed
+// stage or commit leaves no staged file behind.
+std::filesystem::path StagedFileName(const std::filesystem::path& fileName);
+bool StageSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
+                   std::string& error);
+bool CommitStagedFile(const std::filesystem::path& fileName, std::string& error);
+void DropStagedFile(const std::filesystem::path& fileName);
+
+// A best score the game can take from the file: from 0 to kMaxTokuten.
 bool PlausibleBestScore(const TSaveData& data);
+
+// Why a file of `fileSize` bytes cannot be continued, or empty when it is exactly one record:
+// a shorter one lacks fields, a longer one is not a file the game wrote.
+std::string SaveFileSizeProblem(std::uintmax_t fileSize);
 
 // Why the saved game cannot be continued, or empty when it can: a finished game (30 correct
 // answers) or values no game writes (a damaged or hand-made file). `catalogue` gives the

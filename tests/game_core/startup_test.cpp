@@ -167,5 +167,28 @@ TEST_F(StartupTest, AMissingEffectFileIsNamedWhenTheGameEnds) {
               "効果音ファイル「.*fuseikai\\.wav」を読み込めませんでした。");
 }
 
+// An answer too wide for any texture is refused at start-up with one message, instead of
+// ending the game when its question comes up; the other questions stay.
+TEST_F(StartupTest, AnAnswerTooWideToDrawIsRefusedOnceAtStartUp) {
+  const std::filesystem::path appDir = Root / "app";
+  std::filesystem::create_directories(appDir);
+  std::filesystem::create_directory_symlink(AppDirForTests() / "Data", appDir / "Data");
+  std::string text = "\xEF\xBB\xBF";
+  for (int line = 0; line < 14; ++line) text += "header\n";
+  for (int k = 0; k < 100000; ++k) text += "長";
+  text += "\nながい\n普通の答え\nふつう\n";
+  WriteFile(appDir / kTuikaFileName, text);
+  Paths.AppDir = appDir;
+  StartGame();
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  EXPECT_NE(Window.Messages[0].find("1件"), std::string::npos) << Window.Messages[0];
+  EXPECT_EQ(S().TuikaCount, 1);
+  ASSERT_EQ(S().TuikaSeikaiList.size(), 1u);
+  EXPECT_EQ(S().TuikaSeikaiList[0], u"普通の答え");
+  EXPECT_EQ(S().TuikaMondaiList[0], u"ふつう");
+  EXPECT_EQ(S().SpeechList.size(), 172u);
+  EXPECT_EQ(S().Speech(171), u"ふつう");
+}
+
 }  // namespace
 }  // namespace game::testing

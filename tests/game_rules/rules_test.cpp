@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <set>
 
 #include "game/random.h"
@@ -328,6 +329,51 @@ TEST_F(RulesTest, TheFourthQuestionWithHintsInAStageIsGivenUp) {
   EXPECT_EQ(S().FuseikaiCount, 1);
 }
 
+TEST_F(RulesTest, HintsPastTheLimitOrTheLastCharacterWriteNoCharacter) {
+  StartToPrompt();
+  Ctrl();
+  S().SeikaiCount = 10;
+  Ctrl();
+  TGameState& s = S();
+  // A question somehow holding four hints (an old save) gives up at the next F1.
+  s.HintMoji = 4;
+  s.HintCount = 1;
+  const MojiRecord untouched = s.Moji[4];
+  Key(VK_F1);
+  EXPECT_EQ(s.Playing, 0);
+  EXPECT_EQ(s.HintFlight, 0);
+  EXPECT_EQ(s.Moji[4].DX, untouched.DX);
+  EXPECT_EQ(s.Moji[4].X, untouched.X);
+
+  // A two-character question: the third hint has no character to send.
+  Ctrl();
+  s.MojiCount = 2;
+  const MojiRecord third = s.Moji[2];
+  for (int hint = 0; hint < 3; ++hint) {
+    Key(VK_F1);
+    RunTicks(85);
+  }
+  EXPECT_EQ(s.HintMoji, 3);
+  EXPECT_EQ(s.Playing, 1);
+  EXPECT_EQ(s.Moji[2].X, third.X);
+  EXPECT_EQ(s.Moji[2].Y, third.Y);
+}
+
+TEST_F(RulesTest, ScoreAndPauseTotalStopAtTheirLimits) {
+  StartToPrompt();
+  Ctrl();
+  const std::int32_t top = std::numeric_limits<std::int32_t>::max();
+  S().PauseTotal = top - 10;
+  Key(VK_F2);
+  Clock.Advance(1000);
+  Key(VK_F2);
+  EXPECT_EQ(S().PauseTotal, top);
+  S().RenzokuCount = 2;  // the third in a row adds 100 as well
+  S().Tokuten = top - 50;
+  AnswerRight();
+  EXPECT_EQ(S().Tokuten, top);
+}
+
 TEST_F(RulesTest, BonusQuestionsComeOnlyAfterTwoMissesAndForgiveThem) {
   StartToPrompt();
   Ctrl();
@@ -415,8 +461,10 @@ TEST_F(RulesTest, AWholeGameOfThirtyAnswersClearsItWithTheBestScoreAndASave) {
   }
   // The automatic save holds the finished game and its best score.
   TSaveData saved;
+  std::uintmax_t size = 0;
   std::string error;
-  ASSERT_TRUE(ReadSaveFile(UserDir() / kSaveFileName, saved, error)) << error;
+  ASSERT_TRUE(ReadSaveFile(UserDir() / kSaveFileName, saved, size, error)) << error;
+  EXPECT_EQ(size, kSaveDataSize);
   EXPECT_EQ(saved.SeikaiCount, 30);
   EXPECT_EQ(saved.SaikoTokuten, s.Tokuten);
   const std::int32_t best = s.Tokuten;

@@ -126,7 +126,9 @@ TEST_F(SaveFileTest, EveryFieldLandsAtItsOffsetInTheWrittenFile) {
 
   // Reading it back gives the same record.
   TSaveData back;
-  ASSERT_TRUE(ReadSaveFile(file, back, error)) << error;
+  std::uintmax_t size = 0;
+  ASSERT_TRUE(ReadSaveFile(file, back, size, error)) << error;
+  EXPECT_EQ(size, kSaveDataSize);
   EXPECT_EQ(std::memcmp(&back, &d, sizeof d), 0);
 }
 
@@ -172,10 +174,11 @@ TEST_F(SaveFileTest, AFailedWriteLeavesTheOldFileAndNoTemporary) {
 
 TEST_F(SaveFileTest, UnreadableFilesAreReportedAndLeaveTheRecord) {
   TSaveData d = Valid();
+  std::uintmax_t size = 0;
   std::string error;
-  EXPECT_FALSE(ReadSaveFile(Dir, d, error));
+  EXPECT_FALSE(ReadSaveFile(Dir, d, size, error));
   EXPECT_FALSE(error.empty());
-  EXPECT_FALSE(ReadSaveFile(Dir / "absent.dat", d, error));
+  EXPECT_FALSE(ReadSaveFile(Dir / "absent.dat", d, size, error));
   EXPECT_EQ(EncodeSaveData(d), EncodeSaveData(Valid()));
 }
 
@@ -211,6 +214,10 @@ TEST_F(SaveFileTest, DamagedValuesAreNotOffered) {
       {"Tokuten", [](TSaveData& d) { d.Tokuten = -10; }},
       {"BonusMode", [](TSaveData& d) { d.BonusMode = 7; }},
       {"HintMoji", [](TSaveData& d) { d.HintMoji = 5; }},
+      {"HintMoji 4 while playing", [](TSaveData& d) { d.HintMoji = 4; }},
+      {"Tokuten near the limit", [](TSaveData& d) { d.Tokuten = INT32_MAX - 50; }},
+      {"Tokuten above 30 answers", [](TSaveData& d) { d.Tokuten = kMaxTokuten + 1; }},
+      {"SaikoTokuten near the limit", [](TSaveData& d) { d.SaikoTokuten = INT32_MAX - 50; }},
       {"HintCount", [](TSaveData& d) { d.HintCount = -1; }},
       {"X", [](TSaveData& d) { d.X[3] = INT32_MIN; }},
       {"DY", [](TSaveData& d) { d.DY[0] = 2000000000; }},
@@ -222,8 +229,13 @@ TEST_F(SaveFileTest, DamagedValuesAreNotOffered) {
     c.damage(d);
     EXPECT_NE(SaveDataProblem(d, Catalogue, nullptr), "") << c.name;
   }
-  // Past MojiCount nothing is looked at.
+  // Between questions, a question given up at its fourth hint is a real game.
   TSaveData d = Valid();
+  d.Playing = 0;
+  d.HintMoji = 4;
+  EXPECT_EQ(SaveDataProblem(d, Catalogue, nullptr), "");
+  // Past MojiCount nothing is looked at.
+  d = Valid();
   d.Akarusa[30] = -99;
   d.X[38] = INT32_MAX;
   EXPECT_EQ(SaveDataProblem(d, Catalogue, nullptr), "");
@@ -245,6 +257,8 @@ TEST_F(SaveFileTest, BestScoreIsTakenOnlyWhenNotNegative) {
   d.SaikoTokuten = 0;
   EXPECT_TRUE(PlausibleBestScore(d));
   d.SaikoTokuten = -1;
+  EXPECT_FALSE(PlausibleBestScore(d));
+  d.SaikoTokuten = kMaxTokuten + 1;
   EXPECT_FALSE(PlausibleBestScore(d));
 }
 

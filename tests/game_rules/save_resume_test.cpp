@@ -54,8 +54,9 @@ TEST_F(SaveResumeTest, AGameSavedMidQuestionResumesWithTheClockContinuing) {
   ASSERT_TRUE(std::filesystem::exists(SaveFile()));
   EXPECT_FALSE(std::filesystem::exists(UserDir() / "record1.dat.tmp"));
   TSaveData saved;
+  std::uintmax_t size = 0;
   std::string error;
-  ASSERT_TRUE(ReadSaveFile(SaveFile(), saved, error));
+  ASSERT_TRUE(ReadSaveFile(SaveFile(), saved, size, error));
   EXPECT_EQ(saved.MondaiNo, question);
   EXPECT_EQ(saved.TimeLeft, left);
   EXPECT_EQ(saved.PauseTotal, 5000);
@@ -166,6 +167,44 @@ TEST_F(SaveResumeTest, AVanishedAdditionalQuestionIsAppendedOnResume) {
   EXPECT_EQ(ini.ReadString("TuikaMondai", "Seikai", ""), codepage::Utf8ToSjis("残らず消えた問題"));
 }
 
+TEST_F(SaveResumeTest, TheRecordAndItsSettingsAreSavedTogetherOrNotAtAll) {
+  StartToPrompt();
+  Ctrl();
+  S().MondaiNo = AppendTuikaMondai(S(), u"こたえ", u"答え");
+  S().MondaiText = u"こたえ";
+  Game->SaveGame();
+  ASSERT_TRUE(Window.Messages.empty());
+  const std::filesystem::path settingsFile = UserDir() / "Settei.ini";
+  const std::string record = ReadFile(SaveFile());
+  const std::string settings = ReadFile(settingsFile);
+  const auto nothingStaged = [this] {
+    for (const auto& entry : std::filesystem::directory_iterator(UserDir())) {
+      EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+  };
+
+  // An answer Settei.ini cannot hold (a NUL): neither file changes.
+  S().TuikaSeikaiList.back() = std::u16string(u"答え\0です", 5);
+  S().SeikaiCount = 7;
+  Game->SaveGame();
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  EXPECT_EQ(Window.Messages.back(), "保存できませんでした。");
+  EXPECT_EQ(ReadFile(SaveFile()), record);
+  EXPECT_EQ(ReadFile(settingsFile), settings);
+  nothingStaged();
+
+  // record1.dat cannot be replaced (a folder in its place): the answer mode is not written.
+  S().TuikaSeikaiList.back() = u"答え";
+  S().KaitoMode = 1;
+  std::filesystem::remove(SaveFile());
+  std::filesystem::create_directories(SaveFile());
+  Game->SaveGame();
+  ASSERT_EQ(Window.Messages.size(), 2u);
+  EXPECT_EQ(Window.Messages.back(), "ゲームを保存できませんでした。");
+  EXPECT_EQ(ReadFile(settingsFile), settings);
+  nothingStaged();
+}
+
 TEST_F(SaveResumeTest, DamagedFilesAreNotOfferedAndCrashNothing) {
   struct Case {
     const char* name;
@@ -180,6 +219,16 @@ TEST_F(SaveResumeTest, DamagedFilesAreNotOfferedAndCrashNothing) {
       {"KakushiNo", [](TSaveData& d) { d.KakushiNo = 1 << 30; }, 2500},
       {"FuseikaiCount", [](TSaveData& d) { d.FuseikaiCount = 9; }, 2500},
       {"HintCount", [](TSaveData& d) { d.HintCount = 12; }, 2500},
+      {"four hints in a running question",
+       [](TSaveData& d) {
+         d.SeikaiCount = 12;
+         d.Playing = 1;
+         d.HintMoji = 4;
+         d.HintCount = 1;
+       },
+       2500},
+      {"score no game reaches", [](TSaveData& d) { d.Tokuten = 2147483600; }, 2500},
+      {"best score no game reaches", [](TSaveData& d) { d.SaikoTokuten = 2147483600; }, 2000},
       {"DX", [](TSaveData& d) { d.DX[0] = INT32_MAX; }, 2500},
       {"finished", [](TSaveData& d) { d.SeikaiCount = 30; }, 2500},
       {"negative best", [](TSaveData& d) { d.SaikoTokuten = -5; }, 2000},
@@ -207,6 +256,26 @@ TEST_F(SaveResumeTest, DamagedFilesAreNotOfferedAndCrashNothing) {
   // The valid file is offered.
   Game.reset();
   WriteSave(SavedQuestionOne());
+  StartGame();
+  EXPECT_TRUE(Game->SavedGameResumable());
+}
+
+TEST_F(SaveResumeTest, OnlyAFileOfExactlyOneRecordIsOffered) {
+  // Longer files are not what the game writes, though their best score is read.
+  const std::string record = EncodeSaveData(SavedQuestionOne());
+  for (const std::size_t extra : {std::size_t{1}, std::size_t{10} << 20}) {
+    SCOPED_TRACE(extra);
+    WriteFile(SaveFile(), record + std::string(extra, '\0'));
+    StartGame();
+    EXPECT_FALSE(Game->SavedGameResumable());
+    EXPECT_EQ(S().SaikoTokuten, 2500);
+    Game.reset();
+  }
+  WriteFile(SaveFile(), record.substr(0, kSaveDataSize - 1));
+  StartGame();
+  EXPECT_FALSE(Game->SavedGameResumable());
+  Game.reset();
+  WriteFile(SaveFile(), record);
   StartGame();
   EXPECT_TRUE(Game->SavedGameResumable());
 }

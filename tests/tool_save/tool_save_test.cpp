@@ -106,6 +106,17 @@ TEST_F(ToolSaveTest, DamagedAndFinishedGamesGiveTheReason) {
   Write(d);
   r = RunTool(File.string());
   EXPECT_NE(r.Fields.at("resume").find("finished"), std::string::npos);
+
+  // Beyond a finished game, and a file longer than the record: the real value is named.
+  d.SeikaiCount = 31;
+  Write(d);
+  r = RunTool(File.string());
+  EXPECT_NE(r.Fields.at("resume").find("SeikaiCount out of range (31)"), std::string::npos);
+  d.SeikaiCount = 5;
+  d.MojiCount = 7;
+  std::ofstream(File, std::ios::binary) << EncodeSaveData(d) << "x";
+  r = RunTool(File.string());
+  EXPECT_NE(r.Fields.at("resume").find("1053 bytes"), std::string::npos);
 }
 
 TEST_F(ToolSaveTest, AFileThatCannotBeReadExitsWithOne) {

@@ -31,8 +31,9 @@ int RunSave(const std::vector<std::string>& args) {
     return 2;
   }
   TSaveData d;
+  std::uintmax_t fileSize = 0;
   std::string error;
-  if (!ReadSaveFile(args[0], d, error)) {
+  if (!ReadSaveFile(args[0], d, fileSize, error)) {
     std::fprintf(stderr, "nightwisp-tool save: %s\n", error.c_str());
     return 1;
   }
@@ -70,7 +71,8 @@ int RunSave(const std::vector<std::string>& args) {
 
   TCatalogue catalogue;
   BuildMondaiTable(catalogue);
-  const std::string problem = SaveDataProblem(d, catalogue, nullptr);
+  std::string problem = SaveFileSizeProblem(fileSize);
+  if (problem.empty()) problem = SaveDataProblem(d, catalogue, nullptr);
   if (problem.empty()) {
     std::printf("resume: yes\n");
   } else {
