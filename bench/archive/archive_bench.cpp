@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "archive/archive_test_util.h"
 #include "archive/bpe_expand.h"
 #include "archive/bpe_pack.h"
+#include "support/archive_test_util.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
-#include "graphics/dg_texture.h"
-#include "graphics/sx_scene.h"
+#include "graphics/device/dg_texture.h"
+#include "graphics/scene/sx_scene.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 #include "platform/d3d9/owner_window.h"

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "frame_content.h"
-#include "graphics/dg_carad.h"
-#include "graphics/dg_texture.h"
-#include "graphics/sx_scene.h"
+#include "graphics/device/dg_carad.h"
+#include "graphics/device/dg_texture.h"
+#include "graphics/scene/sx_scene.h"
 
 namespace benchframe {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/sx_fontcache.h"
-#include "graphics/sx_textwriter.h"
+#include "graphics/scene/sx_fontcache.h"
+#include "graphics/scene/sx_textwriter.h"
 #include "platform/gdi/gdi.h"
 
 namespace {

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/media_files.h"
-#include "audio/wave_builder.h"
 #include "platform/wmp/media_source.h"
+#include "support/media_files.h"
+#include "support/wave_builder.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "archive/memory_stream.h"
-#include "graphics/bmp.h"
-#include "graphics/dg_log.h"
-#include "graphics/pixel_format.h"
+#include "graphics/device/bmp.h"
+#include "graphics/device/dg_log.h"
+#include "graphics/device/pixel_format.h"
 
 namespace {
 

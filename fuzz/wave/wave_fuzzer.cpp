@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio/ddsd.h"
-#include "audio/wave_builder.h"
+#include "support/wave_builder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
-#include "graphics/jpeg_decoder.h"
+#include "graphics/device/jpeg_decoder.h"
 #include "platform/base/fatal.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "archive/qda_error.h"
-#include "archive_test_util.h"
+#include "support/archive_test_util.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "archive/bpe_expand.h"
-#include "archive_test_util.h"
+#include "support/archive_test_util.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "archive/qdarc.h"
-#include "archive_test_util.h"
+#include "support/archive_test_util.h"
 
 namespace {
 

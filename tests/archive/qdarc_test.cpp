@@ -9,7 +9,7 @@
 
 #include "archive/ansi_lower.h"
 #include "archive/bpe_pack.h"
-#include "archive_test_util.h"
+#include "support/archive_test_util.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "audio/mix_capture.h"
-#include "audio/wave_builder.h"
 #include "platform/codepage/codepage.h"
+#include "support/mix_capture.h"
+#include "support/wave_builder.h"
 
 using namespace dsound;
 using namespace std::chrono_literals;

@@ -7,11 +7,11 @@
 #include <optional>
 #include <vector>
 
-#include "audio/media_files.h"
-#include "audio/mp3_encoder.h"
-#include "audio/wave_builder.h"
 #include "platform/wmp/media_source.h"
 #include "platform/wmp/smf.h"
+#include "support/media_files.h"
+#include "support/mp3_test_encoder.h"
+#include "support/wave_builder.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <thread>
 
-#include "audio/media_files.h"
-#include "audio/mix_capture.h"
-#include "audio/mp3_encoder.h"
 #include "audio/music.h"
-#include "audio/wave_builder.h"
 #include "platform/codepage/codepage.h"
 #include "platform/wmp/wmp.h"
+#include "support/media_files.h"
+#include "support/mix_capture.h"
+#include "support/mp3_test_encoder.h"
+#include "support/wave_builder.h"
 
 using namespace std::chrono_literals;
 

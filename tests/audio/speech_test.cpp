@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "audio/mix_capture.h"
 #include "audio/speech.h"
-#include "audio/wave_builder.h"
 #include "platform/codepage/codepage.h"
 #include "platform/speech/aquestalk.h"
+#include "support/mix_capture.h"
+#include "support/wave_builder.h"
 
 using speechstandin::Speech;
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "audio/wave_builder.h"
+#include "support/wave_builder.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "app/form1.h"
-#include "e2e/event_loop.h"
 #include "platform/shell/shell.h"
+#include "support/event_loop.h"
 
 namespace fs = std::filesystem;
 
@@ -37,7 +37,8 @@ class RomajiDesktopTest : public testing::Test {
     form_->Start();
     // The title prompt without its seven seconds' wait.
     form_->Game().State().TitleTime -= 7000;
-    ASSERT_TRUE(RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled(game::TMenuItem::G1); }, 5000));
+    ASSERT_TRUE(
+        RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled(game::TMenuItem::G1); }, 5000));
     form_->activateWindow();
     ASSERT_TRUE(RunUntil([&] { return form_->isActiveWindow(); }, 3000));
   }

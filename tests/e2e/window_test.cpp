@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "e2e/event_loop.h"
 #include "game/game_owned.h"
-#include "graphics/dg_texture.h"
+#include "graphics/device/dg_texture.h"
 #include "platform/shell/shell.h"
+#include "support/event_loop.h"
 
 namespace fs = std::filesystem;
 using game::MenuItemInfo;

@@ -4,15 +4,15 @@
 #include <stdexcept>
 
 #include "archive/qda_writer.h"
-#include "background.h"
-#include "banners.h"
-#include "effects.h"
-#include "key_guide.h"
-#include "mp3_encoder.h"
-#include "music.h"
-#include "sprites.h"
-#include "title.h"
-#include "wav_file.h"
+#include "pictures/background.h"
+#include "pictures/banners.h"
+#include "pictures/key_guide.h"
+#include "pictures/sprites.h"
+#include "pictures/title.h"
+#include "sounds/effects.h"
+#include "sounds/mp3_encoder.h"
+#include "sounds/music.h"
+#include "sounds/wav_file.h"
 
 namespace {
 

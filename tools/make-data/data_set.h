@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "canvas.h"
-#include "image_files.h"
+#include "pictures/canvas.h"
+#include "pictures/image_files.h"
 
 struct DataFile {
   std::string name;  // file name under Data/

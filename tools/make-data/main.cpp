@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "contact_sheet.h"
 #include "data_set.h"
-#include "image_files.h"
+#include "pictures/contact_sheet.h"
+#include "pictures/image_files.h"
 
 namespace {
 

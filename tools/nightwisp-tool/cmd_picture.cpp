@@ -12,8 +12,8 @@
 
 #include "archive/file_stream.h"
 #include "commands.h"
-#include "graphics/dg_carad.h"
-#include "graphics/dg_texture.h"
+#include "graphics/device/dg_carad.h"
+#include "graphics/device/dg_texture.h"
 #include "platform/d3d9/owner_window.h"
 
 namespace tool {

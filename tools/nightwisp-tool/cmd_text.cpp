@@ -12,9 +12,9 @@
 
 #include "archive/file_stream.h"
 #include "commands.h"
-#include "graphics/dg_carad.h"
-#include "graphics/dg_texture.h"
-#include "graphics/sx_textwriter.h"
+#include "graphics/device/dg_carad.h"
+#include "graphics/device/dg_texture.h"
+#include "graphics/scene/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
 #include "platform/d3d9/owner_window.h"
 #include "platform/gdi/gdi.h"

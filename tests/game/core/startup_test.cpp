@@ -1,0 +1,194 @@
+// Start-up, close and destroy: the objects, the labels, the font settings, the files written.
+#include <gtest/gtest.h>
+
+#include "game/zero_pad.h"
+#include "graphics/device/dg_texture.h"
+#include "graphics/scene/sx_textwriter.h"
+#include "platform/codepage/codepage.h"
+#include "platform/gdi/gdi.h"
+#include "platform/profile/profile.h"
+#include "support/game_fixture.h"
+
+namespace game::testing {
+namespace {
+
+using StartupTest = GameFixture;
+
+TEST_F(StartupTest, FirstRunBuildsTheTitleScreen) {
+  StartGame();
+  EXPECT_EQ(S().StartupDone, 1);
+  EXPECT_EQ(S().ScreenWidth, 688);
+  EXPECT_EQ(S().ScreenHeight, 528);
+  EXPECT_EQ(S().UserDir, Paths.DocumentsDir / "Amaneya" / "NightwispData");
+  EXPECT_FALSE(std::filesystem::exists(S().UserDir)) << "start-up creates no folder";
+  EXPECT_EQ(S().SaikoTokuten, 2000);
+  EXPECT_EQ(S().TitleMode, 1);
+  EXPECT_EQ(S().Saved, 1);
+  EXPECT_EQ(S().MojiCount, 7);
+  EXPECT_EQ(S().KakushiNo, 7);
+  EXPECT_EQ(S().TimeLimit, 60000);
+  EXPECT_EQ(S().TitleTime, Clock.Now());
+  EXPECT_EQ(S().Message1, codepage::Utf8ToSjis("BGM設定中..."));
+  EXPECT_EQ(S().MondaiTable.size() > 170, true);
+  // The menus wait for the title prompt.
+  for (TMenuItem item :
+       {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1, TMenuItem::Save1}) {
+    EXPECT_FALSE(Window.MenuEnabled(item)) << MenuItemInfo(item).Name;
+  }
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Kanji));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
+  // Every texture exists; the labels have the size of their text.
+  TSXTextWriter& label = *O().LabelWriter.get();
+  label.Font().SetSize(18);
+  const int extra = label.TextWidth("a") / 2;
+  const std::string best = ZeroPad(2000) + codepage::Utf8ToSjis("(最高得点)");
+  EXPECT_EQ(static_cast<int>(O().SaikoTokutenTexture->Width()), label.TextWidth(best) + extra);
+  EXPECT_EQ(static_cast<int>(O().HintTexture->Width()), label.TextWidth("HINT:0003") + extra);
+  EXPECT_GT(O().HotaruTexture->Width(), 0u);
+  EXPECT_GT(O().HaikeiTexture->Width(), 0u);
+  EXPECT_GT(O().PictureTexture->Width(), 0u);
+  EXPECT_GT(O().LogoTexture->Width(), 0u);
+  EXPECT_EQ(O().SosaTexture->Width(), 0u) << "the key guide waits for the title prompt";
+  // The answer field got the window font: the icon-title face, bold, Shift-JIS.
+  ASSERT_FALSE(Window.AnswerFonts.empty());
+  EXPECT_EQ(Window.AnswerFonts.back().Style, 1);
+  EXPECT_EQ(Window.AnswerFonts.back().Charset, 128);
+  EXPECT_FALSE(Window.AnswerFonts.back().FaceName.empty());
+}
+
+TEST_F(StartupTest, FontSettingsAreReadOnlyWithBothFiles) {
+  const auto families = gdi::InstalledFontFamilies();
+  ASSERT_FALSE(families.empty());
+  const std::string face = families.back();
+  WriteFile(UserDir() / "Settei.ini", "[Font]\r\nName=" + face + "\r\nCharset=77\r\n");
+  WriteFile(UserDir() / "Font.dat", std::string(1, '\x06'));
+  StartGame();
+  EXPECT_EQ(S().FontStyle, 6);
+  EXPECT_EQ(O().MojiWriter->Font().Name(), face);
+  EXPECT_EQ(O().MojiWriter->Font().Charset(), 77);
+  EXPECT_EQ(O().MojiWriter->Font().Style(), 6);
+  ASSERT_FALSE(Window.AnswerFonts.empty());
+  EXPECT_EQ(Window.AnswerFonts.back().FaceName, face);
+  EXPECT_EQ(Window.AnswerFonts.back().Style, 6);
+}
+
+TEST_F(StartupTest, OneSettingsFileAloneOrAnUnknownFaceChangesNothing) {
+  const std::string face = gdi::InstalledFontFamilies().back();
+  WriteFile(UserDir() / "Settei.ini", "[Font]\r\nName=" + face + "\r\n");
+  StartGame();
+  EXPECT_NE(O().MojiWriter->Font().Name(), face);
+  EXPECT_EQ(O().MojiWriter->Font().Style(), 1) << "bold, as designed";
+  EXPECT_EQ(Window.AnswerFonts.size(), 1u);
+  Game.reset();
+
+  WriteFile(UserDir() / "Settei.ini", "[Font]\r\nName=NoSuchFaceAnywhere\r\nCharset=3\r\n");
+  WriteFile(UserDir() / "Font.dat", std::string(1, '\x02'));
+  TFakeWindow other;
+  Game = std::make_unique<TGame>(other, Owner, Paths);
+  Game->FormCreate();
+  EXPECT_EQ(O().MojiWriter->Font().Name(), other.AnswerFonts.front().FaceName);
+  EXPECT_EQ(O().MojiWriter->Font().Charset(), 128);
+  EXPECT_EQ(other.AnswerFonts.size(), 1u);
+}
+
+TEST_F(StartupTest, CloseWritesSettingsAndStyleIntoANewFolder) {
+  StartGame();
+  S().BgmOn = 1;
+  S().MusicName = "/music/曲.mp3";
+  S().MusicFolda = "/music";
+  S().BgmRandomChecked = 1;
+  O().MojiWriter->Font().SetStyle(gdi::fsBold | gdi::fsUnderline);
+  Game->FormClose();
+  const auto ini = UserDir() / "Settei.ini";
+  ASSERT_TRUE(std::filesystem::exists(ini));
+  EXPECT_EQ(GetPrivateProfileIntA("Font", "Charset", -1, ini), 128);
+  EXPECT_EQ(GetPrivateProfileStringA("Font", "Name", "", ini), O().MojiWriter->Font().Name());
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "Music", "", ini), "1");
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "Random", "", ini), "1");
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", ini),
+            codepage::Utf8ToSjis("/music/曲.mp3"));
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicFolda", "", ini), "/music");
+  // The keys in the written order.
+  const std::string text = ReadFile(ini);
+  EXPECT_LT(text.find("Charset"), text.find("Name="));
+  EXPECT_LT(text.find("Music="), text.find("Random"));
+  EXPECT_LT(text.find("MusicName"), text.find("MusicFolda"));
+  EXPECT_EQ(ReadFile(UserDir() / "Font.dat"), std::string(1, '\x05'));
+  EXPECT_TRUE(Window.Messages.empty());
+}
+
+TEST_F(StartupTest, CloseDuringGameClearStoresThePlayersMusic) {
+  StartGame();
+  S().GameClear = 1;
+  S().MusicName = (Paths.AppDir / "Data" / "tam-y02.mp3").string();
+  S().SavedMusicName = "/home/player/mine.mp3";
+  Game->FormClose();
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", UserDir() / "Settei.ini"),
+            "/home/player/mine.mp3");
+}
+
+TEST_F(StartupTest, CloseReportsEachFileThatCannotBeWritten) {
+  StartGame();
+  // A file where the folder should be: neither file can be written.
+  WriteFile(Paths.DocumentsDir / "Amaneya", "in the way");
+  Game->FormClose();
+  ASSERT_EQ(Window.Messages.size(), 2u);
+  EXPECT_EQ(Window.Messages[0], "保存できませんでした。");
+  EXPECT_EQ(Window.Messages[1], "保存できませんでした。");
+}
+
+TEST_F(StartupTest, DestroyFreesEverythingOnceAndRestoresTheTimer) {
+  const int periods = clockstandin::OpenPeriodCount();
+  StartGame();
+  EXPECT_EQ(clockstandin::OpenPeriodCount(), periods + 1);
+  Game->FormDestroy();
+  EXPECT_EQ(clockstandin::OpenPeriodCount(), periods);
+  EXPECT_EQ(O().Scene.get(), nullptr);
+  EXPECT_EQ(O().HotaruTexture.get(), nullptr);
+  EXPECT_EQ(O().MojiWriter.get(), nullptr);
+  EXPECT_EQ(S().StartupDone, 0);
+  // The idle handler does nothing after destroy, and a second destroy is harmless.
+  EXPECT_EQ(Game->ApplicationEvents1Idle(), 25);
+  Game->FormDestroy();
+  Game.reset();
+  EXPECT_EQ(clockstandin::OpenPeriodCount(), periods);
+}
+
+// A missing effect file ends start-up with a message that names the file.
+TEST_F(StartupTest, AMissingEffectFileIsNamedWhenTheGameEnds) {
+  const std::filesystem::path appDir = Root / "app";
+  std::filesystem::create_directories(appDir);
+  std::filesystem::copy(AppDirForTests() / "Data", appDir / "Data",
+                        std::filesystem::copy_options::recursive);
+  std::filesystem::remove(appDir / "Data" / "fuseikai.wav");
+  Paths.AppDir = appDir;
+  EXPECT_EXIT(StartGame(), ::testing::ExitedWithCode(1),
+              "効果音ファイル「.*fuseikai\\.wav」を読み込めませんでした。");
+}
+
+// An answer too wide for any texture is refused at start-up with one message, instead of
+// ending the game when its question comes up; the other questions stay.
+TEST_F(StartupTest, AnAnswerTooWideToDrawIsRefusedOnceAtStartUp) {
+  const std::filesystem::path appDir = Root / "app";
+  std::filesystem::create_directories(appDir);
+  std::filesystem::create_directory_symlink(AppDirForTests() / "Data", appDir / "Data");
+  std::string text = "\xEF\xBB\xBF";
+  for (int line = 0; line < 14; ++line) text += "header\n";
+  for (int k = 0; k < 100000; ++k) text += "長";
+  text += "\nながい\n普通の答え\nふつう\n";
+  WriteFile(appDir / kTuikaFileName, text);
+  Paths.AppDir = appDir;
+  StartGame();
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  EXPECT_NE(Window.Messages[0].find("1件"), std::string::npos) << Window.Messages[0];
+  EXPECT_EQ(S().TuikaCount, 1);
+  ASSERT_EQ(S().TuikaSeikaiList.size(), 1u);
+  EXPECT_EQ(S().TuikaSeikaiList[0], u"普通の答え");
+  EXPECT_EQ(S().TuikaMondaiList[0], u"ふつう");
+  EXPECT_EQ(S().SpeechList.size(), 172u);
+  EXPECT_EQ(S().Speech(171), u"ふつう");
+}
+
+}  // namespace
+}  // namespace game::testing

@@ -1,0 +1,91 @@
+// nightwisp-tool catalogue, end to end: the listing of the shipped catalogue, an extra file,
+// and the refusals.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game/catalogue.h"
+#include "platform/codepage/codepage.h"
+#include "support/tool_run.h"
+
+namespace {
+
+using tool_test::RunResult;
+using tool_test::RunTool;
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
+    fields.push_back(line.substr(start, tab - start));
+  }
+  fields.push_back(line.substr(start));
+  return fields;
+}
+
+std::string Utf8(const std::u16string& text) { return codepage::Utf16ToUtf8(text); }
+
+class ToolCatalogueTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    BuildMondaiTable(catalogue);
+    folder = std::filesystem::temp_directory_path() /
+             ("nightwisp-tool-catalogue-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+
+  TCatalogue catalogue;
+  std::filesystem::path folder;
+};
+
+TEST_F(ToolCatalogueTest, ListsTheBuiltInCatalogue) {
+  // The shipped additional-questions file beside the tool has a header and no questions.
+  const RunResult run = RunTool("catalogue");
+  ASSERT_EQ(run.Status, 0);
+  ASSERT_EQ(run.Lines.size(), 170u);
+  for (int n = 1; n <= 170; ++n) {
+    const std::vector<std::string> fields = SplitTabs(run.Lines[n - 1]);
+    ASSERT_EQ(fields.size(), 5u) << run.Lines[n - 1];
+    EXPECT_EQ(fields[0], std::to_string(n));
+    EXPECT_EQ(fields[1], Utf8(catalogue.MondaiTable[n])) << n;
+    EXPECT_EQ(fields[2], Utf8(catalogue.MondaiTable[170 + n])) << n;
+    EXPECT_EQ(fields[3], Utf8(catalogue.MondaiTable[340 + n])) << n;
+    EXPECT_EQ(fields[4], Utf8(catalogue.SpeechList[n])) << n;
+  }
+  EXPECT_EQ(SplitTabs(run.Lines[0])[2], "鬼に金棒");
+  EXPECT_EQ(SplitTabs(run.Lines[166])[4], "");  // question 167 is never spoken
+}
+
+TEST_F(ToolCatalogueTest, AddsTheQuestionsOfAnExtraFile) {
+  std::string text;
+  for (int i = 0; i < 14; ++i) text += "header\r\n";
+  text += codepage::Utf8ToSjis("猫に小判\r\nねこにこばん\r\n　\r\nとばす\r\n手\tタブ\r\nて\r\n");
+  const std::filesystem::path file = folder / "extra.txt";
+  std::ofstream(file, std::ios::binary) << text;
+
+  const RunResult run = RunTool("catalogue --extra '" + file.string() + "'");
+  ASSERT_EQ(run.Status, 0);
+  ASSERT_EQ(run.Lines.size(), 172u);
+  EXPECT_EQ(SplitTabs(run.Lines[170]),
+            (std::vector<std::string>{"171", "ねこにこばん", "猫に小判", "", "ねこにこばん"}));
+  // A tab inside a text is escaped, so the columns stay five.
+  EXPECT_EQ(SplitTabs(run.Lines[171]),
+            (std::vector<std::string>{"172", "て", "手\\tタブ", "", "て"}));
+}
+
+TEST_F(ToolCatalogueTest, RefusesWhatItCannotRead) {
+  EXPECT_EQ(RunTool("catalogue --extra '" + (folder / "missing.txt").string() + "'").Status, 1);
+  EXPECT_EQ(RunTool("catalogue --extra").Status, 2);
+  EXPECT_EQ(RunTool("catalogue --bogus").Status, 2);
+  const RunResult run = RunTool("catalogue --extra '" + folder.string() + "'");  // a folder
+  EXPECT_NE(run.Status, 0);
+  EXPECT_TRUE(run.Lines.empty());
+}
+
+}  // namespace
