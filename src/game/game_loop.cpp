@@ -8,9 +8,9 @@
 #include "game/game_owned.h"
 #include "game/random.h"
 #include "game/save_file.h"
+#include "game/settings.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
-#include "platform/profile/profile.h"
 
 namespace game {
 namespace {
@@ -47,15 +47,11 @@ int TGame::ApplicationEvents1Idle() {
     S.BgmOn = 1;
     CheckBgmOn(true);
     S.MusicName = defaultMusic.string();
-    const std::filesystem::path iniName = S.UserDir / "Settei.ini";
-    if (std::filesystem::exists(iniName, error)) {
-      TIniFile ini(iniName);
-      S.BgmOn = ini.ReadBool("BGM", "Music", true) ? 1 : 0;
-      S.BgmRandom = ini.ReadBool("BGM", "Random", false) ? 1 : 0;
-      // Paths are stored in Shift-JIS; an absent key reads empty and means the default.
-      const std::string musicName = ini.ReadString("BGM", "MusicName", "");
-      if (!musicName.empty()) S.MusicName = codepage::SjisToUtf8(musicName);
-      S.MusicFolda = codepage::SjisToUtf8(ini.ReadString("BGM", "MusicFolda", ""));
+    if (const std::optional<TBgmSettings> bgm = TSettingsFiles(S.UserDir).ReadBgm()) {
+      S.BgmOn = bgm->Music ? 1 : 0;
+      S.BgmRandom = bgm->Random ? 1 : 0;
+      if (!bgm->MusicName.empty()) S.MusicName = bgm->MusicName;
+      S.MusicFolda = bgm->MusicFolda;
     }
     auto useDefaultMusic = [&] {
       S.BgmRandom = 0;

@@ -1,6 +1,7 @@
 // The saved game: record1.dat with the Settei.ini keys of the question and the answer mode,
 // the best score read at start-up, and resuming a game from both.
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "game/game.h"
@@ -8,30 +9,12 @@
 #include "game/random.h"
 #include "game/saturating.h"
 #include "game/save_file.h"
+#include "game/settings.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
-#include "platform/profile/profile.h"
 
 namespace game {
 namespace {
-
-constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
-constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
-
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
-
-// The additional question a save keeps in Settei.ini: its reading and its written form.
-struct TSavedTuika {
-  std::u16string Mondai;
-  std::u16string Seikai;
-};
-
-TSavedTuika ReadSavedTuika(const std::filesystem::path& userDir) {
-  TIniFile ini(userDir / "Settei.ini");
-  return {
-      codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Mondai", Sjis(kDefaultTuikaMondai))),
-      codepage::SjisToUtf16(ini.ReadString("TuikaMondai", "Seikai", Sjis(kDefaultTuikaSeikai)))};
-}
 
 // A copy of Settei.ini, staged beside it, to receive a save's keys (see StageSaveFile). A
 // missing file stages as none: the first key written creates it.
@@ -104,7 +87,7 @@ void TGame::SaveGame() {
   // are on disk do they take their places. A failure keeps the old pair, which still belong
   // together.
   const std::filesystem::path record = S.UserDir / kSaveFileName;
-  const std::filesystem::path settings = S.UserDir / "Settei.ini";
+  const std::filesystem::path settings = TSettingsFiles(S.UserDir).IniFileName();
   std::string error;
   if (!StageSaveFile(record, d, error)) {
     Window.ShowMessage("ゲームを保存できませんでした。");
@@ -115,14 +98,10 @@ void TGame::SaveGame() {
     Window.ShowMessage("保存できませんでした。");
     return;
   }
-  TIniFile ini(StagedFileName(settings));
-  bool written = true;
-  if (S.MondaiNo > kBuiltInMondaiCount) {
-    written = ini.WriteString("TuikaMondai", "Mondai", codepage::Utf16ToSjis(S.MondaiText)) &&
-              ini.WriteString("TuikaMondai", "Seikai", codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)));
-  }
-  written = written && ini.WriteInteger("KaitoMode", "Value", S.KaitoMode);
-  if (!written) {
+  std::optional<TSavedTuika> tuika;
+  if (S.MondaiNo > kBuiltInMondaiCount) tuika = TSavedTuika{S.MondaiText, S.Seikai(S.MondaiNo)};
+  if (!TSettingsFiles::WriteSaveKeys(StagedFileName(settings), tuika ? &*tuika : nullptr,
+                                     S.KaitoMode)) {
     DropStagedFile(record);
     DropStagedFile(settings);
     Window.ShowMessage("保存できませんでした。");
@@ -153,7 +132,7 @@ bool TGame::SavedGameResumable() const {
   if (d.MondaiNo <= kBuiltInMondaiCount) return SaveDataProblem(d, S, nullptr).empty();
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
-  const TSavedTuika saved = ReadSavedTuika(S.UserDir);
+  const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
   if (FindTuika(S, saved.Mondai) < 0 &&
       !(IsAcceptableTuikaPair(saved.Seikai, saved.Mondai) && SpellingFits(saved.Seikai))) {
     return false;
@@ -166,7 +145,7 @@ void TGame::ResumeGame() {
   // 1, 2. The question, an additional one found again by its reading.
   S.MondaiNo = d.MondaiNo;
   if (S.MondaiNo > kBuiltInMondaiCount) {
-    const TSavedTuika saved = ReadSavedTuika(S.UserDir);
+    const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
     S.MondaiText = saved.Mondai;
     const std::int32_t found = FindTuika(S, saved.Mondai);
     if (found >= 0) {
@@ -242,8 +221,7 @@ void TGame::ResumeGame() {
   ShowTokuten();
 
   // 9. The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
-  TIniFile ini(S.UserDir / "Settei.ini");
-  S.KaitoMode = ini.ReadInteger("KaitoMode", "Value", 0) == 1 ? 1 : 0;
+  S.KaitoMode = TSettingsFiles(S.UserDir).ReadKaitoMode();
   Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
   Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
 

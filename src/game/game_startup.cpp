@@ -1,19 +1,19 @@
 // Start-up, close and destroy of the game window: the objects in their fixed order, the font
-// settings of Settei.ini and Font.dat and the romaji option, and writing them back at close.
+// settings of Settei.ini and Font.dat and the romaji option, and writing them back at close
+// (settings.h owns the files and their keys).
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
+#include "game/settings.h"
 #include "graphics/device/jpeg_decoder.h"
 #include "platform/base/fatal.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 #include "platform/d3d9/owner_window.h"
 #include "platform/gdi/gdi.h"
-#include "platform/profile/profile.h"
 
 namespace game {
 namespace {
@@ -22,11 +22,7 @@ constexpr UINT kSpiGetIconTitleLogFont = 31;
 constexpr int kWindowFontHeight = -32;  // 32-pixel characters
 constexpr int kLabelPoints = 18;
 constexpr int kDefaultCharset = 128;  // Shift-JIS
-constexpr const char* kDefaultFontName = "ＭＳ 明朝";
 constexpr const char* kSaveFailed = "保存できませんでした。";
-// The romaji option's place in Settei.ini: "1" on, "0" off; no key means on.
-constexpr const char* kRomajiSection = "RomajiHenkan";
-constexpr const char* kRomajiKey = "Value";
 
 // The seven effects, wave 0 to wave 6.
 constexpr const char* kWaveFiles[kSoundEffectCount] = {
@@ -44,32 +40,6 @@ RECT WholePicture(const TDGTexture& texture) {
 }
 
 std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
-
-// Writes one byte to a temporary file beside the target and renames it over the target, so a
-// failed write never leaves an empty style file.
-bool WriteStyleFile(const std::filesystem::path& fileName, std::uint8_t style) {
-  std::filesystem::path temporary = fileName;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.put(static_cast<char>(style));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, fileName, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -115,22 +85,13 @@ void TGame::FormCreate() {
   o.LabelWriter->Font().SetStyle(gdi::fsBold | gdi::fsItalic);
 
   // 8. The character font, only when both settings files exist.
-  const std::filesystem::path iniName = S.UserDir / "Settei.ini";
-  const std::filesystem::path styleName = S.UserDir / "Font.dat";
-  std::error_code error;
-  if (std::filesystem::is_regular_file(iniName, error) &&
-      std::filesystem::is_regular_file(styleName, error)) {
-    TIniFile ini(iniName);
-    std::ifstream styleFile(styleName, std::ios::binary);
-    char styleByte = 0;
-    if (styleFile.get(styleByte)) {
-      S.FontStyle = static_cast<std::uint8_t>(styleByte) & gdi::kAllFontStyles;
-    }
-    const std::string name = ini.ReadString("Font", "Name", Sjis(kDefaultFontName));
+  const TSettingsFiles settings(S.UserDir);
+  if (const std::optional<TFontSettings> saved = settings.ReadFont()) {
+    if (saved->Style) S.FontStyle = *saved->Style;
+    const std::string& name = saved->Name;
     for (const std::string& family : gdi::InstalledFontFamilies()) {
       if (family != name) continue;
-      const std::int32_t charset = ini.ReadInteger("Font", "Charset", kDefaultCharset);
-      const auto charsetByte = static_cast<gdi::BYTE>(charset & 0xFF);
+      const auto charsetByte = static_cast<gdi::BYTE>(saved->Charset & 0xFF);
       o.MojiWriter->Font().SetCharset(charsetByte);
       o.MojiWriter->Font().SetName(name);
       o.MojiWriter->Font().SetStyle(S.FontStyle);
@@ -140,8 +101,8 @@ void TGame::FormCreate() {
   }
 
   // The romaji option: on unless Settei.ini turns it off (files from before it mean on).
-  if (std::filesystem::is_regular_file(iniName, error)) {
-    S.RomajiHenkan = TIniFile(iniName).ReadBool(kRomajiSection, kRomajiKey, true) ? 1 : 0;
+  if (const std::optional<bool> romaji = settings.ReadRomajiHenkan()) {
+    S.RomajiHenkan = *romaji ? 1 : 0;
   }
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
 
@@ -248,20 +209,16 @@ void TGame::FormClose() {
 
   // 2. Settei.ini: the first failed key ends the INI part.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
-  TIniFile ini(S.UserDir / "Settei.ini");
+  const TSettingsFiles settings(S.UserDir);
   const gdi::TFont& font = Owned->MojiWriter->Font();
-  const bool written = ini.WriteInteger("Font", "Charset", font.Charset()) &&
-                       ini.WriteString("Font", "Name", font.Name()) &&
-                       ini.WriteBool("BGM", "Music", S.BgmOn != 0) &&
-                       ini.WriteBool("BGM", "Random", S.BgmRandomChecked != 0) &&
-                       ini.WriteString("BGM", "MusicName", codepage::Utf8ToSjis(S.MusicName)) &&
-                       ini.WriteString("BGM", "MusicFolda", codepage::Utf8ToSjis(S.MusicFolda)) &&
-                       ini.WriteBool(kRomajiSection, kRomajiKey, S.RomajiHenkan != 0);
-  if (!written) Window.ShowMessage(kSaveFailed);
+  const TBgmSettings bgm{S.BgmOn != 0, S.BgmRandomChecked != 0, S.MusicName, S.MusicFolda};
+  if (!settings.WriteAtClose(font.Charset(), font.Name(), bgm, S.RomajiHenkan != 0)) {
+    Window.ShowMessage(kSaveFailed);
+  }
 
   // 3. Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style() & gdi::kAllFontStyles;
-  if (!WriteStyleFile(S.UserDir / "Font.dat", S.FontStyle)) Window.ShowMessage(kSaveFailed);
+  if (!settings.WriteFontStyle(S.FontStyle)) Window.ShowMessage(kSaveFailed);
 
   // 4. The music stops.
   Owned->WindowsMediaPlayer1->controls.stop();
