@@ -2,14 +2,16 @@
 // file from being continued.
 #include "game/save_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <system_error>
+
+#include <unistd.h>
+
+#include "game/game_state.h"
 
 namespace {
 
@@ -21,7 +23,6 @@ static_assert(std::endian::native == std::endian::little,
 // beyond them is a damaged file and would overflow the frame's arithmetic.
 constexpr std::int32_t kMaxCoordinate = 100000;
 constexpr std::int32_t kMaxSpeed = 10000;
-constexpr std::int32_t kGameClearCount = 30;
 constexpr std::int32_t kGameOverCount = 5;
 constexpr std::int32_t kMaxHints = 4;
 // Hint characters a running question can show: the fourth F1 gives the question up.
