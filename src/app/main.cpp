@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   paths.DocumentsDir = shell::DocumentsFolder();
 
   app::TForm1 form(paths);
-  if (!benchLog.isEmpty()) form.SetBenchLog(benchLog);
+  if (!benchLog.isEmpty()) form.BenchLog().Open(benchLog);
   form.show();
   form.Start();
 
