@@ -12,6 +12,7 @@
 #include "app/autoplay.h"
 #include "app/form1.h"
 #include "platform/base/fatal.h"
+#include "platform/base/files.h"
 #include "platform/shell/shell.h"
 
 namespace {
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
   fatal::SetReportHook(ShowFatal);
 
   game::TGamePaths paths;
-  paths.AppDir = shell::ExecutableFolder();
+  paths.AppDir = files::ExecutableFolder();
   paths.DocumentsDir = shell::DocumentsFolder();
 
   app::TForm1 form(paths);
