@@ -21,13 +21,13 @@ bool TCatalogue::IsMondaiNo(std::int32_t mondaiNo) const {
 const std::u16string& TCatalogue::Reading(std::int32_t mondaiNo) const {
   if (!IsMondaiNo(mondaiNo)) return EmptyText();
   if (mondaiNo <= kBuiltInMondaiCount) return MondaiTable[mondaiNo];
-  return TuikaMondaiList[mondaiNo - kBuiltInMondaiCount - 1];
+  return TuikaMondaiList[TuikaIndex(mondaiNo)];
 }
 
 const std::u16string& TCatalogue::Seikai(std::int32_t mondaiNo) const {
   if (!IsMondaiNo(mondaiNo)) return EmptyText();
   if (mondaiNo <= kBuiltInMondaiCount) return MondaiTable[kBuiltInMondaiCount + mondaiNo];
-  return TuikaSeikaiList[mondaiNo - kBuiltInMondaiCount - 1];
+  return TuikaSeikaiList[TuikaIndex(mondaiNo)];
 }
 
 const std::u16string& TCatalogue::Seikai2(std::int32_t mondaiNo) const {

@@ -16,6 +16,10 @@
 #include <vector>
 
 constexpr std::int32_t kBuiltInMondaiCount = 170;
+// Question numbers above the built-in ones are the additional questions, from index 0.
+constexpr std::int32_t TuikaIndex(std::int32_t mondaiNo) {
+  return mondaiNo - kBuiltInMondaiCount - 1;
+}
 // A reading has at most this many characters: there is one character texture for each.
 constexpr std::int32_t kMaxMondaiLength = 39;
 // Slots 1..510 of MondaiTable; slot 0 is never used.

@@ -18,6 +18,7 @@
 
 #include "game/game_state.h"
 #include "game/game_window.h"
+#include "platform/codepage/codepage.h"
 
 class TOwnerWindow;
 class TDGTexture;
@@ -31,6 +32,12 @@ struct TGamePaths {
   std::filesystem::path AppDir;        // the executable's folder (Data/ and the texts inside)
   std::filesystem::path DocumentsDir;  // the user's documents folder
 };
+
+// A text of the game's sources (UTF-8) in Shift-JIS, as the text writer draws it.
+inline std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
+
+// The upper message line while a question is paused.
+inline constexpr const char* kPauseMessage = "一時停止中...F2キーで再開します。";
 
 // Virtual-key codes the key handler acts on.
 constexpr int VK_RETURN = 13;
@@ -140,6 +147,8 @@ class TGame {
   void SpeakQuestion();
   void StopMusic();
   void ShowMusicTitle();
+  // The next track of the shuffle: one not yet played in this cycle becomes MusicName.
+  void PickRandomTrack();
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked
   // The menu actions with dialogs (game_menus.cpp).

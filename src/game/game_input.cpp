@@ -27,7 +27,7 @@ void TGame::FormKeyDown(int virtualKey) {
         // The answer field stays editable during an F2 pause.
         S.Paused = 1;
         S.PauseStart = timeGetTime();
-        S.Message1 = codepage::Utf8ToSjis("一時停止中...F2キーで再開します。");
+        S.Message1 = Sjis(kPauseMessage);
       } else {
         S.Saved = 0;
         Window.SetMenuEnabled(TMenuItem::Save1, true);

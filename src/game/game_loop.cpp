@@ -21,9 +21,6 @@ constexpr DWORD kTitleWait = 7000;
 constexpr const char* kTitleMessage1 = "解答モードの変更は「ゲーム」から設定してください。";
 constexpr const char* kTitleMessage2 = "Ctrlキーを押すとゲームが始まります。";
 constexpr const char* kResumeQuestion = "前回の続きからゲームを始めますか？";
-constexpr const char* kPauseMessage = "一時停止中...F2キーで再開します。";
-
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
 
 // Milliseconds until the next tick is due (never negative).
 int WaitFor(DWORD tickTime) {
@@ -34,13 +31,13 @@ int WaitFor(DWORD tickTime) {
 }  // namespace
 
 int TGame::ApplicationEvents1Idle() {
-  // 1, 2. Nothing before start-up has finished or before the tick is due.
+  // Nothing before start-up has finished or before the tick is due.
   if (S.StartupDone != 1) return static_cast<int>(kTickLength);
   if (timeGetTime() - S.TickTime < kTickLength) return WaitFor(S.TickTime);
   S.TickTime = timeGetTime();
   std::error_code error;
 
-  // 3. The music, once, 100 ms after start-up.
+  // The music, once, 100 ms after start-up.
   if (timeGetTime() - S.TitleTime >= kMusicDelay && S.BgmStarted == 0) {
     const std::filesystem::path defaultMusic = S.AppDir / "Data" / "tamsu08-1.mp3";
     Window.ProcessMessages();
@@ -71,10 +68,7 @@ int TGame::ApplicationEvents1Idle() {
         useDefaultMusic();
       } else {
         BuildRandomList();
-        const std::int32_t pick = Random(S.RandomFileCount);
-        S.MusicName = S.RandomFiles[pick];
-        S.RandomPlayed[pick] = 1;
-        S.RandomPlayedCount = 1;
+        PickRandomTrack();
         CheckMusicMode(true);
       }
       S.AudioList.clear();
@@ -93,7 +87,7 @@ int TGame::ApplicationEvents1Idle() {
     MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
   }
 
-  // 4. The title prompt, 7000 ms after start-up, kept up on every tick of the title.
+  // The title prompt, 7000 ms after start-up, kept up on every tick of the title.
   if (S.TitleMode == 1 && timeGetTime() - S.TitleTime >= kTitleWait) {
     static const std::string message1 = Sjis(kTitleMessage1);
     static const std::string message2 = Sjis(kTitleMessage2);
@@ -132,7 +126,7 @@ int TGame::ApplicationEvents1Idle() {
     for (TMenuItem item : kTopMenus) Window.SetMenuEnabled(item, true);
   }
 
-  // 5. The question clock.
+  // The question clock.
   if (S.Playing == 1 && S.Paused == 0) {
     S.TimeLeft =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
@@ -144,7 +138,7 @@ int TGame::ApplicationEvents1Idle() {
     }
   }
 
-  // 6. The wrong-answer display blinks faster with every wrong answer from the second on.
+  // The wrong-answer display blinks faster with every wrong answer from the second on.
   if (S.GameClear == 1 || S.FuseikaiCount < 2) {
     S.BlinkOn = 0;
   } else {
@@ -155,7 +149,7 @@ int TGame::ApplicationEvents1Idle() {
     }
   }
 
-  // 7. The random music moves on at the end of a track; a single file loops by itself.
+  // The random music moves on at the end of a track; a single file loops by itself.
   if (S.BgmOn == 1 || S.GameClear == 1) {
     const double duration = Owned->WindowsMediaPlayer1->currentMedia.duration();
     if (duration > 0) {
@@ -170,20 +164,14 @@ int TGame::ApplicationEvents1Idle() {
           std::fill(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0);
           S.RandomPlayedCount = 0;
         }
-        std::int32_t pick = 0;
-        do {
-          pick = Random(S.RandomFileCount);
-        } while (S.RandomPlayed[pick] != 0);
-        S.MusicName = S.RandomFiles[pick];
-        S.RandomPlayed[pick] = 1;
-        ++S.RandomPlayedCount;
+        PickRandomTrack();
         PlayMusic();
         ShowMusicTitle();
       }
     }
   }
 
-  // 8. One frame. 9. The window waits until the next tick is due.
+  // One frame; then the window waits until the next tick is due.
   DrawFrame();
   return WaitFor(S.TickTime);
 }

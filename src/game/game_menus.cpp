@@ -136,10 +136,7 @@ void TGame::ChooseRandomMusicFolder() {
       S.MusicFolda = *folder;
       BuildRandomList();
       if (S.BgmOn == 1) StopMusic();
-      const std::int32_t pick = Random(S.RandomFileCount);
-      S.MusicName = S.RandomFiles[pick];
-      S.RandomPlayed[pick] = 1;
-      S.RandomPlayedCount = 1;
+      PickRandomTrack();
       PlayMusic();
       S.BgmOn = 1;
       ShowMusicTitle();

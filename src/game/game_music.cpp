@@ -8,6 +8,7 @@
 #include "audio/music.h"
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/random.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {
@@ -71,6 +72,16 @@ void TGame::BuildRandomList() {
   CheckMusicMode(S.BgmRandom == 1);
 }
 
+void TGame::PickRandomTrack() {
+  std::int32_t pick = 0;
+  do {
+    pick = Random(S.RandomFileCount);
+  } while (S.RandomPlayed[pick] != 0);
+  S.MusicName = S.RandomFiles[pick];
+  S.RandomPlayed[pick] = 1;
+  ++S.RandomPlayedCount;
+}
+
 void TGame::CheckMusicMode(bool random) {
   S.BgmRandomChecked = random ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::S2, !random);
@@ -121,7 +132,7 @@ std::string TGame::MusicTitle(const std::string& path) {
 
 void TGame::PlayMusic() {
   try {
-    ::PlayMusic(*Owned->WindowsMediaPlayer1.get(), codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
+    ::PlayMusic(*Owned->WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
                 S.MusicStartTime);
   } catch (const EMediaPlayer& e) {
     // The game goes on without music; the player hears why once.

@@ -15,8 +15,6 @@
 namespace game {
 namespace {
 
-constexpr std::int32_t kStageSize = 10;
-constexpr std::int32_t kGameClearCount = 30;
 constexpr std::int32_t kGameOverCount = 5;
 constexpr std::int32_t kRowLength = 13;
 constexpr std::int32_t kHintFrames = 80;
@@ -30,8 +28,6 @@ constexpr int kSoundGameClear = 3;
 constexpr int kSoundGameOver = 4;
 constexpr int kSoundBonus = 5;
 constexpr int kSoundStageClear = 6;
-
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
 
 std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
 std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
@@ -183,7 +179,7 @@ void TGame::ShowMusicTitle() {
 
 void TGame::StartQuestion() {
   if (S.Paused != 0 || S.Ready != 1) return;
-  // 1-4. The answer mode is fixed for the question; the field shows it.
+  // The answer mode is fixed for the question; the field shows it.
   S.TitleMode = 0;
   Window.SetMenuEnabled(TMenuItem::Kanji, false);
   Window.SetMenuEnabled(TMenuItem::Hira, false);
@@ -192,17 +188,17 @@ void TGame::StartQuestion() {
   S.ShowSpelling = S.ShowReading = S.BonusMode = 0;
   S.HintMoji = S.HintFlight = 0;
   SetAnswerColour();
-  // 5. An abandoned question breaks the run.
+  // An abandoned question breaks the run.
   if (S.Playing == 1) {
     S.RenzokuCount = 0;
     ShowRenzoku();
   }
-  // 6. An empty, editable field with the focus.
+  // An empty, editable field with the focus.
   Window.SetAnswerText(u"");
   Window.SetAnswerReadOnly(false);
   Window.FocusAnswer();
 
-  // 7. A new game after a game over or a game clear.
+  // A new game after a game over or a game clear.
   if (S.GameOver == 1 || S.GameClear == 1) {
     if (S.GameClear == 1) StopMusic();
     Window.SetMenuEnabled(TMenuItem::ON1, true);
@@ -224,25 +220,25 @@ void TGame::StartQuestion() {
     S.HintCount = 0;
     ShowHintsLeft();
   }
-  // 8. From stage 2 the guide tells whether F1 still gives hints.
+  // From stage 2 the guide tells whether F1 still gives hints.
   if (S.SeikaiCount >= kStageSize) {
     LoadSosa(S.HintCount < kMaxHintsPerStage ? "Sosa2.bmp" : "Sosa1.bmp");
   }
-  // 9, 10.
+  // Pending key and menu events run, then the next question is drawn and laid out.
   Window.ProcessMessages();
   NewQuestion();
-  // 11. A question abandoned with Ctrl keeps its clock.
+  // A question abandoned with Ctrl keeps its clock.
   if (S.Playing == 0) {
     S.StartTime = timeGetTime();
     S.PauseTotal = 0;
     S.Playing = 1;
   }
-  // 12.
+  // The message lines are cleared and the game-over and game-clear screens end.
   S.Message1.clear();
   S.Message2.clear();
   ShowMessages();
   S.GameOver = S.GameClear = 0;
-  // 13. A bonus question is possible only after two wrong answers in the stage.
+  // A bonus question is possible only after two wrong answers in the stage.
   if (S.FuseikaiCount >= 2 && Random(20) == 0) {
     S.BonusMode = 1;
     PlaySoundEffect(kSoundBonus);
@@ -253,7 +249,7 @@ void TGame::StartQuestion() {
 }
 
 void TGame::NewQuestion() {
-  // 1. Every question once per cycle.
+  // Every question once per cycle.
   if (S.TitleMode == 0) {
     const std::int32_t total = S.MondaiCount();
     S.TuikaShutsudai.resize(static_cast<std::size_t>(S.TuikaCount), 0);
@@ -278,10 +274,10 @@ void TGame::NewQuestion() {
           S.MondaiText = S.MondaiTable[n];
           break;
         }
-      } else if (S.TuikaShutsudai[n - 171] == 0) {
-        S.TuikaShutsudai[n - 171] = 1;
+      } else if (S.TuikaShutsudai[TuikaIndex(n)] == 0) {
+        S.TuikaShutsudai[TuikaIndex(n)] = 1;
         ++S.TuikaShutsudaiCount;
-        S.MondaiText = S.TuikaMondaiList[n - 171];
+        S.MondaiText = S.TuikaMondaiList[TuikaIndex(n)];
         break;
       }
     }
@@ -291,7 +287,7 @@ void TGame::NewQuestion() {
   const auto count = static_cast<std::size_t>(S.MojiCount);
   const bool flying = S.TitleMode == 1 || S.SeikaiCount >= 2 * kStageSize;
 
-  // 2. The pulse of stage 3 and the title.
+  // The pulse of stage 3 and the title.
   if (flying) {
     S.HotaruSizeW.resize(count);
     S.HotaruSizeH.resize(count);
@@ -299,12 +295,12 @@ void TGame::NewQuestion() {
     S.MojiSizeH.resize(count);
     S.Fukuramu.resize(count);
   }
-  // 3. The characters.
+  // The characters.
   for (std::int32_t i = 0; i < S.MojiCount; ++i) {
     S.Moji[i].Char = S.MondaiText.substr(static_cast<std::size_t>(i), 1);
     RenderMoji(i);
   }
-  // 4. The layout of the stage.
+  // The layout of the stage.
   if (!flying && S.SeikaiCount < kStageSize) {
     const std::int32_t fw = W(Owned->HotaruTexture.get());
     for (std::int32_t k = 0; k < S.MojiCount; ++k) {
@@ -336,7 +332,7 @@ void TGame::NewQuestion() {
       DrawPulse(k);
     }
   }
-  // 5. Brightness: even characters start dim, odd ones bright; stage 1 keeps one dark.
+  // Brightness: even characters start dim, odd ones bright; stage 1 keeps one dark.
   S.Akarusa.resize(count);
   S.Akarumu.resize(count);
   for (std::int32_t i = 0; i < S.MojiCount; ++i) {
@@ -348,7 +344,7 @@ void TGame::NewQuestion() {
       S.Akarumu[i] = 1;
     }
   }
-  // 6. The reading, shown after the answer.
+  // The reading, shown after the answer.
   if (S.TitleMode == 0) {
     MakeTextTexture(Owned->ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(S.MondaiText),
                     Owned->MojiWriter.get());
@@ -370,10 +366,10 @@ void TGame::JudgeAnswer() {
 }
 
 void TGame::ScoreCorrect() {
-  // 1. A hinted answer breaks the run.
+  // A hinted answer breaks the run.
   S.RenzokuCount = S.HintMoji == 0 ? S.RenzokuCount + 1 : 0;
   ShowRenzoku();
-  // 2. The picture; a stage or game clear brings its own.
+  // The picture; a stage or game clear brings its own.
   const bool clears = S.SeikaiCount % kStageSize == kStageSize - 1;
   if (S.RenzokuCount >= 3) {
     if (!clears) {
@@ -387,7 +383,7 @@ void TGame::ScoreCorrect() {
     PlaySoundEffect(kSoundSeikai);
     ShowPicture("seikai.bmp");
   }
-  // 3. The other writing of the proverb is shown.
+  // The other writing of the proverb is shown.
   if (S.KaitoMode == 1) {
     S.ShowSpelling = 1;
     S.ShowReading = 0;
@@ -396,17 +392,17 @@ void TGame::ScoreCorrect() {
     S.ShowSpelling = 0;
     S.ShowReading = 1;
   }
-  // 4, 5. One more correct answer; ten points and a point per whole second left.
+  // One more correct answer; ten points and a point per whole second left.
   ++S.SeikaiCount;
   ShowSeikai();
   S.Tokuten = SaturatingAdd(S.Tokuten, 10 + std::max(S.TimeLeft, 0) / 1000);
   ShowTokuten();
-  // 6. A bonus question forgives the stage's wrong answers.
+  // A bonus question forgives the stage's wrong answers.
   if (S.BonusMode == 1) {
     S.FuseikaiCount = 0;
     ShowFuseikai();
   }
-  // 7. Stage clear.
+  // Stage clear.
   if (S.SeikaiCount < kGameClearCount && S.SeikaiCount % kStageSize == 0) {
     PlaySoundEffect(kSoundStageClear);
     ShowPicture(std::to_string(S.SeikaiCount) + "toppa.bmp");
@@ -417,7 +413,7 @@ void TGame::ScoreCorrect() {
     S.HintCount = 0;
     ShowHintsLeft();
   }
-  // 8. Game clear: the tune, the best score and the automatic save.
+  // Game clear: the tune, the best score and the automatic save.
   if (S.SeikaiCount == kGameClearCount) {
     S.GameClear = 1;
     PlaySoundEffect(kSoundGameClear);
@@ -447,20 +443,20 @@ void TGame::ScoreCorrect() {
 }
 
 void TGame::Miss() {
-  // 1, 2. The picture, and both writings of the proverb.
+  // The picture, and both writings of the proverb.
   PlaySoundEffect(kSoundFuseikai);
   ShowPicture("fuseikai.bmp");
   RenderSpelling();
   S.ShowSpelling = 1;
   S.ShowReading = 1;
-  // 3. The run ends, one more wrong answer, ten points off.
+  // The run ends, one more wrong answer, ten points off.
   S.RenzokuCount = 0;
   ShowRenzoku();
   ++S.FuseikaiCount;
   ShowFuseikai();
   S.Tokuten = std::max(S.Tokuten - 10, 0);
   ShowTokuten();
-  // 4. Game over at the fifth wrong answer of a stage.
+  // Game over at the fifth wrong answer of a stage.
   if (S.FuseikaiCount >= kGameOverCount) {
     PlaySoundEffect(kSoundGameOver);
     S.GameOver = 1;
@@ -484,19 +480,19 @@ void TGame::UseHint() {
     GiveUp();
     return;
   }
-  // 1. The first hint of a question uses up one of the stage's three.
+  // The first hint of a question uses up one of the stage's three.
   if (S.HintMoji == 0) {
     if (S.HintCount <= kMaxHintsPerStage) ++S.HintCount;
     ShowHintsLeft();
   }
-  // 2, 3. At most three characters per question, three questions per stage.
+  // At most three characters per question, three questions per stage.
   ++S.HintMoji;
   if (S.HintMoji == 3) LoadSosa("Sosa1.bmp");
   if (S.HintMoji >= 4 || S.HintCount >= 4) {
     GiveUp();
     return;
   }
-  // 4. The next character flies to its place above the answer field; a question shorter than
+  // The next character flies to its place above the answer field; a question shorter than
   // the hints has no character left to send.
   const std::int32_t c = S.HintMoji - 1;
   if (c >= S.MojiCount) return;

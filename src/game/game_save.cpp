@@ -39,14 +39,14 @@ std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai
 }  // namespace
 
 void TGame::SaveGame() {
-  // 1. A running question is saved with its current pause counted (every save of a running
+  // A running question is saved with its current pause counted (every save of a running
   // question comes through a pause). The live total is left alone, so the pause is not
   // counted twice when the player resumes with F2 after a menu save.
   std::int32_t pauseTotal = S.PauseTotal;
   if (S.Playing == 1 && S.Paused == 1)
     pauseTotal = SaturatingAdd(pauseTotal, static_cast<std::int32_t>(timeGetTime() - S.PauseStart));
 
-  // 2. The record; entries past MojiCount keep what they held.
+  // The record; entries past MojiCount keep what they held.
   TSaveData& d = S.SaveData;
   d.MondaiNo = S.MondaiNo;
   std::copy(S.Shutsudai.begin(), S.Shutsudai.end(), d.Shutsudai);
@@ -78,11 +78,11 @@ void TGame::SaveGame() {
   d.HintMoji = S.HintMoji;
   d.HintCount = S.HintCount;
 
-  // 3. The folder.
+  // The folder.
   std::error_code folderError;
   std::filesystem::create_directories(S.UserDir, folderError);
 
-  // 4, 5. record1.dat and the Settei.ini keys of the same save (the additional question's
+  // record1.dat and the Settei.ini keys of the same save (the additional question's
   // texts, the answer mode) are replaced together: both are staged first, and only when both
   // are on disk do they take their places. A failure keeps the old pair, which still belong
   // together.
@@ -142,7 +142,7 @@ bool TGame::SavedGameResumable() const {
 
 void TGame::ResumeGame() {
   const TSaveData& d = S.SaveData;
-  // 1, 2. The question, an additional one found again by its reading.
+  // The question, an additional one found again by its reading.
   S.MondaiNo = d.MondaiNo;
   if (S.MondaiNo > kBuiltInMondaiCount) {
     const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
@@ -156,7 +156,7 @@ void TGame::ResumeGame() {
       const std::int32_t added = AppendTuikaMondai(S, saved.Mondai, saved.Seikai);
       if (added > 0) {
         S.MondaiNo = added;
-        S.TuikaShutsudai[added - kBuiltInMondaiCount - 1] = 1;
+        S.TuikaShutsudai[TuikaIndex(added)] = 1;
         ++S.TuikaShutsudaiCount;
       }
     }
@@ -164,7 +164,7 @@ void TGame::ResumeGame() {
     S.MondaiText = S.Reading(S.MondaiNo);
   }
 
-  // 3, 4. The asked marks and the characters where they were.
+  // The asked marks and the characters where they were.
   std::copy(std::begin(d.Shutsudai), std::end(d.Shutsudai), S.Shutsudai.begin());
   S.ShutsudaiCount = d.ShutsudaiCount;
   S.MojiCount = std::clamp<std::int32_t>(d.MojiCount, 0, kMojiSlots);
@@ -185,7 +185,7 @@ void TGame::ResumeGame() {
     S.Akarumu[i] = d.Akarumu[i];
   }
 
-  // 5. The counters.
+  // The counters.
   S.KakushiNo = d.KakushiNo;
   S.SeikaiCount = d.SeikaiCount;
   S.RenzokuCount = d.RenzokuCount;
@@ -194,7 +194,7 @@ void TGame::ResumeGame() {
   ShowRenzoku();
   ShowFuseikai();
 
-  // 6. The clock continues from the saved time left.
+  // The clock continues from the saved time left.
   S.Playing = d.Playing;
   S.Paused = 0;
   S.TimeLeft = d.TimeLeft;
@@ -206,8 +206,8 @@ void TGame::ResumeGame() {
                   static_cast<std::uint32_t>(S.PauseTotal);
   }
 
-  // 7. Stage 3's pulse is not saved: it is drawn anew.
-  if (S.SeikaiCount >= 20) {
+  // Stage 3's pulse is not saved: it is drawn anew.
+  if (S.SeikaiCount >= 2 * kStageSize) {
     S.HotaruSizeW.resize(count);
     S.HotaruSizeH.resize(count);
     S.MojiSizeW.resize(count);
@@ -216,22 +216,22 @@ void TGame::ResumeGame() {
     for (std::int32_t i = 0; i < S.MojiCount; ++i) DrawPulse(i);
   }
 
-  // 8.
+  // The score.
   S.Tokuten = d.Tokuten;
   ShowTokuten();
 
-  // 9. The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
+  // The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
   S.KaitoMode = TSettingsFiles(S.UserDir).ReadKaitoMode();
   Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
   Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
 
-  // 10. The field's colour tells the mode, or the bonus question.
+  // The field's colour tells the mode, or the bonus question.
   S.BonusMode = d.BonusMode;
   SetAnswerColour();
 
-  // 11. The hints of the stage. A hint that was flying at the save is not saved as flying:
+  // The hints of the stage. A hint that was flying at the save is not saved as flying:
   // its character is set down on its place above the answer field.
-  if (S.SeikaiCount >= 10) {
+  if (S.SeikaiCount >= kStageSize) {
     S.HintMoji = d.HintMoji;
     S.HintCount = d.HintCount;
     ShowHintsLeft();
@@ -240,7 +240,7 @@ void TGame::ResumeGame() {
   }
   S.HintFlight = 0;
 
-  // 12.
+  // The reading, shown when the question ends.
   MakeTextTexture(Owned->ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(S.MondaiText),
                   Owned->MojiWriter.get());
 }

@@ -106,20 +106,20 @@ void TGame::DrawGameScreen() {
   const std::int32_t sw = S.ScreenWidth;
   const TRect e = Window.AnswerBounds();
 
-  // 1. Clear; 2. key and menu events run between frames in this system.
+  // Clear; key and menu events run between frames in this system.
   Owned->Scene->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
 
-  // 3. The background at 40 % over black, stretched over the client area.
+  // The background at 40 % over black, stretched over the client area.
   DrawTextureSized(Owned->HaikeiTexture.get(), 0, 0, Window.ClientWidth(), Window.ClientHeight(),
                    kBackgroundColour);
 
-  // 4. The answer label on its panel.
+  // The answer label on its panel.
   DrawTexture(Owned->KotaeTexture2.get(), e.Left - W(Owned->KotaeTexture2.get()) - 5, e.Top + 3,
               0xFFFFFFFF);
   DrawTexture(Owned->KotaeTexture.get(), e.Left - W(Owned->KotaeTexture.get()) - 5, e.Top + 3,
               0xFFFF0000);
 
-  // 5. The status texts; the three counters right-aligned on the consecutive-answers text.
+  // The status texts; the three counters right-aligned on the consecutive-answers text.
   TDGTexture* s = Owned->SeikaiTexture.get();
   TDGTexture* r = Owned->RenzokuTexture.get();
   TDGTexture* t = Owned->TimeTexture.get();
@@ -131,7 +131,7 @@ void TGame::DrawGameScreen() {
                 2 * H(s) + 10, 0xBBFF0000);
   }
   DrawTexture(t, sw - W(t) - 5, 5, 0xBBFFFFFF);
-  if (S.SeikaiCount >= 10) {
+  if (S.SeikaiCount >= kStageSize) {
     DrawTexture(Owned->HintTexture.get(), sw - W(Owned->HintTexture.get()) - 5, H(t) + 5,
                 S.HintCount >= 3 ? 0xBBFF0000 : 0xBB6E82BE);
   }
@@ -142,9 +142,9 @@ void TGame::DrawGameScreen() {
       std::min<std::int32_t>(S.MojiCount, static_cast<std::int32_t>(S.Akarusa.size())), 0,
       kMojiSlots);
 
-  // 6. Blinking; in stage 1 the hidden character stays as it is.
+  // Blinking; in stage 1 the hidden character stays as it is.
   for (std::int32_t k = 0; k < count && k < static_cast<std::int32_t>(S.Akarumu.size()); ++k) {
-    if (k == S.KakushiNo && S.SeikaiCount < 10) continue;
+    if (k == S.KakushiNo && S.SeikaiCount < kStageSize) continue;
     if (S.Akarumu[k] == 1) {
       S.Akarusa[k] += 10;
       if (S.Akarusa[k] >= 255) {
@@ -160,10 +160,10 @@ void TGame::DrawGameScreen() {
     }
   }
 
-  // 7. Movement, and bouncing in stage 3 and on the title.
+  // Movement, and bouncing in stage 3 and on the title.
   TDGTexture* f = Owned->HotaruTexture.get();
   TDGTexture* g = Owned->HikariTexture.get();
-  const bool bouncing = S.SeikaiCount >= 20 || S.TitleMode == 1;
+  const bool bouncing = S.SeikaiCount >= 2 * kStageSize || S.TitleMode == 1;
   for (std::int32_t k = 0; k < count; ++k) {
     MojiRecord& m = S.Moji[k];
     m.X += m.DX;
@@ -173,7 +173,7 @@ void TGame::DrawGameScreen() {
     if (m.Y < 30 || m.Y > e.Top - H(f)) Bounce(m.Y, m.DY);
   }
 
-  // 8. The hint character's flight ends on its target after 80 steps.
+  // The hint character's flight ends on its target after 80 steps.
   if (S.HintFlight > 0) {
     ++S.HintFlight;
     if (S.HintFlight >= 81) {
@@ -183,7 +183,7 @@ void TGame::DrawGameScreen() {
     }
   }
 
-  // 9. The characters with their lights and fireflies.
+  // The characters with their lights and fireflies.
   const bool wandering =
       S.TitleMode == 1 || S.SeikaiCount > 20 || (S.SeikaiCount == 20 && S.Playing == 1);
   const bool pulseReady = S.Fukuramu.size() >= static_cast<std::size_t>(count) &&
@@ -232,7 +232,7 @@ void TGame::DrawGameScreen() {
     if (showChar) DrawTextureSized(m, moji.X, moji.Y, mw, mh, red);
   }
 
-  // 10. Between questions: the result picture, the spelling and the reading.
+  // Between questions: the result picture, the spelling and the reading.
   if (S.Playing == 0) {
     const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, y,
@@ -250,13 +250,13 @@ void TGame::DrawGameScreen() {
     }
   }
 
-  // 11. The bonus picture for one second, its last millisecond included.
+  // The bonus picture for one second, its last millisecond included.
   if (S.BonusMode == 1 && timeGetTime() - S.BonusTime <= 1000) {
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, 120,
                 kLabelColour);
   }
 
-  // 12. The message lines.
+  // The message lines.
   if (!S.Message2.empty()) {
     DrawTexture(Owned->Message2Texture.get(), (sw - W(Owned->Message2Texture.get())) / 2, 305,
                 kLabelColour);
@@ -266,7 +266,7 @@ void TGame::DrawGameScreen() {
                 kLabelColour);
   }
 
-  // 13. The key guide under the answer field; 14. the music title; 15. the logo.
+  // The key guide under the answer field, the music title and the logo.
   DrawTexture(Owned->SosaTexture.get(), (sw - W(Owned->SosaTexture.get())) / 2, e.Top + e.Height,
               kLabelColour);
   if (S.GameClear == 0 && S.BgmOn == 1) {

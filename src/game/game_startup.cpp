@@ -39,8 +39,6 @@ RECT WholePicture(const TDGTexture& texture) {
   return RECT{0, 0, static_cast<LONG>(texture.Width()), static_cast<LONG>(texture.Height())};
 }
 
-std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
-
 }  // namespace
 
 void TGame::FormCreate() {
@@ -53,20 +51,20 @@ void TGame::FormCreate() {
   CheckMusicMode(false);
   Window.SetMenuEnabled(TMenuItem::Save1, false);
 
-  // 1. The device in windowed mode with a back buffer of the client size.
+  // The device in windowed mode with a back buffer of the client size.
   o.DG->ChangeToWindowMode(S.ScreenWidth, S.ScreenHeight, {}, 0, D3DSWAPEFFECT_DISCARD,
                            D3DMULTISAMPLE_NONE, 0);
   const RECT client = OwnerWindow.ClientRect();
   S.ScreenWidth = client.right - client.left;
   S.ScreenHeight = client.bottom - client.top;
-  // 2. The scene. 3. A 1 ms timer resolution.
+  // The scene, and a 1 ms timer resolution.
   o.Scene = std::make_unique<TSXScene>(o.DG.get(), "");
   if (timeBeginPeriod(1) == TIMERR_NOERROR) o.TimerPeriodSet = true;
-  // 4, 5. The folders. The per-user folder is made only when something is written there.
+  // The folders. The per-user folder is made only when something is written there.
   S.AppDir = GamePaths.AppDir;
   S.UserDir = GamePaths.DocumentsDir / "Amaneya" / "NightwispData";
 
-  // 6. The window font takes the icon-title face.
+  // The window font takes the icon-title face.
   gdi::LOGFONTA iconTitle{};
   if (gdi::SystemParametersInfoA(kSpiGetIconTitleLogFont, sizeof(iconTitle), &iconTitle, 0)) {
     o.WindowFont.SetName(gdi::FaceName(iconTitle));
@@ -76,7 +74,7 @@ void TGame::FormCreate() {
   o.WindowFont.SetCharset(static_cast<gdi::BYTE>(kDefaultCharset));
   Window.SetAnswerFont(TFontChoice{o.WindowFont.Name(), kDefaultCharset, gdi::fsBold});
 
-  // 7. The two text writers.
+  // The two text writers.
   o.MojiWriter = std::make_unique<TSXTextWriter>(o.DG.get(), D3DFMT_A8R8G8B8, 16);
   o.MojiWriter->SetFont(o.WindowFont);
   o.LabelWriter = std::make_unique<TSXTextWriter>(o.DG.get(), D3DFMT_A8R8G8B8, 16);
@@ -84,7 +82,7 @@ void TGame::FormCreate() {
   o.LabelWriter->Font().SetSize(kLabelPoints);
   o.LabelWriter->Font().SetStyle(gdi::fsBold | gdi::fsItalic);
 
-  // 8. The character font, only when both settings files exist.
+  // The character font, only when both settings files exist.
   const TSettingsFiles settings(S.UserDir);
   if (const std::optional<TFontSettings> saved = settings.ReadFont()) {
     if (saved->Style) S.FontStyle = *saved->Style;
@@ -106,7 +104,7 @@ void TGame::FormCreate() {
   }
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
 
-  // 9. The seven effects, wave i on channel i.
+  // The seven effects, wave i on channel i.
   const std::filesystem::path data = S.AppDir / "Data";
   for (int i = 0; i < kSoundEffectCount; ++i) {
     o.Waves[i] = std::make_unique<TDDSDWaveData>(o.DDSD1.get(), false, data / kWaveFiles[i]);
@@ -119,7 +117,7 @@ void TGame::FormCreate() {
     if (o.DDSD1->Initialized()) o.DDSD1->Channel(i)->SetWaveData(o.Waves[i].get());
   }
 
-  // 10. The catalogue and the additional questions.
+  // The catalogue and the additional questions.
   BuildMondaiTable(S);
   const TuikaLoadResult tuika = LoadTuikaMondai(S, S.AppDir);
   if (!tuika.Error.empty()) {
@@ -136,7 +134,7 @@ void TGame::FormCreate() {
                        "件は長すぎて表示できないため、出題しません。");
   }
 
-  // 11. The textures.
+  // The textures.
   TDGCarad* dg = o.DG.get();
   for (int i = 0; i < kMojiSlots; ++i) {
     o.MojiTextures[i] = NewTexture(dg);
@@ -175,24 +173,24 @@ void TGame::FormCreate() {
   ShowCounter(Owned->HintTexture.get(), "HINT:", 3);
   S.TimeLimit = kInitialTimeLimit;
 
-  // 12. The random seed. 13. The best score of the saved game.
+  // The random seed, then the best score of the saved game.
   Randomize();
   ReadSavedGameAtStartup();
 
-  // 14. The title screen.
+  // The title screen.
   S.Saved = 1;
   S.TitleMode = 1;
   o.PictureTexture->LoadFromFile("Title.bmp", archive);
   o.PictureTexture->SetColorKey(WholePicture(*o.PictureTexture), 0);
   o.LogoTexture->LoadFromFile((data / "logo.bmp").string(), "");
 
-  // 15. The title reading flies; no title character stays dark.
+  // The title reading flies; no title character stays dark.
   S.MondaiText = kTitleMondaiText;
   S.MojiCount = static_cast<std::int32_t>(S.MondaiText.size());
   NewQuestion();
   S.KakushiNo = kTitleMojiCount;
 
-  // 16, 17. The music waits 100 ms from here; the speech engine last.
+  // The music waits 100 ms from here; the speech engine last.
   S.TitleTime = timeGetTime();
   S.Message1 = Sjis("BGM設定中...");
   MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
@@ -203,11 +201,11 @@ void TGame::FormCreate() {
 
 void TGame::FormClose() {
   if (!Owned->Created || Owned->Destroyed) return;
-  // 1. The per-user folder with every missing parent.
+  // The per-user folder with every missing parent.
   std::error_code error;
   std::filesystem::create_directories(S.UserDir, error);
 
-  // 2. Settei.ini: the first failed key ends the INI part.
+  // Settei.ini: the first failed key ends the INI part.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
   const TSettingsFiles settings(S.UserDir);
   const gdi::TFont& font = Owned->MojiWriter->Font();
@@ -216,11 +214,11 @@ void TGame::FormClose() {
     Window.ShowMessage(kSaveFailed);
   }
 
-  // 3. Font.dat: the character font's style in one byte.
+  // Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style() & gdi::kAllFontStyles;
   if (!settings.WriteFontStyle(S.FontStyle)) Window.ShowMessage(kSaveFailed);
 
-  // 4. The music stops.
+  // The music stops.
   Owned->WindowsMediaPlayer1->controls.stop();
 }
 

@@ -10,4 +10,6 @@ TGamePhase GamePhase(const TGameState& state) {
   return TGamePhase::BetweenQuestions;
 }
 
-std::int32_t Stage(const TGameState& state) { return std::clamp(state.SeikaiCount / 10 + 1, 1, 3); }
+std::int32_t Stage(const TGameState& state) {
+  return std::clamp(state.SeikaiCount / kStageSize + 1, 1, 3);
+}

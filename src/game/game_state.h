@@ -29,6 +29,9 @@ constexpr std::int32_t kTitleMojiCount = 7;
 constexpr std::int32_t kInitialSaikoTokuten = 2000;
 constexpr std::int32_t kInitialTimeLimit = 60000;
 constexpr std::int32_t kSoundEffectCount = 7;
+// Correct answers per stage; the third stage's last one clears the game.
+constexpr std::int32_t kStageSize = 10;
+constexpr std::int32_t kGameClearCount = 3 * kStageSize;
 
 // One flying character (a firefly with its light and its character).
 struct MojiRecord {

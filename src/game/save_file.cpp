@@ -9,6 +9,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "game/game_state.h"
 #include "platform/base/files.h"
 
 namespace {
@@ -21,7 +22,6 @@ static_assert(std::endian::native == std::endian::little,
 // beyond them is a damaged file and would overflow the frame's arithmetic.
 constexpr std::int32_t kMaxCoordinate = 100000;
 constexpr std::int32_t kMaxSpeed = 10000;
-constexpr std::int32_t kGameClearCount = 30;
 constexpr std::int32_t kGameOverCount = 5;
 constexpr std::int32_t kMaxHints = 4;
 // Hint characters a running question can show: the fourth F1 gives the question up.

@@ -63,8 +63,9 @@ TMidiSource::TMidiSource(std::vector<std::uint8_t> file, double seconds, int rat
       synth_(std::make_unique<Synth>()) {
   QuietFluidSynth();
   const std::string font = MidiSoundFont();
-  if (font.empty())
+  if (font.empty()) {
     throw EMediaPlayer("MIDI の音色ファイル (General MIDI の SoundFont) がありません");
+  }
   if (synth_->settings == nullptr) throw EMediaPlayer("MIDI シンセサイザーを作れません");
   fluid_settings_setnum(synth_->settings, "synth.sample-rate", rate);
   // FluidSynth's default gain leaves a General MIDI tune far quieter than recorded music.
