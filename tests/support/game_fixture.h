@@ -18,6 +18,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
+#include "platform/base/files.h"
 #include "platform/clock/clock.h"
 #include "platform/d3d9/owner_window.h"
 #include "platform/d3d9/standin.h"
@@ -49,7 +50,7 @@ class GameFixture : public ::testing::Test {
   }
 
   // The folder holding Data/ and the shipped texts: the tests' working folder (build/bin).
-  static std::filesystem::path AppDirForTests() { return std::filesystem::current_path(); }
+  static std::filesystem::path AppDirForTests() { return files::ExecutableFolder(); }
 
   // Builds the game and runs its start-up.
   void StartGame() {
