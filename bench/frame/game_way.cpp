@@ -136,6 +136,7 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
 
   // One frame's queue, as plain content for the peer.
   o.Scene->OverlayQueue().ResetQueue();
+  g.AnimateFireflies();
   g.DrawGameScreen();
   TSXRenderingQueue& queue = o.Scene->OverlayQueue();
   std::map<TDGTexture*, int> pictures;

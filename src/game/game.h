@@ -101,7 +101,10 @@ class TGame {
   bool SavedGameResumable() const;
 
   // --- Screen --------------------------------------------------------------------------------
-  void DrawGameScreen();
+  // One frame's step of the fireflies: blinking, movement and bouncing, the hint character's
+  // flight and the pulse. The frame driver runs it before drawing.
+  void AnimateFireflies();
+  void DrawGameScreen();  // draws the state as it is; changes nothing
   void DrawTexture(TDGTexture* texture, std::int32_t x, std::int32_t y, std::uint32_t colour);
   void DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y, std::int32_t w,
                         std::int32_t h, std::uint32_t colour);
@@ -142,6 +145,8 @@ class TGame {
   void PlaceRandomly(MojiRecord& moji);
   void SetHintMojiDown(std::int32_t index);  // hint character `index` still, above the field
   void DrawPulse(std::int32_t index);        // stage 3 scale and growth flag
+  std::int32_t DrawnMojiCount() const;       // characters the frame shows
+  bool Pulsing(std::int32_t k, std::int32_t count) const;  // character k grows and shrinks
   bool AnswerIsCorrect(const std::u16string& answer) const;
   void SettlePendingRomaji();  // Enter: a lone n pending at the end of the field becomes ん
   void SpeakQuestion();

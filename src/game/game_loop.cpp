@@ -185,6 +185,7 @@ void TGame::DrawFrame() {
     return;
   }
   if (FAILED(state)) return;
+  AnimateFireflies();
   device->BeginScene();
   DrawGameScreen();
   Owned->Scene->Render(nullptr, true);

@@ -102,6 +102,94 @@ bool TGame::SpellingFits(std::u16string_view seikai) const {
   return width <= static_cast<std::int32_t>(caps.MaxTextureWidth / 2);
 }
 
+std::int32_t TGame::DrawnMojiCount() const {
+  return std::clamp<std::int32_t>(
+      std::min<std::int32_t>(S.MojiCount, static_cast<std::int32_t>(S.Akarusa.size())), 0,
+      kMojiSlots);
+}
+
+bool TGame::Pulsing(std::int32_t k, std::int32_t count) const {
+  const bool wandering =
+      S.TitleMode == 1 || S.SeikaiCount > 20 || (S.SeikaiCount == 20 && S.Playing == 1);
+  const bool pulseReady = S.Fukuramu.size() >= static_cast<std::size_t>(count) &&
+                          S.HotaruSizeW.size() >= static_cast<std::size_t>(count) &&
+                          S.HotaruSizeH.size() >= static_cast<std::size_t>(count) &&
+                          S.MojiSizeW.size() >= static_cast<std::size_t>(count) &&
+                          S.MojiSizeH.size() >= static_cast<std::size_t>(count);
+  return wandering && k >= S.HintMoji && pulseReady;
+}
+
+void TGame::AnimateFireflies() {
+  const std::int32_t sw = S.ScreenWidth;
+  const TRect e = Window.AnswerBounds();
+  const std::int32_t count = DrawnMojiCount();
+
+  // Blinking; in stage 1 the hidden character stays as it is.
+  for (std::int32_t k = 0; k < count && k < static_cast<std::int32_t>(S.Akarumu.size()); ++k) {
+    if (k == S.KakushiNo && S.SeikaiCount < kStageSize) continue;
+    if (S.Akarumu[k] == 1) {
+      S.Akarusa[k] += 10;
+      if (S.Akarusa[k] >= 255) {
+        S.Akarusa[k] = 255;
+        S.Akarumu[k] = 0;
+      }
+    } else {
+      S.Akarusa[k] -= 10;
+      if (S.Akarusa[k] <= 0) {
+        S.Akarusa[k] = 0;
+        S.Akarumu[k] = 1;
+      }
+    }
+  }
+
+  // Movement, and bouncing in stage 3 and on the title.
+  TDGTexture* f = Owned->HotaruTexture.get();
+  const bool bouncing = S.SeikaiCount >= 2 * kStageSize || S.TitleMode == 1;
+  for (std::int32_t k = 0; k < count; ++k) {
+    MojiRecord& m = S.Moji[k];
+    m.X += m.DX;
+    m.Y += m.DY;
+    if (!bouncing) continue;
+    if (m.X < 0 || m.X > sw - W(f)) Bounce(m.X, m.DX);
+    if (m.Y < 30 || m.Y > e.Top - H(f)) Bounce(m.Y, m.DY);
+  }
+
+  // The hint character's flight ends on its target after 80 steps.
+  if (S.HintFlight > 0) {
+    ++S.HintFlight;
+    if (S.HintFlight >= 81) {
+      const std::int32_t c = S.HintMoji - 1;
+      if (c >= 0 && c < S.MojiCount) SetHintMojiDown(c);
+      S.HintFlight = 0;
+    }
+  }
+
+  // The pulse of stage 3 and the title: 1 % per frame between the natural size and half of it.
+  for (std::int32_t k = 0; k < count; ++k) {
+    if (!Pulsing(k, count)) continue;
+    TDGTexture* m = Owned->MojiTextures[k].get();
+    const float q = S.Fukuramu[k] == 1 ? 1.01f : 0.99f;
+    S.HotaruSizeW[k] *= q;
+    S.HotaruSizeH[k] *= q;
+    S.MojiSizeW[k] *= q;
+    S.MojiSizeH[k] *= q;
+    if (S.Fukuramu[k] == 1 && S.HotaruSizeW[k] >= static_cast<float>(f->Width())) {
+      S.HotaruSizeW[k] = static_cast<float>(f->Width());
+      S.HotaruSizeH[k] = static_cast<float>(f->Height());
+      S.MojiSizeW[k] = static_cast<float>(m->Width());
+      S.MojiSizeH[k] = static_cast<float>(m->Height());
+      S.Fukuramu[k] = 0;
+    }
+    if (S.Fukuramu[k] == 0 && S.HotaruSizeW[k] <= static_cast<float>(f->Width()) / 2) {
+      S.HotaruSizeW[k] = static_cast<float>(f->Width()) / 2;
+      S.HotaruSizeH[k] = static_cast<float>(f->Height()) / 2;
+      S.MojiSizeW[k] = static_cast<float>(m->Width()) / 2;
+      S.MojiSizeH[k] = static_cast<float>(m->Height()) / 2;
+      S.Fukuramu[k] = 1;
+    }
+  }
+}
+
 void TGame::DrawGameScreen() {
   const std::int32_t sw = S.ScreenWidth;
   const TRect e = Window.AnswerBounds();
@@ -138,90 +226,22 @@ void TGame::DrawGameScreen() {
   DrawTexture(p, (sw - W(p)) / 2, 5, 0xBBC0FFC0);
   DrawTexture(Owned->SaikoTokutenTexture.get(), (sw - W(p)) / 2, H(p) + 5, 0xBBFFFFFF);
 
-  const std::int32_t count = std::clamp<std::int32_t>(
-      std::min<std::int32_t>(S.MojiCount, static_cast<std::int32_t>(S.Akarusa.size())), 0,
-      kMojiSlots);
-
-  // Blinking; in stage 1 the hidden character stays as it is.
-  for (std::int32_t k = 0; k < count && k < static_cast<std::int32_t>(S.Akarumu.size()); ++k) {
-    if (k == S.KakushiNo && S.SeikaiCount < kStageSize) continue;
-    if (S.Akarumu[k] == 1) {
-      S.Akarusa[k] += 10;
-      if (S.Akarusa[k] >= 255) {
-        S.Akarusa[k] = 255;
-        S.Akarumu[k] = 0;
-      }
-    } else {
-      S.Akarusa[k] -= 10;
-      if (S.Akarusa[k] <= 0) {
-        S.Akarusa[k] = 0;
-        S.Akarumu[k] = 1;
-      }
-    }
-  }
-
-  // Movement, and bouncing in stage 3 and on the title.
+  const std::int32_t count = DrawnMojiCount();
   TDGTexture* f = Owned->HotaruTexture.get();
   TDGTexture* g = Owned->HikariTexture.get();
-  const bool bouncing = S.SeikaiCount >= 2 * kStageSize || S.TitleMode == 1;
-  for (std::int32_t k = 0; k < count; ++k) {
-    MojiRecord& m = S.Moji[k];
-    m.X += m.DX;
-    m.Y += m.DY;
-    if (!bouncing) continue;
-    if (m.X < 0 || m.X > sw - W(f)) Bounce(m.X, m.DX);
-    if (m.Y < 30 || m.Y > e.Top - H(f)) Bounce(m.Y, m.DY);
-  }
-
-  // The hint character's flight ends on its target after 80 steps.
-  if (S.HintFlight > 0) {
-    ++S.HintFlight;
-    if (S.HintFlight >= 81) {
-      const std::int32_t c = S.HintMoji - 1;
-      if (c >= 0 && c < S.MojiCount) SetHintMojiDown(c);
-      S.HintFlight = 0;
-    }
-  }
 
   // The characters with their lights and fireflies.
-  const bool wandering =
-      S.TitleMode == 1 || S.SeikaiCount > 20 || (S.SeikaiCount == 20 && S.Playing == 1);
-  const bool pulseReady = S.Fukuramu.size() >= static_cast<std::size_t>(count) &&
-                          S.HotaruSizeW.size() >= static_cast<std::size_t>(count) &&
-                          S.HotaruSizeH.size() >= static_cast<std::size_t>(count) &&
-                          S.MojiSizeW.size() >= static_cast<std::size_t>(count) &&
-                          S.MojiSizeH.size() >= static_cast<std::size_t>(count);
   for (std::int32_t k = 0; k < count; ++k) {
     const MojiRecord& moji = S.Moji[k];
     TDGTexture* m = Owned->MojiTextures[k].get();
     const std::uint32_t white = White(S.Akarusa[k]);
     const std::uint32_t red = Red(S.Akarusa[k]);
     const bool showChar = S.Paused != 1 && !moji.Char.empty();
-    if (!wandering || k < S.HintMoji || !pulseReady) {
+    if (!Pulsing(k, count)) {
       DrawTexture(g, moji.X + HalfW(m) - HalfW(g), moji.Y + HalfH(m) - HalfH(g), white);
       DrawTexture(f, moji.X + HalfW(m) - HalfW(f) - 5, moji.Y + HalfH(m) - 30 - HalfH(f), white);
       if (showChar) DrawTexture(m, moji.X, moji.Y, red);
       continue;
-    }
-    // The pulse: 1 % per frame between the natural size and half of it.
-    const float q = S.Fukuramu[k] == 1 ? 1.01f : 0.99f;
-    S.HotaruSizeW[k] *= q;
-    S.HotaruSizeH[k] *= q;
-    S.MojiSizeW[k] *= q;
-    S.MojiSizeH[k] *= q;
-    if (S.Fukuramu[k] == 1 && S.HotaruSizeW[k] >= static_cast<float>(f->Width())) {
-      S.HotaruSizeW[k] = static_cast<float>(f->Width());
-      S.HotaruSizeH[k] = static_cast<float>(f->Height());
-      S.MojiSizeW[k] = static_cast<float>(m->Width());
-      S.MojiSizeH[k] = static_cast<float>(m->Height());
-      S.Fukuramu[k] = 0;
-    }
-    if (S.Fukuramu[k] == 0 && S.HotaruSizeW[k] <= static_cast<float>(f->Width()) / 2) {
-      S.HotaruSizeW[k] = static_cast<float>(f->Width()) / 2;
-      S.HotaruSizeH[k] = static_cast<float>(f->Height()) / 2;
-      S.MojiSizeW[k] = static_cast<float>(m->Width()) / 2;
-      S.MojiSizeH[k] = static_cast<float>(m->Height()) / 2;
-      S.Fukuramu[k] = 1;
     }
     const std::int32_t hw = Round(S.HotaruSizeW[k]);
     const std::int32_t hh = Round(S.HotaruSizeH[k]);
