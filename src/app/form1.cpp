@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMessageBox>
@@ -13,6 +14,7 @@
 #include <chrono>
 
 #include "app/dialog_filters.h"
+#include "app/face_names.h"
 #include "app/form2.h"
 #include "app/pictures.h"
 #include "platform/codepage/codepage.h"
@@ -32,7 +34,9 @@ QString BoxText(const std::string& text) {
   return result;
 }
 
-QString FaceFromSjis(const std::string& face) { return FromUtf8(codepage::SjisToUtf8(face)); }
+QString FaceFromSjis(const std::string& face) {
+  return InstalledFace(FromUtf8(codepage::SjisToUtf8(face)));
+}
 
 QFont FontFromChoice(const game::TFontChoice& choice, int pixelHeight) {
   QFont font(FaceFromSjis(choice.FaceName));
@@ -52,6 +56,12 @@ TForm1::TForm1(game::TGamePaths paths)
                                Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName("Form1");
   setWindowTitle(QStringLiteral("Nightwisp"));
+  // The game's icon for the title bar and the taskbar, in the sizes make-data draws.
+  QIcon icon;
+  for (const char* file : {"nightwisp-64.png", "nightwisp-256.png"}) {
+    icon.addFile(QString::fromStdString((paths.AppDir / "Data" / file).string()));
+  }
+  setWindowIcon(icon);
 
   menu_ = std::make_unique<TMainMenu>(
       menuBar(),
@@ -120,7 +130,13 @@ void TForm1::Start() {
   tickTimer_.start(0);
 }
 
+void TForm1::StopTicks() {
+  ticksStopped_ = true;
+  tickTimer_.stop();
+}
+
 void TForm1::Tick() {
+  if (ticksStopped_) return;
   // The design's process-messages call never runs the idle handler: no tick inside it.
   if (processMessagesDepth_ > 0) {
     tickTimer_.start(1);
@@ -157,25 +173,47 @@ void TForm1::BenchNote(const char* what) {
 }
 
 void TForm1::OnMenuClick(game::TMenuItem item) {
-  if (!started_) return;
+  if (!started_ || ticksStopped_) return;
   game_->MenuClick(item);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && started_ && watched->isWidgetType()) {
+  // A Ctrl tap asks a new question: Ctrl pressed and released with no other key or mouse
+  // button in between. A chord (Ctrl+V to paste, Ctrl+Space for the input method) never is.
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+      if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Control) ctrlTapPending_ = false;
+      break;
+    case QEvent::MouseButtonPress:
+    case QEvent::WindowDeactivate:
+      ctrlTapPending_ = false;
+      break;
+    default:
+      break;
+  }
+  const bool keyEvent = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+  if (keyEvent && started_ && !ticksStopped_ && watched->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(watched);
     // Each key press is seen once: where it is first delivered, inside this window.
     const bool firstDelivery = widget == QApplication::focusWidget() ||
                                (QApplication::focusWidget() == nullptr && widget == this);
     if (firstDelivery && widget->window() == this) {
       const auto* key = static_cast<QKeyEvent*>(event);
+      if (event->type() == QEvent::KeyRelease) {
+        if (key->key() == Qt::Key_Control && !key->isAutoRepeat() && ctrlTapPending_) {
+          ctrlTapPending_ = false;
+          game_->FormKeyDown(game::VK_CONTROL);
+        }
+        return QMainWindow::eventFilter(watched, event);
+      }
       switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
           game_->FormKeyDown(game::VK_RETURN);
           break;
         case Qt::Key_Control:
-          game_->FormKeyDown(game::VK_CONTROL);
+          if (!key->isAutoRepeat()) ctrlTapPending_ = true;
           break;
         case Qt::Key_F1:
           game_->FormKeyDown(game::VK_F1);
@@ -249,6 +287,7 @@ bool TForm1::MenuEnabled(game::TMenuItem item) const { return menu_->Enabled(ite
 
 void TForm1::ShowMessage(const std::string& text) {
   QMessageBox::information(this, QStringLiteral("Nightwisp"), BoxText(text));
+  FocusAfterDialog();
 }
 
 game::TConfirmAnswer TForm1::Confirm(const std::string& text, bool withCancel) {
@@ -256,6 +295,7 @@ game::TConfirmAnswer TForm1::Confirm(const std::string& text, bool withCancel) {
   if (withCancel) buttons |= QMessageBox::Cancel;
   const auto answer =
       QMessageBox::question(this, QStringLiteral("Nightwisp"), BoxText(text), buttons);
+  FocusAfterDialog();
   if (answer == QMessageBox::Yes) return game::TConfirmAnswer::Yes;
   if (answer == QMessageBox::No) return game::TConfirmAnswer::No;
   return withCancel ? game::TConfirmAnswer::Cancel : game::TConfirmAnswer::No;
@@ -264,6 +304,7 @@ game::TConfirmAnswer TForm1::Confirm(const std::string& text, bool withCancel) {
 std::optional<game::TFontChoice> TForm1::ChooseFont(const game::TFontChoice& preset) {
   bool chosen = false;
   const QFont font = QFontDialog::getFont(&chosen, FontFromChoice(preset, 32), this);
+  FocusAfterDialog();
   if (!chosen) return std::nullopt;
   game::TFontChoice result;
   result.FaceName = codepage::Utf8ToSjis(ToUtf8(font.family()));
@@ -277,12 +318,14 @@ std::optional<std::string> TForm1::ChooseMusicFile(const std::string& title,
                                                    const std::string& filter) {
   const QString file = QFileDialog::getOpenFileName(this, FromUtf8(title), QString(),
                                                     FromUtf8(QtFileFilter(filter)));
+  FocusAfterDialog();
   if (file.isEmpty()) return std::nullopt;
   return ToUtf8(file);
 }
 
 std::optional<std::string> TForm1::BrowseFolder(const std::string& prompt) {
   const QString folder = QFileDialog::getExistingDirectory(this, FromUtf8(prompt));
+  FocusAfterDialog();
   if (folder.isEmpty()) return std::nullopt;
   return ToUtf8(folder);
 }
@@ -294,6 +337,14 @@ void TForm1::ShowAboutBox() {
   TForm2 about(LoadArchivePicture(paths.AppDir / "Data" / "wisplore.qda", "Title.bmp"),
                LoadPictureFile(paths.AppDir / "Data" / "logo.bmp"), this);
   about.ShowModalCentred();
+  FocusAfterDialog();
+}
+
+void TForm1::FocusAfterDialog() {
+  // Without this a desktop may leave the window inactive once a box closes: typed text still
+  // arrives, but Enter would reach no focused control until the player clicks the field.
+  activateWindow();
+  answer_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TForm1::ProcessMessages() {

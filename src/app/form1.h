@@ -30,6 +30,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
 
   // Runs start-up (the creation handler) and starts the main loop's tick.
   void Start();
+  // Stops the main loop for good: nothing of the game runs behind a fatal error's box.
+  void StopTicks();
   game::TGame& Game() { return *game_; }
   TRenderSurface& Surface() { return *surface_; }
   TAnswerField& AnswerField() { return *answer_; }
@@ -81,6 +83,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
  private:
   void Tick();
   void OnMenuClick(game::TMenuItem item);
+  // The window active again with the answer field focused, after a box or a dialog.
+  void FocusAfterDialog();
 
   std::unique_ptr<game::TGame> game_;
   TRenderSurface* surface_ = nullptr;
@@ -91,6 +95,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   int tickDepth_ = 0;
   bool started_ = false;
   bool destroyed_ = false;
+  bool ctrlTapPending_ = false;
+  bool ticksStopped_ = false;  // Ctrl is down and no other key or button came since
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
   std::FILE* benchLog_ = nullptr;

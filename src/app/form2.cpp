@@ -5,13 +5,15 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "app/face_names.h"
+
 namespace app {
 namespace {
 
 const QString kBoxFace = QStringLiteral("ＭＳ Ｐゴシック");
 
 QFont BoxFont(int pixelSize, bool boldItalic) {
-  QFont font(kBoxFace);
+  QFont font(InstalledFace(kBoxFace));
   font.setPixelSize(pixelSize);
   font.setBold(boldItalic);
   font.setItalic(boldItalic);

@@ -11,6 +11,7 @@
 
 #include "app/autoplay.h"
 #include "app/form1.h"
+#include "app/translations.h"
 #include "platform/base/fatal.h"
 #include "platform/base/files.h"
 #include "platform/shell/shell.h"
@@ -19,6 +20,10 @@ namespace {
 
 void ShowFatal(const std::string& message) {
   if (QApplication::instance() != nullptr) {
+    // The game stops before the box: its loop would otherwise keep ticking inside the box.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (auto* form = dynamic_cast<app::TForm1*>(window)) form->StopTicks();
+    }
     QMessageBox::critical(nullptr, QStringLiteral("Nightwisp"), QString::fromStdString(message));
   }
 }
@@ -72,6 +77,12 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Nightwisp"));
   QApplication::setApplicationDisplayName(QStringLiteral("Nightwisp"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("nightwisp"));
+  if (!app::InstallJapaneseTranslations(application)) {
+    std::fprintf(stderr,
+                 "nightwisp: Qt's Japanese translations are not installed; "
+                 "the standard dialogs stay in English\n");
+  }
   fatal::SetReportHook(ShowFatal);
 
   game::TGamePaths paths;
@@ -80,6 +91,7 @@ int main(int argc, char** argv) {
 
   app::TForm1 form(paths);
   if (!benchLog.isEmpty()) form.SetBenchLog(benchLog);
+  QApplication::setWindowIcon(form.windowIcon());
   form.show();
   form.Start();
 

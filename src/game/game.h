@@ -116,6 +116,8 @@ class TGame {
   void ScanAudioFiles(const std::string& folder);
   void BuildRandomList();
   std::string MusicTitle(const std::string& path);
+  // Starts MusicName. A file that cannot be played gives one box; in random mode the shuffle
+  // moves on to the next track instead, and only a list where nothing plays gives a box.
   void PlayMusic();
 
  private:
@@ -152,14 +154,34 @@ class TGame {
   void SpeakQuestion();
   void StopMusic();
   void ShowMusicTitle();
-  // The next track of the shuffle: one not yet played in this cycle becomes MusicName.
-  void PickRandomTrack();
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked
   // The menu actions with dialogs (game_menus.cpp).
   void ChooseCharacterFont();
   void ChooseMusicFile();
   void ChooseRandomMusicFolder();
+  bool TryPlayMusic();  // false when MusicName cannot be played (reason on stderr)
+  // The next track of the shuffle: one not yet played in this cycle (a new cycle once all
+  // have) becomes MusicName; its index is returned.
+  std::int32_t PickRandomTrack();
+
+  // Boxes of the game. While one is open during a question the question clock stands still,
+  // as it does during a pause: the span is added to PauseTotal when the last box closes.
+  void ShowBox(const std::string& text);
+  TConfirmAnswer AskBox(const std::string& text, bool withCancel);
+  class TClockHold {
+   public:
+    explicit TClockHold(TGame& game);
+    ~TClockHold();
+    TClockHold(const TClockHold&) = delete;
+    TClockHold& operator=(const TClockHold&) = delete;
+
+   private:
+    TGame& Game;
+  };
+  std::int32_t BoxDepth = 0;
+  std::uint32_t BoxStart = 0;
+  bool BoxHoldsClock = false;
 };
 
 }  // namespace game

@@ -39,6 +39,9 @@ int TGame::ApplicationEvents1Idle() {
 
   // The music, once, 100 ms after start-up.
   if (timeGetTime() - S.TitleTime >= kMusicDelay && S.BgmStarted == 0) {
+    // Marked at once: a box opened below runs ticks of its own, which must not start the
+    // music a second time.
+    S.BgmStarted = 1;
     const std::filesystem::path defaultMusic = S.AppDir / "Data" / "tamsu08-1.mp3";
     Window.ProcessMessages();
     S.BgmOn = 1;
@@ -82,7 +85,6 @@ int TGame::ApplicationEvents1Idle() {
     } else {
       CheckBgmOn(false);
     }
-    S.BgmStarted = 1;
     S.Message1.clear();
     MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
   }
@@ -104,7 +106,7 @@ int TGame::ApplicationEvents1Idle() {
         SavedGameResumable()) {
       // Set before the box opens: its message loop keeps the ticks coming.
       S.Ready = 1;
-      if (Window.Confirm(kResumeQuestion, false) == TConfirmAnswer::Yes) {
+      if (AskBox(kResumeQuestion, false) == TConfirmAnswer::Yes) {
         ResumeGame();
         S.TitleMode = 0;
         const bool hintsLeft =
@@ -127,7 +129,7 @@ int TGame::ApplicationEvents1Idle() {
   }
 
   // The question clock.
-  if (S.Playing == 1 && S.Paused == 0) {
+  if (S.Playing == 1 && S.Paused == 0 && BoxDepth == 0) {
     S.TimeLeft =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
                                   static_cast<std::uint32_t>(S.PauseTotal) - timeGetTime());
@@ -157,13 +159,6 @@ int TGame::ApplicationEvents1Idle() {
           static_cast<std::int64_t>(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime)));
       if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
         Owned->WindowsMediaPlayer1->controls.stop();
-        // A new shuffle cycle once every file has played (or no mark is left free).
-        S.RandomPlayed.resize(static_cast<std::size_t>(S.RandomFileCount), 0);
-        if (S.RandomPlayedCount >= S.RandomFileCount ||
-            std::find(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0) == S.RandomPlayed.end()) {
-          std::fill(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0);
-          S.RandomPlayedCount = 0;
-        }
         PickRandomTrack();
         PlayMusic();
         ShowMusicTitle();
@@ -201,6 +196,34 @@ void TGame::Pause() {
   MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
   DrawFrame();
   Window.SetAnswerReadOnly(true);
+}
+
+}  // namespace game
+
+namespace game {
+
+TGame::TClockHold::TClockHold(TGame& game) : Game(game) {
+  if (Game.BoxDepth++ > 0) return;
+  Game.BoxHoldsClock = Game.S.Playing == 1 && Game.S.Paused == 0;
+  Game.BoxStart = timeGetTime();
+}
+
+TGame::TClockHold::~TClockHold() {
+  if (--Game.BoxDepth > 0 || !Game.BoxHoldsClock) return;
+  Game.BoxHoldsClock = false;
+  if (Game.S.Playing == 1 && Game.S.Paused == 0) {
+    Game.S.PauseTotal += static_cast<std::int32_t>(timeGetTime() - Game.BoxStart);
+  }
+}
+
+void TGame::ShowBox(const std::string& text) {
+  const TClockHold hold(*this);
+  Window.ShowMessage(text);
+}
+
+TConfirmAnswer TGame::AskBox(const std::string& text, bool withCancel) {
+  const TClockHold hold(*this);
+  return Window.Confirm(text, withCancel);
 }
 
 }  // namespace game

@@ -33,7 +33,7 @@ void TGame::MenuClick(TMenuItem item) {
       SetKaitoModeColour();
       break;
     case TMenuItem::Save1:
-      if (Window.Confirm(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
+      if (AskBox(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
       SaveGame();
       S.Saved = 1;
       Window.SetMenuEnabled(TMenuItem::Save1, false);
@@ -43,7 +43,7 @@ void TGame::MenuClick(TMenuItem item) {
       break;
     case TMenuItem::A1:
       if (!Window.ShellOpen((S.AppDir / kTuikaFileName).string())) {
-        Window.ShowMessage("「追加問題.txt」を開けませんでした。");
+        ShowBox("「追加問題.txt」を開けませんでした。");
       }
       break;
     case TMenuItem::Romaji1:
@@ -75,7 +75,7 @@ void TGame::MenuClick(TMenuItem item) {
       break;
     case TMenuItem::Help2:
       if (!Window.ShellOpen((S.AppDir / u8"作品について.txt").string())) {
-        Window.ShowMessage("ヘルプの表示に失敗しました。");
+        ShowBox("ヘルプの表示に失敗しました。");
       }
       break;
     case TMenuItem::About1:
@@ -130,7 +130,7 @@ void TGame::ChooseRandomMusicFolder() {
     ScanAudioFiles(*folder);
     if (S.AudioList.empty()) {
       // The previous music settings stay as they were.
-      Window.ShowMessage(
+      ShowBox(
           "選択したフォルダにはオーディオファイルがありません。\n他のフォルダを選んでください。");
     } else {
       S.MusicFolda = *folder;
@@ -153,7 +153,7 @@ bool TGame::FormCloseQuery() {
   if (S.GameOver == 1 || S.GameClear == 1) return true;
   Pause();
   if (S.Saved == 1) return true;
-  switch (Window.Confirm(kSaveQuestion, true)) {
+  switch (AskBox(kSaveQuestion, true)) {
     case TConfirmAnswer::Yes:
       SaveGame();
       return true;

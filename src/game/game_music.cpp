@@ -2,6 +2,7 @@
 // title shortened to the window's width, and starting the music.
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <set>
 #include <system_error>
 
@@ -72,16 +73,6 @@ void TGame::BuildRandomList() {
   CheckMusicMode(S.BgmRandom == 1);
 }
 
-void TGame::PickRandomTrack() {
-  std::int32_t pick = 0;
-  do {
-    pick = Random(S.RandomFileCount);
-  } while (S.RandomPlayed[pick] != 0);
-  S.MusicName = S.RandomFiles[pick];
-  S.RandomPlayed[pick] = 1;
-  ++S.RandomPlayedCount;
-}
-
 void TGame::CheckMusicMode(bool random) {
   S.BgmRandomChecked = random ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::S2, !random);
@@ -130,14 +121,63 @@ std::string TGame::MusicTitle(const std::string& path) {
   return codepage::Utf8ToSjis(name);
 }
 
-void TGame::PlayMusic() {
+bool TGame::TryPlayMusic() {
   try {
     ::PlayMusic(*Owned->WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
                 S.MusicStartTime);
+    return true;
   } catch (const EMediaPlayer& e) {
-    // The game goes on without music; the player hears why once.
-    Window.ShowMessage("曲を再生できませんでした。\n" + S.MusicName + "\n" + e.what());
+    // The library's reason is for the maintainer; the player's box names only the file.
+    std::fprintf(stderr, "nightwisp: %s: %s\n", S.MusicName.c_str(), e.what());
+    return false;
   }
+}
+
+std::int32_t TGame::PickRandomTrack() {
+  // A new shuffle cycle once every file has played (or no mark is left free).
+  S.RandomPlayed.resize(static_cast<std::size_t>(S.RandomFileCount), 0);
+  if (S.RandomPlayedCount >= S.RandomFileCount ||
+      std::find(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0) == S.RandomPlayed.end()) {
+    std::fill(S.RandomPlayed.begin(), S.RandomPlayed.end(), 0);
+    S.RandomPlayedCount = 0;
+  }
+  std::int32_t pick = 0;
+  do {
+    pick = Random(S.RandomFileCount);
+  } while (S.RandomPlayed[pick] != 0);
+  S.MusicName = S.RandomFiles[pick];
+  S.RandomPlayed[pick] = 1;
+  ++S.RandomPlayedCount;
+  return pick;
+}
+
+void TGame::PlayMusic() {
+  if (TryPlayMusic()) return;
+  if (S.BgmRandom != 1 || S.RandomFileCount <= 0) {
+    // One failure, one box; the game goes on without music.
+    ShowBox("「" + S.MusicName + "」を再生できませんでした。");
+    return;
+  }
+  // The shuffle moves past the tracks it cannot play. Each file is tried at most once here, so
+  // a list where nothing plays ends in one box and silence.
+  std::vector<bool> failed(static_cast<std::size_t>(S.RandomFileCount), false);
+  std::int32_t failures = 0;
+  auto markFailed = [&](const std::string& name) {
+    for (std::size_t i = 0; i < failed.size(); ++i) {
+      if (S.RandomFiles[i] == name && !failed[i]) {
+        failed[i] = true;
+        ++failures;
+      }
+    }
+  };
+  markFailed(S.MusicName);
+  while (failures < S.RandomFileCount) {
+    const std::int32_t pick = PickRandomTrack();
+    if (failed[static_cast<std::size_t>(pick)]) continue;
+    if (TryPlayMusic()) return;
+    markFailed(S.MusicName);
+  }
+  ShowBox("「" + S.MusicFolda + "」の曲はどれも再生できませんでした。");
 }
 
 }  // namespace game

@@ -203,10 +203,13 @@ void TGame::StartQuestion() {
     if (S.GameClear == 1) StopMusic();
     Window.SetMenuEnabled(TMenuItem::ON1, true);
     Window.SetMenuEnabled(TMenuItem::OFF1, true);
-    if (S.GameClear == 1 && S.BgmOn == 1) {
+    // The player's own music comes back, whether it is on or off.
+    if (S.GameClear == 1) {
       S.MusicName = S.SavedMusicName;
-      ShowMusicTitle();
       S.BgmRandom = S.BgmRandomChecked;
+    }
+    if (S.GameClear == 1 && S.BgmOn == 1) {
+      ShowMusicTitle();
       PlayMusic();
     }
     Window.SetMenuEnabled(TMenuItem::Save1, true);
@@ -419,10 +422,9 @@ void TGame::ScoreCorrect() {
     PlaySoundEffect(kSoundGameClear);
     Window.SetMenuEnabled(TMenuItem::ON1, false);
     Window.SetMenuEnabled(TMenuItem::OFF1, false);
-    if (S.BgmOn == 1) {
-      StopMusic();
-      S.SavedMusicName = S.MusicName;
-    }
+    // The player's music is kept also when it is off, so that it is not lost to the tune.
+    if (S.BgmOn == 1) StopMusic();
+    S.SavedMusicName = S.MusicName;
     S.MusicName = (S.AppDir / "Data" / "tam-y02.mp3").string();
     S.BgmRandom = 0;
     PlayMusic();

@@ -90,12 +90,12 @@ void TGame::SaveGame() {
   const std::filesystem::path settings = TSettingsFiles(S.UserDir).IniFileName();
   std::string error;
   if (!StageSaveFile(record, d, error)) {
-    Window.ShowMessage("ゲームを保存できませんでした。");
+    ShowBox("ゲームを保存できませんでした。");
     return;
   }
   if (!StageSettings(settings)) {
     DropStagedFile(record);
-    Window.ShowMessage("保存できませんでした。");
+    ShowBox("保存できませんでした。");
     return;
   }
   std::optional<TSavedTuika> tuika;
@@ -104,16 +104,16 @@ void TGame::SaveGame() {
                                      S.KaitoMode)) {
     DropStagedFile(record);
     DropStagedFile(settings);
-    Window.ShowMessage("保存できませんでした。");
+    ShowBox("保存できませんでした。");
     return;
   }
   if (!CommitStagedFile(record, error)) {
     DropStagedFile(settings);
-    Window.ShowMessage("ゲームを保存できませんでした。");
+    ShowBox("ゲームを保存できませんでした。");
     return;
   }
   S.SaveDataSize = kSaveDataSize;
-  if (!CommitStagedFile(settings, error)) Window.ShowMessage("保存できませんでした。");
+  if (!CommitStagedFile(settings, error)) ShowBox("保存できませんでした。");
 }
 
 void TGame::ReadSavedGameAtStartup() {

@@ -270,8 +270,9 @@ void TGame::DrawGameScreen() {
     }
   }
 
-  // The bonus picture for one second, its last millisecond included.
-  if (S.BonusMode == 1 && timeGetTime() - S.BonusTime <= 1000) {
+  // The bonus picture for one second, its last millisecond included, over the running bonus
+  // question only: once answered, the centre picture is the result, drawn above.
+  if (S.BonusMode == 1 && S.Playing == 1 && timeGetTime() - S.BonusTime <= 1000) {
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, 120,
                 kLabelColour);
   }

@@ -121,8 +121,7 @@ void TGame::FormCreate() {
   BuildMondaiTable(S);
   const TuikaLoadResult tuika = LoadTuikaMondai(S, S.AppDir);
   if (!tuika.Error.empty()) {
-    Window.ShowMessage("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" +
-                       tuika.Error);
+    ShowBox("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" + tuika.Error);
   }
 
   // A written form wider than any texture could never be shown: it is refused here, once,
@@ -211,12 +210,12 @@ void TGame::FormClose() {
   const gdi::TFont& font = Owned->MojiWriter->Font();
   const TBgmSettings bgm{S.BgmOn != 0, S.BgmRandomChecked != 0, S.MusicName, S.MusicFolda};
   if (!settings.WriteAtClose(font.Charset(), font.Name(), bgm, S.RomajiHenkan != 0)) {
-    Window.ShowMessage(kSaveFailed);
+    ShowBox(kSaveFailed);
   }
 
   // Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style() & gdi::kAllFontStyles;
-  if (!settings.WriteFontStyle(S.FontStyle)) Window.ShowMessage(kSaveFailed);
+  if (!settings.WriteFontStyle(S.FontStyle)) ShowBox(kSaveFailed);
 
   // The music stops.
   Owned->WindowsMediaPlayer1->controls.stop();

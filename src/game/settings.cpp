@@ -3,6 +3,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "game/ini_text.h"
 #include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/gdi/font.h"
@@ -51,8 +52,8 @@ std::optional<TBgmSettings> TSettingsFiles::ReadBgm() const {
   bgm.Music = ini.ReadBool("BGM", "Music", true);
   bgm.Random = ini.ReadBool("BGM", "Random", false);
   // An absent key reads empty.
-  bgm.MusicName = codepage::SjisToUtf8(ini.ReadString("BGM", "MusicName", ""));
-  bgm.MusicFolda = codepage::SjisToUtf8(ini.ReadString("BGM", "MusicFolda", ""));
+  bgm.MusicName = ReadIniText(ini, "BGM", "MusicName", "");
+  bgm.MusicFolda = ReadIniText(ini, "BGM", "MusicFolda", "");
   return bgm;
 }
 
@@ -64,10 +65,8 @@ std::optional<bool> TSettingsFiles::ReadRomajiHenkan() const {
 
 TSavedTuika TSettingsFiles::ReadSavedTuika() const {
   const TIniFile ini(iniName_);
-  return {codepage::SjisToUtf16(
-              ini.ReadString("TuikaMondai", "Mondai", codepage::Utf8ToSjis(kDefaultTuikaMondai))),
-          codepage::SjisToUtf16(
-              ini.ReadString("TuikaMondai", "Seikai", codepage::Utf8ToSjis(kDefaultTuikaSeikai)))};
+  return {codepage::Utf8ToUtf16(ReadIniText(ini, "TuikaMondai", "Mondai", kDefaultTuikaMondai)),
+          codepage::Utf8ToUtf16(ReadIniText(ini, "TuikaMondai", "Seikai", kDefaultTuikaSeikai))};
 }
 
 std::int32_t TSettingsFiles::ReadKaitoMode() const {
@@ -80,8 +79,8 @@ bool TSettingsFiles::WriteAtClose(std::int32_t charset, const std::string& fontN
   return ini.WriteInteger("Font", "Charset", charset) &&
          ini.WriteString("Font", "Name", fontName) && ini.WriteBool("BGM", "Music", bgm.Music) &&
          ini.WriteBool("BGM", "Random", bgm.Random) &&
-         ini.WriteString("BGM", "MusicName", codepage::Utf8ToSjis(bgm.MusicName)) &&
-         ini.WriteString("BGM", "MusicFolda", codepage::Utf8ToSjis(bgm.MusicFolda)) &&
+         WriteIniText(ini, "BGM", "MusicName", bgm.MusicName) &&
+         WriteIniText(ini, "BGM", "MusicFolda", bgm.MusicFolda) &&
          ini.WriteBool(kRomajiSection, kRomajiKey, romajiHenkan);
 }
 
@@ -94,8 +93,8 @@ bool TSettingsFiles::WriteSaveKeys(const std::filesystem::path& iniFile, const T
                                    std::int32_t kaitoMode) {
   TIniFile ini(iniFile);
   if (tuika != nullptr &&
-      !(ini.WriteString("TuikaMondai", "Mondai", codepage::Utf16ToSjis(tuika->Mondai)) &&
-        ini.WriteString("TuikaMondai", "Seikai", codepage::Utf16ToSjis(tuika->Seikai)))) {
+      !(WriteIniText(ini, "TuikaMondai", "Mondai", codepage::Utf16ToUtf8(tuika->Mondai)) &&
+        WriteIniText(ini, "TuikaMondai", "Seikai", codepage::Utf16ToUtf8(tuika->Seikai)))) {
     return false;
   }
   return ini.WriteInteger("KaitoMode", "Value", kaitoMode);

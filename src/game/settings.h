@@ -1,8 +1,9 @@
 // The player's settings files in the per-user folder: Settei.ini (the character font, the music,
 // the romaji option, the additional question of a saved game, the answer mode) and Font.dat (the
 // character font's style in one byte). Every section, key and default the game keeps there is read
-// and written here and nowhere else. Settei.ini holds names and paths in Shift-JIS; the game's side
-// of these calls holds paths in UTF-8 and questions in UTF-16.
+// and written here and nowhere else. Settei.ini holds names and paths in Shift-JIS (music paths
+// and the saved question that Shift-JIS cannot hold get an exact UTF-8 copy, see ini_text.h); the
+// game's side of these calls holds paths in UTF-8 and questions in UTF-16.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// The shipped text files: each data/*.txt reaches the executable's folder as Shift-JIS with
-// CR LF line ends and says exactly what its UTF-8 original says.
+// The shipped text files: each data/*.txt reaches the executable's folder as the UTF-8 text
+// it is, which the desktop's editor opens and the game reads.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,7 +25,7 @@ std::filesystem::path SourceDir() { return NIGHTWISP_SOURCE_DIR; }
 // The shipped texts are beside the executables, this test among them.
 std::filesystem::path ShippedDir() { return files::ExecutableFolder(); }
 
-TEST(DataTextsTest, EveryTextIsShippedAsShiftJisWithCrLf) {
+TEST(DataTextsTest, EveryTextIsShippedAsItsUtf8OriginalWithoutAByteOrderMark) {
   int texts = 0;
   for (const auto& entry : std::filesystem::directory_iterator(SourceDir() / "data")) {
     if (entry.path().extension() != ".txt" || entry.path().filename() == "CMakeLists.txt") {
@@ -36,23 +36,10 @@ TEST(DataTextsTest, EveryTextIsShippedAsShiftJisWithCrLf) {
     ASSERT_TRUE(std::filesystem::exists(shipped)) << shipped;
     const std::string bytes = ReadBytes(shipped);
     ASSERT_FALSE(bytes.empty()) << shipped;
-
-    // Every LF is preceded by CR, and every CR followed by LF.
-    for (size_t i = 0; i < bytes.size(); ++i) {
-      if (bytes[i] == '\n') {
-        ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << shipped << " at " << i;
-      }
-      if (bytes[i] == '\r') {
-        ASSERT_TRUE(i + 1 < bytes.size() && bytes[i + 1] == '\n') << shipped << " at " << i;
-      }
-    }
-
-    // Decoded, it is the original with LF line ends.
-    std::string original = ReadBytes(entry.path());
-    std::string decoded = codepage::SjisToUtf8(bytes);
-    std::erase(original, '\r');
-    std::erase(decoded, '\r');
-    EXPECT_EQ(decoded, original) << shipped;
+    EXPECT_EQ(bytes, ReadBytes(entry.path())) << shipped;
+    EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF") << shipped;
+    // Valid UTF-8 throughout: converting it there and back changes nothing.
+    EXPECT_EQ(codepage::Utf16ToUtf8(codepage::Utf8ToUtf16(bytes)), bytes) << shipped;
   }
   EXPECT_GE(texts, 1);
 }
@@ -66,9 +53,10 @@ TEST(DataTextsTest, TheAdditionalQuestionsFileIsAHeaderWithoutQuestions) {
   EXPECT_EQ(result.LineCount, kTuikaHeaderLines);
   EXPECT_EQ(catalogue.TuikaCount, 0);
 
-  // One question added under the header becomes question 171.
+  // The header reads as the text it is, and one question added under it in the same
+  // encoding, as the desktop's editor saves it, becomes question 171.
   std::string bytes = ReadBytes(ShippedDir() / kTuikaFileName);
-  bytes += codepage::Utf8ToSjis("猫に小判\r\nねこにこばん\r\n");
+  bytes += "猫に小判\nねこにこばん\n";
   LoadTuikaMondaiFromBytes(catalogue, bytes);
   ASSERT_EQ(catalogue.TuikaCount, 1);
   EXPECT_EQ(catalogue.Reading(171), codepage::Utf8ToUtf16("ねこにこばん"));

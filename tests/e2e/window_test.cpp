@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,8 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "app/form2.h"
+#include "app/translations.h"
 #include "game/game_owned.h"
 #include "graphics/device/dg_texture.h"
 #include "platform/base/files.h"
@@ -75,10 +79,13 @@ class WindowTest : public testing::Test {
     poller->start(20);
   }
 
+  // A key pressed and released (a Ctrl tap asks a new question on its release).
   static void Press(app::TForm1& form, int key) {
     QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
   }
 
   fs::path documents_;
@@ -233,6 +240,36 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
   const QPoint field = form.centralWidget()->mapTo(&form, QPoint(40 + 600, 415 + 20));
   const QRgb p = window.pixel(field);
   EXPECT_EQ(QColor(p), QColor(0, 128, 0));
+}
+
+// The desktop side of the window: Qt's standard buttons speak Japanese like the game, the window
+// carries the game's icon, and the about box's version fits its label in the installed
+// Japanese face that stands in for "ＭＳ Ｐゴシック".
+TEST_F(WindowTest, JapaneseButtonsTheWindowIconAndTheAboutBoxFace) {
+  ASSERT_TRUE(app::InstallJapaneseTranslations(App()));
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Nightwisp"), QStringLiteral("?"),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  for (QMessageBox::StandardButton button :
+       {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+    const QString text = box.button(button)->text();
+    EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](QChar c) {
+      return c.unicode() >= 0x3040;
+    })) << text.toStdString();
+  }
+
+  app::TForm1 form(paths_);
+  const QList<QSize> sizes = form.windowIcon().availableSizes();
+  EXPECT_TRUE(sizes.contains(QSize(64, 64)) && sizes.contains(QSize(256, 256)));
+
+  app::TForm2 about(QImage(), QImage(), &form);
+  for (const char* name : {"Label1", "LblURL"}) {
+    const auto* label = about.findChild<QLabel*>(name);
+    ASSERT_NE(label, nullptr) << name;
+    EXPECT_EQ(QFontInfo(label->font()).family(), QStringLiteral("IPAPGothic")) << name;
+  }
+  // The version is not clipped: its characters fit the label (the trailing blank may not).
+  const auto* version = about.findChild<QLabel*>("Label1");
+  EXPECT_LE(version->fontMetrics().horizontalAdvance(version->text().trimmed()), version->width());
 }
 
 }  // namespace

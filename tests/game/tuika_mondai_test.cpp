@@ -201,6 +201,43 @@ TEST_F(TuikaMondaiTest, ByteOrderMarksSelectUnicode) {
   }
 }
 
+// A file without a byte-order mark is UTF-8 when it is valid UTF-8 with non-ASCII text (what
+// every Linux editor saves); otherwise it stays Shift-JIS, as Windows editors save it.
+TEST_F(TuikaMondaiTest, UnmarkedUtf8IsReadAsUtf8AndShiftJisStaysShiftJis) {
+  std::string japaneseHeader, asciiHeader;
+  for (int i = 1; i <= 14; ++i) {
+    japaneseHeader += "説明の行 " + std::to_string(i) + "\n";
+    asciiHeader += "header " + std::to_string(i) + "\n";
+  }
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    const char* Seikai;
+    const char* Mondai;
+  } cases[] = {
+      {"UTF-8", japaneseHeader + "猿も木から落ちる\nさるもきからおちる\n", "猿も木から落ちる",
+       "さるもきからおちる"},
+      {"UTF-8 past an ASCII header", asciiHeader + "Grüße\nぐりゅーせ\n", "Grüße", "ぐりゅーせ"},
+      {"Shift-JIS", TuikaFile({"猿も木から落ちる", "さるもきからおちる"}), "猿も木から落ちる",
+       "さるもきからおちる"},
+      // A torn sequence is not UTF-8: the file is read as Shift-JIS (the pair is garbled).
+      {"broken UTF-8", japaneseHeader + "猿\xE3\x82\nさる\n", nullptr, "さる"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TCatalogue fresh;
+    BuildMondaiTable(fresh);
+    LoadTuikaMondaiFromBytes(fresh, c.Bytes);
+    if (c.Seikai == nullptr) {
+      EXPECT_TRUE(fresh.TuikaCount == 0 || fresh.TuikaMondaiList[0] != U(c.Mondai));
+      continue;
+    }
+    ASSERT_EQ(fresh.TuikaCount, 1);
+    EXPECT_EQ(fresh.TuikaSeikaiList[0], U(c.Seikai));
+    EXPECT_EQ(fresh.TuikaMondaiList[0], U(c.Mondai));
+  }
+}
+
 class TuikaFileTest : public TuikaMondaiTest {
  protected:
   void SetUp() override {

@@ -57,7 +57,12 @@ class TFakeWindow : public TGameWindow {
   std::deque<TConfirmAnswer> ConfirmAnswers;  // answered in order; No when empty
   std::function<void()> OnConfirm;            // runs inside the box (its message loop)
 
-  void ShowMessage(const std::string& text) override { Messages.push_back(text); }
+  std::function<void()> OnMessage;  // runs inside the box (its message loop)
+
+  void ShowMessage(const std::string& text) override {
+    Messages.push_back(text);
+    if (OnMessage) OnMessage();
+  }
   TConfirmAnswer Confirm(const std::string& text, bool withCancel) override {
     Confirmations.push_back(text);
     ConfirmHadCancel.push_back(withCancel);

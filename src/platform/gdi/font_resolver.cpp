@@ -168,13 +168,88 @@ std::optional<ResolvedFont> MatchJapanese(const char* generic, const LOGFONTA* l
   return font;
 }
 
+struct JapaneseKind {
+  bool Serif = false;         // Mincho rather than Gothic
+  bool Proportional = false;  // the "P" faces
+};
+
+// The Windows Japanese faces by kind, keyed by the name folded to half-width lower case
+// without blanks, so that "ＭＳ Ｐゴシック", "MS PGothic" and "ms pgothic" meet.
+std::optional<JapaneseKind> WindowsJapaneseKind(const std::string& face) {
+  std::u16string folded;
+  for (char16_t c : codepage::Utf8ToUtf16(face)) {
+    if (c >= u'\uFF01' && c <= u'\uFF5E') c = static_cast<char16_t>(c - 0xFEE0);
+    if (c == u' ' || c == u'\u3000') continue;
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    folded += c;
+  }
+  static const struct {
+    const char16_t* Name;
+    JapaneseKind Kind;
+  } kFaces[] = {
+      {u"msgothic", {false, false}}, {u"msゴシック", {false, false}},
+      {u"mspgothic", {false, true}}, {u"mspゴシック", {false, true}},
+      {u"msmincho", {true, false}},  {u"ms明朝", {true, false}},
+      {u"mspmincho", {true, true}},  {u"msp明朝", {true, true}},
+  };
+  for (const auto& entry : kFaces) {
+    if (folded == entry.Name) return entry.Kind;
+  }
+  return std::nullopt;
+}
+
+bool NameLooksSerif(const std::string& family) {
+  LOGFONTA log{};
+  return LooksSerif(log, family);
+}
+
+// fontconfig's preferred Japanese faces for the kind's generic family, the first whose name
+// and spacing match the kind; fontconfig's first Japanese choice when none does.
+std::string JapaneseFamilyOfKind(const JapaneseKind& kind) {
+  if (Config() == nullptr) return {};
+  Pattern query(FcPatternCreate());
+  FcPatternAddString(query.get(), FC_FAMILY, Bytes(kind.Serif ? "serif" : "sans-serif"));
+  FcPatternAddString(query.get(), FC_LANG, Bytes("ja"));
+  FcPatternAddBool(query.get(), FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(Config(), query.get(), FcMatchPattern);
+  FcDefaultSubstitute(query.get());
+  FcResult result = FcResultNoMatch;
+  FontSet sorted(FcFontSort(Config(), query.get(), FcFalse, nullptr, &result));
+  if (!sorted) return {};
+  std::string firstJapanese;
+  for (int i = 0; i < sorted->nfont; ++i) {
+    FcPattern* p = sorted->fonts[i];
+    if (!HasJapanese(p)) continue;
+    const std::string family = StringOf(p, FC_FAMILY);
+    if (firstJapanese.empty()) firstJapanese = family;
+    int spacing = FC_PROPORTIONAL;
+    FcPatternGetInteger(p, FC_SPACING, 0, &spacing);
+    const bool proportional = spacing == FC_PROPORTIONAL;
+    if (NameLooksSerif(family) == kind.Serif && proportional == kind.Proportional) return family;
+  }
+  return firstJapanese;
+}
+
 }  // namespace
+
+std::string WindowsJapaneseSubstitute(const std::string& face) {
+  const auto kind = WindowsJapaneseKind(face);
+  if (!kind) return {};
+  LOGFONTA log{};
+  if (FindInstalled(face, log, false)) return {};
+  return JapaneseFamilyOfKind(*kind);
+}
 
 std::optional<ResolvedFont> ResolveFont(const LOGFONTA& log) {
   const std::string face = codepage::SjisToUtf8(FaceName(log));
   if (!face.empty()) {
     if (auto installed = FindInstalled(face, log, log.lfCharSet == SHIFTJIS_CHARSET)) {
       return installed;
+    }
+    // The Windows Japanese faces the design names become the installed ones of their kind.
+    const std::string substitute = WindowsJapaneseSubstitute(face);
+    if (!substitute.empty()) {
+      if (auto installed = FindInstalled(substitute, log, false)) return installed;
     }
   }
   return MatchJapanese(LooksSerif(log, face) ? "serif" : "sans-serif", &log);

@@ -31,4 +31,9 @@ std::vector<std::string> ListFamilyNames();
 // The family that fontconfig gives for "sans-serif:lang=ja" (the icon-title face).
 std::string JapaneseSansFamily();
 
+// The installed Japanese family of the same kind (Gothic or Mincho, proportional or fixed) for
+// a Windows Japanese face name ("ＭＳ Ｐゴシック" or "MS PGothic", "ＭＳ ゴシック", "ＭＳ 明朝",
+// "ＭＳ Ｐ明朝"); empty for any other name, or when that face is itself installed.
+std::string WindowsJapaneseSubstitute(const std::string& face);
+
 }  // namespace gdi

@@ -303,6 +303,18 @@ TEST_F(ScreenTest, BonusPictureUpToItsLastMillisecond) {
   EXPECT_EQ(Find(sprites, O().PictureTexture.get())->Y, 120);
   Clock.Advance(1);
   EXPECT_EQ(Find(DrawOnce(*Game), O().PictureTexture.get()), nullptr);
+
+  // A bonus question answered within its second: the result picture is drawn once, in the
+  // place between questions, not again in the bonus picture's place.
+  S().BonusTime = Clock.Now() - 500;
+  S().Playing = 0;
+  int pictures = 0;
+  for (const TSprite& sprite : DrawOnce(*Game)) {
+    if (sprite.Texture != O().PictureTexture.get()) continue;
+    ++pictures;
+    EXPECT_EQ(sprite.Y, 170);
+  }
+  EXPECT_EQ(pictures, 1);
 }
 
 TEST_F(ScreenTest, MessagesKeyGuideMusicTitleAndLogo) {

@@ -7,6 +7,7 @@
 #include "platform/codepage/codepage.h"
 #include "platform/gdi/gdi.h"
 #include "platform/profile/profile.h"
+#include "platform/wmp/wmp.h"
 #include "support/game_fixture.h"
 
 namespace game::testing {
@@ -114,8 +115,40 @@ TEST_F(StartupTest, CloseWritesSettingsAndStyleIntoANewFolder) {
   EXPECT_LT(text.find("Charset"), text.find("Name="));
   EXPECT_LT(text.find("Music="), text.find("Random"));
   EXPECT_LT(text.find("MusicName"), text.find("MusicFolda"));
+  EXPECT_EQ(text.find("UTF8"), std::string::npos) << "paths that fit Shift-JIS are written as ever";
   EXPECT_EQ(ReadFile(UserDir() / "Font.dat"), std::string(1, '\x05'));
   EXPECT_TRUE(Window.Messages.empty());
+}
+
+// A chosen file or folder whose path Shift-JIS cannot hold is played again at the next start.
+TEST_F(StartupTest, MusicPathsOutsideShiftJisSurviveARestart) {
+  const std::filesystem::path file = Root / "música" / "Grüße.wav";
+  const std::filesystem::path folder = Root / "Café";
+  std::filesystem::create_directories(file.parent_path());
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path tune = Paths.AppDir / "Data" / "seikai.wav";
+  std::filesystem::copy_file(tune, file);
+  std::filesystem::copy_file(tune, folder / "a.wav");
+  std::filesystem::copy_file(tune, folder / "b.wav");
+  for (bool random : {false, true}) {
+    SCOPED_TRACE(random ? "folder" : "file");
+    StartGame();
+    RunFor(300);
+    S().MusicName = random ? (folder / "a.wav").string() : file.string();
+    S().MusicFolda = folder.string();
+    S().BgmRandomChecked = random ? 1 : 0;
+    Game->FormClose();
+    Game.reset();
+    StartGame();
+    RunFor(300);
+    EXPECT_EQ(S().BgmRandom, random ? 1 : 0);
+    EXPECT_EQ(S().MusicFolda, folder.string());
+    if (!random) {
+      EXPECT_EQ(S().MusicName, file.string());
+    }
+    EXPECT_EQ(O().WindowsMediaPlayer1->URL(), codepage::Utf8ToUtf16(S().MusicName));
+    Game.reset();
+  }
 }
 
 TEST_F(StartupTest, CloseDuringGameClearStoresThePlayersMusic) {

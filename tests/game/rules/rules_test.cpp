@@ -9,6 +9,7 @@
 #include "game/random.h"
 #include "game/save_file.h"
 #include "graphics/device/dg_texture.h"
+#include "platform/profile/profile.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {
@@ -496,6 +497,32 @@ TEST_F(RulesTest, GameClearBelowTheBestScoreKeepsItAndCtrlRestartsTheMusic) {
   EXPECT_TRUE(Window.MenuEnabled(TMenuItem::ON1));
   EXPECT_TRUE(Window.MenuEnabled(TMenuItem::BGM1));
   EXPECT_EQ(S().SeikaiCount, 0);
+}
+
+// The player's own music survives a game clear, on or off, whether the window closes on the
+// game-clear screen or after Ctrl has started a new game: the tune is never stored.
+TEST_F(RulesTest, TheGameClearTuneNeverReplacesThePlayersMusicInTheSettings) {
+  const std::string userMusic = (Paths.AppDir / "Data" / "seikai.wav").string();
+  const std::filesystem::path ini = UserDir() / "Settei.ini";
+  for (int bgmOn : {1, 0}) {
+    for (bool newGameFirst : {false, true}) {
+      SCOPED_TRACE(std::to_string(bgmOn) + (newGameFirst ? " after Ctrl" : " at game clear"));
+      Game.reset();
+      std::filesystem::remove(ini);
+      StartToPrompt();
+      S().MusicName = userMusic;
+      if (bgmOn == 0) Game->MenuClick(TMenuItem::OFF1);
+      Ctrl();
+      S().SeikaiCount = 29;
+      AnswerRight();
+      ASSERT_EQ(S().GameClear, 1);
+      if (newGameFirst) Ctrl();
+      Game->FormClose();
+      EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", ini),
+                codepage::Utf8ToSjis(userMusic));
+      EXPECT_EQ(GetPrivateProfileStringA("BGM", "Music", "", ini), bgmOn ? "1" : "0");
+    }
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/codepage/codepage.h"
+#include "platform/gdi/font_resolver.h"
 #include "platform/gdi/gdi.h"
 
 using namespace gdi;
@@ -216,6 +217,27 @@ TEST(GdiMapping, FacesThatAreNotInstalledFallBackToJapaneseOnes) {
   FontDc latinForJapanese("DejaVu Sans", -20, FW_NORMAL, false, SHIFTJIS_CHARSET);
   EXPECT_NE(latinForJapanese.Face(), "DejaVu Sans");
   EXPECT_EQ(latinForJapanese.Metrics().tmCharSet, SHIFTJIS_CHARSET);
+}
+
+// The Windows Japanese faces, in either spelling, become the installed IPA face of the same
+// kind (Gothic or Mincho, proportional or fixed); other names are left to the usual mapping.
+TEST(GdiMapping, WindowsJapaneseFacesMapToTheInstalledFaceOfTheirKind) {
+  const struct {
+    const char* Face;
+    const char* Expected;
+  } cases[] = {
+      {"ＭＳ Ｐゴシック", "IPAPGothic"}, {"MS PGothic", "IPAPGothic"},
+      {"ＭＳ ゴシック", "IPAGothic"},    {"MS Gothic", "IPAGothic"},
+      {"ＭＳ 明朝", "IPAMincho"},        {"MS Mincho", "IPAMincho"},
+      {"ＭＳ Ｐ明朝", "IPAPMincho"},     {"ms pmincho", "IPAPMincho"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(gdi::WindowsJapaneseSubstitute(c.Face), c.Expected) << c.Face;
+    FontDc boldItalic(c.Face, -37, FW_BOLD, true);
+    EXPECT_EQ(boldItalic.Face(), c.Expected) << c.Face;
+  }
+  EXPECT_EQ(gdi::WindowsJapaneseSubstitute("IPAGothic"), "");
+  EXPECT_EQ(gdi::WindowsJapaneseSubstitute("Meiryo"), "");
 }
 
 TEST(GdiSynthesis, BoldIsWiderAndDarker) {
