@@ -1,11 +1,10 @@
 #include "app/form2.h"
 
-#include <QDesktopServices>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QUrl>
 
 #include "app/face_names.h"
+#include "platform/shell/shell.h"
 
 namespace app {
 namespace {
@@ -53,7 +52,7 @@ void TLinkLabel::leaveEvent(QEvent* /*event*/) { SetHover(false); }
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  if (!QDesktopServices::openUrl(QUrl(text()))) {
+  if (!shell::ShellOpen(text().toStdString())) {
     QMessageBox::information(window(), QStringLiteral("Nightwisp"),
                              QStringLiteral("作者サイトへの接続に失敗しました。"));
   }

@@ -164,7 +164,9 @@ class TRandomScene {
     if (w == 0) w = 1;
     if (h == 0) h = 1;
     const float u0 = TexCoord(), u1 = TexCoord(), tv0 = TexCoord(), tv1 = TexCoord();
-    const std::uint32_t diffuse = Chance(0.2) ? 0xFFFFFFFF : Bits();
+    const std::uint32_t diffuse = Chance(0.2)   ? 0xFFFFFFFF
+                                  : Chance(0.2) ? Bits() | 0xFFFFFF
+                                                : Bits();
     const std::uint32_t specular = Chance(0.5) ? 0 : Bits();
     const float z = Chance(0.5) ? 0.0f : std::uniform_real_distribution<float>(0, 1)(Rng_);
     const float rhw = Chance(0.5) ? 0.5f : 1.0f;
@@ -183,9 +185,10 @@ class TRandomScene {
   std::mt19937 Rng_;
 };
 
-void CompareShortcutWithTriangles(bool spriteLike, bool vectorKernels, int iterations,
+// With the given sprite kernels (or the widest available below them).
+void CompareShortcutWithTriangles(bool spriteLike, d3d9soft::TKernels kernels, int iterations,
                                   std::uint32_t seed) {
-  d3d9soft::UseVectorKernels(vectorKernels);
+  d3d9soft::UseKernels(kernels);
   TRandomScene scene(seed);
   for (int i = 0; i < iterations; ++i) {
     TRasterState state = scene.State(spriteLike);
@@ -221,12 +224,13 @@ void CompareShortcutWithTriangles(bool spriteLike, bool vectorKernels, int itera
 }
 
 TEST(QuadShortcutTest, SameBitsAsTrianglesUnderRandomStates) {
-  CompareShortcutWithTriangles(false, true, 3000, 1);
+  CompareShortcutWithTriangles(false, d3d9soft::TKernels::Avx512, 3000, 1);
 }
 
 TEST(QuadShortcutTest, SameBitsAsTrianglesForSprites) {
-  CompareShortcutWithTriangles(true, true, 3000, 2);
-  CompareShortcutWithTriangles(true, false, 1000, 3);
+  CompareShortcutWithTriangles(true, d3d9soft::TKernels::Avx512, 3000, 2);
+  CompareShortcutWithTriangles(true, d3d9soft::TKernels::Avx2, 1000, 5);
+  CompareShortcutWithTriangles(true, d3d9soft::TKernels::Plain, 1000, 3);
 }
 
 TEST(QuadShortcutTest, OnlyAxisAlignedQuadsTakeIt) {
@@ -263,10 +267,12 @@ TEST(QuadShortcutTest, OnlyAxisAlignedQuadsTakeIt) {
   EXPECT_TRUE(d3d9soft::DrawQuadShortcut(t, s, quad));
 }
 
-TEST(SpriteKernelTest, VectorKernelMatchesThePlainOne) {
+TEST(SpriteKernelTest, VectorKernelsMatchThePlainOne) {
   if (!d3d9soft::VectorKernelsAvailable()) GTEST_SKIP() << "no vector unit";
   std::mt19937 rng(9);
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 6000; ++i) {
+    const auto kernels = i % 2 == 0 ? d3d9soft::TKernels::Avx2 : d3d9soft::TKernels::Avx512;
+    if (!d3d9soft::KernelsAvailable(kernels)) continue;
     const int count = static_cast<int>(rng() % 70);
     // Texels of any alpha, sprite-like runs, or an opaque picture.
     const int texels = static_cast<int>(rng() % 3);
@@ -277,14 +283,18 @@ TEST(SpriteKernelTest, VectorKernelMatchesThePlainOne) {
       if (texels == 2 || (texels == 1 && rng() % 2 == 0)) s |= 0xFF000000u;
     }
     for (auto& d : a) d = static_cast<std::uint32_t>(rng());
-    const std::uint32_t colour = rng() % 4 == 0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(rng());
+    // White, white at some alpha (the background), or any colour.
+    const std::uint32_t kind = rng() % 4;
+    const std::uint32_t colour = kind == 0   ? 0xFFFFFFFFu
+                                 : kind == 1 ? static_cast<std::uint32_t>(rng()) | 0x00FFFFFFu
+                                             : static_cast<std::uint32_t>(rng());
     const bool blend = rng() % 4 != 0, opaque = rng() % 2 == 0;
     // Over a clear not yet written: the vector kernel must not read the target.
     const bool over = rng() % 3 == 0;
     const std::uint32_t under = static_cast<std::uint32_t>(rng()) | (opaque ? 0xFF000000u : 0);
     std::vector<std::uint32_t> b = a;
     if (over) std::fill(b.begin(), b.end(), under);
-    d3d9soft::UseVectorKernels(true);
+    d3d9soft::UseKernels(kernels);
     if (over) {
       d3d9soft::ModulateSpanOver(a.data(), src.data(), count, colour, blend, opaque, under);
     } else {
@@ -297,6 +307,7 @@ TEST(SpriteKernelTest, VectorKernelMatchesThePlainOne) {
     }
     ASSERT_EQ(b, a) << "iteration " << i;
   }
+  d3d9soft::UseVectorKernels(true);
 }
 
 // The whole device, fast path on and off, with a frame of game-like sprites.

@@ -33,7 +33,12 @@ void ModulateSpanOver(std::uint32_t* dst, const std::uint32_t* src, int count, s
 void ModulateSpanScalar(std::uint32_t* dst, const std::uint32_t* src, int count,
                         std::uint32_t colour, bool blend, bool opaqueAlpha);
 
-// Chooses the vector kernels where the processor has them (default) or the plain ones.
+// The sprite kernels, plainest first.
+enum class TKernels { Plain, Avx2, Avx512 };
+bool KernelsAvailable(TKernels kernels);
+// Uses those kernels, or the widest available below them.
+void UseKernels(TKernels kernels);
+// Chooses the widest vector kernels the processor has (default) or the plain ones.
 void UseVectorKernels(bool enable);
 bool VectorKernelsAvailable();
 
