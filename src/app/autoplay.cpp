@@ -107,7 +107,7 @@ void TAutoPlayer::Step() {
     case TScreen::Question:
       if (options_.StopAt >= 0 && s.SeikaiCount >= options_.StopAt) {
         // Hold the question: the benchmarks measure a running question from here.
-        if (!holding_) form_.BenchNote("holding");
+        if (!holding_) form_.BenchLog().Note("holding");
         holding_ = true;
         break;
       }

@@ -89,12 +89,7 @@ TForm1::TForm1(game::TGamePaths paths)
   // The device presents each finished frame here.
   SetPresenter([this](UINT width, UINT height, INT pitch, const std::uint32_t* pixels) {
     surface_->ShowFrame(static_cast<int>(width), static_cast<int>(height), pitch, pixels);
-    if (presentedFrames_++ == 0 && benchLog_ != nullptr) {
-      const auto wall = std::chrono::system_clock::now().time_since_epoch();
-      std::fprintf(benchLog_, "first-frame %lld\n",
-                   static_cast<long long>(std::chrono::nanoseconds(wall).count()));
-      std::fflush(benchLog_);
-    }
+    if (presentedFrames_++ == 0) benchLog_.FirstFrame();
   });
 
   // Key preview: the four game keys act wherever the focus is in this window.
@@ -109,7 +104,6 @@ TForm1::TForm1(game::TGamePaths paths)
 }
 
 TForm1::~TForm1() {
-  if (benchLog_ != nullptr) std::fclose(benchLog_);
   qApp->removeEventFilter(this);
   tickTimer_.stop();
   if (game_ && !destroyed_) {
@@ -149,27 +143,8 @@ void TForm1::Tick() {
   const auto startedAt = std::chrono::steady_clock::now();
   const int wait = game_->ApplicationEvents1Idle();
   --tickDepth_;
-  if (benchLog_ != nullptr && game_->State().TickTime != tickBefore) {
-    std::fprintf(
-        benchLog_, "tick %lld\n",
-        static_cast<long long>(std::chrono::nanoseconds(startedAt.time_since_epoch()).count()));
-  }
+  if (game_->State().TickTime != tickBefore) benchLog_.Tick(startedAt);
   tickTimer_.start(std::max(wait, 0));
-}
-
-void TForm1::SetBenchLog(const QString& file) {
-  if (benchLog_ != nullptr) std::fclose(benchLog_);
-  benchLog_ = std::fopen(file.toLocal8Bit().constData(), "w");
-  // One line at a time, so a measurement stopped with a signal keeps what it wrote.
-  if (benchLog_ != nullptr) std::setvbuf(benchLog_, nullptr, _IOLBF, 0);
-}
-
-void TForm1::BenchNote(const char* what) {
-  if (benchLog_ == nullptr) return;
-  const auto steady = std::chrono::steady_clock::now().time_since_epoch();
-  std::fprintf(benchLog_, "%s %lld\n", what,
-               static_cast<long long>(std::chrono::nanoseconds(steady).count()));
-  std::fflush(benchLog_);
 }
 
 void TForm1::OnMenuClick(game::TMenuItem item) {

@@ -6,10 +6,10 @@
 #include <QMainWindow>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 
 #include "app/answer_field.h"
+#include "app/bench_log.h"
 #include "app/main_menu.h"
 #include "app/render_surface.h"
 #include "game/game.h"
@@ -38,10 +38,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   TMainMenu& Menu() { return *menu_; }
   // Number of frames presented so far (autoplay and tests watch it).
   long PresentedFrames() const { return presentedFrames_; }
-  // Measurements for the benchmarks: the first presented frame (wall clock) and the start of
-  // every tick (steady clock), one line each, written to this file.
-  void SetBenchLog(const QString& file);
-  void BenchNote(const char* what);
+  // Measurements for the benchmarks (bench_log.h).
+  TBenchLog& BenchLog() { return benchLog_; }
 
   // --- game::TGameWindow ---------------------------------------------------------------------
   std::u16string AnswerText() const override;
@@ -99,7 +97,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   bool ticksStopped_ = false;  // Ctrl is down and no other key or button came since
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
-  std::FILE* benchLog_ = nullptr;
+  TBenchLog benchLog_;
 };
 
 }  // namespace app

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
   paths.DocumentsDir = shell::DocumentsFolder();
 
   app::TForm1 form(paths);
-  if (!benchLog.isEmpty()) form.SetBenchLog(benchLog);
+  if (!benchLog.isEmpty()) form.BenchLog().Open(benchLog);
   QApplication::setWindowIcon(form.windowIcon());
   form.show();
   form.Start();

@@ -1,5 +1,6 @@
 #include "archive/bpe_expand.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -16,6 +17,11 @@ namespace {
                   " バイトを超えます (データが壊れています)");
 }
 
+[[noreturn]] void RaiseTooShort(std::uint64_t expanded, std::size_t expandedSize) {
+  throw EQDAError("圧縮データを展開すると " + std::to_string(expanded) + " バイトで、" +
+                  std::to_string(expandedSize) + " バイトに足りません (データが壊れています)");
+}
+
 constexpr std::size_t kShortExpansion = 32;
 
 // The decoding state, one block at a time.
@@ -30,6 +36,32 @@ class BlockExpander {
   void DecodeBlock() {
     ReadPairTable();
     ExpandData(ReadBlockLength());
+  }
+
+  // What the next block expands to, without writing it: each code's length is its halves'
+  // sum, a pair that leads back to itself counts as endless (it overflows the stack when
+  // expanded), and the sum stops at `limit`.
+  std::uint64_t MeasureBlock(std::uint64_t limit) {
+    ReadPairTable();
+    const std::uint32_t length = ReadBlockLength();
+    std::array<std::uint64_t, 256> lengths{};  // 0: not measured yet
+    std::array<bool, 256> open{};
+    const auto measure = [&](auto& self, std::uint8_t code) -> std::uint64_t {
+      if (left_[code] == code) return 1;
+      if (lengths[code] != 0) return lengths[code];
+      if (open[code]) return limit;
+      open[code] = true;
+      const std::uint64_t sum = self(self, left_[code]) + self(self, right_[code]);
+      open[code] = false;
+      lengths[code] = std::min(sum, limit);
+      return lengths[code];
+    };
+    std::uint64_t total = 0;
+    for (std::uint32_t k = 0; k < length && total < limit; ++k) {
+      total += measure(measure, input_[inputPos_ + k]);
+    }
+    inputPos_ += length;
+    return std::min(total, limit);
   }
 
  private:
@@ -166,14 +198,18 @@ class BlockExpander {
 
 std::unique_ptr<TMemoryStream> ExpandBPE(std::span<const std::uint8_t> packed,
                                          std::size_t expandedSize) {
+  // A damaged size can claim far more than the data holds: the buffer is sized by what the
+  // blocks really expand to, measured first, so the claim is never allocated on its own.
+  BlockExpander measurer(packed, nullptr, 0);
+  std::uint64_t measured = 0;
+  while (!measurer.AtEnd() && measured <= expandedSize) {
+    measured += measurer.MeasureBlock(std::uint64_t{expandedSize} + 1);
+  }
+  if (measured < expandedSize) RaiseTooShort(measured, expandedSize);
   auto result = std::make_unique<TMemoryStream>();
   result->SetSize(expandedSize);
   BlockExpander expander(packed, result->Memory(), expandedSize);
   while (!expander.AtEnd()) expander.DecodeBlock();
-  if (expander.OutputPos() != expandedSize) {
-    throw EQDAError("圧縮データを展開すると " + std::to_string(expander.OutputPos()) +
-                    " バイトで、" + std::to_string(expandedSize) +
-                    " バイトに足りません (データが壊れています)");
-  }
+  if (expander.OutputPos() != expandedSize) RaiseTooShort(expander.OutputPos(), expandedSize);
   return result;
 }

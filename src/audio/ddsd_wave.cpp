@@ -173,12 +173,12 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
   }
   ComPtr<IDirectSoundBuffer> first;
   if (!ddsd::Check(owner_->DirectSound()->CreateSoundBuffer(&desc, first.Put(), nullptr),
-                   "サウンドバッファの作成に失敗しました")) {
+                   name + ": サウンドバッファの作成に失敗しました")) {
     return;
   }
   ComPtr<IDirectSoundBuffer8> buffer;
   if (!ddsd::Check(first->QueryInterface(IID_IDirectSoundBuffer8, buffer.PutVoid()),
-                   "サウンドバッファのQueryInterfaceで失敗しました")) {
+                   name + ": サウンドバッファのQueryInterfaceで失敗しました")) {
     return;
   }
   first.Reset();
@@ -188,7 +188,7 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
   DWORD bytes1 = 0;
   DWORD bytes2 = 0;
   if (!ddsd::Check(buffer->Lock(0, data.cksize, &part1, &bytes1, &part2, &bytes2, 0),
-                   "LoadWAV中に、サウンドバッファのロックが失敗しました")) {
+                   name + ": LoadWAV中に、サウンドバッファのロックが失敗しました")) {
     return;
   }
   mmio::mmioRead(handle, static_cast<char*>(part1), static_cast<mmio::LONG>(bytes1));
@@ -196,7 +196,7 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
     mmio::mmioRead(handle, static_cast<char*>(part2), static_cast<mmio::LONG>(bytes2));
   }
   if (!ddsd::Check(buffer->Unlock(part1, bytes1, part2, bytes2),
-                   "LoadWAV中に、サウンドバッファのアンロックが失敗しました")) {
+                   name + ": LoadWAV中に、サウンドバッファのアンロックが失敗しました")) {
     return;
   }
   buffer->SetFrequency(format_.nSamplesPerSec);

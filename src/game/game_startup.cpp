@@ -29,6 +29,11 @@ constexpr const char* kWaveFiles[kSoundEffectCount] = {
     "seikai.wav",   "renzokuseikai.wav", "fuseikai.wav",  "gameclear.wav",
     "gameover.wav", "bonus.wav",         "stageclear.wav"};
 
+// The archive's pictures shown during a game: the results, the bonus and the stage clears.
+constexpr const char* kLaterPictures[] = {"seikai.bmp",   "renzokuseikai.bmp", "fuseikai.bmp",
+                                          "GameOver.bmp", "GameClear.bmp",     "Bonus.bmp",
+                                          "10toppa.bmp",  "20toppa.bmp"};
+
 std::unique_ptr<TDGTexture> NewTexture(TDGCarad* carad) {
   return std::make_unique<TDGTexture>(
       carad, std::vector<D3DFORMAT>{D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5}, 0,
@@ -171,6 +176,16 @@ void TGame::FormCreate() {
   ShowSaikoTokuten();
   ShowCounter(Owned->HintTexture.get(), "HINT:", 3);
   S.TimeLimit = kInitialTimeLimit;
+
+  // Every picture the game shows later is loaded once now, so that a damaged archive entry or
+  // guide file ends the start-up, naming it, instead of a game in progress.
+  {
+    const std::unique_ptr<TDGTexture> probe = NewTexture(dg);
+    for (const char* entry : kLaterPictures) probe->LoadFromFile(entry, archive);
+    for (const char* guide : {"Sosa1.bmp", "Sosa2.bmp"}) {
+      probe->LoadFromFile((data / guide).string(), "");
+    }
+  }
 
   // The random seed, then the best score of the saved game.
   Randomize();

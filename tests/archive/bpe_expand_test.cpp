@@ -1,8 +1,12 @@
 #include "archive/bpe_expand.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <array>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -59,7 +63,32 @@ Bytes ListEveryCode(const std::array<std::uint8_t, 256>& left,
   return table;
 }
 
+bool RunsUnderAddressSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
+}
+
 const Bytes kExampleBlock = {0xFF, 0x61, 0x62, 0xFE, 0x02, 0x00, 0x00, 0x00, 0x80, 0x80};
+
+// In a child process: the example block said to expand to 256 MB, with address space for the
+// program and 64 MB more.
+bool ClaimRefusedInLittleAddressSpace() {
+  long pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  const rlim_t room = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + (64 << 20);
+  const rlimit limit{room, room};
+  ::setrlimit(RLIMIT_AS, &limit);
+  return ErrorOf(kExampleBlock, std::size_t{256} << 20).find("足りません") != std::string::npos;
+}
 
 TEST(ExpandBPE, TenByteExampleExpandsToAbab) {
   auto out = ExpandBPE(kExampleBlock, 4);
@@ -209,6 +238,14 @@ TEST(ExpandBPE, LengthDifferentFromTheExpectedSizeIsRejected) {
   EXPECT_NE(ErrorOf(kExampleBlock, 3).find("3 バイトを超えます"), std::string::npos);
   EXPECT_NE(ErrorOf(kExampleBlock, 5).find("4 バイトで、5 バイトに足りません"), std::string::npos);
   EXPECT_NE(ErrorOf({}, 1).find("足りません"), std::string::npos);
+}
+
+// A size claimed far beyond what the data expands to is refused before it is allocated: with
+// address space for little more than the program, the 256 MB claim could not be reserved.
+TEST(ExpandBPE, AClaimBeyondTheDataIsNeverAllocated) {
+  if (RunsUnderAddressSanitizer()) GTEST_SKIP() << "the sanitizer reserves its own address space";
+  EXPECT_EXIT(std::_Exit(ClaimRefusedInLittleAddressSpace() ? 0 : 1), ::testing::ExitedWithCode(0),
+              "");
 }
 
 }  // namespace

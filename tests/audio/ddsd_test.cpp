@@ -195,10 +195,11 @@ TEST_F(DdsdTest, FormatsDirectSoundRefusesAreReportedWithTheirCode) {
       "WAVE",
       testwave::Concat({testwave::Chunk("fmt ", testwave::ExtensibleFormat(2, 48000, 32, 3)),
                         testwave::Chunk("data", Bytes(64, 0))}));
-  TDDSDWaveData wave(&component_, false, Write("float.wav", floatWave));
+  const auto floatFile = Write("float.wav", floatWave);
+  TDDSDWaveData wave(&component_, false, floatFile);
   EXPECT_EQ(wave.Buffer(), nullptr);
-  EXPECT_EQ(LastLogLine(),
-            "debug#00001 ... サウンドバッファの作成に失敗しました(Error Code(88780064))");
+  EXPECT_EQ(LastLogLine(), "debug#00001 ... " + floatFile.string() +
+                               ": サウンドバッファの作成に失敗しました(Error Code(88780064))");
 
   // Binding a wave that loaded nothing fails at the copy, like any DirectSound call.
   component_.Channel(0)->SetWaveData(&wave);

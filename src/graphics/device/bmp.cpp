@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "archive/qda_format.h"
@@ -24,40 +25,53 @@ bool ReadAll(TStream& stream, void* buffer, std::size_t count) {
   return stream.Read(buffer, count) == count;
 }
 
-void LogReadError() { DebugLog("LoadBMP中に、読み込みエラーが発生しました"); }
+constexpr const char* kReadError = "LoadBMP中に、読み込みエラーが発生しました";
+
+// The stream ends before the picture does: logged as the read error it is, and a failed load,
+// so that a cut picture is never taken as a partly blank one.
+void FailCut(std::string_view source, const char* logged) {
+  DebugLog(logged);
+  CheckResult(1, NamedMessage(source, "ビットマップの画素がファイルに収まっていません"));
+}
 
 }  // namespace
 
-void DecodeBMP(TStream& stream, const TDGLockedSurface& surface) {
+void DecodeBMP(TStream& stream, const TDGLockedSurface& surface, std::string_view source) {
   std::array<std::uint8_t, kFileHeaderSize> fileHeader{};
   if (!ReadAll(stream, fileHeader.data(), fileHeader.size())) {
-    DebugLog("ビットマップの読みこみ中に、エラーが発生しました");
+    FailCut(source, "ビットマップの読みこみ中に、エラーが発生しました");
     return;
   }
   if (U16(fileHeader.data()) != 0x4D42) {
     DebugLog("不正なBMPファイルです");
+    CheckResult(1, NamedMessage(source, "不正なBMPファイルです"));
     return;
   }
   const std::uint32_t pixelDataOffset = LoadLE32(fileHeader.data() + 10);
 
   std::array<std::uint8_t, kInfoHeaderSize> info{};
   if (!ReadAll(stream, info.data(), info.size())) {
-    LogReadError();
+    FailCut(source, kReadError);
     return;
   }
   const std::int32_t pictureWidth = I32(info.data() + 4);
   const std::int32_t pictureHeight = I32(info.data() + 8);
   const std::uint32_t bitCount = U16(info.data() + 14);
   if (bitCount < 8 || bitCount > 32) {
-    CheckResult(1, "色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください");
+    CheckResult(
+        1,
+        NamedMessage(source,
+                     "色数が8ビット～32ビットの範囲のビットマップを、LoadBMPには指定してください"));
     return;
   }
   if (pictureHeight < 0) {
-    CheckResult(1, "上から下へ並んだ（高さが負の）ビットマップは、LoadBMPでは読み込めません");
+    CheckResult(
+        1, NamedMessage(source,
+                        "上から下へ並んだ（高さが負の）ビットマップは、LoadBMPでは読み込めません"));
     return;
   }
   if (pictureWidth < 0) {
-    CheckResult(1, "幅が負の値の、不正なビットマップです");
+    CheckResult(1, NamedMessage(source, "幅が負の値の、不正なビットマップです"));
     return;
   }
 
@@ -65,8 +79,10 @@ void DecodeBMP(TStream& stream, const TDGLockedSurface& surface) {
   const std::int64_t sourceBytes = bitCount / 8;
   const bool paletteSurface = surface.Format == D3DFMT_P8;
   if (paletteSurface && sourceBytes != 1) {
-    CheckResult(1,
-                "8ビットパレット付きテクスチャに対して16ビット以上のBMPをロードする事は出来ません");
+    CheckResult(
+        1, NamedMessage(
+               source,
+               "8ビットパレット付きテクスチャに対して16ビット以上のBMPをロードする事は出来ません"));
     return;
   }
 
@@ -87,13 +103,13 @@ void DecodeBMP(TStream& stream, const TDGLockedSurface& surface) {
   // asking for an enormous row buffer.
   const std::int64_t remaining = stream.Size() - stream.Position();
   if (rowsToWrite > 0 && sourceRowSize > remaining) {
-    LogReadError();
+    FailCut(source, kReadError);
     return;
   }
   const std::int64_t skippedRows = std::int64_t{pictureHeight} - rowsToWrite;
   if (skippedRows > 0) {
     if (sourceRowSize > 0 && skippedRows > remaining / sourceRowSize) {
-      LogReadError();
+      FailCut(source, kReadError);
       return;
     }
     stream.Seek(skippedRows * sourceRowSize, TSeekOrigin::soCurrent);
@@ -105,7 +121,7 @@ void DecodeBMP(TStream& stream, const TDGLockedSurface& surface) {
       static_cast<std::size_t>(std::int64_t{pixelsPerRow} * std::max(destBytes, 0)));
   for (std::int32_t row = rowsToWrite - 1; row >= 0; --row) {
     if (!ReadAll(stream, sourceRow.data(), sourceRow.size())) {
-      LogReadError();
+      FailCut(source, kReadError);
       return;
     }
     if (destBytes > 0) {
@@ -149,7 +165,7 @@ void DecodeBMP(TStream& stream, const TDGLockedSurface& surface) {
   }
 }
 
-void LoadBMP(IDirect3DTexture9* texture, TStream& stream) {
+void LoadBMP(IDirect3DTexture9* texture, TStream& stream, std::string_view source) {
   if (texture == nullptr) {  // an allocation that failed without halting leaves no texture
     CheckResult(1, "LoadBMP中にサーフェスがロックできませんでした");
     return;
@@ -165,7 +181,7 @@ void LoadBMP(IDirect3DTexture9* texture, TStream& stream) {
                            static_cast<std::int32_t>(desc.Height), locked.Pitch,
                            static_cast<std::uint8_t*>(locked.pBits)};
   try {
-    DecodeBMP(stream, surface);
+    DecodeBMP(stream, surface, source);
   } catch (...) {
     texture->UnlockRect(0);
     throw;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "archive/stream.h"
 #include "platform/d3d9/d3d9.h"
@@ -21,14 +22,15 @@ struct TDGLockedSurface {
 
 // Decodes the BMP of the stream into the top-left corner of the surface; texels right of and
 // below the picture keep what they held. A picture taller than the surface loses its bottom
-// rows, a wider one its right-hand columns. Read errors and a wrong file type are only logged
-// and leave what was decoded so far; an unsupported depth, a top-down or negative-width picture
-// and a deep picture for a P8 surface go through CheckResult. Never reads or writes outside the
-// stream's data or the surface's rows, whatever the headers declare.
-void DecodeBMP(TStream& stream, const TDGLockedSurface& surface);
+// rows, a wider one its right-hand columns. A stream that is no BMP or ends before the picture
+// does is logged as before and then fails through CheckResult, as do an unsupported depth, a
+// top-down or negative-width picture and a deep picture for a P8 surface; what was decoded so
+// far stays. `source` (the file's name, may be empty) leads every failure's message. Never
+// reads or writes outside the stream's data or the surface's rows, whatever the headers declare.
+void DecodeBMP(TStream& stream, const TDGLockedSurface& surface, std::string_view source = {});
 
 // Locks the whole of level 0 of the texture, decodes into it and unlocks it.
-void LoadBMP(IDirect3DTexture9* texture, TStream& stream);
+void LoadBMP(IDirect3DTexture9* texture, TStream& stream, std::string_view source = {});
 
 // Writes the 54 bytes in front of an uncompressed bottom-up BMP of width x height pixels of
 // bitCount bits: file header and info header, the pixel data declared right behind them in

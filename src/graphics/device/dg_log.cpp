@@ -88,6 +88,11 @@ HRESULT CheckResult(HRESULT code, const std::string& utf8Message) {
   return code;
 }
 
+std::string NamedMessage(std::string_view source, std::string_view text) {
+  if (source.empty()) return std::string(text);
+  return std::string(source) + ": " + std::string(text);
+}
+
 std::string ErrorName(HRESULT code) {
   switch (static_cast<std::uint32_t>(code)) {
     case 0x00000000:

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "platform/base/exception.h"
 #include "platform/d3d9/d3d9.h"
@@ -80,6 +81,10 @@ class TLogIndent {
 // the process ends through fatal::Halt (stderr, the window's report hook, exit status 1),
 // otherwise the code is returned.
 HRESULT CheckResult(HRESULT code, const std::string& utf8Message);
+
+// A failure's message led by the name of the file it concerns ("<source>: <text>"); the text
+// alone when there is no name.
+std::string NamedMessage(std::string_view source, std::string_view text);
 
 // "D3DERR_DEVICELOST" and the other names of the result-code table (some end in one space, as
 // written there); "UNKNOWN ERROR ... $XXXXXXXX" for any other code.

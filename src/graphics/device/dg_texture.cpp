@@ -154,7 +154,7 @@ void TDGTexture::SetSize(UINT width, UINT height) {
   }
 }
 
-void TDGTexture::LoadBMPFrom(TStream& stream) {
+void TDGTexture::LoadBMPFrom(TStream& stream, std::string_view source) {
   const std::int64_t start = stream.Position();
   stream.Seek(14, TSeekOrigin::soCurrent);
   std::array<std::uint8_t, 40> info{};
@@ -165,29 +165,31 @@ void TDGTexture::LoadBMPFrom(TStream& stream) {
   const std::int32_t width = int32At(4);
   const std::int32_t height = int32At(8);
   if (height < 0) {
-    CheckResult(1, "上から下へ並んだ（高さが負の）ビットマップは、読み込めません");
+    CheckResult(1, DGCarad9::NamedMessage(
+                       source, "上から下へ並んだ（高さが負の）ビットマップは、読み込めません"));
     return;
   }
   if (width < 0) {
-    CheckResult(1, "幅が負の値の、不正なビットマップです");
+    CheckResult(1, DGCarad9::NamedMessage(source, "幅が負の値の、不正なビットマップです"));
     return;
   }
   SetSize(static_cast<UINT>(width), static_cast<UINT>(height));
   if (Texture_ == nullptr) return;  // the allocation has reported its failure
   stream.SetPosition(start);
-  DGCarad9::LoadBMP(Texture_, stream);
+  DGCarad9::LoadBMP(Texture_, stream, source);
 }
 
 void TDGTexture::LoadFromFile(const std::string& fileName, const std::string& archive) {
   if (!archive.empty()) {
     DetailLog(DGCarad9::Format("ID %d(%s) のテクスチャに、QDAファイル%s から ID %s を読み込みます",
                                ID_, Name_.c_str(), archive.c_str(), fileName.c_str()));
+    const std::string source = fileName + " ＠ " + archive;
     try {
       std::unique_ptr<TMemoryStream> entry =
           ReadQDAEntry(std::filesystem::path(archive), codepage::Utf8ToSjis(fileName));
-      LoadBMPFrom(*entry);
-    } catch (const std::exception&) {
-      CheckResult(1, fileName + " ＠ " + archive + "からの、読み込みエラー");
+      LoadBMPFrom(*entry, source);
+    } catch (const std::exception& e) {
+      CheckResult(1, source + "からの、読み込みエラー: " + e.what());
     }
     SourceKind_ = skArchive;
     SourceArchive_ = archive;
@@ -197,9 +199,9 @@ void TDGTexture::LoadFromFile(const std::string& fileName, const std::string& ar
                                fileName.c_str()));
     try {
       TFileStream file(std::filesystem::path(fileName), TFileStream::TFileMode::fmOpenRead);
-      LoadBMPFrom(file);
-    } catch (const std::exception&) {
-      CheckResult(1, fileName + "からの、読み込みエラー");
+      LoadBMPFrom(file, fileName);
+    } catch (const std::exception& e) {
+      CheckResult(1, fileName + "からの、読み込みエラー: " + e.what());
     }
     SourceKind_ = skFile;
     SourceFile_ = fileName;
@@ -209,10 +211,10 @@ void TDGTexture::LoadFromFile(const std::string& fileName, const std::string& ar
 void TDGTexture::LoadFromStream(TStream& stream) {
   DetailLog(DGCarad9::Format("ID %d のテクスチャに、ストリームから読み込みます", ID_));
   try {
-    LoadBMPFrom(stream);
+    LoadBMPFrom(stream, {});
     SourceKind_ = skDrawn;
-  } catch (const std::exception&) {
-    CheckResult(1, "ストリームからの、読み込みエラー");
+  } catch (const std::exception& e) {
+    CheckResult(1, std::string("ストリームからの、読み込みエラー: ") + e.what());
   }
 }
 

@@ -134,7 +134,7 @@ class TDGTexture : public TDGResourceOwner {
   D3DFORMAT ChooseFormat();
   void AllocateTexture(UINT width, UINT height);
   // Reads the info header behind the file header, sizes the texture and decodes the picture.
-  void LoadBMPFrom(TStream& stream);
+  void LoadBMPFrom(TStream& stream, std::string_view source);  // source: named in failures
   void BackupToStream();
   void ReleaseTexture();
   // The component's device, nullptr when there is none (or no component any more).

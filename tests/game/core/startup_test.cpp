@@ -200,6 +200,32 @@ TEST_F(StartupTest, AMissingEffectFileIsNamedWhenTheGameEnds) {
               "効果音ファイル「.*fuseikai\\.wav」を読み込めませんでした。");
 }
 
+// A damaged entry of the archive ends the start-up naming it, not the first correct answer.
+TEST_F(StartupTest, ADamagedArchiveEntryIsFoundAtStartUp) {
+  const std::filesystem::path appDir = Root / "app";
+  std::filesystem::create_directories(appDir / "Data");
+  for (const auto& file : std::filesystem::directory_iterator(AppDirForTests() / "Data")) {
+    std::filesystem::create_symlink(file.path(), appDir / "Data" / file.path().filename());
+  }
+  const std::filesystem::path archive = appDir / "Data" / "wisplore.qda";
+  std::string bytes = ReadFile(archive);
+  std::filesystem::remove(archive);
+  // GameClear.bmp's packed data is said to be 3 bytes: its pair table is cut off.
+  bool damaged = false;
+  for (std::size_t at = 256; at + 268 <= bytes.size() && !damaged; at += 268) {
+    if (std::string_view(bytes).substr(at + 12, 14) != std::string_view("GameClear.bmp\0", 14)) {
+      continue;
+    }
+    bytes.replace(at + 4, 4, std::string("\x03\x00\x00\x00", 4));
+    damaged = true;
+  }
+  ASSERT_TRUE(damaged);
+  WriteFile(archive, bytes);
+  Paths.AppDir = appDir;
+  EXPECT_EXIT(StartGame(), ::testing::ExitedWithCode(1),
+              "GameClear\\.bmp ＠ .*wisplore\\.qdaからの、読み込みエラー: .*GameClear");
+}
+
 // An answer too wide for any texture is refused at start-up with one message, instead of
 // ending the game when its question comes up; the other questions stay.
 TEST_F(StartupTest, AnAnswerTooWideToDrawIsRefusedOnceAtStartUp) {

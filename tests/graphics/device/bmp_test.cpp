@@ -192,18 +192,24 @@ TEST_F(BMPDecodeTest, LargerPicturesAreCutSmallerOnesLeaveTheRestAlone) {
   }
 }
 
-TEST_F(BMPDecodeTest, NotABitmapDecodesNothingAndOnlyLogs) {
+// What is no picture, or is cut short, is logged as before and then fails the load.
+constexpr const char* kFailed = "(Error Code = UNKNOWN ERROR ... $00000001)\r\n";
+const std::string kCut = "ビットマップの画素がファイルに収まっていません";
+
+TEST_F(BMPDecodeTest, NotABitmapDecodesNothingAndFails) {
   auto bmp = MakeBMP(bmptest::Pic(2, 2, 24, Rgb));
   bmp[0] = 'P';
   Surface surface(D3DFMT_A8R8G8B8, 2, 2);
   Decode(bmp, surface);
   EXPECT_TRUE(surface.AllUntouched());
-  EXPECT_EQ(Log(), "#00001 | 不正なBMPファイルです\r\n");
+  EXPECT_EQ(Log(), "#00001 | 不正なBMPファイルです\r\n#00002 | 不正なBMPファイルです" +
+                       std::string(kFailed));
 
   Surface empty(D3DFMT_A8R8G8B8, 2, 2);
   Decode(std::vector<std::uint8_t>{'B', 'M', 0, 0}, empty);
   EXPECT_TRUE(empty.AllUntouched());
-  EXPECT_NE(Log().find("#00002 | ビットマップの読みこみ中に、エラーが発生しました\r\n"),
+  EXPECT_NE(Log().find("#00003 | ビットマップの読みこみ中に、エラーが発生しました\r\n#00004 | " +
+                       kCut + kFailed),
             std::string::npos);
 }
 
@@ -212,7 +218,8 @@ TEST_F(BMPDecodeTest, CutInfoHeaderAndCutPixelDataAreReadErrors) {
   Surface surface(D3DFMT_A8R8G8B8, 2, 4);
   Decode(std::vector<std::uint8_t>(bmp.begin(), bmp.begin() + 30), surface);
   EXPECT_TRUE(surface.AllUntouched());
-  EXPECT_EQ(Log(), "#00001 | LoadBMP中に、読み込みエラーが発生しました\r\n");
+  EXPECT_EQ(Log(),
+            "#00001 | LoadBMP中に、読み込みエラーが発生しました\r\n#00002 | " + kCut + kFailed);
 
   // Two and a half of four rows: the two bottom rows (stored first) decode, then the read stops.
   bmp.resize(54 + 8 * 2 + 4);
@@ -223,7 +230,8 @@ TEST_F(BMPDecodeTest, CutInfoHeaderAndCutPixelDataAreReadErrors) {
     EXPECT_TRUE(surface.Untouched(x, 1));
     EXPECT_TRUE(surface.Untouched(x, 0));
   }
-  EXPECT_NE(Log().find("#00002 | LoadBMP中に、読み込みエラーが発生しました"), std::string::npos);
+  EXPECT_NE(Log().find("#00003 | LoadBMP中に、読み込みエラーが発生しました\r\n#00004 | " + kCut),
+            std::string::npos);
 }
 
 TEST_F(BMPDecodeTest, UnsupportedPicturesAreReportedThroughCheckResult) {
@@ -284,7 +292,9 @@ TEST_F(BMPDecodeTest, DeclaredSizesAndOffsetsBeyondTheDataAreSafe) {
   Decode(far, surface);
   EXPECT_TRUE(surface.AllUntouched());
   EXPECT_EQ(Log().size(),
-            3 * std::string("#00001 | LoadBMP中に、読み込みエラーが発生しました\r\n").size());
+            3 * std::string("#00001 | LoadBMP中に、読み込みエラーが発生しました\r\n#00002 | " +
+                            kCut + kFailed)
+                    .size());
 }
 
 TEST_F(BMPDecodeTest, UnknownSurfaceFormatWritesNothing) {

@@ -52,20 +52,43 @@ TEST_F(TextureTest, LoadFailuresAreReportedAndTheSourceIsStillKept) {
   auto texture = MakeTexture();
   const std::string missing = (folder_ / "missing.bmp").string();
   texture->LoadFromFile(missing, "");
-  EXPECT_TRUE(LogHas(missing + "からの、読み込みエラー(Error Code = UNKNOWN ERROR ... $00000001)"));
+  // Every failure names the file and says why.
+  EXPECT_TRUE(
+      LogHas(missing + "からの、読み込みエラー: ファイル \"" + missing + "\" を開けません"));
   EXPECT_EQ(texture->SourceKind(), skFile);
   EXPECT_EQ(texture->SourceFile(), missing);
 
   const auto archive = folder_ / "a.qda";
   WriteQDAArchive(archive, std::vector<QDASourceEntry>{{"x.bmp", {1, 2, 3}}}, false);
   texture->LoadFromFile("Title.bmp", archive.string());
-  EXPECT_TRUE(LogHas("Title.bmp ＠ " + archive.string() + "からの、読み込みエラー"));
+  EXPECT_TRUE(LogHas("Title.bmp ＠ " + archive.string() +
+                     "からの、読み込みエラー: アーカイブ内には指定されたID 'Title.bmp' "
+                     "を持つデータが見つかりません"));
   EXPECT_EQ(texture->SourceKind(), skArchive);
 
   // A file too short for its info header.
   const auto cut = WriteFile("cut.bmp", {'B', 'M', 1, 2, 3});
   texture->LoadFromFile(cut.string(), "");
   EXPECT_TRUE(LogHas(cut.string() + "からの、読み込みエラー"));
+}
+
+// A picture cut short, or with its pixels said to lie far beyond the end, is a failed load that
+// names the file, not a partly blank picture.
+TEST_F(TextureTest, PicturesWhosePixelsAreNotAllInTheFileFailNamingIt) {
+  auto bmp = MakeBMP(Pic(6, 6, 24, Pattern));
+  auto far = bmp;
+  bmptest::Poke32(far, 10, 0x7FFFFFF0u);
+  bmp.resize(54 + (bmp.size() - 54) / 2);
+  for (const auto& [name, bytes] : {std::pair{"half.bmp", bmp}, std::pair{"far.bmp", far}}) {
+    const auto path = WriteFile(name, bytes);
+    EXPECT_EXIT(
+        {
+          StartDevice({dgoHaltOnError});
+          MakeTexture()->LoadFromFile(path.string(), "");
+        },
+        ::testing::ExitedWithCode(1),
+        path.string() + ": ビットマップの画素がファイルに収まっていません");
+  }
 }
 
 TEST_F(TextureTest, MissingPictureEndsTheGameWithHaltOnError) {
@@ -114,7 +137,7 @@ TEST_F(TextureTest, LoadFromBitmapAndStream) {
 
   TMemoryStream garbage(std::vector<std::uint8_t>{'B', 'M'});
   other->LoadFromStream(garbage);
-  EXPECT_TRUE(LogHas("ストリームからの、読み込みエラー(Error Code = UNKNOWN ERROR ... $00000001)"));
+  EXPECT_TRUE(LogHas("ストリームからの、読み込みエラー: "));
 }
 
 TEST_F(TextureTest, SaveToStreamWritesA32BitBmpThatLoadsBack) {
