@@ -55,7 +55,15 @@ function(nightwisp_fuzzer name)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
-  add_test(NAME ${name} COMMAND ${name} -max_total_time=20 -rss_limit_mb=2048)
+  # The seeds committed in corpus/ beside the target are read; what a run finds goes to a
+  # folder of the build tree (the first folder named), never into the sources.
+  set(seeds)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/corpus)
+    set(found ${CMAKE_CURRENT_BINARY_DIR}/${name}-found)
+    file(MAKE_DIRECTORY ${found})
+    set(seeds ${found} ${CMAKE_CURRENT_SOURCE_DIR}/corpus)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} -max_total_time=20 -rss_limit_mb=2048 ${seeds})
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120
     ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen")
 endfunction()

@@ -1,7 +1,7 @@
 // ExpandBPE over arbitrary packed bytes, checked against a plain one-code-at-a-time
 // expansion written here from the block format: both must agree on success or failure and,
-// on success, on every byte. Then the packer's output for the same bytes must expand back.
-// Input: 2 bytes of expected size (little-endian), the rest is the packed data.
+// on success, on every byte. Input: 2 bytes of expected size (little-endian), the rest is the
+// packed data. (The packer's round trip has its own, slower target.)
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "archive/bpe_expand.h"
-#include "archive/bpe_pack.h"
 #include "archive/qda_error.h"
 
 namespace {
@@ -95,14 +94,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!plain.has_value());
   }
 
-  // The same bytes as plain data: packing with small blocks must give them back.
-  BPEPackOptions options;
-  options.MaxBlockSize = 1 + data[0] % 64;
-  options.MinBlockSize = 1;
-  options.MaxUsedCodes = 1 + data[1];
-  options.MinPairCount = 2 + data[1] % 3;
-  const std::vector<std::uint8_t> repacked = PackBPE(packed, options);
-  auto back = ExpandBPE(repacked, packed.size());
-  Check(std::equal(packed.begin(), packed.end(), back->Memory()));
   return 0;
 }
