@@ -9,6 +9,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,8 +37,10 @@ class GameFixture : public ::testing::Test {
     d3d9standin::ResetConfig();
     speechstandin::SetPlaybackEnabled(false);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps test programs run at the same time on one machine apart.
     Root = std::filesystem::temp_directory_path() /
-           (std::string("nightwisp-game-") + info->test_suite_name() + "-" + info->name());
+           (std::string("nightwisp-game-") + std::to_string(::getpid()) + "-" +
+            info->test_suite_name() + "-" + info->name());
     std::filesystem::remove_all(Root);
     std::filesystem::create_directories(Root / "docs");
     Paths.AppDir = AppDirForTests();
