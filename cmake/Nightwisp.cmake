@@ -42,7 +42,7 @@ function(nightwisp_test name)
   endif()
   set_tests_properties(${name} PROPERTIES
     LABELS "${ARG_LABELS}"
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen;NIGHTWISP_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
     TIMEOUT 600)
 endfunction()

@@ -7,6 +7,7 @@
 #include "game/game_owned.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_scene.h"
+#include "platform/base/files.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 #include "platform/d3d9/owner_window.h"
@@ -81,7 +82,7 @@ struct TGameWay::TImpl {
 TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
   speechstandin::SetPlaybackEnabled(false);
   game::TGamePaths paths;
-  paths.AppDir = shell::ExecutableFolder();
+  paths.AppDir = files::ExecutableFolder();
   paths.DocumentsDir = std::filesystem::temp_directory_path() / "nightwisp-bench-frame";
   Impl_->Game = std::make_unique<game::TGame>(Impl_->Window, Impl_->Owner, paths);
   game::TGame& g = *Impl_->Game;

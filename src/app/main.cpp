@@ -13,6 +13,7 @@
 #include "app/form1.h"
 #include "app/translations.h"
 #include "platform/base/fatal.h"
+#include "platform/base/files.h"
 #include "platform/shell/shell.h"
 
 namespace {
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
   fatal::SetReportHook(ShowFatal);
 
   game::TGamePaths paths;
-  paths.AppDir = shell::ExecutableFolder();
+  paths.AppDir = files::ExecutableFolder();
   paths.DocumentsDir = shell::DocumentsFolder();
 
   app::TForm1 form(paths);

@@ -8,6 +8,8 @@
 #include "archive/file_stream.h"
 #include "archive/qda_error.h"
 #include "archive/qda_format.h"
+#include "platform/base/exception.h"
+#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 
 namespace {
@@ -66,16 +68,7 @@ std::vector<std::uint8_t> BuildQDAArchive(std::span<const QDASourceEntry> entrie
 void WriteQDAArchive(const std::filesystem::path& file, std::span<const QDASourceEntry> entries,
                      bool packed, const BPEPackOptions& options) {
   const std::vector<std::uint8_t> archive = BuildQDAArchive(entries, packed, options);
-  std::filesystem::path temporary = file;
-  temporary += ".tmp";
-  try {
-    TFileStream out(temporary, TFileStream::TFileMode::fmCreate);
-    out.WriteBuffer(archive.data(), archive.size());
-    out.Close();
-    std::filesystem::rename(temporary, file);
-  } catch (...) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw;
-  }
+  std::string error;
+  const std::string_view bytes(reinterpret_cast<const char*>(archive.data()), archive.size());
+  if (!files::ReplaceFile(file, bytes, error)) throw Exception(error);
 }

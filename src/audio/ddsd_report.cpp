@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/base/fatal.h"
+#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 
 namespace ddsd {
@@ -19,15 +20,6 @@ namespace {
 std::filesystem::path logFolder;  // empty: the executable's folder
 int reportNumber = 0;             // lines written since start-up (or since SetLogFolder)
 bool warnedAboutLog = false;
-
-std::filesystem::path ExecutableFolder() {
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error || exe.empty()) {
-    return std::filesystem::current_path(error);
-  }
-  return exe.parent_path();
-}
 
 void WriteLogLine(const std::string& utf8Message) {
   const std::filesystem::path path = LogFilePath();
@@ -65,7 +57,7 @@ void SetLogFolder(const std::filesystem::path& folder) {
 }
 
 std::filesystem::path LogFilePath() {
-  return (logFolder.empty() ? ExecutableFolder() : logFolder) / kLogFileName;
+  return (logFolder.empty() ? files::ExecutableFolder() : logFolder) / kLogFileName;
 }
 
 void Report(const std::string& utf8Message) {

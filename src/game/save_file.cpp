@@ -9,9 +9,8 @@
 #include <fstream>
 #include <system_error>
 
-#include <unistd.h>
-
 #include "game/game_state.h"
+#include "platform/base/files.h"
 
 namespace {
 
@@ -85,34 +84,13 @@ std::filesystem::path StagedFileName(const std::filesystem::path& fileName) {
 
 bool StageSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
                    std::string& error) {
-  const std::filesystem::path temporary = StagedFileName(fileName);
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) {
-    error = "cannot create " + temporary.string();
-    return false;
-  }
-  const std::string bytes = EncodeSaveData(data);
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = std::fflush(file) == 0 && ok;
-  ok = ::fsync(::fileno(file)) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok) {
-    error = "cannot write " + temporary.string();
-    DropStagedFile(fileName);
-    return false;
-  }
-  return true;
+  return files::WriteSyncedFile(StagedFileName(fileName), EncodeSaveData(data), error);
 }
 
 bool CommitStagedFile(const std::filesystem::path& fileName, std::string& error) {
-  std::error_code code;
-  std::filesystem::rename(StagedFileName(fileName), fileName, code);
-  if (code) {
-    error = "cannot replace " + fileName.string() + ": " + code.message();
-    DropStagedFile(fileName);
-    return false;
-  }
-  return true;
+  if (files::RenameSynced(StagedFileName(fileName), fileName, error)) return true;
+  DropStagedFile(fileName);
+  return false;
 }
 
 void DropStagedFile(const std::filesystem::path& fileName) {

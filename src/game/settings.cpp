@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "game/ini_text.h"
+#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/gdi/font.h"
 #include "platform/gdi/gdi.h"
@@ -21,32 +22,6 @@ constexpr const char* kRomajiSection = "RomajiHenkan";
 constexpr const char* kRomajiKey = "Value";
 constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
 constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
-
-// Writes one byte to a temporary file beside the target and renames it over the target, so a
-// failed write never leaves an empty style file.
-bool WriteStyleFile(const std::filesystem::path& fileName, std::uint8_t style) {
-  std::filesystem::path temporary = fileName;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.put(static_cast<char>(style));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, fileName, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -110,7 +85,8 @@ bool TSettingsFiles::WriteAtClose(std::int32_t charset, const std::string& fontN
 }
 
 bool TSettingsFiles::WriteFontStyle(std::uint8_t style) const {
-  return WriteStyleFile(styleName_, style);
+  std::string error;
+  return files::ReplaceFile(styleName_, std::string(1, static_cast<char>(style)), error);
 }
 
 bool TSettingsFiles::WriteSaveKeys(const std::filesystem::path& iniFile, const TSavedTuika* tuika,

@@ -21,8 +21,8 @@ using Bytes = std::vector<std::uint8_t>;
 class QdaTool : public testing::Test {
  protected:
   void SetUp() override {
-    tool_ = fs::absolute("nightwisp-tool");
-    ASSERT_TRUE(fs::exists(tool_)) << "run from the build's bin folder";
+    tool_ = NIGHTWISP_TOOL_PATH;
+    ASSERT_TRUE(fs::exists(tool_)) << tool_;
     dir_ =
         fs::temp_directory_path() / ("nightwisp-qdatool-" + std::to_string(::getpid()) + "-" +
                                      testing::UnitTest::GetInstance()->current_test_info()->name());

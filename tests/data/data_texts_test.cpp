@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/catalogue.h"
+#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 
 namespace {
@@ -19,16 +20,12 @@ std::string ReadBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
-std::filesystem::path SourceDir() {
-  const char* dir = std::getenv("NIGHTWISP_SOURCE_DIR");
-  return dir != nullptr ? std::filesystem::path(dir) : std::filesystem::path();
-}
+std::filesystem::path SourceDir() { return NIGHTWISP_SOURCE_DIR; }
 
-// Tests run in the executables' folder, where the shipped texts are.
-std::filesystem::path ShippedDir() { return std::filesystem::current_path(); }
+// The shipped texts are beside the executables, this test among them.
+std::filesystem::path ShippedDir() { return files::ExecutableFolder(); }
 
 TEST(DataTextsTest, EveryTextIsShippedAsItsUtf8OriginalWithoutAByteOrderMark) {
-  ASSERT_FALSE(SourceDir().empty()) << "NIGHTWISP_SOURCE_DIR is not set";
   int texts = 0;
   for (const auto& entry : std::filesystem::directory_iterator(SourceDir() / "data")) {
     if (entry.path().extension() != ".txt" || entry.path().filename() == "CMakeLists.txt") {

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "app/form1.h"
+#include "platform/base/files.h"
 #include "platform/shell/shell.h"
 #include "support/event_loop.h"
 
@@ -33,7 +34,7 @@ class DesktopTest : public testing::Test {
     fs::remove_all(documents_);
     fs::create_directories(documents_);
     game::TGamePaths paths;
-    paths.AppDir = shell::ExecutableFolder();
+    paths.AppDir = files::ExecutableFolder();
     paths.DocumentsDir = documents_;
     form_ = std::make_unique<app::TForm1>(paths);
     form_->show();

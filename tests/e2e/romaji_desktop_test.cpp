@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/form1.h"
+#include "platform/base/files.h"
 #include "platform/shell/shell.h"
 #include "support/event_loop.h"
 
@@ -30,7 +31,7 @@ class RomajiDesktopTest : public testing::Test {
     fs::remove_all(documents_);
     fs::create_directories(documents_);
     game::TGamePaths paths;
-    paths.AppDir = shell::ExecutableFolder();
+    paths.AppDir = files::ExecutableFolder();
     paths.DocumentsDir = documents_;
     form_ = std::make_unique<app::TForm1>(paths);
     form_->show();

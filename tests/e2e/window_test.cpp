@@ -25,6 +25,7 @@
 #include "app/translations.h"
 #include "game/game_owned.h"
 #include "graphics/device/dg_texture.h"
+#include "platform/base/files.h"
 #include "platform/shell/shell.h"
 #include "support/event_loop.h"
 
@@ -58,7 +59,7 @@ class WindowTest : public testing::Test {
                                      testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(documents_);
     fs::create_directories(documents_);
-    paths_.AppDir = shell::ExecutableFolder();
+    paths_.AppDir = files::ExecutableFolder();
     paths_.DocumentsDir = documents_;
   }
   void TearDown() override { fs::remove_all(documents_); }

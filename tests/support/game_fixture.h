@@ -9,6 +9,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
+#include "platform/base/files.h"
 #include "platform/clock/clock.h"
 #include "platform/d3d9/owner_window.h"
 #include "platform/d3d9/standin.h"
@@ -35,8 +37,10 @@ class GameFixture : public ::testing::Test {
     d3d9standin::ResetConfig();
     speechstandin::SetPlaybackEnabled(false);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps test programs run at the same time on one machine apart.
     Root = std::filesystem::temp_directory_path() /
-           (std::string("nightwisp-game-") + info->test_suite_name() + "-" + info->name());
+           (std::string("nightwisp-game-") + std::to_string(::getpid()) + "-" +
+            info->test_suite_name() + "-" + info->name());
     std::filesystem::remove_all(Root);
     std::filesystem::create_directories(Root / "docs");
     Paths.AppDir = AppDirForTests();
@@ -49,7 +53,7 @@ class GameFixture : public ::testing::Test {
   }
 
   // The folder holding Data/ and the shipped texts: the tests' working folder (build/bin).
-  static std::filesystem::path AppDirForTests() { return std::filesystem::current_path(); }
+  static std::filesystem::path AppDirForTests() { return files::ExecutableFolder(); }
 
   // Builds the game and runs its start-up.
   void StartGame() {

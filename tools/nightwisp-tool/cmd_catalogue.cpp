@@ -12,6 +12,7 @@
 
 #include "commands.h"
 #include "game/catalogue.h"
+#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/shell/shell.h"
 
@@ -80,7 +81,7 @@ int RunCatalogue(const std::vector<std::string>& args) {
     }
     loaded = LoadTuikaMondaiFromBytes(catalogue, bytes);
   } else {
-    const std::filesystem::path folder = shell::ExecutableFolder();
+    const std::filesystem::path folder = files::ExecutableFolder();
     source = (folder / kTuikaFileName).string();
     loaded = LoadTuikaMondai(catalogue, folder);
     if (!loaded.Error.empty()) {

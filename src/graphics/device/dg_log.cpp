@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/base/fatal.h"
+#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 
 namespace DGCarad9 {
@@ -19,13 +20,6 @@ std::int32_t LogLineCount = 0;
 namespace {
 
 std::filesystem::path logFolder;  // empty: the executable's folder
-
-std::filesystem::path ExecutableFolder() {
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error || exe.empty()) return std::filesystem::current_path(error);
-  return exe.parent_path();
-}
 
 }  // namespace
 
@@ -41,7 +35,7 @@ void SetLogFolder(const std::filesystem::path& folder) {
 }
 
 std::filesystem::path LogFilePath() {
-  return (logFolder.empty() ? ExecutableFolder() : logFolder) / kLogFileName;
+  return (logFolder.empty() ? files::ExecutableFolder() : logFolder) / kLogFileName;
 }
 
 std::string Format(const char* format, ...) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/base/files.h"
 #include "platform/profile/ini_document.h"
 
 namespace {
@@ -37,38 +38,6 @@ std::optional<std::string> FindValue(std::string_view section, std::string_view 
   const std::optional<std::string> bytes = ReadFile(fileName);
   if (!bytes) return std::nullopt;
   return profile::TIniDocument(*bytes).Find(section, key);
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
-
-// Writes the file whole: a temporary file beside it, flushed to disk, then renamed over it.
-bool ReplaceFile(const std::filesystem::path& fileName, const std::string& bytes,
-                 std::optional<std::filesystem::perms> permissions) {
-  const std::filesystem::path folder =
-      fileName.has_parent_path() ? fileName.parent_path() : std::filesystem::path(".");
-  std::string pattern = (folder / ("." + fileName.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return false;
-  const std::filesystem::path temporary = pattern;
-  const mode_t mode = permissions ? static_cast<mode_t>(*permissions) : 0644;
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  std::error_code error;
-  if (ok) {
-    std::filesystem::rename(temporary, fileName, error);
-    ok = !error;
-  }
-  if (!ok) std::filesystem::remove(temporary, error);
-  return ok;
 }
 
 }  // namespace
@@ -121,18 +90,17 @@ bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
 
   // An existing file that cannot be read must not be replaced by one holding only this key.
   std::string bytes;
-  std::optional<std::filesystem::perms> permissions;
   const std::filesystem::file_status status = std::filesystem::status(fileName, error);
   if (std::filesystem::exists(status)) {
     if (!std::filesystem::is_regular_file(status)) return false;
     std::optional<std::string> existing = ReadFile(fileName);
     if (!existing) return false;
     bytes = std::move(*existing);
-    permissions = status.permissions() & std::filesystem::perms::mask;
   }
   TIniDocument document(bytes);
   document.Set(section, key, value);
-  return ReplaceFile(fileName, document.Text(), permissions);
+  std::string ignored;
+  return files::ReplaceFile(fileName, document.Text(), ignored);
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,

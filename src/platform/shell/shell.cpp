@@ -70,11 +70,4 @@ bool ShellOpen(const std::filesystem::path& path) {
   return OpenUrl(QUrl::fromLocalFile(QStringFromPath(absolute)));
 }
 
-std::filesystem::path ExecutableFolder() {
-  std::error_code error;
-  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return std::filesystem::path();
-  return executable.parent_path();
-}
-
 }  // namespace shell

@@ -20,7 +20,4 @@ std::filesystem::path DocumentsFolder();
 bool ShellOpen(const std::string& pathOrUrl);
 bool ShellOpen(const std::filesystem::path& path);
 
-// The folder of the running executable, without a trailing separator; empty if unknown.
-std::filesystem::path ExecutableFolder();
-
 }  // namespace shell

@@ -101,6 +101,12 @@ TEST_F(ProfileTest, TheOldFileIsReplacedNotTruncated) {
             std::filesystem::perms(0640));
 }
 
+TEST_F(ProfileTest, AKilledWritersTemporaryGoesAtTheNextWrite) {
+  std::ofstream(folder / ".Settei.ini.Ab12Cd", std::ios::binary) << "[BGM]\r\n";
+  EXPECT_TRUE(WritePrivateProfileStringA("BGM", "Music", "1", ini));
+  EXPECT_EQ(FilesInFolder(), 1u);
+}
+
 TEST_F(ProfileTest, FailuresWriteNothing) {
   const std::filesystem::path missingFolder = folder / "Amaneya" / "NightwispData" / "Settei.ini";
   EXPECT_FALSE(WritePrivateProfileStringA("BGM", "Music", "1", missingFolder));

@@ -81,13 +81,6 @@ TEST_F(ShellTest, DocumentsFolderCanBeRedirected) {
   EXPECT_EQ(found.parent_path(), folder);
 }
 
-TEST_F(ShellTest, ExecutableFolderHoldsThisTest) {
-  const std::filesystem::path here = shell::ExecutableFolder();
-  ASSERT_FALSE(here.empty());
-  EXPECT_TRUE(here.is_absolute());
-  EXPECT_TRUE(std::filesystem::exists(here / "test_shell"));
-}
-
 TEST_F(ShellTest, NothingOpensWithoutAGuiApplication) {
   const std::filesystem::path file = folder / "note.txt";
   std::ofstream(file) << "text";

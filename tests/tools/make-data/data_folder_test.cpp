@@ -7,10 +7,11 @@
 #include "data_set.h"
 #include "pictures/image_files.h"
 #include "pictures/sprites.h"
+#include "platform/base/files.h"
 #include "sounds/wav_file.h"
 
 TEST(DataFolder, HoldsEveryFileTheGameLoads) {
-  const std::filesystem::path data = "Data";
+  const std::filesystem::path data = files::ExecutableFolder() / "Data";
   ASSERT_TRUE(std::filesystem::is_directory(data)) << std::filesystem::absolute(data);
   const std::set<std::string> expected = {
       "Haikei.jpg",   "Hikari2.bmp", "logo.bmp",          "Sosa1.bmp",     "Sosa2.bmp",
@@ -38,8 +39,10 @@ TEST(DataFolder, HoldsEveryFileTheGameLoads) {
 
 TEST(DataFolder, BuildTimeFilesMatchAFreshRun) {
   // Same program, same fonts and libraries: the same bytes.
-  EXPECT_EQ(ReadFileBytes("Data/Hikari2.bmp"), EncodeBmp32(DrawHikari()));
+  EXPECT_EQ(ReadFileBytes(files::ExecutableFolder() / "Data" / "Hikari2.bmp"),
+            EncodeBmp32(DrawHikari()));
   const std::vector<DataFile> sounds = SoundFiles();
   for (const DataFile& file : sounds)
-    EXPECT_EQ(ReadFileBytes("Data/" + file.name), file.bytes) << file.name;
+    EXPECT_EQ(ReadFileBytes(files::ExecutableFolder() / "Data" / file.name), file.bytes)
+        << file.name;
 }

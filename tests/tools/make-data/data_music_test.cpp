@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/wmp/wmp.h"
 
@@ -21,10 +22,10 @@ double PlayedDuration(const std::filesystem::path& file) {
 }
 
 TEST(DataMusic, TheDefaultMusicAndTheGameClearTunePlayWithTheirLengths) {
-  const double calm = PlayedDuration("Data/tamsu08-1.mp3");
+  const double calm = PlayedDuration(files::ExecutableFolder() / "Data" / "tamsu08-1.mp3");
   EXPECT_GE(calm, 90.0);
   EXPECT_LE(calm, 120.0);
-  const double festive = PlayedDuration("Data/tam-y02.mp3");
+  const double festive = PlayedDuration(files::ExecutableFolder() / "Data" / "tam-y02.mp3");
   EXPECT_GE(festive, 30.0);
   EXPECT_LE(festive, 45.0);
 }
