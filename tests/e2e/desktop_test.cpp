@@ -5,75 +5,24 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QMessageBox>
-#include <QProcess>
 #include <QTimer>
 
-#include <filesystem>
-#include <functional>
+#include "support/window_fixture.h"
 
-#include "app/form1.h"
-#include "platform/base/files.h"
-#include "platform/shell/shell.h"
-#include "support/event_loop.h"
-
-namespace fs = std::filesystem;
 using e2e::RunFor;
 using e2e::RunUntil;
 using game::TMenuItem;
 
 namespace {
 
-class DesktopTest : public testing::Test {
+class DesktopTest : public e2e::TWindowTest {
  protected:
-  void SetUp() override {
-    documents_ =
-        fs::temp_directory_path() / ("nightwisp-desktop-" + std::to_string(::getpid()) + "-" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(documents_);
-    fs::create_directories(documents_);
-    game::TGamePaths paths;
-    paths.AppDir = files::ExecutableFolder();
-    paths.DocumentsDir = documents_;
-    form_ = std::make_unique<app::TForm1>(paths);
-    form_->show();
-    form_->Start();
-    // The title prompt without its seven seconds' wait.
-    form_->Game().State().TitleTime -= 7000;
-    ASSERT_TRUE(
-        RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled(TMenuItem::G1); }, 5000));
-    form_->activateWindow();
-    ASSERT_TRUE(RunUntil([&] { return form_->isActiveWindow(); }, 3000));
-  }
-  void TearDown() override {
-    form_.reset();
-    fs::remove_all(documents_);
-  }
-
-  TGameState& S() { return form_->Game().State(); }
-
-  // Real key presses through the X server, to whichever window has the input focus.
-  static void Keys(const QStringList& keys) {
-    for (const QString& key : keys) {
-      ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), key}), 0)
-          << "xdotool key " << key.toStdString();
-      RunFor(150);
-    }
-  }
-  static void Type(const QString& text) {
-    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("type"), text}), 0);
-    RunFor(200);
-  }
-
   // Starts a question with a Ctrl tap and waits until it runs.
   void StartQuestionWithCtrlTap() {
     Keys({QStringLiteral("ctrl")});
     ASSERT_TRUE(RunUntil([&] { return S().Playing == 1; }, 3000));
   }
-
-  fs::path documents_;
-  std::unique_ptr<app::TForm1> form_;
 };
 
 // Ctrl pressed alone starts a question; Ctrl held for another key is a chord for the answer

@@ -4,51 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QProcess>
 
-#include <filesystem>
-#include <functional>
-#include <memory>
-
-#include "app/form1.h"
-#include "platform/base/files.h"
-#include "platform/shell/shell.h"
-#include "support/event_loop.h"
-
-namespace fs = std::filesystem;
+#include "support/window_fixture.h"
 
 namespace {
 
 using e2e::RunFor;
 using e2e::RunUntil;
 
-class RomajiDesktopTest : public testing::Test {
+class RomajiDesktopTest : public e2e::TWindowTest {
  protected:
-  void SetUp() override {
-    documents_ =
-        fs::temp_directory_path() / ("nightwisp-romaji-" + std::to_string(::getpid()) + "-" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(documents_);
-    fs::create_directories(documents_);
-    game::TGamePaths paths;
-    paths.AppDir = files::ExecutableFolder();
-    paths.DocumentsDir = documents_;
-    form_ = std::make_unique<app::TForm1>(paths);
-    form_->show();
-    form_->Start();
-    // The title prompt without its seven seconds' wait.
-    form_->Game().State().TitleTime -= 7000;
-    ASSERT_TRUE(
-        RunUntil([&] { return S().Ready == 1 && form_->MenuEnabled(game::TMenuItem::G1); }, 5000));
-    form_->activateWindow();
-    ASSERT_TRUE(RunUntil([&] { return form_->isActiveWindow(); }, 3000));
-  }
-  void TearDown() override {
-    form_.reset();
-    fs::remove_all(documents_);
-  }
-
-  TGameState& S() { return form_->Game().State(); }
   QString Field() const { return form_->AnswerField().text(); }
   // Waits a little for the keys still on their way, then tells whether the field shows text.
   testing::AssertionResult Shows(const QString& text) {
@@ -56,18 +21,7 @@ class RomajiDesktopTest : public testing::Test {
     return testing::AssertionFailure() << "the field shows " << Field().toStdString();
   }
 
-  // Real key presses through the X server, to the window with the input focus.
-  static void Key(const QString& key) {
-    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), key}), 0);
-    RunFor(200);
-  }
-  static void Type(const QString& text) {
-    ASSERT_EQ(QProcess::execute(
-                  QStringLiteral("xdotool"),
-                  {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}),
-              0);
-    RunFor(200);
-  }
+  static void Key(const QString& key) { Keys({key}); }
 
   // A menu item chosen with the keyboard, as a player does: Alt with the menu's mnemonic, then
   // the item's.
@@ -86,9 +40,6 @@ class RomajiDesktopTest : public testing::Test {
     Key(QStringLiteral("Return"));
     ASSERT_TRUE(RunUntil([&] { return S().Playing == 0; }, 3000)) << "Enter did not judge";
   }
-
-  fs::path documents_;
-  std::unique_ptr<app::TForm1> form_;
 };
 
 TEST_F(RomajiDesktopTest, HiraganaModeTakesRomajiAndJudgesItCorrect) {
