@@ -4,7 +4,7 @@
 
 #include "game/game_owned.h"
 #include "platform/clock/clock.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 
 namespace game {
 

@@ -95,7 +95,7 @@ void TGame::ChooseCharacterFont() {
   const std::optional<TFontChoice> chosen =
       Window.ChooseFont(TFontChoice{font.Name(), font.Charset(), font.Style()});
   if (!chosen) return;
-  font.SetCharset(static_cast<gdi::BYTE>(chosen->Charset & 0xFF));
+  font.SetCharset(static_cast<BYTE>(chosen->Charset & 0xFF));
   font.SetName(chosen->FaceName);
   font.SetStyle(chosen->Style & gdi::kAllFontStyles);
   for (std::int32_t i = 0; i < S.MojiCount && i < kMojiSlots; ++i) RenderMoji(i);

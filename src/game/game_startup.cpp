@@ -12,7 +12,7 @@
 #include "platform/base/fatal.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 #include "platform/gdi/gdi.h"
 
 namespace game {
@@ -76,7 +76,7 @@ void TGame::FormCreate() {
   }
   o.WindowFont.SetHeight(kWindowFontHeight);
   o.WindowFont.SetStyle(gdi::fsBold);
-  o.WindowFont.SetCharset(static_cast<gdi::BYTE>(kDefaultCharset));
+  o.WindowFont.SetCharset(static_cast<BYTE>(kDefaultCharset));
   Window.SetAnswerFont(TFontChoice{o.WindowFont.Name(), kDefaultCharset, gdi::fsBold});
 
   // The two text writers.
@@ -94,7 +94,7 @@ void TGame::FormCreate() {
     const std::string& name = saved->Name;
     for (const std::string& family : gdi::InstalledFontFamilies()) {
       if (family != name) continue;
-      const auto charsetByte = static_cast<gdi::BYTE>(saved->Charset & 0xFF);
+      const auto charsetByte = static_cast<BYTE>(saved->Charset & 0xFF);
       o.MojiWriter->Font().SetCharset(charsetByte);
       o.MojiWriter->Font().SetName(name);
       o.MojiWriter->Font().SetStyle(S.FontStyle);

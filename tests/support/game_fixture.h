@@ -21,7 +21,7 @@
 #include "game/random.h"
 #include "platform/base/files.h"
 #include "platform/clock/clock.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 #include "platform/d3d9/standin.h"
 #include "platform/speech/aquestalk.h"
 #include "support/fake_window.h"
