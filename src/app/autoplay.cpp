@@ -4,17 +4,20 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QStyleHints>
 
 #include "app/form1.h"
 #include "game/random.h"
+#include "platform/clock/clock.h"
 
 namespace app {
 namespace {
 
-std::int64_t NowMs() {
+std::int64_t RealMs() {
   static QElapsedTimer clock;
   if (!clock.isValid()) clock.start();
   return clock.elapsed();
@@ -27,18 +30,30 @@ QString FromU16(const std::u16string& text) {
 // How long a screen stays before the bot acts on it (a person needs a moment too).
 constexpr std::int64_t kThinkMs = 400;
 constexpr std::int64_t kReadResultMs = 900;
+// A fixed-step game: one tick of the main loop per step, and how long the bot waits for the
+// window to become active before it plays anyway.
+constexpr DWORD kTickMs = 25;
+constexpr std::int64_t kActiveWaitMs = 3000;
 
 }  // namespace
 
 TAutoPlayer::TAutoPlayer(TForm1& form, TAutoPlayOptions options)
     : form_(form), options_(std::move(options)), random_(options_.Seed.value_or(20261207u)) {
-  timer_.setInterval(50);
+  timer_.setInterval(options_.FixedStep ? 0 : 50);
   connect(&timer_, &QTimer::timeout, this, [this] { Step(); });
   if (!options_.ScreenshotDir.isEmpty()) {
     QDir().mkpath(options_.ScreenshotDir);
     form_.Surface().SetKeepFrames(true);  // pictures of the window need the last frame
   }
+  if (options_.FixedStep) {
+    clock_ = std::make_unique<clockstandin::ManualClock>(0);
+    form_.DriveTicksByHand();
+    // A steady cursor: a blinking one follows the real clock into the pictures.
+    QGuiApplication::styleHints()->setCursorFlashTime(0);
+  }
 }
+
+TAutoPlayer::~TAutoPlayer() = default;
 
 void TAutoPlayer::Start() { timer_.start(); }
 
@@ -66,6 +81,10 @@ TAutoPlayer::TScreen TAutoPlayer::CurrentScreen() const {
   return TScreen::Result;
 }
 
+std::int64_t TAutoPlayer::NowMs() const {
+  return clock_ ? static_cast<std::int64_t>(timeGetTime()) : RealMs();
+}
+
 void TAutoPlayer::Step() {
   if (finished_) return;
   // A box (the resume question, a message) waits for an answer: the bot declines.
@@ -73,11 +92,30 @@ void TAutoPlayer::Step() {
     AnswerModalBox();
     return;
   }
+  // The game processes pending events inside a frame or a key: no step runs within a step.
+  if (stepping_) return;
+  stepping_ = true;
+  Play();
+  stepping_ = false;
+}
+
+bool TAutoPlayer::StepFrame() {
+  if (!form_.isActiveWindow()) {
+    if (activeWaitStart_ < 0) activeWaitStart_ = RealMs();
+    if (RealMs() - activeWaitStart_ < kActiveWaitMs) return false;
+  }
+  clock_->Advance(kTickMs);
+  form_.RunTick();
+  return true;
+}
+
+void TAutoPlayer::Play() {
   TGameState& s = form_.Game().State();
   if (!seeded_ && options_.Seed && s.StartupDone) {
     SetRandSeed(*options_.Seed);
     seeded_ = true;
   }
+  if (clock_ && !StepFrame()) return;
 
   const TScreen screen = CurrentScreen();
   const std::int64_t now = NowMs();

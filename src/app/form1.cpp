@@ -121,7 +121,7 @@ void TForm1::Start() {
   }
   game_->FormCreate();
   started_ = true;
-  tickTimer_.start(0);
+  if (!ticksByHand_) tickTimer_.start(0);
 }
 
 void TForm1::StopTicks() {
@@ -133,18 +133,18 @@ void TForm1::Tick() {
   if (ticksStopped_) return;
   // The design's process-messages call never runs the idle handler: no tick inside it.
   if (processMessagesDepth_ > 0) {
-    tickTimer_.start(1);
+    if (!ticksByHand_) tickTimer_.start(1);
     return;
   }
   // Armed before the handler runs, so a modal box opened inside it keeps the ticks coming.
-  tickTimer_.start(25);
+  if (!ticksByHand_) tickTimer_.start(25);
   ++tickDepth_;
   const std::uint32_t tickBefore = game_->State().TickTime;
   const auto startedAt = std::chrono::steady_clock::now();
   const int wait = game_->ApplicationEvents1Idle();
   --tickDepth_;
   if (game_->State().TickTime != tickBefore) benchLog_.Tick(startedAt);
-  tickTimer_.start(std::max(wait, 0));
+  if (!ticksByHand_) tickTimer_.start(std::max(wait, 0));
 }
 
 void TForm1::OnMenuClick(game::TMenuItem item) {

@@ -30,6 +30,11 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
 
   // Runs start-up (the creation handler) and starts the main loop's tick.
   void Start();
+  // Call before Start: the main loop's ticks then come only from RunTick, never from the
+  // window's timer (the player-bot's fixed-step game drives every frame itself).
+  void DriveTicksByHand() { ticksByHand_ = true; }
+  // One pass of the main loop, as the window's timer runs it.
+  void RunTick() { Tick(); }
   // Stops the main loop for good: nothing of the game runs behind a fatal error's box.
   void StopTicks();
   game::TGame& Game() { return *game_; }
@@ -94,6 +99,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   bool started_ = false;
   bool destroyed_ = false;
   bool ctrlTapPending_ = false;
+  bool ticksByHand_ = false;
   bool ticksStopped_ = false;  // Ctrl is down and no other key or button came since
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;

@@ -31,12 +31,14 @@ void ShowFatal(const std::string& message) {
 void PrintUsage(FILE* out) {
   std::fprintf(out,
                "usage: nightwisp [--autoplay [--seed N] [--mistakes RATE] "
-               "[--screenshots DIR] [--exit-after-game]]\n"
+               "[--screenshots DIR] [--exit-after-game] [--fixed-step]]\n"
                "  --autoplay         a player-bot plays one game through the keyboard paths\n"
                "  --seed N           seed of the game's random draws (and the bot's)\n"
                "  --mistakes RATE    chance (0..1) that the bot answers wrongly\n"
                "  --screenshots DIR  save a PNG of the window at each new screen\n"
                "  --exit-after-game  close the window when the game is over or cleared\n"
+               "  --fixed-step       the bot advances the game's clock by one 25 ms tick per\n"
+               "                     frame: the same seed plays the same game, frame for frame\n"
                "  --stop-at N        the bot stops answering after N correct answers\n"
                "  --bench-log FILE   write the first frame's time and every tick's start\n");
 }
@@ -64,6 +66,8 @@ int main(int argc, char** argv) {
       benchLog = QString::fromLocal8Bit(argv[++i]);
     } else if (arg == "--exit-after-game") {
       options.ExitAfterGame = true;
+    } else if (arg == "--fixed-step") {
+      options.FixedStep = true;
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(stdout);
       return 0;
@@ -93,12 +97,10 @@ int main(int argc, char** argv) {
   if (!benchLog.isEmpty()) form.BenchLog().Open(benchLog);
   QApplication::setWindowIcon(form.windowIcon());
   form.show();
-  form.Start();
-
+  // The player comes before start-up: a fixed-step game's clock must be there first.
   std::unique_ptr<app::TAutoPlayer> player;
-  if (autoplay) {
-    player = std::make_unique<app::TAutoPlayer>(form, options);
-    player->Start();
-  }
+  if (autoplay) player = std::make_unique<app::TAutoPlayer>(form, options);
+  form.Start();
+  if (player) player->Start();
   return application.exec();
 }
