@@ -115,6 +115,8 @@ class TGame {
   // --- Music ---------------------------------------------------------------------------------
   void ScanAudioFiles(const std::string& folder);
   void BuildRandomList();
+  // The longest form of path (UTF-8) that fits the window, folders giving way to "..." from
+  // the front; UTF-8.
   std::string MusicTitle(const std::string& path);
   // Starts MusicName. A file that cannot be played gives one box; in random mode the shuffle
   // moves on to the next track instead, and only a list where nothing plays gives a box.
@@ -153,7 +155,7 @@ class TGame {
   void SettlePendingRomaji();  // Enter: a lone n pending at the end of the field becomes ん
   void SpeakQuestion();
   void StopMusic();
-  void ShowMusicTitle();
+  void ShowMusicTitle();             // the title label, written from UTF-16
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked
   // The menu actions with dialogs (game_menus.cpp).

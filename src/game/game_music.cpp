@@ -115,10 +115,9 @@ std::string TGame::MusicTitle(const std::string& path) {
   writer->Font().SetSize(kMusicTitlePoints);
   const int limit = Window.OuterWidth() - 5;
   for (const std::string& form : forms) {
-    const std::string sjis = codepage::Utf8ToSjis(form);
-    if (writer->TextWidth(sjis) <= limit) return sjis;
+    if (writer->TextWidth(codepage::Utf8ToUtf16(form)) <= limit) return form;
   }
-  return codepage::Utf8ToSjis(name);
+  return name;
 }
 
 bool TGame::TryPlayMusic() {

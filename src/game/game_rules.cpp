@@ -170,11 +170,6 @@ void TGame::StopMusic() {
   if (Owned->WindowsMediaPlayer1.get() != nullptr) Owned->WindowsMediaPlayer1->controls.stop();
 }
 
-void TGame::ShowMusicTitle() {
-  MakeTextTexture(Owned->MusicTitleTexture.get(), nullptr, MusicTitle(S.MusicName),
-                  Owned->LabelWriter.get());
-}
-
 // --- The rules -----------------------------------------------------------------------------
 
 void TGame::StartQuestion() {

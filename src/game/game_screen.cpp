@@ -65,12 +65,12 @@ void TGame::DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y
                             D3DTADDRESS_CLAMP);
 }
 
-void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
-                            TSXTextWriter* writer) {
-  if (writer == Owned->LabelWriter.get()) {
-    writer->Font().SetSize(texture == Owned->MusicTitleTexture.get() ? kMusicTitlePoints
-                                                                     : kLabelPoints);
-  }
+namespace {
+
+// The label's texture (and its panel) sized to the text in the writer's font, then written.
+template <class Text>
+void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const Text& text,
+                      TSXTextWriter* writer) {
   // Room for the slant of the last character.
   const std::int32_t extra =
       (writer->Font().Style() & gdi::fsItalic) != 0 ? writer->TextWidth("a") / 2 : 0;
@@ -88,6 +88,25 @@ void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::s
                          static_cast<LONG>(texture->TextureHeight())},
                     0x00FFFFFF, false);
   writer->DrawText(0, 0, text, *texture);
+}
+
+}  // namespace
+
+void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
+                            TSXTextWriter* writer) {
+  if (writer == Owned->LabelWriter.get()) {
+    writer->Font().SetSize(texture == Owned->MusicTitleTexture.get() ? kMusicTitlePoints
+                                                                     : kLabelPoints);
+  }
+  WriteTextTexture(texture, panel, text, writer);
+}
+
+void TGame::ShowMusicTitle() {
+  // The player's path may hold what Shift-JIS cannot: the title is written from UTF-16.
+  TSXTextWriter* writer = Owned->LabelWriter.get();
+  writer->Font().SetSize(kMusicTitlePoints);
+  WriteTextTexture(Owned->MusicTitleTexture.get(), nullptr,
+                   codepage::Utf8ToUtf16(MusicTitle(S.MusicName)), writer);
 }
 
 bool TGame::SpellingFits(std::u16string_view seikai) const {
