@@ -43,7 +43,9 @@ class TGame : public TGameRules {
   void MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
                        TSXTextWriter* writer);
   bool SpellingFits(std::u16string_view seikai) const override;
-  std::string MusicTitle(const std::string& path);  // the path shortened to the window's width
+  // The longest form of path (UTF-8) that fits the window, folders giving way to "..." from
+  // the front; UTF-8.
+  std::string MusicTitle(const std::string& path);
 
  protected:
   void CreateScreen() override;

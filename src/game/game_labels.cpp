@@ -1,6 +1,8 @@
-// The refresh before each frame: every label, character and picture the rules marked is
-// rendered or loaded into its texture, once; the music title shortened to the window's width;
-// and the character font, which the rendered characters follow.
+// Text into textures: the refresh before each frame, where every label, character and picture
+// the rules marked is rendered or loaded into its texture, once; MakeTextTexture; the music
+// title shortened to the window's width; and the character font the characters follow.
+#include <algorithm>
+
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "platform/codepage/codepage.h"
@@ -9,9 +11,43 @@ namespace game {
 namespace {
 
 constexpr int kMusicTitlePoints = 11;
+constexpr int kLabelPoints = 18;
+constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
 constexpr const char* kEllipsis = "...";
 
+// The label's texture (and its panel) sized to the text in the writer's font, then written.
+template <class Text>
+void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const Text& text,
+                      TSXTextWriter* writer) {
+  // Room for the slant of the last character.
+  const std::int32_t extra =
+      (writer->Font().Style() & gdi::fsItalic) != 0 ? writer->TextWidth("a") / 2 : 0;
+  if (text.empty()) return;
+  const auto width = static_cast<UINT>(std::max(writer->TextWidth(text) + extra, 1));
+  const auto height = static_cast<UINT>(std::max(writer->TextHeight(text), 1));
+  if (panel != nullptr) {
+    panel->SetSize(width, height);
+    panel->FillRect(RECT{0, 0, static_cast<LONG>(panel->TextureWidth()),
+                         static_cast<LONG>(panel->TextureHeight())},
+                    kPanelColour, false);
+  }
+  texture->SetSize(width, height);
+  texture->FillRect(RECT{0, 0, static_cast<LONG>(texture->TextureWidth()),
+                         static_cast<LONG>(texture->TextureHeight())},
+                    0x00FFFFFF, false);
+  writer->DrawText(0, 0, text, *texture);
+}
+
 }  // namespace
+
+void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
+                            TSXTextWriter* writer) {
+  if (writer == Owned->LabelWriter.get()) {
+    writer->Font().SetSize(texture == Owned->MusicTitleTexture.get() ? kMusicTitlePoints
+                                                                     : kLabelPoints);
+  }
+  WriteTextTexture(texture, panel, text, writer);
+}
 
 void TGame::RefreshScreen() {
   TOwned& o = *Owned;
@@ -44,9 +80,13 @@ void TGame::RefreshScreen() {
     if (!marks.Changed[i]) continue;
     marks.Changed[i] = false;
     const TLabelTexture& t = textures[i];
-    const bool musicTitle = static_cast<TLabel>(i) == TLabel::MusicTitle;
-    MakeTextTexture(t.Texture, t.Panel, musicTitle ? MusicTitle(marks.Text[i]) : marks.Text[i],
-                    t.Writer);
+    if (static_cast<TLabel>(i) == TLabel::MusicTitle) {
+      // The player's path may hold what Shift-JIS cannot: the title is written from UTF-16.
+      label->Font().SetSize(kMusicTitlePoints);
+      WriteTextTexture(t.Texture, t.Panel, codepage::Utf8ToUtf16(MusicTitle(marks.Text[i])), label);
+    } else {
+      MakeTextTexture(t.Texture, t.Panel, marks.Text[i], t.Writer);
+    }
   }
 
   // The characters, each recording its size.
@@ -104,10 +144,9 @@ std::string TGame::MusicTitle(const std::string& path) {
   writer->Font().SetSize(kMusicTitlePoints);
   const int limit = Window.OuterWidth() - 5;
   for (const std::string& form : forms) {
-    const std::string sjis = codepage::Utf8ToSjis(form);
-    if (writer->TextWidth(sjis) <= limit) return sjis;
+    if (writer->TextWidth(codepage::Utf8ToUtf16(form)) <= limit) return form;
   }
-  return codepage::Utf8ToSjis(name);
+  return name;
 }
 
 TFontChoice TGame::CharacterFont() const {

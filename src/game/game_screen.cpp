@@ -13,10 +13,7 @@ namespace game {
 namespace {
 
 constexpr std::uint32_t kBackgroundColour = 0x66FFFFFF;
-constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
 constexpr std::uint32_t kLabelColour = 0xBBFFFFFF;
-constexpr int kMusicTitlePoints = 11;
-constexpr int kLabelPoints = 18;
 
 std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
 std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
@@ -74,31 +71,6 @@ void TGame::DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y
   Owned->Scene->DrawPolygon(MakeVec2(static_cast<float>(x), static_cast<float>(y)), vertices,
                             texture, sxbAlphaBlend, false, true, 0, D3DTADDRESS_CLAMP,
                             D3DTADDRESS_CLAMP);
-}
-
-void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
-                            TSXTextWriter* writer) {
-  if (writer == Owned->LabelWriter.get()) {
-    writer->Font().SetSize(texture == Owned->MusicTitleTexture.get() ? kMusicTitlePoints
-                                                                     : kLabelPoints);
-  }
-  // Room for the slant of the last character.
-  const std::int32_t extra =
-      (writer->Font().Style() & gdi::fsItalic) != 0 ? writer->TextWidth("a") / 2 : 0;
-  if (text.empty()) return;
-  const auto width = static_cast<UINT>(std::max(writer->TextWidth(text) + extra, 1));
-  const auto height = static_cast<UINT>(std::max(writer->TextHeight(text), 1));
-  if (panel != nullptr) {
-    panel->SetSize(width, height);
-    panel->FillRect(RECT{0, 0, static_cast<LONG>(panel->TextureWidth()),
-                         static_cast<LONG>(panel->TextureHeight())},
-                    kPanelColour, false);
-  }
-  texture->SetSize(width, height);
-  texture->FillRect(RECT{0, 0, static_cast<LONG>(texture->TextureWidth()),
-                         static_cast<LONG>(texture->TextureHeight())},
-                    0x00FFFFFF, false);
-  writer->DrawText(0, 0, text, *texture);
 }
 
 bool TGame::SpellingFits(std::u16string_view seikai) const {

@@ -82,11 +82,13 @@ void TSXFontCache::Rasterise(TSXFontCacheData& entry) {
   gdi::HDC dc = Writer->DeviceContext();
   const gdi::MAT2 identity = gdi::IdentityMat2();
   const gdi::UINT ggoFormat = AntiAlias ? gdi::GGO_GRAY8_BITMAP : gdi::GGO_BITMAP;
-  const auto code = static_cast<gdi::UINT>(entry.Code);
+  const bool unicode = (entry.Code & kSXUnicodeCode) != 0;
+  const auto code = static_cast<gdi::UINT>(entry.Code & ~kSXUnicodeCode);
+  const auto glyphOutline = unicode ? gdi::GetGlyphOutlineW : gdi::GetGlyphOutlineA;
 
   gdi::GLYPHMETRICS gm{};
   gdi::TEXTMETRICA tm{};
-  gdi::DWORD size = gdi::GetGlyphOutlineA(dc, code, ggoFormat, &gm, 0, nullptr, &identity);
+  gdi::DWORD size = glyphOutline(dc, code, ggoFormat, &gm, 0, nullptr, &identity);
   gdi::GetTextMetricsA(dc, &tm);
   // A failed request is a glyph with nothing to draw, never a buffer of GDI_ERROR bytes.
   if (size == gdi::GDI_ERROR) size = 0;
@@ -106,8 +108,7 @@ void TSXFontCache::Rasterise(TSXFontCacheData& entry) {
   const std::int32_t sourcePitch =
       AntiAlias ? RoundUpTo4(entry.BoxWidth) : RoundUpTo4((entry.BoxWidth + 7) / 8);
   std::vector<std::uint8_t> source(size);
-  if (gdi::GetGlyphOutlineA(dc, code, ggoFormat, &gm, size, source.data(), &identity) ==
-          gdi::GDI_ERROR ||
+  if (glyphOutline(dc, code, ggoFormat, &gm, size, source.data(), &identity) == gdi::GDI_ERROR ||
       static_cast<std::int64_t>(sourcePitch) * entry.BoxHeight > static_cast<std::int64_t>(size)) {
     // The bitmap does not match its own metrics: nothing is drawn rather than read past it.
     entry.Pixels.clear();

@@ -13,10 +13,14 @@
 
 class TSXTextWriter;
 
+// A character Shift-JIS cannot hold is cached under this bit plus its Unicode code point;
+// Shift-JIS codes (a byte, or lead byte x 256 + trail byte) never reach it.
+constexpr std::int32_t kSXUnicodeCode = 0x01000000;
+
 // One cached glyph.
 struct TSXFontCacheData {
   std::vector<std::uint8_t> Pixels;  // Pitch x BoxHeight bytes; empty for a glyph without ink
-  std::int32_t Code = 0;             // the byte, or lead byte x 256 + trail byte
+  std::int32_t Code = 0;             // the byte, lead byte x 256 + trail byte, or Unicode
   std::string FaceName;              // Shift-JIS, as the font had it
   std::int32_t FaceHeight = 0;
   std::uint8_t FaceStyle = 0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "graphics/scene/sx_fontcache.h"
 #include "platform/d3d9/d3d9.h"
@@ -34,10 +35,15 @@ class TSXTextWriter {
   // Extent of text in Font, as the platform measures it.
   std::int32_t TextWidth(const std::string& text);
   std::int32_t TextHeight(const std::string& text);
+  // The same for UTF-16 text (what Shift-JIS cannot hold, such as a path of the player's).
+  std::int32_t TextWidth(const std::u16string& text);
+  std::int32_t TextHeight(const std::u16string& text);
 
   // Writes text into level 0 of texture with the line's top-left at (x, y). Each glyph's box
   // replaces the pixels under it; parts outside the surface are clipped; one lock per glyph.
   void DrawText(std::int32_t x, std::int32_t y, const std::string& text, TDGTexture& texture);
+  // The same for UTF-16 text; a surrogate pair is one character.
+  void DrawText(std::int32_t x, std::int32_t y, const std::u16string& text, TDGTexture& texture);
 
   // The device context glyphs are measured and rasterised with (Font selected).
   gdi::HDC DeviceContext() { return Bitmap->Canvas().Handle(); }
@@ -49,6 +55,11 @@ class TSXTextWriter {
   // Texture locks DrawText has taken: one per glyph with visible pixels. A statistic for tests
   // and measurements; nothing reads it.
   std::int64_t LockCount = 0;
+
+ private:
+  // Writes the glyphs of the cache codes one after another.
+  void DrawCodes(std::int32_t x, std::int32_t y, const std::vector<std::int32_t>& codes,
+                 TDGTexture& texture);
 };
 
 // The span rule of DrawText: clips (pos, len) against [0, size). When pos < 0, sourceOffset

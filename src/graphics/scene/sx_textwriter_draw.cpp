@@ -1,12 +1,41 @@
-// DrawText: the Shift-JIS byte walk, the glyph boxes clipped to the surface, one lock per glyph.
+// DrawText: the Shift-JIS or UTF-16 walk, the glyph boxes clipped to the surface, one lock
+// per glyph.
 #include <cstring>
 
 #include "graphics/device/dg_texture.h"
 #include "graphics/device/pixel_format.h"
 #include "graphics/scene/sx_textwriter.h"
+#include "platform/codepage/codepage.h"
 
 void TSXTextWriter::DrawText(std::int32_t x, std::int32_t y, const std::string& text,
                              TDGTexture& texture) {
+  // A lead byte takes the next byte with it; a lead byte at the very end stands alone.
+  std::vector<std::int32_t> codes;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n;) {
+    const auto c = static_cast<std::uint8_t>(text[i]);
+    if (c < 0x81 || (c >= 0xA0 && c <= 0xDF) || i == n - 1) {
+      codes.push_back(c);
+      i += 1;
+    } else {
+      codes.push_back(c * 256 + static_cast<std::uint8_t>(text[i + 1]));
+      i += 2;
+    }
+  }
+  DrawCodes(x, y, codes, texture);
+}
+
+void TSXTextWriter::DrawText(std::int32_t x, std::int32_t y, const std::u16string& text,
+                             TDGTexture& texture) {
+  std::vector<std::int32_t> codes;
+  for (size_t i = 0; i < text.size();) {
+    codes.push_back(kSXUnicodeCode | static_cast<std::int32_t>(codepage::NextCodePoint(text, i)));
+  }
+  DrawCodes(x, y, codes, texture);
+}
+
+void TSXTextWriter::DrawCodes(std::int32_t x, std::int32_t y,
+                              const std::vector<std::int32_t>& codes, TDGTexture& texture) {
   if (x >= static_cast<std::int64_t>(texture.Width()) ||
       y >= static_cast<std::int64_t>(texture.Height())) {
     return;
@@ -15,7 +44,7 @@ void TSXTextWriter::DrawText(std::int32_t x, std::int32_t y, const std::string& 
   if (surface == nullptr) {
     // Without a Direct3D texture there is no surface to measure: the texture's lock reports the
     // failure (and locks nothing) instead of the surface query running on nothing.
-    if (!text.empty()) {
+    if (!codes.empty()) {
       INT pitch = 0;
       void* bits = nullptr;
       texture.LockRect(0, RECT{0, 0, 0, 0}, pitch, bits, 0);
@@ -35,18 +64,7 @@ void TSXTextWriter::DrawText(std::int32_t x, std::int32_t y, const std::string& 
 
   std::int64_t penX = x;
   const std::int64_t penY = y;
-  const size_t n = text.size();
-  size_t i = 0;
-  while (i < n) {
-    const auto c = static_cast<std::uint8_t>(text[i]);
-    std::int32_t code;
-    if (c < 0x81 || (c >= 0xA0 && c <= 0xDF) || i == n - 1) {
-      code = c;
-      i += 1;
-    } else {
-      code = c * 256 + static_cast<std::uint8_t>(text[i + 1]);
-      i += 2;
-    }
+  for (const std::int32_t code : codes) {
     const TSXFontCacheData& glyph = Cache->LookUp(code, Font());
 
     const std::int64_t boxLeft = penX + glyph.OriginX;

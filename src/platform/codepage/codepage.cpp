@@ -160,18 +160,20 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   return out;
 }
 
+char32_t NextCodePoint(std::u16string_view text, size_t& i) {
+  char32_t cp = text[i++];
+  if (cp >= 0xD800 && cp <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
+    cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i++] - 0xDC00);
+  }
+  return cp;
+}
+
 std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size() * 3);
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = NextCodePoint(text, i);
+    if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
     if (cp < 0x80) {
       out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {

@@ -23,6 +23,10 @@ std::string Utf16ToUtf8(std::u16string_view text);
 std::string SjisToUtf8(std::string_view sjis);
 std::string Utf8ToSjis(std::string_view utf8);
 
+// The code point at text[i], moving i past it: a surrogate pair is one code point; a lone
+// surrogate is returned as it stands. i must be below text.size().
+char32_t NextCodePoint(std::u16string_view text, size_t& i);
+
 // True when byte is the first byte of a two-byte Shift-JIS character (0x81-0x9F, 0xE0-0xFC).
 bool IsSjisLeadByte(unsigned char byte);
 

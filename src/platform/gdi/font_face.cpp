@@ -173,12 +173,18 @@ bool FontFace::LoadOutline(FT_UInt glyphIndex, FT_Pos& advance) {
   return true;
 }
 
-LONG FontFace::Advance(UINT code) {
-  if (auto it = advances_.find(code); it != advances_.end()) return it->second;
+LONG FontFace::Advance(UINT code) { return AdvanceOfGlyph(GlyphIndexOf(code)); }
+
+FT_UInt FontFace::GlyphIndexOfCodePoint(char32_t codePoint) {
+  return FT_Get_Char_Index(face_, codePoint);
+}
+
+LONG FontFace::AdvanceOfGlyph(FT_UInt glyphIndex) {
+  if (auto it = advances_.find(glyphIndex); it != advances_.end()) return it->second;
   FT_Pos advance = 0;
-  if (!LoadOutline(GlyphIndexOf(code), advance)) advance = 0;
+  if (!LoadOutline(glyphIndex, advance)) advance = 0;
   const LONG result = Round26(advance);
-  advances_.emplace(code, result);
+  advances_.emplace(glyphIndex, result);
   return result;
 }
 

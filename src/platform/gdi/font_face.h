@@ -37,6 +37,10 @@ class FontFace {
   bool Render(UINT code, bool byGlyphIndex, const MAT2& matrix, Glyph& out);
   // Cell increment x of a code with the identity matrix (what text extents add up).
   LONG Advance(UINT code);
+  // The face's glyph of a Unicode code point: 0, the default glyph, where the face has none.
+  FT_UInt GlyphIndexOfCodePoint(char32_t codePoint);
+  // Cell increment x of a glyph index with the identity matrix.
+  LONG AdvanceOfGlyph(FT_UInt glyphIndex);
 
  private:
   FontFace() = default;
@@ -50,7 +54,7 @@ class FontFace {
   FT_Pos emboldenStrength_ = 0;  // 26.6 pixels added to the width; 0 when not synthesised
   bool oblique_ = false;
   std::unordered_map<UINT, FT_UInt> glyphIndices_;
-  std::unordered_map<UINT, LONG> advances_;
+  std::unordered_map<FT_UInt, LONG> advances_;  // by glyph index
   // The last rendering, since GetGlyphOutlineA is asked twice per glyph (size, then bits).
   bool lastValid_ = false;
   UINT lastCode_ = 0;

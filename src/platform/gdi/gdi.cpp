@@ -142,10 +142,14 @@ int GetObjectA(HGDIOBJ object, int size, void* out) {
   return static_cast<int>(sizeof(LOGFONTA));
 }
 
-DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
-                       void* buffer, const MAT2* matrix) {
+namespace {
+
+// Both glyph requests: code is Shift-JIS (wide false) or a Unicode code point (wide true),
+// unless GGO_GLYPH_INDEX makes it a glyph index.
+DWORD GlyphOutline(HDC dc, UINT code, bool wide, UINT format, GLYPHMETRICS* metrics,
+                   DWORD bufferSize, void* buffer, const MAT2* matrix) {
   if (dc == nullptr || metrics == nullptr || matrix == nullptr) return GDI_ERROR;
-  const bool byIndex = (format & GGO_GLYPH_INDEX) != 0;
+  bool byIndex = (format & GGO_GLYPH_INDEX) != 0;
   const UINT kind = format & ~(GGO_GLYPH_INDEX | GGO_UNHINTED);
   int levels = 0;
   switch (kind) {
@@ -164,9 +168,14 @@ DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DW
     default:
       return GDI_ERROR;  // outlines (GGO_NATIVE, GGO_BEZIER) are not offered
   }
-  if (!byIndex && code > 0xFFFF) return GDI_ERROR;
+  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+  if (!byIndex && (wide ? code > 0x10FFFF || surrogate : code > 0xFFFF)) return GDI_ERROR;
   FontFace* face = dc->Font->Face();
   if (face == nullptr) return GDI_ERROR;
+  if (!byIndex && wide) {
+    code = face->GlyphIndexOfCodePoint(code);
+    byIndex = true;
+  }
   FontFace::Glyph glyph;
   if (!face->Render(code, byIndex, *matrix, glyph)) return GDI_ERROR;
   *metrics = glyph.Metrics;
@@ -194,6 +203,18 @@ DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DW
   return size;
 }
 
+}  // namespace
+
+DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                       void* buffer, const MAT2* matrix) {
+  return GlyphOutline(dc, code, false, format, metrics, bufferSize, buffer, matrix);
+}
+
+DWORD GetGlyphOutlineW(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                       void* buffer, const MAT2* matrix) {
+  return GlyphOutline(dc, code, true, format, metrics, bufferSize, buffer, matrix);
+}
+
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
   if (dc == nullptr || metrics == nullptr) return 0;
   FontFace* face = dc->Font->Face();
@@ -217,6 +238,21 @@ BOOL GetTextExtentPoint32A(HDC dc, const char* text, int count, SIZE* size) {
       i += 1;
     }
     width += face->Advance(code);
+  }
+  size->cx = width + (count > 0 ? face->TextMetrics().tmOverhang : 0);
+  size->cy = face->TextMetrics().tmHeight;
+  return 1;
+}
+
+BOOL GetTextExtentPoint32W(HDC dc, const char16_t* text, int count, SIZE* size) {
+  if (dc == nullptr || size == nullptr || count < 0 || (text == nullptr && count > 0)) return 0;
+  FontFace* face = dc->Font->Face();
+  if (face == nullptr) return 0;
+  LONG width = 0;
+  // A surrogate pair is one character; a lone surrogate gets the default glyph.
+  const std::u16string_view units(text, static_cast<size_t>(count));
+  for (size_t i = 0; i < units.size();) {
+    width += face->AdvanceOfGlyph(face->GlyphIndexOfCodePoint(codepage::NextCodePoint(units, i)));
   }
   size->cx = width + (count > 0 ? face->TextMetrics().tmOverhang : 0);
   size->cy = face->TextMetrics().tmHeight;

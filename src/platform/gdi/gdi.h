@@ -225,9 +225,15 @@ int GetObjectA(HGDIOBJ object, int size, void* out);
 // GGO_METRICS: metrics only, returns 0. A glyph without ink (a space) has buffer size 0.
 DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
                        void* buffer, const MAT2* matrix);
+// The same for a Unicode character (any code point up to U+10FFFF; surrogates fail), for text
+// that Shift-JIS cannot hold.
+DWORD GetGlyphOutlineW(HDC dc, UINT code, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                       void* buffer, const MAT2* matrix);
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 // Width (sum of the cell increments) and height (tmHeight) of count bytes of Shift-JIS text.
 BOOL GetTextExtentPoint32A(HDC dc, const char* text, int count, SIZE* size);
+// The same for count UTF-16 code units.
+BOOL GetTextExtentPoint32W(HDC dc, const char16_t* text, int count, SIZE* size);
 // The face name of the font actually used (after mapping), Shift-JIS; returns its length
 // without the terminator, or with a null buffer the size needed including it.
 int GetTextFaceA(HDC dc, int count, char* faceName);

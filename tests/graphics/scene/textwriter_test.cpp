@@ -277,3 +277,34 @@ TEST_F(TextWriterTest, WidthAndHeightAreThePlatformsExtent) {
   EXPECT_EQ(writer_->Font().Style(), gdi::fsBold | gdi::fsItalic);
   EXPECT_LT(writer_->TextHeight(text), size.cy);
 }
+
+TEST_F(TextWriterTest, Utf16WalkMatchesShiftJisAndDrawsWhatShiftJisCannotHold) {
+  // Text both encodings hold: the same width, height and pixels either way, so a label that
+  // moves to the UTF-16 walk looks as it did.
+  for (const char* utf8 : {"/.../楽曲/x.mp3", "tam-y02.mp3", "ｱｲ~\\"}) {
+    const std::string sjis = codepage::Utf8ToSjis(utf8);
+    const std::u16string wide = codepage::SjisToUtf16(sjis);
+    EXPECT_EQ(writer_->TextWidth(wide), writer_->TextWidth(sjis)) << utf8;
+    EXPECT_EQ(writer_->TextHeight(wide), writer_->TextHeight(sjis)) << utf8;
+    auto bySjis = MakeTexture(512, 40);
+    auto byWide = MakeTexture(512, 40);
+    writer_->DrawText(0, 0, sjis, *bySjis);
+    writer_->DrawText(0, 0, wide, *byWide);
+    EXPECT_EQ(ReadTexels(*byWide), ReadTexels(*bySjis)) << utf8;
+  }
+  // What Shift-JIS turns into '?' keeps its own glyphs, a surrogate pair counting as one
+  // character (U+20B9F, a kanji outside the BMP).
+  const std::u16string grusse = codepage::Utf8ToUtf16("Grüße");
+  const std::string lost = codepage::Utf8ToSjis("Grüße");
+  ASSERT_EQ(lost, "Gr??e");
+  auto wide = MakeTexture(256, 40);
+  auto questionMarks = MakeTexture(256, 40);
+  writer_->DrawText(0, 0, grusse, *wide);
+  writer_->DrawText(0, 0, lost, *questionMarks);
+  EXPECT_NE(ReadTexels(*wide), ReadTexels(*questionMarks));
+  EXPECT_EQ(writer_->Cache->Buckets[0xFC][0].Code, kSXUnicodeCode | 0xFC);  // ü
+  const std::u16string pair = u"a\U00020B9Fb";
+  ASSERT_EQ(pair.size(), 4u);
+  writer_->DrawText(0, 0, pair, *wide);
+  EXPECT_EQ(writer_->Cache->Buckets[0x9F][0].Code, kSXUnicodeCode | 0x20B9F);
+}
