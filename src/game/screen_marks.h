@@ -28,6 +28,7 @@ enum class TLabel : std::uint8_t {
   MusicTitle,    // the music's path, shortened to the window's width when drawn
 };
 constexpr std::size_t kLabelCount = 12;
+static_assert(static_cast<std::size_t>(TLabel::MusicTitle) + 1 == kLabelCount);
 
 struct TScreenMarks {
   // A label's text (Shift-JIS; the music title's is the UTF-8 path). An empty text leaves the
