@@ -69,7 +69,7 @@ void Report(const std::string& utf8Message) {
   }
 }
 
-bool Check(dsound::HRESULT result, const std::string& utf8Message) {
+bool Check(HRESULT result, const std::string& utf8Message) {
   if (result == 0) {
     return true;
   }

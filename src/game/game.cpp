@@ -7,8 +7,8 @@
 #include "game/settings.h"
 #include "graphics/device/jpeg_decoder.h"
 #include "platform/base/fatal.h"
+#include "platform/base/owner_window.h"
 #include "platform/clock/clock.h"
-#include "platform/d3d9/owner_window.h"
 #include "platform/gdi/gdi.h"
 
 namespace game {
@@ -84,7 +84,7 @@ void TGame::CreateScreen() {
   }
   o.WindowFont.SetHeight(kWindowFontHeight);
   o.WindowFont.SetStyle(gdi::fsBold);
-  o.WindowFont.SetCharset(static_cast<gdi::BYTE>(kDefaultCharset));
+  o.WindowFont.SetCharset(static_cast<BYTE>(kDefaultCharset));
   Window.SetAnswerFont(TFontChoice{o.WindowFont.Name(), kDefaultCharset, gdi::fsBold});
 
   // The two text writers.
@@ -101,7 +101,7 @@ void TGame::CreateScreen() {
     const std::string& name = saved->Name;
     for (const std::string& family : gdi::InstalledFontFamilies()) {
       if (family != name) continue;
-      const auto charsetByte = static_cast<gdi::BYTE>(saved->Charset & 0xFF);
+      const auto charsetByte = static_cast<BYTE>(saved->Charset & 0xFF);
       o.MojiWriter->Font().SetCharset(charsetByte);
       o.MojiWriter->Font().SetName(name);
       o.MojiWriter->Font().SetStyle(S.FontStyle);

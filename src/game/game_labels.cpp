@@ -159,7 +159,7 @@ TFontChoice TGame::SetCharacterFont(const TFontChoice& chosen) {
   // What was marked before the change is drawn in the font it was marked under.
   RefreshScreen();
   gdi::TFont& font = Owned->MojiWriter->Font();
-  font.SetCharset(static_cast<gdi::BYTE>(chosen.Charset & 0xFF));
+  font.SetCharset(static_cast<BYTE>(chosen.Charset & 0xFF));
   font.SetName(chosen.FaceName);
   font.SetStyle(chosen.Style & gdi::kAllFontStyles);
   MakeTextTexture(Owned->KotaeTexture.get(), Owned->KotaeTexture2.get(), Sjis("答"),

@@ -4,10 +4,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <vector>
 
+#include "platform/wmp/ffmpeg_loader.h"
 #include "platform/wmp/media_source.h"
+#include "platform/wmp/mpeg_source.h"
 #include "platform/wmp/smf.h"
 #include "support/media_files.h"
 #include "support/mp3_test_encoder.h"
@@ -64,6 +68,36 @@ TEST(MediaSource, EveryFormatPlaysItsLengthKnownAtOnceAndAgainAfterARewind) {
     ASSERT_TRUE(source->Rewind());
     const Decoded again = DecodeAll(*source);
     EXPECT_NEAR(again.seconds, first.seconds, 0.002);
+  }
+}
+
+// MP3 is decoded by libmpg123 so that FFmpeg stays out of memory; its lengths must stay those
+// of the general decoder to the sample, whatever the file's rate, channels, tags or header.
+TEST(MediaSource, MpegAudioKeepsTheGeneralDecodersLengthToTheSample) {
+  testwave::TempDir dir;
+  ASSERT_TRUE(testwave::WriteMp3(dir / "mono.mp3", 1.3));
+  ASSERT_TRUE(testwave::WriteMp3(dir / "mono48.mp3", 0.7, 48000));
+  ASSERT_TRUE(testwave::WriteEncoded(dir / "stereo.mp3", "-c:a libmp3lame -b:a 128k", 1.3));
+  ASSERT_TRUE(testwave::WriteEncoded(dir / "adts.aac", "-c:a aac -f adts", 0.5));
+  // An ID3v2 tag (a 20-byte frame) in front of the stereo file.
+  testwave::Bytes tagged = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+  tagged.resize(tagged.size() + 20, 0);
+  std::ifstream in(dir / "stereo.mp3", std::ios::binary);
+  const testwave::Bytes stereo((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+  tagged.insert(tagged.end(), stereo.begin(), stereo.end());
+  testwave::WriteFile(dir / "tagged.mp3", tagged);
+
+  EXPECT_FALSE(wmp::LooksLikeMpegAudio((dir / "adts.aac").string())) << "AAC shares the sync bits";
+  for (const char* name : {"mono.mp3", "mono48.mp3", "stereo.mp3", "tagged.mp3"}) {
+    SCOPED_TRACE(name);
+    const std::string path = (dir / name).string();
+    ASSERT_TRUE(wmp::LooksLikeMpegAudio(path));
+    const std::unique_ptr<wmp::TMediaSource> mpeg = wmp::OpenMediaSource(path, kRate);
+    const std::unique_ptr<wmp::TMediaSource> general = wmp::OpenFfmpegSource(path, kRate);
+    EXPECT_NEAR(mpeg->Seconds(), general->Seconds(), 0.5 / 48000);
+    // Resamplers may end a few samples apart; the decoders themselves agree.
+    EXPECT_NEAR(DecodeAll(*mpeg).seconds, DecodeAll(*general).seconds, 8.0 / kRate);
   }
 }
 

@@ -11,7 +11,7 @@
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 #include "platform/d3d9/standin.h"
 #include "platform/speech/aquestalk.h"
 #include "support/game_fixture_base.h"

@@ -7,7 +7,7 @@
 #include "platform/d3d9/d3d9caps.h"
 #include "platform/d3d9/d3d9states.h"
 #include "platform/d3d9/d3d9types.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 
 class IDirect3D9;
 class IDirect3DDevice9;

@@ -6,34 +6,19 @@
 //
 // Differences a caller may notice: a frequency change takes effect at the buffer's next Play
 // or position change; the play cursor of a sounding buffer is estimated from elapsed time.
-// Everything lives in namespace dsound so its Windows-style names never meet another
-// stand-in's.
+// DirectSound's own names live in namespace dsound so they never meet another stand-in's; the
+// Windows scalar types, GUID, HWND and the common result codes are the platform base's.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/base/windows_types.h"
 #include "platform/mmio/mmio.h"
 
 namespace dsound {
 
-using mmio::BYTE;
-using mmio::DWORD;
-using mmio::LONG;
-using mmio::UINT;
-using mmio::WORD;
-using ULONG = std::uint32_t;
-using HRESULT = std::int32_t;
-using BOOL = std::int32_t;
-using HWND = void*;  // the owner window; any window handle converts
 using D3DVALUE = float;
 
-struct GUID {
-  std::uint32_t Data1;
-  std::uint16_t Data2;
-  std::uint16_t Data3;
-  std::uint8_t Data4[8];
-};
-bool operator==(const GUID& a, const GUID& b);
 using IID = GUID;
 using CLSID = GUID;
 using REFIID = const IID&;
@@ -41,21 +26,10 @@ using REFCLSID = const CLSID&;
 using REFGUID = const GUID&;
 using LPCGUID = const GUID*;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
-
-// Result codes (as signed 32-bit values of the published hexadecimal codes).
-constexpr HRESULT MakeResult(std::uint32_t code) { return static_cast<HRESULT>(code); }
-inline constexpr HRESULT S_OK = 0;
-inline constexpr HRESULT S_FALSE = 1;
+// Result codes (as signed 32-bit values of the published hexadecimal codes); the common COM ones
+// are the platform base's.
 inline constexpr HRESULT DS_OK = 0;
 inline constexpr HRESULT DS_NO_VIRTUALIZATION = MakeResult(0x0878000A);
-inline constexpr HRESULT E_NOTIMPL = MakeResult(0x80004001);
-inline constexpr HRESULT E_NOINTERFACE = MakeResult(0x80004002);
-inline constexpr HRESULT E_POINTER = MakeResult(0x80004003);
-inline constexpr HRESULT E_FAIL = MakeResult(0x80004005);
-inline constexpr HRESULT E_OUTOFMEMORY = MakeResult(0x8007000E);
-inline constexpr HRESULT E_INVALIDARG = MakeResult(0x80070057);
 inline constexpr HRESULT CLASS_E_NOAGGREGATION = MakeResult(0x80040110);
 inline constexpr HRESULT REGDB_E_CLASSNOTREG = MakeResult(0x80040154);
 inline constexpr HRESULT CO_E_NOTINITIALIZED = MakeResult(0x800401F0);
@@ -76,7 +50,7 @@ inline constexpr HRESULT DSERR_BUFFERLOST = MakeResult(0x88780096);
 inline constexpr HRESULT DSERR_OTHERAPPHASPRIO = MakeResult(0x887800A0);
 inline constexpr HRESULT DSERR_UNINITIALIZED = MakeResult(0x887800AA);
 inline constexpr HRESULT DSERR_NOINTERFACE = E_NOINTERFACE;
-inline constexpr HRESULT DSERR_ACCESSDENIED = MakeResult(0x80070005);
+inline constexpr HRESULT DSERR_ACCESSDENIED = E_ACCESSDENIED;
 inline constexpr HRESULT DSERR_BUFFERTOOSMALL = MakeResult(0x887800B4);
 inline constexpr HRESULT DSERR_DS8_REQUIRED = MakeResult(0x887800BE);
 inline constexpr HRESULT DSERR_SENDLOOP = MakeResult(0x887800C8);

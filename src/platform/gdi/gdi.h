@@ -15,16 +15,9 @@
 #include <string>
 #include <vector>
 
-namespace gdi {
+#include "platform/base/windows_types.h"
 
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using SHORT = std::int16_t;
-using DWORD = std::uint32_t;
-using UINT = std::uint32_t;
-using LONG = std::int32_t;
-using BOOL = std::int32_t;
-using CHAR = char;
+namespace gdi {
 
 inline constexpr int LF_FACESIZE = 32;
 
@@ -122,16 +115,6 @@ struct TEXTMETRICA {
   BYTE tmStruckOut = 0;
   BYTE tmPitchAndFamily = 0;
   BYTE tmCharSet = 0;
-};
-
-struct POINT {
-  LONG x = 0;
-  LONG y = 0;
-};
-
-struct SIZE {
-  LONG cx = 0;
-  LONG cy = 0;
 };
 
 struct GLYPHMETRICS {

@@ -3,8 +3,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/wmp/ffmpeg_source.h"
+#include "platform/wmp/ffmpeg_loader.h"
 #include "platform/wmp/midi_source.h"
+#include "platform/wmp/mpeg_source.h"
 #include "platform/wmp/smf.h"
 
 namespace wmp {
@@ -22,7 +23,16 @@ bool StartsWithMidiHeader(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate) {
-  if (!StartsWithMidiHeader(path)) return std::make_unique<TFfmpegSource>(path, rate);
+  if (!StartsWithMidiHeader(path)) {
+    // MP3 without FFmpeg in memory; a stream libmpg123 refuses still gets the general decoder.
+    if (LooksLikeMpegAudio(path)) {
+      try {
+        return std::make_unique<TMpegSource>(path, rate);
+      } catch (const EMediaPlayer&) {
+      }
+    }
+    return OpenFfmpegSource(path, rate);
+  }
 
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);

@@ -29,8 +29,9 @@ class TMediaSource {
   virtual bool Rewind() = 0;
 };
 
-// Opens a music file by its content: a Standard MIDI File goes to the synthesiser, everything
-// else to the general decoder. Raises EMediaPlayer with the reason when neither can play it.
+// Opens a music file by its content: a Standard MIDI File goes to the synthesiser, MPEG audio
+// to libmpg123, everything else to the general decoder. Raises EMediaPlayer with the reason
+// when none can play it.
 std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate);
 
 }  // namespace wmp

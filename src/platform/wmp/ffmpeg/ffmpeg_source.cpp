@@ -1,4 +1,4 @@
-#include "platform/wmp/ffmpeg_source.h"
+#include "platform/wmp/ffmpeg/ffmpeg_source.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
