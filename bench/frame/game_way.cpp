@@ -10,7 +10,7 @@
 #include "platform/base/files.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 #include "platform/shell/shell.h"
 #include "platform/speech/aquestalk.h"
 

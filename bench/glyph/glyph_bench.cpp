@@ -85,14 +85,14 @@ void BM_FloorPlatformGlyph(benchmark::State& state) {
   gdi::HDC dc = writer.DeviceContext();
   const gdi::MAT2 identity = gdi::IdentityMat2();
   std::vector<std::uint8_t> buffer(64 * 64);
-  gdi::UINT code = kKanji;
+  UINT code = kKanji;
   for (auto _ : state) {
     gdi::GLYPHMETRICS gm;
-    const gdi::DWORD size =
+    const DWORD size =
         gdi::GetGlyphOutlineA(dc, code, gdi::GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
     gdi::GetGlyphOutlineA(dc, code, gdi::GGO_GRAY8_BITMAP, &gm, size, buffer.data(), &identity);
     benchmark::DoNotOptimize(buffer.data());
-    code = code == static_cast<gdi::UINT>(kKanji) ? kOtherKanji : kKanji;
+    code = code == static_cast<UINT>(kKanji) ? kOtherKanji : kKanji;
   }
 }
 BENCHMARK(BM_FloorPlatformGlyph);

@@ -14,7 +14,7 @@
 #include "app/render_surface.h"
 #include "game/game.h"
 #include "game/game_window.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 
 namespace app {
 

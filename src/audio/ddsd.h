@@ -20,6 +20,9 @@
 class TDDSD;
 class TDDSDChannel;
 
+// ---- Specified by the design, not used by the game: 3D parameters -------------------------------
+// They take effect only with Use3D, which the game leaves off.
+
 // A DS3DBUFFER with the library's defaults: cones of 360 degrees facing +z, outside volume 0,
 // distances 5 to 100, normal mode.
 class TDDSDParams3D {
@@ -41,6 +44,8 @@ class TDDSDListener {
   dsound::IDirectSound3DListener* listener_;  // not owned: the component holds the interface
 };
 
+// ---- The sounds and the component ---------------------------------------------------------------
+
 // A loaded sound: the buffer, its format record and size.
 class TDDSDGenWave {
  public:
@@ -55,7 +60,7 @@ class TDDSDGenWave {
   // The file's "fmt " chunk (its first 20 bytes; the sample rate is the buffer frequency).
   const dsound::WAVEFORMATEX& Format() const { return format_; }
   // Bytes of sound (the "data" chunk's size).
-  dsound::DWORD BufferSize() const { return bufferSize_; }
+  DWORD BufferSize() const { return bufferSize_; }
   bool Effects() const { return effects_; }
   bool Is3D() const { return is3D_; }
   // The last channel that took a reference to this (effects) wave's own buffer.
@@ -69,7 +74,7 @@ class TDDSDGenWave {
   TDDSD* owner_;
   dsound::IDirectSoundBuffer8* buffer_ = nullptr;
   dsound::WAVEFORMATEX format_{};
-  dsound::DWORD bufferSize_ = 0;
+  DWORD bufferSize_ = 0;
   bool effects_;
   bool is3D_ = false;
   TDDSDChannel* lastChannel_ = nullptr;
@@ -110,7 +115,7 @@ class TDDSDChannel {
   dsound::IDirectSoundBuffer8* Buffer() const { return buffer_; }
   dsound::IDirectSound3DBuffer* Buffer3D() const { return buffer3D_; }
   bool Is3D() const { return is3D_; }
-  dsound::DWORD Frequency() const { return frequency_; }
+  DWORD Frequency() const { return frequency_; }
   TDDSDParams3D& Params3D() { return params3D_; }
 
  private:
@@ -120,7 +125,7 @@ class TDDSDChannel {
   dsound::IDirectSoundBuffer8* buffer_ = nullptr;
   dsound::IDirectSound3DBuffer* buffer3D_ = nullptr;
   bool is3D_ = false;
-  dsound::DWORD frequency_ = 0;
+  DWORD frequency_ = 0;
   TDDSDGenWave* wave_ = nullptr;
   TDDSDParams3D params3D_;
 };
@@ -130,7 +135,7 @@ class TDDSDChannel {
 class TDDSD {
  public:
   // ownerWindow: the window DirectSound cooperates with (may be nullptr in tools and tests).
-  explicit TDDSD(dsound::HWND ownerWindow = nullptr);
+  explicit TDDSD(HWND ownerWindow = nullptr);
   ~TDDSD();
   TDDSD(const TDDSD&) = delete;
   TDDSD& operator=(const TDDSD&) = delete;
@@ -163,7 +168,7 @@ class TDDSD {
  private:
   void Shutdown();
 
-  dsound::HWND ownerWindow_;
+  HWND ownerWindow_;
   TDDSDDebugOptions debugOption_{dsoHaltOnError};
   bool use3D_ = false;
   int channelCount_ = 8;

@@ -65,7 +65,7 @@ void Report(const std::string& utf8Message);
 // Result 0 returns true at once. Anything else reports message + "(Error Code(<hex>))" (the
 // 32-bit code in upper-case hexadecimal) and, with HaltOnError, ends the process through
 // fatal::Halt with that text; otherwise false is returned.
-bool Check(dsound::HRESULT result, const std::string& utf8Message);
+bool Check(HRESULT result, const std::string& utf8Message);
 
 // Reports (and with HaltOnError ends the process) for a failure that has no result code.
 void Fail(const std::string& utf8Message);

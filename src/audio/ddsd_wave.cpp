@@ -21,13 +21,13 @@ class OpenWaveFile {
     handle_ = mmio::mmioOpenW(wide.c_str(), nullptr, mmio::MMIO_READ | mmio::MMIO_ALLOCBUF);
   }
   OpenWaveFile(const void* data, std::size_t size) {
-    if (size > static_cast<std::size_t>(std::numeric_limits<mmio::LONG>::max())) {
+    if (size > static_cast<std::size_t>(std::numeric_limits<LONG>::max())) {
       return;
     }
     mmio::MMIOINFO info{};
     info.fccIOProc = mmio::FOURCC_MEM;
     info.pchBuffer = static_cast<char*>(const_cast<void*>(data));
-    info.cchBuffer = static_cast<mmio::LONG>(size);
+    info.cchBuffer = static_cast<LONG>(size);
     handle_ = mmio::mmioOpenA(nullptr, &info, mmio::MMIO_READ);
   }
   ~OpenWaveFile() {
@@ -115,14 +115,14 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
   // small for the PCM fields, is malformed.
   std::uint8_t head[kExtensibleBytes] = {};
   const DWORD headBytes = fmt.cksize < kExtensibleBytes ? fmt.cksize : kExtensibleBytes;
-  std::uint64_t got = static_cast<std::uint64_t>(std::max<mmio::LONG>(
+  std::uint64_t got = static_cast<std::uint64_t>(std::max<LONG>(
       0,
-      mmio::mmioRead(handle, reinterpret_cast<char*>(head), static_cast<mmio::LONG>(headBytes))));
+      mmio::mmioRead(handle, reinterpret_cast<char*>(head), static_cast<LONG>(headBytes))));
   char scratch[4096];
   while (got < fmt.cksize) {
     const std::uint64_t left = fmt.cksize - got;
-    const mmio::LONG step = mmio::mmioRead(
-        handle, scratch, static_cast<mmio::LONG>(left < sizeof scratch ? left : sizeof scratch));
+    const LONG step = mmio::mmioRead(
+        handle, scratch, static_cast<LONG>(left < sizeof scratch ? left : sizeof scratch));
     if (step <= 0) {
       break;
     }
@@ -146,8 +146,8 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
     return;
   }
   // A file that ends before its sound does would leave the buffer's tail as noise.
-  const mmio::LONG here = mmio::mmioSeek(handle, 0, SEEK_CUR);
-  const mmio::LONG fileSize = mmio::mmioSeek(handle, 0, SEEK_END);
+  const LONG here = mmio::mmioSeek(handle, 0, SEEK_CUR);
+  const LONG fileSize = mmio::mmioSeek(handle, 0, SEEK_END);
   mmio::mmioSeek(handle, here, SEEK_SET);
   if (fileSize < 0 || static_cast<std::uint64_t>(data.dwDataOffset) + data.cksize >
                           static_cast<std::uint64_t>(fileSize)) {
@@ -191,9 +191,9 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
                    name + ": LoadWAV中に、サウンドバッファのロックが失敗しました")) {
     return;
   }
-  mmio::mmioRead(handle, static_cast<char*>(part1), static_cast<mmio::LONG>(bytes1));
+  mmio::mmioRead(handle, static_cast<char*>(part1), static_cast<LONG>(bytes1));
   if (part2 != nullptr && bytes2 > 0) {
-    mmio::mmioRead(handle, static_cast<char*>(part2), static_cast<mmio::LONG>(bytes2));
+    mmio::mmioRead(handle, static_cast<char*>(part2), static_cast<LONG>(bytes2));
   }
   if (!ddsd::Check(buffer->Unlock(part1, bytes1, part2, bytes2),
                    name + ": LoadWAV中に、サウンドバッファのアンロックが失敗しました")) {

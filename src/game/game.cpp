@@ -1,17 +1,49 @@
-// TGame's life: the window's components are made with it, everything else by start-up, and
-// destroy frees it all in the window's order.
+// TGame's objects: the window's components made with it, the device, the fonts, the sound
+// effects, the pictures and the speech engine made by start-up (the rules' hooks, in the order
+// FormCreate calls them), and destroy freeing it all in the window's order.
 #include "game/game.h"
 
 #include "game/game_owned.h"
+#include "game/settings.h"
+#include "graphics/device/jpeg_decoder.h"
+#include "platform/base/fatal.h"
+#include "platform/base/owner_window.h"
 #include "platform/clock/clock.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/gdi/gdi.h"
 
 namespace game {
+namespace {
+
+constexpr UINT kSpiGetIconTitleLogFont = 31;
+constexpr int kWindowFontHeight = -32;  // 32-pixel characters
+constexpr int kLabelPoints = 18;
+constexpr int kDefaultCharset = 128;  // Shift-JIS
+
+// The seven effects, wave 0 to wave 6.
+constexpr const char* kWaveFiles[kSoundEffectCount] = {
+    "seikai.wav",   "renzokuseikai.wav", "fuseikai.wav",  "gameclear.wav",
+    "gameover.wav", "bonus.wav",         "stageclear.wav"};
+
+// The archive's pictures shown during a game: the results, the bonus and the stage clears.
+constexpr const char* kLaterPictures[] = {"seikai.bmp",   "renzokuseikai.bmp", "fuseikai.bmp",
+                                          "GameOver.bmp", "GameClear.bmp",     "Bonus.bmp",
+                                          "10toppa.bmp",  "20toppa.bmp"};
+
+std::unique_ptr<TDGTexture> NewTexture(TDGCarad* carad) {
+  return std::make_unique<TDGTexture>(
+      carad, std::vector<D3DFORMAT>{D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5}, 0,
+      D3DPOOL_MANAGED, 0, "");
+}
+
+RECT WholePicture(const TDGTexture& texture) {
+  return RECT{0, 0, static_cast<LONG>(texture.Width()), static_cast<LONG>(texture.Height())};
+}
+
+}  // namespace
 
 TGame::TGame(TGameWindow& window, TOwnerWindow& ownerWindow, TGamePaths paths)
-    : Window(window),
+    : TGameRules(window, std::move(paths)),
       OwnerWindow(ownerWindow),
-      GamePaths(std::move(paths)),
       Owned(std::make_unique<TOwned>()) {
   // The components the form carries: the device component and the sound component are
   // loaded with the form, both set to end the process on a library failure.
@@ -33,9 +65,125 @@ TGame::~TGame() {
   Owned->DG.reset();
 }
 
+void TGame::CreateScreen() {
+  TOwned& o = *Owned;
+  // The device in windowed mode with a back buffer of the client size.
+  o.DG->ChangeToWindowMode(S.ScreenWidth, S.ScreenHeight, {}, 0, D3DSWAPEFFECT_DISCARD,
+                           D3DMULTISAMPLE_NONE, 0);
+  const RECT client = OwnerWindow.ClientRect();
+  S.ScreenWidth = client.right - client.left;
+  S.ScreenHeight = client.bottom - client.top;
+  // The scene, and a 1 ms timer resolution.
+  o.Scene = std::make_unique<TSXScene>(o.DG.get(), "");
+  if (timeBeginPeriod(1) == TIMERR_NOERROR) o.TimerPeriodSet = true;
+
+  // The window font takes the icon-title face.
+  gdi::LOGFONTA iconTitle{};
+  if (gdi::SystemParametersInfoA(kSpiGetIconTitleLogFont, sizeof(iconTitle), &iconTitle, 0)) {
+    o.WindowFont.SetName(gdi::FaceName(iconTitle));
+  }
+  o.WindowFont.SetHeight(kWindowFontHeight);
+  o.WindowFont.SetStyle(gdi::fsBold);
+  o.WindowFont.SetCharset(static_cast<BYTE>(kDefaultCharset));
+  Window.SetAnswerFont(TFontChoice{o.WindowFont.Name(), kDefaultCharset, gdi::fsBold});
+
+  // The two text writers.
+  o.MojiWriter = std::make_unique<TSXTextWriter>(o.DG.get(), D3DFMT_A8R8G8B8, 16);
+  o.MojiWriter->SetFont(o.WindowFont);
+  o.LabelWriter = std::make_unique<TSXTextWriter>(o.DG.get(), D3DFMT_A8R8G8B8, 16);
+  o.LabelWriter->Font().SetName(o.WindowFont.Name());
+  o.LabelWriter->Font().SetSize(kLabelPoints);
+  o.LabelWriter->Font().SetStyle(gdi::fsBold | gdi::fsItalic);
+
+  // The character font, only when both settings files exist.
+  if (const std::optional<TFontSettings> saved = TSettingsFiles(S.UserDir).ReadFont()) {
+    if (saved->Style) S.FontStyle = *saved->Style;
+    const std::string& name = saved->Name;
+    for (const std::string& family : gdi::InstalledFontFamilies()) {
+      if (family != name) continue;
+      const auto charsetByte = static_cast<BYTE>(saved->Charset & 0xFF);
+      o.MojiWriter->Font().SetCharset(charsetByte);
+      o.MojiWriter->Font().SetName(name);
+      o.MojiWriter->Font().SetStyle(S.FontStyle);
+      Window.SetAnswerFont(TFontChoice{name, charsetByte, S.FontStyle});
+      break;
+    }
+  }
+}
+
+void TGame::CreateSoundEffects() {
+  TOwned& o = *Owned;
+  const std::filesystem::path data = S.AppDir / "Data";
+  for (int i = 0; i < kSoundEffectCount; ++i) {
+    o.Waves[i] = std::make_unique<TDDSDWaveData>(o.DDSD1.get(), false, data / kWaveFiles[i]);
+    // Binding an empty wave ends the game with the library's copy error, which does not say
+    // why: name the effect file that could not be loaded instead.
+    if (o.DDSD1->Initialized() && o.Waves[i]->Buffer() == nullptr) {
+      fatal::Halt("効果音ファイル「" + (data / kWaveFiles[i]).string() +
+                  "」を読み込めませんでした。");
+    }
+    if (o.DDSD1->Initialized()) o.DDSD1->Channel(i)->SetWaveData(o.Waves[i].get());
+  }
+}
+
+void TGame::LoadPictures() {
+  TOwned& o = *Owned;
+  TDGCarad* dg = o.DG.get();
+  const std::filesystem::path data = S.AppDir / "Data";
+  for (int i = 0; i < kMojiSlots; ++i) {
+    o.MojiTextures[i] = NewTexture(dg);
+  }
+  const std::string archive = (data / "wisplore.qda").string();
+  o.HotaruTexture = NewTexture(dg);
+  o.HotaruTexture->LoadFromFile("Hotaru.bmp", archive);
+  o.HotaruTexture->SetColorKey(WholePicture(*o.HotaruTexture), 0xFFFFFFFFu);
+  o.HikariTexture = NewTexture(dg);
+  o.HikariTexture->LoadFromFile((data / "Hikari2.bmp").string(), "");
+  o.HikariTexture->SetColorKey(WholePicture(*o.HikariTexture), 0xFFFFFFFFu);
+  // The layout rules work from these two sizes.
+  S.Pictures = TPictureSizes{static_cast<std::int32_t>(o.HotaruTexture->Width()),
+                             static_cast<std::int32_t>(o.HotaruTexture->Height()),
+                             static_cast<std::int32_t>(o.HikariTexture->Width()),
+                             static_cast<std::int32_t>(o.HikariTexture->Height())};
+  o.KotaeTexture = NewTexture(dg);
+  o.KotaeTexture2 = NewTexture(dg);
+  MakeTextTexture(o.KotaeTexture.get(), o.KotaeTexture2.get(), Sjis("答"), o.MojiWriter.get());
+  o.HaikeiTexture = NewTexture(dg);
+  try {
+    o.HaikeiTexture->LoadFromBitmap(*LoadJPEGFile(data / "Haikei.jpg"));
+  } catch (const EJPEGError& e) {
+    // The texture loader ends the game on a missing picture; the background does the same.
+    fatal::Halt(std::string("背景の画像を読み込めませんでした: ") + e.what());
+  }
+  for (auto* texture :
+       {&o.PictureTexture, &o.SpellingTexture, &o.SpellingTexture2, &o.ReadingTexture,
+        &o.SeikaiTexture, &o.RenzokuTexture, &o.FuseikaiTexture, &o.TimeTexture, &o.TokutenTexture,
+        &o.SaikoTokutenTexture, &o.Message1Texture, &o.Message2Texture, &o.SosaTexture,
+        &o.LogoTexture, &o.MusicTitleTexture, &o.HintTexture}) {
+    *texture = NewTexture(dg);
+  }
+
+  // Every picture the game shows later is loaded once now, so that a damaged archive entry or
+  // guide file ends the start-up, naming it, instead of a game in progress.
+  {
+    const std::unique_ptr<TDGTexture> probe = NewTexture(dg);
+    for (const char* entry : kLaterPictures) probe->LoadFromFile(entry, archive);
+    for (const char* guide : {"Sosa1.bmp", "Sosa2.bmp"}) {
+      probe->LoadFromFile((data / guide).string(), "");
+    }
+  }
+
+  // The title screen's pictures.
+  o.PictureTexture->LoadFromFile("Title.bmp", archive);
+  o.PictureTexture->SetColorKey(WholePicture(*o.PictureTexture), 0);
+  o.LogoTexture->LoadFromFile((data / "logo.bmp").string(), "");
+}
+
+void TGame::CreateSpeech() { Owned->SpeechHandle = AquesTalkDa_Create(); }
+
 void TGame::FormDestroy() {
-  if (Owned->Destroyed) return;
-  Owned->Destroyed = true;
+  if (Destroyed) return;
+  Destroyed = true;
   S.StartupDone = 0;
   if (Owned->TimerPeriodSet) {
     timeEndPeriod(1);

@@ -1,8 +1,7 @@
 // The keys: the window previews every key-down, so Enter, Ctrl, F1 and F2 act wherever the
 // focus is; everything else goes to the answer field, which never takes a carriage return and,
 // while RomajiAnswer says so, turns romaji into kana.
-#include "game/game.h"
-#include "game/game_owned.h"
+#include "game/game_rules.h"
 #include "game/romaji.h"
 #include "game/saturating.h"
 #include "platform/clock/clock.h"
@@ -10,7 +9,7 @@
 
 namespace game {
 
-void TGame::FormKeyDown(int virtualKey) {
+void TGameRules::FormKeyDown(int virtualKey) {
   switch (virtualKey) {
     case VK_RETURN:
       if (S.Playing == 1 && S.Paused == 0) JudgeAnswer();
@@ -38,16 +37,16 @@ void TGame::FormKeyDown(int virtualKey) {
             SaturatingAdd(S.PauseTotal, static_cast<std::int32_t>(timeGetTime() - S.PauseStart));
         S.Message1.clear();
       }
-      MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
+      ShowMessage1();
       break;
     default:
       break;
   }
 }
 
-bool TGame::EditKaitoRanKeyPress(char16_t character) { return character != u'\r'; }
+bool TGameRules::EditKaitoRanKeyPress(char16_t character) { return character != u'\r'; }
 
-std::optional<std::u16string> TGame::RomajiAnswer() const {
+std::optional<std::u16string> TGameRules::RomajiAnswer() const {
   const std::int32_t n = S.MondaiNo;
   if (S.RomajiHenkan == 0 || !S.IsMondaiNo(n)) return std::nullopt;
   std::u16string answers;
@@ -60,7 +59,7 @@ std::optional<std::u16string> TGame::RomajiAnswer() const {
   return answers;
 }
 
-void TGame::SettlePendingRomaji() {
+void TGameRules::SettlePendingRomaji() {
   if (!RomajiAnswer()) return;
   std::u16string text = Window.AnswerText();
   const TRomajiEdit edit = RomajiEnter(text);

@@ -1,11 +1,11 @@
 // The main loop: one 25 ms tick per idle call that is due, with the music start, the title
 // wait, the question clock, the blink, the random music's track end and one frame; the frame
-// driver with its device-loss handling; and the pause.
+// driver (the screen's refresh and device check, the fireflies' step, the drawing); the pause;
+// and the boxes that hold the question clock.
 #include <algorithm>
 #include <cstdlib>
 
-#include "game/game.h"
-#include "game/game_owned.h"
+#include "game/game_rules.h"
 #include "game/random.h"
 #include "game/save_file.h"
 #include "game/settings.h"
@@ -30,7 +30,7 @@ int WaitFor(DWORD tickTime) {
 
 }  // namespace
 
-int TGame::ApplicationEvents1Idle() {
+int TGameRules::ApplicationEvents1Idle() {
   // Nothing before start-up has finished or before the tick is due.
   if (S.StartupDone != 1) return static_cast<int>(kTickLength);
   if (timeGetTime() - S.TickTime < kTickLength) return WaitFor(S.TickTime);
@@ -86,7 +86,7 @@ int TGame::ApplicationEvents1Idle() {
       CheckBgmOn(false);
     }
     S.Message1.clear();
-    MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
+    ShowMessage1();
   }
 
   // The title prompt, 7000 ms after start-up, kept up on every tick of the title.
@@ -95,11 +95,11 @@ int TGame::ApplicationEvents1Idle() {
     static const std::string message2 = Sjis(kTitleMessage2);
     if (S.Message1 != message1) {
       S.Message1 = message1;
-      MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
+      ShowMessage1();
     }
     if (S.Message2 != message2) {
       S.Message2 = message2;
-      MakeTextTexture(Owned->Message2Texture.get(), nullptr, S.Message2, Owned->LabelWriter.get());
+      S.Marks.SetLabel(TLabel::Message2, S.Message2);
     }
     std::string guide = "Sosa1.bmp";
     if (S.Ready == 0 && std::filesystem::exists(S.UserDir / kSaveFileName, error) &&
@@ -123,7 +123,7 @@ int TGame::ApplicationEvents1Idle() {
       }
     }
     // The guide is loaded when it changes; the picture shown is the same as reloading it.
-    if (Owned->SosaLoaded != guide) LoadSosa(guide);
+    if (S.Marks.Sosa != guide) LoadSosa(guide);
     S.Ready = 1;
     for (TMenuItem item : kTopMenus) Window.SetMenuEnabled(item, true);
   }
@@ -133,7 +133,7 @@ int TGame::ApplicationEvents1Idle() {
     S.TimeLeft =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
                                   static_cast<std::uint32_t>(S.PauseTotal) - timeGetTime());
-    ShowCounter(Owned->TimeTexture.get(), "TIME:", S.TimeLeft / 1000);
+    ShowCounter(TLabel::Time, "TIME:", S.TimeLeft / 1000);
     if (S.TimeLeft < 1) {
       S.TimeLeft = 0;
       GiveUp();
@@ -153,12 +153,12 @@ int TGame::ApplicationEvents1Idle() {
 
   // The random music moves on at the end of a track; a single file loops by itself.
   if (S.BgmOn == 1 || S.GameClear == 1) {
-    const double duration = Owned->WindowsMediaPlayer1->currentMedia.duration();
+    const double duration = MusicDuration();
     if (duration > 0) {
       const std::int64_t elapsed = std::abs(
           static_cast<std::int64_t>(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime)));
       if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
-        Owned->WindowsMediaPlayer1->controls.stop();
+        StopMusic();
         PickRandomTrack();
         PlayMusic();
         ShowMusicTitle();
@@ -171,29 +171,18 @@ int TGame::ApplicationEvents1Idle() {
   return WaitFor(S.TickTime);
 }
 
-void TGame::DrawFrame() {
-  IDirect3DDevice9* device = Owned->DG->Device();
-  if (device == nullptr) return;
-  const HRESULT state = device->TestCooperativeLevel();
-  if (state == D3DERR_DEVICENOTRESET) {
-    Owned->DG->ResetDevice();
-    return;
-  }
-  if (FAILED(state)) return;
+void TGameRules::DrawFrame() {
+  if (!PrepareFrame()) return;
   AnimateFireflies();
-  device->BeginScene();
-  DrawGameScreen();
-  Owned->Scene->Render(nullptr, true);
-  device->EndScene();
-  device->Present(nullptr, nullptr, nullptr, nullptr);
+  PresentFrame();
 }
 
-void TGame::Pause() {
+void TGameRules::Pause() {
   if (S.Playing != 1 || S.Paused != 0) return;
   S.Paused = 1;
   S.PauseStart = timeGetTime();
   S.Message1 = Sjis(kPauseMessage);
-  MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
+  ShowMessage1();
   DrawFrame();
   Window.SetAnswerReadOnly(true);
 }
@@ -202,13 +191,13 @@ void TGame::Pause() {
 
 namespace game {
 
-TGame::TClockHold::TClockHold(TGame& game) : Game(game) {
+TGameRules::TClockHold::TClockHold(TGameRules& game) : Game(game) {
   if (Game.BoxDepth++ > 0) return;
   Game.BoxHoldsClock = Game.S.Playing == 1 && Game.S.Paused == 0;
   Game.BoxStart = timeGetTime();
 }
 
-TGame::TClockHold::~TClockHold() {
+TGameRules::TClockHold::~TClockHold() {
   if (--Game.BoxDepth > 0 || !Game.BoxHoldsClock) return;
   Game.BoxHoldsClock = false;
   if (Game.S.Playing == 1 && Game.S.Paused == 0) {
@@ -216,12 +205,12 @@ TGame::TClockHold::~TClockHold() {
   }
 }
 
-void TGame::ShowBox(const std::string& text) {
+void TGameRules::ShowBox(const std::string& text) {
   const TClockHold hold(*this);
   Window.ShowMessage(text);
 }
 
-TConfirmAnswer TGame::AskBox(const std::string& text, bool withCancel) {
+TConfirmAnswer TGameRules::AskBox(const std::string& text, bool withCancel) {
   const TClockHold hold(*this);
   return Window.Confirm(text, withCancel);
 }

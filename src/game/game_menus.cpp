@@ -1,8 +1,7 @@
 // The menus' actions: answer mode, save, exit, the additional-questions file, romaji into
 // kana, the character font, the music (on, off, a chosen file, a random folder), help and
 // the about box; and the close query with its save prompt.
-#include "game/game.h"
-#include "game/game_owned.h"
+#include "game/game_rules.h"
 #include "game/random.h"
 #include "platform/codepage/codepage.h"
 
@@ -20,9 +19,9 @@ constexpr const char* kFolderPrompt =
 
 }  // namespace
 
-void TGame::TopMenuClick() { Pause(); }
+void TGameRules::TopMenuClick() { Pause(); }
 
-void TGame::MenuClick(TMenuItem item) {
+void TGameRules::MenuClick(TMenuItem item) {
   switch (item) {
     case TMenuItem::Kanji:
     case TMenuItem::Hira:
@@ -64,8 +63,7 @@ void TGame::MenuClick(TMenuItem item) {
       if (Window.MenuChecked(TMenuItem::OFF1)) return;
       CheckBgmOn(false);
       StopMusic();
-      S.BgmOn = 0;
-      MakeTextTexture(Owned->MusicTitleTexture.get(), nullptr, "", Owned->LabelWriter.get());
+      S.BgmOn = 0;  // the title is no longer drawn
       break;
     case TMenuItem::S2:
       ChooseMusicFile();
@@ -90,22 +88,15 @@ void TGame::MenuClick(TMenuItem item) {
   }
 }
 
-void TGame::ChooseCharacterFont() {
-  gdi::TFont& font = Owned->MojiWriter->Font();
-  const std::optional<TFontChoice> chosen =
-      Window.ChooseFont(TFontChoice{font.Name(), font.Charset(), font.Style()});
+void TGameRules::ChooseCharacterFont() {
+  const std::optional<TFontChoice> chosen = Window.ChooseFont(CharacterFont());
   if (!chosen) return;
-  font.SetCharset(static_cast<gdi::BYTE>(chosen->Charset & 0xFF));
-  font.SetName(chosen->FaceName);
-  font.SetStyle(chosen->Style & gdi::kAllFontStyles);
+  const TFontChoice font = SetCharacterFont(*chosen);
   for (std::int32_t i = 0; i < S.MojiCount && i < kMojiSlots; ++i) RenderMoji(i);
-  MakeTextTexture(Owned->KotaeTexture.get(), Owned->KotaeTexture2.get(), codepage::Utf8ToSjis("答"),
-                  Owned->MojiWriter.get());
-  Window.SetAnswerFont(TFontChoice{chosen->FaceName, chosen->Charset & 0xFF,
-                                   static_cast<std::uint8_t>(chosen->Style & gdi::kAllFontStyles)});
+  Window.SetAnswerFont(font);
 }
 
-void TGame::ChooseMusicFile() {
+void TGameRules::ChooseMusicFile() {
   const std::optional<std::string> file = Window.ChooseMusicFile(kMusicDialogTitle, kMusicFilter);
   if (!file) return;
   Window.ProcessMessages();
@@ -119,9 +110,9 @@ void TGame::ChooseMusicFile() {
   CheckBgmOn(true);
 }
 
-void TGame::ChooseRandomMusicFolder() {
+void TGameRules::ChooseRandomMusicFolder() {
   S.Message2 = codepage::Utf8ToSjis("ランダムBGMの設定中...");
-  MakeTextTexture(Owned->Message2Texture.get(), nullptr, S.Message2, Owned->LabelWriter.get());
+  S.Marks.SetLabel(TLabel::Message2, S.Message2);
   DrawFrame();
   const std::optional<std::string> folder = Window.BrowseFolder(kFolderPrompt);
   if (folder) {
@@ -149,7 +140,7 @@ void TGame::ChooseRandomMusicFolder() {
   DrawFrame();
 }
 
-bool TGame::FormCloseQuery() {
+bool TGameRules::FormCloseQuery() {
   if (S.GameOver == 1 || S.GameClear == 1) return true;
   Pause();
   if (S.Saved == 1) return true;

@@ -1,22 +1,17 @@
-// Music files: the recursive scan of a folder for audio files, the shuffle list, the music
-// title shortened to the window's width, and starting the music.
+// Music files: the recursive scan of a folder for audio files, the shuffle list, and starting
+// the music (the media player itself is TGame's, game_sound.cpp).
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <set>
 #include <system_error>
 
-#include "audio/music.h"
-#include "game/game.h"
-#include "game/game_owned.h"
+#include "game/game_rules.h"
 #include "game/random.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {
 namespace {
-
-constexpr int kMusicTitlePoints = 11;
-constexpr const char* kEllipsis = "...";
 
 bool IsAudioFile(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
@@ -58,12 +53,12 @@ void ScanFolder(const std::string& folder, std::vector<std::string>& list,
 
 }  // namespace
 
-void TGame::ScanAudioFiles(const std::string& folder) {
+void TGameRules::ScanAudioFiles(const std::string& folder) {
   std::set<std::filesystem::path> visited;
   ScanFolder(folder, S.AudioList, visited);
 }
 
-void TGame::BuildRandomList() {
+void TGameRules::BuildRandomList() {
   S.RandomFiles = S.AudioList;
   S.RandomFileCount = static_cast<std::int32_t>(S.RandomFiles.size());
   S.RandomPlayed.assign(S.RandomFiles.size(), 0);
@@ -73,66 +68,18 @@ void TGame::BuildRandomList() {
   CheckMusicMode(S.BgmRandom == 1);
 }
 
-void TGame::CheckMusicMode(bool random) {
+void TGameRules::CheckMusicMode(bool random) {
   S.BgmRandomChecked = random ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::S2, !random);
   Window.SetMenuChecked(TMenuItem::R1, random);
 }
 
-void TGame::CheckBgmOn(bool on) {
+void TGameRules::CheckBgmOn(bool on) {
   Window.SetMenuChecked(TMenuItem::ON1, on);
   Window.SetMenuChecked(TMenuItem::OFF1, !on);
 }
 
-std::string TGame::MusicTitle(const std::string& path) {
-  // Split into the root (the "drive"), the folders and the file name.
-  std::string root;
-  std::string rest = path;
-  if (!rest.empty() && rest.front() == '/') {
-    root = "/";
-    rest.erase(0, 1);
-  }
-  std::vector<std::string> folders;
-  std::size_t start = 0;
-  for (std::size_t slash = rest.find('/'); slash != std::string::npos;
-       slash = rest.find('/', start)) {
-    folders.push_back(rest.substr(start, slash - start));
-    start = slash + 1;
-  }
-  const std::string name = rest.substr(start);
-
-  // The forms from the whole path down to the file name alone.
-  std::vector<std::string> forms{path};
-  for (std::size_t k = 1; k <= folders.size(); ++k) {
-    std::string form = root + kEllipsis + "/";
-    for (std::size_t i = k; i < folders.size(); ++i) form += folders[i] + "/";
-    forms.push_back(form + name);
-  }
-  if (!root.empty() || !folders.empty()) forms.push_back(std::string(kEllipsis) + "/" + name);
-
-  // Measured in the window's face at 11 points.
-  TSXTextWriter* writer = Owned->LabelWriter.get();
-  writer->Font().SetSize(kMusicTitlePoints);
-  const int limit = Window.OuterWidth() - 5;
-  for (const std::string& form : forms) {
-    if (writer->TextWidth(codepage::Utf8ToUtf16(form)) <= limit) return form;
-  }
-  return name;
-}
-
-bool TGame::TryPlayMusic() {
-  try {
-    ::PlayMusic(*Owned->WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
-                S.MusicStartTime);
-    return true;
-  } catch (const EMediaPlayer& e) {
-    // The library's reason is for the maintainer; the player's box names only the file.
-    std::fprintf(stderr, "nightwisp: %s: %s\n", S.MusicName.c_str(), e.what());
-    return false;
-  }
-}
-
-std::int32_t TGame::PickRandomTrack() {
+std::int32_t TGameRules::PickRandomTrack() {
   // A new shuffle cycle once every file has played (or no mark is left free).
   S.RandomPlayed.resize(static_cast<std::size_t>(S.RandomFileCount), 0);
   if (S.RandomPlayedCount >= S.RandomFileCount ||
@@ -150,7 +97,7 @@ std::int32_t TGame::PickRandomTrack() {
   return pick;
 }
 
-void TGame::PlayMusic() {
+void TGameRules::PlayMusic() {
   if (TryPlayMusic()) return;
   if (S.BgmRandom != 1 || S.RandomFileCount <= 0) {
     // One failure, one box; the game goes on without music.

@@ -39,9 +39,6 @@ struct TGame::TOwned {
   H_AQTKDA SpeechHandle = nullptr;
 
   bool TimerPeriodSet = false;  // timeBeginPeriod(1) is waiting for its timeEndPeriod
-  bool Created = false;         // start-up has run (destroy has something to free)
-  bool Destroyed = false;       // destroy has run
-  std::string SosaLoaded;       // the key guide now in SosaTexture ("" = none yet)
 };
 
 }  // namespace game

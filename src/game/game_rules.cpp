@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/speech.h"
-#include "game/game.h"
-#include "game/game_owned.h"
+#include "game/game_rules.h"
 #include "game/random.h"
 #include "game/saturating.h"
 #include "game/zero_pad.h"
@@ -29,9 +27,6 @@ constexpr int kSoundGameOver = 4;
 constexpr int kSoundBonus = 5;
 constexpr int kSoundStageClear = 6;
 
-std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
-std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
-
 // The hint's speed: the distance over 80 frames, to the nearest integer with halves to even.
 std::int32_t HintSpeed(std::int32_t distance) {
   return static_cast<std::int32_t>(
@@ -42,67 +37,54 @@ std::int32_t HintSpeed(std::int32_t distance) {
 
 // --- Shared steps --------------------------------------------------------------------------
 
-void TGame::PlaySoundEffect(int index) {
-  TDDSD* sound = Owned->DDSD1.get();
-  // Without a sound device the channels hold no buffers: the game goes on silently.
-  if (sound == nullptr || !sound->Initialized() || index >= sound->ChannelsMade()) return;
-  sound->Channel(index)->Play();
+TGameRules::TGameRules(TGameWindow& window, TGamePaths paths)
+    : Window(window), GamePaths(std::move(paths)) {}
+
+TGameRules::~TGameRules() = default;
+
+void TGameRules::ShowPicture(const std::string& entry) {
+  S.Marks.Picture = entry;
+  S.Marks.PictureChanged = true;
 }
 
-void TGame::ShowPicture(const std::string& entry) {
-  TDGTexture* picture = Owned->PictureTexture.get();
-  if (picture == nullptr) return;
-  // The result pictures carry their own alpha: no colour key (only the title picture has one).
-  picture->LoadFromFile(entry, (S.AppDir / "Data" / "wisplore.qda").string());
+void TGameRules::LoadSosa(const std::string& file) {
+  S.Marks.Sosa = file;
+  S.Marks.SosaChanged = true;
 }
 
-void TGame::LoadSosa(const std::string& file) {
-  TDGTexture* guide = Owned->SosaTexture.get();
-  if (guide == nullptr) return;
-  guide->LoadFromFile((S.AppDir / "Data" / file).string(), "");
-  guide->SetColorKey(
-      RECT{0, 0, static_cast<LONG>(guide->Width()), static_cast<LONG>(guide->Height())}, 0);
-  Owned->SosaLoaded = file;
+void TGameRules::ShowCounter(TLabel label, const char* caption, std::int32_t value) {
+  S.Marks.SetLabel(label, Sjis(caption) + ZeroPad(value));
 }
 
-void TGame::ShowCounter(TDGTexture* texture, const char* caption, std::int32_t value) {
-  MakeTextTexture(texture, nullptr, Sjis(caption) + ZeroPad(value), Owned->LabelWriter.get());
+void TGameRules::ShowSeikai() { ShowCounter(TLabel::Seikai, "正解:", S.SeikaiCount); }
+void TGameRules::ShowRenzoku() { ShowCounter(TLabel::Renzoku, "連続正解:", S.RenzokuCount); }
+void TGameRules::ShowFuseikai() { ShowCounter(TLabel::Fuseikai, "不正解:", S.FuseikaiCount); }
+void TGameRules::ShowTokuten() { S.Marks.SetLabel(TLabel::Tokuten, ZeroPad(S.Tokuten)); }
+
+void TGameRules::ShowSaikoTokuten() {
+  S.Marks.SetLabel(TLabel::SaikoTokuten, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"));
 }
 
-void TGame::ShowSeikai() { ShowCounter(Owned->SeikaiTexture.get(), "正解:", S.SeikaiCount); }
-void TGame::ShowRenzoku() { ShowCounter(Owned->RenzokuTexture.get(), "連続正解:", S.RenzokuCount); }
-void TGame::ShowFuseikai() {
-  ShowCounter(Owned->FuseikaiTexture.get(), "不正解:", S.FuseikaiCount);
-}
-
-void TGame::ShowTokuten() {
-  MakeTextTexture(Owned->TokutenTexture.get(), nullptr, ZeroPad(S.Tokuten),
-                  Owned->LabelWriter.get());
-}
-
-void TGame::ShowSaikoTokuten() {
-  MakeTextTexture(Owned->SaikoTokutenTexture.get(), nullptr,
-                  ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"), Owned->LabelWriter.get());
-}
-
-void TGame::ShowCounters() {
+void TGameRules::ShowCounters() {
   ShowSeikai();
   ShowRenzoku();
   ShowFuseikai();
   ShowTokuten();
 }
 
-void TGame::ShowHintsLeft() {
+void TGameRules::ShowHintsLeft() {
   const std::int32_t left = S.HintCount > kMaxHintsPerStage ? 0 : kMaxHintsPerStage - S.HintCount;
-  ShowCounter(Owned->HintTexture.get(), "HINT:", left);
+  ShowCounter(TLabel::Hint, "HINT:", left);
 }
 
-void TGame::ShowMessages() {
-  MakeTextTexture(Owned->Message1Texture.get(), nullptr, S.Message1, Owned->LabelWriter.get());
-  MakeTextTexture(Owned->Message2Texture.get(), nullptr, S.Message2, Owned->LabelWriter.get());
+void TGameRules::ShowMessages() {
+  ShowMessage1();
+  S.Marks.SetLabel(TLabel::Message2, S.Message2);
 }
 
-void TGame::SetAnswerColour() {
+void TGameRules::ShowMessage1() { S.Marks.SetLabel(TLabel::Message1, S.Message1); }
+
+void TGameRules::SetAnswerColour() {
   if (S.BonusMode == 1) {
     Window.SetAnswerColor(255, 255, 0);
   } else {
@@ -110,7 +92,7 @@ void TGame::SetAnswerColour() {
   }
 }
 
-void TGame::SetKaitoModeColour() {
+void TGameRules::SetKaitoModeColour() {
   if (S.KaitoMode == 1) {
     Window.SetAnswerColor(255, 251, 240);
   } else {
@@ -118,41 +100,55 @@ void TGame::SetKaitoModeColour() {
   }
 }
 
-void TGame::RenderMoji(std::int32_t index) {
-  MakeTextTexture(Owned->MojiTextures[index].get(), nullptr,
-                  codepage::Utf16ToSjis(S.Moji[index].Char), Owned->MojiWriter.get());
+void TGameRules::RenderMoji(std::int32_t index) { S.Marks.MojiChanged[index] = true; }
+
+void TGameRules::RenderSpelling() {
+  S.Marks.SetLabel(TLabel::Spelling, codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)));
 }
 
-void TGame::RenderSpelling() {
-  MakeTextTexture(Owned->SpellingTexture.get(), Owned->SpellingTexture2.get(),
-                  codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)), Owned->MojiWriter.get());
+void TGameRules::ShowReading() {
+  S.Marks.SetLabel(TLabel::Reading, codepage::Utf16ToSjis(S.MondaiText));
 }
 
-void TGame::PlaceRandomly(MojiRecord& moji) {
+void TGameRules::PlaceRandomly(MojiRecord& moji) {
   const TRect e = Window.AnswerBounds();
-  moji.X = Random(S.ScreenWidth - W(Owned->HotaruTexture.get()));
-  moji.Y = Random(e.Top - H(Owned->HotaruTexture.get()) - H(Owned->HikariTexture.get())) +
+  moji.X = Random(S.ScreenWidth - S.Pictures.HotaruW);
+  moji.Y = Random(e.Top - S.Pictures.HotaruH - S.Pictures.HikariH) +
            (Window.OuterHeight() - Window.ClientHeight());
 }
 
-void TGame::SetHintMojiDown(std::int32_t index) {
+void TGameRules::SetHintMojiDown(std::int32_t index) {
   const TRect e = Window.AnswerBounds();
   MojiRecord& moji = S.Moji[index];
-  moji.X = e.Left + W(Owned->HikariTexture.get()) * index;
-  moji.Y = e.Top - H(Owned->HikariTexture.get());
+  moji.X = e.Left + S.Pictures.HikariW * index;
+  moji.Y = e.Top - S.Pictures.HikariH;
   moji.DX = moji.DY = 0;
 }
 
-void TGame::DrawPulse(std::int32_t index) {
+void TGameRules::DrawPulse(std::int32_t index) {
   const float scale = static_cast<float>(Random(6) + 5) * 0.1f;
-  S.HotaruSizeW[index] = static_cast<float>(W(Owned->HotaruTexture.get())) * scale;
-  S.HotaruSizeH[index] = static_cast<float>(H(Owned->HotaruTexture.get())) * scale;
-  S.MojiSizeW[index] = static_cast<float>(W(Owned->MojiTextures[index].get())) * scale;
-  S.MojiSizeH[index] = static_cast<float>(H(Owned->MojiTextures[index].get())) * scale;
+  S.HotaruSizeW[index] = static_cast<float>(S.Pictures.HotaruW) * scale;
+  S.HotaruSizeH[index] = static_cast<float>(S.Pictures.HotaruH) * scale;
+  // The character's share follows once it is rendered and its size is known.
+  S.Marks.PulseScale[index] = scale;
   S.Fukuramu[index] = Random(2) != 0 ? 1 : 0;
 }
 
-bool TGame::AnswerIsCorrect(const std::u16string& answer) const {
+void TGameRules::CharacterRendered(std::int32_t index, std::int32_t w, std::int32_t h) {
+  S.MojiW[index] = w;
+  S.MojiH[index] = h;
+  const float scale = S.Marks.PulseScale[index];
+  if (scale <= 0) return;
+  S.Marks.PulseScale[index] = 0;
+  if (static_cast<std::size_t>(index) >= S.MojiSizeW.size() ||
+      static_cast<std::size_t>(index) >= S.MojiSizeH.size()) {
+    return;
+  }
+  S.MojiSizeW[index] = static_cast<float>(w) * scale;
+  S.MojiSizeH[index] = static_cast<float>(h) * scale;
+}
+
+bool TGameRules::AnswerIsCorrect(const std::u16string& answer) const {
   const std::int32_t n = S.MondaiNo;
   if (!S.IsMondaiNo(n) || answer.empty()) return false;
   if (S.KaitoMode == 0) {
@@ -164,15 +160,13 @@ bool TGame::AnswerIsCorrect(const std::u16string& answer) const {
   return false;
 }
 
-void TGame::SpeakQuestion() { SpeakSpeechString(S.Speech(S.MondaiNo)); }
+void TGameRules::SpeakQuestion() { Speak(S.Speech(S.MondaiNo)); }
 
-void TGame::StopMusic() {
-  if (Owned->WindowsMediaPlayer1.get() != nullptr) Owned->WindowsMediaPlayer1->controls.stop();
-}
+void TGameRules::ShowMusicTitle() { S.Marks.SetLabel(TLabel::MusicTitle, S.MusicName); }
 
 // --- The rules -----------------------------------------------------------------------------
 
-void TGame::StartQuestion() {
+void TGameRules::StartQuestion() {
   if (S.Paused != 0 || S.Ready != 1) return;
   // The answer mode is fixed for the question; the field shows it.
   S.TitleMode = 0;
@@ -246,7 +240,7 @@ void TGame::StartQuestion() {
   }
 }
 
-void TGame::NewQuestion() {
+void TGameRules::NewQuestion() {
   // Every question once per cycle.
   if (S.TitleMode == 0) {
     const std::int32_t total = S.MondaiCount();
@@ -293,14 +287,15 @@ void TGame::NewQuestion() {
     S.MojiSizeH.resize(count);
     S.Fukuramu.resize(count);
   }
-  // The characters.
+  // The characters; a pulse drawn for an earlier question waits for none of them.
+  S.Marks.PulseScale.fill(0);
   for (std::int32_t i = 0; i < S.MojiCount; ++i) {
     S.Moji[i].Char = S.MondaiText.substr(static_cast<std::size_t>(i), 1);
     RenderMoji(i);
   }
   // The layout of the stage.
   if (!flying && S.SeikaiCount < kStageSize) {
-    const std::int32_t fw = W(Owned->HotaruTexture.get());
+    const std::int32_t fw = S.Pictures.HotaruW;
     for (std::int32_t k = 0; k < S.MojiCount; ++k) {
       MojiRecord& moji = S.Moji[k];
       const std::int32_t row = k / kRowLength;
@@ -310,7 +305,7 @@ void TGame::NewQuestion() {
       } else {
         moji.X = S.Moji[k - 1].X + fw;
       }
-      moji.Y = row * (H(Owned->HotaruTexture.get()) + 50) + 140;
+      moji.Y = row * (S.Pictures.HotaruH + 50) + 140;
       moji.DX = moji.DY = 0;
     }
     S.KakushiNo = Random(S.MojiCount);
@@ -343,13 +338,10 @@ void TGame::NewQuestion() {
     }
   }
   // The reading, shown after the answer.
-  if (S.TitleMode == 0) {
-    MakeTextTexture(Owned->ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(S.MondaiText),
-                    Owned->MojiWriter.get());
-  }
+  if (S.TitleMode == 0) ShowReading();
 }
 
-void TGame::JudgeAnswer() {
+void TGameRules::JudgeAnswer() {
   Window.SetAnswerReadOnly(true);
   S.Playing = 0;
   SettlePendingRomaji();
@@ -363,7 +355,7 @@ void TGame::JudgeAnswer() {
   Window.SetMenuEnabled(TMenuItem::Hira, true);
 }
 
-void TGame::ScoreCorrect() {
+void TGameRules::ScoreCorrect() {
   // A hinted answer breaks the run.
   S.RenzokuCount = S.HintMoji == 0 ? S.RenzokuCount + 1 : 0;
   ShowRenzoku();
@@ -439,7 +431,7 @@ void TGame::ScoreCorrect() {
   }
 }
 
-void TGame::Miss() {
+void TGameRules::Miss() {
   // The picture, and both writings of the proverb.
   PlaySoundEffect(kSoundFuseikai);
   ShowPicture("fuseikai.bmp");
@@ -465,14 +457,14 @@ void TGame::Miss() {
   }
 }
 
-void TGame::GiveUp() {
+void TGameRules::GiveUp() {
   S.Playing = 0;
   Window.SetAnswerReadOnly(true);
   SpeakQuestion();
   Miss();
 }
 
-void TGame::UseHint() {
+void TGameRules::UseHint() {
   if (S.SeikaiCount < kStageSize) {
     GiveUp();
     return;
@@ -495,8 +487,8 @@ void TGame::UseHint() {
   if (c >= S.MojiCount) return;
   S.HintFlight = 1;
   const TRect e = Window.AnswerBounds();
-  const std::int32_t targetX = e.Left + W(Owned->HikariTexture.get()) * (S.HintMoji - 1);
-  const std::int32_t targetY = e.Top - H(Owned->HikariTexture.get());
+  const std::int32_t targetX = e.Left + S.Pictures.HikariW * (S.HintMoji - 1);
+  const std::int32_t targetY = e.Top - S.Pictures.HikariH;
   S.Moji[c].DX = HintSpeed(targetX - S.Moji[c].X);
   S.Moji[c].DY = HintSpeed(targetY - S.Moji[c].Y);
   S.Tokuten = std::max(S.Tokuten - 5, 0);

@@ -4,8 +4,7 @@
 #include <optional>
 #include <system_error>
 
-#include "game/game.h"
-#include "game/game_owned.h"
+#include "game/game_rules.h"
 #include "game/random.h"
 #include "game/saturating.h"
 #include "game/save_file.h"
@@ -38,7 +37,7 @@ std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai
 
 }  // namespace
 
-void TGame::SaveGame() {
+void TGameRules::SaveGame() {
   // A running question is saved with its current pause counted (every save of a running
   // question comes through a pause). The live total is left alone, so the pause is not
   // counted twice when the player resumes with F2 after a menu save.
@@ -116,7 +115,7 @@ void TGame::SaveGame() {
   if (!CommitStagedFile(settings, error)) ShowBox("保存できませんでした。");
 }
 
-void TGame::ReadSavedGameAtStartup() {
+void TGameRules::ReadSavedGameAtStartup() {
   // No saved game (or one that cannot be read) leaves the initial best score.
   std::string error;
   if (!ReadSaveFile(S.UserDir / kSaveFileName, S.SaveData, S.SaveDataSize, error)) return;
@@ -126,7 +125,7 @@ void TGame::ReadSavedGameAtStartup() {
   ShowSaikoTokuten();
 }
 
-bool TGame::SavedGameResumable() const {
+bool TGameRules::SavedGameResumable() const {
   const TSaveData& d = S.SaveData;
   if (!SaveFileSizeProblem(S.SaveDataSize).empty()) return false;
   if (d.MondaiNo <= kBuiltInMondaiCount) return SaveDataProblem(d, S, nullptr).empty();
@@ -140,7 +139,7 @@ bool TGame::SavedGameResumable() const {
   return SaveDataProblem(d, S, &saved.Mondai).empty();
 }
 
-void TGame::ResumeGame() {
+void TGameRules::ResumeGame() {
   const TSaveData& d = S.SaveData;
   // The question, an additional one found again by its reading.
   S.MondaiNo = d.MondaiNo;
@@ -198,7 +197,7 @@ void TGame::ResumeGame() {
   S.Playing = d.Playing;
   S.Paused = 0;
   S.TimeLeft = d.TimeLeft;
-  ShowCounter(Owned->TimeTexture.get(), "TIME:", S.TimeLeft / 1000);
+  ShowCounter(TLabel::Time, "TIME:", S.TimeLeft / 1000);
   S.PauseTotal = d.PauseTotal;
   if (S.Playing == 1) {
     S.StartTime = timeGetTime() + static_cast<std::uint32_t>(S.TimeLeft) -
@@ -241,8 +240,7 @@ void TGame::ResumeGame() {
   S.HintFlight = 0;
 
   // The reading, shown when the question ends.
-  MakeTextTexture(Owned->ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(S.MondaiText),
-                  Owned->MojiWriter.get());
+  ShowReading();
 }
 
 }  // namespace game

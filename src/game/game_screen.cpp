@@ -1,11 +1,11 @@
 // One frame of the game screen: every picture and text queued as an overlay sprite in the
-// scene, in drawing order, while the fireflies blink, move, bounce and pulse.
+// scene, in drawing order, from the state as it is; and the frame's device check and drawing
+// for the frame driver.
 #include <algorithm>
 #include <cmath>
 
 #include "game/game.h"
 #include "game/game_owned.h"
-#include "game/random.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
@@ -13,10 +13,7 @@ namespace game {
 namespace {
 
 constexpr std::uint32_t kBackgroundColour = 0x66FFFFFF;
-constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
 constexpr std::uint32_t kLabelColour = 0xBBFFFFFF;
-constexpr int kMusicTitlePoints = 11;
-constexpr int kLabelPoints = 18;
 
 std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
 std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
@@ -34,18 +31,29 @@ std::uint32_t Red(std::int32_t a) {
 // Nearest integer, halves to even.
 std::int32_t Round(float v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
 
-// A new speed of 1 or 2 pixels, away from the edge that was hit.
-void Bounce(std::int32_t& pos, std::int32_t& speed) {
-  if (speed > 0) {
-    pos -= 3;
-    speed = -(Random(2) + 1);
-  } else {
-    pos += 3;
-    speed = Random(2) + 1;
+}  // namespace
+
+bool TGame::PrepareFrame() {
+  // The marks first: the fireflies' step reads the sizes a rendered character records.
+  RefreshScreen();
+  IDirect3DDevice9* device = Owned->DG->Device();
+  if (device == nullptr) return false;
+  const HRESULT state = device->TestCooperativeLevel();
+  if (state == D3DERR_DEVICENOTRESET) {
+    Owned->DG->ResetDevice();
+    return false;
   }
+  return SUCCEEDED(state);
 }
 
-}  // namespace
+void TGame::PresentFrame() {
+  IDirect3DDevice9* device = Owned->DG->Device();
+  device->BeginScene();
+  DrawGameScreen();
+  Owned->Scene->Render(nullptr, true);
+  device->EndScene();
+  device->Present(nullptr, nullptr, nullptr, nullptr);
+}
 
 void TGame::DrawTexture(TDGTexture* texture, std::int32_t x, std::int32_t y, std::uint32_t colour) {
   DrawTextureSized(texture, x, y, W(texture), H(texture), colour);
@@ -65,50 +73,6 @@ void TGame::DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y
                             D3DTADDRESS_CLAMP);
 }
 
-namespace {
-
-// The label's texture (and its panel) sized to the text in the writer's font, then written.
-template <class Text>
-void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const Text& text,
-                      TSXTextWriter* writer) {
-  // Room for the slant of the last character.
-  const std::int32_t extra =
-      (writer->Font().Style() & gdi::fsItalic) != 0 ? writer->TextWidth("a") / 2 : 0;
-  if (text.empty()) return;
-  const auto width = static_cast<UINT>(std::max(writer->TextWidth(text) + extra, 1));
-  const auto height = static_cast<UINT>(std::max(writer->TextHeight(text), 1));
-  if (panel != nullptr) {
-    panel->SetSize(width, height);
-    panel->FillRect(RECT{0, 0, static_cast<LONG>(panel->TextureWidth()),
-                         static_cast<LONG>(panel->TextureHeight())},
-                    kPanelColour, false);
-  }
-  texture->SetSize(width, height);
-  texture->FillRect(RECT{0, 0, static_cast<LONG>(texture->TextureWidth()),
-                         static_cast<LONG>(texture->TextureHeight())},
-                    0x00FFFFFF, false);
-  writer->DrawText(0, 0, text, *texture);
-}
-
-}  // namespace
-
-void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
-                            TSXTextWriter* writer) {
-  if (writer == Owned->LabelWriter.get()) {
-    writer->Font().SetSize(texture == Owned->MusicTitleTexture.get() ? kMusicTitlePoints
-                                                                     : kLabelPoints);
-  }
-  WriteTextTexture(texture, panel, text, writer);
-}
-
-void TGame::ShowMusicTitle() {
-  // The player's path may hold what Shift-JIS cannot: the title is written from UTF-16.
-  TSXTextWriter* writer = Owned->LabelWriter.get();
-  writer->Font().SetSize(kMusicTitlePoints);
-  WriteTextTexture(Owned->MusicTitleTexture.get(), nullptr,
-                   codepage::Utf8ToUtf16(MusicTitle(S.MusicName)), writer);
-}
-
 bool TGame::SpellingFits(std::u16string_view seikai) const {
   D3DCAPS9 caps{};
   TDGCarad* dg = Owned->DG.get();
@@ -119,94 +83,6 @@ bool TGame::SpellingFits(std::u16string_view seikai) const {
   // Half the widest texture: the player may later pick a wider character font.
   const std::int32_t width = Owned->MojiWriter->TextWidth(codepage::Utf16ToSjis(seikai));
   return width <= static_cast<std::int32_t>(caps.MaxTextureWidth / 2);
-}
-
-std::int32_t TGame::DrawnMojiCount() const {
-  return std::clamp<std::int32_t>(
-      std::min<std::int32_t>(S.MojiCount, static_cast<std::int32_t>(S.Akarusa.size())), 0,
-      kMojiSlots);
-}
-
-bool TGame::Pulsing(std::int32_t k, std::int32_t count) const {
-  const bool wandering =
-      S.TitleMode == 1 || S.SeikaiCount > 20 || (S.SeikaiCount == 20 && S.Playing == 1);
-  const bool pulseReady = S.Fukuramu.size() >= static_cast<std::size_t>(count) &&
-                          S.HotaruSizeW.size() >= static_cast<std::size_t>(count) &&
-                          S.HotaruSizeH.size() >= static_cast<std::size_t>(count) &&
-                          S.MojiSizeW.size() >= static_cast<std::size_t>(count) &&
-                          S.MojiSizeH.size() >= static_cast<std::size_t>(count);
-  return wandering && k >= S.HintMoji && pulseReady;
-}
-
-void TGame::AnimateFireflies() {
-  const std::int32_t sw = S.ScreenWidth;
-  const TRect e = Window.AnswerBounds();
-  const std::int32_t count = DrawnMojiCount();
-
-  // Blinking; in stage 1 the hidden character stays as it is.
-  for (std::int32_t k = 0; k < count && k < static_cast<std::int32_t>(S.Akarumu.size()); ++k) {
-    if (k == S.KakushiNo && S.SeikaiCount < kStageSize) continue;
-    if (S.Akarumu[k] == 1) {
-      S.Akarusa[k] += 10;
-      if (S.Akarusa[k] >= 255) {
-        S.Akarusa[k] = 255;
-        S.Akarumu[k] = 0;
-      }
-    } else {
-      S.Akarusa[k] -= 10;
-      if (S.Akarusa[k] <= 0) {
-        S.Akarusa[k] = 0;
-        S.Akarumu[k] = 1;
-      }
-    }
-  }
-
-  // Movement, and bouncing in stage 3 and on the title.
-  TDGTexture* f = Owned->HotaruTexture.get();
-  const bool bouncing = S.SeikaiCount >= 2 * kStageSize || S.TitleMode == 1;
-  for (std::int32_t k = 0; k < count; ++k) {
-    MojiRecord& m = S.Moji[k];
-    m.X += m.DX;
-    m.Y += m.DY;
-    if (!bouncing) continue;
-    if (m.X < 0 || m.X > sw - W(f)) Bounce(m.X, m.DX);
-    if (m.Y < 30 || m.Y > e.Top - H(f)) Bounce(m.Y, m.DY);
-  }
-
-  // The hint character's flight ends on its target after 80 steps.
-  if (S.HintFlight > 0) {
-    ++S.HintFlight;
-    if (S.HintFlight >= 81) {
-      const std::int32_t c = S.HintMoji - 1;
-      if (c >= 0 && c < S.MojiCount) SetHintMojiDown(c);
-      S.HintFlight = 0;
-    }
-  }
-
-  // The pulse of stage 3 and the title: 1 % per frame between the natural size and half of it.
-  for (std::int32_t k = 0; k < count; ++k) {
-    if (!Pulsing(k, count)) continue;
-    TDGTexture* m = Owned->MojiTextures[k].get();
-    const float q = S.Fukuramu[k] == 1 ? 1.01f : 0.99f;
-    S.HotaruSizeW[k] *= q;
-    S.HotaruSizeH[k] *= q;
-    S.MojiSizeW[k] *= q;
-    S.MojiSizeH[k] *= q;
-    if (S.Fukuramu[k] == 1 && S.HotaruSizeW[k] >= static_cast<float>(f->Width())) {
-      S.HotaruSizeW[k] = static_cast<float>(f->Width());
-      S.HotaruSizeH[k] = static_cast<float>(f->Height());
-      S.MojiSizeW[k] = static_cast<float>(m->Width());
-      S.MojiSizeH[k] = static_cast<float>(m->Height());
-      S.Fukuramu[k] = 0;
-    }
-    if (S.Fukuramu[k] == 0 && S.HotaruSizeW[k] <= static_cast<float>(f->Width()) / 2) {
-      S.HotaruSizeW[k] = static_cast<float>(f->Width()) / 2;
-      S.HotaruSizeH[k] = static_cast<float>(f->Height()) / 2;
-      S.MojiSizeW[k] = static_cast<float>(m->Width()) / 2;
-      S.MojiSizeH[k] = static_cast<float>(m->Height()) / 2;
-      S.Fukuramu[k] = 1;
-    }
-  }
 }
 
 void TGame::DrawGameScreen() {

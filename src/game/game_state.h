@@ -1,11 +1,13 @@
 // The game state: every variable of a game under its own name, with its initial value.
 //
-// Plain values only: the game object TGame (game.h) owns the one TGameState beside the objects
-// it draws and plays with (device, scene, text writers, textures, sound, music, speech; its
-// TOwned record in game_owned.h is their only owner). The keyboard handler, the stage rules,
-// the saved game, the menus, the main loop and the frame drawing are TGame's handlers; they
-// read and write these fields directly, on the window's thread only. The catalogue's fields
-// (MondaiTable, SpeechList, the Tuika lists) come from TCatalogue, so they keep their names.
+// Plain values only. The rules (TGameRules, game_rules.h) own the one TGameState and change it
+// on the window's thread: the keyboard handler, the stage rules, the saved game, the menus, the
+// main loop and the animation of the fireflies read and write these fields directly. What the
+// screen must redraw they mark in Marks (screen_marks.h); the game object TGame (game.h) adds
+// the objects that draw and play (device, scene, text writers, textures, sound, music, speech;
+// its TOwned record in game_owned.h is their only owner) and turns the marks into textures
+// before each frame. The catalogue's fields (MondaiTable, SpeechList, the Tuika lists) come
+// from TCatalogue, so they keep their names.
 //
 // All times are values of the 32-bit wrapping millisecond clock (timeGetTime). Wide strings
 // are UTF-16; the message texts are Shift-JIS, as the text writer draws them; paths and music
@@ -20,9 +22,7 @@
 
 #include "game/catalogue.h"
 #include "game/save_data.h"
-
-// One character texture per character of a reading.
-constexpr std::int32_t kMojiSlots = 39;
+#include "game/screen_marks.h"
 // The product's reading, flying as fireflies on the title screen.
 inline constexpr char16_t kTitleMondaiText[] = u"ないとうぃすぷ";
 constexpr std::int32_t kTitleMojiCount = 7;
@@ -61,6 +61,7 @@ struct TGameState : TCatalogue {
   std::int32_t ScreenHeight = 528;  // client height
   std::uint8_t FontStyle = 0;       // style bits of the character font (Font.dat)
   std::uint8_t StartupDone = 0;     // 1 once start-up has finished; the main loop waits for it
+  TPictureSizes Pictures;           // the firefly's and the light's sizes, from their pictures
 
   // --- Question selection ------------------------------------------------------------------
   std::int32_t MondaiNo = 0;                     // number of the current question
@@ -80,6 +81,9 @@ struct TGameState : TCatalogue {
   std::vector<float> MojiSizeH;              // drawn character height
   std::vector<std::uint8_t> Fukuramu;        // 1 = sizes grow by 1.01 per frame, 0 = shrink by 0.99
   std::int32_t KakushiNo = kTitleMojiCount;  // the character left dark in stage 1 (7: none)
+  // The natural size of each character's texture, recorded when the character is rendered.
+  std::array<std::int32_t, kMojiSlots> MojiW{};
+  std::array<std::int32_t, kMojiSlots> MojiH{};
 
   // --- Progress and score --------------------------------------------------------------------
   std::int32_t SeikaiCount = 0;    // correct answers, 0..30; stage = SeikaiCount div 10 + 1
@@ -120,6 +124,7 @@ struct TGameState : TCatalogue {
   // --- Display texts (Shift-JIS; an empty text hides its line) ------------------------------
   std::string Message1;  // upper message line
   std::string Message2;  // lower message line
+  TScreenMarks Marks;    // what the next frame's refresh renders into the textures
 
   // --- Music (paths are UTF-8, the file system's encoding; Settei.ini holds them in Shift-JIS)
   std::uint8_t BgmStarted = 0;  // 1 once the main loop has started the music (100 ms in)

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/owner_window.h"
 #include "platform/codepage/codepage.h"
 #include "support/mix_capture.h"
 #include "support/wave_builder.h"
@@ -413,7 +414,7 @@ TEST(Ddsd, WithoutASoundDeviceEverythingIsQuiet) {
 }
 
 TEST(Ddsd, OneComponentPerWindow) {
-  int window = 0;
+  TNullWindow window(640, 480);
   TDDSD first(&window);
   try {
     TDDSD second(&window);
@@ -423,7 +424,7 @@ TEST(Ddsd, OneComponentPerWindow) {
   } catch (const Exception& error) {
     EXPECT_STREQ(error.what(), "DDSDコンポーネントを、同一フォームに2つ以上貼る事はできません");
   }
-  int otherWindow = 0;
+  TNullWindow otherWindow(640, 480);
   TDDSD third(&otherWindow);  // another window may have its own
   EXPECT_EQ(third.ChannelCount(), 8);
   EXPECT_TRUE(third.StickyFocus());

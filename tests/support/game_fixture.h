@@ -8,92 +8,31 @@
 // first and call StartGame() themselves; SetUp only prepares the folders.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
-
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/random.h"
-#include "platform/base/files.h"
-#include "platform/clock/clock.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 #include "platform/d3d9/standin.h"
 #include "platform/speech/aquestalk.h"
-#include "support/fake_window.h"
+#include "support/game_fixture_base.h"
 
 namespace game::testing {
 
-class GameFixture : public ::testing::Test {
+class GameFixture : public TGameFixtureBase<TGame> {
  protected:
-  // The clock starts far from 0 so that differences behave as in a long-running session.
-  static constexpr DWORD kClockStart = 1'000'000;
-
   void SetUp() override {
     d3d9standin::ResetConfig();
     speechstandin::SetPlaybackEnabled(false);
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    // The process id keeps test programs run at the same time on one machine apart.
-    Root = std::filesystem::temp_directory_path() /
-           (std::string("nightwisp-game-") + std::to_string(::getpid()) + "-" +
-            info->test_suite_name() + "-" + info->name());
-    std::filesystem::remove_all(Root);
-    std::filesystem::create_directories(Root / "docs");
-    Paths.AppDir = AppDirForTests();
-    Paths.DocumentsDir = Root / "docs";
+    TGameFixtureBase::SetUp();
   }
 
-  void TearDown() override {
-    Game.reset();
-    std::filesystem::remove_all(Root);
+  std::unique_ptr<TGame> MakeGame() override {
+    return std::make_unique<TGame>(Window, Owner, Paths);
   }
 
-  // The folder holding Data/ and the shipped texts: the tests' working folder (build/bin).
-  static std::filesystem::path AppDirForTests() { return files::ExecutableFolder(); }
-
-  // Builds the game and runs its start-up.
-  void StartGame() {
-    Game = std::make_unique<TGame>(Window, Owner, Paths);
-    Game->FormCreate();
-  }
-
-  // Runs n ticks of the main loop, advancing the clock by the wait each one asks for.
-  void RunTicks(int n) {
-    for (int i = 0; i < n; ++i) {
-      const int wait = Game->ApplicationEvents1Idle();
-      Clock.Advance(wait > 0 ? static_cast<DWORD>(wait) : 25);
-    }
-  }
-  // Runs ticks until at least ms milliseconds have passed.
-  void RunFor(DWORD ms) {
-    const DWORD end = Clock.Now() + ms;
-    while (static_cast<std::int32_t>(end - Clock.Now()) > 0) RunTicks(1);
-  }
-
-  TGameState& S() { return Game->State(); }
   TGame::TOwned& O() { return Game->Objects(); }
-  std::filesystem::path UserDir() const { return Paths.DocumentsDir / "Amaneya" / "NightwispData"; }
 
-  static void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-  }
-  static std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  clockstandin::ManualClock Clock{kClockStart};
   TNullWindow Owner{688, 528, 6, 48};
-  TFakeWindow Window;
-  TGamePaths Paths;
-  std::filesystem::path Root;
-  std::unique_ptr<TGame> Game;
 };
 
 }  // namespace game::testing

@@ -1,45 +1,58 @@
-// Helpers for whole games driven through the keys: the title prompt, Ctrl, typed answers.
+// Whole games driven through the keys: the title prompt, Ctrl, typed answers. RulesFixture
+// plays the rules alone (no device, fonts or Data/); TPlayHelpers gives the same helpers to a
+// fixture with the real TGame where a test needs its textures.
 #pragma once
 
 #include "game/zero_pad.h"
 #include "platform/codepage/codepage.h"
-#include "support/game_fixture.h"
+#include "support/game_fixture_base.h"
+#include "support/rules_game.h"
 
 namespace game::testing {
 
-class RulesFixture : public GameFixture {
+class RulesGameFixture : public TGameFixtureBase<TRulesGame> {
+ protected:
+  std::unique_ptr<TRulesGame> MakeGame() override {
+    return std::make_unique<TRulesGame>(this->Window, this->Paths);
+  }
+};
+
+template <class TFixture>
+class TPlayHelpers : public TFixture {
  protected:
   // Start-up, then the title prompt (7 s later), where Ctrl is accepted.
   void StartToPrompt() {
-    StartGame();
+    this->StartGame();
     RunToPrompt();
-    ASSERT_EQ(S().Ready, 1);
+    ASSERT_EQ(this->S().Ready, 1);
   }
   // Lets `ms` pass at once and runs the tick that is then due.
   void Jump(DWORD ms) {
-    Clock.Advance(ms);
-    RunTicks(1);
+    this->Clock.Advance(ms);
+    this->RunTicks(1);
   }
   // The music start (100 ms) and the title prompt (7000 ms), one tick each.
   void RunToPrompt() {
     Jump(150);
     Jump(7000);
   }
-  void Key(int virtualKey) { Game->FormKeyDown(virtualKey); }
+  void Key(int virtualKey) { this->Game->FormKeyDown(virtualKey); }
   void Ctrl() { Key(VK_CONTROL); }
   void Answer(const std::u16string& text) {
-    Window.Answer = text;
+    this->Window.Answer = text;
     Key(VK_RETURN);
   }
-  void AnswerRight() { Answer(S().Seikai(S().MondaiNo)); }
+  void AnswerRight() { Answer(this->S().Seikai(this->S().MondaiNo)); }
   void AnswerWrong() { Answer(u"ちがう"); }
   // The question clock read at a tick after `elapsed` ms of the question.
   void TickAt(DWORD elapsed) {
-    Clock.Set(S().StartTime + elapsed + static_cast<DWORD>(S().PauseTotal));
-    S().TickTime = Clock.Now() - 25;
-    Game->ApplicationEvents1Idle();
+    this->Clock.Set(this->S().StartTime + elapsed + static_cast<DWORD>(this->S().PauseTotal));
+    this->S().TickTime = this->Clock.Now() - 25;
+    this->Game->ApplicationEvents1Idle();
   }
   static std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
 };
+
+using RulesFixture = TPlayHelpers<RulesGameFixture>;
 
 }  // namespace game::testing

@@ -29,10 +29,12 @@ inline std::vector<TSprite> QueuedSprites(TSXScene& scene) {
   return sprites;
 }
 
-// Runs one frame's animation step and DrawGameScreen, as the frame driver does without the
-// device, and returns the frame's sprites (the queue is emptied first).
+// Runs one frame's refresh of the marked textures, animation step and DrawGameScreen, as the
+// frame driver does without the device, and returns the frame's sprites (the queue is emptied
+// first).
 inline std::vector<TSprite> DrawOnce(TGame& game) {
   game.Objects().Scene->OverlayQueue().ResetQueue();
+  game.RefreshScreen();
   game.AnimateFireflies();
   game.DrawGameScreen();
   return QueuedSprites(*game.Objects().Scene.get());

@@ -14,7 +14,7 @@
 #include "commands.h"
 #include "graphics/device/dg_carad.h"
 #include "graphics/device/dg_texture.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 
 namespace tool {
 namespace {

@@ -81,14 +81,14 @@ void TSXFontCache::Rasterise(TSXFontCacheData& entry) {
   const std::int32_t bpp = static_cast<std::int32_t>(DGCarad9::FormatBitCount(format) / 8);
   gdi::HDC dc = Writer->DeviceContext();
   const gdi::MAT2 identity = gdi::IdentityMat2();
-  const gdi::UINT ggoFormat = AntiAlias ? gdi::GGO_GRAY8_BITMAP : gdi::GGO_BITMAP;
+  const UINT ggoFormat = AntiAlias ? gdi::GGO_GRAY8_BITMAP : gdi::GGO_BITMAP;
   const bool unicode = (entry.Code & kSXUnicodeCode) != 0;
-  const auto code = static_cast<gdi::UINT>(entry.Code & ~kSXUnicodeCode);
+  const auto code = static_cast<UINT>(entry.Code & ~kSXUnicodeCode);
   const auto glyphOutline = unicode ? gdi::GetGlyphOutlineW : gdi::GetGlyphOutlineA;
 
   gdi::GLYPHMETRICS gm{};
   gdi::TEXTMETRICA tm{};
-  gdi::DWORD size = glyphOutline(dc, code, ggoFormat, &gm, 0, nullptr, &identity);
+  DWORD size = glyphOutline(dc, code, ggoFormat, &gm, 0, nullptr, &identity);
   gdi::GetTextMetricsA(dc, &tm);
   // A failed request is a glyph with nothing to draw, never a buffer of GDI_ERROR bytes.
   if (size == gdi::GDI_ERROR) size = 0;

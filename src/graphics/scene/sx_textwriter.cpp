@@ -40,13 +40,13 @@ std::int32_t TSXTextWriter::TextHeight(const std::string& text) {
 }
 
 std::int32_t TSXTextWriter::TextWidth(const std::u16string& text) {
-  gdi::SIZE size{};
+  SIZE size{};
   gdi::GetTextExtentPoint32W(DeviceContext(), text.data(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 
 std::int32_t TSXTextWriter::TextHeight(const std::u16string& text) {
-  gdi::SIZE size{};
+  SIZE size{};
   gdi::GetTextExtentPoint32W(DeviceContext(), text.data(), static_cast<int>(text.size()), &size);
   return size.cy;
 }

@@ -5,9 +5,8 @@
 
 #include <cstdint>
 
-using DWORD = std::uint32_t;
-using UINT = std::uint32_t;
-using MMRESULT = std::uint32_t;
+#include "platform/base/windows_types.h"
+
 constexpr MMRESULT TIMERR_NOERROR = 0;
 constexpr MMRESULT TIMERR_NOCANDO = 97;
 

@@ -5,54 +5,9 @@
 
 #include <cstdint>
 
-// ---- Basic Windows types ------------------------------------------------------------------------
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using UINT = std::uint32_t;
-using INT = std::int32_t;
-using LONG = std::int32_t;
-using ULONG = std::uint32_t;
-using BOOL = std::int32_t;
-using FLOAT = float;
-using HRESULT = std::int32_t;
-using HANDLE = void*;
-using UINT64 = std::uint64_t;
+#include "platform/base/windows_types.h"
+
 using D3DCOLOR = DWORD;
-
-#ifndef TRUE
-inline constexpr BOOL TRUE = 1;
-#endif
-#ifndef FALSE
-inline constexpr BOOL FALSE = 0;
-#endif
-
-struct RECT {
-  LONG left = 0;
-  LONG top = 0;
-  LONG right = 0;
-  LONG bottom = 0;
-};
-
-struct POINT {
-  LONG x = 0;
-  LONG y = 0;
-};
-
-struct GUID {
-  DWORD Data1 = 0;
-  WORD Data2 = 0;
-  WORD Data3 = 0;
-  BYTE Data4[8] = {};
-};
-
-union LARGE_INTEGER {
-  struct {
-    DWORD LowPart;
-    LONG HighPart;
-  } u;
-  std::int64_t QuadPart;
-};
 
 // Region data of Present's dirty region; only a null pointer is ever passed.
 struct RGNDATA;
@@ -62,13 +17,7 @@ constexpr HRESULT MakeD3DHResult(std::uint32_t code) {
   return static_cast<HRESULT>(0x88760000u | code);
 }
 
-inline constexpr HRESULT S_OK = 0;
-inline constexpr HRESULT S_FALSE = 1;
 inline constexpr HRESULT D3D_OK = 0;
-inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-inline constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
-inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
-inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 
 inline constexpr HRESULT D3DERR_OUTOFVIDEOMEMORY = MakeD3DHResult(380);
 inline constexpr HRESULT D3DERR_WASSTILLDRAWING = MakeD3DHResult(540);
@@ -92,9 +41,6 @@ inline constexpr HRESULT D3DERR_NOTAVAILABLE = MakeD3DHResult(2154);
 inline constexpr HRESULT D3DERR_INVALIDDEVICE = MakeD3DHResult(2155);
 inline constexpr HRESULT D3DERR_INVALIDCALL = MakeD3DHResult(2156);
 inline constexpr HRESULT D3DERR_DRIVERINVALIDCALL = MakeD3DHResult(2157);
-
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 
 // ---- Versions, adapters, creation flags ---------------------------------------------------------
 inline constexpr UINT D3D_SDK_VERSION = 32;
@@ -254,9 +200,6 @@ inline constexpr UINT D3DPRESENT_INTERVAL_TWO = 0x00000002;
 inline constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000;
 
 inline constexpr UINT D3DPRESENT_BACK_BUFFERS_MAX = 3;
-
-class TOwnerWindow;
-using HWND = TOwnerWindow*;
 
 // The published 14-field record.
 struct D3DPRESENT_PARAMETERS {

@@ -26,11 +26,6 @@ const GUID DSDEVID_DefaultPlayback = {
     0xDEF00000, 0x9C6D, 0x47ED, {0xAA, 0xF1, 0x4D, 0xDA, 0x8F, 0x2B, 0x5C, 0x03}};
 const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
-bool operator==(const GUID& a, const GUID& b) {
-  return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
-         std::memcmp(a.Data4, b.Data4, sizeof a.Data4) == 0;
-}
-
 namespace {
 
 // COM's per-thread state: how often it was initialised and with which model.
@@ -132,14 +127,6 @@ HRESULT Device::QueryInterface(REFIID iid, void** object) {
   }
   *object = nullptr;
   return E_NOINTERFACE;
-}
-
-ULONG Device::Release() {
-  const ULONG left = refs_.Drop();
-  if (left == 0) {
-    delete this;
-  }
-  return left;
 }
 
 HRESULT Device::Initialize(LPCGUID deviceId) {

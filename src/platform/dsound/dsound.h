@@ -6,34 +6,19 @@
 //
 // Differences a caller may notice: a frequency change takes effect at the buffer's next Play
 // or position change; the play cursor of a sounding buffer is estimated from elapsed time.
-// Everything lives in namespace dsound so its Windows-style names never meet another
-// stand-in's.
+// DirectSound's own names live in namespace dsound so they never meet another stand-in's; the
+// Windows scalar types, GUID, HWND and the common result codes are the platform base's.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/base/windows_types.h"
 #include "platform/mmio/mmio.h"
 
 namespace dsound {
 
-using mmio::BYTE;
-using mmio::DWORD;
-using mmio::LONG;
-using mmio::UINT;
-using mmio::WORD;
-using ULONG = std::uint32_t;
-using HRESULT = std::int32_t;
-using BOOL = std::int32_t;
-using HWND = void*;  // the owner window; any window handle converts
 using D3DVALUE = float;
 
-struct GUID {
-  std::uint32_t Data1;
-  std::uint16_t Data2;
-  std::uint16_t Data3;
-  std::uint8_t Data4[8];
-};
-bool operator==(const GUID& a, const GUID& b);
 using IID = GUID;
 using CLSID = GUID;
 using REFIID = const IID&;
@@ -41,21 +26,10 @@ using REFCLSID = const CLSID&;
 using REFGUID = const GUID&;
 using LPCGUID = const GUID*;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
-
-// Result codes (as signed 32-bit values of the published hexadecimal codes).
-constexpr HRESULT MakeResult(std::uint32_t code) { return static_cast<HRESULT>(code); }
-inline constexpr HRESULT S_OK = 0;
-inline constexpr HRESULT S_FALSE = 1;
+// Result codes (as signed 32-bit values of the published hexadecimal codes); the common COM ones
+// are the platform base's.
 inline constexpr HRESULT DS_OK = 0;
 inline constexpr HRESULT DS_NO_VIRTUALIZATION = MakeResult(0x0878000A);
-inline constexpr HRESULT E_NOTIMPL = MakeResult(0x80004001);
-inline constexpr HRESULT E_NOINTERFACE = MakeResult(0x80004002);
-inline constexpr HRESULT E_POINTER = MakeResult(0x80004003);
-inline constexpr HRESULT E_FAIL = MakeResult(0x80004005);
-inline constexpr HRESULT E_OUTOFMEMORY = MakeResult(0x8007000E);
-inline constexpr HRESULT E_INVALIDARG = MakeResult(0x80070057);
 inline constexpr HRESULT CLASS_E_NOAGGREGATION = MakeResult(0x80040110);
 inline constexpr HRESULT REGDB_E_CLASSNOTREG = MakeResult(0x80040154);
 inline constexpr HRESULT CO_E_NOTINITIALIZED = MakeResult(0x800401F0);
@@ -76,7 +50,7 @@ inline constexpr HRESULT DSERR_BUFFERLOST = MakeResult(0x88780096);
 inline constexpr HRESULT DSERR_OTHERAPPHASPRIO = MakeResult(0x887800A0);
 inline constexpr HRESULT DSERR_UNINITIALIZED = MakeResult(0x887800AA);
 inline constexpr HRESULT DSERR_NOINTERFACE = E_NOINTERFACE;
-inline constexpr HRESULT DSERR_ACCESSDENIED = MakeResult(0x80070005);
+inline constexpr HRESULT DSERR_ACCESSDENIED = E_ACCESSDENIED;
 inline constexpr HRESULT DSERR_BUFFERTOOSMALL = MakeResult(0x887800B4);
 inline constexpr HRESULT DSERR_DS8_REQUIRED = MakeResult(0x887800BE);
 inline constexpr HRESULT DSERR_SENDLOOP = MakeResult(0x887800C8);
@@ -147,26 +121,6 @@ inline constexpr DWORD DSSPEAKER_STEREO = 4;
 inline constexpr DWORD DS_CERTIFIED = 0;
 inline constexpr DWORD DS_UNCERTIFIED = 1;
 
-// 3D.
-inline constexpr DWORD DS3D_IMMEDIATE = 0;
-inline constexpr DWORD DS3D_DEFERRED = 1;
-inline constexpr DWORD DS3DMODE_NORMAL = 0;
-inline constexpr DWORD DS3DMODE_HEADRELATIVE = 1;
-inline constexpr DWORD DS3DMODE_DISABLE = 2;
-inline constexpr DWORD DS3D_MINCONEANGLE = 0;
-inline constexpr DWORD DS3D_MAXCONEANGLE = 360;
-inline constexpr DWORD DS3D_DEFAULTCONEANGLE = 360;
-inline constexpr LONG DS3D_DEFAULTCONEOUTSIDEVOLUME = DSBVOLUME_MAX;
-inline constexpr D3DVALUE DS3D_DEFAULTMINDISTANCE = 1.0f;
-inline constexpr D3DVALUE DS3D_DEFAULTMAXDISTANCE = 1000000000.0f;
-inline constexpr D3DVALUE DS3D_MINROLLOFFFACTOR = 0.0f;
-inline constexpr D3DVALUE DS3D_MAXROLLOFFFACTOR = 10.0f;
-inline constexpr D3DVALUE DS3D_DEFAULTROLLOFFFACTOR = 1.0f;
-inline constexpr D3DVALUE DS3D_MINDOPPLERFACTOR = 0.0f;
-inline constexpr D3DVALUE DS3D_MAXDOPPLERFACTOR = 10.0f;
-inline constexpr D3DVALUE DS3D_DEFAULTDOPPLERFACTOR = 1.0f;
-inline constexpr D3DVALUE DS3D_DEFAULTDISTANCEFACTOR = 1.0f;
-
 inline constexpr WORD WAVE_FORMAT_PCM = 1;
 inline constexpr WORD WAVE_FORMAT_IEEE_FLOAT = 3;
 inline constexpr WORD WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
@@ -184,12 +138,6 @@ struct WAVEFORMATEX {
 static_assert(sizeof(WAVEFORMATEX) == 20);
 using LPWAVEFORMATEX = WAVEFORMATEX*;
 using LPCWAVEFORMATEX = const WAVEFORMATEX*;
-
-struct D3DVECTOR {
-  D3DVALUE x;
-  D3DVALUE y;
-  D3DVALUE z;
-};
 
 struct DSBUFFERDESC {
   DWORD dwSize;
@@ -240,32 +188,6 @@ inline constexpr DWORD DSCAPS_PRIMARY8BIT = 0x4;
 inline constexpr DWORD DSCAPS_PRIMARY16BIT = 0x8;
 inline constexpr DWORD DSCAPS_CONTINUOUSRATE = 0x10;
 inline constexpr DWORD DSCAPS_EMULDRIVER = 0x20;
-
-struct DS3DBUFFER {
-  DWORD dwSize;
-  D3DVECTOR vPosition;
-  D3DVECTOR vVelocity;
-  DWORD dwInsideConeAngle;
-  DWORD dwOutsideConeAngle;
-  D3DVECTOR vConeOrientation;
-  LONG lConeOutsideVolume;
-  D3DVALUE flMinDistance;
-  D3DVALUE flMaxDistance;
-  DWORD dwMode;
-};
-static_assert(sizeof(DS3DBUFFER) == 64);
-
-struct DS3DLISTENER {
-  DWORD dwSize;
-  D3DVECTOR vPosition;
-  D3DVECTOR vVelocity;
-  D3DVECTOR vOrientFront;
-  D3DVECTOR vOrientTop;
-  D3DVALUE flDistanceFactor;
-  D3DVALUE flRolloffFactor;
-  D3DVALUE flDopplerFactor;
-};
-static_assert(sizeof(DS3DLISTENER) == 64);
 
 struct DSEFFECTDESC {
   DWORD dwSize;
@@ -318,6 +240,81 @@ class IDirectSoundBuffer8 : public IDirectSoundBuffer {
   virtual HRESULT GetObjectInPath(REFGUID object, DWORD index, REFGUID iid, void** out) = 0;
 };
 
+class IDirectSound : public IUnknown {
+ public:
+  virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
+                                    IUnknown* outer) = 0;
+  virtual HRESULT GetCaps(DSCAPS* caps) = 0;
+  virtual HRESULT DuplicateSoundBuffer(IDirectSoundBuffer* original,
+                                       IDirectSoundBuffer** duplicate) = 0;
+  virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
+  virtual HRESULT Compact() = 0;
+  virtual HRESULT GetSpeakerConfig(DWORD* config) = 0;
+  virtual HRESULT SetSpeakerConfig(DWORD config) = 0;
+  virtual HRESULT Initialize(LPCGUID device) = 0;
+};
+
+class IDirectSound8 : public IDirectSound {
+ public:
+  virtual HRESULT VerifyCertification(DWORD* certified) = 0;
+};
+
+// ---- Specified by the design, not used by the game: 3D sound ------------------------------------
+// The sound library can position its channels (a listener on the primary buffer, a 3D buffer per
+// channel); the game leaves that switched off. Parameters are validated and kept, deferred ones
+// committed on request, but nothing is positioned: the mixer plays every buffer as it is.
+
+inline constexpr DWORD DS3D_IMMEDIATE = 0;
+inline constexpr DWORD DS3D_DEFERRED = 1;
+inline constexpr DWORD DS3DMODE_NORMAL = 0;
+inline constexpr DWORD DS3DMODE_HEADRELATIVE = 1;
+inline constexpr DWORD DS3DMODE_DISABLE = 2;
+inline constexpr DWORD DS3D_MINCONEANGLE = 0;
+inline constexpr DWORD DS3D_MAXCONEANGLE = 360;
+inline constexpr DWORD DS3D_DEFAULTCONEANGLE = 360;
+inline constexpr LONG DS3D_DEFAULTCONEOUTSIDEVOLUME = DSBVOLUME_MAX;
+inline constexpr D3DVALUE DS3D_DEFAULTMINDISTANCE = 1.0f;
+inline constexpr D3DVALUE DS3D_DEFAULTMAXDISTANCE = 1000000000.0f;
+inline constexpr D3DVALUE DS3D_MINROLLOFFFACTOR = 0.0f;
+inline constexpr D3DVALUE DS3D_MAXROLLOFFFACTOR = 10.0f;
+inline constexpr D3DVALUE DS3D_DEFAULTROLLOFFFACTOR = 1.0f;
+inline constexpr D3DVALUE DS3D_MINDOPPLERFACTOR = 0.0f;
+inline constexpr D3DVALUE DS3D_MAXDOPPLERFACTOR = 10.0f;
+inline constexpr D3DVALUE DS3D_DEFAULTDOPPLERFACTOR = 1.0f;
+inline constexpr D3DVALUE DS3D_DEFAULTDISTANCEFACTOR = 1.0f;
+
+struct D3DVECTOR {
+  D3DVALUE x;
+  D3DVALUE y;
+  D3DVALUE z;
+};
+
+struct DS3DBUFFER {
+  DWORD dwSize;
+  D3DVECTOR vPosition;
+  D3DVECTOR vVelocity;
+  DWORD dwInsideConeAngle;
+  DWORD dwOutsideConeAngle;
+  D3DVECTOR vConeOrientation;
+  LONG lConeOutsideVolume;
+  D3DVALUE flMinDistance;
+  D3DVALUE flMaxDistance;
+  DWORD dwMode;
+};
+static_assert(sizeof(DS3DBUFFER) == 64);
+
+struct DS3DLISTENER {
+  DWORD dwSize;
+  D3DVECTOR vPosition;
+  D3DVECTOR vVelocity;
+  D3DVECTOR vOrientFront;
+  D3DVECTOR vOrientTop;
+  D3DVALUE flDistanceFactor;
+  D3DVALUE flRolloffFactor;
+  D3DVALUE flDopplerFactor;
+};
+static_assert(sizeof(DS3DLISTENER) == 64);
+
 class IDirectSound3DListener : public IUnknown {
  public:
   virtual HRESULT GetAllParameters(DS3DLISTENER* listener) = 0;
@@ -358,25 +355,6 @@ class IDirectSound3DBuffer : public IUnknown {
   virtual HRESULT SetMode(DWORD mode, DWORD apply) = 0;
   virtual HRESULT SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) = 0;
   virtual HRESULT SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) = 0;
-};
-
-class IDirectSound : public IUnknown {
- public:
-  virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
-                                    IUnknown* outer) = 0;
-  virtual HRESULT GetCaps(DSCAPS* caps) = 0;
-  virtual HRESULT DuplicateSoundBuffer(IDirectSoundBuffer* original,
-                                       IDirectSoundBuffer** duplicate) = 0;
-  virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
-  virtual HRESULT Compact() = 0;
-  virtual HRESULT GetSpeakerConfig(DWORD* config) = 0;
-  virtual HRESULT SetSpeakerConfig(DWORD config) = 0;
-  virtual HRESULT Initialize(LPCGUID device) = 0;
-};
-
-class IDirectSound8 : public IDirectSound {
- public:
-  virtual HRESULT VerifyCertification(DWORD* certified) = 0;
 };
 
 // COM for the calling thread. The first call on a thread returns S_OK, later ones S_FALSE;

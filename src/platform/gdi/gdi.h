@@ -15,16 +15,10 @@
 #include <string>
 #include <vector>
 
-namespace gdi {
+#include "platform/base/free_with.h"
+#include "platform/base/windows_types.h"
 
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using SHORT = std::int16_t;
-using DWORD = std::uint32_t;
-using UINT = std::uint32_t;
-using LONG = std::int32_t;
-using BOOL = std::int32_t;
-using CHAR = char;
+namespace gdi {
 
 inline constexpr int LF_FACESIZE = 32;
 
@@ -122,16 +116,6 @@ struct TEXTMETRICA {
   BYTE tmStruckOut = 0;
   BYTE tmPitchAndFamily = 0;
   BYTE tmCharSet = 0;
-};
-
-struct POINT {
-  LONG x = 0;
-  LONG y = 0;
-};
-
-struct SIZE {
-  LONG cx = 0;
-  LONG cy = 0;
 };
 
 struct GLYPHMETRICS {
@@ -248,15 +232,9 @@ std::vector<std::string> InstalledFontFamilies();
 
 // ---- Ownership helpers -------------------------------------------------------------------------
 
-struct DcDeleter {
-  void operator()(DeviceContext* dc) const { DeleteDC(dc); }
-};
-struct ObjectDeleter {
-  void operator()(GdiObject* object) const { DeleteObject(object); }
-};
-using UniqueDc = std::unique_ptr<DeviceContext, DcDeleter>;
-using UniqueFont = std::unique_ptr<FontObject, ObjectDeleter>;
-using UniqueBitmap = std::unique_ptr<BitmapObject, ObjectDeleter>;
+using UniqueDc = std::unique_ptr<DeviceContext, TFreeWith<DeleteDC>>;
+using UniqueFont = std::unique_ptr<FontObject, TFreeWith<DeleteObject>>;
+using UniqueBitmap = std::unique_ptr<BitmapObject, TFreeWith<DeleteObject>>;
 
 // Copies a Shift-JIS face name into lfFaceName, cut to 31 bytes (never inside a character).
 void SetFaceName(LOGFONTA& log, const std::string& faceName);

@@ -12,18 +12,11 @@
 
 #include <cstdint>
 
+#include "platform/base/windows_types.h"
+
 namespace mmio {
 
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using UINT = std::uint32_t;
-using LONG = std::int32_t;
-using MMRESULT = std::uint32_t;
 using FOURCC = std::uint32_t;
-using HPSTR = char*;
-using LPSTR = char*;
-using LPCSTR = const char*;
 
 struct MmioFile;
 using HMMIO = MmioFile*;

@@ -42,10 +42,13 @@ class ScreenTest : public GameFixture {
     S().HotaruSizeH.assign(n, fh);
     S().MojiSizeW.assign(n, 0);
     S().MojiSizeH.assign(n, 0);
+    Game->RefreshScreen();  // what start-up marked
     for (int k = 0; k < n; ++k) {
       S().Moji[k] = MojiRecord{100 + 40 * k, 200, 0, 0, u"あ"};
-      Game->MakeTextTexture(O().MojiTextures[k].get(), nullptr, codepage::Utf8ToSjis("あ"),
-                            O().MojiWriter.get());
+      S().Marks.MojiChanged[k] = true;
+    }
+    Game->RefreshScreen();
+    for (int k = 0; k < n; ++k) {
       S().MojiSizeW[k] = static_cast<float>(W(O().MojiTextures[k].get()));
       S().MojiSizeH[k] = static_cast<float>(H(O().MojiTextures[k].get()));
     }

@@ -39,7 +39,9 @@ TEST_F(StartupTest, FirstRunBuildsTheTitleScreen) {
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::Kanji));
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
-  // Every texture exists; the labels have the size of their text.
+  // Every texture exists; the labels start-up marked have the size of their text once the
+  // first frame's refresh has rendered them.
+  Game->RefreshScreen();
   TSXTextWriter& label = *O().LabelWriter.get();
   label.Font().SetSize(18);
   const int extra = label.TextWidth("a") / 2;

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "game/save_file.h"
-#include "graphics/device/dg_texture.h"
-#include "graphics/scene/sx_textwriter.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {
@@ -121,22 +119,28 @@ TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
   EXPECT_EQ(Window.CloseRequests, 1);
 }
 
-TEST_F(MenusTest, TheFontDialogChangesTheCharactersAndTheField) {
+TEST_F(MenusTest, TheFontDialogPresetsTheFontAndSetsItOnTheCharactersAndTheField) {
   StartToPrompt();
   Ctrl();
-  gdi::TFont& font = O().MojiWriter->Font();
-  const std::string oldName = font.Name();
+  const TFontChoice old = Game->Font;
   Game->MenuClick(TMenuItem::Font1);  // cancelled
   ASSERT_EQ(Window.FontPresets.size(), 1u);
-  EXPECT_EQ(Window.FontPresets[0].FaceName, oldName);
-  EXPECT_EQ(Window.FontPresets[0].Style, font.Style());
+  EXPECT_EQ(Window.FontPresets[0].FaceName, old.FaceName);
+  EXPECT_EQ(Window.FontPresets[0].Style, old.Style);
+  Game->TakeMarks();
   const std::size_t fieldFonts = Window.AnswerFonts.size();
-  Window.FontChoice = TFontChoice{oldName, 128, gdi::fsItalic};
+  Window.FontChoice = TFontChoice{"IPAMincho", 128, 2};
   Game->MenuClick(TMenuItem::Font1);
-  EXPECT_EQ(font.Style(), gdi::fsItalic);
+  EXPECT_EQ(Game->Font.FaceName, "IPAMincho");
+  EXPECT_EQ(Game->Font.Style, 2);
+  // The field takes the font as the screen set it.
   ASSERT_EQ(Window.AnswerFonts.size(), fieldFonts + 1);
-  EXPECT_EQ(Window.AnswerFonts.back().Style, gdi::fsItalic);
-  EXPECT_GT(O().MojiTextures[0]->Width(), 0u);
+  EXPECT_EQ(Window.AnswerFonts.back().FaceName, "IPAMincho");
+  EXPECT_EQ(Window.AnswerFonts.back().Style, 2);
+  // Every character of the question is rendered anew in it.
+  for (std::int32_t k = 0; k < kMojiSlots; ++k) {
+    EXPECT_EQ(S().Marks.MojiChanged[k], k < S().MojiCount) << k;
+  }
 }
 
 TEST_F(MenusTest, TheCloseQueryAsksOnlyWhenSomethingNeedsSaving) {

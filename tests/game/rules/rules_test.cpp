@@ -8,7 +8,6 @@
 
 #include "game/random.h"
 #include "game/save_file.h"
-#include "graphics/device/dg_texture.h"
 #include "platform/profile/profile.h"
 #include "support/rules_fixture.h"
 
@@ -42,8 +41,8 @@ TEST_F(RulesTest, CtrlOnTheTitlePromptSetsAStageOneQuestionInRows) {
 
   // Rows of 13, each centred, its first character 10 px right; the next row a firefly
   // height plus 50 lower.
-  const std::int32_t fw = static_cast<std::int32_t>(O().HotaruTexture->Width());
-  const std::int32_t fh = static_cast<std::int32_t>(O().HotaruTexture->Height());
+  const std::int32_t fw = S().Pictures.HotaruW;
+  const std::int32_t fh = S().Pictures.HotaruH;
   for (std::int32_t k = 0; k < s.MojiCount; ++k) {
     const std::int32_t row = k / 13;
     const std::int32_t inRow = std::min(13, s.MojiCount - row * 13);
@@ -215,9 +214,9 @@ TEST_F(RulesTest, StageTwoScattersAndStageThreeFlies) {
   Ctrl();
   TGameState& s = S();
   const TRect e = Window.Bounds;
-  const std::int32_t fw = static_cast<std::int32_t>(O().HotaruTexture->Width());
-  const std::int32_t fh = static_cast<std::int32_t>(O().HotaruTexture->Height());
-  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
+  const std::int32_t fw = S().Pictures.HotaruW;
+  const std::int32_t fh = S().Pictures.HotaruH;
+  const std::int32_t gh = S().Pictures.HikariH;
   const std::int32_t top = Window.OuterH - Window.ClientH;
   for (std::int32_t k = 0; k < s.MojiCount; ++k) {
     EXPECT_GE(s.Moji[k].X, 0);
@@ -230,6 +229,7 @@ TEST_F(RulesTest, StageTwoScattersAndStageThreeFlies) {
   }
   s.SeikaiCount = 20;
   Ctrl();
+  Game->TakeMarks();  // the characters rendered: their drawn sizes follow the scale
   ASSERT_EQ(s.Fukuramu.size(), static_cast<std::size_t>(s.MojiCount));
   for (std::int32_t k = 0; k < s.MojiCount; ++k) {
     EXPECT_NE(s.Moji[k].DX, 0);
@@ -240,7 +240,7 @@ TEST_F(RulesTest, StageTwoScattersAndStageThreeFlies) {
     const float scale = s.HotaruSizeW[k] / static_cast<float>(fw);
     EXPECT_GE(scale, 0.49f);
     EXPECT_LE(scale, 1.01f);
-    EXPECT_NEAR(s.MojiSizeW[k], static_cast<float>(O().MojiTextures[k]->Width()) * scale, 0.01f);
+    EXPECT_NEAR(s.MojiSizeW[k], static_cast<float>(TRulesGame::kMojiSize) * scale, 0.01f);
   }
 }
 
@@ -258,8 +258,8 @@ TEST_F(RulesTest, HintsFlyFromStageTwoAndF1GivesUpInStageOne) {
   while (S().MojiCount < 4) Ctrl();  // room for three hints
   TGameState& s = S();
   const TRect e = Window.Bounds;
-  const std::int32_t gw = static_cast<std::int32_t>(O().HikariTexture->Width());
-  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
+  const std::int32_t gw = S().Pictures.HikariW;
+  const std::int32_t gh = S().Pictures.HikariH;
   const MojiRecord before = s.Moji[0];
   Key(VK_F1);
   EXPECT_EQ(s.HintCount, 1);
@@ -304,7 +304,7 @@ TEST_F(RulesTest, HintSpeedsRoundHalvesToEven) {
   S().SeikaiCount = 10;
   Ctrl();
   const TRect e = Window.Bounds;
-  const std::int32_t gh = static_cast<std::int32_t>(O().HikariTexture->Height());
+  const std::int32_t gh = S().Pictures.HikariH;
   S().Moji[0].X = e.Left - 200;  // the target lies 200 px to its right
   S().Moji[0].Y = e.Top - gh;
   Key(VK_F1);

@@ -50,7 +50,7 @@ TEST(FontCache, PixelsAreTheCoverageUnderTheAlphaRuleInTheWritersFormat) {
     gdi::GLYPHMETRICS gm;
     gdi::TEXTMETRICA tm;
     const gdi::MAT2 identity = gdi::IdentityMat2();
-    const gdi::DWORD size =
+    const DWORD size =
         gdi::GetGlyphOutlineA(dc, code, gdi::GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
     std::vector<std::uint8_t> gray(size);
     gdi::GetGlyphOutlineA(dc, code, gdi::GGO_GRAY8_BITMAP, &gm, size, gray.data(), &identity);

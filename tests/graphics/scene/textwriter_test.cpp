@@ -11,7 +11,7 @@
 #include "graphics/device/pixel_format.h"
 #include "graphics/scene/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 #include "platform/d3d9/standin.h"
 #include "platform/gdi/gdi.h"
 
@@ -93,14 +93,14 @@ std::vector<std::uint32_t> Expected(TSXTextWriter& writer, TDGTexture& texture, 
   int pen = x0;
   for (size_t i = 0; i < text.size();) {
     const auto c = static_cast<std::uint8_t>(text[i]);
-    gdi::UINT code = c;
+    UINT code = c;
     if (!(c < 0x81 || (c >= 0xA0 && c <= 0xDF) || i + 1 == text.size())) {
       code = c << 8 | static_cast<std::uint8_t>(text[i + 1]);
       ++i;
     }
     ++i;
     gdi::GLYPHMETRICS gm;
-    const gdi::DWORD size =
+    const DWORD size =
         gdi::GetGlyphOutlineA(dc, code, gdi::GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
     std::vector<std::uint8_t> gray(size);
     if (size > 0) {
@@ -261,7 +261,7 @@ TEST_F(TextWriterTest, TextureWithoutSurfaceIsReportedNotWritten) {
 
 TEST_F(TextWriterTest, WidthAndHeightAreThePlatformsExtent) {
   const std::string text = codepage::Utf8ToSjis("正解:0000");
-  gdi::SIZE size;
+  SIZE size;
   ASSERT_NE(gdi::GetTextExtentPoint32A(writer_->DeviceContext(), text.data(),
                                        static_cast<int>(text.size()), &size),
             0);

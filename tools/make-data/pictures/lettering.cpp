@@ -10,12 +10,12 @@
 namespace {
 
 // One character of Shift-JIS text as GetGlyphOutlineA takes it: a byte, or lead << 8 | trail.
-std::vector<std::pair<gdi::UINT, std::u16string>> SplitCodes(const std::string& utf8) {
-  std::vector<std::pair<gdi::UINT, std::u16string>> codes;
+std::vector<std::pair<UINT, std::u16string>> SplitCodes(const std::string& utf8) {
+  std::vector<std::pair<UINT, std::u16string>> codes;
   for (char16_t character : codepage::Utf8ToUtf16(utf8)) {
     const std::string sjis = codepage::Utf16ToSjis(std::u16string(1, character));
     if (sjis == "?" && character != u'?') continue;  // not in the code page
-    gdi::UINT code = static_cast<unsigned char>(sjis[0]);
+    UINT code = static_cast<unsigned char>(sjis[0]);
     if (sjis.size() == 2) code = (code << 8) | static_cast<unsigned char>(sjis[1]);
     codes.emplace_back(code, std::u16string(1, character));
   }
@@ -74,7 +74,7 @@ TextRun RenderText(const std::string& utf8, const TextStyle& style, int margin, 
   // First pass: metrics, to size the mask.
   struct Piece {
     gdi::GLYPHMETRICS metrics;
-    std::vector<gdi::BYTE> bits;
+    std::vector<BYTE> bits;
     float pen;
     std::u16string character;
   };
@@ -83,7 +83,7 @@ TextRun RenderText(const std::string& utf8, const TextStyle& style, int margin, 
   int extraRight = 0;
   for (const auto& [code, character] : codes) {
     Piece piece;
-    const gdi::DWORD size = gdi::GetGlyphOutlineA(font.dc.get(), code, gdi::GGO_GRAY8_BITMAP,
+    const DWORD size = gdi::GetGlyphOutlineA(font.dc.get(), code, gdi::GGO_GRAY8_BITMAP,
                                                   &piece.metrics, 0, nullptr, &identity);
     if (size == gdi::GDI_ERROR) continue;
     piece.bits.resize(size);

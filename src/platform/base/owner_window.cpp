@@ -1,4 +1,4 @@
-#include "platform/d3d9/owner_window.h"
+#include "platform/base/owner_window.h"
 
 #include <cstdint>
 

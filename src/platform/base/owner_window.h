@@ -1,13 +1,13 @@
-// The window a device draws for. Direct3D 9 knows a window only by its handle; here the handle is
-// a pointer to this interface, which the game's real window implements (and TNullWindow for tests
-// and tools). Present hands the finished back buffer to the window's presenter; a window without
-// one simply shows nothing.
+// The window the device draws for and the sound device belongs to. Windows knows a window only by
+// its handle; here the handle (HWND) is a pointer to this interface, which the game's real window
+// implements (and TNullWindow for tests and tools). The Direct3D device's Present hands the
+// finished back buffer to the window's presenter; a window without one simply shows nothing.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
-#include "platform/d3d9/d3d9types.h"
+#include "platform/base/windows_types.h"
 
 // Receives one presented frame: Width x Height pixels of 32 bits each (A8R8G8B8 layout; with an
 // X8R8G8B8 back buffer the top byte means nothing), rows Pitch bytes apart. The pixels are only

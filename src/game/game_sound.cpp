@@ -1,0 +1,39 @@
+// The sound effects, the speech and the media player behind the rules' hooks.
+#include <cstdio>
+
+#include "audio/music.h"
+#include "audio/speech.h"
+#include "game/game.h"
+#include "game/game_owned.h"
+#include "platform/codepage/codepage.h"
+
+namespace game {
+
+void TGame::PlaySoundEffect(int index) {
+  TDDSD* sound = Owned->DDSD1.get();
+  // Without a sound device the channels hold no buffers: the game goes on silently.
+  if (sound == nullptr || !sound->Initialized() || index >= sound->ChannelsMade()) return;
+  sound->Channel(index)->Play();
+}
+
+void TGame::Speak(const std::u16string& speech) { SpeakSpeechString(speech); }
+
+bool TGame::TryPlayMusic() {
+  try {
+    ::PlayMusic(*Owned->WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
+                S.MusicStartTime);
+    return true;
+  } catch (const EMediaPlayer& e) {
+    // The library's reason is for the maintainer; the player's box names only the file.
+    std::fprintf(stderr, "nightwisp: %s: %s\n", S.MusicName.c_str(), e.what());
+    return false;
+  }
+}
+
+void TGame::StopMusic() {
+  if (Owned->WindowsMediaPlayer1.get() != nullptr) Owned->WindowsMediaPlayer1->controls.stop();
+}
+
+double TGame::MusicDuration() { return Owned->WindowsMediaPlayer1->currentMedia.duration(); }
+
+}  // namespace game

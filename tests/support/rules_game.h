@@ -1,0 +1,83 @@
+// The rules without a screen, a sound or a media player: TGameRules with hooks that record
+// what the rules asked for. Pictures and characters get fixed sizes (the firefly and the light
+// as make-data draws them, every character 32 pixels square), so layouts are known exactly.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "game/game_rules.h"
+#include "platform/clock/clock.h"
+
+namespace game::testing {
+
+class TRulesGame : public TGameRules {
+ public:
+  static constexpr std::int32_t kMojiSize = 32;
+  static constexpr TPictureSizes kPictures{48, 40, 48, 48};
+
+  TRulesGame(TGameWindow& window, TGamePaths paths) : TGameRules(window, std::move(paths)) {}
+
+  // What the screen was last asked to show: each label's text, the centre picture, the key
+  // guide; and how many frames were drawn.
+  std::array<std::string, kLabelCount> Labels;
+  std::string Picture, Sosa;
+  int Frames = 0;
+  // What the rules played and said.
+  std::vector<int> Sounds;
+  std::vector<std::u16string> Spoken;
+  std::vector<std::string> MusicPlayed;
+  int MusicStops = 0;
+  double Duration = 0;     // what MusicDuration reports
+  bool MusicPlays = true;  // false: every music file fails to play
+  TFontChoice Font{"IPAGothic", 128, 1};
+
+  const std::string& Label(TLabel label) const { return Labels[static_cast<std::size_t>(label)]; }
+
+  // The screen's refresh: every mark taken, each marked character rendered at kMojiSize.
+  void TakeMarks() {
+    TScreenMarks& marks = S.Marks;
+    for (std::size_t i = 0; i < kLabelCount; ++i) {
+      if (marks.Changed[i]) Labels[i] = marks.Text[i];
+      marks.Changed[i] = false;
+    }
+    for (std::int32_t k = 0; k < kMojiSlots; ++k) {
+      if (!marks.MojiChanged[k]) continue;
+      marks.MojiChanged[k] = false;
+      CharacterRendered(k, kMojiSize, kMojiSize);
+    }
+    if (marks.PictureChanged) Picture = marks.Picture;
+    if (marks.SosaChanged) Sosa = marks.Sosa;
+    marks.PictureChanged = marks.SosaChanged = false;
+  }
+
+  bool SpellingFits(std::u16string_view) const override { return true; }
+
+ protected:
+  void CreateScreen() override {}
+  void CreateSoundEffects() override {}
+  void LoadPictures() override { S.Pictures = kPictures; }
+  void CreateSpeech() override {}
+  bool PrepareFrame() override {
+    TakeMarks();
+    return true;
+  }
+  void PresentFrame() override { ++Frames; }
+  void PlaySoundEffect(int index) override { Sounds.push_back(index); }
+  void Speak(const std::u16string& speech) override { Spoken.push_back(speech); }
+  bool TryPlayMusic() override {
+    MusicPlayed.push_back(S.MusicName);
+    S.MusicStartTime = timeGetTime();
+    return MusicPlays;
+  }
+  void StopMusic() override { ++MusicStops; }
+  double MusicDuration() override { return Duration; }
+  TFontChoice CharacterFont() const override { return Font; }
+  TFontChoice SetCharacterFont(const TFontChoice& chosen) override {
+    Font = chosen;
+    return Font;
+  }
+};
+
+}  // namespace game::testing
