@@ -20,6 +20,9 @@
 class TDDSD;
 class TDDSDChannel;
 
+// ---- Specified by the design, not used by the game: 3D parameters -------------------------------
+// They take effect only with Use3D, which the game leaves off.
+
 // A DS3DBUFFER with the library's defaults: cones of 360 degrees facing +z, outside volume 0,
 // distances 5 to 100, normal mode.
 class TDDSDParams3D {
@@ -40,6 +43,8 @@ class TDDSDListener {
  private:
   dsound::IDirectSound3DListener* listener_;  // not owned: the component holds the interface
 };
+
+// ---- The sounds and the component ---------------------------------------------------------------
 
 // A loaded sound: the buffer, its format record and size.
 class TDDSDGenWave {

@@ -2,7 +2,6 @@
 #include "audio/ddsd_report.h"
 
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "platform/base/fatal.h"
@@ -23,16 +22,9 @@ bool warnedAboutLog = false;
 
 void WriteLogLine(const std::string& utf8Message) {
   const std::filesystem::path path = LogFilePath();
-  const bool first = reportNumber == 0;
-  std::ofstream file(path, std::ios::binary | (first ? std::ios::trunc : std::ios::app));
-  if (file) {
-    char number[32];
-    std::snprintf(number, sizeof number, "debug#%.5d ... ", reportNumber + 1);
-    const std::string line = number + codepage::Utf8ToSjis(utf8Message) + "\r\n";
-    file.write(line.data(), static_cast<std::streamsize>(line.size()));
-    file.close();
-  }
-  if (!file) {
+  char number[32];
+  std::snprintf(number, sizeof number, "debug#%.5d ... ", reportNumber + 1);
+  if (!files::AppendLogLine(path, number + codepage::Utf8ToSjis(utf8Message), reportNumber == 0)) {
     if (!warnedAboutLog) {
       std::fprintf(stderr, "Nightwisp: cannot write %s\n", path.string().c_str());
       warnedAboutLog = true;
@@ -56,9 +48,7 @@ void SetLogFolder(const std::filesystem::path& folder) {
   warnedAboutLog = false;
 }
 
-std::filesystem::path LogFilePath() {
-  return (logFolder.empty() ? files::ExecutableFolder() : logFolder) / kLogFileName;
-}
+std::filesystem::path LogFilePath() { return files::LogFilePath(logFolder, kLogFileName); }
 
 void Report(const std::string& utf8Message) {
   if (DebugMessage) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <utility>
 
 using DGCarad9::CheckResult;
 using DGCarad9::DebugLog;
@@ -30,19 +31,22 @@ void ReleaseChecked(IUnknown* object, const std::string& message) {
   CheckResult(static_cast<HRESULT>(remaining), message);
 }
 
+// Releases what field holds, logging `what` first. The field is cleared before the release, so a
+// shutdown run again after a failure only does what is left.
+template <class Interface>
+void ReleaseField(Interface*& field, const char* what, const std::string& failure) {
+  if (field == nullptr) return;
+  DetailLog(what);
+  ReleaseChecked(std::exchange(field, nullptr), failure);
+}
+
 }  // namespace
 
 TDGCarad::TDGCarad(HWND ownerControl) : OwnerControl_(ownerControl) {}
 
+// ShutDown clears each reference before releasing it, so running it again only does what is left.
 TDGCarad::~TDGCarad() {
-  try {
-    ShutDown();
-  } catch (const DGCarad9::EInOutError&) {
-    // The log could not be written: finish releasing everything without it. ShutDown clears
-    // each reference before releasing it, so running it again only does what is left.
-    DGCarad9::DebugMessage = false;
-    ShutDown();
-  }
+  DGCarad9::FinishWithoutLog([this] { ShutDown(); });
 }
 
 void TDGCarad::SetDebugOption(TDGDebugOptions options) {
@@ -250,12 +254,8 @@ void TDGCarad::ReleaseDevice() {
   {
     TLogIndent indent;
     ReleaseAllResources();
-    if (DepthStencil_ != nullptr) {
-      DetailLog("デプスステンシルサーフェスを解放します");
-      IDirect3DSurface9* surface = DepthStencil_;
-      DepthStencil_ = nullptr;
-      ReleaseChecked(surface, "デプスステンシルサーフェスの解放に失敗しました");
-    }
+    ReleaseField(DepthStencil_, "デプスステンシルサーフェスを解放します",
+                 "デプスステンシルサーフェスの解放に失敗しました");
     if (!BackBuffers_.empty()) {
       DetailLog("バックバッファを解放します");
       std::vector<IDirect3DSurface9*> backBuffers;
@@ -266,12 +266,8 @@ void TDGCarad::ReleaseDevice() {
                        "バックバッファ #" + std::to_string(i) + "　の解放に失敗しました");
       }
     }
-    if (Device_ != nullptr) {
-      DetailLog("Direct3DDeviceオブジェクトの解放を行います");
-      IDirect3DDevice9* device = Device_;
-      Device_ = nullptr;
-      ReleaseChecked(device, "Direct3DDeviceオブジェクトの解放に失敗しました");
-    }
+    ReleaseField(Device_, "Direct3DDeviceオブジェクトの解放を行います",
+                 "Direct3DDeviceオブジェクトの解放に失敗しました");
   }
   ClosePhase("■■■Direct3Dデバイスを解放しました■■■");
 }
@@ -384,12 +380,8 @@ void TDGCarad::ShutDown() {
     }
     DetailLog("DGCaradオブジェクトの解放に伴い、全ての関連オブジェクトを解放します");
     ReleaseDevice();
-    if (D3D_ != nullptr) {
-      DetailLog("Direct3Dオブジェクトの解放を行います");
-      IDirect3D9* d3d = D3D_;
-      D3D_ = nullptr;
-      ReleaseChecked(d3d, "Direct3Dオブジェクトの解放に失敗しました");
-    }
+    ReleaseField(D3D_, "Direct3Dオブジェクトの解放を行います",
+                 "Direct3Dオブジェクトの解放に失敗しました");
     Resources_.clear();
   }
   ClosePhase("■■■それではごきげんよう■■■");

@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "platform/base/fatal.h"
@@ -34,9 +33,7 @@ void SetLogFolder(const std::filesystem::path& folder) {
   LogLineCount = 0;
 }
 
-std::filesystem::path LogFilePath() {
-  return (logFolder.empty() ? files::ExecutableFolder() : logFolder) / kLogFileName;
-}
+std::filesystem::path LogFilePath() { return files::LogFilePath(logFolder, kLogFileName); }
 
 std::string Format(const char* format, ...) {
   va_list args;
@@ -58,16 +55,13 @@ std::string Format(const char* format, ...) {
 void DebugLog(const std::string& utf8Message) {
   if (!DebugMessage) return;
   const std::filesystem::path path = LogFilePath();
-  const bool first = LogLineCount == 0;
-  std::ofstream file(path, std::ios::binary | (first ? std::ios::trunc : std::ios::app));
-  if (!file) throw EInOutError("ログファイル " + path.string() + " を開けません");
-  ++LogLineCount;
   const std::string indent(static_cast<size_t>(LogDepth > 0 ? LogDepth : 0) * 2, ' ');
   const std::string line =
-      Format("#%.5d | ", LogLineCount) + codepage::Utf8ToSjis(indent + utf8Message) + "\r\n";
-  file.write(line.data(), static_cast<std::streamsize>(line.size()));
-  file.close();
-  if (!file) throw EInOutError("ログファイル " + path.string() + " に書き込めません");
+      Format("#%.5d | ", LogLineCount + 1) + codepage::Utf8ToSjis(indent + utf8Message);
+  if (!files::AppendLogLine(path, line, LogLineCount == 0)) {
+    throw EInOutError("ログファイル " + path.string() + " に書き込めません");
+  }
+  ++LogLineCount;
 }
 
 void DetailLog(const std::string& utf8Message) {

@@ -68,6 +68,19 @@ void DebugLog(const std::string& utf8Message);
 // DebugLog only when DetailedLog is set as well. Every progress message goes through here.
 void DetailLog(const std::string& utf8Message);
 
+// Runs a clean-up step of a destructor. When the log cannot be written during it, the step runs
+// again with the debug log off, so everything is still released; a step must therefore clear
+// what it has done as it goes.
+template <class Step>
+void FinishWithoutLog(Step step) {
+  try {
+    step();
+  } catch (const EInOutError&) {
+    DebugMessage = false;
+    step();
+  }
+}
+
 // Raises LogDepth for its lifetime: the log lines of a phase are indented one step.
 class TLogIndent {
  public:

@@ -45,14 +45,9 @@ TDGTexture::TDGTexture(TDGCarad* carad, std::vector<D3DFORMAT> formats, DWORD us
   }
 }
 
+// Destroy clears what it has done, so running it again only does what is left.
 TDGTexture::~TDGTexture() {
-  try {
-    Destroy();
-  } catch (const DGCarad9::EInOutError&) {
-    // The log could not be written: finish without it (Destroy clears what it has done).
-    DGCarad9::DebugMessage = false;
-    Destroy();
-  }
+  DGCarad9::FinishWithoutLog([this] { Destroy(); });
 }
 
 void TDGTexture::Destroy() {

@@ -8,6 +8,20 @@ std::uint32_t Field(std::uint32_t pixel, int low, int width) {
   return (pixel >> low) & ((1u << width) - 1u);
 }
 
+// Where a packed format keeps each channel: the lowest bit and the width of alpha, red, green and
+// blue. A format without alpha (width 0) is opaque.
+struct TChannelLayout {
+  int ALow, ABits, RLow, RBits, GLow, GBits, BLow, BBits;
+};
+
+constexpr TChannelLayout kR5G6B5{0, 0, 11, 5, 5, 6, 0, 5};
+constexpr TChannelLayout kX1R5G5B5{0, 0, 10, 5, 5, 5, 0, 5};
+constexpr TChannelLayout kA1R5G5B5{15, 1, 10, 5, 5, 5, 0, 5};
+constexpr TChannelLayout kA4R4G4B4{12, 4, 8, 4, 4, 4, 0, 4};
+constexpr TChannelLayout kX4R4G4B4{0, 0, 8, 4, 4, 4, 0, 4};
+constexpr TChannelLayout kR3G3B2{0, 0, 5, 3, 2, 3, 0, 2};
+constexpr TChannelLayout kA8R3G3B2{8, 8, 5, 3, 2, 3, 0, 2};
+
 }  // namespace
 
 std::uint32_t ARGB(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
@@ -109,6 +123,18 @@ std::uint32_t ColorToPixel(std::uint32_t color, D3DFORMAT format) {
                    static_cast<std::uint8_t>(color >> 8), static_cast<std::uint8_t>(color), format);
 }
 
+namespace {
+
+// The A8R8G8B8 colour of a pixel of a packed layout, each channel stretched to 8 bits.
+std::uint32_t Unpack(std::uint32_t p, const TChannelLayout& l) {
+  const std::uint32_t alpha = l.ABits == 0 ? 0xFFu : ExpandBits(Field(p, l.ALow, l.ABits), l.ABits);
+  return alpha << 24 | ExpandBits(Field(p, l.RLow, l.RBits), l.RBits) << 16 |
+         ExpandBits(Field(p, l.GLow, l.GBits), l.GBits) << 8 |
+         ExpandBits(Field(p, l.BLow, l.BBits), l.BBits);
+}
+
+}  // namespace
+
 std::uint32_t PixelToColor(std::uint32_t p, D3DFORMAT format) {
   auto rgb = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r << 16 | g << 8 | b; };
   switch (static_cast<std::uint32_t>(format)) {
@@ -120,30 +146,20 @@ std::uint32_t PixelToColor(std::uint32_t p, D3DFORMAT format) {
     case 62:
     case 63:
       return p;
-    case 23:  // R5G6B5
-      return 0xFF000000u | rgb(ExpandBits(Field(p, 11, 5), 5), ExpandBits(Field(p, 5, 6), 6),
-                               ExpandBits(Field(p, 0, 5), 5));
-    case 24:  // X1R5G5B5
-      return 0xFF000000u | rgb(ExpandBits(Field(p, 10, 5), 5), ExpandBits(Field(p, 5, 5), 5),
-                               ExpandBits(Field(p, 0, 5), 5));
-    case 25:  // A1R5G5B5
-      return (Field(p, 15, 1) * 255u) << 24 |
-             rgb(ExpandBits(Field(p, 10, 5), 5), ExpandBits(Field(p, 5, 5), 5),
-                 ExpandBits(Field(p, 0, 5), 5));
-    case 26:  // A4R4G4B4
-      return ExpandBits(Field(p, 12, 4), 4) << 24 |
-             rgb(ExpandBits(Field(p, 8, 4), 4), ExpandBits(Field(p, 4, 4), 4),
-                 ExpandBits(Field(p, 0, 4), 4));
-    case 30:  // X4R4G4B4
-      return 0xFF000000u | rgb(ExpandBits(Field(p, 8, 4), 4), ExpandBits(Field(p, 4, 4), 4),
-                               ExpandBits(Field(p, 0, 4), 4));
-    case 27:  // R3G3B2
-      return 0xFF000000u | rgb(ExpandBits(Field(p, 5, 3), 3), ExpandBits(Field(p, 2, 3), 3),
-                               ExpandBits(Field(p, 0, 2), 2));
-    case 29:  // A8R3G3B2
-      return Field(p, 8, 8) << 24 |
-             rgb(ExpandBits(Field(p, 5, 3), 3), ExpandBits(Field(p, 2, 3), 3),
-                 ExpandBits(Field(p, 0, 2), 2));
+    case 23:
+      return Unpack(p, kR5G6B5);
+    case 24:
+      return Unpack(p, kX1R5G5B5);
+    case 25:
+      return Unpack(p, kA1R5G5B5);
+    case 26:
+      return Unpack(p, kA4R4G4B4);
+    case 30:
+      return Unpack(p, kX4R4G4B4);
+    case 27:
+      return Unpack(p, kR3G3B2);
+    case 29:
+      return Unpack(p, kA8R3G3B2);
     case 28:  // A8
       return (p & 0xFFu) << 24;
     case 50:  // L8

@@ -20,6 +20,14 @@ TMatrix FromD3DMatrix(const D3DMATRIX& d3dMatrix) {
 constexpr D3DSAMPLERSTATETYPE kSavedSamplerStates[5] = {
     D3DSAMP_MIPFILTER, D3DSAMP_MAGFILTER, D3DSAMP_MINFILTER, D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV};
 
+// Sets a render state only when it differs from the value the queue set last.
+void SetChangedState(IDirect3DDevice9* device, D3DRENDERSTATETYPE state, DWORD value,
+                     DWORD& cached) {
+  if (value == cached) return;
+  device->SetRenderState(state, value);
+  cached = value;
+}
+
 }  // namespace
 
 TSXRenderingQueue::TSXRenderingQueue(TDGCarad* carad, TSXScene* scene)
@@ -49,25 +57,6 @@ bool TSXRenderingQueue::AddPolygon(bool filter, int32_t addressU, int32_t addres
   std::copy_n(vertices.begin(), 4, item.Vertices);
   ++PolygonCount_;
   return true;
-}
-
-void TSXRenderingQueue::AddFrame(TSXFrame* frame) {
-  if (FrameCapacity_ <= FrameCount_)
-    SetFrameCapacity(std::max(FrameCapacity_ * 2, FrameCount_ + 1));
-  Frames_[FrameCount_] = frame;
-  ++FrameCount_;
-}
-
-void TSXRenderingQueue::SetFrameCapacity(int32_t n) {
-  FrameCapacity_ = std::max({n, FrameCount_, 0});
-  Frames_.resize(FrameCapacity_);
-  ResizeSortList();
-}
-
-void TSXRenderingQueue::SetBillboardCapacity(int32_t n) {
-  BillboardCapacity_ = std::max({n, BillboardCount_, 0});
-  Billboards_.resize(BillboardCapacity_);
-  ResizeSortList();
 }
 
 void TSXRenderingQueue::SetPolygonCapacity(int32_t n) {
@@ -186,18 +175,6 @@ void TSXRenderingQueue::ResetDeviceState(IDirect3DDevice9* device) {
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
 }
 
-void TSXRenderingQueue::DrawFrame(IDirect3DDevice9* device, int32_t i) {
-  // No frame objects exist in this system, so there is nothing to draw.
-  (void)device;
-  (void)i;
-}
-
-void TSXRenderingQueue::DrawBillboard(IDirect3DDevice9* device, int32_t i) {
-  // Nothing queues billboards in this system; their place in the order is kept.
-  (void)device;
-  (void)i;
-}
-
 void TSXRenderingQueue::DrawPolygonItem(IDirect3DDevice9* device, const TSXPolygonItem& item) {
   ApplySamplerStates(device, item.Filter, item.AddressU, item.AddressV);
   ApplyItemStates(device, item.BlendMode, item.Texture, 1, D3DFILL_SOLID, 0, 0);
@@ -251,22 +228,10 @@ void TSXRenderingQueue::ApplyItemStates(IDirect3DDevice9* device, int32_t blendM
     device->SetTexture(0, texture != nullptr ? texture->Texture() : nullptr);
     CachedTexture_ = texture;
   }
-  if (specular != CachedSpecular_) {
-    device->SetRenderState(D3DRS_SPECULARENABLE, specular);
-    CachedSpecular_ = specular;
-  }
-  if (lighting != CachedLighting_) {
-    device->SetRenderState(D3DRS_LIGHTING, lighting);
-    CachedLighting_ = lighting;
-  }
-  if (wrap != CachedWrap_) {
-    device->SetRenderState(D3DRS_WRAP0, wrap);
-    CachedWrap_ = wrap;
-  }
-  if (fillMode != CachedFillMode_) {
-    device->SetRenderState(D3DRS_FILLMODE, fillMode);
-    CachedFillMode_ = fillMode;
-  }
+  SetChangedState(device, D3DRS_SPECULARENABLE, specular, CachedSpecular_);
+  SetChangedState(device, D3DRS_LIGHTING, lighting, CachedLighting_);
+  SetChangedState(device, D3DRS_WRAP0, wrap, CachedWrap_);
+  SetChangedState(device, D3DRS_FILLMODE, fillMode, CachedFillMode_);
 }
 
 void TSXRenderingQueue::ApplyBlendMode(IDirect3DDevice9* device, int32_t n) {
@@ -293,4 +258,39 @@ void TSXRenderingQueue::ApplyBlendMode(IDirect3DDevice9* device, int32_t n) {
     device->SetRenderState(D3DRS_ALPHAREF, static_cast<DWORD>(AlphaRef));
   }
   CachedBlendMode_ = n;
+}
+
+// ---- Specified by the design, not used by the game: scene-graph frames and billboards -----------
+// Nothing in this system makes a frame or a billboard; these keep the lists the design gives the
+// queue. Render and BuildSortList give queued ones their places in the draw order and the sort.
+
+void TSXRenderingQueue::AddFrame(TSXFrame* frame) {
+  if (FrameCapacity_ <= FrameCount_)
+    SetFrameCapacity(std::max(FrameCapacity_ * 2, FrameCount_ + 1));
+  Frames_[FrameCount_] = frame;
+  ++FrameCount_;
+}
+
+void TSXRenderingQueue::SetFrameCapacity(int32_t n) {
+  FrameCapacity_ = std::max({n, FrameCount_, 0});
+  Frames_.resize(FrameCapacity_);
+  ResizeSortList();
+}
+
+void TSXRenderingQueue::SetBillboardCapacity(int32_t n) {
+  BillboardCapacity_ = std::max({n, BillboardCount_, 0});
+  Billboards_.resize(BillboardCapacity_);
+  ResizeSortList();
+}
+
+void TSXRenderingQueue::DrawFrame(IDirect3DDevice9* device, int32_t i) {
+  // No frame objects exist in this system, so there is nothing to draw.
+  (void)device;
+  (void)i;
+}
+
+void TSXRenderingQueue::DrawBillboard(IDirect3DDevice9* device, int32_t i) {
+  // Nothing queues billboards in this system; their place in the order is kept.
+  (void)device;
+  (void)i;
 }

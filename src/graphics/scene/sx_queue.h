@@ -1,6 +1,7 @@
-// A rendering queue of the scene (unit SXlib9): the polygons (and, in principle, scene-graph
-// frames and billboards) of one frame, kept by value in arrays that only grow, drawn in one pass
-// with a cache that skips redundant device state changes.
+// A rendering queue of the scene (unit SXlib9): the polygons of one frame, kept by value in
+// arrays that only grow, drawn in one pass with a cache that skips redundant device state
+// changes. The design gives the queue scene-graph frames and billboards as well; the game never
+// queues any, so they stand in their own marked section below.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,7 @@
 class TDGCarad;
 class TDGTexture;
 class TSXScene;
-// A node of a scene graph. This system defines no frames, meshes or billboards and never submits
-// any; the queue only keeps their places in its lists, its sort and its draw order.
+// A node of a scene graph (see the frames-and-billboards section of TSXRenderingQueue).
 class TSXFrame;
 
 // One queued polygon, stored by value.
@@ -29,7 +29,8 @@ struct TSXPolygonItem {
   TSXVertex Vertices[4];
 };
 
-// One queued billboard: a picture that faces the viewer at a point of the scene graph.
+// One queued billboard: a picture that faces the viewer at a point of the scene graph. Specified
+// by the design, never queued by the game.
 struct TSXBillboardItem {
   bool Filter;
   int32_t AddressU;
@@ -54,13 +55,11 @@ class TSXRenderingQueue {
   // Returns false and queues nothing when fewer than four vertices are given.
   bool AddPolygon(bool filter, int32_t addressU, int32_t addressV, int32_t blendMode,
                   const TVec3& pos, TDGTexture* texture, std::span<const TSXVertex> vertices);
-  void AddFrame(TSXFrame* frame);
 
-  // Each sets its list's length and sizes SortIndex and SortKey to the sum of the three
-  // capacities. A capacity is never set below the number of items queued in its list (queued
-  // items are never dropped) nor below zero.
-  void SetFrameCapacity(int32_t n);
-  void SetBillboardCapacity(int32_t n);
+  // Sets the polygon list's length and sizes SortIndex and SortKey to the sum of the three
+  // capacities (frames, billboards, polygons). A capacity is never set below the number of items
+  // queued in its list (queued items are never dropped) nor below zero; the same holds for
+  // SetFrameCapacity and SetBillboardCapacity.
   void SetPolygonCapacity(int32_t n);
 
   // Draws the queue: opaque and overlay queues in submission order, the translucent queue
@@ -72,24 +71,34 @@ class TSXRenderingQueue {
 
   TDGCarad* Carad() const { return Carad_; }
   TSXScene* Scene() const { return Scene_; }
-  int32_t FrameCapacity() const { return FrameCapacity_; }
-  int32_t BillboardCapacity() const { return BillboardCapacity_; }
   int32_t PolygonCapacity() const { return PolygonCapacity_; }
-  int32_t FrameCount() const { return FrameCount_; }
-  int32_t BillboardCount() const { return BillboardCount_; }
   int32_t PolygonCount() const { return PolygonCount_; }
-  int32_t SortedBillboardCount() const { return SortedBillboardCount_; }
   int32_t SortedPolygonCount() const { return SortedPolygonCount_; }
   const TSXPolygonItem& Polygon(int32_t i) const { return Polygons_[i]; }
   size_t SortListSize() const { return SortIndex_.size(); }
-  // The matrix the last pass combined for frames and billboards: View x projection x viewport.
-  const TMatrix& Combined() const { return Combined_; }
 
   int32_t AlphaRef = kDefaultAlphaRef;
+
+  // ---- Specified by the design, not used by the game: scene-graph frames and billboards ---------
+  // This system defines no frame, mesh or billboard objects and the game queues none (it renders
+  // with no root frame). The queue keeps their lists and capacities, and their places in the sort
+  // (a frame at depth 0, a billboard at its point's screen depth when in front of the viewer) and
+  // in the draw order; drawing one draws nothing.
+  void AddFrame(TSXFrame* frame);
+  void SetFrameCapacity(int32_t n);
+  void SetBillboardCapacity(int32_t n);
+  int32_t FrameCapacity() const { return FrameCapacity_; }
+  int32_t BillboardCapacity() const { return BillboardCapacity_; }
+  int32_t FrameCount() const { return FrameCount_; }
+  int32_t BillboardCount() const { return BillboardCount_; }
+  int32_t SortedBillboardCount() const { return SortedBillboardCount_; }
+  // The matrix the last pass combined for frames and billboards: View x projection x viewport.
+  const TMatrix& Combined() const { return Combined_; }
 
  private:
   void ResizeSortList();
   void ResetDeviceState(IDirect3DDevice9* device);
+  // Frames and billboards draw nothing (see their section above).
   void DrawFrame(IDirect3DDevice9* device, int32_t i);
   void DrawBillboard(IDirect3DDevice9* device, int32_t i);
   void DrawPolygonItem(IDirect3DDevice9* device, const TSXPolygonItem& item);

@@ -92,24 +92,15 @@ class IDirect3DDevice9 : public IUnknown {
                                   const void* vertexData, UINT vertexStride) = 0;
 };
 
+// The Direct3D object: what the device component asks of the adapter, and the device it makes.
 class IDirect3D9 : public IUnknown {
  public:
-  virtual UINT GetAdapterCount() = 0;
   virtual HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags,
                                        D3DADAPTER_IDENTIFIER9* identifier) = 0;
-  virtual UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) = 0;
-  virtual HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
-                                   D3DDISPLAYMODE* displayMode) = 0;
   virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) = 0;
-  virtual HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
-                                  D3DFORMAT backBufferFormat, BOOL windowed) = 0;
   virtual HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
                                     DWORD usage, D3DRESOURCETYPE resourceType,
                                     D3DFORMAT checkFormat) = 0;
-  virtual HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType,
-                                             D3DFORMAT surfaceFormat, BOOL windowed,
-                                             D3DMULTISAMPLE_TYPE multiSampleType,
-                                             DWORD* qualityLevels) = 0;
   virtual HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType,
                                          D3DFORMAT adapterFormat, D3DFORMAT renderTargetFormat,
                                          D3DFORMAT depthStencilFormat) = 0;
@@ -117,6 +108,20 @@ class IDirect3D9 : public IUnknown {
   virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow,
                                DWORD behaviorFlags, D3DPRESENT_PARAMETERS* presentationParameters,
                                IDirect3DDevice9** returnedDevice) = 0;
+
+  // ---- Specified by the design, not used by the game: the other adapter queries -------------
+  // The rest of the adapter, mode and format queries. The software device answers them for its
+  // one adapter (the desktop's modes, no multisampling).
+  virtual UINT GetAdapterCount() = 0;
+  virtual UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) = 0;
+  virtual HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
+                                   D3DDISPLAYMODE* displayMode) = 0;
+  virtual HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
+                                  D3DFORMAT backBufferFormat, BOOL windowed) = 0;
+  virtual HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType,
+                                             D3DFORMAT surfaceFormat, BOOL windowed,
+                                             D3DMULTISAMPLE_TYPE multiSampleType,
+                                             DWORD* qualityLevels) = 0;
 };
 
 // Creates the Direct3D object (one reference), or returns nullptr for an SDK version this

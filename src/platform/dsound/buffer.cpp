@@ -54,23 +54,8 @@ HRESULT SoundBuffer::QueryInterface(REFIID iid, void** object) {
   return S_OK;
 }
 
-ULONG SoundBuffer::Release() {
-  const ULONG left = refs_.Drop();
-  if (left == 0) {
-    delete this;
-  }
-  return left;
-}
-
 HRESULT SoundBuffer::GetCaps(DSBCAPS* caps) {
-  if (caps == nullptr || caps->dwSize != sizeof(DSBCAPS)) {
-    return DSERR_INVALIDPARAM;
-  }
-  caps->dwFlags = flags_ | DSBCAPS_LOCSOFTWARE;
-  caps->dwBufferBytes = static_cast<DWORD>(pcm_->bytes.size());
-  caps->dwUnlockTransferRate = 0;
-  caps->dwPlayCpuOverhead = 0;
-  return DS_OK;
+  return GetCapsOf(flags_, static_cast<DWORD>(pcm_->bytes.size()), caps);
 }
 
 bool SoundBuffer::Sounding() const { return started_ && voice_ != nullptr && voice_->IsPlaying(); }
@@ -111,6 +96,17 @@ HRESULT SoundBuffer::GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) {
   return DS_OK;
 }
 
+HRESULT GetCapsOf(DWORD flags, DWORD bufferBytes, DSBCAPS* caps) {
+  if (caps == nullptr || caps->dwSize != sizeof(DSBCAPS)) {
+    return DSERR_INVALIDPARAM;
+  }
+  caps->dwFlags = flags | DSBCAPS_LOCSOFTWARE;
+  caps->dwBufferBytes = bufferBytes;
+  caps->dwUnlockTransferRate = 0;
+  caps->dwPlayCpuOverhead = 0;
+  return DS_OK;
+}
+
 HRESULT GetFormatOf(const WAVEFORMATEX& source, LPWAVEFORMATEX format, DWORD sizeAllocated,
                     DWORD* sizeWritten) {
   if (format == nullptr) {
@@ -133,36 +129,15 @@ HRESULT SoundBuffer::GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, DWORD
 }
 
 HRESULT SoundBuffer::GetVolume(LONG* volume) {
-  if (volume == nullptr) {
-    return DSERR_INVALIDPARAM;
-  }
-  if ((flags_ & DSBCAPS_CTRLVOLUME) == 0) {
-    return DSERR_CONTROLUNAVAIL;
-  }
-  *volume = volume_;
-  return DS_OK;
+  return GetControl(volume, volume_, (flags_ & DSBCAPS_CTRLVOLUME) != 0);
 }
 
 HRESULT SoundBuffer::GetPan(LONG* pan) {
-  if (pan == nullptr) {
-    return DSERR_INVALIDPARAM;
-  }
-  if ((flags_ & DSBCAPS_CTRLPAN) == 0) {
-    return DSERR_CONTROLUNAVAIL;
-  }
-  *pan = pan_;
-  return DS_OK;
+  return GetControl(pan, pan_, (flags_ & DSBCAPS_CTRLPAN) != 0);
 }
 
 HRESULT SoundBuffer::GetFrequency(DWORD* frequency) {
-  if (frequency == nullptr) {
-    return DSERR_INVALIDPARAM;
-  }
-  if ((flags_ & DSBCAPS_CTRLFREQUENCY) == 0) {
-    return DSERR_CONTROLUNAVAIL;
-  }
-  *frequency = frequency_;
-  return DS_OK;
+  return GetControl(frequency, frequency_, (flags_ & DSBCAPS_CTRLFREQUENCY) != 0);
 }
 
 HRESULT SoundBuffer::GetStatus(DWORD* status) {
@@ -309,27 +284,17 @@ HRESULT SoundBuffer::SetCurrentPosition(DWORD position) {
 HRESULT SoundBuffer::SetFormat(LPCWAVEFORMATEX /*format*/) { return DSERR_INVALIDCALL; }
 
 HRESULT SoundBuffer::SetVolume(LONG volume) {
-  if ((flags_ & DSBCAPS_CTRLVOLUME) == 0) {
-    return DSERR_CONTROLUNAVAIL;
-  }
-  if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) {
-    return DSERR_INVALIDPARAM;
-  }
-  volume_ = volume;
-  ApplyGain();
-  return DS_OK;
+  const HRESULT hr =
+      SetControl(volume_, volume, (flags_ & DSBCAPS_CTRLVOLUME) != 0, DSBVOLUME_MIN, DSBVOLUME_MAX);
+  if (SUCCEEDED(hr)) ApplyGain();
+  return hr;
 }
 
 HRESULT SoundBuffer::SetPan(LONG pan) {
-  if ((flags_ & DSBCAPS_CTRLPAN) == 0) {
-    return DSERR_CONTROLUNAVAIL;
-  }
-  if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) {
-    return DSERR_INVALIDPARAM;
-  }
-  pan_ = pan;
-  ApplyGain();
-  return DS_OK;
+  const HRESULT hr =
+      SetControl(pan_, pan, (flags_ & DSBCAPS_CTRLPAN) != 0, DSBPAN_LEFT, DSBPAN_RIGHT);
+  if (SUCCEEDED(hr)) ApplyGain();
+  return hr;
 }
 
 HRESULT SoundBuffer::SetFrequency(DWORD frequency) {

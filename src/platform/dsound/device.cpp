@@ -129,14 +129,6 @@ HRESULT Device::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG Device::Release() {
-  const ULONG left = refs_.Drop();
-  if (left == 0) {
-    delete this;
-  }
-  return left;
-}
-
 HRESULT Device::Initialize(LPCGUID deviceId) {
   if (core_ != nullptr) {
     return DSERR_ALREADYINITIALIZED;

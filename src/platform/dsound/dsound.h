@@ -121,26 +121,6 @@ inline constexpr DWORD DSSPEAKER_STEREO = 4;
 inline constexpr DWORD DS_CERTIFIED = 0;
 inline constexpr DWORD DS_UNCERTIFIED = 1;
 
-// 3D.
-inline constexpr DWORD DS3D_IMMEDIATE = 0;
-inline constexpr DWORD DS3D_DEFERRED = 1;
-inline constexpr DWORD DS3DMODE_NORMAL = 0;
-inline constexpr DWORD DS3DMODE_HEADRELATIVE = 1;
-inline constexpr DWORD DS3DMODE_DISABLE = 2;
-inline constexpr DWORD DS3D_MINCONEANGLE = 0;
-inline constexpr DWORD DS3D_MAXCONEANGLE = 360;
-inline constexpr DWORD DS3D_DEFAULTCONEANGLE = 360;
-inline constexpr LONG DS3D_DEFAULTCONEOUTSIDEVOLUME = DSBVOLUME_MAX;
-inline constexpr D3DVALUE DS3D_DEFAULTMINDISTANCE = 1.0f;
-inline constexpr D3DVALUE DS3D_DEFAULTMAXDISTANCE = 1000000000.0f;
-inline constexpr D3DVALUE DS3D_MINROLLOFFFACTOR = 0.0f;
-inline constexpr D3DVALUE DS3D_MAXROLLOFFFACTOR = 10.0f;
-inline constexpr D3DVALUE DS3D_DEFAULTROLLOFFFACTOR = 1.0f;
-inline constexpr D3DVALUE DS3D_MINDOPPLERFACTOR = 0.0f;
-inline constexpr D3DVALUE DS3D_MAXDOPPLERFACTOR = 10.0f;
-inline constexpr D3DVALUE DS3D_DEFAULTDOPPLERFACTOR = 1.0f;
-inline constexpr D3DVALUE DS3D_DEFAULTDISTANCEFACTOR = 1.0f;
-
 inline constexpr WORD WAVE_FORMAT_PCM = 1;
 inline constexpr WORD WAVE_FORMAT_IEEE_FLOAT = 3;
 inline constexpr WORD WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
@@ -158,12 +138,6 @@ struct WAVEFORMATEX {
 static_assert(sizeof(WAVEFORMATEX) == 20);
 using LPWAVEFORMATEX = WAVEFORMATEX*;
 using LPCWAVEFORMATEX = const WAVEFORMATEX*;
-
-struct D3DVECTOR {
-  D3DVALUE x;
-  D3DVALUE y;
-  D3DVALUE z;
-};
 
 struct DSBUFFERDESC {
   DWORD dwSize;
@@ -214,32 +188,6 @@ inline constexpr DWORD DSCAPS_PRIMARY8BIT = 0x4;
 inline constexpr DWORD DSCAPS_PRIMARY16BIT = 0x8;
 inline constexpr DWORD DSCAPS_CONTINUOUSRATE = 0x10;
 inline constexpr DWORD DSCAPS_EMULDRIVER = 0x20;
-
-struct DS3DBUFFER {
-  DWORD dwSize;
-  D3DVECTOR vPosition;
-  D3DVECTOR vVelocity;
-  DWORD dwInsideConeAngle;
-  DWORD dwOutsideConeAngle;
-  D3DVECTOR vConeOrientation;
-  LONG lConeOutsideVolume;
-  D3DVALUE flMinDistance;
-  D3DVALUE flMaxDistance;
-  DWORD dwMode;
-};
-static_assert(sizeof(DS3DBUFFER) == 64);
-
-struct DS3DLISTENER {
-  DWORD dwSize;
-  D3DVECTOR vPosition;
-  D3DVECTOR vVelocity;
-  D3DVECTOR vOrientFront;
-  D3DVECTOR vOrientTop;
-  D3DVALUE flDistanceFactor;
-  D3DVALUE flRolloffFactor;
-  D3DVALUE flDopplerFactor;
-};
-static_assert(sizeof(DS3DLISTENER) == 64);
 
 struct DSEFFECTDESC {
   DWORD dwSize;
@@ -292,6 +240,81 @@ class IDirectSoundBuffer8 : public IDirectSoundBuffer {
   virtual HRESULT GetObjectInPath(REFGUID object, DWORD index, REFGUID iid, void** out) = 0;
 };
 
+class IDirectSound : public IUnknown {
+ public:
+  virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
+                                    IUnknown* outer) = 0;
+  virtual HRESULT GetCaps(DSCAPS* caps) = 0;
+  virtual HRESULT DuplicateSoundBuffer(IDirectSoundBuffer* original,
+                                       IDirectSoundBuffer** duplicate) = 0;
+  virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
+  virtual HRESULT Compact() = 0;
+  virtual HRESULT GetSpeakerConfig(DWORD* config) = 0;
+  virtual HRESULT SetSpeakerConfig(DWORD config) = 0;
+  virtual HRESULT Initialize(LPCGUID device) = 0;
+};
+
+class IDirectSound8 : public IDirectSound {
+ public:
+  virtual HRESULT VerifyCertification(DWORD* certified) = 0;
+};
+
+// ---- Specified by the design, not used by the game: 3D sound ------------------------------------
+// The sound library can position its channels (a listener on the primary buffer, a 3D buffer per
+// channel); the game leaves that switched off. Parameters are validated and kept, deferred ones
+// committed on request, but nothing is positioned: the mixer plays every buffer as it is.
+
+inline constexpr DWORD DS3D_IMMEDIATE = 0;
+inline constexpr DWORD DS3D_DEFERRED = 1;
+inline constexpr DWORD DS3DMODE_NORMAL = 0;
+inline constexpr DWORD DS3DMODE_HEADRELATIVE = 1;
+inline constexpr DWORD DS3DMODE_DISABLE = 2;
+inline constexpr DWORD DS3D_MINCONEANGLE = 0;
+inline constexpr DWORD DS3D_MAXCONEANGLE = 360;
+inline constexpr DWORD DS3D_DEFAULTCONEANGLE = 360;
+inline constexpr LONG DS3D_DEFAULTCONEOUTSIDEVOLUME = DSBVOLUME_MAX;
+inline constexpr D3DVALUE DS3D_DEFAULTMINDISTANCE = 1.0f;
+inline constexpr D3DVALUE DS3D_DEFAULTMAXDISTANCE = 1000000000.0f;
+inline constexpr D3DVALUE DS3D_MINROLLOFFFACTOR = 0.0f;
+inline constexpr D3DVALUE DS3D_MAXROLLOFFFACTOR = 10.0f;
+inline constexpr D3DVALUE DS3D_DEFAULTROLLOFFFACTOR = 1.0f;
+inline constexpr D3DVALUE DS3D_MINDOPPLERFACTOR = 0.0f;
+inline constexpr D3DVALUE DS3D_MAXDOPPLERFACTOR = 10.0f;
+inline constexpr D3DVALUE DS3D_DEFAULTDOPPLERFACTOR = 1.0f;
+inline constexpr D3DVALUE DS3D_DEFAULTDISTANCEFACTOR = 1.0f;
+
+struct D3DVECTOR {
+  D3DVALUE x;
+  D3DVALUE y;
+  D3DVALUE z;
+};
+
+struct DS3DBUFFER {
+  DWORD dwSize;
+  D3DVECTOR vPosition;
+  D3DVECTOR vVelocity;
+  DWORD dwInsideConeAngle;
+  DWORD dwOutsideConeAngle;
+  D3DVECTOR vConeOrientation;
+  LONG lConeOutsideVolume;
+  D3DVALUE flMinDistance;
+  D3DVALUE flMaxDistance;
+  DWORD dwMode;
+};
+static_assert(sizeof(DS3DBUFFER) == 64);
+
+struct DS3DLISTENER {
+  DWORD dwSize;
+  D3DVECTOR vPosition;
+  D3DVECTOR vVelocity;
+  D3DVECTOR vOrientFront;
+  D3DVECTOR vOrientTop;
+  D3DVALUE flDistanceFactor;
+  D3DVALUE flRolloffFactor;
+  D3DVALUE flDopplerFactor;
+};
+static_assert(sizeof(DS3DLISTENER) == 64);
+
 class IDirectSound3DListener : public IUnknown {
  public:
   virtual HRESULT GetAllParameters(DS3DLISTENER* listener) = 0;
@@ -332,25 +355,6 @@ class IDirectSound3DBuffer : public IUnknown {
   virtual HRESULT SetMode(DWORD mode, DWORD apply) = 0;
   virtual HRESULT SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) = 0;
   virtual HRESULT SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) = 0;
-};
-
-class IDirectSound : public IUnknown {
- public:
-  virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
-                                    IUnknown* outer) = 0;
-  virtual HRESULT GetCaps(DSCAPS* caps) = 0;
-  virtual HRESULT DuplicateSoundBuffer(IDirectSoundBuffer* original,
-                                       IDirectSoundBuffer** duplicate) = 0;
-  virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
-  virtual HRESULT Compact() = 0;
-  virtual HRESULT GetSpeakerConfig(DWORD* config) = 0;
-  virtual HRESULT SetSpeakerConfig(DWORD config) = 0;
-  virtual HRESULT Initialize(LPCGUID device) = 0;
-};
-
-class IDirectSound8 : public IDirectSound {
- public:
-  virtual HRESULT VerifyCertification(DWORD* certified) = 0;
 };
 
 // COM for the calling thread. The first call on a thread returns S_OK, later ones S_FALSE;

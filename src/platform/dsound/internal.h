@@ -34,11 +34,42 @@ struct SharedPcm {
 class RefCount {
  public:
   ULONG Add() { return ++count_; }
-  ULONG Drop() { return --count_; }
+  // Drops a reference; the object frees itself with the last one.
+  template <class Object>
+  ULONG Release(Object* object) {
+    const ULONG left = --count_;
+    if (left == 0) {
+      delete object;
+    }
+    return left;
+  }
 
  private:
   ULONG count_ = 1;
 };
+
+// A getter's answer: DSERR_INVALIDPARAM with nowhere to write it, DSERR_CONTROLUNAVAIL when the
+// buffer was made without the control the value belongs to.
+template <class Value>
+HRESULT GetControl(Value* out, const Value& value, bool controlled = true) {
+  if (out == nullptr) return DSERR_INVALIDPARAM;
+  if (!controlled) return DSERR_CONTROLUNAVAIL;
+  *out = value;
+  return DS_OK;
+}
+
+// A setter's answer: DSERR_CONTROLUNAVAIL without the control, DSERR_INVALIDPARAM outside
+// [low, high]; otherwise the value is kept.
+template <class Value>
+HRESULT SetControl(Value& field, Value value, bool controlled, Value low, Value high) {
+  if (!controlled) return DSERR_CONTROLUNAVAIL;
+  if (value < low || value > high) return DSERR_INVALIDPARAM;
+  field = value;
+  return DS_OK;
+}
+
+// GetCaps for any buffer: the flags it was made with, in software, and its size.
+HRESULT GetCapsOf(DWORD flags, DWORD bufferBytes, DSBCAPS* caps);
 
 bool IsGuid(REFIID a, REFIID b);
 HRESULT ValidateBuffer3D(const DS3DBUFFER& params);
@@ -102,7 +133,7 @@ class SoundBuffer final : public IDirectSoundBuffer8 {
 
   HRESULT QueryInterface(REFIID iid, void** object) override;
   ULONG AddRef() override { return refs_.Add(); }
-  ULONG Release() override;
+  ULONG Release() override { return refs_.Release(this); }
   HRESULT GetCaps(DSBCAPS* caps) override;
   HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override;
   HRESULT GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, DWORD* sizeWritten) override;
@@ -203,7 +234,7 @@ class PrimaryBuffer final : public IDirectSoundBuffer {
 
   HRESULT QueryInterface(REFIID iid, void** object) override;
   ULONG AddRef() override { return refs_.Add(); }
-  ULONG Release() override;
+  ULONG Release() override { return refs_.Release(this); }
   HRESULT GetCaps(DSBCAPS* caps) override;
   HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override;
   HRESULT GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, DWORD* sizeWritten) override;
@@ -243,7 +274,7 @@ class Device final : public IDirectSound8 {
 
   HRESULT QueryInterface(REFIID iid, void** object) override;
   ULONG AddRef() override { return refs_.Add(); }
-  ULONG Release() override;
+  ULONG Release() override { return refs_.Release(this); }
   HRESULT CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBuffer** buffer,
                             IUnknown* outer) override;
   HRESULT GetCaps(DSCAPS* caps) override;

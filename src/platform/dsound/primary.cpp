@@ -37,23 +37,8 @@ HRESULT PrimaryBuffer::QueryInterface(REFIID iid, void** object) {
   return S_OK;
 }
 
-ULONG PrimaryBuffer::Release() {
-  const ULONG left = refs_.Drop();
-  if (left == 0) {
-    delete this;
-  }
-  return left;
-}
-
 HRESULT PrimaryBuffer::GetCaps(DSBCAPS* caps) {
-  if (caps == nullptr || caps->dwSize != sizeof(DSBCAPS)) {
-    return DSERR_INVALIDPARAM;
-  }
-  caps->dwFlags = flags_ | DSBCAPS_LOCSOFTWARE;
-  caps->dwBufferBytes = format_.nAvgBytesPerSec;  // one second of the output format
-  caps->dwUnlockTransferRate = 0;
-  caps->dwPlayCpuOverhead = 0;
-  return DS_OK;
+  return GetCapsOf(flags_, format_.nAvgBytesPerSec, caps);  // one second of the output format
 }
 
 HRESULT PrimaryBuffer::GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) {
@@ -70,17 +55,11 @@ HRESULT PrimaryBuffer::GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated, DWO
 }
 
 HRESULT PrimaryBuffer::GetVolume(LONG* volume) {
-  if (volume == nullptr) return DSERR_INVALIDPARAM;
-  if ((flags_ & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
-  *volume = volume_;
-  return DS_OK;
+  return GetControl(volume, volume_, (flags_ & DSBCAPS_CTRLVOLUME) != 0);
 }
 
 HRESULT PrimaryBuffer::GetPan(LONG* pan) {
-  if (pan == nullptr) return DSERR_INVALIDPARAM;
-  if ((flags_ & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
-  *pan = pan_;
-  return DS_OK;
+  return GetControl(pan, pan_, (flags_ & DSBCAPS_CTRLPAN) != 0);
 }
 
 HRESULT PrimaryBuffer::GetFrequency(DWORD* /*frequency*/) { return DSERR_CONTROLUNAVAIL; }
@@ -142,17 +121,12 @@ HRESULT PrimaryBuffer::SetFormat(LPCWAVEFORMATEX format) {
 }
 
 HRESULT PrimaryBuffer::SetVolume(LONG volume) {
-  if ((flags_ & DSBCAPS_CTRLVOLUME) == 0) return DSERR_CONTROLUNAVAIL;
-  if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-  volume_ = volume;
-  return DS_OK;
+  return SetControl(volume_, volume, (flags_ & DSBCAPS_CTRLVOLUME) != 0, DSBVOLUME_MIN,
+                    DSBVOLUME_MAX);
 }
 
 HRESULT PrimaryBuffer::SetPan(LONG pan) {
-  if ((flags_ & DSBCAPS_CTRLPAN) == 0) return DSERR_CONTROLUNAVAIL;
-  if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-  pan_ = pan;
-  return DS_OK;
+  return SetControl(pan_, pan, (flags_ & DSBCAPS_CTRLPAN) != 0, DSBPAN_LEFT, DSBPAN_RIGHT);
 }
 
 HRESULT PrimaryBuffer::SetFrequency(DWORD /*frequency*/) { return DSERR_CONTROLUNAVAIL; }

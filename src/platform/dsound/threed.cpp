@@ -1,5 +1,6 @@
-// The 3D interfaces: parameters validated and kept, deferred settings committed on request.
-// Nothing is positioned: the mixer plays every buffer as it is.
+// Specified by the design, not used by the game: the 3D interfaces (the game leaves the sound
+// library's 3D switched off). Parameters are validated and kept, deferred settings committed on
+// request. Nothing is positioned: the mixer plays every buffer as it is.
 #include <cmath>
 
 #include "platform/dsound/internal.h"
@@ -123,45 +124,29 @@ HRESULT Buffer3D::GetConeAngles(DWORD* inside, DWORD* outside) {
 }
 
 HRESULT Buffer3D::GetConeOrientation(D3DVECTOR* orientation) {
-  if (orientation == nullptr) return DSERR_INVALIDPARAM;
-  *orientation = current_.vConeOrientation;
-  return DS_OK;
+  return GetControl(orientation, current_.vConeOrientation);
 }
 
 HRESULT Buffer3D::GetConeOutsideVolume(LONG* volume) {
-  if (volume == nullptr) return DSERR_INVALIDPARAM;
-  *volume = current_.lConeOutsideVolume;
-  return DS_OK;
+  return GetControl(volume, current_.lConeOutsideVolume);
 }
 
 HRESULT Buffer3D::GetMaxDistance(D3DVALUE* distance) {
-  if (distance == nullptr) return DSERR_INVALIDPARAM;
-  *distance = current_.flMaxDistance;
-  return DS_OK;
+  return GetControl(distance, current_.flMaxDistance);
 }
 
 HRESULT Buffer3D::GetMinDistance(D3DVALUE* distance) {
-  if (distance == nullptr) return DSERR_INVALIDPARAM;
-  *distance = current_.flMinDistance;
-  return DS_OK;
+  return GetControl(distance, current_.flMinDistance);
 }
 
-HRESULT Buffer3D::GetMode(DWORD* mode) {
-  if (mode == nullptr) return DSERR_INVALIDPARAM;
-  *mode = current_.dwMode;
-  return DS_OK;
-}
+HRESULT Buffer3D::GetMode(DWORD* mode) { return GetControl(mode, current_.dwMode); }
 
 HRESULT Buffer3D::GetPosition(D3DVECTOR* position) {
-  if (position == nullptr) return DSERR_INVALIDPARAM;
-  *position = current_.vPosition;
-  return DS_OK;
+  return GetControl(position, current_.vPosition);
 }
 
 HRESULT Buffer3D::GetVelocity(D3DVECTOR* velocity) {
-  if (velocity == nullptr) return DSERR_INVALIDPARAM;
-  *velocity = current_.vVelocity;
-  return DS_OK;
+  return GetControl(velocity, current_.vVelocity);
 }
 
 HRESULT Buffer3D::SetAllParameters(const DS3DBUFFER* buffer, DWORD apply) {
@@ -225,15 +210,11 @@ HRESULT Listener::GetAllParameters(DS3DLISTENER* listener) {
 }
 
 HRESULT Listener::GetDistanceFactor(D3DVALUE* factor) {
-  if (factor == nullptr) return DSERR_INVALIDPARAM;
-  *factor = current_.flDistanceFactor;
-  return DS_OK;
+  return GetControl(factor, current_.flDistanceFactor);
 }
 
 HRESULT Listener::GetDopplerFactor(D3DVALUE* factor) {
-  if (factor == nullptr) return DSERR_INVALIDPARAM;
-  *factor = current_.flDopplerFactor;
-  return DS_OK;
+  return GetControl(factor, current_.flDopplerFactor);
 }
 
 HRESULT Listener::GetOrientation(D3DVECTOR* front, D3DVECTOR* top) {
@@ -244,21 +225,15 @@ HRESULT Listener::GetOrientation(D3DVECTOR* front, D3DVECTOR* top) {
 }
 
 HRESULT Listener::GetPosition(D3DVECTOR* position) {
-  if (position == nullptr) return DSERR_INVALIDPARAM;
-  *position = current_.vPosition;
-  return DS_OK;
+  return GetControl(position, current_.vPosition);
 }
 
 HRESULT Listener::GetRolloffFactor(D3DVALUE* factor) {
-  if (factor == nullptr) return DSERR_INVALIDPARAM;
-  *factor = current_.flRolloffFactor;
-  return DS_OK;
+  return GetControl(factor, current_.flRolloffFactor);
 }
 
 HRESULT Listener::GetVelocity(D3DVECTOR* velocity) {
-  if (velocity == nullptr) return DSERR_INVALIDPARAM;
-  *velocity = current_.vVelocity;
-  return DS_OK;
+  return GetControl(velocity, current_.vVelocity);
 }
 
 HRESULT Listener::SetAllParameters(const DS3DLISTENER* listener, DWORD apply) {

@@ -1,5 +1,7 @@
 #include "platform/gdi/bitmap.h"
 
+#include "platform/gdi/property.h"
+
 namespace gdi {
 namespace {
 
@@ -24,21 +26,15 @@ UINT BitsPerPixel(TPixelFormat format) {
 TBitmap::~TBitmap() { canvas_.SelectBitmap(nullptr); }
 
 void TBitmap::SetWidth(int width) {
-  if (width == width_) return;
-  width_ = width;
-  Recreate();
+  if (AssignChanged(width_, width)) Recreate();
 }
 
 void TBitmap::SetHeight(int height) {
-  if (height == height_) return;
-  height_ = height;
-  Recreate();
+  if (AssignChanged(height_, height)) Recreate();
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
-  if (format == format_) return;
-  format_ = format;
-  Recreate();
+  if (AssignChanged(format_, format)) Recreate();
 }
 
 void TBitmap::Recreate() {

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/gdi/property.h"
+
 namespace gdi {
 
 int MulDiv(int a, int b, int c) {
@@ -23,15 +25,11 @@ void TFont::Changed() {
 }
 
 void TFont::SetName(const std::string& name) {
-  if (name == name_) return;
-  name_ = name;
-  Changed();
+  if (AssignChanged(name_, name)) Changed();
 }
 
 void TFont::SetHeight(int height) {
-  if (height == height_) return;
-  height_ = height;
-  Changed();
+  if (AssignChanged(height_, height)) Changed();
 }
 
 int TFont::Size() const { return -MulDiv(height_, 72, kPixelsPerInch); }
@@ -40,15 +38,11 @@ void TFont::SetSize(int points) { SetHeight(-MulDiv(points, kPixelsPerInch, 72))
 
 void TFont::SetStyle(TFontStyles style) {
   style &= kAllFontStyles;
-  if (style == style_) return;
-  style_ = style;
-  Changed();
+  if (AssignChanged(style_, style)) Changed();
 }
 
 void TFont::SetCharset(BYTE charset) {
-  if (charset == charset_) return;
-  charset_ = charset;
-  Changed();
+  if (AssignChanged(charset_, charset)) Changed();
 }
 
 void TFont::SetColor(std::uint32_t color) {

@@ -8,33 +8,22 @@
 #include <memory>
 #include <tuple>
 
+#include "platform/base/free_with.h"
 #include "platform/codepage/codepage.h"
 
 namespace gdi {
 namespace {
 
-struct PatternDeleter {
-  void operator()(FcPattern* p) const { FcPatternDestroy(p); }
-};
-struct FontSetDeleter {
-  void operator()(FcFontSet* s) const { FcFontSetDestroy(s); }
-};
-struct ObjectSetDeleter {
-  void operator()(FcObjectSet* s) const { FcObjectSetDestroy(s); }
-};
-using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
-using FontSet = std::unique_ptr<FcFontSet, FontSetDeleter>;
-using ObjectSet = std::unique_ptr<FcObjectSet, ObjectSetDeleter>;
-
-struct ConfigDeleter {
-  void operator()(FcConfig* c) const { FcConfigDestroy(c); }
-};
+using Pattern = std::unique_ptr<FcPattern, TFreeWith<FcPatternDestroy>>;
+using FontSet = std::unique_ptr<FcFontSet, TFreeWith<FcFontSetDestroy>>;
+using ObjectSet = std::unique_ptr<FcObjectSet, TFreeWith<FcObjectSetDestroy>>;
 
 // The installed fonts are the system's, shared by every font of the process like GDI's font
 // table: one fontconfig configuration, loaded on first use (a few milliseconds) and freed at
 // exit. fontconfig's own default (FcInit) is never freed, so it is not used.
 FcConfig* Config() {
-  static const std::unique_ptr<FcConfig, ConfigDeleter> config(FcInitLoadConfigAndFonts());
+  static const std::unique_ptr<FcConfig, TFreeWith<FcConfigDestroy>> config(
+      FcInitLoadConfigAndFonts());
   return config.get();
 }
 

@@ -223,40 +223,50 @@ BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
   return 1;
 }
 
-BOOL GetTextExtentPoint32A(HDC dc, const char* text, int count, SIZE* size) {
+namespace {
+
+// The extent of count units of text: the sum of its characters' advances (which sumAdvances
+// finds in the selected face), plus the overhang, by the font's height.
+template <class Char, class SumAdvances>
+BOOL TextExtent(HDC dc, const Char* text, int count, SIZE* size, SumAdvances sumAdvances) {
   if (dc == nullptr || size == nullptr || count < 0 || (text == nullptr && count > 0)) return 0;
   FontFace* face = dc->Font->Face();
   if (face == nullptr) return 0;
-  LONG width = 0;
-  for (int i = 0; i < count;) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    UINT code = lead;
-    if (codepage::IsSjisLeadByte(lead) && i + 1 < count) {
-      code = lead << 8 | static_cast<unsigned char>(text[i + 1]);
-      i += 2;
-    } else {
-      i += 1;
-    }
-    width += face->Advance(code);
-  }
-  size->cx = width + (count > 0 ? face->TextMetrics().tmOverhang : 0);
+  size->cx = sumAdvances(*face) + (count > 0 ? face->TextMetrics().tmOverhang : 0);
   size->cy = face->TextMetrics().tmHeight;
   return 1;
 }
 
+}  // namespace
+
+BOOL GetTextExtentPoint32A(HDC dc, const char* text, int count, SIZE* size) {
+  return TextExtent(dc, text, count, size, [&](FontFace& face) {
+    LONG width = 0;
+    for (int i = 0; i < count;) {
+      const auto lead = static_cast<unsigned char>(text[i]);
+      UINT code = lead;
+      if (codepage::IsSjisLeadByte(lead) && i + 1 < count) {
+        code = lead << 8 | static_cast<unsigned char>(text[i + 1]);
+        i += 2;
+      } else {
+        i += 1;
+      }
+      width += face.Advance(code);
+    }
+    return width;
+  });
+}
+
 BOOL GetTextExtentPoint32W(HDC dc, const char16_t* text, int count, SIZE* size) {
-  if (dc == nullptr || size == nullptr || count < 0 || (text == nullptr && count > 0)) return 0;
-  FontFace* face = dc->Font->Face();
-  if (face == nullptr) return 0;
-  LONG width = 0;
-  // A surrogate pair is one character; a lone surrogate gets the default glyph.
-  const std::u16string_view units(text, static_cast<size_t>(count));
-  for (size_t i = 0; i < units.size();) {
-    width += face->AdvanceOfGlyph(face->GlyphIndexOfCodePoint(codepage::NextCodePoint(units, i)));
-  }
-  size->cx = width + (count > 0 ? face->TextMetrics().tmOverhang : 0);
-  size->cy = face->TextMetrics().tmHeight;
-  return 1;
+  return TextExtent(dc, text, count, size, [&](FontFace& face) {
+    LONG width = 0;
+    // A surrogate pair is one character; a lone surrogate gets the default glyph.
+    const std::u16string_view units(text, static_cast<size_t>(count));
+    for (size_t i = 0; i < units.size();) {
+      width += face.AdvanceOfGlyph(face.GlyphIndexOfCodePoint(codepage::NextCodePoint(units, i)));
+    }
+    return width;
+  });
 }
 
 int GetTextFaceA(HDC dc, int count, char* faceName) {

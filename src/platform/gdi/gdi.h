@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/free_with.h"
 #include "platform/base/windows_types.h"
 
 namespace gdi {
@@ -231,15 +232,9 @@ std::vector<std::string> InstalledFontFamilies();
 
 // ---- Ownership helpers -------------------------------------------------------------------------
 
-struct DcDeleter {
-  void operator()(DeviceContext* dc) const { DeleteDC(dc); }
-};
-struct ObjectDeleter {
-  void operator()(GdiObject* object) const { DeleteObject(object); }
-};
-using UniqueDc = std::unique_ptr<DeviceContext, DcDeleter>;
-using UniqueFont = std::unique_ptr<FontObject, ObjectDeleter>;
-using UniqueBitmap = std::unique_ptr<BitmapObject, ObjectDeleter>;
+using UniqueDc = std::unique_ptr<DeviceContext, TFreeWith<DeleteDC>>;
+using UniqueFont = std::unique_ptr<FontObject, TFreeWith<DeleteObject>>;
+using UniqueBitmap = std::unique_ptr<BitmapObject, TFreeWith<DeleteObject>>;
 
 // Copies a Shift-JIS face name into lfFaceName, cut to 31 bytes (never inside a character).
 void SetFaceName(LOGFONTA& log, const std::string& faceName);

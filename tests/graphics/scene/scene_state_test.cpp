@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "graphics/scene/math_pack.h"
 #include "support/recording_device.h"
@@ -403,6 +404,36 @@ TEST_F(SceneStateTest, CapacityNeverDropsQueuedPolygons) {
   EXPECT_GE(queue.PolygonCapacity(), 2);
   Scene->Render(nullptr, true);
   EXPECT_EQ(DrawnXs(), (std::vector<float>{7, 8}));
+}
+
+// Scene-graph frames are specified but never queued by the game. Queued ones grow and keep their
+// list like polygons, take their place in the sort, draw nothing, and leave the polygons' draw
+// order alone.
+TEST_F(SceneStateTest, QueuedFramesGrowTheirListTakePartInTheSortAndDrawNothing) {
+  TSXRenderingQueue& queue = Scene->TranslucentQueue();
+  EXPECT_EQ(queue.FrameCapacity(), 32);
+  EXPECT_EQ(queue.BillboardCapacity(), 32);
+  EXPECT_EQ(queue.SortListSize(), 96u);
+  for (int i = 0; i < 33; ++i) queue.AddFrame(nullptr);
+  EXPECT_EQ(queue.FrameCount(), 33);
+  EXPECT_EQ(queue.FrameCapacity(), 64);
+  queue.SetFrameCapacity(10);  // never below what is queued
+  EXPECT_EQ(queue.FrameCapacity(), 33);
+  queue.SetBillboardCapacity(-4);
+  EXPECT_EQ(queue.BillboardCapacity(), 0);
+  EXPECT_EQ(queue.SortListSize(), 33u + 0 + 32);
+
+  const std::vector<TSXVertex> quad = Quad(4, 4, 0xFFFFFFFF);
+  for (const auto& [x, depth] : {std::pair{2.0f, 0.3f}, {3.0f, 0.7f}, {4.0f, 0.5f}}) {
+    ASSERT_TRUE(Scene->DrawPolygon(MakeVec2(x, 0), quad, nullptr, sxbAlphaBlend, false, false,
+                                   depth, D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP));
+  }
+  Scene->Render(nullptr, true);
+  EXPECT_EQ(DrawnXs(), (std::vector<float>{3, 4, 2}));  // farthest first, frames drew nothing
+  EXPECT_EQ(queue.SortedPolygonCount(), 3);
+  EXPECT_EQ(queue.SortedBillboardCount(), 0);
+  EXPECT_EQ(queue.FrameCount(), 0);
+  EXPECT_EQ(queue.FrameCapacity(), 33);
 }
 
 TEST_F(SceneStateTest, BadPolygonsAreRejectedAndAddedBlendModesAreUsable) {

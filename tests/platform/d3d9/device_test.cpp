@@ -44,6 +44,49 @@ TEST_F(DeviceTest, AdapterDescribesTheDesktop) {
   EXPECT_EQ(0u, D3D()->GetAdapterModeCount(0, D3DFMT_R5G6B5));
 }
 
+// The adapter queries the design specifies and the game never calls answer for the one adapter.
+TEST_F(DeviceTest, AdapterQueriesTheGameNeverCallsAnswerForTheOneAdapter) {
+  EXPECT_EQ(1u, D3D()->GetAdapterCount());
+
+  struct TypeCase {
+    UINT Adapter;
+    D3DDEVTYPE Type;
+    D3DFORMAT AdapterFormat, BackBufferFormat;
+    BOOL Windowed;
+    HRESULT Expected;
+  };
+  for (const TypeCase& c : {
+           TypeCase{0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, TRUE, D3D_OK},
+           TypeCase{0, D3DDEVTYPE_REF, D3DFMT_X8R8G8B8, D3DFMT_UNKNOWN, TRUE, D3D_OK},
+           TypeCase{0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, TRUE, D3DERR_NOTAVAILABLE},
+           TypeCase{0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DFMT_R5G6B5, FALSE, D3DERR_NOTAVAILABLE},
+           TypeCase{1, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, TRUE, D3DERR_INVALIDCALL},
+           TypeCase{0, D3DDEVTYPE_SW, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, TRUE, D3DERR_INVALIDCALL},
+       }) {
+    EXPECT_EQ(c.Expected, D3D()->CheckDeviceType(c.Adapter, c.Type, c.AdapterFormat,
+                                                 c.BackBufferFormat, c.Windowed))
+        << c.Adapter << " " << c.Type << " " << c.AdapterFormat << " " << c.BackBufferFormat;
+  }
+
+  // No multisampling: only "none", on back-buffer and depth formats, with one quality level.
+  DWORD levels = 0;
+  EXPECT_EQ(D3D_OK, D3D()->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
+                                                      D3DMULTISAMPLE_NONE, &levels));
+  EXPECT_EQ(1u, levels);
+  EXPECT_EQ(D3D_OK, D3D()->CheckDeviceMultiSampleType(0, D3DDEVTYPE_REF, D3DFMT_D24S8, TRUE,
+                                                      D3DMULTISAMPLE_NONE, nullptr));
+  EXPECT_EQ(D3DERR_NOTAVAILABLE,
+            D3D()->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
+                                              D3DMULTISAMPLE_4_SAMPLES, &levels));
+  EXPECT_EQ(D3DERR_NOTAVAILABLE,
+            D3D()->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_A8, TRUE,
+                                              D3DMULTISAMPLE_NONE, nullptr));
+  d3d9standin::GetConfig().HalAvailable = false;
+  EXPECT_EQ(D3DERR_NOTAVAILABLE,
+            D3D()->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
+                                              D3DMULTISAMPLE_NONE, &levels));
+}
+
 TEST_F(DeviceTest, CapsFollowTheSwitches) {
   D3DCAPS9 caps;
   ASSERT_EQ(D3D_OK, D3D()->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps));

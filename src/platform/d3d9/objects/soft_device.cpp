@@ -166,12 +166,7 @@ UINT TSoftDevice::GetAvailableTextureMem() {
   return static_cast<UINT>(std::min<UINT64>(rounded, 0xFFF00000ull));
 }
 
-HRESULT TSoftDevice::GetDirect3D(IDirect3D9** direct3D) {
-  if (direct3D == nullptr) return D3DERR_INVALIDCALL;
-  Direct3D_->AddRef();
-  *direct3D = Direct3D_;
-  return D3D_OK;
-}
+HRESULT TSoftDevice::GetDirect3D(IDirect3D9** direct3D) { return HandOut(Direct3D_, direct3D); }
 
 HRESULT TSoftDevice::GetDeviceCaps(D3DCAPS9* caps) {
   if (caps == nullptr) return D3DERR_INVALIDCALL;

@@ -56,6 +56,22 @@ auto* StateCell(Table& table, DWORD index, DWORD type) {
                                                                      : nullptr;
 }
 
+// Reading a state back fails on a pure device (it keeps no copy to return), for a state out of
+// range (no cell) and with nowhere to write it.
+HRESULT ReadState(const DWORD* cell, DWORD* value, DWORD behaviorFlags) {
+  if (value == nullptr || cell == nullptr || (behaviorFlags & D3DCREATE_PUREDEVICE)) {
+    return D3DERR_INVALIDCALL;
+  }
+  *value = *cell;
+  return D3D_OK;
+}
+
+HRESULT WriteState(DWORD* cell, DWORD value) {
+  if (cell == nullptr) return D3DERR_INVALIDCALL;
+  *cell = value;
+  return D3D_OK;
+}
+
 }  // namespace
 
 void TSoftDevice::ResetState() {
@@ -185,18 +201,12 @@ HRESULT TSoftDevice::GetViewport(D3DVIEWPORT9* viewport) {
 }
 
 HRESULT TSoftDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-  if (state >= RenderStates_.size()) return D3DERR_INVALIDCALL;
-  RenderStates_[state] = value;
-  return D3D_OK;
+  return WriteState(state < RenderStates_.size() ? &RenderStates_[state] : nullptr, value);
 }
 
 HRESULT TSoftDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
-  if (value == nullptr || state >= RenderStates_.size() ||
-      (BehaviorFlags_ & D3DCREATE_PUREDEVICE)) {
-    return D3DERR_INVALIDCALL;
-  }
-  *value = RenderStates_[state];
-  return D3D_OK;
+  return ReadState(state < RenderStates_.size() ? &RenderStates_[state] : nullptr, value,
+                   BehaviorFlags_);
 }
 
 HRESULT TSoftDevice::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
@@ -228,35 +238,19 @@ HRESULT TSoftDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
 
 HRESULT TSoftDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
                                           DWORD* value) {
-  const DWORD* cell = StateCell(StageStates_, stage, type);
-  if (value == nullptr || cell == nullptr || (BehaviorFlags_ & D3DCREATE_PUREDEVICE)) {
-    return D3DERR_INVALIDCALL;
-  }
-  *value = *cell;
-  return D3D_OK;
+  return ReadState(StateCell(StageStates_, stage, type), value, BehaviorFlags_);
 }
 
 HRESULT TSoftDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-  DWORD* cell = StateCell(StageStates_, stage, type);
-  if (cell == nullptr) return D3DERR_INVALIDCALL;
-  *cell = value;
-  return D3D_OK;
+  return WriteState(StateCell(StageStates_, stage, type), value);
 }
 
 HRESULT TSoftDevice::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) {
-  const DWORD* cell = StateCell(SamplerStates_, sampler, type);
-  if (value == nullptr || cell == nullptr || (BehaviorFlags_ & D3DCREATE_PUREDEVICE)) {
-    return D3DERR_INVALIDCALL;
-  }
-  *value = *cell;
-  return D3D_OK;
+  return ReadState(StateCell(SamplerStates_, sampler, type), value, BehaviorFlags_);
 }
 
 HRESULT TSoftDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-  DWORD* cell = StateCell(SamplerStates_, sampler, type);
-  if (cell == nullptr) return D3DERR_INVALIDCALL;
-  *cell = value;
-  return D3D_OK;
+  return WriteState(StateCell(SamplerStates_, sampler, type), value);
 }
 
 HRESULT TSoftDevice::SetFVF(DWORD fvf) {

@@ -34,6 +34,15 @@ inline constexpr UINT kMaxPrimitiveCount = 0xFFFFF;
 // The capabilities the adapter reports for a device type (from the stand-in's Config).
 D3DCAPS9 BuildCaps(D3DDEVTYPE type);
 
+// COM's getter convention: the caller receives a new reference to object through out.
+template <class Interface, class Object>
+HRESULT HandOut(Object* object, Interface** out) {
+  if (out == nullptr) return D3DERR_INVALIDCALL;
+  object->AddRef();
+  *out = object;
+  return D3D_OK;
+}
+
 class TSoftDirect3D final : public IDirect3D9 {
  public:
   ULONG AddRef() override;

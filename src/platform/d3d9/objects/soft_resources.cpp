@@ -109,12 +109,7 @@ ULONG TSoftSurface::Release() {
   return refs;
 }
 
-HRESULT TSoftSurface::GetDevice(IDirect3DDevice9** device) {
-  if (device == nullptr) return D3DERR_INVALIDCALL;
-  Device_->AddRef();
-  *device = Device_;
-  return D3D_OK;
-}
+HRESULT TSoftSurface::GetDevice(IDirect3DDevice9** device) { return HandOut(Device_, device); }
 
 HRESULT TSoftSurface::GetDesc(D3DSURFACE_DESC* desc) {
   if (desc == nullptr) return D3DERR_INVALIDCALL;
@@ -179,12 +174,7 @@ void TSoftTexture::Unbind() {
   if (Binds_ > 0 && --Binds_ == 0 && Refs_ == 0) delete this;
 }
 
-HRESULT TSoftTexture::GetDevice(IDirect3DDevice9** device) {
-  if (device == nullptr) return D3DERR_INVALIDCALL;
-  Device_->AddRef();
-  *device = Device_;
-  return D3D_OK;
-}
+HRESULT TSoftTexture::GetDevice(IDirect3DDevice9** device) { return HandOut(Device_, device); }
 
 HRESULT TSoftTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
   if (desc == nullptr || level >= Levels_.size()) return D3DERR_INVALIDCALL;
