@@ -37,8 +37,9 @@ void TKeptFrame::Remember(TFirstDraw draw, const TPixelBuffer& target) {
   Pixels_.assign(target.Bits.begin(), target.Bits.end());
   Width_ = target.Width;
   Damaged_.assign(target.Height, 0);
-  // Up to 64 blocks a row, of 32 columns at least.
-  BlockWidth_ = std::max<int>(32, static_cast<int>((target.Width + 63) / 64));
+  // As narrow as 64 blocks cover the row: a block of a sprite's edge copies little more than
+  // the sprite changed.
+  BlockWidth_ = std::max<int>(8, static_cast<int>((target.Width + 63) / 64));
 }
 
 void TKeptFrame::Damage(double left, double top, double right, double bottom) {

@@ -50,7 +50,7 @@ class TKeptFrame {
   UINT Width_ = 0;
   // Per row, one bit for each block of BlockWidth_ columns that may have changed.
   std::vector<std::uint64_t> Damaged_;
-  int BlockWidth_ = 32;
+  int BlockWidth_ = 8;
 };
 
 }  // namespace d3d9soft

@@ -89,6 +89,18 @@ class TSideWalk {
   std::int64_t Den_ = 1, Q_ = 0, R_ = 0, StepQ_ = 0, StepR_ = 0;
 };
 
+// The per-column tables and the row of texels, kept from one sprite to the next: a frame draws
+// a hundred of them.
+struct TQuadScratch {
+  std::vector<int> Columns, Columns1;
+  std::vector<std::uint32_t> ColumnWeights, Texels;
+};
+
+TQuadScratch& Scratch() {
+  thread_local TQuadScratch scratch;
+  return scratch;
+}
+
 }  // namespace
 
 bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
@@ -136,9 +148,10 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
   if (kernel && blend && (diffuse >> 24) == 0) return NothingDrawn(rt);
 
   bool linear = false;
-  std::vector<int> columns;   // point: texel column; linear: I0 of each tap
-  std::vector<int> columns1;  // linear: I1
-  std::vector<std::uint32_t> columnWeights;
+  TQuadScratch& scratch = Scratch();
+  std::vector<int>& columns = scratch.Columns;    // point: texel column; linear: I0 of each tap
+  std::vector<int>& columns1 = scratch.Columns1;  // linear: I1
+  std::vector<std::uint32_t>& columnWeights = scratch.ColumnWeights;
   bool contiguous = false;
   bool noBorderColumns = true;
   if (sampler.Bound) {
@@ -176,7 +189,8 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
                         row0 == rt.ClipTop && row1 == rt.ClipBottom;
   if (!overFill) WritePendingFill(rt);
 
-  std::vector<std::uint32_t> texels(static_cast<std::size_t>(width), 0xFFFFFFFFu);
+  std::vector<std::uint32_t>& texels = scratch.Texels;
+  texels.assign(static_cast<std::size_t>(width), 0xFFFFFFFFu);
   TSideWalk rows(v[0].Y, v[0].V, v[2].Y, v[2].V, static_cast<std::int64_t>(row0) << kSubpixelBits);
   for (int y = row0; y < row1; ++y) {
     const std::uint32_t* src = texels.data();
