@@ -87,6 +87,9 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
   Impl_->Game = std::make_unique<game::TGame>(Impl_->Window, Impl_->Owner, paths);
   game::TGame& g = *Impl_->Game;
   g.FormCreate();
+  // What start-up marked is rendered now, so the first frame drawn does not redraw those
+  // labels over the ones set below.
+  g.RefreshScreen();
   TGameState& s = g.State();
   auto& o = g.Objects();
 

@@ -12,6 +12,14 @@ namespace game::testing {
 
 class RulesGameFixture : public TGameFixtureBase<TRulesGame> {
  protected:
+  // The rules read nothing from the program's folder but the additional questions, which
+  // are optional: an empty folder of their own.
+  void SetUp() override {
+    TGameFixtureBase::SetUp();
+    Paths.AppDir = Root / "app";
+    std::filesystem::create_directories(Paths.AppDir);
+  }
+
   std::unique_ptr<TRulesGame> MakeGame() override {
     return std::make_unique<TRulesGame>(this->Window, this->Paths);
   }

@@ -51,7 +51,7 @@ TEST_F(MenusTest, MusicOnOffAndAChosenFile) {
       "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
       "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;"
       "*.oga;*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*");
-  const std::string tune = (AppDirForTests() / "Data" / "tam-y02.mp3").string();
+  const std::string tune = (Root / "music" / "tune.mp3").string();
   Game->MenuClick(TMenuItem::OFF1);
   Window.MusicFileChoice = tune;
   Game->MenuClick(TMenuItem::S2);
@@ -86,7 +86,7 @@ TEST_F(MenusTest, RandomMusicFromAFolder) {
   // One file: it loops, and random is checked.
   const auto one = Root / "one";
   std::filesystem::create_directories(one);
-  std::filesystem::copy_file(AppDirForTests() / "Data" / "seikai.wav", one / "a.wav");
+  WriteFile(one / "a.wav", "RIFF");
   Window.FolderChoice = one.string();
   Game->MenuClick(TMenuItem::R1);
   EXPECT_EQ(S().MusicName, (one / "a.wav").string());

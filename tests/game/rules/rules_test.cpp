@@ -502,7 +502,7 @@ TEST_F(RulesTest, GameClearBelowTheBestScoreKeepsItAndCtrlRestartsTheMusic) {
 // The player's own music survives a game clear, on or off, whether the window closes on the
 // game-clear screen or after Ctrl has started a new game: the tune is never stored.
 TEST_F(RulesTest, TheGameClearTuneNeverReplacesThePlayersMusicInTheSettings) {
-  const std::string userMusic = (Paths.AppDir / "Data" / "seikai.wav").string();
+  const std::string userMusic = (Root / "music" / "mine.wav").string();
   const std::filesystem::path ini = UserDir() / "Settei.ini";
   for (int bgmOn : {1, 0}) {
     for (bool newGameFirst : {false, true}) {

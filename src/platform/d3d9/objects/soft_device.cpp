@@ -229,7 +229,7 @@ HRESULT TSoftDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND 
   const HWND window = PresentationWindow(destWindowOverride);
   if (window == nullptr || window == HWND_NOTOPMOST) return D3DERR_INVALIDCALL;
   if (const TPresenter& presenter = window->Presenter()) {
-    TPixelBuffer& buffer = BackBuffers_.front()->Buffer();
+    const TPixelBuffer& buffer = BackBuffers_.front()->View();
     presenter(buffer.Width, buffer.Height, buffer.Pitch,
               reinterpret_cast<const std::uint32_t*>(buffer.Bits.data()));
   }

@@ -1,5 +1,6 @@
 // Drawing on the software device: Clear and DrawPrimitiveUP of pre-transformed vertices.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/d3d9/objects/soft_device.h"
@@ -82,7 +83,7 @@ TRasterTarget TSoftDevice::MakeTarget(bool passPendingFill) {
   const std::optional<std::uint32_t> fill = surface.PendingFill();
   // A clear still to be written goes to the rasteriser only when it covers what it may draw.
   const bool pass = passPendingFill && fill && ViewportIsWholeTarget();
-  TPixelBuffer& buffer = pass ? surface.TakePendingFill() : surface.Buffer();
+  TPixelBuffer& buffer = pass ? surface.TakePendingFill() : surface.DrawBuffer();
   t.FillPending = pass;
   t.Fill = fill.value_or(0);
   t.Pixels = reinterpret_cast<std::uint32_t*>(buffer.Bits.data());
@@ -131,6 +132,7 @@ HRESULT TSoftDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCO
     right = std::min<LONG>(right, target.ClipRight);
     bottom = std::min<LONG>(bottom, target.ClipBottom);
     if (left >= right || top >= bottom) return;
+    if (flags & D3DCLEAR_TARGET) BackBuffers_.front()->Kept().Damage(left, top, right, bottom);
     for (LONG y = top; y < bottom; ++y) {
       if (flags & D3DCLEAR_TARGET) {
         std::uint32_t* row = target.Pixels + static_cast<std::size_t>(y) * target.PitchPixels;
@@ -185,8 +187,37 @@ HRESULT TSoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primit
     out.V = layout.TexCoord >= 0 && layout.TexCoordFloats >= 2 ? ReadFloat(v + layout.TexCoord + 4)
                                                                : 0.0f;
   }
-  DrawTriangles(MakeTarget(true), MakeRasterState(), primitiveType, Vertices_.data(),
-                primitiveCount);
+  TSoftSurface& surface = *BackBuffers_.front();
+  const TRasterState state = MakeRasterState();
+  if (surface.PendingFill() && ViewportIsWholeTarget() && !DepthStencil_) {
+    // The first draw after a whole clear: its picture depends on its inputs alone.
+    TKeptFrame::TFirstDraw first{*surface.PendingFill(), state, primitiveType, primitiveCount,
+                                 Vertices_};
+    if (surface.Kept().Holds(first)) {
+      surface.Kept().Restore(surface.TakePendingFill());
+      return D3D_OK;
+    }
+    DrawTriangles(MakeTarget(true), state, primitiveType, Vertices_.data(), primitiveCount);
+    surface.Kept().Remember(std::move(first), surface.View());
+    return D3D_OK;
+  }
+  // Any later draw changes at most the pixels whose centres lie within a pixel of its vertices.
+  double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+  bool bounded = true;
+  for (const TRasterVertex& v : Vertices_) {
+    bounded = bounded && std::isfinite(v.X) && std::isfinite(v.Y);
+    left = std::min<double>(left, v.X);
+    top = std::min<double>(top, v.Y);
+    right = std::max<double>(right, v.X);
+    bottom = std::max<double>(bottom, v.Y);
+  }
+  if (bounded) {
+    surface.Kept().Damage(std::floor(left) - 1, std::floor(top) - 1, std::ceil(right) + 2,
+                          std::ceil(bottom) + 2);
+  } else {
+    surface.Kept().Forget();
+  }
+  DrawTriangles(MakeTarget(true), state, primitiveType, Vertices_.data(), primitiveCount);
   return D3D_OK;
 }
 

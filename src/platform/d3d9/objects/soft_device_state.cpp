@@ -306,7 +306,8 @@ TRasterState TSoftDevice::MakeRasterState() const {
                                         static_cast<int>(level.Width),
                                         static_cast<int>(level.Height),
                                         level.Format,
-                                        static_cast<int>(BytesPerPixel(level.Format))};
+                                        static_cast<int>(BytesPerPixel(level.Format)),
+                                        texture->Generation()};
   }
   s.Sampler.AddressU = ss[D3DSAMP_ADDRESSU];
   s.Sampler.AddressV = ss[D3DSAMP_ADDRESSV];

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/objects/kept_frame.h"
 
 namespace d3d9soft {
 
@@ -95,8 +96,13 @@ class TSoftSurface final : public IDirect3DSurface9 {
   HRESULT UnlockRect() override;
 
   ULONG Refs() const { return Refs_; }
-  // The pixels, with a pending fill written first.
+  // The pixels, with a pending fill written first, for a caller that may change them any way.
   TPixelBuffer& Buffer();
+  // The same for the device's own draws, which tell the kept frame what they change.
+  TPixelBuffer& DrawBuffer();
+  // The pixels to be read (a pending fill is written first).
+  const TPixelBuffer& View() { return DrawBuffer(); }
+  TKeptFrame& Kept() { return Kept_; }
   void Discard();
   // Every pixel takes this 32-bit value, written only when someone looks (Buffer) or left unwritten
   // when a draw covers them all (TakePendingFill).
@@ -114,6 +120,7 @@ class TSoftSurface final : public IDirect3DSurface9 {
   D3DFORMAT Format_;  // as reported; depth buffers store 32-bit values whatever it is
   TPixelBuffer Buffer_;
   std::optional<std::uint32_t> PendingFill_;
+  TKeptFrame Kept_;
   DWORD Usage_;
   bool Lockable_;
   bool Locked_ = false;
@@ -141,6 +148,8 @@ class TSoftTexture final : public IDirect3DTexture9 {
   D3DPOOL Pool() const { return Pool_; }
   bool AnyLevelLocked() const;
   const TPixelBuffer& Level(UINT level) const { return Levels_[level]; }
+  // Changes with every lock (and differs between textures): see TTextureLevelView::Generation.
+  std::uint64_t Generation() const { return Generation_; }
   std::size_t MemoryBytes() const;
   void Discard();
 
@@ -153,6 +162,7 @@ class TSoftTexture final : public IDirect3DTexture9 {
   DWORD Usage_;
   D3DPOOL Pool_;
   std::vector<TPixelBuffer> Levels_;
+  std::uint64_t Generation_;
   std::vector<bool> Locked_;
 };
 

@@ -1,6 +1,7 @@
 // Textures and surfaces of the software device: pixel memory in each format's own layout, locks,
 // and reference counting (every outside reference holds the device).
 #include <algorithm>
+#include <atomic>
 
 #include "platform/d3d9/objects/soft_device.h"
 #include "platform/d3d9/objects/soft_objects.h"
@@ -45,6 +46,13 @@ INT AlignedPitch(UINT width, D3DFORMAT format) {
   return static_cast<INT>((rowBytes + kPitchAlignment - 1) / kPitchAlignment * kPitchAlignment);
 }
 
+// Generations of texture contents: one counter for every texture, so that a texture made where
+// another one was freed never shows that one's generation.
+std::uint64_t NextGeneration() {
+  static std::atomic<std::uint64_t> next{1};
+  return next++;
+}
+
 }  // namespace
 
 std::size_t LevelBytes(UINT width, UINT height, D3DFORMAT format) {
@@ -81,7 +89,13 @@ TSoftSurface::TSoftSurface(TSoftDevice* device, UINT width, UINT height, D3DFORM
 }
 
 TPixelBuffer& TSoftSurface::Buffer() {
+  Kept_.Forget();
+  return DrawBuffer();
+}
+
+TPixelBuffer& TSoftSurface::DrawBuffer() {
   if (PendingFill_) {
+    Kept_.Forget();
     for (UINT y = 0; y < Buffer_.Height; ++y) {
       auto* row = reinterpret_cast<std::uint32_t*>(Buffer_.Row(y));
       std::fill(row, row + Buffer_.Width, *PendingFill_);
@@ -93,6 +107,7 @@ TPixelBuffer& TSoftSurface::Buffer() {
 
 void TSoftSurface::Discard() {
   PendingFill_.reset();
+  Kept_.Forget();
   std::fill(Buffer_.Bits.begin(), Buffer_.Bits.end(), std::uint8_t{0});
 }
 
@@ -137,7 +152,7 @@ HRESULT TSoftSurface::UnlockRect() {
 
 TSoftTexture::TSoftTexture(TSoftDevice* device, UINT width, UINT height, UINT levels, DWORD usage,
                            D3DFORMAT format, D3DPOOL pool)
-    : Device_(device), Usage_(usage), Pool_(pool) {
+    : Device_(device), Usage_(usage), Pool_(pool), Generation_(NextGeneration()) {
   Levels_.resize(levels);
   for (UINT i = 0; i < levels; ++i) {
     Levels_[i].Allocate(width, height, format);
@@ -193,7 +208,10 @@ HRESULT TSoftTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const REC
   if (Pool_ == D3DPOOL_DEFAULT && (Usage_ & D3DUSAGE_DYNAMIC) == 0) return D3DERR_INVALIDCALL;
   RECT lockedArea;
   const HRESULT hr = LockBuffer(Levels_[level], rect, lockedRect, lockedArea);
-  if (SUCCEEDED(hr)) Locked_[level] = true;
+  if (SUCCEEDED(hr)) {
+    Locked_[level] = true;
+    Generation_ = NextGeneration();
+  }
   return hr;
 }
 
@@ -215,6 +233,7 @@ std::size_t TSoftTexture::MemoryBytes() const {
 
 void TSoftTexture::Discard() {
   for (TPixelBuffer& l : Levels_) std::fill(l.Bits.begin(), l.Bits.end(), std::uint8_t{0});
+  Generation_ = NextGeneration();
 }
 
 }  // namespace d3d9soft

@@ -23,6 +23,9 @@ struct TTextureLevelView {
   int Height = 0;
   D3DFORMAT Format = D3DFMT_UNKNOWN;
   int Bpp = 0;
+  // Changes whenever the level may have been written: equal views show equal texels.
+  std::uint64_t Generation = 0;
+  bool operator==(const TTextureLevelView&) const = default;
 };
 
 struct TSamplerSetup {
@@ -33,6 +36,7 @@ struct TSamplerSetup {
   DWORD MagFilter = D3DTEXF_POINT;
   DWORD MinFilter = D3DTEXF_POINT;
   std::uint32_t BorderColor = 0;
+  bool operator==(const TSamplerSetup&) const = default;
 };
 
 struct TStageSetup {
@@ -43,6 +47,7 @@ struct TStageSetup {
   DWORD AlphaArg1 = D3DTA_TEXTURE;
   DWORD AlphaArg2 = D3DTA_CURRENT;
   std::uint32_t TextureFactor = 0xFFFFFFFFu;
+  bool operator==(const TStageSetup&) const = default;
 };
 
 struct TRasterState {
@@ -64,6 +69,7 @@ struct TRasterState {
   DWORD DepthFunc = D3DCMP_LESSEQUAL;
   bool DepthWrite = false;  // only with a depth buffer
   bool QuadFastPath = true;
+  bool operator==(const TRasterState&) const = default;
 };
 
 struct TRasterTarget {
@@ -89,6 +95,7 @@ struct TRasterVertex {
   std::uint32_t Diffuse = 0xFFFFFFFFu;
   std::uint32_t Specular = 0;
   float U = 0, V = 0;
+  bool operator==(const TRasterVertex&) const = default;
 };
 
 // Draws primitiveCount triangles of a list, strip or fan.

@@ -42,21 +42,52 @@ bool NothingDrawn(const TRasterTarget& rt) {
   return true;
 }
 
-// Texel coordinate at one pixel centre p (between p0 and p1) of a side running from (p0, t0) to
-// (p1, t1). Sprites' values fit 64-bit arithmetic, which gives the same floor far faster.
-inline std::int64_t SideCoordinate(std::int64_t p0, std::int64_t t0, std::int64_t p1,
-                                   std::int64_t t1, std::int64_t p) {
-  constexpr std::int64_t kSmall = std::int64_t{1} << 30;
-  auto small = [](std::int64_t x) { return x > -kSmall && x < kSmall; };
-  if (small(t0) && small(t1) && small(p1 - p0)) {
-    std::int64_t num = t0 * (p1 - p) + t1 * (p - p0), den = p1 - p0;
-    if (den < 0) num = -num, den = -den;
-    const std::int64_t q = num / den;
-    return (num % den != 0 && num < 0) ? q - 1 : q;
+// Texel coordinates at the pixel centres p, p + one pixel, p + two pixels, ... of a side running
+// from (p0, t0) to (p1, t1): floor((t0 (p1 - p) + t1 (p - p0)) / (p1 - p0)) at each. Sprites'
+// values fit 64-bit arithmetic, where the quotient and remainder are carried from one centre to
+// the next and no division is left per pixel; other values take the exact 128-bit division.
+class TSideWalk {
+ public:
+  TSideWalk(std::int64_t p0, std::int64_t t0, std::int64_t p1, std::int64_t t1, std::int64_t p)
+      : P0_(p0), T0_(t0), P1_(p1), T1_(t1), P_(p) {
+    constexpr std::int64_t kSmall = std::int64_t{1} << 30;
+    auto small = [](std::int64_t x) { return x > -kSmall && x < kSmall; };
+    Small_ = small(t0) && small(t1) && small(p1 - p0) && small(p - p0) && small(p1 - p);
+    if (!Small_) return;
+    std::int64_t num = t0 * (p1 - p) + t1 * (p - p0), step = (t1 - t0) * kSubpixelOne;
+    Den_ = p1 - p0;
+    if (Den_ < 0) num = -num, step = -step, Den_ = -Den_;
+    Split(num, Q_, R_);
+    Split(step, StepQ_, StepR_);
   }
-  return static_cast<std::int64_t>(
-      FloorDiv(Int128(t0) * (p1 - p) + Int128(t1) * (p - p0), p1 - p0));
-}
+
+  // The coordinate at the current centre; then moves to the next.
+  std::int64_t Next() {
+    if (!Small_) {
+      const std::int64_t p = P_;
+      P_ += kSubpixelOne;
+      return static_cast<std::int64_t>(
+          FloorDiv(Int128(T0_) * (P1_ - p) + Int128(T1_) * (p - P0_), P1_ - P0_));
+    }
+    const std::int64_t q = Q_;
+    Q_ += StepQ_;
+    R_ += StepR_;
+    if (R_ >= Den_) ++Q_, R_ -= Den_;
+    return q;
+  }
+
+ private:
+  // x = q * Den_ + r with 0 <= r < Den_.
+  void Split(std::int64_t x, std::int64_t& q, std::int64_t& r) const {
+    q = x / Den_;
+    r = x % Den_;
+    if (r < 0) --q, r += Den_;
+  }
+
+  std::int64_t P0_, T0_, P1_, T1_, P_;
+  bool Small_ = false;
+  std::int64_t Den_ = 1, Q_ = 0, R_ = 0, StepQ_ = 0, StepR_ = 0;
+};
 
 }  // namespace
 
@@ -119,9 +150,10 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
       columns1.resize(width);
       columnWeights.resize(width);
     }
+    TSideWalk walk(v[0].X, v[0].U, v[1].X, v[1].U,
+                   static_cast<std::int64_t>(col0) << kSubpixelBits);
     for (int i = 0; i < width; ++i) {
-      const std::int64_t p = static_cast<std::int64_t>(col0 + i) << kSubpixelBits;
-      const std::int64_t u = SideCoordinate(v[0].X, v[0].U, v[1].X, v[1].U, p);
+      const std::int64_t u = walk.Next();
       if (linear) {
         const TLinearTap tap = LinearTap(u, sampler.Level.Width, sampler.AddressU);
         columns[i] = tap.I0;
@@ -145,11 +177,11 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
   if (!overFill) WritePendingFill(rt);
 
   std::vector<std::uint32_t> texels(static_cast<std::size_t>(width), 0xFFFFFFFFu);
+  TSideWalk rows(v[0].Y, v[0].V, v[2].Y, v[2].V, static_cast<std::int64_t>(row0) << kSubpixelBits);
   for (int y = row0; y < row1; ++y) {
     const std::uint32_t* src = texels.data();
     if (sampler.Bound) {
-      const std::int64_t q = static_cast<std::int64_t>(y) << kSubpixelBits;
-      const std::int64_t t = SideCoordinate(v[0].Y, v[0].V, v[2].Y, v[2].V, q);
+      const std::int64_t t = rows.Next();
       if (linear) {
         const TLinearTap tap = LinearTap(t, sampler.Level.Height, sampler.AddressV);
         for (int i = 0; i < width; ++i) {
@@ -167,7 +199,10 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
           if (contiguous) {
             src = texRow + columns[0];
           } else {
-            for (int i = 0; i < width; ++i) texels[i] = texRow[columns[i]];
+            // Plain pointers: the loop then keeps them in registers.
+            const int* column = columns.data();
+            std::uint32_t* texel = texels.data();
+            for (int i = 0; i < width; ++i) texel[i] = texRow[column[i]];
           }
         } else {
           for (int i = 0; i < width; ++i) texels[i] = FetchTexel(sampler, columns[i], row);
