@@ -116,6 +116,28 @@ TEST_F(DeviceTest, CapsFollowTheSwitches) {
   EXPECT_EQ(D3DERR_INVALIDCALL, D3D()->GetDeviceCaps(0, D3DDEVTYPE_SW, &caps));
 }
 
+// The rest of the device's report promises exactly what the device accepts: every texture
+// operation and filter it reports validates, and every one it leaves out is refused.
+TEST_F(DeviceTest, ReportedTextureOperationsAndFiltersAreTheOnesTheDeviceAccepts) {
+  MakeDevice(16, 16);
+  D3DCAPS9 caps;
+  ASSERT_EQ(D3D_OK, Device_->GetDeviceCaps(&caps));
+  DWORD passes = 0;
+  for (DWORD op = D3DTOP_DISABLE; op <= D3DTOP_LERP; ++op) {
+    Device_->SetTextureStageState(0, D3DTSS_COLOROP, op);
+    const bool reported = (caps.TextureOpCaps & (1u << (op - 1))) != 0;
+    EXPECT_EQ(reported, Device_->ValidateDevice(&passes) == D3D_OK) << "operation " << op;
+  }
+  Device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  for (DWORD filter = D3DTEXF_POINT; filter <= D3DTEXF_ANISOTROPIC; ++filter) {
+    Device_->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+    Device_->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+    const DWORD bits = (D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MAGFPOINT) << (filter - 1);
+    EXPECT_EQ((caps.TextureFilterCaps & bits) == bits, Device_->ValidateDevice(&passes) == D3D_OK)
+        << "filter " << filter;
+  }
+}
+
 TEST_F(DeviceTest, FormatChecksFollowTheConfiguredLists) {
   auto check = [&](D3DFORMAT f) {
     return D3D()->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, f);
