@@ -132,15 +132,6 @@ std::string ErrorName(HRESULT code) {
   }
 }
 
-namespace {
-constexpr std::uint32_t FourCC(char a, char b, char c, char d) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(a)) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(b)) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(c)) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(d)) << 24;
-}
-}  // namespace
-
 std::string FormatName(D3DFORMAT format) {
   switch (static_cast<std::uint32_t>(format)) {
     case 20:
@@ -205,19 +196,19 @@ std::string FormatName(D3DFORMAT format) {
       return "INDEX16";
     case 102:
       return "INDEX32";
-    case FourCC('U', 'Y', 'V', 'Y'):
+    case MAKEFOURCC('U', 'Y', 'V', 'Y'):
       return "UYVY";
-    case FourCC('Y', 'U', 'Y', '2'):
+    case MAKEFOURCC('Y', 'U', 'Y', '2'):
       return "YUY2";
-    case FourCC('D', 'X', 'T', '1'):
+    case MAKEFOURCC('D', 'X', 'T', '1'):
       return "DXT1";
-    case FourCC('D', 'X', 'T', '2'):
+    case MAKEFOURCC('D', 'X', 'T', '2'):
       return "DXT2";
-    case FourCC('D', 'X', 'T', '3'):
+    case MAKEFOURCC('D', 'X', 'T', '3'):
       return "DXT3";
-    case FourCC('D', 'X', 'T', '4'):
+    case MAKEFOURCC('D', 'X', 'T', '4'):
       return "DXT4";
-    case FourCC('D', 'X', 'T', '5'):
+    case MAKEFOURCC('D', 'X', 'T', '5'):
       return "DXT5";
     default:
       return "UNKNOWN";

@@ -4,15 +4,7 @@
 
 TSXBlendMode MakeBlendMode(bool translucent, bool alphaTest, int32_t alphaFunc, bool alphaBlend,
                            int32_t srcBlend, int32_t destBlend, int32_t blendOp) {
-  TSXBlendMode mode;
-  mode.Translucent = translucent;
-  mode.AlphaTest = alphaTest;
-  mode.AlphaFunc = alphaFunc;
-  mode.AlphaBlend = alphaBlend;
-  mode.SrcBlend = srcBlend;
-  mode.DestBlend = destBlend;
-  mode.BlendOp = blendOp;
-  return mode;
+  return TSXBlendMode{translucent, alphaTest, alphaFunc, alphaBlend, srcBlend, destBlend, blendOp};
 }
 
 std::vector<TSXBlendMode> BuiltInBlendModes() {

@@ -1,25 +1,10 @@
 #include "graphics/scene/sx_vertex.h"
 
 TSXVertex MakeVertex(uint32_t diffuse, uint32_t specular, float x, float y, float u, float v) {
-  TSXVertex vertex;
-  vertex.X = x;
-  vertex.Y = y;
-  vertex.Diffuse = diffuse;
-  vertex.Specular = specular;
-  vertex.U = u;
-  vertex.V = v;
-  return vertex;
+  return TSXVertex{x, y, diffuse, specular, u, v};
 }
 
 TSXDeviceVertex MakeDeviceVertex(const TSXVertex& vertex, float posX, float posY, float z) {
-  TSXDeviceVertex out;
-  out.X = posX + vertex.X;
-  out.Y = posY + vertex.Y;
-  out.Z = z;
-  out.RHW = kSXDeviceVertexRHW;
-  out.Diffuse = vertex.Diffuse;
-  out.Specular = vertex.Specular;
-  out.U = vertex.U;
-  out.V = vertex.V;
-  return out;
+  return TSXDeviceVertex{posX + vertex.X, posY + vertex.Y, z,        kSXDeviceVertexRHW,
+                         vertex.Diffuse,  vertex.Specular, vertex.U, vertex.V};
 }

@@ -24,6 +24,14 @@ using LPSTR = char*;
 using LPCSTR = const char*;
 using HPSTR = char*;  // a "huge" pointer of 16-bit Windows; an ordinary one here
 
+// A four-character code (a RIFF chunk, a Direct3D format): the first character in the lowest byte.
+constexpr DWORD MAKEFOURCC(char c0, char c1, char c2, char c3) {
+  return static_cast<DWORD>(static_cast<BYTE>(c0)) |
+         static_cast<DWORD>(static_cast<BYTE>(c1)) << 8 |
+         static_cast<DWORD>(static_cast<BYTE>(c2)) << 16 |
+         static_cast<DWORD>(static_cast<BYTE>(c3)) << 24;
+}
+
 #ifndef TRUE
 inline constexpr BOOL TRUE = 1;
 #endif

@@ -1,5 +1,6 @@
 // Direct3D 9's device capability record and the capability bits this system reads or our software
-// device reports, under their published names and values.
+// device reports, under their published names and values: first the bits the system reads, then,
+// in their own section, the rest of the software device's report.
 #pragma once
 
 #include "platform/d3d9/d3d9types.h"
@@ -91,6 +92,19 @@ struct D3DCAPS9 {
   DWORD MaxPixelShader30InstructionSlots = 0;
 };
 
+// ---- The capabilities the system reads ----------------------------------------------------------
+// The device component creates a device with hardware vertex processing only with the first;
+// textures follow the power-of-two and square-only rules and MaxTextureWidth/Height; the scene
+// sets the blend operation only with D3DPMISCCAPS_BLENDOP.
+inline constexpr DWORD D3DDEVCAPS_HWTRANSFORMANDLIGHT = 0x00010000;
+inline constexpr DWORD D3DPMISCCAPS_BLENDOP = 0x00000800;
+inline constexpr DWORD D3DPTEXTURECAPS_POW2 = 0x00000002;
+inline constexpr DWORD D3DPTEXTURECAPS_SQUAREONLY = 0x00000020;
+
+// ---- Specified by the design, not used by the game: the rest of the device's report ------------
+// The software device describes itself through GetDeviceCaps with these as well (each promises
+// only what it accepts); nothing in this system reads them.
+
 // Caps2.
 inline constexpr DWORD D3DCAPS2_CANMANAGERESOURCE = 0x10000000;
 inline constexpr DWORD D3DCAPS2_DYNAMICTEXTURES = 0x20000000;
@@ -103,7 +117,6 @@ inline constexpr DWORD D3DDEVCAPS_DRAWPRIMTLVERTEX = 0x00000400;
 inline constexpr DWORD D3DDEVCAPS_CANRENDERAFTERFLIP = 0x00000800;
 inline constexpr DWORD D3DDEVCAPS_DRAWPRIMITIVES2 = 0x00002000;
 inline constexpr DWORD D3DDEVCAPS_DRAWPRIMITIVES2EX = 0x00008000;
-inline constexpr DWORD D3DDEVCAPS_HWTRANSFORMANDLIGHT = 0x00010000;
 inline constexpr DWORD D3DDEVCAPS_HWRASTERIZATION = 0x00080000;
 inline constexpr DWORD D3DDEVCAPS_PUREDEVICE = 0x00100000;
 
@@ -113,7 +126,6 @@ inline constexpr DWORD D3DPMISCCAPS_CULLNONE = 0x00000010;
 inline constexpr DWORD D3DPMISCCAPS_CULLCW = 0x00000020;
 inline constexpr DWORD D3DPMISCCAPS_CULLCCW = 0x00000040;
 inline constexpr DWORD D3DPMISCCAPS_COLORWRITEENABLE = 0x00000080;
-inline constexpr DWORD D3DPMISCCAPS_BLENDOP = 0x00000800;
 inline constexpr DWORD D3DPMISCCAPS_SEPARATEALPHABLEND = 0x00020000;
 
 // RasterCaps.
@@ -149,9 +161,7 @@ inline constexpr DWORD D3DPSHADECAPS_ALPHAGOURAUDBLEND = 0x00004000;
 
 // TextureCaps.
 inline constexpr DWORD D3DPTEXTURECAPS_PERSPECTIVE = 0x00000001;
-inline constexpr DWORD D3DPTEXTURECAPS_POW2 = 0x00000002;
 inline constexpr DWORD D3DPTEXTURECAPS_ALPHA = 0x00000004;
-inline constexpr DWORD D3DPTEXTURECAPS_SQUAREONLY = 0x00000020;
 inline constexpr DWORD D3DPTEXTURECAPS_TEXREPEATNOTSCALEDBYSIZE = 0x00000040;
 inline constexpr DWORD D3DPTEXTURECAPS_NONPOW2CONDITIONAL = 0x00000100;
 inline constexpr DWORD D3DPTEXTURECAPS_MIPMAP = 0x00004000;

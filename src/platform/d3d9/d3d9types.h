@@ -62,13 +62,6 @@ enum D3DDEVTYPE : std::uint32_t {
 };
 
 // ---- Formats ------------------------------------------------------------------------------------
-constexpr std::uint32_t MakeFourCC(char a, char b, char c, char d) {
-  return static_cast<std::uint32_t>(static_cast<std::uint8_t>(a)) |
-         (static_cast<std::uint32_t>(static_cast<std::uint8_t>(b)) << 8) |
-         (static_cast<std::uint32_t>(static_cast<std::uint8_t>(c)) << 16) |
-         (static_cast<std::uint32_t>(static_cast<std::uint8_t>(d)) << 24);
-}
-
 enum D3DFORMAT : std::uint32_t {
   D3DFMT_UNKNOWN = 0,
   D3DFMT_R8G8B8 = 20,
@@ -112,13 +105,13 @@ enum D3DFORMAT : std::uint32_t {
   D3DFMT_VERTEXDATA = 100,
   D3DFMT_INDEX16 = 101,
   D3DFMT_INDEX32 = 102,
-  D3DFMT_UYVY = MakeFourCC('U', 'Y', 'V', 'Y'),
-  D3DFMT_YUY2 = MakeFourCC('Y', 'U', 'Y', '2'),
-  D3DFMT_DXT1 = MakeFourCC('D', 'X', 'T', '1'),
-  D3DFMT_DXT2 = MakeFourCC('D', 'X', 'T', '2'),
-  D3DFMT_DXT3 = MakeFourCC('D', 'X', 'T', '3'),
-  D3DFMT_DXT4 = MakeFourCC('D', 'X', 'T', '4'),
-  D3DFMT_DXT5 = MakeFourCC('D', 'X', 'T', '5'),
+  D3DFMT_UYVY = MAKEFOURCC('U', 'Y', 'V', 'Y'),
+  D3DFMT_YUY2 = MAKEFOURCC('Y', 'U', 'Y', '2'),
+  D3DFMT_DXT1 = MAKEFOURCC('D', 'X', 'T', '1'),
+  D3DFMT_DXT2 = MAKEFOURCC('D', 'X', 'T', '2'),
+  D3DFMT_DXT3 = MAKEFOURCC('D', 'X', 'T', '3'),
+  D3DFMT_DXT4 = MAKEFOURCC('D', 'X', 'T', '4'),
+  D3DFMT_DXT5 = MAKEFOURCC('D', 'X', 'T', '5'),
   D3DFMT_FORCE_DWORD = 0x7FFFFFFF,
 };
 

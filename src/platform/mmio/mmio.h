@@ -22,10 +22,7 @@ struct MmioFile;
 using HMMIO = MmioFile*;
 
 constexpr FOURCC mmioFOURCC(char c0, char c1, char c2, char c3) {
-  return static_cast<FOURCC>(static_cast<BYTE>(c0)) |
-         static_cast<FOURCC>(static_cast<BYTE>(c1)) << 8 |
-         static_cast<FOURCC>(static_cast<BYTE>(c2)) << 16 |
-         static_cast<FOURCC>(static_cast<BYTE>(c3)) << 24;
+  return MAKEFOURCC(c0, c1, c2, c3);
 }
 
 inline constexpr FOURCC FOURCC_RIFF = mmioFOURCC('R', 'I', 'F', 'F');

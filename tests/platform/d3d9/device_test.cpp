@@ -116,6 +116,28 @@ TEST_F(DeviceTest, CapsFollowTheSwitches) {
   EXPECT_EQ(D3DERR_INVALIDCALL, D3D()->GetDeviceCaps(0, D3DDEVTYPE_SW, &caps));
 }
 
+// The rest of the device's report promises exactly what the device accepts: every texture
+// operation and filter it reports validates, and every one it leaves out is refused.
+TEST_F(DeviceTest, ReportedTextureOperationsAndFiltersAreTheOnesTheDeviceAccepts) {
+  MakeDevice(16, 16);
+  D3DCAPS9 caps;
+  ASSERT_EQ(D3D_OK, Device_->GetDeviceCaps(&caps));
+  DWORD passes = 0;
+  for (DWORD op = D3DTOP_DISABLE; op <= D3DTOP_LERP; ++op) {
+    Device_->SetTextureStageState(0, D3DTSS_COLOROP, op);
+    const bool reported = (caps.TextureOpCaps & (1u << (op - 1))) != 0;
+    EXPECT_EQ(reported, Device_->ValidateDevice(&passes) == D3D_OK) << "operation " << op;
+  }
+  Device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  for (DWORD filter = D3DTEXF_POINT; filter <= D3DTEXF_ANISOTROPIC; ++filter) {
+    Device_->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+    Device_->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+    const DWORD bits = (D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MAGFPOINT) << (filter - 1);
+    EXPECT_EQ((caps.TextureFilterCaps & bits) == bits, Device_->ValidateDevice(&passes) == D3D_OK)
+        << "filter " << filter;
+  }
+}
+
 TEST_F(DeviceTest, FormatChecksFollowTheConfiguredLists) {
   auto check = [&](D3DFORMAT f) {
     return D3D()->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, f);
@@ -558,28 +580,6 @@ TEST_F(DeviceTest, ClearChecksItsArguments) {
       << "no depth buffer";
   EXPECT_EQ(D3DERR_INVALIDCALL, Device_->Clear(0, nullptr, 0, 0, 1, 0));
   EXPECT_EQ(D3D_OK, Device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1, 0));
-}
-
-TEST(OwnerWindowTest, SetWindowPosKeepsTheFrameAroundTheClientArea) {
-  TNullWindow window(100, 50, 16, 39);
-  RECT client, outer;
-  ASSERT_TRUE(GetClientRect(&window, &client));
-  ASSERT_TRUE(GetWindowRect(&window, &outer));
-  EXPECT_EQ(100, client.right);
-  EXPECT_EQ(116, outer.right - outer.left);
-  const int width = 688 + (outer.right - outer.left) - client.right;
-  const int height = 528 + (outer.bottom - outer.top) - client.bottom;
-  ASSERT_TRUE(SetWindowPos(&window, HWND_NOTOPMOST, outer.left + 7, outer.top, width, height,
-                           SWP_SHOWWINDOW));
-  ASSERT_TRUE(GetClientRect(&window, &client));
-  EXPECT_EQ(688, client.right);
-  EXPECT_EQ(528, client.bottom);
-  GetWindowRect(&window, &outer);
-  EXPECT_EQ(7, outer.left);
-  EXPECT_TRUE(window.Shown());
-  EXPECT_FALSE(SetWindowPos(nullptr, nullptr, 0, 0, 1, 1, 0));
-  EXPECT_FALSE(SetWindowPos(&window, nullptr, 0, 0, 1, 1, 0)) << "smaller than its frame";
-  EXPECT_FALSE(GetClientRect(nullptr, &client));
 }
 
 }  // namespace
