@@ -8,9 +8,9 @@
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_scene.h"
 #include "platform/base/files.h"
+#include "platform/base/owner_window.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
-#include "platform/base/owner_window.h"
 #include "platform/shell/shell.h"
 #include "platform/speech/aquestalk.h"
 
@@ -134,8 +134,8 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
   g.MakeTextTexture(o.Message1Texture.get(), nullptr, s.Message1, o.LabelWriter.get());
   g.MakeTextTexture(o.Message2Texture.get(), nullptr, s.Message2, o.LabelWriter.get());
   o.SosaTexture->LoadFromFile((paths.AppDir / "Data" / "Sosa2.bmp").string(), "");
-  g.MakeTextTexture(o.MusicTitleTexture.get(), nullptr, "/home/player/music/tamsu08-1.mp3",
-                    o.LabelWriter.get());
+  s.Marks.SetLabel(TLabel::MusicTitle, "/home/player/music/tamsu08-1.mp3");
+  g.RefreshScreen();
 
   // One frame's queue, as plain content for the peer.
   o.Scene->OverlayQueue().ResetQueue();

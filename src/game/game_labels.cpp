@@ -42,10 +42,7 @@ void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const Text& text,
 
 void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
                             TSXTextWriter* writer) {
-  if (writer == Owned->LabelWriter.get()) {
-    writer->Font().SetSize(texture == Owned->MusicTitleTexture.get() ? kMusicTitlePoints
-                                                                     : kLabelPoints);
-  }
+  if (writer == Owned->LabelWriter.get()) writer->Font().SetSize(kLabelPoints);
   WriteTextTexture(texture, panel, text, writer);
 }
 
@@ -81,7 +78,8 @@ void TGame::RefreshScreen() {
     marks.Changed[i] = false;
     const TLabelTexture& t = textures[i];
     if (static_cast<TLabel>(i) == TLabel::MusicTitle) {
-      // The player's path may hold what Shift-JIS cannot: the title is written from UTF-16.
+      // The player's path, at its own smaller size, may hold what Shift-JIS cannot: it is
+      // written from UTF-16.
       label->Font().SetSize(kMusicTitlePoints);
       WriteTextTexture(t.Texture, t.Panel, codepage::Utf8ToUtf16(MusicTitle(marks.Text[i])), label);
     } else {

@@ -124,8 +124,10 @@ TEST_F(MusicTest, TextTextureSizesEmptyTextAndPanel) {
 }
 
 TEST_F(MusicTest, LabelsUseEighteenPointsAndTheMusicTitleEleven) {
-  Game->MakeTextTexture(O().MusicTitleTexture.get(), nullptr, "music.mp3", O().LabelWriter.get());
-  Game->MakeTextTexture(O().Message2Texture.get(), nullptr, "music.mp3", O().LabelWriter.get());
+  S().Marks.SetLabel(TLabel::MusicTitle, "music.mp3");
+  Game->RefreshScreen();
+  S().Marks.SetLabel(TLabel::Message2, "music.mp3");
+  Game->RefreshScreen();
   EXPECT_LT(O().MusicTitleTexture->Height(), O().Message2Texture->Height());
   EXPECT_LT(O().MusicTitleTexture->Width(), O().Message2Texture->Width());
   EXPECT_EQ(O().LabelWriter->Font().Size(), 18);

@@ -339,7 +339,8 @@ TEST_F(ScreenTest, MessagesKeyGuideMusicTitleAndLogo) {
   EXPECT_EQ(guide->Y, 415 + 41);
   // Music on: its title in the bottom-left corner, hidden again at game clear.
   S().BgmOn = 1;
-  Game->MakeTextTexture(O().MusicTitleTexture.get(), nullptr, "x.mp3", O().LabelWriter.get());
+  S().Marks.SetLabel(TLabel::MusicTitle, "x.mp3");
+  Game->RefreshScreen();
   sprites = DrawOnce(*Game);
   const TSprite* title = Find(sprites, O().MusicTitleTexture.get());
   ASSERT_TRUE(title);
