@@ -53,7 +53,9 @@ TDeviceWay::~TDeviceWay() {
 void TDeviceWay::DrawFrame() {
   IDirect3DDevice9* d = Device_;
   d->BeginScene();
-  d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  // A clear colour one step apart from the last frame's: the device draws the whole frame again,
+  // as the peers do, instead of only where it changed.
+  d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000 | (Frames_++ & 1), 1.0f, 0);
   // The states the scene sets for its alpha-blended overlay sprites.
   d->SetRenderState(D3DRS_LIGHTING, FALSE);
   d->SetRenderState(D3DRS_ZENABLE, FALSE);

@@ -27,6 +27,7 @@ class TDeviceWay {
   IDirect3D9* D3D_ = nullptr;
   IDirect3DDevice9* Device_ = nullptr;
   std::vector<IDirect3DTexture9*> Textures_;
+  unsigned Frames_ = 0;
 };
 
 }  // namespace benchframe

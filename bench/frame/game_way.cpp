@@ -161,6 +161,17 @@ bool TGameWay::Ok() const { return Impl_->Game->Objects().DG->Device() != nullpt
 
 void TGameWay::DrawFrame() { Impl_->Game->DrawFrame(); }
 
+void TGameWay::DrawWholeFrame() {
+  IDirect3DDevice9* device = Impl_->Game->Objects().DG->Device();
+  IDirect3DSurface9* backBuffer = nullptr;
+  if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer) == D3D_OK) {
+    D3DLOCKED_RECT locked;
+    if (backBuffer->LockRect(&locked, nullptr, 0) == D3D_OK) backBuffer->UnlockRect();
+    backBuffer->Release();
+  }
+  Impl_->Game->DrawFrame();
+}
+
 const TFrameContent& TGameWay::Content() const { return Impl_->Content; }
 
 }  // namespace benchframe

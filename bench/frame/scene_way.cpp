@@ -37,7 +37,9 @@ TSceneWay::~TSceneWay() {
 void TSceneWay::DrawFrame() {
   IDirect3DDevice9* device = Carad_->Device();
   device->BeginScene();
-  Scene_->Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  // A clear colour one step apart from the last frame's: the device draws the whole frame again,
+  // as the peers do, instead of only where it changed.
+  Scene_->Clear(D3DCLEAR_TARGET, 0xFF000000 | (Frames_++ & 1), 1.0f, 0);
   for (const TSprite& s : Content_.Sprites) {
     const TDGTexture& t = *Textures_[s.Picture];
     const float w = static_cast<float>(s.W), h = static_cast<float>(s.H);

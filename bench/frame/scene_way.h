@@ -27,6 +27,7 @@ class TSceneWay {
   TNullWindow Window_{kScreenWidth, kScreenHeight};
   std::unique_ptr<TDGCarad> Carad_;
   std::vector<std::unique_ptr<TDGTexture>> Textures_;
+  unsigned Frames_ = 0;
   std::unique_ptr<TSXScene> Scene_;
 };
 

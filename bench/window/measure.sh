@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures the real game under Xvfb: CPU on the title screen and during a stage-3 question
-# (from /proc/PID/stat over 20 seconds each), as a share of one core and as milliseconds per frame,
-# start-up time to the first presented frame, peak resident memory during play, and frame pacing
+# (the scheduler's count for every thread, over 20 seconds each), as a share of one core and as
+# milliseconds per frame, start-up time to the first presented frame, peak resident memory during play, and frame pacing
 # (ticks starting within 2 ms of their 25 ms schedule). With the frame benchmark built beside the
 # game, the game frame's draw time of that benchmark is printed as well and the window's own
 # share of a frame (CPU per frame minus that draw time).
@@ -35,27 +35,27 @@ export DISPLAY=":$(head -n1 "$WORK/displayfd")"
 export SDL_AUDIODRIVER=dummy
 export NIGHTWISP_DOCUMENTS="$WORK/documents"
 mkdir -p "$NIGHTWISP_DOCUMENTS"
-TICKS_PER_SECOND=$(getconf CLK_TCK)
 
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# CPU time of all the process's threads in nanoseconds, as the scheduler counts it (exact, where
+# the clock ticks of /proc/PID/stat come in steps of 10 ms).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'; }
 now_ns() { date +%s%N; }
 
-# CPU ticks the process uses over the given seconds.
+# CPU nanoseconds the process uses over the given seconds.
 cpu_used() {
   local pid=$1 seconds=$2 before after
-  before=$(cpu_ticks "$pid")
+  before=$(cpu_ns "$pid")
   sleep "$seconds"
-  after=$(cpu_ticks "$pid")
+  after=$(cpu_ns "$pid")
   echo $((after - before))
 }
 
-# Percent of one core, and milliseconds per frame, for CPU ticks used over seconds and frames.
+# Percent of one core, and milliseconds per frame, for CPU nanoseconds used over seconds and frames.
 cpu_percent() {
-  awk -v d="$1" -v hz="$TICKS_PER_SECOND" -v s="$2" 'BEGIN { printf "%.2f", d / hz / s * 100 }'
+  awk -v d="$1" -v s="$2" 'BEGIN { printf "%.2f", d / 1e9 / s * 100 }'
 }
 cpu_ms_per_frame() {
-  awk -v d="$1" -v hz="$TICKS_PER_SECOND" -v n="$2" \
-    'BEGIN { printf "%.3f", (n > 0 ? d / hz * 1000 / n : 0) }'
+  awk -v d="$1" -v n="$2" 'BEGIN { printf "%.3f", (n > 0 ? d / 1e6 / n : 0) }'
 }
 tick_count() { sed -n 's/^ticks=\([0-9]*\).*/\1/p' <<<"$1"; }
 

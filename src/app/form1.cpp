@@ -87,8 +87,9 @@ TForm1::TForm1(game::TGamePaths paths)
   SetAnswerColor(0, 128, 0);
 
   // The device presents each finished frame here.
-  SetPresenter([this](UINT width, UINT height, INT pitch, const std::uint32_t* pixels) {
-    surface_->ShowFrame(static_cast<int>(width), static_cast<int>(height), pitch, pixels);
+  SetPresenter([this](UINT width, UINT height, INT pitch, const std::uint32_t* pixels,
+                      const TFrameChange& change) {
+    surface_->ShowFrame(static_cast<int>(width), static_cast<int>(height), pitch, pixels, change);
     if (presentedFrames_++ == 0) benchLog_.FirstFrame();
   });
 

@@ -46,21 +46,41 @@ bool TRenderSurface::KeepCovered(const QRect& cover, int pitch, const unsigned c
   return true;
 }
 
-void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pixels) {
+void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pixels,
+                               const TFrameChange& change) {
   const auto* source = static_cast<const unsigned char*>(pixels);
+  const QRect whole(0, 0, width, height);
+  QRegion region = stale_;
+  stale_ = QRegion();
+  if (change.Whole || shown_ != whole.size()) {
+    region = whole;
+  } else {
+    for (const RECT& r : change.Rects)
+      region += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    region &= whole;
+  }
+  shown_ = whole.size();
   if (keepFrames_) {
-    if (frame_.width() != width || frame_.height() != height) {
+    if (frame_.size() != whole.size()) {
       frame_ = QImage(width, height, QImage::Format_RGB32);
+      region = whole;
     }
-    const size_t rowBytes = static_cast<size_t>(width) * 4;
-    for (int y = 0; y < height; ++y) {
-      std::memcpy(frame_.scanLine(y), source + static_cast<size_t>(y) * pitch, rowBytes);
+    for (const QRect& area : region) {
+      const size_t offset = static_cast<size_t>(area.left()) * 4;
+      const size_t rowBytes = static_cast<size_t>(area.width()) * 4;
+      for (int y = area.top(); y <= area.bottom(); ++y) {
+        std::memcpy(frame_.scanLine(y) + offset, source + static_cast<size_t>(y) * pitch + offset,
+                    rowBytes);
+      }
     }
   }
-  // The part under the cover is painted (and the cover over it) only when its corners change.
-  QRegion region(QRect(0, 0, width, height));
-  const QRect cover = CoverRect().intersected(QRect(0, 0, width, height));
-  if (!cover.isEmpty() && !KeepCovered(cover, pitch, source)) region -= cover;
+  // The part under the cover is painted (and the cover over it) only when its pixels change.
+  const QRect cover = CoverRect().intersected(whole);
+  if (!cover.isEmpty() && (region.intersects(cover) || cover != coveredRect_) &&
+      !KeepCovered(cover, pitch, source)) {
+    region -= cover;
+  }
+  if (region.isEmpty()) return;
   // Painted now, while the device's buffer is valid: no copy on the way to the screen.
   presenting_ = QImage(source, width, height, pitch, QImage::Format_RGB32);
   repaint(region);
@@ -84,12 +104,16 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
   }
   if (!frame_.isNull()) {
     painter.drawImage(0, 0, frame_);
-  } else if (!covered_.isNull()) {
+    return;
+  }
+  QRegion unpainted = event->region();
+  if (!covered_.isNull()) {
     // The cover repaints itself (a caret, new text): the last frame beneath it.
     painter.drawImage(coveredRect_.topLeft(), covered_);
+    unpainted -= coveredRect_;
   }
-  // Otherwise (a repaint between frames with nothing kept) the window's backing store still
-  // holds the last frame and the next one follows within a tick.
+  // The rest (an exposed or resized window) is shown with the next frame, within a tick.
+  stale_ += unpainted;
 }
 
 }  // namespace app

@@ -5,7 +5,10 @@
 #include <QImage>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
+
+#include "platform/base/owner_window.h"
 
 namespace app {
 
@@ -14,8 +17,9 @@ class TRenderSurface : public QWidget {
   explicit TRenderSurface(QWidget* parent);
 
   // Shows one finished frame (32-bit X8R8G8B8/A8R8G8B8 rows) at once, painted straight from
-  // the presented buffer while it is valid.
-  void ShowFrame(int width, int height, int pitch, const void* pixels);
+  // the presented buffer while it is valid: only where it changed, when the window still shows
+  // the frame before it everywhere else.
+  void ShowFrame(int width, int height, int pitch, const void* pixels, const TFrameChange& change);
   // Screenshots and tests need the last frame afterwards: with this on, each frame is also
   // kept (one more copy per frame, so it is off unless asked for).
   void SetKeepFrames(bool keep) { keepFrames_ = keep; }
@@ -37,6 +41,8 @@ class TRenderSurface : public QWidget {
   QImage presenting_;  // wraps the presented buffer during ShowFrame only
   QImage covered_;     // the last frame's pixels under the cover
   QRect coveredRect_;  // where covered_ belongs
+  QSize shown_;        // the size of the last frame shown
+  QRegion stale_;      // painted since without a frame: shown again with the next one
   QPointer<QWidget> cover_;
   bool keepFrames_ = false;
 };

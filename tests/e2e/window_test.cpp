@@ -10,11 +10,13 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -35,6 +37,7 @@ using game::TMenuItem;
 
 namespace {
 
+using e2e::RunFor;
 using e2e::RunUntil;
 
 // The one application of the test program; main() owns it (a static one would outlive Qt).
@@ -240,6 +243,53 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
   const QPoint field = form.centralWidget()->mapTo(&form, QPoint(40 + 600, 415 + 20));
   const QRgb p = window.pixel(field);
   EXPECT_EQ(QColor(p), QColor(0, 128, 0));
+}
+
+// The window is handed only the part of each frame that changed: what it shows (its backing
+// store) must still be the device's whole frame, while fireflies fly and after the window was
+// hidden and shown again. The answer field covers its own rectangle.
+TEST_F(WindowTest, TheWindowShowsTheWholeFrameThoughOnlyChangesAreHandedOver) {
+  app::TForm1 form(paths_);
+  // Every presented frame whole, as the device hands it over.
+  QImage presented(688, 528, QImage::Format_RGB32);
+  const TPresenter show = form.Presenter();
+  form.SetPresenter(
+      [&](UINT w, UINT h, INT pitch, const std::uint32_t* pixels, const TFrameChange& change) {
+        ASSERT_EQ(QSize(static_cast<int>(w), static_cast<int>(h)), presented.size());
+        for (UINT y = 0; y < h; ++y) {
+          std::memcpy(presented.scanLine(static_cast<int>(y)),
+                      reinterpret_cast<const std::uint8_t*>(pixels) + y * pitch, w * 4);
+        }
+        show(w, h, pitch, pixels, change);
+      });
+  form.show();
+  form.Start();
+  ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
+  Press(form, Qt::Key_Control);
+  auto shownEqualsFrame = [&](const char* when) {
+    SCOPED_TRACE(when);
+    const long frames = form.PresentedFrames();
+    ASSERT_TRUE(RunUntil([&] { return form.PresentedFrames() > frames + 20; }, 3000));
+    // The window's backing store (no tick runs in between).
+    const QImage shown = form.screen()->grabWindow(form.winId()).toImage();
+    const QPoint origin = form.Surface().mapTo(&form, QPoint(0, 0));
+    const QRect field = form.AnswerField().geometry().translated(-form.Surface().pos());
+    int differing = 0;
+    for (int y = 0; y < presented.height(); ++y) {
+      for (int x = 0; x < presented.width(); ++x) {
+        if (!field.contains(x, y) &&
+            (shown.pixel(origin + QPoint(x, y)) & 0xFFFFFF) != (presented.pixel(x, y) & 0xFFFFFF)) {
+          ++differing;
+        }
+      }
+    }
+    EXPECT_EQ(differing, 0);
+  };
+  shownEqualsFrame("a question running");
+  form.hide();
+  RunFor(100);
+  form.show();
+  shownEqualsFrame("hidden and shown again");
 }
 
 // The desktop side of the window: Qt's standard buttons speak Japanese like the game, the window

@@ -5,7 +5,8 @@
 void SceneTest::SetUp() {
   d3d9standin::ResetConfig();
   Window = std::make_unique<TNullWindow>(kWidth, kHeight);
-  Window->SetPresenter([this](UINT width, UINT height, INT pitch, const uint32_t* pixels) {
+  Window->SetPresenter([this](UINT width, UINT height, INT pitch, const uint32_t* pixels,
+                              const TFrameChange&) {
     Frame.assign(static_cast<size_t>(width) * height, 0);
     for (UINT y = 0; y < height; ++y) {
       const auto* row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) +

@@ -6,14 +6,21 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "platform/base/windows_types.h"
 
+// Where a presented frame may differ from the frame presented before it through the same window.
+struct TFrameChange {
+  bool Whole = true;        // nothing is known: any pixel may differ
+  std::vector<RECT> Rects;  // otherwise only pixels inside these (none: the very same frame)
+};
+
 // Receives one presented frame: Width x Height pixels of 32 bits each (A8R8G8B8 layout; with an
-// X8R8G8B8 back buffer the top byte means nothing), rows Pitch bytes apart. The pixels are only
-// valid during the call.
-using TPresenter =
-    std::function<void(UINT width, UINT height, INT pitch, const std::uint32_t* pixels)>;
+// X8R8G8B8 back buffer the top byte means nothing), rows Pitch bytes apart, and where it changed.
+// The pixels are only valid during the call.
+using TPresenter = std::function<void(UINT width, UINT height, INT pitch,
+                                      const std::uint32_t* pixels, const TFrameChange& change)>;
 
 class TOwnerWindow {
  public:

@@ -339,7 +339,8 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
 
 TEST_F(LoopTest, LostDeviceSkipsFramesUntilItIsReset) {
   int presented = 0;
-  Owner.SetPresenter([&](UINT, UINT, INT, const std::uint32_t*) { ++presented; });
+  Owner.SetPresenter(
+      [&](UINT, UINT, INT, const std::uint32_t*, const TFrameChange&) { ++presented; });
   StartGame();
   RunTicks(1);
   EXPECT_EQ(presented, 1);
@@ -356,7 +357,8 @@ TEST_F(LoopTest, LostDeviceSkipsFramesUntilItIsReset) {
 
 TEST_F(LoopTest, PauseStopsTheQuestionAndShowsItsMessageAtOnce) {
   int presented = 0;
-  Owner.SetPresenter([&](UINT, UINT, INT, const std::uint32_t*) { ++presented; });
+  Owner.SetPresenter(
+      [&](UINT, UINT, INT, const std::uint32_t*, const TFrameChange&) { ++presented; });
   StartGame();
   Game->Pause();
   EXPECT_EQ(S().Paused, 0) << "no question, no pause";

@@ -385,12 +385,13 @@ std::uint32_t Texel(TDGTexture& texture, int x, int y) {
 
 TEST_F(ScreenTest, PresentedPixelsShowTheBackgroundDimmedAndThePanelOverIt) {
   std::vector<std::uint32_t> frame;
-  Owner.SetPresenter([&](UINT w, UINT h, INT pitch, const std::uint32_t* pixels) {
-    frame.assign(static_cast<std::size_t>(w) * h, 0);
-    for (UINT y = 0; y < h; ++y) {
-      std::copy(pixels + y * (pitch / 4), pixels + y * (pitch / 4) + w, &frame[y * w]);
-    }
-  });
+  Owner.SetPresenter(
+      [&](UINT w, UINT h, INT pitch, const std::uint32_t* pixels, const TFrameChange&) {
+        frame.assign(static_cast<std::size_t>(w) * h, 0);
+        for (UINT y = 0; y < h; ++y) {
+          std::copy(pixels + y * (pitch / 4), pixels + y * (pitch / 4) + w, &frame[y * w]);
+        }
+      });
   LayOut(0, 0);
   S().Message1.clear();
   Game->DrawFrame();

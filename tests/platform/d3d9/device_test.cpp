@@ -537,17 +537,18 @@ TEST_F(DeviceTest, PresentHandsTheBackBufferToTheWindowsPresenter) {
 
   int calls = 0;
   std::vector<std::uint32_t> seen;
-  Window_.SetPresenter([&](UINT w, UINT h, INT pitch, const std::uint32_t* pixels) {
-    ++calls;
-    EXPECT_EQ(20u, w);
-    EXPECT_EQ(10u, h);
-    EXPECT_GE(pitch, 80);
-    for (UINT y = 0; y < h; ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(
-          reinterpret_cast<const std::uint8_t*>(pixels) + y * pitch);
-      seen.insert(seen.end(), row, row + w);
-    }
-  });
+  Window_.SetPresenter(
+      [&](UINT w, UINT h, INT pitch, const std::uint32_t* pixels, const TFrameChange&) {
+        ++calls;
+        EXPECT_EQ(20u, w);
+        EXPECT_EQ(10u, h);
+        EXPECT_GE(pitch, 80);
+        for (UINT y = 0; y < h; ++y) {
+          const auto* row = reinterpret_cast<const std::uint32_t*>(
+              reinterpret_cast<const std::uint8_t*>(pixels) + y * pitch);
+          seen.insert(seen.end(), row, row + w);
+        }
+      });
   ASSERT_EQ(D3D_OK, Device_->Present(nullptr, nullptr, nullptr, nullptr));
   ASSERT_EQ(1, calls);
   ASSERT_EQ(200u, seen.size());
@@ -562,7 +563,8 @@ TEST_F(DeviceTest, PresentHandsTheBackBufferToTheWindowsPresenter) {
   // An override window gets the frame instead.
   TNullWindow other(5, 5);
   int otherCalls = 0;
-  other.SetPresenter([&](UINT, UINT, INT, const std::uint32_t*) { ++otherCalls; });
+  other.SetPresenter(
+      [&](UINT, UINT, INT, const std::uint32_t*, const TFrameChange&) { ++otherCalls; });
   ASSERT_EQ(D3D_OK, Device_->Present(nullptr, nullptr, &other, nullptr));
   EXPECT_EQ(1, otherCalls);
   EXPECT_EQ(1, calls);

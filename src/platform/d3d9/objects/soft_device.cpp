@@ -24,6 +24,7 @@ TSoftDevice::TSoftDevice(TSoftDirect3D* direct3D, D3DDEVTYPE type, HWND focusWin
 }
 
 TSoftDevice::~TSoftDevice() {
+  for (auto& b : BackBuffers_) b->Replay().Drop();  // nobody will see them
   UnbindAll();
   Direct3D_->Release();
 }
@@ -228,10 +229,15 @@ HRESULT TSoftDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND 
   }
   const HWND window = PresentationWindow(destWindowOverride);
   if (window == nullptr || window == HWND_NOTOPMOST) return D3DERR_INVALIDCALL;
+  TSoftSurface& surface = *BackBuffers_.front();
+  const TPixelBuffer& buffer = surface.View();
+  TFrameChange change = surface.TakeChange();
+  // What changed is known for the window that showed the last frame.
+  if (window != LastPresented_) change = TFrameChange{};
+  LastPresented_ = window;
   if (const TPresenter& presenter = window->Presenter()) {
-    const TPixelBuffer& buffer = BackBuffers_.front()->View();
     presenter(buffer.Width, buffer.Height, buffer.Pitch,
-              reinterpret_cast<const std::uint32_t*>(buffer.Bits.data()));
+              reinterpret_cast<const std::uint32_t*>(buffer.Bits.data()), change);
   }
   return D3D_OK;
 }
@@ -302,6 +308,10 @@ HRESULT TSoftDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD u
 }
 
 void TSoftDevice::TextureAlive(TSoftTexture* texture) { LiveTextures_.push_back(texture); }
+
+void TSoftDevice::SettleDraws() {
+  if (!BackBuffers_.empty()) BackBuffers_.front()->Settle();
+}
 
 void TSoftDevice::TextureGone(TSoftTexture* texture) {
   LiveTextures_.erase(std::remove(LiveTextures_.begin(), LiveTextures_.end(), texture),

@@ -65,6 +65,8 @@ class TSoftDevice final : public IDirect3DDevice9 {
   // Texture bookkeeping (called by TSoftTexture).
   void TextureAlive(TSoftTexture* texture);
   void TextureGone(TSoftTexture* texture);
+  // Writes the draws the back buffer has put off (before texels they read change).
+  void SettleDraws();
 
   static constexpr DWORD kStages = 8;
   static constexpr DWORD kSamplers = 16;
@@ -110,6 +112,7 @@ class TSoftDevice final : public IDirect3DDevice9 {
   TLost Lost_ = TLost::kNo;
   int LostChecks_ = 0;
   std::vector<TSoftTexture*> LiveTextures_;
+  HWND LastPresented_ = nullptr;         // the window the last frame went to
   std::vector<TRasterVertex> Vertices_;  // reused by every draw
 };
 

@@ -132,7 +132,7 @@ HRESULT TSoftDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCO
     right = std::min<LONG>(right, target.ClipRight);
     bottom = std::min<LONG>(bottom, target.ClipBottom);
     if (left >= right || top >= bottom) return;
-    if (flags & D3DCLEAR_TARGET) BackBuffers_.front()->Kept().Damage(left, top, right, bottom);
+    if (flags & D3DCLEAR_TARGET) BackBuffers_.front()->Touch(left, top, right, bottom);
     for (LONG y = top; y < bottom; ++y) {
       if (flags & D3DCLEAR_TARGET) {
         std::uint32_t* row = target.Pixels + static_cast<std::size_t>(y) * target.PitchPixels;
@@ -189,19 +189,7 @@ HRESULT TSoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primit
   }
   TSoftSurface& surface = *BackBuffers_.front();
   const TRasterState state = MakeRasterState();
-  if (surface.PendingFill() && ViewportIsWholeTarget() && !DepthStencil_) {
-    // The first draw after a whole clear: its picture depends on its inputs alone.
-    TKeptFrame::TFirstDraw first{*surface.PendingFill(), state, primitiveType, primitiveCount,
-                                 Vertices_};
-    if (surface.Kept().Holds(first)) {
-      surface.Kept().Restore(surface.TakePendingFill());
-      return D3D_OK;
-    }
-    DrawTriangles(MakeTarget(true), state, primitiveType, Vertices_.data(), primitiveCount);
-    surface.Kept().Remember(std::move(first), surface.View());
-    return D3D_OK;
-  }
-  // Any later draw changes at most the pixels whose centres lie within a pixel of its vertices.
+  // Any draw changes at most the pixels whose centres lie within a pixel of its vertices.
   double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
   bool bounded = true;
   for (const TRasterVertex& v : Vertices_) {
@@ -211,13 +199,23 @@ HRESULT TSoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primit
     right = std::max<double>(right, v.X);
     bottom = std::max<double>(bottom, v.Y);
   }
-  if (bounded) {
-    surface.Kept().Damage(std::floor(left) - 1, std::floor(top) - 1, std::ceil(right) + 2,
-                          std::ceil(bottom) + 2);
-  } else {
-    surface.Kept().Forget();
+  // A frame after a whole clear is recorded and written when someone looks at it.
+  const bool replayable = bounded && ViewportIsWholeTarget() && !DepthStencil_ &&
+                          BytesPerPixel(Params_.BackBufferFormat) == 4;
+  if (replayable && (surface.Replay().Recording() || surface.PendingFill())) {
+    if (!surface.Replay().Recording()) surface.StartReplay();
+    surface.Replay().Record(state, primitiveType, primitiveCount, Vertices_);
+    return D3D_OK;
   }
-  DrawTriangles(MakeTarget(true), state, primitiveType, Vertices_.data(), primitiveCount);
+  const TRasterTarget target = MakeTarget(true);
+  if (bounded) {
+    auto pixel = [](double value) { return static_cast<LONG>(std::clamp(value, -1e6, 1e6)); };
+    surface.Touch(pixel(std::floor(left)) - 1, pixel(std::floor(top)) - 1,
+                  pixel(std::ceil(right)) + 2, pixel(std::ceil(bottom)) + 2);
+  } else {
+    surface.TouchAll();
+  }
+  DrawTriangles(target, state, primitiveType, Vertices_.data(), primitiveCount);
   return D3D_OK;
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
-#include "platform/d3d9/objects/kept_frame.h"
+#include "platform/d3d9/objects/frame_replay.h"
 
 namespace d3d9soft {
 
@@ -96,23 +96,39 @@ class TSoftSurface final : public IDirect3DSurface9 {
   HRESULT UnlockRect() override;
 
   ULONG Refs() const { return Refs_; }
-  // The pixels, with a pending fill written first, for a caller that may change them any way.
+  // The pixels, with everything put off written first, for a caller that may change them any way.
   TPixelBuffer& Buffer();
-  // The same for the device's own draws, which tell the kept frame what they change.
+  // The same for the device's own draws and clears, which say what they change (Touch).
   TPixelBuffer& DrawBuffer();
-  // The pixels to be read (a pending fill is written first).
+  // The pixels to be read.
   const TPixelBuffer& View() { return DrawBuffer(); }
-  TKeptFrame& Kept() { return Kept_; }
+  // The device changed [left, right) x [top, bottom) of DrawBuffer().
+  void Touch(LONG left, LONG top, LONG right, LONG bottom);
+  void TouchAll();
   void Discard();
   // Every pixel takes this 32-bit value, written only when someone looks (Buffer) or left unwritten
   // when a draw covers them all (TakePendingFill).
-  void FillLater(std::uint32_t pixel) { PendingFill_ = pixel; }
+  void FillLater(std::uint32_t pixel) {
+    Replay_.Drop();
+    PendingFill_ = pixel;
+  }
   const std::optional<std::uint32_t>& PendingFill() const { return PendingFill_; }
   // The pixels as they are in memory; the caller takes over writing the pending fill.
   TPixelBuffer& TakePendingFill() {
     PendingFill_.reset();
+    TouchAll();
     return Buffer_;
   }
+  // Draws put off until someone looks: a frame starts on the pending fill, or goes on.
+  TFrameReplay& Replay() { return Replay_; }
+  void StartReplay() {
+    Replay_.Start(*PendingFill_);
+    PendingFill_.reset();
+  }
+  // Writes the recorded draws now.
+  void Settle() { Replay_.Settle(Buffer_, Changed_); }
+  // Where the pixels may have changed since the last call.
+  TFrameChange TakeChange();
 
  private:
   TSoftDevice* Device_;
@@ -120,7 +136,8 @@ class TSoftSurface final : public IDirect3DSurface9 {
   D3DFORMAT Format_;  // as reported; depth buffers store 32-bit values whatever it is
   TPixelBuffer Buffer_;
   std::optional<std::uint32_t> PendingFill_;
-  TKeptFrame Kept_;
+  TFrameReplay Replay_;
+  TChangedArea Changed_;
   DWORD Usage_;
   bool Lockable_;
   bool Locked_ = false;

@@ -86,28 +86,55 @@ TSoftSurface::TSoftSurface(TSoftDevice* device, UINT width, UINT height, D3DFORM
   if (Buffer_.Format == D3DFMT_X8R8G8B8) {
     MakeOpaque(Buffer_, RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)});
   }
+  Changed_.Reset(width, height);
+  Changed_.AddAll();
 }
 
 TPixelBuffer& TSoftSurface::Buffer() {
-  Kept_.Forget();
-  return DrawBuffer();
+  TPixelBuffer& buffer = DrawBuffer();
+  TouchAll();
+  return buffer;
 }
 
 TPixelBuffer& TSoftSurface::DrawBuffer() {
+  Settle();
   if (PendingFill_) {
-    Kept_.Forget();
     for (UINT y = 0; y < Buffer_.Height; ++y) {
       auto* row = reinterpret_cast<std::uint32_t*>(Buffer_.Row(y));
       std::fill(row, row + Buffer_.Width, *PendingFill_);
     }
     PendingFill_.reset();
+    TouchAll();
   }
   return Buffer_;
 }
 
+void TSoftSurface::Touch(LONG left, LONG top, LONG right, LONG bottom) {
+  Replay_.Forget();
+  Changed_.Add(left, top, right, bottom);
+}
+
+void TSoftSurface::TouchAll() {
+  Replay_.Forget();
+  Changed_.AddAll();
+}
+
+TFrameChange TSoftSurface::TakeChange() {
+  TFrameChange change;
+  change.Rects = Changed_.Rects();
+  change.Whole = change.Rects.size() == 1 && change.Rects.front().left == 0 &&
+                 change.Rects.front().top == 0 &&
+                 change.Rects.front().right == static_cast<LONG>(Buffer_.Width) &&
+                 change.Rects.front().bottom == static_cast<LONG>(Buffer_.Height);
+  if (change.Whole) change.Rects.clear();
+  Changed_.Clear();
+  return change;
+}
+
 void TSoftSurface::Discard() {
   PendingFill_.reset();
-  Kept_.Forget();
+  Replay_.Drop();
+  TouchAll();
   std::fill(Buffer_.Bits.begin(), Buffer_.Bits.end(), std::uint8_t{0});
 }
 
@@ -179,14 +206,20 @@ ULONG TSoftTexture::Release() {
   if (refs == 0) {
     TSoftDevice* device = Device_;
     device->TextureGone(this);
-    if (Binds_ == 0) delete this;
+    if (Binds_ == 0) {
+      device->SettleDraws();  // draws still to be written read its texels
+      delete this;
+    }
     device->Release();
   }
   return refs;
 }
 
 void TSoftTexture::Unbind() {
-  if (Binds_ > 0 && --Binds_ == 0 && Refs_ == 0) delete this;
+  if (Binds_ > 0 && --Binds_ == 0 && Refs_ == 0) {
+    Device_->SettleDraws();  // draws still to be written read its texels
+    delete this;
+  }
 }
 
 HRESULT TSoftTexture::GetDevice(IDirect3DDevice9** device) { return HandOut(Device_, device); }
@@ -206,6 +239,8 @@ HRESULT TSoftTexture::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const REC
   }
   // Video memory is only reachable for textures made to be rewritten often.
   if (Pool_ == D3DPOOL_DEFAULT && (Usage_ & D3DUSAGE_DYNAMIC) == 0) return D3DERR_INVALIDCALL;
+  // Draws still to be written read these texels as they are now.
+  Device_->SettleDraws();
   RECT lockedArea;
   const HRESULT hr = LockBuffer(Levels_[level], rect, lockedRect, lockedArea);
   if (SUCCEEDED(hr)) {

@@ -83,6 +83,10 @@ struct TRasterTarget {
   int ClipTop = 0;
   int ClipRight = 0;
   int ClipBottom = 0;
+  // Optional, besides the viewport: per row, bit b marks the columns [b * MaskBlockWidth,
+  // (b + 1) * MaskBlockWidth); only pixels of marked blocks are drawn.
+  const std::uint64_t* RowMask = nullptr;
+  int MaskBlockWidth = 0;
   // Every pixel inside the viewport holds Fill but is not yet written (a clear put off until the
   // first draw). A draw writes them first, unless it writes every one of them itself.
   bool FillPending = false;

@@ -1,12 +1,34 @@
 // Pieces of the rasteriser that its own files share.
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 
 #include "platform/d3d9/raster/raster.h"
 #include "platform/d3d9/raster/raster_setup.h"
 
 namespace d3d9soft {
+
+// Calls span(left, right) for each run of columns in [left, right) of row y that the target's
+// row mask lets through (the whole range without a mask).
+template <class Span>
+void ForEachMaskedSpan(const TRasterTarget& target, int y, int left, int right, Span&& span) {
+  if (target.RowMask == nullptr) {
+    if (left < right) span(left, right);
+    return;
+  }
+  const int width = target.MaskBlockWidth;
+  std::uint64_t blocks = target.RowMask[y];
+  while (blocks != 0) {
+    const int first = std::countr_zero(blocks);
+    const int count = std::countr_one(blocks >> first);
+    blocks = first + count >= 64 ? 0 : blocks & ~((std::uint64_t{1} << (first + count)) - 1);
+    const int from = std::max(left, first * width);
+    const int to = std::min(right, (first + count) * width);
+    if (from < to) span(from, to);
+  }
+}
 
 void DrawTriangle(const TRasterTarget& target, const TRasterState& state, const TSetupVertex& a,
                   const TSetupVertex& b, const TSetupVertex& c);

@@ -185,8 +185,8 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
 
   // A sprite over the whole viewport just after a clear draws over the clear's colour without
   // the clear ever being written.
-  const bool overFill = rt.FillPending && kernel && col0 == rt.ClipLeft && col1 == rt.ClipRight &&
-                        row0 == rt.ClipTop && row1 == rt.ClipBottom;
+  const bool overFill = rt.FillPending && kernel && rt.RowMask == nullptr && col0 == rt.ClipLeft &&
+                        col1 == rt.ClipRight && row0 == rt.ClipTop && row1 == rt.ClipBottom;
   if (!overFill) WritePendingFill(rt);
 
   std::vector<std::uint32_t>& texels = scratch.Texels;
@@ -194,6 +194,10 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
   TSideWalk rows(v[0].Y, v[0].V, v[2].Y, v[2].V, static_cast<std::int64_t>(row0) << kSubpixelBits);
   for (int y = row0; y < row1; ++y) {
     const std::uint32_t* src = texels.data();
+    if (rt.RowMask != nullptr && rt.RowMask[y] == 0) {
+      if (sampler.Bound) rows.Next();
+      continue;
+    }
     if (sampler.Bound) {
       const std::int64_t t = rows.Next();
       if (linear) {
@@ -228,16 +232,19 @@ bool DrawQuadShortcut(const TRasterTarget& rt, const TRasterState& rs,
       ModulateSpanOver(dst, src, width, diffuse, blend, rt.OpaqueAlpha, rt.Fill);
       continue;
     }
-    if (kernel) {
-      ModulateSpan(dst, src, width, diffuse, blend, rt.OpaqueAlpha);
-      continue;
-    }
     std::uint32_t* depth =
         rt.Depth ? rt.Depth + static_cast<std::size_t>(y) * rt.DepthPitch + col0 : nullptr;
-    for (int i = 0; i < width; ++i) {
-      const TStageInputs in{src[i], diffuse, specular};
-      OutputPixel(rs, rt, dst + i, depth ? depth + i : nullptr, z, ShadePixel(rs, in));
-    }
+    ForEachMaskedSpan(rt, y, col0, col1, [&](int left, int right) {
+      const int from = left - col0, count = right - left;
+      if (kernel) {
+        ModulateSpan(dst + from, src + from, count, diffuse, blend, rt.OpaqueAlpha);
+        return;
+      }
+      for (int i = from; i < from + count; ++i) {
+        const TStageInputs in{src[i], diffuse, specular};
+        OutputPixel(rs, rt, dst + i, depth ? depth + i : nullptr, z, ShadePixel(rs, in));
+      }
+    });
   }
   return true;
 }

@@ -156,26 +156,31 @@ void DrawTriangle(const TRasterTarget& rt, const TRasterState& rs, const TSetupV
     std::uint32_t* row = rt.Pixels + static_cast<std::size_t>(py) * rt.PitchPixels;
     std::uint32_t* depthRow =
         rt.Depth ? rt.Depth + static_cast<std::size_t>(py) * rt.DepthPitch : nullptr;
-    for (std::int64_t px = x0; px <= x1; ++px) {
-      const std::int64_t sx = px << kSubpixelBits;
-      const TWeights w{EdgeAt(e0, sx, sy), EdgeAt(e1, sx, sy), EdgeAt(e2, sx, sy)};
-      if (!Inside(e0, w.W0) || !Inside(e1, w.W1) || !Inside(e2, w.W2)) continue;
-      TStageInputs in;
-      in.Texture = sampler.Bound
-                       ? SampleTexture(sampler, linear, interp.Floor(w, v[0]->U, v[1]->U, v[2]->U),
-                                       interp.Floor(w, v[0]->V, v[1]->V, v[2]->V))
-                       : 0xFFFFFFFFu;
-      if (rs.FlatShade) {
-        in.Diffuse = flatDiffuse;
-        in.Specular = flatSpecular;
-      } else {
-        in.Diffuse = interp.Colour(w, v[0]->Diffuse, v[1]->Diffuse, v[2]->Diffuse);
-        in.Specular = interp.Colour(w, v[0]->Specular, v[1]->Specular, v[2]->Specular);
-      }
-      const std::uint32_t z = static_cast<std::uint32_t>(
-          std::clamp<std::int64_t>(interp.Round(w, v[0]->Z, v[1]->Z, v[2]->Z), 0, kDepthMax));
-      OutputPixel(rs, rt, row + px, depthRow ? depthRow + px : nullptr, z, ShadePixel(rs, in));
-    }
+    ForEachMaskedSpan(
+        rt, static_cast<int>(py), static_cast<int>(x0), static_cast<int>(x1) + 1,
+        [&](int left, int right) {
+          for (std::int64_t px = left; px < right; ++px) {
+            const std::int64_t sx = px << kSubpixelBits;
+            const TWeights w{EdgeAt(e0, sx, sy), EdgeAt(e1, sx, sy), EdgeAt(e2, sx, sy)};
+            if (!Inside(e0, w.W0) || !Inside(e1, w.W1) || !Inside(e2, w.W2)) continue;
+            TStageInputs in;
+            in.Texture = sampler.Bound ? SampleTexture(sampler, linear,
+                                                       interp.Floor(w, v[0]->U, v[1]->U, v[2]->U),
+                                                       interp.Floor(w, v[0]->V, v[1]->V, v[2]->V))
+                                       : 0xFFFFFFFFu;
+            if (rs.FlatShade) {
+              in.Diffuse = flatDiffuse;
+              in.Specular = flatSpecular;
+            } else {
+              in.Diffuse = interp.Colour(w, v[0]->Diffuse, v[1]->Diffuse, v[2]->Diffuse);
+              in.Specular = interp.Colour(w, v[0]->Specular, v[1]->Specular, v[2]->Specular);
+            }
+            const std::uint32_t z = static_cast<std::uint32_t>(
+                std::clamp<std::int64_t>(interp.Round(w, v[0]->Z, v[1]->Z, v[2]->Z), 0, kDepthMax));
+            OutputPixel(rs, rt, row + px, depthRow ? depthRow + px : nullptr, z,
+                        ShadePixel(rs, in));
+          }
+        });
   }
 }
 
