@@ -199,7 +199,16 @@ TEST_F(WindowTest, TheQuestionScreenShowsBackgroundFirefliesAndTheAnswerField) {
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
   Press(form, Qt::Key_Control);
   const long framesAtStart = form.PresentedFrames();
-  ASSERT_TRUE(RunUntil([&] { return form.PresentedFrames() > framesAtStart + 10; }, 3000));
+  // Characters brighten and dim: wait for a frame in which one shines.
+  auto oneShines = [&] {
+    const TGameState& s = form.Game().State();
+    for (int k = 0; k < s.MojiCount; ++k) {
+      if (k != s.KakushiNo && s.Akarusa[k] >= 200) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(
+      RunUntil([&] { return form.PresentedFrames() > framesAtStart + 10 && oneShines(); }, 6000));
 
   // The presented frame and the state it was drawn from (no tick runs in between).
   const QImage frame = form.Surface().LastFrame();
