@@ -22,7 +22,10 @@ class TRenderSurface : public QWidget {
   void ShowFrame(int width, int height, int pitch, const void* pixels, const TFrameChange& change);
   // Screenshots and tests need the last frame afterwards: with this on, each frame is also
   // kept (one more copy per frame, so it is off unless asked for).
-  void SetKeepFrames(bool keep) { keepFrames_ = keep; }
+  void SetKeepFrames(bool keep) {
+    keepFrames_ = keep;
+    if (!keep) frame_ = QImage();  // kept again from a whole frame
+  }
   const QImage& LastFrame() const { return frame_; }
   // A sibling widget on top of the surface (the answer field). Painting the frame under it makes
   // Qt paint the widget again, so that part is painted only when the frame's pixels there change.

@@ -11,22 +11,25 @@ namespace d3d9soft {
 
 namespace {
 
-// A draw changes at most the pixels whose centres lie within a pixel of its vertices.
-RECT BoundsOf(const std::vector<TRasterVertex>& vertices) {
-  float left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+// Rows fetched ahead of the one being restored.
+constexpr LONG kRowsAhead = 8;
+
+}  // namespace
+
+std::optional<RECT> DrawBounds(const std::vector<TRasterVertex>& vertices) {
+  double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
   for (const TRasterVertex& v : vertices) {
-    left = std::min(left, v.X);
-    top = std::min(top, v.Y);
-    right = std::max(right, v.X);
-    bottom = std::max(bottom, v.Y);
+    if (!std::isfinite(v.X) || !std::isfinite(v.Y)) return std::nullopt;
+    left = std::min<double>(left, v.X);
+    top = std::min<double>(top, v.Y);
+    right = std::max<double>(right, v.X);
+    bottom = std::max<double>(bottom, v.Y);
   }
   // Far outside any target, clamped so that the sums below cannot overflow.
   auto pixel = [](double value) { return static_cast<LONG>(std::clamp(value, -1e6, 1e6)); };
-  return RECT{pixel(std::floor(left)) - 1, pixel(std::floor(top)) - 1, pixel(std::ceil(right)) + 2,
-              pixel(std::ceil(bottom)) + 2};
+  return RECT{pixel(std::floor(left)) - 1, pixel(std::floor(top)) - 1, pixel(std::ceil(right)) + 1,
+              pixel(std::ceil(bottom)) + 1};
 }
-
-}  // namespace
 
 // ---- TChangedArea -------------------------------------------------------------------------------
 
@@ -119,14 +122,14 @@ void TFrameReplay::Start(std::uint32_t fill) {
 }
 
 void TFrameReplay::Record(const TRasterState& state, D3DPRIMITIVETYPE type, UINT count,
-                          const std::vector<TRasterVertex>& vertices) {
+                          const std::vector<TRasterVertex>& vertices, const RECT& bounds) {
   if (CurrentCount_ == Current_.size()) Current_.emplace_back();
   TDraw& draw = Current_[CurrentCount_++];
   draw.State = state;
   draw.Type = type;
   draw.Count = count;
   draw.Vertices.assign(vertices.begin(), vertices.end());
-  draw.Bounds = BoundsOf(vertices);
+  draw.Bounds = bounds;
 }
 
 void TFrameReplay::MarkDifferences(TChangedArea& area) const {
@@ -195,14 +198,29 @@ void TFrameReplay::Redraw(TPixelBuffer& target, const TChangedArea& area) {
   // There the frame starts from the kept background, or from the fill.
   const bool fromKept = KeepFirstDraw(target);
   for (const RECT& part : area.Rects()) {
+    const std::size_t bytes = static_cast<std::size_t>(part.right - part.left) * 4;
+    auto to = [&](LONG y) { return target.Row(static_cast<UINT>(y)) + part.left * 4; };
+    auto from = [&](LONG y) {
+      return Kept_.data() + static_cast<std::size_t>(y) * target.Pitch + part.left * 4;
+    };
+    // Both pictures have left the cache since the last frame, and a few dozen bytes a row are
+    // too short for the processor to fetch ahead by itself: rows further down are asked for
+    // while this one is copied.
+    auto fetchAhead = [&](LONG y) {
+      if (y >= part.bottom) return;
+      for (std::size_t offset = 0; offset < bytes; offset += 64) {
+        if (fromKept) __builtin_prefetch(from(y) + offset, 0);
+        __builtin_prefetch(to(y) + offset, 1);
+      }
+    };
+    for (LONG y = part.top; y < part.top + kRowsAhead; ++y) fetchAhead(y);
     for (LONG y = part.top; y < part.bottom; ++y) {
-      std::uint32_t* row = t.Pixels + static_cast<std::size_t>(y) * t.PitchPixels;
+      fetchAhead(y + kRowsAhead);
       if (fromKept) {
-        std::memcpy(row + part.left,
-                    Kept_.data() + static_cast<std::size_t>(y) * target.Pitch + part.left * 4,
-                    static_cast<std::size_t>(part.right - part.left) * 4);
+        std::memcpy(to(y), from(y), bytes);
       } else {
-        std::fill(row + part.left, row + part.right, Fill_);
+        auto* row = reinterpret_cast<std::uint32_t*>(to(y));
+        std::fill(row, row + (part.right - part.left), Fill_);
       }
     }
   }

@@ -47,6 +47,11 @@ class TChangedArea {
   std::vector<std::uint64_t> Rows_;
 };
 
+// The pixels a draw of these vertices may change: pixel centres lie at whole coordinates, so a
+// covered centre lies within the vertices' bounding box, here widened by a pixel for the snapping
+// of positions. None when a coordinate is not finite.
+std::optional<RECT> DrawBounds(const std::vector<TRasterVertex>& vertices);
+
 class TFrameReplay {
  public:
   struct TDraw {
@@ -65,9 +70,9 @@ class TFrameReplay {
   bool Recording() const { return Recording_; }
   // A frame begins on a target whose every pixel holds fill, not yet written.
   void Start(std::uint32_t fill);
-  // Records a draw of finite vertices.
+  // Records a draw that changes no pixel outside bounds.
   void Record(const TRasterState& state, D3DPRIMITIVETYPE type, UINT count,
-              const std::vector<TRasterVertex>& vertices);
+              const std::vector<TRasterVertex>& vertices, const RECT& bounds);
   // A whole clear during the frame: what was recorded would be covered anyway.
   void Drop() {
     Recording_ = false;

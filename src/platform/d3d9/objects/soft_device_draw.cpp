@@ -189,29 +189,18 @@ HRESULT TSoftDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primit
   }
   TSoftSurface& surface = *BackBuffers_.front();
   const TRasterState state = MakeRasterState();
-  // Any draw changes at most the pixels whose centres lie within a pixel of its vertices.
-  double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
-  bool bounded = true;
-  for (const TRasterVertex& v : Vertices_) {
-    bounded = bounded && std::isfinite(v.X) && std::isfinite(v.Y);
-    left = std::min<double>(left, v.X);
-    top = std::min<double>(top, v.Y);
-    right = std::max<double>(right, v.X);
-    bottom = std::max<double>(bottom, v.Y);
-  }
+  const std::optional<RECT> bounds = DrawBounds(Vertices_);
   // A frame after a whole clear is recorded and written when someone looks at it.
-  const bool replayable = bounded && ViewportIsWholeTarget() && !DepthStencil_ &&
+  const bool replayable = bounds && ViewportIsWholeTarget() && !DepthStencil_ &&
                           BytesPerPixel(Params_.BackBufferFormat) == 4;
   if (replayable && (surface.Replay().Recording() || surface.PendingFill())) {
     if (!surface.Replay().Recording()) surface.StartReplay();
-    surface.Replay().Record(state, primitiveType, primitiveCount, Vertices_);
+    surface.Replay().Record(state, primitiveType, primitiveCount, Vertices_, *bounds);
     return D3D_OK;
   }
   const TRasterTarget target = MakeTarget(true);
-  if (bounded) {
-    auto pixel = [](double value) { return static_cast<LONG>(std::clamp(value, -1e6, 1e6)); };
-    surface.Touch(pixel(std::floor(left)) - 1, pixel(std::floor(top)) - 1,
-                  pixel(std::ceil(right)) + 2, pixel(std::ceil(bottom)) + 2);
+  if (bounds) {
+    surface.Touch(bounds->left, bounds->top, bounds->right, bounds->bottom);
   } else {
     surface.TouchAll();
   }
