@@ -38,7 +38,8 @@ mkdir -p "$NIGHTWISP_DOCUMENTS"
 
 # CPU time of all the process's threads in nanoseconds, as the scheduler counts it (exact, where
 # the clock ticks of /proc/PID/stat come in steps of 10 ms).
-cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'; }
+# (%.0f: awk prints %d no higher than 2^31.)
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s }'; }
 now_ns() { date +%s%N; }
 
 # CPU nanoseconds the process uses over the given seconds.
