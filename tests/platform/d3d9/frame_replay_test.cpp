@@ -9,6 +9,7 @@
 #include <cmath>
 #include <random>
 
+#include "platform/d3d9/objects/frame_replay.h"
 #include "support/d3d9_test_util.h"
 
 namespace d3d9test {
@@ -269,6 +270,57 @@ TEST_F(FrameReplayTest, OnlyWhatMovedIsReportedChanged) {
   frame.ClearColour = 0xFF102030u;
   DrawFrame(screen, frame, 3);
   EXPECT_EQ(static_cast<std::size_t>(kW) * kH, ChangedPixels(screen));
+}
+
+// The changed area in blocks: what is added comes back as rectangles covering it, inside the
+// target, for narrow and wide targets (where the 64th block ends the row).
+TEST(ChangedAreaTest, RectanglesCoverWhatWasAddedInWholeBlocks) {
+  struct TCase {
+    UINT Width, Height;
+    std::vector<RECT> Added;
+    std::vector<RECT> Expected;
+  };
+  const std::vector<TCase> cases = {
+      // 150 wide: blocks of 8; two rows of one rectangle, then a second rectangle beside it.
+      {150,
+       90,
+       {{10, 5, 20, 7}, {100, 6, 101, 8}},
+       {{8, 5, 24, 6}, {8, 6, 24, 7}, {96, 6, 104, 7}, {96, 7, 104, 8}}},
+      // 688 wide (the game's window): blocks of 11; clamped to the target.
+      {688, 528, {{-5, -5, 3, 2}, {680, 520, 700, 600}}, {{0, 0, 11, 2}, {671, 520, 688, 528}}},
+      // 1024 wide: blocks of 16, the 64th ending the row.
+      {1024, 4, {{1010, 0, 1030, 4}}, {{1008, 0, 1024, 4}}},
+      // Nothing inside the target.
+      {150, 90, {{-20, 10, 0, 20}, {10, 90, 20, 95}}, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Width);
+    d3d9soft::TChangedArea area;
+    area.Reset(c.Width, c.Height);
+    for (const RECT& r : c.Added) area.Add(r.left, r.top, r.right, r.bottom);
+    std::vector<RECT> rects = area.Rects();
+    // Rows of equal blocks merge, so compare the covered pixels rather than the split.
+    auto covered = [&](const std::vector<RECT>& list) {
+      std::vector<bool> pixels(static_cast<std::size_t>(c.Width) * c.Height, false);
+      for (const RECT& r : list) {
+        for (LONG y = r.top; y < r.bottom; ++y) {
+          for (LONG x = r.left; x < r.right; ++x)
+            pixels[static_cast<std::size_t>(y) * c.Width + x] = true;
+        }
+      }
+      return pixels;
+    };
+    EXPECT_TRUE(covered(rects) == covered(c.Expected));
+    EXPECT_EQ(area.Empty(), c.Expected.empty());
+    for (const RECT& r : c.Expected) EXPECT_TRUE(area.Touches(r));
+  }
+  d3d9soft::TChangedArea whole;
+  whole.Reset(1024, 3);
+  whole.AddAll();
+  EXPECT_TRUE(whole.All());
+  ASSERT_EQ(whole.Rects().size(), 1u);
+  EXPECT_EQ(whole.Rects()[0].right, 1024);
+  EXPECT_FALSE(whole.Touches(RECT{1024, 0, 1200, 3}));
 }
 
 }  // namespace
