@@ -162,13 +162,11 @@ bool TGameWay::Ok() const { return Impl_->Game->Objects().DG->Device() != nullpt
 void TGameWay::DrawFrame() { Impl_->Game->DrawFrame(); }
 
 void TGameWay::DrawWholeFrame() {
-  IDirect3DDevice9* device = Impl_->Game->Objects().DG->Device();
-  IDirect3DSurface9* backBuffer = nullptr;
-  if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer) == D3D_OK) {
-    D3DLOCKED_RECT locked;
-    if (backBuffer->LockRect(&locked, nullptr, 0) == D3D_OK) backBuffer->UnlockRect();
-    backBuffer->Release();
-  }
+  // One pixel cleared to its own colour after the last frame: the device no longer knows the
+  // back buffer as that frame's, and draws the next one whole. (The game's back buffer cannot
+  // be locked.)
+  const D3DRECT pixel{0, 0, 1, 1};
+  Impl_->Game->Objects().DG->Device()->Clear(1, &pixel, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   Impl_->Game->DrawFrame();
 }
 

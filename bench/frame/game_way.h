@@ -20,7 +20,7 @@ class TGameWay {
   // One frame: DrawGameScreen, Render, Present. The fireflies move from frame to frame, and the
   // device draws again only where the frame changed.
   void DrawFrame();
-  // The same after a write to the back buffer, so that the device draws the whole frame.
+  // The same after a clear of one pixel, so that the device draws the whole frame.
   void DrawWholeFrame();
   // The sprites one frame queues, with the pictures they show, for the peer.
   const TFrameContent& Content() const;

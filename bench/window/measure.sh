@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Measures the real game under Xvfb: CPU on the title screen and during a stage-3 question
 # (the scheduler's count for every thread, over 20 seconds each), as a share of one core and as
-# milliseconds per frame, start-up time to the first presented frame, peak resident memory during play, and frame pacing
-# (ticks starting within 2 ms of their 25 ms schedule). With the frame benchmark built beside the
-# game, the game frame's draw time of that benchmark is printed as well and the window's own
-# share of a frame (CPU per frame minus that draw time).
+# milliseconds per frame, start-up time to the first presented frame, peak resident memory during
+# play, and frame pacing (ticks starting within 2 ms of their 25 ms schedule). With the frame
+# benchmark built beside the game, the game frame's draw time of that benchmark is printed as well
+# and the window's own share of a frame (CPU per frame minus that draw time).
 #   bench/window/measure.sh [BUILD_BIN_DIR] [SECONDS]
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"

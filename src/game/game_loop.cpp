@@ -133,8 +133,7 @@ int TGameRules::ApplicationEvents1Idle() {
     S.TimeLeft =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(S.TimeLimit) + S.StartTime +
                                   static_cast<std::uint32_t>(S.PauseTotal) - timeGetTime());
-    // The label shows whole seconds: its texture is rendered again only when its text changes.
-    ShowCounter(TLabel::Time, "TIME:", S.TimeLeft / 1000, /*unlessShown=*/true);
+    ShowCounter(TLabel::Time, "TIME:", S.TimeLeft / 1000);
     if (S.TimeLeft < 1) {
       S.TimeLeft = 0;
       GiveUp();

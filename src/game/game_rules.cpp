@@ -52,11 +52,8 @@ void TGameRules::LoadSosa(const std::string& file) {
   S.Marks.SosaChanged = true;
 }
 
-void TGameRules::ShowCounter(TLabel label, const char* caption, std::int32_t value,
-                             bool unlessShown) {
-  std::string text = Sjis(caption) + ZeroPad(value);
-  if (unlessShown && text == S.Marks.LabelText(label)) return;
-  S.Marks.SetLabel(label, std::move(text));
+void TGameRules::ShowCounter(TLabel label, const char* caption, std::int32_t value) {
+  S.Marks.SetLabel(label, Sjis(caption) + ZeroPad(value));
 }
 
 void TGameRules::ShowSeikai() { ShowCounter(TLabel::Seikai, "正解:", S.SeikaiCount); }

@@ -147,8 +147,7 @@ class TGameRules {
   // mark a label with its new text; the screen renders it before the next frame.
   void ShowPicture(const std::string& entry);  // an archive picture into PictureTexture
   void LoadSosa(const std::string& file);      // "Sosa1.bmp" or "Sosa2.bmp" of Data/
-  // unlessShown: nothing is marked when the label already has that text.
-  void ShowCounter(TLabel label, const char* caption, std::int32_t value, bool unlessShown = false);
+  void ShowCounter(TLabel label, const char* caption, std::int32_t value);
   void ShowSeikai();                    // "正解:" with the correct answers
   void ShowRenzoku();                   // "連続正解:" with the run
   void ShowFuseikai();                  // "不正解:" with the stage's wrong answers

@@ -46,9 +46,10 @@ struct TScreenMarks {
   std::string Sosa;  // the key guide of Data/ under the answer field ("" = none yet)
   bool SosaChanged = false;
 
+  // A label that already shows the text is left as it is (the clock sets its label every tick).
   void SetLabel(TLabel label, std::string text) {
-    if (text.empty()) return;
     const auto i = static_cast<std::size_t>(label);
+    if (text.empty() || text == Text[i]) return;
     Text[i] = std::move(text);
     Changed[i] = true;
   }

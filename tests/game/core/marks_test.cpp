@@ -19,7 +19,7 @@ class MarksTest : public TPlayHelpers<GameFixture> {
   }
 };
 
-TEST_F(MarksTest, MarkedLabelsAreRenderedOnceBeforeTheFrameAndAnEmptyTextKeepsTheTexture) {
+TEST_F(MarksTest, MarkedLabelsAreRenderedOnceBeforeTheFrameAndAnEmptyOrShownTextKeepsTheTexture) {
   StartToPrompt();
   Ctrl();
   AnswerRight();
@@ -40,6 +40,9 @@ TEST_F(MarksTest, MarkedLabelsAreRenderedOnceBeforeTheFrameAndAnEmptyTextKeepsTh
   EXPECT_NE(O().Message1Texture->Width(), before);
   EXPECT_EQ(static_cast<int>(O().Message1Texture->Width()),
             LabelWidth(Sjis("とても長いメッセージの行です")));
+  // The text the label already shows marks nothing (the clock sets its label on every tick).
+  S().Marks.SetLabel(TLabel::Message1, Sjis("とても長いメッセージの行です"));
+  EXPECT_FALSE(S().Marks.LabelChanged(TLabel::Message1));
 }
 
 TEST_F(MarksTest, AStageThreeCharacterTakesItsDrawnSizeFromItsRenderedTexture) {

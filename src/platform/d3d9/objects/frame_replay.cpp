@@ -1,7 +1,6 @@
 #include "platform/d3d9/objects/frame_replay.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -11,8 +10,16 @@ namespace d3d9soft {
 
 namespace {
 
-// Rows fetched ahead of the one being restored.
-constexpr LONG kRowsAhead = 8;
+// A target over the whole of buffer's 32-bit pixels.
+TRasterTarget WholeTarget(std::uint8_t* pixels, const TPixelBuffer& buffer) {
+  TRasterTarget t;
+  t.Pixels = reinterpret_cast<std::uint32_t*>(pixels);
+  t.PitchPixels = static_cast<std::size_t>(buffer.Pitch) / 4;
+  t.OpaqueAlpha = buffer.Format == D3DFMT_X8R8G8B8;
+  t.ClipRight = static_cast<int>(buffer.Width);
+  t.ClipBottom = static_cast<int>(buffer.Height);
+  return t;
+}
 
 }  // namespace
 
@@ -40,18 +47,23 @@ void TChangedArea::Reset(UINT width, UINT height) {
   Rows_.assign(height, 0);
 }
 
-void TChangedArea::Add(LONG left, LONG top, LONG right, LONG bottom) {
-  left = std::max<LONG>(left, 0);
-  top = std::max<LONG>(top, 0);
-  right = std::min<LONG>(right, static_cast<LONG>(Width_));
-  bottom = std::min<LONG>(bottom, static_cast<LONG>(Rows_.size()));
-  if (left >= right || top >= bottom) return;
+std::optional<TChangedArea::TBlocks> TChangedArea::BlocksOf(const RECT& r) const {
+  const LONG left = std::max<LONG>(r.left, 0);
+  const LONG right = std::min<LONG>(r.right, static_cast<LONG>(Width_));
+  TBlocks blocks{std::max<LONG>(r.top, 0),
+                 std::min<LONG>(r.bottom, static_cast<LONG>(Rows_.size())), 0};
+  if (left >= right || blocks.Top >= blocks.Bottom) return std::nullopt;
   const int firstBlock = left / BlockWidth_;
   const int lastBlock = (right - 1) / BlockWidth_;
-  const std::uint64_t bits =
-      (lastBlock == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (lastBlock + 1)) - 1) &
-      ~((std::uint64_t{1} << firstBlock) - 1);
-  for (LONG y = top; y < bottom; ++y) Rows_[y] |= bits;
+  blocks.Bits = (lastBlock == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (lastBlock + 1)) - 1) &
+                ~((std::uint64_t{1} << firstBlock) - 1);
+  return blocks;
+}
+
+void TChangedArea::Add(LONG left, LONG top, LONG right, LONG bottom) {
+  if (const auto blocks = BlocksOf(RECT{left, top, right, bottom})) {
+    for (LONG y = blocks->Top; y < blocks->Bottom; ++y) Rows_[y] |= blocks->Bits;
+  }
 }
 
 void TChangedArea::Add(const TChangedArea& other) {
@@ -71,43 +83,27 @@ bool TChangedArea::All() const {
 }
 
 bool TChangedArea::Touches(const RECT& r) const {
-  const LONG left = std::max<LONG>(r.left, 0), right = std::min<LONG>(r.right, Width_);
-  const LONG top = std::max<LONG>(r.top, 0);
-  const LONG bottom = std::min<LONG>(r.bottom, static_cast<LONG>(Rows_.size()));
-  if (left >= right || top >= bottom) return false;
-  const int firstBlock = left / BlockWidth_;
-  const int lastBlock = (right - 1) / BlockWidth_;
-  const std::uint64_t bits =
-      (lastBlock == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (lastBlock + 1)) - 1) &
-      ~((std::uint64_t{1} << firstBlock) - 1);
-  for (LONG y = top; y < bottom; ++y) {
-    if (Rows_[y] & bits) return true;
+  const auto blocks = BlocksOf(r);
+  if (!blocks) return false;
+  for (LONG y = blocks->Top; y < blocks->Bottom; ++y) {
+    if (Rows_[y] & blocks->Bits) return true;
   }
   return false;
 }
 
-std::vector<RECT> TChangedArea::Rects(int bandRows) const {
+std::vector<RECT> TChangedArea::Rects() const {
   std::vector<RECT> rects;
   const LONG height = static_cast<LONG>(Rows_.size());
-  const LONG band = std::max(1, bandRows);
-  auto blocksAt = [&](LONG y) {
-    std::uint64_t blocks = 0;
-    for (LONG i = y; i < std::min(height, y + band); ++i) blocks |= Rows_[i];
-    return blocks;
-  };
   for (LONG y = 0; y < height;) {
-    const std::uint64_t row = blocksAt(y);
-    LONG end = std::min(height, y + band);
-    while (end < height && blocksAt(end) == row) end = std::min(height, end + band);
+    const std::uint64_t row = Rows_[y];
+    LONG end = y + 1;
+    while (end < height && Rows_[end] == row) ++end;
     // Each run of blocks is one rectangle.
-    for (std::uint64_t blocks = row; blocks != 0;) {
-      const int first = std::countr_zero(blocks);
-      const int count = std::countr_one(blocks >> first);
-      blocks = first + count >= 64 ? 0 : blocks & ~((std::uint64_t{1} << (first + count)) - 1);
+    ForEachBitRun(row, [&](int first, int count) {
       const LONG left = static_cast<LONG>(first) * BlockWidth_;
       const LONG right = std::min(static_cast<LONG>(Width_), left + count * BlockWidth_);
       rects.push_back(RECT{left, y, right, end});
-    }
+    });
     y = end;
   }
   return rects;
@@ -170,12 +166,7 @@ bool TFrameReplay::KeepFirstDraw(const TPixelBuffer& target) {
   // costs nothing extra.
   if (!(LastCount_ > 0 && LastFill_ == Fill_ && Last_[0].SameAs(first))) return false;
   Kept_.resize(target.Bits.size());
-  TRasterTarget t;
-  t.Pixels = reinterpret_cast<std::uint32_t*>(Kept_.data());
-  t.PitchPixels = static_cast<std::size_t>(target.Pitch) / 4;
-  t.OpaqueAlpha = target.Format == D3DFMT_X8R8G8B8;
-  t.ClipRight = static_cast<int>(target.Width);
-  t.ClipBottom = static_cast<int>(target.Height);
+  TRasterTarget t = WholeTarget(Kept_.data(), target);
   t.FillPending = true;
   t.Fill = Fill_;
   DrawTriangles(t, first.State, first.Type, first.Vertices.data(), first.Count);
@@ -185,12 +176,7 @@ bool TFrameReplay::KeepFirstDraw(const TPixelBuffer& target) {
 }
 
 void TFrameReplay::Redraw(TPixelBuffer& target, const TChangedArea& area) {
-  TRasterTarget t;
-  t.Pixels = reinterpret_cast<std::uint32_t*>(target.Bits.data());
-  t.PitchPixels = static_cast<std::size_t>(target.Pitch) / 4;
-  t.OpaqueAlpha = target.Format == D3DFMT_X8R8G8B8;
-  t.ClipRight = static_cast<int>(target.Width);
-  t.ClipBottom = static_cast<int>(target.Height);
+  TRasterTarget t = WholeTarget(target.Bits.data(), target);
   if (!area.All()) {
     t.RowMask = area.RowMask();
     t.MaskBlockWidth = area.BlockWidth();
@@ -198,28 +184,13 @@ void TFrameReplay::Redraw(TPixelBuffer& target, const TChangedArea& area) {
   // There the frame starts from the kept background, or from the fill.
   const bool fromKept = KeepFirstDraw(target);
   for (const RECT& part : area.Rects()) {
-    const std::size_t bytes = static_cast<std::size_t>(part.right - part.left) * 4;
-    auto to = [&](LONG y) { return target.Row(static_cast<UINT>(y)) + part.left * 4; };
-    auto from = [&](LONG y) {
-      return Kept_.data() + static_cast<std::size_t>(y) * target.Pitch + part.left * 4;
-    };
-    // Both pictures have left the cache since the last frame, and a few dozen bytes a row are
-    // too short for the processor to fetch ahead by itself: rows further down are asked for
-    // while this one is copied.
-    auto fetchAhead = [&](LONG y) {
-      if (y >= part.bottom) return;
-      for (std::size_t offset = 0; offset < bytes; offset += 64) {
-        if (fromKept) __builtin_prefetch(from(y) + offset, 0);
-        __builtin_prefetch(to(y) + offset, 1);
-      }
-    };
-    for (LONG y = part.top; y < part.top + kRowsAhead; ++y) fetchAhead(y);
     for (LONG y = part.top; y < part.bottom; ++y) {
-      fetchAhead(y + kRowsAhead);
+      const std::size_t offset = static_cast<std::size_t>(y) * target.Pitch + part.left * 4;
       if (fromKept) {
-        std::memcpy(to(y), from(y), bytes);
+        std::memcpy(target.Bits.data() + offset, Kept_.data() + offset,
+                    static_cast<std::size_t>(part.right - part.left) * 4);
       } else {
-        auto* row = reinterpret_cast<std::uint32_t*>(to(y));
+        auto* row = reinterpret_cast<std::uint32_t*>(target.Bits.data() + offset);
         std::fill(row, row + (part.right - part.left), Fill_);
       }
     }

@@ -34,14 +34,20 @@ class TChangedArea {
   // Whether any changed block lies in [left, right) x [top, bottom).
   bool Touches(const RECT& r) const;
   // Disjoint rectangles covering every changed block, within the target: rows of equal blocks
-  // become one rectangle per run of blocks. With bands of several rows, each band's rows count as
-  // one: fewer, larger rectangles.
-  std::vector<RECT> Rects(int bandRows = 1) const;
+  // become one rectangle per run of blocks.
+  std::vector<RECT> Rects() const;
   // The rasteriser's row mask (see TRasterTarget).
   const std::uint64_t* RowMask() const { return Rows_.data(); }
   int BlockWidth() const { return BlockWidth_; }
 
  private:
+  // The rows of r within the target and the bits of its blocks; none when it lies outside.
+  struct TBlocks {
+    LONG Top, Bottom;
+    std::uint64_t Bits;
+  };
+  std::optional<TBlocks> BlocksOf(const RECT& r) const;
+
   UINT Width_ = 0;
   int BlockWidth_ = 8;
   std::vector<std::uint64_t> Rows_;

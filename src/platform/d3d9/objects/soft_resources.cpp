@@ -121,12 +121,8 @@ void TSoftSurface::TouchAll() {
 
 TFrameChange TSoftSurface::TakeChange() {
   TFrameChange change;
-  change.Rects = Changed_.Rects();
-  change.Whole = change.Rects.size() == 1 && change.Rects.front().left == 0 &&
-                 change.Rects.front().top == 0 &&
-                 change.Rects.front().right == static_cast<LONG>(Buffer_.Width) &&
-                 change.Rects.front().bottom == static_cast<LONG>(Buffer_.Height);
-  if (change.Whole) change.Rects.clear();
+  change.Whole = Changed_.All();
+  if (!change.Whole) change.Rects = Changed_.Rects();
   Changed_.Clear();
   return change;
 }

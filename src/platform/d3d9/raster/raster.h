@@ -9,6 +9,7 @@
 // same result.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -101,6 +102,18 @@ struct TRasterVertex {
   float U = 0, V = 0;
   bool operator==(const TRasterVertex&) const = default;
 };
+
+// Calls run(first, count) for each run of set bits in bits, the lowest first (the blocks of a row
+// mask).
+template <class Run>
+void ForEachBitRun(std::uint64_t bits, Run&& run) {
+  while (bits != 0) {
+    const int first = std::countr_zero(bits);
+    const int count = std::countr_one(bits >> first);
+    bits = first + count >= 64 ? 0 : bits & ~((std::uint64_t{1} << (first + count)) - 1);
+    run(first, count);
+  }
+}
 
 // Draws primitiveCount triangles of a list, strip or fan.
 void DrawTriangles(const TRasterTarget& target, const TRasterState& state, D3DPRIMITIVETYPE type,

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 
 #include "platform/d3d9/raster/raster.h"
@@ -19,15 +18,11 @@ void ForEachMaskedSpan(const TRasterTarget& target, int y, int left, int right, 
     return;
   }
   const int width = target.MaskBlockWidth;
-  std::uint64_t blocks = target.RowMask[y];
-  while (blocks != 0) {
-    const int first = std::countr_zero(blocks);
-    const int count = std::countr_one(blocks >> first);
-    blocks = first + count >= 64 ? 0 : blocks & ~((std::uint64_t{1} << (first + count)) - 1);
+  ForEachBitRun(target.RowMask[y], [&](int first, int count) {
     const int from = std::max(left, first * width);
     const int to = std::min(right, (first + count) * width);
     if (from < to) span(from, to);
-  }
+  });
 }
 
 void DrawTriangle(const TRasterTarget& target, const TRasterState& state, const TSetupVertex& a,
