@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstring>
@@ -60,7 +61,8 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
     region &= whole;
   }
   shown_ = whole.size();
-  if (keepFrames_) {
+  TX11Output* x11 = X11Output();
+  if (KeepsFrames()) {
     if (frame_.size() != whole.size()) {
       frame_ = QImage(width, height, QImage::Format_RGB32);
       region = whole;
@@ -80,11 +82,41 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
       !KeepCovered(cover, pitch, source)) {
     region -= cover;
   }
+  if (x11 != nullptr) {
+    // All but the cover's part straight into the window; that part is Qt's to paint.
+    x11->Put(region - cover, source, pitch, mapTo(window(), QPoint(0, 0)));
+    region &= cover;
+  }
   if (region.isEmpty()) return;
   // Painted now, while the device's buffer is valid: no copy on the way to the screen.
   presenting_ = QImage(source, width, height, pitch, QImage::Format_RGB32);
   repaint(region);
   presenting_ = QImage();
+}
+
+TX11Output* TRenderSurface::X11Output() {
+  QWindow* shownIn = window()->windowHandle();
+  if (shownIn == nullptr) return nullptr;  // not shown yet
+  if (shownIn != x11Window_ || (x11_ != nullptr && x11_->Window() != shownIn->winId())) {
+    x11Window_ = shownIn;
+    x11_ = TX11Output::For(this);
+    if (x11_ != nullptr) shownIn->installEventFilter(this);
+  }
+  return x11_.get();
+}
+
+void TRenderSurface::PutKeptFrame() {
+  if (x11_ == nullptr || frame_.isNull()) return;
+  x11_->Put(QRegion(frame_.rect()) - CoverRect(), frame_.constBits(),
+            static_cast<int>(frame_.bytesPerLine()), mapTo(window(), QPoint(0, 0)));
+}
+
+bool TRenderSurface::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == x11Window_ && event->type() == QEvent::Expose) {
+    // After Qt has shown its backing store for the exposed part.
+    QMetaObject::invokeMethod(this, &TRenderSurface::PutKeptFrame, Qt::QueuedConnection);
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TRenderSurface::paintEvent(QPaintEvent* event) {

@@ -7,7 +7,11 @@
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
+#include <QWindow>
 
+#include <memory>
+
+#include "app/x11_output.h"
 #include "platform/base/owner_window.h"
 
 namespace app {
@@ -16,15 +20,17 @@ class TRenderSurface : public QWidget {
  public:
   explicit TRenderSurface(QWidget* parent);
 
-  // Shows one finished frame (32-bit X8R8G8B8/A8R8G8B8 rows) at once, painted straight from
-  // the presented buffer while it is valid: only where it changed, when the window still shows
-  // the frame before it everywhere else.
+  // Shows one finished frame (32-bit X8R8G8B8/A8R8G8B8 rows) at once, straight from the
+  // presented buffer while it is valid: only where it changed, when the window still shows the
+  // frame before it everywhere else. On an X server the frame goes straight into the window,
+  // past Qt's painting; the part under the cover, and every other window system, go through Qt.
   void ShowFrame(int width, int height, int pitch, const void* pixels, const TFrameChange& change);
   // Screenshots and tests need the last frame afterwards: with this on, each frame is also
-  // kept (one more copy per frame, so it is off unless asked for).
+  // kept (one more copy of what changed, so it is off unless asked for, or the frames go straight
+  // into the X window, which shows the kept frame again after an expose).
   void SetKeepFrames(bool keep) {
     keepFrames_ = keep;
-    if (!keep) frame_ = QImage();  // kept again from a whole frame
+    if (!KeepsFrames()) frame_ = QImage();  // kept again from a whole frame
   }
   const QImage& LastFrame() const { return frame_; }
   // A sibling widget on top of the surface (the answer field). Painting the frame under it makes
@@ -33,8 +39,16 @@ class TRenderSurface : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool KeepsFrames() const { return keepFrames_ || x11_ != nullptr; }
+  // The output straight into the X window, made for the window the widget is shown in; none
+  // before it is shown or where it cannot serve.
+  TX11Output* X11Output();
+  // The kept frame into the X window again, but for the cover: after an expose, Qt shows its own
+  // backing store there, which frames put straight into the window never reached.
+  void PutKeptFrame();
   // The cover's rectangle in this widget, or an empty one.
   QRect CoverRect() const;
   // Keeps the frame's pixels under the cover; true when they changed.
@@ -48,6 +62,8 @@ class TRenderSurface : public QWidget {
   QRegion stale_;      // painted since without a frame: shown again with the next one
   QPointer<QWidget> cover_;
   bool keepFrames_ = false;
+  std::unique_ptr<TX11Output> x11_;
+  QPointer<QWindow> x11Window_;  // the window x11_ was made for (tried once per window)
 };
 
 }  // namespace app

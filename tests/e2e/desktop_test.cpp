@@ -5,8 +5,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
+
+#include <cstring>
 
 #include "support/window_fixture.h"
 
@@ -74,6 +78,58 @@ TEST_F(DesktopTest, EnterJudgesTheAnswerAfterABoxAndAfterTheFontDialog) {
     EXPECT_EQ(S().SeikaiCount + S().FuseikaiCount, judgedBefore + 1);
     EXPECT_EQ(QApplication::focusWidget(), &form_->AnswerField());
   }
+}
+
+// On an X server the frames go straight into the game's X window. What the server shows there must
+// be the device's whole frame while fireflies fly, after another window covered it and went away
+// (an expose, where Qt shows its own backing store), and after the window was hidden and shown
+// again; the answer field stays Qt's, over the frame.
+TEST_F(DesktopTest, TheXWindowShowsEveryPresentedFrameWithTheAnswerFieldOverIt) {
+  QImage presented(688, 528, QImage::Format_RGB32);
+  const TPresenter show = form_->Presenter();
+  form_->SetPresenter(
+      [&](UINT w, UINT h, INT pitch, const std::uint32_t* pixels, const TFrameChange& change) {
+        ASSERT_EQ(QSize(static_cast<int>(w), static_cast<int>(h)), presented.size());
+        for (UINT y = 0; y < h; ++y) {
+          std::memcpy(presented.scanLine(static_cast<int>(y)),
+                      reinterpret_cast<const std::uint8_t*>(pixels) + y * pitch, w * 4);
+        }
+        show(w, h, pitch, pixels, change);
+      });
+  StartQuestionWithCtrlTap();
+  auto shownEqualsFrame = [&](const char* when) {
+    SCOPED_TRACE(when);
+    const long frames = form_->PresentedFrames();
+    ASSERT_TRUE(RunUntil([&] { return form_->PresentedFrames() > frames + 20; }, 3000));
+    // Read back from the X server (no tick runs in between).
+    const QImage shown = form_->screen()->grabWindow(form_->winId()).toImage();
+    const QPoint origin = form_->Surface().mapTo(form_.get(), QPoint(0, 0));
+    const QRect field = form_->AnswerField().geometry().translated(-form_->Surface().pos());
+    const QRect inside = field.adjusted(4, 4, -4, -4);
+    int differing = 0, frameInField = 0;
+    for (int y = 0; y < presented.height(); ++y) {
+      for (int x = 0; x < presented.width(); ++x) {
+        const bool same =
+            (shown.pixel(origin + QPoint(x, y)) & 0xFFFFFF) == (presented.pixel(x, y) & 0xFFFFFF);
+        if (!field.contains(x, y) && !same) ++differing;
+        if (inside.contains(x, y) && same) ++frameInField;
+      }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_LT(frameInField, inside.width() * inside.height() / 10) << "the frame over the field";
+  };
+  shownEqualsFrame("a question running");
+  {
+    QWidget other;
+    other.setGeometry(form_->geometry());
+    other.show();
+    RunFor(300);
+  }
+  shownEqualsFrame("after another window covered it");
+  form_->hide();
+  RunFor(100);
+  form_->show();
+  shownEqualsFrame("hidden and shown again");
 }
 
 }  // namespace

@@ -1,0 +1,103 @@
+#include "app/x11_output.h"
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace app {
+
+namespace {
+
+// The visual's pixels are the frame's: 0x00RRGGBB in 32-bit little-endian words, 24 bits deep.
+bool TakesFramePixels(xcb_connection_t* connection, xcb_window_t window) {
+  const xcb_setup_t* setup = xcb_get_setup(connection);
+  if (setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) return false;
+  bool formatFits = false;
+  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem > 0; xcb_format_next(&f)) {
+    if (f.data->depth == 24) {
+      formatFits = f.data->bits_per_pixel == 32 && f.data->scanline_pad == 32;
+    }
+  }
+  if (!formatFits) return false;
+
+  xcb_get_geometry_reply_t* geometry =
+      xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+  xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+      connection, xcb_get_window_attributes(connection, window), nullptr);
+  bool fits = geometry != nullptr && attributes != nullptr && geometry->depth == 24;
+  if (fits) {
+    fits = false;
+    for (auto s = xcb_setup_roots_iterator(setup); s.rem > 0; xcb_screen_next(&s)) {
+      for (auto d = xcb_screen_allowed_depths_iterator(s.data); d.rem > 0; xcb_depth_next(&d)) {
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem > 0; xcb_visualtype_next(&v)) {
+          if (v.data->visual_id == attributes->visual) {
+            fits = d.data->depth == 24 && v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR &&
+                   v.data->red_mask == 0xFF0000 && v.data->green_mask == 0xFF00 &&
+                   v.data->blue_mask == 0xFF;
+          }
+        }
+      }
+    }
+  }
+  std::free(geometry);
+  std::free(attributes);
+  return fits;
+}
+
+}  // namespace
+
+std::unique_ptr<TX11Output> TX11Output::For(QWidget* widget) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+      widget->devicePixelRatioF() != 1.0) {
+    return nullptr;
+  }
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+  if (connection == nullptr || xcb_connection_has_error(connection)) return nullptr;
+  const auto window = static_cast<xcb_window_t>(widget->window()->winId());
+  if (window == 0 || !TakesFramePixels(connection, window)) return nullptr;
+
+  const xcb_gcontext_t gc = xcb_generate_id(connection);
+  const std::uint32_t noExposures = 0;
+  xcb_create_gc(connection, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+  // In 4-byte units (BIG-REQUESTS raises it where the server has it).
+  const std::size_t maxRequestBytes = std::size_t{xcb_get_maximum_request_length(connection)} * 4;
+  return std::unique_ptr<TX11Output>(new TX11Output(connection, window, gc, maxRequestBytes));
+}
+
+TX11Output::~TX11Output() {
+  xcb_free_gc(connection_, gc_);
+  xcb_flush(connection_);
+}
+
+void TX11Output::Put(const QRegion& region, const unsigned char* pixels, int pitch, QPoint at) {
+  for (const QRect& part : region) {
+    const std::size_t rowBytes = static_cast<std::size_t>(part.width()) * 4;
+    // A request carries its rows side by side after a 24-byte header.
+    const int rowsPerPut = std::max<int>(
+        1, static_cast<int>((maxRequestBytes_ - sizeof(xcb_put_image_request_t)) / rowBytes));
+    for (int top = part.top(); top <= part.bottom(); top += rowsPerPut) {
+      const int rows = std::min(rowsPerPut, part.bottom() + 1 - top);
+      packed_.resize(rowBytes * rows);
+      for (int y = 0; y < rows; ++y) {
+        std::memcpy(packed_.data() + rowBytes * y,
+                    pixels + static_cast<std::size_t>(top + y) * pitch +
+                        static_cast<std::size_t>(part.left()) * 4,
+                    rowBytes);
+      }
+      xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_,
+                    static_cast<std::uint16_t>(part.width()), static_cast<std::uint16_t>(rows),
+                    static_cast<std::int16_t>(at.x() + part.left()),
+                    static_cast<std::int16_t>(at.y() + top), 0, 24,
+                    static_cast<std::uint32_t>(packed_.size()), packed_.data());
+    }
+  }
+  xcb_flush(connection_);
+}
+
+}  // namespace app
