@@ -20,4 +20,4 @@ if(NIGHTWISP_BENCH AND NOT NIGHTWISP_SANITIZE)
 endif()
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets)
 # The game window puts its frames straight into its X window.
-pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-shm)

@@ -62,7 +62,7 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
   }
   shown_ = whole.size();
   TX11Output* x11 = X11Output();
-  if (KeepsFrames()) {
+  if (keepFrames_) {
     if (frame_.size() != whole.size()) {
       frame_ = QImage(width, height, QImage::Format_RGB32);
       region = whole;
@@ -84,7 +84,8 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
   }
   if (x11 != nullptr) {
     // All but the cover's part straight into the window; that part is Qt's to paint.
-    x11->Put(region - cover, source, pitch, mapTo(window(), QPoint(0, 0)));
+    x11->Put(x11->Keep(width, height, pitch, source, region) - cover,
+             mapTo(window(), QPoint(0, 0)));
     region &= cover;
   }
   if (region.isEmpty()) return;
@@ -106,9 +107,7 @@ TX11Output* TRenderSurface::X11Output() {
 }
 
 void TRenderSurface::PutKeptFrame() {
-  if (x11_ == nullptr || frame_.isNull()) return;
-  x11_->Put(QRegion(frame_.rect()) - CoverRect(), frame_.constBits(),
-            static_cast<int>(frame_.bytesPerLine()), mapTo(window(), QPoint(0, 0)));
+  if (x11_ != nullptr) x11_->Put(QRegion(rect()) - CoverRect(), mapTo(window(), QPoint(0, 0)));
 }
 
 bool TRenderSurface::eventFilter(QObject* watched, QEvent* event) {
@@ -134,8 +133,10 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
     }
     return;
   }
-  if (!frame_.isNull()) {
-    painter.drawImage(0, 0, frame_);
+  // The last frame, where it is kept.
+  const QImage& last = !frame_.isNull() || x11_ == nullptr ? frame_ : x11_->Frame();
+  if (!last.isNull()) {
+    painter.drawImage(0, 0, last);
     return;
   }
   QRegion unpainted = event->region();

@@ -26,11 +26,10 @@ class TRenderSurface : public QWidget {
   // past Qt's painting; the part under the cover, and every other window system, go through Qt.
   void ShowFrame(int width, int height, int pitch, const void* pixels, const TFrameChange& change);
   // Screenshots and tests need the last frame afterwards: with this on, each frame is also
-  // kept (one more copy of what changed, so it is off unless asked for, or the frames go straight
-  // into the X window, which shows the kept frame again after an expose).
+  // kept (one more copy per frame, so it is off unless asked for).
   void SetKeepFrames(bool keep) {
     keepFrames_ = keep;
-    if (!KeepsFrames()) frame_ = QImage();  // kept again from a whole frame
+    if (!keep) frame_ = QImage();  // kept again from a whole frame
   }
   const QImage& LastFrame() const { return frame_; }
   // A sibling widget on top of the surface (the answer field). Painting the frame under it makes
@@ -42,12 +41,11 @@ class TRenderSurface : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool KeepsFrames() const { return keepFrames_ || x11_ != nullptr; }
   // The output straight into the X window, made for the window the widget is shown in; none
   // before it is shown or where it cannot serve.
   TX11Output* X11Output();
-  // The kept frame into the X window again, but for the cover: after an expose, Qt shows its own
-  // backing store there, which frames put straight into the window never reached.
+  // The X output's frame into the window again, but for the cover: after an expose, Qt shows its
+  // own backing store there, which frames put straight into the window never reached.
   void PutKeptFrame();
   // The cover's rectangle in this widget, or an empty one.
   QRect CoverRect() const;

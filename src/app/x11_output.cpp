@@ -1,5 +1,8 @@
 #include "app/x11_output.h"
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <xcb/shm.h>
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -71,14 +74,99 @@ std::unique_ptr<TX11Output> TX11Output::For(QWidget* widget) {
 }
 
 TX11Output::~TX11Output() {
+  Release();
   xcb_free_gc(connection_, gc_);
   xcb_flush(connection_);
 }
 
-void TX11Output::Put(const QRegion& region, const unsigned char* pixels, int pitch, QPoint at) {
-  for (const QRect& part : region) {
+void TX11Output::Allocate(int width, int height) {
+  Release();
+  const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
+  const xcb_query_extension_reply_t* shm = xcb_get_extension_data(connection_, &xcb_shm_id);
+  if (!sharedRefused_ && shm != nullptr && shm->present) {
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    void* memory = id != -1 ? shmat(id, nullptr, 0) : reinterpret_cast<void*>(-1);
+    if (memory != reinterpret_cast<void*>(-1)) {
+      const std::uint32_t segment = xcb_generate_id(connection_);
+      xcb_generic_error_t* error = xcb_request_check(
+          connection_, xcb_shm_attach_checked(connection_, segment, id, /*read_only=*/1));
+      if (error == nullptr) {
+        shared_ = memory;
+        segment_ = segment;
+      } else {
+        // A server on another machine cannot see our memory.
+        std::free(error);
+        shmdt(memory);
+        sharedRefused_ = true;
+      }
+    }
+    // Gone as soon as both sides have let go of it, however the game ends.
+    if (id != -1) shmctl(id, IPC_RMID, nullptr);
+  }
+  unsigned char* pixels = static_cast<unsigned char*>(shared_);
+  if (pixels == nullptr) {
+    memory_.assign(bytes, 0);
+    pixels = memory_.data();
+  }
+  frame_ = QImage(pixels, width, height, width * 4, QImage::Format_RGB32);
+}
+
+void TX11Output::Release() {
+  WaitForServer();
+  frame_ = QImage();
+  if (segment_ != 0) {
+    xcb_shm_detach(connection_, segment_);
+    shmdt(shared_);
+    segment_ = 0;
+    shared_ = nullptr;
+  }
+  memory_.clear();
+}
+
+void TX11Output::WaitForServer() {
+  if (!fencePending_) return;
+  fencePending_ = false;
+  std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus_cookie_t{fence_}, nullptr));
+}
+
+QRegion TX11Output::Keep(int width, int height, int pitch, const unsigned char* pixels,
+                         const QRegion& region) {
+  QRegion kept = region;
+  if (frame_.width() != width || frame_.height() != height) {
+    Allocate(width, height);
+    kept = frame_.rect();
+  }
+  kept &= frame_.rect();
+  // The server may still be reading the parts the last frame put.
+  WaitForServer();
+  for (const QRect& part : kept) {
     const std::size_t rowBytes = static_cast<std::size_t>(part.width()) * 4;
-    // A request carries its rows side by side after a 24-byte header.
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+      std::memcpy(
+          frame_.scanLine(y) + static_cast<std::size_t>(part.left()) * 4,
+          pixels + static_cast<std::size_t>(y) * pitch + static_cast<std::size_t>(part.left()) * 4,
+          rowBytes);
+    }
+  }
+  return kept;
+}
+
+void TX11Output::Put(const QRegion& region, QPoint at) {
+  if (frame_.isNull()) return;
+  for (const QRect& part : region& frame_.rect()) {
+    if (segment_ != 0) {
+      xcb_shm_put_image(
+          connection_, window_, gc_, static_cast<std::uint16_t>(frame_.width()),
+          static_cast<std::uint16_t>(frame_.height()), static_cast<std::uint16_t>(part.left()),
+          static_cast<std::uint16_t>(part.top()), static_cast<std::uint16_t>(part.width()),
+          static_cast<std::uint16_t>(part.height()),
+          static_cast<std::int16_t>(at.x() + part.left()),
+          static_cast<std::int16_t>(at.y() + part.top()), 24, XCB_IMAGE_FORMAT_Z_PIXMAP, 0,
+          segment_, 0);
+      continue;
+    }
+    // Through the connection: the part's rows side by side, in requests the server takes.
+    const std::size_t rowBytes = static_cast<std::size_t>(part.width()) * 4;
     const int rowsPerPut = std::max<int>(
         1, static_cast<int>((maxRequestBytes_ - sizeof(xcb_put_image_request_t)) / rowBytes));
     for (int top = part.top(); top <= part.bottom(); top += rowsPerPut) {
@@ -86,8 +174,7 @@ void TX11Output::Put(const QRegion& region, const unsigned char* pixels, int pit
       packed_.resize(rowBytes * rows);
       for (int y = 0; y < rows; ++y) {
         std::memcpy(packed_.data() + rowBytes * y,
-                    pixels + static_cast<std::size_t>(top + y) * pitch +
-                        static_cast<std::size_t>(part.left()) * 4,
+                    frame_.constScanLine(top + y) + static_cast<std::size_t>(part.left()) * 4,
                     rowBytes);
       }
       xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_,
@@ -96,6 +183,11 @@ void TX11Output::Put(const QRegion& region, const unsigned char* pixels, int pit
                     static_cast<std::int16_t>(at.y() + top), 0, 24,
                     static_cast<std::uint32_t>(packed_.size()), packed_.data());
     }
+  }
+  if (segment_ != 0) {
+    // Its reply comes after the server has done the puts above.
+    fence_ = xcb_get_input_focus(connection_).sequence;
+    fencePending_ = true;
   }
   xcb_flush(connection_);
 }

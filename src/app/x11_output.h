@@ -1,8 +1,10 @@
 // Frames put straight into the game window's X window. Through Qt, every frame is painted into
 // the window's backing store, sent into a pixmap on the server and copied from there into the
-// window; put straight, each changed part of a frame is one request from the frame's own rows.
+// window. Here the output keeps the last frame where the server can read it (shared memory on the
+// same machine), and each changed part is one small request naming its rectangle.
 #pragma once
 
+#include <QImage>
 #include <QPoint>
 #include <QRegion>
 
@@ -27,19 +29,39 @@ class TX11Output {
 
   // The X window it puts into.
   std::uint32_t Window() const { return window_; }
-  // Puts the region of a frame (32-bit X8R8G8B8 rows, pitch bytes apart) into the window, with
-  // the frame's origin at window point at, and sends it on its way.
-  void Put(const QRegion& region, const unsigned char* pixels, int pitch, QPoint at);
+  // True when the server reads the kept frame from shared memory (not through the connection).
+  bool Shared() const { return segment_ != 0; }
+  // Keeps the region of a frame (32-bit X8R8G8B8 rows, pitch bytes apart); a frame of another
+  // size than the kept one (the first, too) is kept whole. Returns the region kept.
+  QRegion Keep(int width, int height, int pitch, const unsigned char* pixels,
+               const QRegion& region);
+  // Puts the region of the kept frame into the window, with the frame's origin at window point
+  // at, and sends it on its way.
+  void Put(const QRegion& region, QPoint at);
+  // The kept frame (null before the first).
+  const QImage& Frame() const { return frame_; }
 
  private:
   TX11Output(xcb_connection_t* connection, std::uint32_t window, std::uint32_t gc,
              std::size_t maxRequestBytes)
       : connection_(connection), window_(window), gc_(gc), maxRequestBytes_(maxRequestBytes) {}
+  // Memory for a frame of that size: shared with the server where it can attach it.
+  void Allocate(int width, int height);
+  void Release();
+  // Waits until the server has read what the last Put asked for, before the kept frame changes.
+  void WaitForServer();
 
   xcb_connection_t* connection_;
   std::uint32_t window_;
   std::uint32_t gc_;
   std::size_t maxRequestBytes_;        // the largest request the server takes
+  QImage frame_;                       // over the memory below
+  std::vector<unsigned char> memory_;  // the frame's memory when it is not shared
+  void* shared_ = nullptr;             // the frame's memory when it is shared
+  std::uint32_t segment_ = 0;          // the server's name for the shared memory
+  bool sharedRefused_ = false;         // the server could not attach shared memory: not again
+  std::uint32_t fence_ = 0;            // a request sent after the last Put's
+  bool fencePending_ = false;
   std::vector<unsigned char> packed_;  // one part's rows side by side, as a request carries them
 };
 
