@@ -185,7 +185,8 @@ void TX11Output::Put(const QRegion& region, QPoint at) {
     }
   }
   if (segment_ != 0) {
-    // Its reply comes after the server has done the puts above.
+    // Its reply comes after the server has done the puts above (and so after an earlier one's).
+    if (fencePending_) xcb_discard_reply(connection_, fence_);
     fence_ = xcb_get_input_focus(connection_).sequence;
     fencePending_ = true;
   }
