@@ -104,7 +104,7 @@ TX11Output* TRenderSurface::X11Output() {
     if (x11_ != nullptr) shownIn->installEventFilter(this);
   }
   // Moved to a scaled screen: Qt scales the frame, the X output could not.
-  if (x11_ != nullptr && devicePixelRatioF() != 1.0) x11_.reset();
+  if (x11_ != nullptr && shownIn->devicePixelRatio() != 1.0) x11_.reset();
   return x11_.get();
 }
 

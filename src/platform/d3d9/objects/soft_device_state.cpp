@@ -220,6 +220,10 @@ HRESULT TSoftDevice::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
 
 HRESULT TSoftDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
   if (stage >= kSamplers) return D3DERR_INVALIDCALL;
+  // The texture already set there (sprites of one kind in a row): checked when it was set.
+  if (texture != nullptr && texture == static_cast<IDirect3DBaseTexture9*>(Textures_[stage])) {
+    return D3D_OK;
+  }
   TSoftTexture* soft = nullptr;
   if (texture != nullptr) {
     soft = dynamic_cast<TSoftTexture*>(texture);
