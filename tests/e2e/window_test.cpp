@@ -30,6 +30,7 @@
 #include "platform/base/files.h"
 #include "platform/shell/shell.h"
 #include "support/event_loop.h"
+#include "support/shown_frame.h"
 
 namespace fs = std::filesystem;
 using game::MenuItemInfo;
@@ -261,16 +262,7 @@ TEST_F(WindowTest, TheWindowShowsTheWholeFrameThoughOnlyChangesAreHandedOver) {
   app::TForm1 form(paths_);
   // Every presented frame whole, as the device hands it over.
   QImage presented(688, 528, QImage::Format_RGB32);
-  const TPresenter show = form.Presenter();
-  form.SetPresenter(
-      [&](UINT w, UINT h, INT pitch, const std::uint32_t* pixels, const TFrameChange& change) {
-        ASSERT_EQ(QSize(static_cast<int>(w), static_cast<int>(h)), presented.size());
-        for (UINT y = 0; y < h; ++y) {
-          std::memcpy(presented.scanLine(static_cast<int>(y)),
-                      reinterpret_cast<const std::uint8_t*>(pixels) + y * pitch, w * 4);
-        }
-        show(w, h, pitch, pixels, change);
-      });
+  form.SetPresenter(e2e::KeepingPresented(presented, form.Presenter()));
   form.show();
   form.Start();
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
@@ -283,16 +275,7 @@ TEST_F(WindowTest, TheWindowShowsTheWholeFrameThoughOnlyChangesAreHandedOver) {
     const QImage shown = form.screen()->grabWindow(form.winId()).toImage();
     const QPoint origin = form.Surface().mapTo(&form, QPoint(0, 0));
     const QRect field = form.AnswerField().geometry().translated(-form.Surface().pos());
-    int differing = 0;
-    for (int y = 0; y < presented.height(); ++y) {
-      for (int x = 0; x < presented.width(); ++x) {
-        if (!field.contains(x, y) &&
-            (shown.pixel(origin + QPoint(x, y)) & 0xFFFFFF) != (presented.pixel(x, y) & 0xFFFFFF)) {
-          ++differing;
-        }
-      }
-    }
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(e2e::DifferingPixels(shown, origin, presented, field), 0);
   };
   shownEqualsFrame("a question running");
   form.hide();
