@@ -78,10 +78,10 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Each frame hands the X server only the part that changed, usually a few kilobytes: sent
-  // through the socket, that costs less (to the game and the server) than the shared-memory
-  // path, which waits for the server to finish reading before every paint. The player's own
-  // setting wins.
+  // What Qt still paints itself on an X server (the answer field, and every frame on a scaled
+  // screen) is the part that changed, usually a few kilobytes: sent through the socket, that
+  // costs less (to the game and the server) than Qt's shared-memory path, which waits for the
+  // server to finish reading before every paint. The player's own setting wins.
   if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Nightwisp"));
