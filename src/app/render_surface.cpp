@@ -67,14 +67,7 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
       frame_ = QImage(width, height, QImage::Format_RGB32);
       region = whole;
     }
-    for (const QRect& area : region) {
-      const size_t offset = static_cast<size_t>(area.left()) * 4;
-      const size_t rowBytes = static_cast<size_t>(area.width()) * 4;
-      for (int y = area.top(); y <= area.bottom(); ++y) {
-        std::memcpy(frame_.scanLine(y) + offset, source + static_cast<size_t>(y) * pitch + offset,
-                    rowBytes);
-      }
-    }
+    CopyFrameRegion(region, source, pitch, frame_);
   }
   // The part under the cover is painted (and the cover over it) only when its pixels change.
   const QRect cover = CoverRect().intersected(whole);
@@ -103,7 +96,7 @@ TX11Output* TRenderSurface::X11Output() {
     x11_ = TX11Output::For(this);
     if (x11_ != nullptr) shownIn->installEventFilter(this);
   }
-  // Moved to a scaled screen: Qt scales the frame, the X output could not.
+  // On a scaled screen (from the start or moved there) Qt scales the frame; the X output cannot.
   if (x11_ != nullptr && shownIn->devicePixelRatio() != 1.0) x11_.reset();
   return x11_.get();
 }
@@ -136,7 +129,7 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
     return;
   }
   // The last frame, where it is kept.
-  const QImage& last = !frame_.isNull() || x11_ == nullptr ? frame_ : x11_->Frame();
+  const QImage& last = frame_.isNull() && x11_ != nullptr ? x11_->Frame() : frame_;
   if (!last.isNull()) {
     painter.drawImage(0, 0, last);
     return;

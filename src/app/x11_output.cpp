@@ -54,11 +54,19 @@ bool TakesFramePixels(xcb_connection_t* connection, xcb_window_t window) {
 
 }  // namespace
 
-std::unique_ptr<TX11Output> TX11Output::For(QWidget* widget) {
-  if (QGuiApplication::platformName() != QLatin1String("xcb") ||
-      widget->devicePixelRatioF() != 1.0) {
-    return nullptr;
+void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image) {
+  for (const QRect& part : region) {
+    const std::size_t offset = static_cast<std::size_t>(part.left()) * 4;
+    const std::size_t rowBytes = static_cast<std::size_t>(part.width()) * 4;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+      std::memcpy(image.scanLine(y) + offset, pixels + static_cast<std::size_t>(y) * pitch + offset,
+                  rowBytes);
+    }
   }
+}
+
+std::unique_ptr<TX11Output> TX11Output::For(QWidget* widget) {
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
   auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
   if (connection == nullptr || xcb_connection_has_error(connection)) return nullptr;
@@ -139,15 +147,7 @@ QRegion TX11Output::Keep(int width, int height, int pitch, const unsigned char* 
   kept &= frame_.rect();
   // The server may still be reading the parts the last frame put.
   WaitForServer();
-  for (const QRect& part : kept) {
-    const std::size_t rowBytes = static_cast<std::size_t>(part.width()) * 4;
-    for (int y = part.top(); y <= part.bottom(); ++y) {
-      std::memcpy(
-          frame_.scanLine(y) + static_cast<std::size_t>(part.left()) * 4,
-          pixels + static_cast<std::size_t>(y) * pitch + static_cast<std::size_t>(part.left()) * 4,
-          rowBytes);
-    }
-  }
+  CopyFrameRegion(kept, pixels, pitch, frame_);
   return kept;
 }
 

@@ -17,11 +17,14 @@ struct xcb_connection_t;
 
 namespace app {
 
+// Copies the region of a frame (32-bit rows, pitch bytes apart) into the same place of image.
+void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image);
+
 class TX11Output {
  public:
   // The output for widget's top-level window, or none where it cannot serve: a windowing system
-  // other than X, a scaled window (its pixels are not the frame's), or an X server whose window
-  // pixels are not 32-bit little-endian words with 24 bits of colour.
+  // other than X, or an X server whose window pixels are not 32-bit little-endian words with 24
+  // bits of colour. (A scaled window is the caller's to leave to Qt.)
   static std::unique_ptr<TX11Output> For(QWidget* widget);
   ~TX11Output();
   TX11Output(const TX11Output&) = delete;
@@ -29,8 +32,6 @@ class TX11Output {
 
   // The X window it puts into.
   std::uint32_t Window() const { return window_; }
-  // True when the server reads the kept frame from shared memory (not through the connection).
-  bool Shared() const { return segment_ != 0; }
   // Keeps the region of a frame (32-bit X8R8G8B8 rows, pitch bytes apart); a frame of another
   // size than the kept one (the first, too) is kept whole. Returns the region kept.
   QRegion Keep(int width, int height, int pitch, const unsigned char* pixels,
