@@ -78,7 +78,7 @@ TForm1::TForm1(game::TGamePaths paths)
   answer_ = new TAnswerField(client);
   answer_->setGeometry(40, 415, 641, 41);
   surface_->SetCoveredBy(answer_);
-  answer_->setReadOnly(true);
+  answer_->SetReadOnly(true, TAnswerField::TComposed::Discard);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 
   // The window font: 32 pixels, bold; start-up gives it the desktop's face.
@@ -154,20 +154,8 @@ void TForm1::OnMenuClick(game::TMenuItem item) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  // A Ctrl tap asks a new question: Ctrl pressed and released with no other key or mouse
-  // button in between. A chord (Ctrl+V to paste, Ctrl+Space for the input method) never is.
-  switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-      if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Control) ctrlTapPending_ = false;
-      break;
-    case QEvent::MouseButtonPress:
-    case QEvent::WindowDeactivate:
-      ctrlTapPending_ = false;
-      break;
-    default:
-      break;
-  }
+  // Every event passes the tap watch; a tap acts only where its release is first delivered.
+  const bool ctrlTap = ctrlTap_.Event(*event);
   const bool keyEvent = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
   if (keyEvent && started_ && !ticksStopped_ && watched->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(watched);
@@ -177,19 +165,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (firstDelivery && widget->window() == this) {
       const auto* key = static_cast<QKeyEvent*>(event);
       if (event->type() == QEvent::KeyRelease) {
-        if (key->key() == Qt::Key_Control && !key->isAutoRepeat() && ctrlTapPending_) {
-          ctrlTapPending_ = false;
-          game_->FormKeyDown(game::VK_CONTROL);
-        }
+        if (ctrlTap) game_->FormKeyDown(game::VK_CONTROL);
         return QMainWindow::eventFilter(watched, event);
       }
       switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
           game_->FormKeyDown(game::VK_RETURN);
-          break;
-        case Qt::Key_Control:
-          if (!key->isAutoRepeat()) ctrlTapPending_ = true;
           break;
         case Qt::Key_F1:
           game_->FormKeyDown(game::VK_F1);
@@ -228,10 +210,14 @@ std::u16string TForm1::AnswerText() const {
 }
 
 void TForm1::SetAnswerText(const std::u16string& text) {
-  answer_->setText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+  answer_->SetText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void TForm1::SetAnswerReadOnly(bool readOnly) { answer_->setReadOnly(readOnly); }
+void TForm1::SetAnswerReadOnly(bool readOnly) {
+  // A pause keeps what the player was composing; a judgement or a time-out drops it.
+  answer_->SetReadOnly(readOnly, game_->State().Paused == 1 ? TAnswerField::TComposed::Keep
+                                                             : TAnswerField::TComposed::Discard);
+}
 
 void TForm1::SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   QPalette palette = answer_->palette();
