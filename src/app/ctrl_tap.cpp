@@ -1,8 +1,8 @@
 #include "app/ctrl_tap.h"
 
+#include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -65,8 +65,8 @@ bool TCtrlTap::nativeEventFilter(const QByteArray& eventType, void* message, qin
     }
     case XCB_KEY_RELEASE: {
       const xcb_keycode_t keycode = reinterpret_cast<const xcb_key_release_event_t*>(event)->detail;
-      if (serverCtrlDown_ && std::find(controlKeycodes_.begin(), controlKeycodes_.end(),
-                                       keycode) != controlKeycodes_.end()) {
+      if (serverCtrlDown_ && std::find(controlKeycodes_.begin(), controlKeycodes_.end(), keycode) !=
+                                 controlKeycodes_.end()) {
         serverCtrlDown_ = false;
         serverTapDone_ = serverChordClean_;
       }

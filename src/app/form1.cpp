@@ -154,20 +154,23 @@ void TForm1::OnMenuClick(game::TMenuItem item) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  // Every event passes the tap watch; a tap acts only where its release is first delivered.
-  const bool ctrlTap = ctrlTap_.Event(*event);
   const bool keyEvent = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-  if (keyEvent && started_ && !ticksStopped_ && watched->isWidgetType()) {
-    auto* widget = static_cast<QWidget*>(watched);
-    // Each key press is seen once: where it is first delivered, inside this window.
-    const bool firstDelivery = widget == QApplication::focusWidget() ||
-                               (QApplication::focusWidget() == nullptr && widget == this);
-    if (firstDelivery && widget->window() == this) {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      if (event->type() == QEvent::KeyRelease) {
-        if (ctrlTap) game_->FormKeyDown(game::VK_CONTROL);
-        return QMainWindow::eventFilter(watched, event);
-      }
+  if (!keyEvent) {
+    ctrlTap_.Event(*event);  // a mouse button, or the window losing the keyboard
+    return QMainWindow::eventFilter(watched, event);
+  }
+  // Each key event is seen once: where it is first delivered to a widget.
+  if (!watched->isWidgetType()) return QMainWindow::eventFilter(watched, event);
+  auto* widget = static_cast<QWidget*>(watched);
+  const bool firstDelivery = widget == QApplication::focusWidget() ||
+                             (QApplication::focusWidget() == nullptr && widget == widget->window());
+  if (!firstDelivery) return QMainWindow::eventFilter(watched, event);
+  const bool ctrlTap = ctrlTap_.Event(*event);
+  if (started_ && !ticksStopped_ && widget->window() == this) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::KeyRelease) {
+      if (ctrlTap) game_->FormKeyDown(game::VK_CONTROL);
+    } else {
       switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -216,7 +219,7 @@ void TForm1::SetAnswerText(const std::u16string& text) {
 void TForm1::SetAnswerReadOnly(bool readOnly) {
   // A pause keeps what the player was composing; a judgement or a time-out drops it.
   answer_->SetReadOnly(readOnly, game_->State().Paused == 1 ? TAnswerField::TComposed::Keep
-                                                             : TAnswerField::TComposed::Discard);
+                                                            : TAnswerField::TComposed::Discard);
 }
 
 void TForm1::SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {

@@ -2,7 +2,7 @@
 // ime_session.sh), keys from xdotool: the chords the input method takes are no Ctrl taps, what is
 // being composed ends once when the field stops taking it, and a judged field takes no input
 // method at all.
-#include <gtest/gtesh>
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -60,19 +60,19 @@ class ImeDesktopTest : public e2e::TWindowTest {
     if (S().MondaiNo == mondaiNo && S().RenzokuCount == 3 && S().Playing == 1) {
       return testing::AssertionSuccess();
     }
-    return testing::AssertionFailure() << "question " << S().MondaiNo << " (was " << mondaiNo
-                                       << "), streak " << S().RenzokuCount << ", playing "
-                                       << S().Playing;
+    return testing::AssertionFailure()
+           << "question " << S().MondaiNo << " (was " << mondaiNo << "), streak "
+           << S().RenzokuCount << ", playing " << int{S().Playing};
   }
   // A real click on a top-level menu's title, as a player opens i
   void ClickMenu(game::TMenuItem menu) {
     QMenuBar* bar = form_->menuBar();
     const QPoint at = bar->mapToGlobal(bar->actionGeometry(form_->Menu().Item(menu)).center());
-    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"),
-                                {QStringLiteral("mousemove"), QString::number(at.x()),
-                                 QString::number(at.y()), QStringLiteral("click"),
-                                 QStringLiteral("1")}),
-              0);
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("mousemove"), QString::number(at.x()),
+                           QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}),
+        0);
     RunFor(300);
   }
 };

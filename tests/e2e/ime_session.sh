@@ -51,6 +51,19 @@ cleanup() { [[ -n "$DAEMON" ]] && kill "$DAEMON" 2>/dev/null; wait 2>/dev/null |
 trap cleanup EXIT
 case "$IM" in
   ibus)
+    # mozc starts in hiragana, not direct input.
+    mkdir -p "$XDG_CONFIG_HOME/mozc"
+    cat >"$XDG_CONFIG_HOME/mozc/ibus_config.textproto" <<'MOZC'
+engines {
+  name: "mozc-jp"
+  longname: "Mozc"
+  layout: "default"
+  layout_variant: ""
+  layout_option: ""
+  rank: 80
+}
+active_on_launch: True
+MOZC
     ibus-daemon --panel=disable --replace >"$HOME/im.log" 2>&1 &
     DAEMON=$!
     # Setting the engine reports a failure even where it works: what counts is the engine set.
