@@ -102,17 +102,23 @@ bool TCtrlTap::Event(const QEvent& event) {
       if (static_cast<const QKeyEvent&>(event).key() != Qt::Key_Control) pending_ = false;
       return false;
     case QEvent::MouseButtonPress:
-    case QEvent::WindowDeactivate:
       pending_ = false;
+      return false;
+    case QEvent::WindowDeactivate:
+      // Keys pressed or released elsewhere are not this window's.
+      pending_ = false;
+      serverCtrlDown_ = false;
+      serverTapDone_ = false;
       return false;
     case QEvent::KeyRelease: {
       const auto& key = static_cast<const QKeyEvent&>(event);
-      if (key.key() != Qt::Key_Control || key.isAutoRepeat() || !pending_) return false;
+      if (key.key() != Qt::Key_Control || key.isAutoRepeat()) return false;
+      const bool qtTap = pending_;
       pending_ = false;
-      // The server saw this release after the press with nothing in between (an input method
-      // may hold Qt's events back while further keys already come in: the release is judged
-      // by the keys before it, not after).
-      if (!watchingServer_) return true;
+      if (!watchingServer_) return qtTap;
+      // On an X server the server's order decides: an input method may hand Qt the release
+      // before the press, and later keys may already have come in. That Qt sees the release at
+      // all says the input method let this Ctrl through.
       const bool tap = serverTapDone_;
       serverTapDone_ = false;
       return tap;

@@ -31,7 +31,7 @@ class TCtrlTap : public QAbstractNativeEventFilter {
  private:
   void ReadControlKeycodes();
 
-  bool pending_ = false;  // Qt saw Ctrl go down and nothing else since
+  bool pending_ = false;  // Qt saw Ctrl go down and nothing else since (off an X server)
   // The X server's view, kept only on an X server.
   bool watchingServer_ = false;
   std::vector<std::uint8_t> controlKeycodes_;  // the keys of the Control modifier

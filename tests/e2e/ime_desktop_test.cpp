@@ -87,7 +87,7 @@ TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
   const TCase cases[] = {
       {"Ctrl+Space with nothing composed",
        [this] {
-         Ask();
+         ASSERT_NO_FATAL_FAILURE(Ask());
          const std::int32_t asked = S().MondaiNo;
          // fcitx5 switches mozc off and on again; each press is a chord.
          Keys({QStringLiteral("ctrl+space")});
@@ -97,7 +97,7 @@ TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
        }},
       {"Ctrl+Space while composing",
        [this] {
-         Ask();
+         ASSERT_NO_FATAL_FAILURE(Ask());
          const std::int32_t asked = S().MondaiNo;
          Compose(QStringLiteral("kitsune"), kKitsune);
          Keys({QStringLiteral("ctrl+space")});
@@ -105,7 +105,7 @@ TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
        }},
       {"Ctrl+V while composing",
        [this] {
-         Ask();
+         ASSERT_NO_FATAL_FAILURE(Ask());
          const std::int32_t asked = S().MondaiNo;
          QApplication::clipboard()->setText(QStringLiteral("456"));
          Compose(QStringLiteral("kitsune"), kKitsune);
@@ -114,7 +114,7 @@ TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
        }},
       {"a menu click while composing keeps the text once",
        [this] {
-         Ask();
+         ASSERT_NO_FATAL_FAILURE(Ask());
          Compose(QStringLiteral("kitsune"), kKitsune);
          ClickMenu(game::TMenuItem::G1);
          EXPECT_TRUE(RunUntil([&] { return S().Paused == 1; }, 2000));
@@ -129,7 +129,7 @@ TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
        }},
       {"a time-out while composing discards the text",
        [this] {
-         Ask();
+         ASSERT_NO_FATAL_FAILURE(Ask());
          Compose(QStringLiteral("kitsune"), kKitsune);
          S().StartTime -= static_cast<std::uint32_t>(S().TimeLimit);
          ASSERT_TRUE(RunUntil([&] { return S().Playing == 0; }, 2000)) << "no time-out";
@@ -146,7 +146,7 @@ TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
        }},
       {"typing after a judgement changes nothing, and Ctrl asks the next question",
        [this] {
-         Ask();
+         ASSERT_NO_FATAL_FAILURE(Ask());
          Compose(QStringLiteral("kitsune"), kKitsune);
          Keys({QStringLiteral("Return")});  // commits
          ASSERT_TRUE(RunUntil([&] { return Field() == kKitsune; }, 2000));

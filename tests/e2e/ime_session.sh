@@ -25,29 +25,47 @@ if [[ "${1:-}" != --inside ]]; then
   # mozc speaks Japanese only to a Japanese locale.
   if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
     [[ $(id -u) -eq 0 ]] || fail "the locale ja_JP.UTF-8 is missing and only root can make it"
-    localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 || fail "localedef could not make ja_JP.UTF-8"
+    localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 ||
+      locale -a | grep -qix 'ja_JP.utf-\?8' || fail "localedef could not make ja_JP.UTF-8"
   fi
+  # The test program beside a copy of what it reads, where the unprivileged user can reach it.
+  mkdir -p "$WORK/bin"
+  cp "$PROGRAM" "$WORK/bin/"
+  cp -r "$(dirname "$PROGRAM")/Data" "$WORK/bin/"
+  cp "$(dirname "$PROGRAM")"/*.so "$WORK/bin/" 2>/dev/null || true
+  PROGRAM="$WORK/bin/$(basename "$PROGRAM")"
+  cp "$0" "$WORK/bin/ime_session.sh"
   RUN_AS=()
   if [[ $(id -u) -eq 0 ]]; then
     id "$USER_NAME" >/dev/null 2>&1 ||
       useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
-        "$USER_NAME" || fail "could not make the user $USER_NAME"
+        "$USER_NAME" || id "$USER_NAME" >/dev/null || fail "could not make the user $USER_NAME"
     RUN_AS=(setpriv --reuid="$USER_NAME" --regid="$USER_NAME" --init-groups --)
-    chown "$USER_NAME:" "$WORK"
+    chown -R "$USER_NAME:" "$WORK"
   fi
   # The session's own home, runtime folder and temporary files, away from the caller's.
+  cd "$WORK"
   "${RUN_AS[@]}" env -i PATH="$PATH" HOME="$WORK" XDG_RUNTIME_DIR="$WORK" TMPDIR="$WORK" \
     XDG_CONFIG_HOME="$WORK/.config" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
     SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb \
     xvfb-run -a -s "-screen 0 1024x768x24" \
-    dbus-run-session -- "$0" "$IM" "$PROGRAM" --inside "$@"
+    dbus-run-session -- "$WORK/bin/ime_session.sh" "$IM" "$PROGRAM" --inside "$@"
   exit
 fi
 shift  # --inside
 
 # The input method, set up for mozc from the first key.
 DAEMON=
-cleanup() { [[ -n "$DAEMON" ]] && kill "$DAEMON" 2>/dev/null; wait 2>/dev/null || true; }
+cleanup() {
+  [[ -n "$DAEMON" ]] && kill "$DAEMON" 2>/dev/null
+  wait 2>/dev/null || true
+  # mozc's server leaves its client and lives on: this session's, known by its home, goes too.
+  local pid
+  for pid in $(pgrep -u "$(id -u)" -x mozc_server || true); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "HOME=$HOME" && kill "$pid"
+  done
+  return 0
+}
 trap cleanup EXIT
 case "$IM" in
   ibus)
