@@ -33,7 +33,8 @@ class ImeDesktopTest : public e2e::TWindowTest {
   // Romaji to mozc; its kana must show as text being composed.
   void Compose(const QString& romaji, const QString& kana) {
     Type(romaji);
-    ASSERT_TRUE(RunUntil([&] { return Composing() == kana; }, 3000))
+    // The first word may wait for mozc's server to start.
+    ASSERT_TRUE(RunUntil([&] { return Composing() == kana; }, 10000))
         << "the input method composes " << Composing().toStdString() << ", the field holds "
         << Field().toStdString();
   }
@@ -51,12 +52,13 @@ class ImeDesktopTest : public e2e::TWindowTest {
     Settle();
     const std::int32_t before = S().MondaiNo;
     Keys({QStringLiteral("ctrl")});
-    ASSERT_TRUE(RunUntil([&] { return S().Playing == 1 && S().MondaiNo != before; }, 3000))
+    ASSERT_TRUE(RunUntil([&] { return S().Playing == 1 && S().MondaiNo != before; }, 5000))
         << "a Ctrl tap asked no question";
     S().RenzokuCount = 3;
   }
   // The question and the streak as they were when it was asked.
   testing::AssertionResult SameQuestion(std::int32_t mondaiNo) {
+    RunFor(300);  // what the input method hands on late
     if (S().MondaiNo == mondaiNo && S().RenzokuCount == 3 && S().Playing == 1) {
       return testing::AssertionSuccess();
     }
