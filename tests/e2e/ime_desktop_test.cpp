@@ -75,7 +75,7 @@ class ImeDesktopTest : public e2e::TWindowTest {
     Keys({QString::fromLatin1(chord)});
     EXPECT_TRUE(SameQuestion(asked));
   }
-  // A real click on a top-level menu's title, as a player opens i
+  // A real click on a top-level menu's title, as a player opens it.
   void ClickMenu(game::TMenuItem menu) {
     QMenuBar* bar = form_->menuBar();
     const QPoint at = bar->mapToGlobal(bar->actionGeometry(form_->Menu().Item(menu)).center());
@@ -133,7 +133,7 @@ TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
          RunFor(500);
          EXPECT_TRUE(Field().isEmpty()) << "timed out: " << Field().toStdString();
          EXPECT_TRUE(Composing().isEmpty());
-         // The next question starts empty: nothing composed comes back into i
+         // The next question starts empty: nothing composed comes back into it.
          Keys({QStringLiteral("ctrl")});
          ASSERT_TRUE(RunUntil([&] { return S().Playing == 1; }, 2000))
              << "a Ctrl tap after the time-out asked nothing";
