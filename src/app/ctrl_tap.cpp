@@ -102,6 +102,7 @@ bool TCtrlTap::Event(const QEvent& event) {
       if (static_cast<const QKeyEvent&>(event).key() != Qt::Key_Control) pending_ = false;
       return false;
     case QEvent::MouseButtonPress:
+    case QEvent::InputMethod:  // off an X server, the one trace of a key the input method took
       pending_ = false;
       return false;
     case QEvent::WindowDeactivate:
