@@ -96,12 +96,12 @@ void TGame::CreateScreen() {
   o.LabelWriter->Font().SetStyle(gdi::fsBold | gdi::fsItalic);
 
   // The character font, only when both settings files exist.
-  if (const std::optional<TFontSettings> saved = TSettingsFiles(S.UserDir).ReadFont()) {
-    if (saved->Style) S.FontStyle = *saved->Style;
-    const std::string& name = saved->Name;
+  if (const TSettings& saved = S.Settings; saved.FontSaved) {
+    if (saved.FontStyle) S.FontStyle = *saved.FontStyle;
+    const std::string& name = saved.FontName;
     for (const std::string& family : gdi::InstalledFontFamilies()) {
       if (family != name) continue;
-      const auto charsetByte = static_cast<BYTE>(saved->Charset & 0xFF);
+      const auto charsetByte = static_cast<BYTE>(saved.FontCharset & 0xFF);
       o.MojiWriter->Font().SetCharset(charsetByte);
       o.MojiWriter->Font().SetName(name);
       o.MojiWriter->Font().SetStyle(S.FontStyle);

@@ -8,7 +8,6 @@
 #include "game/game_rules.h"
 #include "game/random.h"
 #include "game/save_file.h"
-#include "game/settings.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
@@ -47,12 +46,10 @@ int TGameRules::ApplicationEvents1Idle() {
     S.BgmOn = 1;
     CheckBgmOn(true);
     S.MusicName = defaultMusic.string();
-    if (const std::optional<TBgmSettings> bgm = TSettingsFiles(S.UserDir).ReadBgm()) {
-      S.BgmOn = bgm->Music ? 1 : 0;
-      S.BgmRandom = bgm->Random ? 1 : 0;
-      if (!bgm->MusicName.empty()) S.MusicName = bgm->MusicName;
-      S.MusicFolda = bgm->MusicFolda;
-    }
+    S.BgmOn = S.Settings.Music ? 1 : 0;
+    S.BgmRandom = S.Settings.Random ? 1 : 0;
+    if (!S.Settings.MusicName.empty()) S.MusicName = S.Settings.MusicName;
+    S.MusicFolda = S.Settings.MusicFolda;
     auto useDefaultMusic = [&] {
       S.BgmRandom = 0;
       S.MusicName = defaultMusic.string();

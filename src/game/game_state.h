@@ -23,6 +23,7 @@
 #include "game/catalogue.h"
 #include "game/save_data.h"
 #include "game/screen_marks.h"
+#include "game/settings.h"
 // The product's reading, flying as fireflies on the title screen.
 inline constexpr char16_t kTitleMondaiText[] = u"ないとうぃすぷ";
 constexpr std::int32_t kTitleMojiCount = 7;
@@ -60,6 +61,7 @@ struct TGameState : TCatalogue {
   std::int32_t ScreenWidth = 688;   // client width
   std::int32_t ScreenHeight = 528;  // client height
   std::uint8_t FontStyle = 0;       // style bits of the character font (Font.dat)
+  game::TSettings Settings;         // Settei.ini and Font.dat as read at start-up
   std::uint8_t StartupDone = 0;     // 1 once start-up has finished; the main loop waits for it
   TPictureSizes Pictures;           // the firefly's and the light's sizes, from their pictures
 
