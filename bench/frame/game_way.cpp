@@ -25,7 +25,7 @@ class TQuietWindow : public game::TGameWindow {
   void SetAnswerReadOnly(bool) override {}
   void SetAnswerColor(std::uint8_t, std::uint8_t, std::uint8_t) override {}
   void FocusAnswer() override {}
-  game::TRect AnswerBounds() const override { return {40, 415, 641, 41}; }
+  game::TRect AnswerBounds() const override { return game::kAnswerFieldBounds; }
   void SetAnswerFont(const game::TFontChoice&) override {}
   void SetMenuChecked(game::TMenuItem, bool) override {}
   bool MenuChecked(game::TMenuItem) const override { return false; }

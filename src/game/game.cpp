@@ -16,18 +16,17 @@ namespace {
 
 constexpr UINT kSpiGetIconTitleLogFont = 31;
 constexpr int kWindowFontHeight = -32;  // 32-pixel characters
-constexpr int kLabelPoints = 18;
-constexpr int kDefaultCharset = 128;  // Shift-JIS
+constexpr int kDefaultCharset = 128;    // Shift-JIS
 
 // The seven effects, wave 0 to wave 6.
 constexpr const char* kWaveFiles[kSoundEffectCount] = {
     "seikai.wav",   "renzokuseikai.wav", "fuseikai.wav",  "gameclear.wav",
     "gameover.wav", "bonus.wav",         "stageclear.wav"};
 
-// The archive's pictures shown during a game: the results, the bonus and the stage clears.
-constexpr const char* kLaterPictures[] = {"seikai.bmp",   "renzokuseikai.bmp", "fuseikai.bmp",
-                                          "GameOver.bmp", "GameClear.bmp",     "Bonus.bmp",
-                                          "10toppa.bmp",  "20toppa.bmp"};
+// The archive's pictures shown during a game: the results and the bonus (the stage clears
+// follow them).
+constexpr const char* kLaterPictures[] = {kSeikaiPicture,   kRenzokuPicture,   kFuseikaiPicture,
+                                          kGameOverPicture, kGameClearPicture, kBonusPicture};
 
 std::unique_ptr<TDGTexture> NewTexture(TDGCarad* carad) {
   return std::make_unique<TDGTexture>(
@@ -168,7 +167,10 @@ void TGame::LoadPictures() {
   {
     const std::unique_ptr<TDGTexture> probe = NewTexture(dg);
     for (const char* entry : kLaterPictures) probe->LoadFromFile(entry, archive);
-    for (const char* guide : {"Sosa1.bmp", "Sosa2.bmp"}) {
+    for (std::int32_t n = kStageSize; n < kGameClearCount; n += kStageSize) {
+      probe->LoadFromFile(ToppaPicture(n), archive);
+    }
+    for (const char* guide : {kKeyGuideFile, kKeyGuideHintFile}) {
       probe->LoadFromFile((data / guide).string(), "");
     }
   }

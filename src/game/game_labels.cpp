@@ -11,7 +11,6 @@ namespace game {
 namespace {
 
 constexpr int kMusicTitlePoints = 11;
-constexpr int kLabelPoints = 18;
 constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
 constexpr const char* kEllipsis = "...";
 

@@ -41,7 +41,7 @@ int TGameRules::ApplicationEvents1Idle() {
     // Marked at once: a box opened below runs ticks of its own, which must not start the
     // music a second time.
     S.BgmStarted = 1;
-    const std::filesystem::path defaultMusic = S.AppDir / "Data" / "tamsu08-1.mp3";
+    const std::filesystem::path defaultMusic = S.AppDir / "Data" / kDefaultMusicFile;
     Window.ProcessMessages();
     S.BgmOn = 1;
     CheckBgmOn(true);
@@ -98,7 +98,6 @@ int TGameRules::ApplicationEvents1Idle() {
       S.Message2 = message2;
       S.Marks.SetLabel(TLabel::Message2, S.Message2);
     }
-    std::string guide = "Sosa1.bmp";
     if (S.Ready == 0 && std::filesystem::exists(S.UserDir / kSaveFileName, error) &&
         SavedGameResumable()) {
       // Set before the box opens: its message loop keeps the ticks coming.
@@ -106,9 +105,6 @@ int TGameRules::ApplicationEvents1Idle() {
       if (AskBox(kResumeQuestion, false) == TConfirmAnswer::Yes) {
         ResumeGame();
         S.TitleMode = 0;
-        const bool hintsLeft =
-            S.HintCount != 4 && !(S.HintCount == 3 && (S.HintMoji >= 3 || S.HintMoji == 0));
-        if (S.SeikaiCount >= 10 && hintsLeft) guide = "Sosa2.bmp";
         if (S.Playing == 1) {
           S.Message1.clear();
           S.Message2.clear();
@@ -120,7 +116,7 @@ int TGameRules::ApplicationEvents1Idle() {
       }
     }
     // The guide is loaded when it changes; the picture shown is the same as reloading it.
-    if (S.Marks.Sosa != guide) LoadSosa(guide);
+    ShowKeyGuide();
     S.Ready = 1;
     for (TMenuItem item : kTopMenus) Window.SetMenuEnabled(item, true);
   }

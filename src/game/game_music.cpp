@@ -7,23 +7,36 @@
 #include <system_error>
 
 #include "game/game_rules.h"
+#include "game/music_files.h"
 #include "game/random.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {
-namespace {
 
-bool IsAudioFile(const std::filesystem::path& path) {
+bool IsMusicFile(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  // The design's seven, and what a Linux player's own music is mostly kept in.
-  for (const char* known : {".mid", ".mp3", ".wma", ".wav", ".aif", ".aifc", ".aiff", ".ogg",
-                            ".oga", ".opus", ".flac", ".m4a", ".aac"}) {
-    if (extension == known) return true;
+  for (const TMusicFormat& format : kMusicFormats) {
+    if (extension == format.Extension) return true;
   }
   return false;
 }
+
+std::string MusicFileFilter() {
+  std::string captions, patterns;
+  const char* lastCaption = "";
+  for (const TMusicFormat& format : kMusicFormats) {
+    if (std::string_view(format.Caption) != lastCaption) {
+      captions += (captions.empty() ? "" : ";") + std::string(format.Caption) + "ファイル";
+      lastCaption = format.Caption;
+    }
+    patterns += (patterns.empty() ? "*" : ";*") + std::string(format.Extension);
+  }
+  return captions + "|" + patterns + "|すべてのファイル|*.*";
+}
+
+namespace {
 
 // Depth first, each folder's entries in name order (the order the original file system lists
 // them in). A folder reached twice through links is scanned once, so a link loop ends.
@@ -45,7 +58,7 @@ void ScanFolder(const std::string& folder, std::vector<std::string>& list,
     std::error_code kindError;
     if (entry.is_directory(kindError)) {
       if (name != "." && name != "..") ScanFolder(prefix + name, list, visited);
-    } else if (IsAudioFile(entry.path())) {
+    } else if (IsMusicFile(entry.path())) {
       list.push_back(prefix + name);
     }
   }

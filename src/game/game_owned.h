@@ -19,6 +19,9 @@
 
 namespace game {
 
+// The label writer's size in points.
+constexpr int kLabelPoints = 18;
+
 struct TGame::TOwned {
   // Components placed on the window: made with it, before start-up runs.
   std::unique_ptr<TDGCarad> DG;

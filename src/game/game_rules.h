@@ -147,6 +147,9 @@ class TGameRules {
   // mark a label with its new text; the screen renders it before the next frame.
   void ShowPicture(const std::string& entry);  // an archive picture into PictureTexture
   void LoadSosa(const std::string& file);      // "Sosa1.bmp" or "Sosa2.bmp" of Data/
+  // The key guide the state asks for: with F1 as a hint while the next F1 gives one.
+  const char* KeyGuide() const;
+  void ShowKeyGuide();  // loads KeyGuide() when it is not the guide shown
   void ShowCounter(TLabel label, const char* caption, std::int32_t value);
   void ShowSeikai();                    // "正解:" with the correct answers
   void ShowRenzoku();                   // "連続正解:" with the run

@@ -116,7 +116,7 @@ void TGame::DrawGameScreen() {
   DrawTexture(t, sw - W(t) - 5, 5, 0xBBFFFFFF);
   if (S.SeikaiCount >= kStageSize) {
     DrawTexture(Owned->HintTexture.get(), sw - W(Owned->HintTexture.get()) - 5, H(t) + 5,
-                S.HintCount >= 3 ? 0xBBFF0000 : 0xBB6E82BE);
+                S.HintCount >= kMaxHintsPerStage ? 0xBBFF0000 : 0xBB6E82BE);
   }
   DrawTexture(p, (sw - W(p)) / 2, 5, 0xBBC0FFC0);
   DrawTexture(Owned->SaikoTokutenTexture.get(), (sw - W(p)) / 2, H(p) + 5, 0xBBFFFFFF);

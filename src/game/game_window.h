@@ -18,6 +18,11 @@ struct TRect {
   int Height = 0;
 };
 
+// The window's layout: the client area and the answer field in it, in client pixels.
+constexpr int kClientWidth = 688;
+constexpr int kClientHeight = 528;
+constexpr TRect kAnswerFieldBounds{40, 415, 641, 41};
+
 // The character font's settings as the font dialog and Settei.ini/Font.dat carry them.
 struct TFontChoice {
   std::string FaceName;    // Shift-JIS

@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "game/music_files.h"
 #include "game/save_file.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
@@ -310,7 +311,7 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
             "[BGM]\r\nMusic=1\r\nRandom=1\r\nMusicFolda=" + folder.string() + "\r\n");
   StartGame();
   RunFor(150);
-  ASSERT_EQ(S().RandomFileCount, 13);
+  ASSERT_EQ(S().RandomFileCount, static_cast<std::int32_t>(kMusicFormats.size()));
   const TWindowsMediaPlayer& player = *O().WindowsMediaPlayer1;
   auto runUntil = [&](DWORD sinceStart) {
     const DWORD target = S().MusicStartTime + sinceStart;
@@ -319,7 +320,7 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
   };
 
   std::set<std::string> played;
-  for (int track = 0; track < 13; ++track) {
+  for (std::size_t track = 0; track < kMusicFormats.size(); ++track) {
     const std::string name = S().MusicName;
     SCOPED_TRACE(name);
     EXPECT_TRUE(played.insert(name).second) << "a file came twice in one cycle";
@@ -333,7 +334,7 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
     runUntil(length + 1);
     EXPECT_EQ(S().MusicStartTime, S().TickTime) << "the next track started at the end";
   }
-  EXPECT_EQ(played.size(), 13u);
+  EXPECT_EQ(played.size(), kMusicFormats.size());
   EXPECT_TRUE(Window.Messages.empty()) << Window.Messages.front();
 }
 
