@@ -22,11 +22,6 @@ class TQuietWindow : public game::TGameWindow {
  public:
   std::u16string AnswerText() const override { return {}; }
   void SetAnswerText(const std::u16string&) override {}
-  void SetAnswerReadOnly(bool) override {}
-  void SetAnswerColor(std::uint8_t, std::uint8_t, std::uint8_t) override {}
-  void FocusAnswer() override {}
-  game::TRect AnswerBounds() const override { return game::kAnswerFieldBounds; }
-  void SetAnswerFont(const game::TFontChoice&) override {}
   void SetMenuChecked(game::TMenuItem, bool) override {}
   bool MenuChecked(game::TMenuItem) const override { return false; }
   void SetMenuEnabled(game::TMenuItem, bool) override {}
@@ -35,15 +30,6 @@ class TQuietWindow : public game::TGameWindow {
   game::TConfirmAnswer Confirm(const std::string&, bool) override {
     return game::TConfirmAnswer::No;
   }
-  std::optional<game::TFontChoice> ChooseFont(const game::TFontChoice&) override { return {}; }
-  std::optional<std::string> ChooseMusicFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<std::string> BrowseFolder(const std::string&) override { return {}; }
-  void CloseWindow() override {}
-  void ShowAboutBox() override {}
-  void ProcessMessages() override {}
-  bool ShellOpen(const std::string&) override { return false; }
   int ClientWidth() const override { return kScreenWidth; }
   int ClientHeight() const override { return kScreenHeight; }
   int OuterWidth() const override { return kScreenWidth + 6; }
