@@ -110,15 +110,15 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
     s.MojiSizeW[k] = static_cast<float>(o.MojiTextures[k]->Width()) * (0.5f + 0.01f * k);
     s.MojiSizeH[k] = static_cast<float>(o.MojiTextures[k]->Height()) * (0.5f + 0.01f * k);
   }
-  g.MakeTextTexture(o.SpellingTexture.get(), o.SpellingTexture2.get(),
+  g.MakeTextTexture(o.Label(TLabel::Spelling).get(), o.Panel(TLabel::Spelling).get(),
                     codepage::Utf8ToSjis("石の上にも三年、急がば回れ、猿も木から落ちる"),
                     o.MojiWriter.get());
-  g.MakeTextTexture(o.ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(s.MondaiText),
+  g.MakeTextTexture(o.Label(TLabel::Reading).get(), nullptr, codepage::Utf16ToSjis(s.MondaiText),
                     o.MojiWriter.get());
   s.Message1 = codepage::Utf8ToSjis("解答モードの変更は「ゲーム」から設定してください。");
   s.Message2 = codepage::Utf8ToSjis("Ctrlキーを押すとゲームが始まります。");
-  g.MakeTextTexture(o.Message1Texture.get(), nullptr, s.Message1, o.LabelWriter.get());
-  g.MakeTextTexture(o.Message2Texture.get(), nullptr, s.Message2, o.LabelWriter.get());
+  g.MakeTextTexture(o.Label(TLabel::Message1).get(), nullptr, s.Message1, o.LabelWriter.get());
+  g.MakeTextTexture(o.Label(TLabel::Message2).get(), nullptr, s.Message2, o.LabelWriter.get());
   o.SosaTexture->LoadFromFile((paths.AppDir / "Data" / "Sosa2.bmp").string(), "");
   s.Marks.SetLabel(TLabel::MusicTitle, "/home/player/music/tamsu08-1.mp3");
   g.RefreshScreen();

@@ -4,6 +4,7 @@
 #include "game/game.h"
 
 #include "game/game_owned.h"
+#include "game/label_table.h"
 #include "game/settings.h"
 #include "graphics/device/jpeg_decoder.h"
 #include "platform/base/fatal.h"
@@ -154,12 +155,12 @@ void TGame::LoadPictures() {
     // The texture loader ends the game on a missing picture; the background does the same.
     fatal::Halt(std::string("背景の画像を読み込めませんでした: ") + e.what());
   }
-  for (auto* texture :
-       {&o.PictureTexture, &o.SpellingTexture, &o.SpellingTexture2, &o.ReadingTexture,
-        &o.SeikaiTexture, &o.RenzokuTexture, &o.FuseikaiTexture, &o.TimeTexture, &o.TokutenTexture,
-        &o.SaikoTokutenTexture, &o.Message1Texture, &o.Message2Texture, &o.SosaTexture,
-        &o.LogoTexture, &o.MusicTitleTexture, &o.HintTexture}) {
+  for (auto* texture : {&o.PictureTexture, &o.SosaTexture, &o.LogoTexture}) {
     *texture = NewTexture(dg);
+  }
+  for (const TLabelRow& row : kLabelRows) {
+    o.Label(row.Label) = NewTexture(dg);
+    if (row.Panel) o.Panel(row.Label) = NewTexture(dg);
   }
 
   // Every picture the game shows later is loaded once now, so that a damaged archive entry or
@@ -204,14 +205,13 @@ void TGame::FormDestroy() {
     Owned->MojiTextures[i].reset();
   }
   TOwned& o = *Owned;
-  for (auto* pair :
-       {&o.HotaruTexture,    &o.HikariTexture,       &o.PictureTexture,    &o.SpellingTexture,
-        &o.SpellingTexture2, &o.ReadingTexture,      &o.KotaeTexture,      &o.KotaeTexture2,
-        &o.SeikaiTexture,    &o.RenzokuTexture,      &o.FuseikaiTexture,   &o.TimeTexture,
-        &o.TokutenTexture,   &o.SaikoTokutenTexture, &o.Message1Texture,   &o.Message2Texture,
-        &o.SosaTexture,      &o.LogoTexture,         &o.MusicTitleTexture, &o.HintTexture,
-        &o.HaikeiTexture}) {
-    pair->reset();
+  for (auto* texture : {&o.HotaruTexture, &o.HikariTexture, &o.PictureTexture, &o.KotaeTexture,
+                        &o.KotaeTexture2, &o.SosaTexture, &o.LogoTexture, &o.HaikeiTexture}) {
+    texture->reset();
+  }
+  for (std::size_t i = 0; i < kLabelCount; ++i) {
+    o.Labels[i].reset();
+    o.Panels[i].reset();
   }
   Owned->Scene.reset();
   if (Owned->SpeechHandle != nullptr) {

@@ -163,8 +163,8 @@ class TGameRules {
   void SetAnswerColour();               // by BonusMode and KaitoMode
   void SetKaitoModeColour();            // by KaitoMode alone
   void RenderMoji(std::int32_t index);  // Moji[index].Char into its texture
-  void RenderSpelling();                // the written form into SpellingTexture
-  void ShowReading();                   // MondaiText into ReadingTexture
+  void RenderSpelling();                // the written form into its label
+  void ShowReading();                   // MondaiText into its label
   void PlaceRandomly(MojiRecord& moji);
   void SetHintMojiDown(std::int32_t index);  // hint character `index` still, above the field
   void DrawPulse(std::int32_t index);        // stage 3 scale and growth flag

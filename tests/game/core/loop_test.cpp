@@ -84,7 +84,7 @@ TEST_F(LoopTest, MusicStartsOnceAfterOneHundredMilliseconds) {
   EXPECT_EQ(O().WindowsMediaPlayer1->URL(), codepage::Utf8ToUtf16(S().MusicName));
   EXPECT_TRUE(O().WindowsMediaPlayer1->settings.getMode(u"loop"));
   EXPECT_TRUE(S().Message1.empty());
-  EXPECT_GT(O().MusicTitleTexture->Width(), 0u);
+  EXPECT_GT(O().Label(TLabel::MusicTitle)->Width(), 0u);
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
   EXPECT_GE(Window.ProcessMessagesCount, 2);
@@ -150,7 +150,7 @@ TEST_F(LoopTest, TitlePromptAfterSevenSecondsWithoutASavedGame) {
   EXPECT_EQ(S().Message1,
             codepage::Utf8ToSjis("解答モードの変更は「ゲーム」から設定してください。"));
   EXPECT_EQ(S().Message2, codepage::Utf8ToSjis("Ctrlキーを押すとゲームが始まります。"));
-  EXPECT_EQ(static_cast<int>(O().Message2Texture->Width()), LabelWidth(S().Message2));
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Message2)->Width()), LabelWidth(S().Message2));
   EXPECT_GT(O().SosaTexture->Width(), 0u);
   EXPECT_EQ(O().SosaTexture->SourceFile(), DataFile("Sosa1.bmp"));
   for (TMenuItem item : {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1})
@@ -214,7 +214,7 @@ TEST_F(LoopTest, QuestionClockShowsWholeSecondsAndTimesOut) {
   EXPECT_EQ(S().TimeLeft, 60000);
   RunTicks(1);
   EXPECT_EQ(S().TimeLeft, 59975);
-  EXPECT_EQ(static_cast<int>(O().TimeTexture->Width()), LabelWidth("TIME:0059"));
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Time)->Width()), LabelWidth("TIME:0059"));
   // Paused, the clock stands still.
   S().Paused = 1;
   RunTicks(4);
