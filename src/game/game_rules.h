@@ -174,6 +174,13 @@ class TGameRules {
   void ShowMusicTitle();
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked
+  // The jobs of the main loop's tick, in their order (game_loop.cpp; the music's in
+  // game_music.cpp).
+  void StartMusicWhenDue();  // once, 100 ms after start-up
+  void ShowTitlePrompt();    // 7000 ms after start-up; the resume question
+  void RunQuestionClock();
+  void BlinkFuseikai();
+  void NextTrackAtTheEnd();  // the random music's next track when one ends
   // The menu actions with dialogs (game_menus.cpp).
   void ChooseCharacterFont();
   void ChooseMusicFile();
