@@ -1,6 +1,9 @@
 // The decoders behind the media player, read directly (no device, no real time): every format
 // with its length, a second pass after a rewind, and the MIDI tempo map.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -123,6 +126,54 @@ TEST(MediaSource, FilesThatHoldNoMusicAreRefusedWithAReason) {
     } catch (const EMediaPlayer& error) {
       EXPECT_STRNE(error.what(), "") << name;
     }
+  }
+}
+
+// How a hostile file ended when opened in a child under a 1.5 GB address-space limit.
+enum class Outcome { Refused = 0, Opened = 1, MemoryGrew = 2, Crashed = 3 };
+
+Outcome OpenInBoundedChild(const std::filesystem::path& warmUp, const std::filesystem::path& path) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const rlimit limit{1536ull << 20, 1536ull << 20};
+    setrlimit(RLIMIT_AS, &limit);
+    alarm(30);
+    // The decoder's own libraries are in memory before the measured open.
+    wmp::OpenMediaSource(warmUp.string(), kRate);
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    int outcome = 0;
+    try {
+      wmp::OpenMediaSource(path.string(), kRate);
+      outcome = 1;
+    } catch (const EMediaPlayer& error) {
+      outcome = std::string(error.what()).empty() ? 3 : 0;
+    }
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    if (outcome == 0 && after.ru_maxrss - before.ru_maxrss > 32 * 1024) outcome = 2;
+    _exit(outcome);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? static_cast<Outcome>(WEXITSTATUS(status)) : Outcome::Crashed;
+}
+
+// Playlists and lists of files that name themselves, under a music file's name: refused at
+// once, without reading on or taking memory.
+TEST(MediaSource, PlaylistsAndFileListsNamedAsMusicAreRefusedWithinBoundedMemory) {
+  testwave::TempDir dir;
+  testwave::WriteFile(dir / "warm.wav", testwave::Wave16(2, kRate, testwave::Sine16(2, kRate, 0.1, 440)));
+  auto text = [](const std::string& s) { return testwave::Bytes(s.begin(), s.end()); };
+  const std::vector<std::pair<const char*, testwave::Bytes>> files = {
+      {"x.mp3", text("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nx.mp3\n")},
+      {"y.mp3", text("ffconcat version 1.0\nfile y.mp3\nfile y.mp3\n")},
+      {"z.ogg", text("#EXTM3U\n#EXTINF:1,\nz.ogg\n#EXTINF:1,\nz.ogg\n")},
+      {"w.wav", text("[playlist]\nFile1=w.wav\nNumberOfEntries=1\n")},
+  };
+  for (const auto& [name, bytes] : files) {
+    testwave::WriteFile(dir / name, bytes);
+    EXPECT_EQ(OpenInBoundedChild(dir / "warm.wav", dir / name), Outcome::Refused) << name;
   }
 }
 
