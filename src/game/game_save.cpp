@@ -15,19 +15,6 @@
 namespace game {
 namespace {
 
-// A copy of Settei.ini, staged beside it, to receive a save's keys (see StageSaveFile). A
-// missing file stages as none: the first key written creates it.
-bool StageSettings(const std::filesystem::path& settings) {
-  std::error_code error;
-  const std::filesystem::path staged = StagedFileName(settings);
-  std::filesystem::remove(staged, error);
-  const std::filesystem::file_status status = std::filesystem::status(settings, error);
-  if (!std::filesystem::exists(status)) return true;
-  if (!std::filesystem::is_regular_file(status)) return false;
-  std::filesystem::copy_file(settings, staged, error);
-  return !error;
-}
-
 std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai) {
   const auto it =
       std::find(catalogue.TuikaMondaiList.begin(), catalogue.TuikaMondaiList.end(), mondai);
@@ -77,42 +64,22 @@ void TGameRules::SaveGame() {
   d.HintMoji = S.HintMoji;
   d.HintCount = S.HintCount;
 
-  // The folder.
-  std::error_code folderError;
-  std::filesystem::create_directories(S.UserDir, folderError);
-
-  // record1.dat and the Settei.ini keys of the same save (the additional question's
-  // texts, the answer mode) are replaced together: both are staged first, and only when both
-  // are on disk do they take their places. A failure keeps the old pair, which still belong
-  // together.
-  const std::filesystem::path record = S.UserDir / kSaveFileName;
-  const std::filesystem::path settings = TSettingsFiles(S.UserDir).IniFileName();
-  std::string error;
-  if (!StageSaveFile(record, d, error)) {
-    ShowBox("ゲームを保存できませんでした。");
-    return;
-  }
-  if (!StageSettings(settings)) {
-    DropStagedFile(record);
-    ShowBox("保存できませんでした。");
-    return;
-  }
+  // record1.dat and the Settei.ini keys of the same save (the additional question's texts, the
+  // answer mode) are replaced as a pair.
   std::optional<TSavedTuika> tuika;
   if (S.MondaiNo > kBuiltInMondaiCount) tuika = TSavedTuika{S.MondaiText, S.Seikai(S.MondaiNo)};
-  if (!TSettingsFiles::WriteSaveKeys(StagedFileName(settings), tuika ? &*tuika : nullptr,
-                                     S.KaitoMode)) {
-    DropStagedFile(record);
-    DropStagedFile(settings);
-    ShowBox("保存できませんでした。");
-    return;
+  std::string error;
+  switch (WriteSavePair(S.UserDir, d, tuika ? &*tuika : nullptr, S.KaitoMode, error)) {
+    case TSavePairResult::Saved:
+      S.SaveDataSize = kSaveDataSize;
+      return;
+    case TSavePairResult::RecordFailed:
+      ShowBox("ゲームを保存できませんでした。\n" + error);
+      return;
+    case TSavePairResult::SettingsFailed:
+      ShowBox("保存できませんでした。\n" + error);
+      return;
   }
-  if (!CommitStagedFile(record, error)) {
-    DropStagedFile(settings);
-    ShowBox("ゲームを保存できませんでした。");
-    return;
-  }
-  S.SaveDataSize = kSaveDataSize;
-  if (!CommitStagedFile(settings, error)) ShowBox("保存できませんでした。");
 }
 
 void TGameRules::ReadSavedGameAtStartup() {

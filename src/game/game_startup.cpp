@@ -6,6 +6,7 @@
 
 #include "game/game_rules.h"
 #include "game/random.h"
+#include "game/save_file.h"
 #include "game/settings.h"
 #include "platform/clock/clock.h"
 
@@ -28,6 +29,12 @@ void TGameRules::FormCreate() {
   // The folders. The per-user folder is made only when something is written there.
   S.AppDir = GamePaths.AppDir;
   S.UserDir = GamePaths.DocumentsDir / "Amaneya" / "NightwispData";
+  // A save killed midway is finished or undone before anything reads its files.
+  std::string pairError;
+  if (!RecoverSavePair(S.UserDir / kSaveFileName, TSettingsFiles(S.UserDir).IniFileName(),
+                       pairError)) {
+    ShowBox("前回の保存を仕上げられませんでした。\n" + pairError);
+  }
 
   // The device, the scene, the 1 ms timer resolution, the fonts and the two text writers.
   CreateScreen();

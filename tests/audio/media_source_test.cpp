@@ -163,7 +163,8 @@ Outcome OpenInBoundedChild(const std::filesystem::path& warmUp, const std::files
 // once, without reading on or taking memory.
 TEST(MediaSource, PlaylistsAndFileListsNamedAsMusicAreRefusedWithinBoundedMemory) {
   testwave::TempDir dir;
-  testwave::WriteFile(dir / "warm.wav", testwave::Wave16(2, kRate, testwave::Sine16(2, kRate, 0.1, 440)));
+  testwave::WriteFile(dir / "warm.wav",
+                      testwave::Wave16(2, kRate, testwave::Sine16(2, kRate, 0.1, 440)));
   auto text = [](const std::string& s) { return testwave::Bytes(s.begin(), s.end()); };
   const std::vector<std::pair<const char*, testwave::Bytes>> files = {
       {"x.mp3", text("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nx.mp3\n")},

@@ -188,7 +188,8 @@ TEST_F(SaveResumeTest, TheRecordAndItsSettingsAreSavedTogetherOrNotAtAll) {
   S().SeikaiCount = 7;
   Game->SaveGame();
   ASSERT_EQ(Window.Messages.size(), 1u);
-  EXPECT_EQ(Window.Messages.back(), "保存できませんでした。");
+  EXPECT_TRUE(Window.Messages.back().starts_with("保存できませんでした。\n"));
+  EXPECT_NE(Window.Messages.back().find("Settei.ini"), std::string::npos);
   EXPECT_EQ(ReadFile(SaveFile()), record);
   EXPECT_EQ(ReadFile(settingsFile), settings);
   nothingStaged();
@@ -200,7 +201,8 @@ TEST_F(SaveResumeTest, TheRecordAndItsSettingsAreSavedTogetherOrNotAtAll) {
   std::filesystem::create_directories(SaveFile());
   Game->SaveGame();
   ASSERT_EQ(Window.Messages.size(), 2u);
-  EXPECT_EQ(Window.Messages.back(), "ゲームを保存できませんでした。");
+  EXPECT_TRUE(Window.Messages.back().starts_with("ゲームを保存できませんでした。\n"));
+  EXPECT_NE(Window.Messages.back().find("record1.dat"), std::string::npos);
   EXPECT_EQ(ReadFile(settingsFile), settings);
   nothingStaged();
 }
@@ -298,8 +300,9 @@ TEST_F(SaveResumeTest, ShortOrUnreadableFilesGiveNoResume) {
   // Saving cannot replace a folder: the player is told, the game goes on.
   Ctrl();
   Game->SaveGame();
-  ASSERT_FALSE(Window.Messages.empty());
-  EXPECT_EQ(Window.Messages.back(), "ゲームを保存できませんでした。");
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  EXPECT_EQ(Window.Messages.back(), "ゲームを保存できませんでした。\ncannot replace " +
+                                        SaveFile().string() + ": Is a directory");
   EXPECT_EQ(S().Playing, 1);
 }
 
