@@ -3,6 +3,8 @@
 // FormCreate calls them), and destroy freeing it all in the window's order.
 #include "game/game.h"
 
+#include <algorithm>
+
 #include "game/game_owned.h"
 #include "game/settings.h"
 #include "graphics/device/jpeg_decoder.h"
@@ -150,7 +152,12 @@ void TGame::LoadPictures() {
   MakeTextTexture(o.KotaeTexture.get(), o.KotaeTexture2.get(), Sjis("答"), o.MojiWriter.get());
   o.HaikeiTexture = NewTexture(dg);
   try {
-    o.HaikeiTexture->LoadFromBitmap(*LoadJPEGFile(data / "Haikei.jpg"));
+    const auto [maxWidth, maxHeight] = o.HaikeiTexture->MaxSize();
+    const auto side = [](UINT max) {
+      return static_cast<std::int32_t>(std::min<UINT>(max, kJPEGMaxSide));
+    };
+    o.HaikeiTexture->LoadFromBitmap(
+        *LoadJPEGFile(data / "Haikei.jpg", side(maxWidth), side(maxHeight)));
   } catch (const EJPEGError& e) {
     // The texture loader ends the game on a missing picture; the background does the same.
     fatal::Halt(std::string("背景の画像を読み込めませんでした: ") + e.what());

@@ -1,9 +1,6 @@
 // The decoders behind the media player, read directly (no device, no real time): every format
 // with its length, a second pass after a rewind, and the MIDI tempo map.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,6 +13,7 @@
 #include "platform/wmp/media_source.h"
 #include "platform/wmp/mpeg_source.h"
 #include "platform/wmp/smf.h"
+#include "support/bounded_child.h"
 #include "support/media_files.h"
 #include "support/mp3_test_encoder.h"
 #include "support/wave_builder.h"
@@ -129,36 +127,6 @@ TEST(MediaSource, FilesThatHoldNoMusicAreRefusedWithAReason) {
   }
 }
 
-// How a hostile file ended when opened in a child under a 1.5 GB address-space limit.
-enum class Outcome { Refused = 0, Opened = 1, MemoryGrew = 2, Crashed = 3 };
-
-Outcome OpenInBoundedChild(const std::filesystem::path& warmUp, const std::filesystem::path& path) {
-  const pid_t child = fork();
-  if (child == 0) {
-    const rlimit limit{1536ull << 20, 1536ull << 20};
-    setrlimit(RLIMIT_AS, &limit);
-    alarm(30);
-    // The decoder's own libraries are in memory before the measured open.
-    wmp::OpenMediaSource(warmUp.string(), kRate);
-    rusage before{};
-    getrusage(RUSAGE_SELF, &before);
-    int outcome = 0;
-    try {
-      wmp::OpenMediaSource(path.string(), kRate);
-      outcome = 1;
-    } catch (const EMediaPlayer& error) {
-      outcome = std::string(error.what()).empty() ? 3 : 0;
-    }
-    rusage after{};
-    getrusage(RUSAGE_SELF, &after);
-    if (outcome == 0 && after.ru_maxrss - before.ru_maxrss > 32 * 1024) outcome = 2;
-    _exit(outcome);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? static_cast<Outcome>(WEXITSTATUS(status)) : Outcome::Crashed;
-}
-
 // Playlists and lists of files that name themselves, under a music file's name: refused at
 // once, without reading on or taking memory.
 TEST(MediaSource, PlaylistsAndFileListsNamedAsMusicAreRefusedWithinBoundedMemory) {
@@ -173,8 +141,20 @@ TEST(MediaSource, PlaylistsAndFileListsNamedAsMusicAreRefusedWithinBoundedMemory
       {"w.wav", text("[playlist]\nFile1=w.wav\nNumberOfEntries=1\n")},
   };
   for (const auto& [name, bytes] : files) {
-    testwave::WriteFile(dir / name, bytes);
-    EXPECT_EQ(OpenInBoundedChild(dir / "warm.wav", dir / name), Outcome::Refused) << name;
+    const std::filesystem::path path = dir / name;
+    testwave::WriteFile(path, bytes);
+    const testbound::Result opened = testbound::RunBounded(
+        1536u << 20, [&] { wmp::OpenMediaSource((dir / "warm.wav").string(), kRate); },
+        [&] {
+          try {
+            wmp::OpenMediaSource(path.string(), kRate);
+            return 1;
+          } catch (const EMediaPlayer& error) {
+            return std::string(error.what()).empty() ? 2 : 0;
+          }
+        });
+    EXPECT_EQ(opened.ExitCode, 0) << name << ": refused with a reason";
+    EXPECT_LT(opened.PeakGrowthKb, 32 * 1024) << name;
   }
 }
 
