@@ -15,11 +15,16 @@
 namespace game {
 namespace {
 
-std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai) {
-  const auto it =
-      std::find(catalogue.TuikaMondaiList.begin(), catalogue.TuikaMondaiList.end(), mondai);
-  if (it == catalogue.TuikaMondaiList.end()) return -1;
-  return static_cast<std::int32_t>(it - catalogue.TuikaMondaiList.begin());
+// The saved additional question by its reading and its written form together: two questions
+// may share a reading (猫 and 寝子 are both ねこ), and only the pair names the one that was saved.
+std::int32_t FindTuika(const TCatalogue& catalogue, const TSavedTuika& saved) {
+  for (std::size_t i = 0; i < catalogue.TuikaMondaiList.size(); ++i) {
+    if (catalogue.TuikaMondaiList[i] == saved.Mondai && i < catalogue.TuikaSeikaiList.size() &&
+        catalogue.TuikaSeikaiList[i] == saved.Seikai) {
+      return static_cast<std::int32_t>(i);
+    }
+  }
+  return -1;
 }
 
 }  // namespace
@@ -99,7 +104,7 @@ bool TGameRules::SavedGameResumable() const {
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
   const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
-  if (FindTuika(S, saved.Mondai) < 0 &&
+  if (FindTuika(S, saved) < 0 &&
       !(IsAcceptableTuikaPair(saved.Seikai, saved.Mondai) && SpellingFits(saved.Seikai))) {
     return false;
   }
@@ -113,7 +118,7 @@ void TGameRules::ResumeGame() {
   if (S.MondaiNo > kBuiltInMondaiCount) {
     const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
     S.MondaiText = saved.Mondai;
-    const std::int32_t found = FindTuika(S, saved.Mondai);
+    const std::int32_t found = FindTuika(S, saved);
     if (found >= 0) {
       S.MondaiNo = found + kBuiltInMondaiCount + 1;
       if (S.TuikaShutsudai[found] == 0) ++S.TuikaShutsudaiCount;

@@ -167,6 +167,36 @@ TEST_F(SaveResumeTest, AVanishedAdditionalQuestionIsAppendedOnResume) {
   EXPECT_EQ(ini.ReadString("TuikaMondai", "Seikai", ""), codepage::Utf8ToSjis("残らず消えた問題"));
 }
 
+// Two additional questions share a reading: the one saved is the one resumed, and saved again.
+TEST_F(SaveResumeTest, OfTwoQuestionsWithOneReadingTheSavedOneResumes) {
+  std::string tuika;
+  for (int i = 1; i <= 14; ++i) tuika += "header\r\n";
+  for (const char* line : {"猫", "ねこ", "寝子", "ねこ"})
+    tuika += codepage::Utf8ToSjis(line) + "\r\n";
+  WriteFile(Paths.AppDir / "追加問題.txt", tuika);
+  StartToPrompt();
+  Ctrl();
+  const std::int32_t neko = 170 + 2;
+  ASSERT_EQ(S().Seikai(neko), u"寝子");
+  S().MondaiNo = neko;
+  S().MondaiText = u"ねこ";
+  S().MojiCount = 2;
+  Game->SaveGame();
+  ASSERT_TRUE(Window.Messages.empty());
+  const std::int32_t tuikaCount = S().TuikaCount;
+  Game.reset();
+
+  Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
+  StartGame();
+  RunToPrompt();
+  EXPECT_EQ(S().TuikaCount, tuikaCount) << "found, not appended";
+  EXPECT_EQ(S().MondaiNo, neko);
+  EXPECT_EQ(S().Seikai(S().MondaiNo), u"寝子");
+  Game->SaveGame();
+  EXPECT_EQ(TIniFile(UserDir() / "Settei.ini").ReadString("TuikaMondai", "Seikai", ""),
+            codepage::Utf8ToSjis("寝子"));
+}
+
 TEST_F(SaveResumeTest, TheRecordAndItsSettingsAreSavedTogetherOrNotAtAll) {
   StartToPrompt();
   Ctrl();
