@@ -108,13 +108,21 @@ void TGameRules::FormClose() {
   const TSettingsFiles settings(S.UserDir);
   const TFontChoice font = CharacterFont();
   const TBgmSettings bgm{S.BgmOn != 0, S.BgmRandomChecked != 0, S.MusicName, S.MusicFolda};
-  if (!settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0)) {
-    ShowBox(kSaveFailed);
-  }
+  std::string iniError;
+  const bool iniWritten =
+      settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0, &iniError);
 
   // Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style;
-  if (!settings.WriteFontStyle(S.FontStyle)) ShowBox(kSaveFailed);
+  std::string styleError;
+  const bool styleWritten = settings.WriteFontStyle(S.FontStyle, &styleError);
+  // One box for the close, naming each file that could not be written and why.
+  if (!iniWritten || !styleWritten) {
+    std::string text = kSaveFailed;
+    if (!iniWritten) text += "\n" + iniError;
+    if (!styleWritten) text += "\n" + styleError;
+    ShowBox(text);
+  }
 
   // The music stops.
   StopMusic();

@@ -1,5 +1,6 @@
 #include "game/settings.h"
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 
@@ -74,19 +75,26 @@ std::int32_t TSettingsFiles::ReadKaitoMode() const {
 }
 
 bool TSettingsFiles::WriteAtClose(std::int32_t charset, const std::string& fontName,
-                                  const TBgmSettings& bgm, bool romajiHenkan) const {
+                                  const TBgmSettings& bgm, bool romajiHenkan,
+                                  std::string* error) const {
   TIniFile ini(iniName_);
-  return ini.WriteInteger("Font", "Charset", charset) &&
-         ini.WriteString("Font", "Name", fontName) && ini.WriteBool("BGM", "Music", bgm.Music) &&
-         ini.WriteBool("BGM", "Random", bgm.Random) &&
-         WriteIniText(ini, "BGM", "MusicName", bgm.MusicName) &&
-         WriteIniText(ini, "BGM", "MusicFolda", bgm.MusicFolda) &&
-         ini.WriteBool(kRomajiSection, kRomajiKey, romajiHenkan);
+  // Every key is tried: one that cannot be written keeps no other from being written.
+  const bool written[] = {ini.WriteInteger("Font", "Charset", charset),
+                          ini.WriteString("Font", "Name", fontName),
+                          ini.WriteBool("BGM", "Music", bgm.Music),
+                          ini.WriteBool("BGM", "Random", bgm.Random),
+                          WriteIniText(ini, "BGM", "MusicName", bgm.MusicName),
+                          WriteIniText(ini, "BGM", "MusicFolda", bgm.MusicFolda),
+                          ini.WriteBool(kRomajiSection, kRomajiKey, romajiHenkan)};
+  if (error != nullptr) *error = ini.LastError();
+  return std::all_of(std::begin(written), std::end(written), [](bool ok) { return ok; });
 }
 
-bool TSettingsFiles::WriteFontStyle(std::uint8_t style) const {
-  std::string error;
-  return files::ReplaceFile(styleName_, std::string(1, static_cast<char>(style)), error);
+bool TSettingsFiles::WriteFontStyle(std::uint8_t style, std::string* error) const {
+  std::string reason;
+  if (files::ReplaceFile(styleName_, std::string(1, static_cast<char>(style)), reason)) return true;
+  if (error != nullptr) *error = reason;
+  return false;
 }
 
 bool TSettingsFiles::WriteSaveKeys(const std::filesystem::path& iniFile, const TSavedTuika* tuika,

@@ -50,12 +50,12 @@ class TSettingsFiles {
   // The answer mode of a saved game: 1 (hiragana), or 0 (kanji-mixed) for any other value.
   std::int32_t ReadKaitoMode() const;
 
-  // What the game writes at close: the font's keys, the music's, the romaji option. The first
-  // key that cannot be written ends the writing; false then.
+  // What the game writes at close: the font's keys, the music's, the romaji option. Every key
+  // is written that can be; false when one could not, with the first reason in error.
   bool WriteAtClose(std::int32_t charset, const std::string& fontName, const TBgmSettings& bgm,
-                    bool romajiHenkan) const;
-  // Font.dat replaced whole; false when it could not be.
-  bool WriteFontStyle(std::uint8_t style) const;
+                    bool romajiHenkan, std::string* error = nullptr) const;
+  // Font.dat replaced whole; false, with the reason in error, when it could not be.
+  bool WriteFontStyle(std::uint8_t style, std::string* error = nullptr) const;
 
   // Settei.ini itself; a save stages a copy of it to receive the keys below.
   const std::filesystem::path& IniFileName() const { return iniName_; }

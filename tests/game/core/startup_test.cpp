@@ -163,14 +163,36 @@ TEST_F(StartupTest, CloseDuringGameClearStoresThePlayersMusic) {
             "/home/player/mine.mp3");
 }
 
-TEST_F(StartupTest, CloseReportsEachFileThatCannotBeWritten) {
+TEST_F(StartupTest, CloseReportsEachFileThatCannotBeWrittenInOneBox) {
   StartGame();
   // A file where the folder should be: neither file can be written.
   WriteFile(Paths.DocumentsDir / "Amaneya", "in the way");
   Game->FormClose();
-  ASSERT_EQ(Window.Messages.size(), 2u);
-  EXPECT_EQ(Window.Messages[0], "保存できませんでした。");
-  EXPECT_EQ(Window.Messages[1], "保存できませんでした。");
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  const std::string& box = Window.Messages[0];
+  EXPECT_TRUE(box.starts_with("保存できませんでした。\n")) << box;
+  EXPECT_NE(box.find((S().UserDir / "Settei.ini").string() + ": "), std::string::npos) << box;
+  EXPECT_NE(box.find("Not a directory"), std::string::npos) << box;
+  EXPECT_NE(box.find((S().UserDir / "Font.dat").string()), std::string::npos) << box;
+}
+
+// A NUL in a value: read as the text before it, written back without it, and no key after it
+// goes unwritten.
+TEST_F(StartupTest, ANulInAValueReadsAndWritesAsTheTextBeforeIt) {
+  const std::filesystem::path ini = Paths.DocumentsDir / "Amaneya" / "NightwispData" / "Settei.ini";
+  std::filesystem::create_directories(ini.parent_path());
+  const std::string music = (Paths.AppDir / "Data" / "tamsu08-1.mp3").string();
+  WriteFile(ini, "[BGM]\r\nMusic=1\r\nRandom=0\r\nMusicName=" + music + std::string("\0tail", 5) +
+                     "\r\nMusicFolda=/music\r\n");
+  StartGame();
+  RunFor(200);
+  EXPECT_EQ(S().MusicName, music);
+  S().RomajiHenkan = 0;
+  Game->FormClose();
+  EXPECT_TRUE(Window.Messages.empty()) << Window.Messages.front();
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", ini), music);
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicFolda", "", ini), "/music");
+  EXPECT_EQ(GetPrivateProfileStringA("RomajiHenkan", "Value", "", ini), "0");
 }
 
 TEST_F(StartupTest, DestroyFreesEverythingOnceAndRestoresTheTimer) {
