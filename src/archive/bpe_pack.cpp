@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <cstring>
 #include <stdexcept>
 
@@ -19,7 +20,7 @@ constexpr std::size_t PairIndex(std::uint8_t left, std::uint8_t right) {
 // of all 65536 pairs.
 class BlockPacker {
  public:
-  explicit BlockPacker(const BPEPackOptions& options) : options_(options), counts_(65536, 0) {}
+  explicit BlockPacker(const BPEPackOptions& options) : options_(options) {}
 
   // Takes the next block out of data (from offset) and appends it packed to out; returns
   // how many input bytes it took.
@@ -217,7 +218,8 @@ class BlockPacker {
   }
 
   BPEPackOptions options_;
-  std::vector<std::uint32_t> counts_;
+  // Zeroed in one go (a value-initialised array), not element by element.
+  std::unique_ptr<std::uint32_t[]> counts_{new std::uint32_t[65536]()};
   std::vector<std::size_t> candidates_;
   std::vector<std::uint8_t> block_;
   std::array<std::uint8_t, 256> left_{};

@@ -1,6 +1,6 @@
 // The media player control as the game uses it: URL, settings.setMode("loop", flag),
 // controls.play, controls.stop and currentMedia.duration. libmpg123 decodes MP3; FFmpeg, in a
-// module loaded when first needed, every other format but MIDI (WMA, WAV, AIFF/AIFC, Ogg
+// decoder process of its own (nightwisp-decode), every other format but MIDI (WMA, WAV, AIFF/AIFC, Ogg
 // Vorbis, Opus, FLAC, AAC/M4A); MIDI plays on FluidSynth with a General MIDI sound font. The samples go to SDL_mixer's music hook on the shared
 // device.
 //
