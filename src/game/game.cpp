@@ -57,6 +57,8 @@ TGame::TGame(TGameWindow& window, TOwnerWindow& ownerWindow, TGamePaths paths)
   Owned->DDSD1->SetDebugOption({dsoHaltOnError});
   Owned->DDSD1->Loaded();
   Owned->WindowsMediaPlayer1 = std::make_unique<TWindowsMediaPlayer>();
+  // While the general decoder opens a file the window goes on painting and answering.
+  Owned->WindowsMediaPlayer1->SetWaiting([this] { Window.ProcessMessages(); });
 }
 
 TGame::~TGame() {

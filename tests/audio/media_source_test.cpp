@@ -127,6 +127,18 @@ TEST(MediaSource, FilesThatHoldNoMusicAreRefusedWithAReason) {
   }
 }
 
+// The general decoder opens a file in its own process: the caller gets the thread back every
+// few milliseconds meanwhile (the window paints and answers), and what opened plays.
+TEST(MediaSource, TheCallerKeepsRunningWhileTheDecoderOpensAFile) {
+  testwave::TempDir dir;
+  ASSERT_TRUE(testwave::WriteEncoded(dir / "tune.ogg", "-c:a libvorbis", 0.5));
+  int calls = 0;
+  const auto source =
+      wmp::OpenMediaSource((dir / "tune.ogg").string(), kRate, [&calls] { ++calls; });
+  EXPECT_GT(calls, 0);
+  EXPECT_NEAR(DecodeAll(*source).seconds, 0.5, kCodecFrame);
+}
+
 // Playlists and lists of files that name themselves, under a music file's name: refused at
 // once, without reading on or taking memory.
 TEST(MediaSource, PlaylistsAndFileListsNamedAsMusicAreRefusedWithinBoundedMemory) {

@@ -2,6 +2,7 @@
 // beside the program or in ../lib/nightwisp when installed): see ffmpeg/decode_main.cpp.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -10,6 +11,8 @@
 namespace wmp {
 
 // Raises EMediaPlayer with the reason when the decoder cannot be started or the file not decoded.
-std::unique_ptr<TMediaSource> OpenFfmpegSource(const std::string& path, int rate);
+// While the decoder opens the file, `waiting` (if any) is called every few milliseconds.
+std::unique_ptr<TMediaSource> OpenFfmpegSource(const std::string& path, int rate,
+                                               const std::function<void()>& waiting = {});
 
 }  // namespace wmp

@@ -7,10 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/base/files.h"
@@ -25,6 +27,8 @@ constexpr const char* kDecoderName = "nightwisp-decode";
 // The decoder bounds its own open to a few seconds; this covers starting it as well.
 constexpr int kHeaderTimeoutMs = 10000;
 constexpr std::size_t kFrameBytes = 2 * sizeof(std::int16_t);
+// How often the waiting caller gets the thread back while the decoder opens the file.
+constexpr int kWaitSliceMs = 10;
 
 std::string DecoderPath() {
   const std::filesystem::path folder = files::ExecutableFolder();
@@ -39,7 +43,8 @@ std::string DecoderPath() {
 // One run of the decoder on one file.
 class TDecoderRun {
  public:
-  TDecoderRun(const std::string& decoder, const std::string& path, int rate) {
+  TDecoderRun(const std::string& decoder, const std::string& path, int rate,
+              const std::function<void()>& waiting) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) throw EMediaPlayer("パイプを作れません");
     posix_spawn_file_actions_t actions;
@@ -57,7 +62,7 @@ class TDecoderRun {
       pid_ = -1;
       throw EMediaPlayer(decoder + " を起動できません (" + std::strerror(spawned) + ")");
     }
-    ReadHeader();
+    ReadHeader(waiting);
   }
   ~TDecoderRun() {
     ::close(fd_);
@@ -85,14 +90,19 @@ class TDecoderRun {
   }
 
  private:
-  void ReadExactly(void* out, std::size_t bytes, const std::chrono::steady_clock::time_point end) {
+  void ReadExactly(void* out, std::size_t bytes, const std::chrono::steady_clock::time_point end,
+                   const std::function<void()>& waiting) {
     auto* at = static_cast<std::uint8_t*>(out);
     while (bytes > 0) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
           end - std::chrono::steady_clock::now());
+      if (left.count() <= 0) throw EMediaPlayer("復号の応答がありません");
       pollfd ready{fd_, POLLIN, 0};
-      if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) == 0) {
-        throw EMediaPlayer("復号の応答がありません");
+      const int slice = waiting ? std::min<int>(kWaitSliceMs, static_cast<int>(left.count()))
+                                : static_cast<int>(left.count());
+      if (::poll(&ready, 1, slice) == 0) {
+        if (waiting) waiting();
+        continue;
       }
       const ssize_t got = ::read(fd_, at, bytes);
       if (got < 0 && errno == EINTR) continue;
@@ -102,18 +112,18 @@ class TDecoderRun {
     }
   }
 
-  void ReadHeader() {
+  void ReadHeader(const std::function<void()>& waiting) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHeaderTimeoutMs);
     std::int32_t status = -1;
-    ReadExactly(&status, sizeof status, end);
+    ReadExactly(&status, sizeof status, end, waiting);
     if (status == 0) {
-      ReadExactly(&seconds_, sizeof seconds_, end);
+      ReadExactly(&seconds_, sizeof seconds_, end, waiting);
       return;
     }
     std::uint32_t length = 0;
-    ReadExactly(&length, sizeof length, end);
+    ReadExactly(&length, sizeof length, end, waiting);
     std::string reason(std::min<std::uint32_t>(length, 4096), '\0');
-    ReadExactly(reason.data(), reason.size(), end);
+    ReadExactly(reason.data(), reason.size(), end, waiting);
     throw EMediaPlayer(reason);
   }
 
@@ -124,9 +134,9 @@ class TDecoderRun {
 
 class TFfmpegProcessSource : public TMediaSource {
  public:
-  TFfmpegProcessSource(std::string path, int rate)
+  TFfmpegProcessSource(std::string path, int rate, const std::function<void()>& waiting)
       : decoder_(DecoderPath()), path_(std::move(path)), rate_(rate) {
-    run_ = std::make_unique<TDecoderRun>(decoder_, path_, rate_);
+    run_ = std::make_unique<TDecoderRun>(decoder_, path_, rate_, waiting);
     seconds_ = run_->Seconds();
   }
 
@@ -140,7 +150,8 @@ class TFfmpegProcessSource : public TMediaSource {
   bool Rewind() override {
     run_.reset();
     try {
-      run_ = std::make_unique<TDecoderRun>(decoder_, path_, rate_);
+      // On the audio thread: no one to give the thread back to.
+      run_ = std::make_unique<TDecoderRun>(decoder_, path_, rate_, std::function<void()>());
       return true;
     } catch (const EMediaPlayer&) {
       return false;
@@ -157,8 +168,9 @@ class TFfmpegProcessSource : public TMediaSource {
 
 }  // namespace
 
-std::unique_ptr<TMediaSource> OpenFfmpegSource(const std::string& path, int rate) {
-  return std::make_unique<TFfmpegProcessSource>(path, rate);
+std::unique_ptr<TMediaSource> OpenFfmpegSource(const std::string& path, int rate,
+                                               const std::function<void()>& waiting) {
+  return std::make_unique<TFfmpegProcessSource>(path, rate, waiting);
 }
 
 }  // namespace wmp

@@ -24,7 +24,8 @@ bool StartsWithMidiHeader(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate) {
+std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate,
+                                              const std::function<void()>& waiting) {
   if (!StartsWithMidiHeader(path)) {
     // MP3 without FFmpeg in memory; a stream libmpg123 refuses still gets the general decoder.
     if (LooksLikeMpegAudio(path)) {
@@ -33,7 +34,7 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate)
       } catch (const EMediaPlayer&) {
       }
     }
-    return OpenFfmpegSource(path, rate);
+    return OpenFfmpegSource(path, rate, waiting);
   }
 
   std::error_code error;
