@@ -123,9 +123,9 @@ STAGE3_PACING=$(pacing "$LOG" "$FROM" "$TO")
 STAGE3_CPU=$(cpu_percent "$USED" "$SECONDS_MEASURED")
 STAGE3_MS=$(cpu_ms_per_frame "$USED" "$(tick_count "$STAGE3_PACING")")
 PEAK_KB=$(awk '/^VmHWM/ { print $2 }' "/proc/$GAME_PID/status")
-DECODER_PID=$(pgrep -P "$GAME_PID" -x nightwisp-decode | head -n1 || true)
-DECODER_KB=0
-[[ -n "$DECODER_PID" ]] && DECODER_KB=$(awk '/^VmHWM/ { print $2 }' "/proc/$DECODER_PID/status")
+DECODER_PID=$(pgrep -P "$GAME_PID" -f nightwisp-decode | head -n1 || true)
+[[ -n "$DECODER_PID" ]] || { echo "measure: the music is not being decoded by FFmpeg" >&2; exit 1; }
+DECODER_KB=$(awk '/^VmHWM/ { print $2 }' "/proc/$DECODER_PID/status")
 kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
 
 percent_within() { sed -n 's/.*within_2ms_percent=\([0-9.]*\).*/\1/p' <<<"$1"; }

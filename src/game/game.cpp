@@ -121,10 +121,12 @@ void TGame::CreateSoundEffects() {
   for (int i = 0; i < kSoundEffectCount; ++i) {
     o.Waves[i] = std::make_unique<TDDSDWaveData>(o.DDSD1.get(), false, data / kWaveFiles[i]);
     // Binding an empty wave ends the game with the library's copy error, which does not say
-    // why: name the effect file that could not be loaded instead.
+    // why: name the effect file that could not be loaded, and why, instead.
     if (o.DDSD1->Initialized() && o.Waves[i]->Buffer() == nullptr) {
-      fatal::Halt("効果音ファイル「" + (data / kWaveFiles[i]).string() +
-                  "」を読み込めませんでした。");
+      const std::string& reason = o.Waves[i]->LoadError();
+      fatal::Halt(reason.empty() ? "効果音ファイル「" + (data / kWaveFiles[i]).string() +
+                                       "」を読み込めませんでした。"
+                                 : "効果音ファイルを読み込めませんでした。\n" + reason);
     }
     if (o.DDSD1->Initialized()) o.DDSD1->Channel(i)->SetWaveData(o.Waves[i].get());
   }

@@ -221,7 +221,13 @@ TEST_F(StartupTest, AMissingEffectFileIsNamedWhenTheGameEnds) {
   std::filesystem::remove(appDir / "Data" / "fuseikai.wav");
   Paths.AppDir = appDir;
   EXPECT_EXIT(StartGame(), ::testing::ExitedWithCode(1),
-              "効果音ファイル「.*fuseikai\\.wav」を読み込めませんでした。");
+              "効果音ファイルを読み込めませんでした。\n.*fuseikai\\.wavが、見つかりません");
+  // A damaged one: the file and the reason, once.
+  std::filesystem::create_directories(appDir / "Data");
+  WriteFile(appDir / "Data" / "fuseikai.wav", std::string("RIFF\x04\x00\x00\x00WAVE", 12));
+  EXPECT_EXIT(
+      StartGame(), ::testing::ExitedWithCode(1),
+      "効果音ファイルを読み込めませんでした。\n.*fuseikai\\.wavには、fmtチャンクが有りません");
 }
 
 // A damaged entry of the archive ends the start-up naming it, not the first correct answer.
