@@ -17,10 +17,10 @@ namespace {
 
 // The saved additional question by its reading and its written form together: two questions
 // may share a reading (猫 and 寝子 are both ねこ), and only the pair names the one that was saved.
-std::int32_t FindTuika(const TCatalogue& catalogue, const TSavedTuika& saved) {
+std::int32_t FindTuika(const TCatalogue& catalogue, const TSettings& saved) {
   for (std::size_t i = 0; i < catalogue.TuikaMondaiList.size(); ++i) {
-    if (catalogue.TuikaMondaiList[i] == saved.Mondai && i < catalogue.TuikaSeikaiList.size() &&
-        catalogue.TuikaSeikaiList[i] == saved.Seikai) {
+    if (catalogue.TuikaMondaiList[i] == saved.TuikaMondai && i < catalogue.TuikaSeikaiList.size() &&
+        catalogue.TuikaSeikaiList[i] == saved.TuikaSeikai) {
       return static_cast<std::int32_t>(i);
     }
   }
@@ -69,12 +69,17 @@ void TGameRules::SaveGame() {
   d.HintMoji = S.HintMoji;
   d.HintCount = S.HintCount;
 
-  // record1.dat and the Settei.ini keys of the same save (the additional question's texts, the
-  // answer mode) are replaced as a pair.
-  std::optional<TSavedTuika> tuika;
-  if (S.MondaiNo > kBuiltInMondaiCount) tuika = TSavedTuika{S.MondaiText, S.Seikai(S.MondaiNo)};
+  // record1.dat and the Settei.ini keys of the same save (the additional question's texts when
+  // the saved question is one, the answer mode) are replaced as a pair.
+  TSettings keys = S.Settings;
+  const bool tuika = S.MondaiNo > kBuiltInMondaiCount;
+  if (tuika) {
+    keys.TuikaMondai = S.MondaiText;
+    keys.TuikaSeikai = S.Seikai(S.MondaiNo);
+  }
+  keys.KaitoMode = S.KaitoMode;
   std::string error;
-  switch (WriteSavePair(S.UserDir, d, tuika ? &*tuika : nullptr, S.KaitoMode, error)) {
+  switch (WriteSavePair(S.UserDir, d, keys, tuika, error)) {
     case TSavePairResult::Saved:
       S.SaveDataSize = kSaveDataSize;
       return;
@@ -103,28 +108,28 @@ bool TGameRules::SavedGameResumable() const {
   if (d.MondaiNo <= kBuiltInMondaiCount) return SaveDataProblem(d, S, nullptr).empty();
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
-  const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
-  if (FindTuika(S, saved) < 0 &&
-      !(IsAcceptableTuikaPair(saved.Seikai, saved.Mondai) && SpellingFits(saved.Seikai))) {
+  const TSettings& saved = S.Settings;
+  if (FindTuika(S, saved) < 0 && !(IsAcceptableTuikaPair(saved.TuikaSeikai, saved.TuikaMondai) &&
+                                   SpellingFits(saved.TuikaSeikai))) {
     return false;
   }
-  return SaveDataProblem(d, S, &saved.Mondai).empty();
+  return SaveDataProblem(d, S, &saved.TuikaMondai).empty();
 }
 
 void TGameRules::ResumeGame() {
   const TSaveData& d = S.SaveData;
-  // The question, an additional one found again by its reading.
+  // The question, an additional one found again by its reading and written form.
   S.MondaiNo = d.MondaiNo;
   if (S.MondaiNo > kBuiltInMondaiCount) {
-    const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
-    S.MondaiText = saved.Mondai;
+    const TSettings& saved = S.Settings;
+    S.MondaiText = saved.TuikaMondai;
     const std::int32_t found = FindTuika(S, saved);
     if (found >= 0) {
       S.MondaiNo = found + kBuiltInMondaiCount + 1;
       if (S.TuikaShutsudai[found] == 0) ++S.TuikaShutsudaiCount;
       S.TuikaShutsudai[found] = 1;
     } else {
-      const std::int32_t added = AppendTuikaMondai(S, saved.Mondai, saved.Seikai);
+      const std::int32_t added = AppendTuikaMondai(S, saved.TuikaMondai, saved.TuikaSeikai);
       if (added > 0) {
         S.MondaiNo = added;
         S.TuikaShutsudai[TuikaIndex(added)] = 1;
@@ -192,7 +197,7 @@ void TGameRules::ResumeGame() {
   ShowTokuten();
 
   // The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
-  S.KaitoMode = TSettingsFiles(S.UserDir).ReadKaitoMode();
+  S.KaitoMode = S.Settings.KaitoMode == 1 ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
   Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
 

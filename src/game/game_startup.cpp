@@ -36,13 +36,14 @@ void TGameRules::FormCreate() {
     ShowBox("前回の保存を仕上げられませんでした。\n" + pairError);
   }
 
+  // Settei.ini and Font.dat, once; what they lack keeps its default.
+  S.Settings = TSettingsFiles(S.UserDir).Read();
+
   // The device, the scene, the 1 ms timer resolution, the fonts and the two text writers.
   CreateScreen();
 
   // The romaji option: on unless Settei.ini turns it off (files from before it mean on).
-  if (const std::optional<bool> romaji = TSettingsFiles(S.UserDir).ReadRomajiHenkan()) {
-    S.RomajiHenkan = *romaji ? 1 : 0;
-  }
+  S.RomajiHenkan = S.Settings.RomajiHenkan ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
 
   // The seven effects, wave i on channel i.
@@ -103,19 +104,26 @@ void TGameRules::FormClose() {
   std::error_code error;
   std::filesystem::create_directories(S.UserDir, error);
 
-  // Settei.ini: the first failed key ends the INI part.
+  // Settei.ini: every key that can be written is.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
-  const TSettingsFiles settings(S.UserDir);
+  // The record read at start-up with the game's live values put in.
   const TFontChoice font = CharacterFont();
-  const TBgmSettings bgm{S.BgmOn != 0, S.BgmRandomChecked != 0, S.MusicName, S.MusicFolda};
+  TSettings& settings = S.Settings;
+  settings.FontCharset = font.Charset;
+  settings.FontName = font.FaceName;
+  settings.Music = S.BgmOn != 0;
+  settings.Random = S.BgmRandomChecked != 0;
+  settings.MusicName = S.MusicName;
+  settings.MusicFolda = S.MusicFolda;
+  settings.RomajiHenkan = S.RomajiHenkan != 0;
+  const TSettingsFiles files(S.UserDir);
   std::string iniError;
-  const bool iniWritten =
-      settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0, &iniError);
+  const bool iniWritten = files.Write(settings, TSettingsGroup::AtClose, &iniError);
 
   // Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style;
   std::string styleError;
-  const bool styleWritten = settings.WriteFontStyle(S.FontStyle, &styleError);
+  const bool styleWritten = files.WriteFontStyle(S.FontStyle, &styleError);
   // One box for the close, naming each file that could not be written and why.
   if (!iniWritten || !styleWritten) {
     std::string text = kSaveFailed;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "game/catalogue.h"
+#include "game/rule_numbers.h"
 #include "game/save_data.h"
 #include "game/settings.h"
 
@@ -18,10 +19,6 @@ inline constexpr const char* kSaveFileName = "record1.dat";
 void DecodeSaveData(std::string_view bytes, TSaveData& data);
 // The record as the file's 1052 bytes.
 std::string EncodeSaveData(const TSaveData& data);
-
-// The highest score a game can reach: 30 correct answers, each with the run's 100, its 10 and a
-// point for each of the 60 seconds. A saved score above it is a damaged file.
-inline constexpr std::int32_t kMaxTokuten = 30 * (100 + 10 + 60);
 
 // Reads at most 1052 bytes of the file into `data` (see DecodeSaveData) and gives the file's
 // size in `fileSize`. False, with a reason in `error` (UTF-8), when the file cannot be opened or
@@ -61,13 +58,13 @@ bool RecoverSavePair(const std::filesystem::path& record, const std::filesystem:
                      std::string& error);
 
 // A whole save: the folder made when missing, then record1.dat holding `data` and Settei.ini's
-// save keys (see TSettingsFiles::WriteSaveKeys) staged and committed as a pair, after settling
+// save keys from `keys` (the additional question's too when withTuika) staged and committed as
+// a pair, after settling
 // what an earlier save left. On failure `error` names the file and the reason, and the result
 // tells which of the two files the player is told of.
 enum class TSavePairResult { Saved, RecordFailed, SettingsFailed };
 TSavePairResult WriteSavePair(const std::filesystem::path& userDir, const TSaveData& data,
-                              const game::TSavedTuika* tuika, std::int32_t kaitoMode,
-                              std::string& error);
+                              const game::TSettings& keys, bool withTuika, std::string& error);
 
 // A best score the game can take from the file: from 0 to kMaxTokuten.
 bool PlausibleBestScore(const TSaveData& data);

@@ -40,7 +40,9 @@ class SavePairTest : public ::testing::Test {
     std::filesystem::create_directories(Dir);
     ASSERT_TRUE(WritePrivateProfileStringA("BGM", "MusicName", "mine.ogg", Dir / "Settei.ini"));
     std::string error;
-    ASSERT_EQ(WriteSavePair(Dir, Record(1), nullptr, 0, error), TSavePairResult::Saved) << error;
+    ASSERT_EQ(WriteSavePair(Dir, Record(1), game::TSettings{}, false, error),
+              TSavePairResult::Saved)
+        << error;
   }
   static TSaveData Record(std::int32_t seikai) {
     TSaveData d;
@@ -53,7 +55,7 @@ class SavePairTest : public ::testing::Test {
     std::uintmax_t size = 0;
     std::string error;
     EXPECT_TRUE(ReadSaveFile(Dir / kSaveFileName, d, size, error)) << error;
-    return {d.SeikaiCount, game::TSettingsFiles(Dir).ReadKaitoMode()};
+    return {d.SeikaiCount, game::TSettingsFiles(Dir).Read().KaitoMode};
   }
   // The save of the new pair (2 correct answers, hiragana answers) under strace; its exit code,
   // or -1 when it was killed.

@@ -13,7 +13,9 @@ int main(int argc, char** argv) {
   data.MondaiNo = 1;
   data.SeikaiCount = std::atoi(argv[2]);
   std::string error;
-  if (WriteSavePair(argv[1], data, nullptr, std::atoi(argv[3]), error) == TSavePairResult::Saved) {
+  game::TSettings keys;
+  keys.KaitoMode = std::atoi(argv[3]);
+  if (WriteSavePair(argv[1], data, keys, false, error) == TSavePairResult::Saved) {
     return 0;
   }
   std::fprintf(stderr, "%s\n", error.c_str());
