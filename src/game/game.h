@@ -63,6 +63,7 @@ class TGame : public TGameRules {
   bool TryPlayMusic() override;
   void StopMusic() override;
   double MusicDuration() override;
+  bool MusicRanOut() override;
   TFontChoice CharacterFont() const override;
   TFontChoice SetCharacterFont(const TFontChoice& chosen) override;
 
