@@ -116,7 +116,9 @@ bool TCtrlTap::Event(const QEvent& event) {
       if (key.key() != Qt::Key_Control || key.isAutoRepeat()) return false;
       const bool qtTap = pending_;
       pending_ = false;
-      if (!watchingServer_) return qtTap;
+      // A key sent inside the program (the player-bot's) never passed the server: Qt's view is
+      // the whole of it.
+      if (!watchingServer_ || !key.spontaneous()) return qtTap;
       // On an X server the server's order decides: an input method may hand Qt the release
       // before the press, and later keys may already have come in. That Qt sees the release at
       // all says the input method let this Ctrl through.
