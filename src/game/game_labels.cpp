@@ -77,11 +77,13 @@ void TGame::RefreshScreen() {
     if (!marks.Changed[i]) continue;
     marks.Changed[i] = false;
     const TLabelTexture& t = textures[i];
-    if (static_cast<TLabel>(i) == TLabel::MusicTitle) {
-      // The player's path, at its own smaller size, may hold what Shift-JIS cannot: it is
-      // written from UTF-16.
+    const auto which = static_cast<TLabel>(i);
+    if (which == TLabel::MusicTitle) {
+      // The player's path, at its own smaller size.
       label->Font().SetSize(kMusicTitlePoints);
       WriteTextTexture(t.Texture, t.Panel, codepage::Utf8ToUtf16(MusicTitle(marks.Text[i])), label);
+    } else if (IsWideLabel(which)) {
+      WriteTextTexture(t.Texture, t.Panel, codepage::Utf8ToUtf16(marks.Text[i]), t.Writer);
     } else {
       MakeTextTexture(t.Texture, t.Panel, marks.Text[i], t.Writer);
     }
@@ -92,7 +94,7 @@ void TGame::RefreshScreen() {
     if (!marks.MojiChanged[k]) continue;
     marks.MojiChanged[k] = false;
     TDGTexture* texture = o.MojiTextures[k].get();
-    MakeTextTexture(texture, nullptr, codepage::Utf16ToSjis(S.Moji[k].Char), moji);
+    WriteTextTexture(texture, nullptr, S.Moji[k].Char, moji);
     CharacterRendered(k, static_cast<std::int32_t>(texture->Width()),
                       static_cast<std::int32_t>(texture->Height()));
   }
@@ -100,7 +102,15 @@ void TGame::RefreshScreen() {
   // The centre picture (the results carry their own alpha: no colour key), the key guide.
   if (marks.PictureChanged) {
     marks.PictureChanged = false;
-    o.PictureTexture->LoadFromFile(marks.Picture, (S.AppDir / "Data" / "wisplore.qda").string());
+    TDGTexture* picture = o.PictureTexture.get();
+    if (marks.Picture.empty()) {
+      // No picture: the texture stays, clear.
+      picture->FillRect(RECT{0, 0, static_cast<LONG>(picture->TextureWidth()),
+                             static_cast<LONG>(picture->TextureHeight())},
+                        0x00000000, false);
+    } else {
+      picture->LoadFromFile(marks.Picture, (S.AppDir / "Data" / "wisplore.qda").string());
+    }
   }
   if (marks.SosaChanged) {
     marks.SosaChanged = false;

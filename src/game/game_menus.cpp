@@ -21,6 +21,22 @@ constexpr const char* kFolderPrompt =
 
 void TGameRules::TopMenuClick() { Pause(); }
 
+void TGameRules::OpenTextFile(const std::filesystem::path& file, const std::string& failure) {
+  if (Window.ShellOpen(file.string())) return;
+  // What the player can do about it: the file is gone, or the desktop has no program that
+  // opens files (xdg-open, of the xdg-utils package).
+  std::error_code error;
+  const std::string path = file.string();
+  if (!std::filesystem::exists(file, error)) {
+    ShowBox(failure + "\nファイルが見つかりません。Nightwisp を入れ直してください。\n" + path);
+  } else {
+    ShowBox(failure +
+            "\nファイルを開くプログラムが見つかりません。xdg-utils パッケージ(xdg-open)を"
+            "入れるか、テキストエディターで直接開いてください。\n" +
+            path);
+  }
+}
+
 void TGameRules::MenuClick(TMenuItem item) {
   switch (item) {
     case TMenuItem::Kanji:
@@ -41,9 +57,7 @@ void TGameRules::MenuClick(TMenuItem item) {
       Window.CloseWindow();
       break;
     case TMenuItem::A1:
-      if (!Window.ShellOpen((S.AppDir / kTuikaFileName).string())) {
-        ShowBox("「追加問題.txt」を開けませんでした。");
-      }
+      OpenTextFile(S.AppDir / kTuikaFileName, "「追加問題.txt」を開けませんでした。");
       break;
     case TMenuItem::Romaji1:
       S.RomajiHenkan = S.RomajiHenkan == 0 ? 1 : 0;
@@ -72,9 +86,7 @@ void TGameRules::MenuClick(TMenuItem item) {
       ChooseRandomMusicFolder();
       break;
     case TMenuItem::Help2:
-      if (!Window.ShellOpen((S.AppDir / u8"作品について.txt").string())) {
-        ShowBox("ヘルプの表示に失敗しました。");
-      }
+      OpenTextFile(S.AppDir / u8"作品について.txt", "ヘルプの表示に失敗しました。");
       break;
     case TMenuItem::About1:
       Window.ShowAboutBox();

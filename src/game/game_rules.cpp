@@ -103,11 +103,11 @@ void TGameRules::SetKaitoModeColour() {
 void TGameRules::RenderMoji(std::int32_t index) { S.Marks.MojiChanged[index] = true; }
 
 void TGameRules::RenderSpelling() {
-  S.Marks.SetLabel(TLabel::Spelling, codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)));
+  S.Marks.SetLabel(TLabel::Spelling, codepage::Utf16ToUtf8(S.Seikai(S.MondaiNo)));
 }
 
 void TGameRules::ShowReading() {
-  S.Marks.SetLabel(TLabel::Reading, codepage::Utf16ToSjis(S.MondaiText));
+  S.Marks.SetLabel(TLabel::Reading, codepage::Utf16ToUtf8(S.MondaiText));
 }
 
 void TGameRules::PlaceRandomly(MojiRecord& moji) {
@@ -158,6 +158,13 @@ bool TGameRules::AnswerIsCorrect(const std::u16string& answer) const {
   }
   if (S.KaitoMode == 1) return answer == S.Reading(n);
   return false;
+}
+
+std::optional<TTuikaLeftOut> TGameRules::TuikaScreenProblem(std::u16string_view seikai,
+                                                            std::u16string_view reading) const {
+  if (!TextFits(seikai)) return TTuikaLeftOut::SeikaiTooWide;
+  if (!TextFits(reading)) return TTuikaLeftOut::ReadingTooWide;
+  return std::nullopt;
 }
 
 void TGameRules::SpeakQuestion() { Speak(S.Speech(S.MondaiNo)); }
@@ -275,7 +282,8 @@ void TGameRules::NewQuestion() {
     }
     if (S.ShutsudaiCount + S.TuikaShutsudaiCount == total) startCycle();
   }
-  S.MojiCount = std::min<std::int32_t>(static_cast<std::int32_t>(S.MondaiText.size()), kMojiSlots);
+  const std::vector<std::u16string> moji = MojiOf(S.MondaiText);
+  S.MojiCount = std::min<std::int32_t>(static_cast<std::int32_t>(moji.size()), kMojiSlots);
   const auto count = static_cast<std::size_t>(S.MojiCount);
   const bool flying = S.TitleMode == 1 || S.SeikaiCount >= 2 * kStageSize;
 
@@ -290,7 +298,7 @@ void TGameRules::NewQuestion() {
   // The characters; a pulse drawn for an earlier question waits for none of them.
   S.Marks.PulseScale.fill(0);
   for (std::int32_t i = 0; i < S.MojiCount; ++i) {
-    S.Moji[i].Char = S.MondaiText.substr(static_cast<std::size_t>(i), 1);
+    S.Moji[i].Char = moji[static_cast<std::size_t>(i)];
     RenderMoji(i);
   }
   // The layout of the stage.

@@ -132,8 +132,8 @@ bool TGameRules::SavedGameResumable() const {
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
   const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
-  if (FindTuika(S, saved.Mondai) < 0 &&
-      !(IsAcceptableTuikaPair(saved.Seikai, saved.Mondai) && SpellingFits(saved.Seikai))) {
+  if (FindTuika(S, saved.Mondai) < 0 && (TuikaPairProblem(saved.Seikai, saved.Mondai) ||
+                                         TuikaScreenProblem(saved.Seikai, saved.Mondai))) {
     return false;
   }
   return SaveDataProblem(d, S, &saved.Mondai).empty();
@@ -167,6 +167,7 @@ void TGameRules::ResumeGame() {
   std::copy(std::begin(d.Shutsudai), std::end(d.Shutsudai), S.Shutsudai.begin());
   S.ShutsudaiCount = d.ShutsudaiCount;
   S.MojiCount = std::clamp<std::int32_t>(d.MojiCount, 0, kMojiSlots);
+  const std::vector<std::u16string> characters = MojiOf(S.MondaiText);
   const auto count = static_cast<std::size_t>(S.MojiCount);
   S.Akarusa.resize(count);
   S.Akarumu.resize(count);
@@ -176,8 +177,8 @@ void TGameRules::ResumeGame() {
     moji.Y = d.Y[i];
     moji.DX = d.DX[i];
     moji.DY = d.DY[i];
-    moji.Char = static_cast<std::size_t>(i) < S.MondaiText.size()
-                    ? S.MondaiText.substr(static_cast<std::size_t>(i), 1)
+    moji.Char = static_cast<std::size_t>(i) < characters.size()
+                    ? characters[static_cast<std::size_t>(i)]
                     : std::u16string();
     RenderMoji(i);
     S.Akarusa[i] = d.Akarusa[i];
@@ -241,6 +242,10 @@ void TGameRules::ResumeGame() {
 
   // The reading, shown when the question ends.
   ShowReading();
+
+  // The title's picture goes: a game resumed between questions shows none until the next
+  // result.
+  ShowPicture("");
 }
 
 }  // namespace game

@@ -43,19 +43,16 @@ void TGameRules::FormCreate() {
 
   // The catalogue and the additional questions.
   BuildMondaiTable(S);
-  const TuikaLoadResult tuika = LoadTuikaMondai(S, S.AppDir);
+  // A question the screen cannot show is left out here, all of them in one message, rather
+  // than running off the screen when it comes up.
+  const TuikaLoadResult tuika =
+      LoadTuikaMondai(S, S.AppDir, [this](std::u16string_view seikai, std::u16string_view reading) {
+        return TuikaScreenProblem(seikai, reading);
+      });
   if (!tuika.Error.empty()) {
     ShowBox("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" + tuika.Error);
   }
-
-  // A written form wider than any texture could never be shown: it is refused here, once,
-  // rather than ending the game when its question comes up.
-  const std::int32_t tooWide =
-      KeepTuikaMondai(S, [this](std::u16string_view seikai) { return SpellingFits(seikai); });
-  if (tooWide > 0) {
-    Window.ShowMessage("「追加問題.txt」の答え" + std::to_string(tooWide) +
-                       "件は長すぎて表示できないため、出題しません。");
-  }
+  if (!tuika.LeftOut.empty()) ShowBox(TuikaLeftOutMessage(tuika.LeftOut));
 
   // The pictures, then the status displays.
   LoadPictures();
@@ -77,7 +74,7 @@ void TGameRules::FormCreate() {
   S.Saved = 1;
   S.TitleMode = 1;
   S.MondaiText = kTitleMondaiText;
-  S.MojiCount = static_cast<std::int32_t>(S.MondaiText.size());
+  S.MojiCount = MojiLength(S.MondaiText);
   NewQuestion();
   S.KakushiNo = kTitleMojiCount;
 

@@ -99,17 +99,26 @@ TEST_F(MenusTest, RandomMusicFromAFolder) {
   EXPECT_TRUE(S().Message2.empty());
 }
 
-TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
+// A failed open names what the player can act on: install xdg-utils (or open the file by
+// hand, at the path given), or reinstall a file that is gone.
+TEST_F(MenusTest, ShellItemsReportFailureWithAnActionableCause) {
   StartToPrompt();
   Window.ShellOpenResult = false;
+  WriteFile(Paths.AppDir / kTuikaFileName, "x");
   Game->MenuClick(TMenuItem::A1);
-  Game->MenuClick(TMenuItem::Help2);
+  Game->MenuClick(TMenuItem::Help2);  // not beside the game
   ASSERT_EQ(Window.Opened.size(), 2u);
   EXPECT_EQ(std::filesystem::path(Window.Opened[0]).filename().string(), "追加問題.txt");
   EXPECT_EQ(std::filesystem::path(Window.Opened[1]).filename().string(), "作品について.txt");
   ASSERT_EQ(Window.Messages.size(), 2u);
-  EXPECT_EQ(Window.Messages[0], "「追加問題.txt」を開けませんでした。");
-  EXPECT_EQ(Window.Messages[1], "ヘルプの表示に失敗しました。");
+  const std::string& tuika = Window.Messages[0];
+  EXPECT_EQ(tuika.rfind("「追加問題.txt」を開けませんでした。\n", 0), 0u) << tuika;
+  EXPECT_NE(tuika.find("xdg-utils"), std::string::npos) << tuika;
+  EXPECT_NE(tuika.find((Paths.AppDir / kTuikaFileName).string()), std::string::npos) << tuika;
+  const std::string& help = Window.Messages[1];
+  EXPECT_EQ(help.rfind("ヘルプの表示に失敗しました。\n", 0), 0u) << help;
+  EXPECT_NE(help.find("見つかりません。Nightwisp を入れ直してください"), std::string::npos) << help;
+  EXPECT_EQ(help.find("xdg-utils"), std::string::npos) << help;
   Window.ShellOpenResult = true;
   Game->MenuClick(TMenuItem::A1);
   EXPECT_EQ(Window.Messages.size(), 2u);

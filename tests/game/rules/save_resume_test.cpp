@@ -114,6 +114,8 @@ TEST_F(SaveResumeTest, AGameSavedBetweenQuestionsResumesThere) {
   EXPECT_FALSE(Window.MenuChecked(TMenuItem::Kanji));
   EXPECT_EQ(Window.AnswerRed, 255);
   EXPECT_EQ(S().Message2, Sjis("Ctrlキーを押すとゲームが始まります。"));
+  Jump(25);
+  EXPECT_EQ(Game->Picture, "");  // the title's picture is gone
   Ctrl();
   EXPECT_EQ(S().Playing, 1);
   EXPECT_NE(S().MondaiNo, 1);  // question 1 was asked in this cycle
