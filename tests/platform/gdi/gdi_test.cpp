@@ -60,14 +60,16 @@ struct Bitmap {
   std::vector<BYTE> bits;
 };
 
-Bitmap Fetch(HDC dc, UINT code, UINT format) {
+// The glyph of a Shift-JIS code, or with wide of a Unicode code point.
+Bitmap Fetch(HDC dc, UINT code, UINT format, bool wide = false) {
+  const auto outline = wide ? GetGlyphOutlineW : GetGlyphOutlineA;
   Bitmap b;
   const MAT2 identity = IdentityMat2();
-  b.size = GetGlyphOutlineA(dc, code, format, &b.gm, 0, nullptr, &identity);
+  b.size = outline(dc, code, format, &b.gm, 0, nullptr, &identity);
   EXPECT_NE(b.size, GDI_ERROR);
   if (b.size == GDI_ERROR || b.size == 0) return b;
   b.bits.assign(b.size, 0xCD);
-  EXPECT_EQ(GetGlyphOutlineA(dc, code, format, &b.gm, b.size, b.bits.data(), &identity), b.size);
+  EXPECT_EQ(outline(dc, code, format, &b.gm, b.size, b.bits.data(), &identity), b.size);
   return b;
 }
 
@@ -323,22 +325,9 @@ TEST(GdiGlyphs, SameFontGivesTheSameBytes) {
   }
 }
 
-namespace {
-
 Bitmap FetchW(HDC dc, char32_t codePoint) {
-  Bitmap b;
-  const MAT2 identity = IdentityMat2();
-  b.size = GetGlyphOutlineW(dc, codePoint, GGO_GRAY8_BITMAP, &b.gm, 0, nullptr, &identity);
-  EXPECT_NE(b.size, GDI_ERROR);
-  if (b.size == GDI_ERROR || b.size == 0) return b;
-  b.bits.assign(b.size, 0xCD);
-  EXPECT_EQ(
-      GetGlyphOutlineW(dc, codePoint, GGO_GRAY8_BITMAP, &b.gm, b.size, b.bits.data(), &identity),
-      b.size);
-  return b;
+  return Fetch(dc, codePoint, GGO_GRAY8_BITMAP, true);
 }
-
-}  // namespace
 
 // A character the face lacks (Korean, an emoji: none in the IPA faces) is drawn and measured
 // from an installed face that has it, at the same size; the face's own characters stay its
