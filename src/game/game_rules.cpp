@@ -431,6 +431,7 @@ void TGameRules::ScoreCorrect() {
     S.Message2 = Sjis(" Ctrlキーを押すと最初からゲームが始まります。");
     if (S.Tokuten > S.SaikoTokuten) {
       S.SaikoTokuten = S.Tokuten;
+      ShowSaikoTokuten();
       S.Message1 =
           Sjis("記録更新!! (") + std::to_string(S.Tokuten) + Sjis("点) おめでとうございます!! ");
     }

@@ -48,20 +48,11 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
   return text;
 }
 
-// Whether the bytes are well-formed UTF-8 holding at least one non-ASCII character (decoding
-// and encoding again gives them back unchanged). Shift-JIS text with kana or kanji practically
-// never passes, so such a file is what a Linux editor saved.
-bool IsUnmarkedUtf8(std::string_view bytes) {
-  const bool nonAscii = std::any_of(bytes.begin(), bytes.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  return nonAscii && codepage::Utf16ToUtf8(codepage::Utf8ToUtf16(bytes)) == bytes;
-}
-
 // The file's lines as wide strings. Shift-JIS lines are split before decoding, so that a stray
 // lead byte at the end of a line can never swallow the line break that follows it.
 std::vector<std::u16string> DecodeLines(std::string_view bytes) {
   std::vector<std::u16string> lines;
-  if (StartsWith(bytes, "\xEF\xBB\xBF") || IsUnmarkedUtf8(bytes)) {
+  if (StartsWith(bytes, "\xEF\xBB\xBF") || codepage::IsUnmarkedUtf8(bytes)) {
     const std::string_view text = StartsWith(bytes, "\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
     for (auto line : SplitLines(text)) lines.push_back(codepage::Utf8ToUtf16(line));
   } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
