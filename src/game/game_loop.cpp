@@ -53,7 +53,15 @@ int TGameRules::ApplicationEvents1Idle() {
       if (!bgm->MusicName.empty()) S.MusicName = bgm->MusicName;
       S.MusicFolda = bgm->MusicFolda;
     }
-    auto useDefaultMusic = [&] {
+    // Music the player chose but that is not there today: the default plays this session, the
+    // player hears why once, and the setting is kept for the next start.
+    std::string missing;
+    auto useDefaultMusic = [&](std::string why) {
+      if (S.MusicName != defaultMusic.string() || S.BgmRandom == 1) {
+        S.KeptMusicName = S.MusicName;
+        S.KeptBgmRandom = S.BgmRandom;
+        missing = std::move(why);
+      }
       S.BgmRandom = 0;
       S.MusicName = defaultMusic.string();
       CheckMusicMode(false);
@@ -61,14 +69,14 @@ int TGameRules::ApplicationEvents1Idle() {
     if (S.BgmRandom == 0) {
       CheckMusicMode(false);
       if (!std::filesystem::is_regular_file(S.MusicName, error)) {
-        S.MusicName = defaultMusic.string();
+        useDefaultMusic("BGMのファイル「" + S.MusicName + "」が見つかりません。");
       }
     } else if (!S.MusicFolda.empty() && std::filesystem::is_directory(S.MusicFolda, error)) {
       S.AudioList.clear();
       Window.ProcessMessages();
       ScanAudioFiles(S.MusicFolda);
       if (S.AudioList.empty()) {
-        useDefaultMusic();
+        useDefaultMusic("BGMのフォルダ「" + S.MusicFolda + "」に曲が見つかりません。");
       } else {
         BuildRandomList();
         PickRandomTrack();
@@ -76,12 +84,14 @@ int TGameRules::ApplicationEvents1Idle() {
       }
       S.AudioList.clear();
     } else {
-      useDefaultMusic();
+      useDefaultMusic("BGMのフォルダ「" + S.MusicFolda + "」が見つかりません。");
     }
     Window.ProcessMessages();
     if (S.BgmOn == 1) {
-      PlayMusic();
-      ShowMusicTitle();
+      if (!missing.empty()) {
+        ShowBox(missing + "\n今回は標準の曲を流します。設定はそのまま残します。");
+      }
+      StartMusic();
     } else {
       CheckBgmOn(false);
     }
@@ -160,8 +170,8 @@ int TGameRules::ApplicationEvents1Idle() {
       if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
         StopMusic();
         PickRandomTrack();
-        PlayMusic();
         ShowMusicTitle();
+        PlayMusic();
       }
     }
   }

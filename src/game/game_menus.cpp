@@ -68,16 +68,14 @@ void TGameRules::MenuClick(TMenuItem item) {
       break;
     case TMenuItem::ON1:
       if (Window.MenuChecked(TMenuItem::ON1)) return;
-      CheckBgmOn(true);
-      PlayMusic();
-      S.BgmOn = 1;
-      ShowMusicTitle();
+      StartMusic();
       break;
     case TMenuItem::OFF1:
       if (Window.MenuChecked(TMenuItem::OFF1)) return;
       CheckBgmOn(false);
       StopMusic();
       S.BgmOn = 0;  // the title is no longer drawn
+      S.BgmOffByFailure = 0;
       break;
     case TMenuItem::S2:
       ChooseMusicFile();
@@ -114,12 +112,10 @@ void TGameRules::ChooseMusicFile() {
   Window.ProcessMessages();
   if (S.BgmOn == 1) StopMusic();
   S.MusicName = *file;
+  S.KeptMusicName.clear();  // the player's new choice replaces one kept from Settei.ini
   S.BgmRandom = 0;
-  PlayMusic();
-  S.BgmOn = 1;
-  ShowMusicTitle();
   CheckMusicMode(false);
-  CheckBgmOn(true);
+  StartMusic();
 }
 
 void TGameRules::ChooseRandomMusicFolder() {
@@ -137,14 +133,12 @@ void TGameRules::ChooseRandomMusicFolder() {
           "選択したフォルダにはオーディオファイルがありません。\n他のフォルダを選んでください。");
     } else {
       S.MusicFolda = *folder;
+      S.KeptMusicName.clear();
       BuildRandomList();
       if (S.BgmOn == 1) StopMusic();
       PickRandomTrack();
-      PlayMusic();
-      S.BgmOn = 1;
-      ShowMusicTitle();
       CheckMusicMode(true);
-      CheckBgmOn(true);
+      StartMusic();
     }
   }
   S.AudioList.clear();

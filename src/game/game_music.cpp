@@ -97,11 +97,32 @@ std::int32_t TGameRules::PickRandomTrack() {
   return pick;
 }
 
+std::string TGameRules::ClearTune() const { return (S.AppDir / "Data" / "tam-y02.mp3").string(); }
+
+void TGameRules::StartMusic() {
+  S.BgmOn = 1;
+  S.BgmOffByFailure = 0;
+  CheckBgmOn(true);
+  ShowMusicTitle();
+  PlayMusic();
+}
+
+void TGameRules::MusicFailed(const std::string& message) {
+  // One failure, one box; the game goes on without music.
+  ShowBox(message);
+  // The game-clear tune gives way to the player's music afterwards, which is left as it is.
+  if (S.GameClear == 1 && S.MusicName == ClearTune()) return;
+  // The menu and the screen say that nothing plays; the player's setting stays for the next
+  // start.
+  S.BgmOn = 0;
+  S.BgmOffByFailure = 1;
+  CheckBgmOn(false);
+}
+
 void TGameRules::PlayMusic() {
   if (TryPlayMusic()) return;
   if (S.BgmRandom != 1 || S.RandomFileCount <= 0) {
-    // One failure, one box; the game goes on without music.
-    ShowBox("「" + S.MusicName + "」を再生できませんでした。");
+    MusicFailed("「" + S.MusicName + "」を再生できませんでした。");
     return;
   }
   // The shuffle moves past the tracks it cannot play. Each file is tried at most once here, so
@@ -123,7 +144,7 @@ void TGameRules::PlayMusic() {
     if (TryPlayMusic()) return;
     markFailed(S.MusicName);
   }
-  ShowBox("「" + S.MusicFolda + "」の曲はどれも再生できませんでした。");
+  MusicFailed("「" + S.MusicFolda + "」の曲はどれも再生できませんでした。");
 }
 
 }  // namespace game

@@ -204,10 +204,7 @@ void TGameRules::StartQuestion() {
       S.MusicName = S.SavedMusicName;
       S.BgmRandom = S.BgmRandomChecked;
     }
-    if (S.GameClear == 1 && S.BgmOn == 1) {
-      ShowMusicTitle();
-      PlayMusic();
-    }
+    if (S.GameClear == 1 && S.BgmOn == 1) StartMusic();
     Window.SetMenuEnabled(TMenuItem::Save1, true);
     Window.SetMenuEnabled(TMenuItem::BGM1, true);
     S.SeikaiCount = S.RenzokuCount = S.FuseikaiCount = S.Tokuten = 0;
@@ -420,7 +417,7 @@ void TGameRules::ScoreCorrect() {
     // The player's music is kept also when it is off, so that it is not lost to the tune.
     if (S.BgmOn == 1) StopMusic();
     S.SavedMusicName = S.MusicName;
-    S.MusicName = (S.AppDir / "Data" / "tam-y02.mp3").string();
+    S.MusicName = ClearTune();
     S.BgmRandom = 0;
     PlayMusic();
     Window.SetMenuEnabled(TMenuItem::Save1, false);

@@ -102,6 +102,11 @@ class TGameRules {
   // Starts MusicName. A file that cannot be played gives one box; in random mode the shuffle
   // moves on to the next track instead, and only a list where nothing plays gives a box.
   void PlayMusic();
+  // Music on: the menu checked, the title shown, PlayMusic.
+  void StartMusic();
+  // The box for music that cannot play; the music then goes off (but for the game-clear tune).
+  void MusicFailed(const std::string& message);
+  std::string ClearTune() const;  // the game-clear tune's file
 
   // --- What the frame shows ------------------------------------------------------------------
   std::int32_t DrawnMojiCount() const;                     // characters the frame shows

@@ -97,7 +97,11 @@ void TGameRules::FormClose() {
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
   const TSettingsFiles settings(S.UserDir);
   const TFontChoice font = CharacterFont();
-  const TBgmSettings bgm{S.BgmOn != 0, S.BgmRandomChecked != 0, S.MusicName, S.MusicFolda};
+  // What the player chose stays, even where the default played this session in its place.
+  const bool kept = !S.KeptMusicName.empty();
+  const TBgmSettings bgm{S.BgmOn != 0 || S.BgmOffByFailure != 0,
+                         kept ? S.KeptBgmRandom != 0 : S.BgmRandomChecked != 0,
+                         kept ? S.KeptMusicName : S.MusicName, S.MusicFolda};
   if (!settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0)) {
     ShowBox(kSaveFailed);
   }
