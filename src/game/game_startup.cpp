@@ -38,6 +38,14 @@ void TGameRules::FormCreate() {
   }
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
 
+  // The answer mode the player last chose (a resumed game takes its own later).
+  if (const std::optional<std::int32_t> mode = TSettingsFiles(S.UserDir).ReadChosenKaitoMode()) {
+    S.KaitoMode = *mode;
+    Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
+    Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
+    SetKaitoModeColour();
+  }
+
   // The seven effects, wave i on channel i.
   CreateSoundEffects();
 
@@ -102,7 +110,7 @@ void TGameRules::FormClose() {
   const TBgmSettings bgm{S.BgmOn != 0 || S.BgmOffByFailure != 0,
                          kept ? S.KeptBgmRandom != 0 : S.BgmRandomChecked != 0,
                          kept ? S.KeptMusicName : S.MusicName, S.MusicFolda};
-  if (!settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0)) {
+  if (!settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0, S.KaitoMode)) {
     ShowBox(kSaveFailed);
   }
 

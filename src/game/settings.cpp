@@ -20,6 +20,10 @@ constexpr const char* kDefaultFontName = "ＭＳ 明朝";
 // The romaji option: "1" on, "0" off.
 constexpr const char* kRomajiSection = "RomajiHenkan";
 constexpr const char* kRomajiKey = "Value";
+// "KaitoMode"/"Value" is the saved game's answer mode; "Chosen" the one the player last chose,
+// which older versions ignore.
+constexpr const char* kKaitoSection = "KaitoMode";
+constexpr const char* kChosenKaitoKey = "Chosen";
 constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
 constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
 
@@ -70,18 +74,28 @@ TSavedTuika TSettingsFiles::ReadSavedTuika() const {
 }
 
 std::int32_t TSettingsFiles::ReadKaitoMode() const {
-  return TIniFile(iniName_).ReadInteger("KaitoMode", "Value", 0) == 1 ? 1 : 0;
+  return TIniFile(iniName_).ReadInteger(kKaitoSection, "Value", 0) == 1 ? 1 : 0;
+}
+
+std::optional<std::int32_t> TSettingsFiles::ReadChosenKaitoMode() const {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(iniName_, error)) return std::nullopt;
+  const std::int32_t mode = TIniFile(iniName_).ReadInteger(kKaitoSection, kChosenKaitoKey, -1);
+  if (mode != 0 && mode != 1) return std::nullopt;
+  return mode;
 }
 
 bool TSettingsFiles::WriteAtClose(std::int32_t charset, const std::string& fontName,
-                                  const TBgmSettings& bgm, bool romajiHenkan) const {
+                                  const TBgmSettings& bgm, bool romajiHenkan,
+                                  std::int32_t kaitoMode) const {
   TIniFile ini(iniName_);
   return ini.WriteInteger("Font", "Charset", charset) &&
          ini.WriteString("Font", "Name", fontName) && ini.WriteBool("BGM", "Music", bgm.Music) &&
          ini.WriteBool("BGM", "Random", bgm.Random) &&
          WriteIniText(ini, "BGM", "MusicName", bgm.MusicName) &&
          WriteIniText(ini, "BGM", "MusicFolda", bgm.MusicFolda) &&
-         ini.WriteBool(kRomajiSection, kRomajiKey, romajiHenkan);
+         ini.WriteBool(kRomajiSection, kRomajiKey, romajiHenkan) &&
+         ini.WriteInteger(kKaitoSection, kChosenKaitoKey, kaitoMode);
 }
 
 bool TSettingsFiles::WriteFontStyle(std::uint8_t style) const {
@@ -97,7 +111,7 @@ bool TSettingsFiles::WriteSaveKeys(const std::filesystem::path& iniFile, const T
         WriteIniText(ini, "TuikaMondai", "Seikai", codepage::Utf16ToUtf8(tuika->Seikai)))) {
     return false;
   }
-  return ini.WriteInteger("KaitoMode", "Value", kaitoMode);
+  return ini.WriteInteger(kKaitoSection, "Value", kaitoMode);
 }
 
 }  // namespace game

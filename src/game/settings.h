@@ -49,11 +49,14 @@ class TSettingsFiles {
   TSavedTuika ReadSavedTuika() const;
   // The answer mode of a saved game: 1 (hiragana), or 0 (kanji-mixed) for any other value.
   std::int32_t ReadKaitoMode() const;
+  // The answer mode the player last chose (its own key, beside the saved game's): 0 or 1;
+  // none when the file or the key is absent or holds another value.
+  std::optional<std::int32_t> ReadChosenKaitoMode() const;
 
-  // What the game writes at close: the font's keys, the music's, the romaji option. The first
-  // key that cannot be written ends the writing; false then.
+  // What the game writes at close: the font's keys, the music's, the romaji option, the answer
+  // mode. The first key that cannot be written ends the writing; false then.
   bool WriteAtClose(std::int32_t charset, const std::string& fontName, const TBgmSettings& bgm,
-                    bool romajiHenkan) const;
+                    bool romajiHenkan, std::int32_t kaitoMode) const;
   // Font.dat replaced whole; false when it could not be.
   bool WriteFontStyle(std::uint8_t style) const;
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/save_file.h"
+#include "platform/profile/profile.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {
@@ -25,6 +26,26 @@ TEST_F(MenusTest, AnswerModeItemsActOnlyWhenNotAlreadyChecked) {
   EXPECT_EQ(Window.AnswerGreen, 128);
   // Not written anywhere until a save.
   EXPECT_FALSE(std::filesystem::exists(UserDir() / "Settei.ini"));
+}
+
+// The next start begins in the answer mode the player last chose; a file without its key
+// begins as before, in kanji-mixed answers.
+TEST_F(MenusTest, TheChosenAnswerModeIsWhereTheNextStartBegins) {
+  WriteFile(UserDir() / "Settei.ini", "[KaitoMode]\r\nValue=1\r\n");
+  StartToPrompt();
+  EXPECT_EQ(S().KaitoMode, 0);
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Kanji));
+  Game->MenuClick(TMenuItem::Hira);
+  Game->FormClose();
+  EXPECT_EQ(TIniFile(UserDir() / "Settei.ini").ReadInteger("KaitoMode", "Chosen", -1), 1);
+  EXPECT_EQ(TIniFile(UserDir() / "Settei.ini").ReadInteger("KaitoMode", "Value", -1), 1);
+  Game.reset();
+  Window.SetAnswerColor(0, 128, 0);
+  StartGame();
+  EXPECT_EQ(S().KaitoMode, 1);
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Hira));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::Kanji));
+  EXPECT_EQ(Window.AnswerRed, 255);  // the field's colour of hiragana answers
 }
 
 TEST_F(MenusTest, MusicOnOffAndAChosenFile) {

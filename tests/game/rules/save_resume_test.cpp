@@ -100,6 +100,7 @@ TEST_F(SaveResumeTest, AGameSavedBetweenQuestionsResumesThere) {
   TSaveData d = SavedQuestionOne();
   WriteSave(d);
   WriteIni("KaitoMode", "Value", "1");
+  WriteIni("KaitoMode", "Chosen", "0");  // the saved game's mode wins over the last chosen
   Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
   StartGame();
   EXPECT_EQ(S().SaikoTokuten, 2500);
