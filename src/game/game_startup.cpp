@@ -29,18 +29,19 @@ void TGameRules::FormCreate() {
   S.AppDir = GamePaths.AppDir;
   S.UserDir = GamePaths.DocumentsDir / "Amaneya" / "NightwispData";
 
+  // Settei.ini and Font.dat, once; what they lack keeps its default.
+  S.Settings = TSettingsFiles(S.UserDir).Read();
+
   // The device, the scene, the 1 ms timer resolution, the fonts and the two text writers.
   CreateScreen();
 
   // The romaji option: on unless Settei.ini turns it off (files from before it mean on).
-  if (const std::optional<bool> romaji = TSettingsFiles(S.UserDir).ReadRomajiHenkan()) {
-    S.RomajiHenkan = *romaji ? 1 : 0;
-  }
+  S.RomajiHenkan = S.Settings.RomajiHenkan ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
 
   // The answer mode the player last chose (a resumed game takes its own later).
-  if (const std::optional<std::int32_t> mode = TSettingsFiles(S.UserDir).ReadChosenKaitoMode()) {
-    S.KaitoMode = *mode;
+  if (S.Settings.ChosenKaitoMode == 0 || S.Settings.ChosenKaitoMode == 1) {
+    S.KaitoMode = S.Settings.ChosenKaitoMode;
     Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
     Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
     SetKaitoModeColour();
@@ -103,20 +104,26 @@ void TGameRules::FormClose() {
 
   // Settei.ini: the first failed key ends the INI part.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
-  const TSettingsFiles settings(S.UserDir);
+  // The record read at start-up with the game's live values put in.
   const TFontChoice font = CharacterFont();
-  // What the player chose stays, even where the default played this session in its place.
+  TSettings& settings = S.Settings;
+  settings.FontCharset = font.Charset;
+  settings.FontName = font.FaceName;
+  // What the player chose stays, even where the default played this session in its place or
+  // the music went off because it could not play.
   const bool kept = !S.KeptMusicName.empty();
-  const TBgmSettings bgm{S.BgmOn != 0 || S.BgmOffByFailure != 0,
-                         kept ? S.KeptBgmRandom != 0 : S.BgmRandomChecked != 0,
-                         kept ? S.KeptMusicName : S.MusicName, S.MusicFolda};
-  if (!settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0, S.KaitoMode)) {
-    ShowBox(kSaveFailed);
-  }
+  settings.Music = S.BgmOn != 0 || S.BgmOffByFailure != 0;
+  settings.Random = kept ? S.KeptBgmRandom != 0 : S.BgmRandomChecked != 0;
+  settings.MusicName = kept ? S.KeptMusicName : S.MusicName;
+  settings.MusicFolda = S.MusicFolda;
+  settings.RomajiHenkan = S.RomajiHenkan != 0;
+  settings.ChosenKaitoMode = S.KaitoMode;
+  const TSettingsFiles files(S.UserDir);
+  if (!files.Write(settings, TSettingsGroup::AtClose)) ShowBox(kSaveFailed);
 
   // Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style;
-  if (!settings.WriteFontStyle(S.FontStyle)) ShowBox(kSaveFailed);
+  if (!files.WriteFontStyle(S.FontStyle)) ShowBox(kSaveFailed);
 
   // The music stops.
   StopMusic();

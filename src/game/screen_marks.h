@@ -12,7 +12,8 @@
 // One character texture per character of a reading.
 constexpr std::int32_t kMojiSlots = 39;
 
-// The text displays, each drawn from its own texture.
+// The text displays, each drawn from its own texture; how and where each is drawn is its row in
+// label_table.h.
 enum class TLabel : std::uint8_t {
   Seikai,        // "正解:" with the correct answers
   Renzoku,       // "連続正解:" with the run
@@ -30,16 +31,10 @@ enum class TLabel : std::uint8_t {
 constexpr std::size_t kLabelCount = 12;
 static_assert(static_cast<std::size_t>(TLabel::MusicTitle) + 1 == kLabelCount);
 
-// The written form, the reading and the music title are kept as UTF-8 and drawn from UTF-16:
-// an additional question may hold 𠮟 or 𥝱, a path any character at all.
-constexpr bool IsWideLabel(TLabel label) {
-  return label == TLabel::Spelling || label == TLabel::Reading || label == TLabel::MusicTitle;
-}
-
 struct TScreenMarks {
-  // A label's text: Shift-JIS, but UTF-8 for the labels that show a question or a path (see
-  // IsWideLabel), which may hold what Shift-JIS cannot. An empty text leaves the texture as it
-  // was, as writing an empty text into it does.
+  // A label's text: Shift-JIS, but UTF-8 for the labels that show a question or a path (the
+  // Moji and MusicTitle writers of label_table.h), which may hold what Shift-JIS cannot. An
+  // empty text leaves the texture as it was, as writing an empty text into it does.
   std::array<std::string, kLabelCount> Text;
   std::array<bool, kLabelCount> Changed{};
 
