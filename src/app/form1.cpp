@@ -131,6 +131,12 @@ void TForm1::StopTicks() {
   tickTimer_.stop();
 }
 
+void TForm1::StopForFatalError() {
+  StopTicks();
+  surface_->Blank();
+  answer_->hide();
+}
+
 void TForm1::Tick() {
   if (ticksStopped_) return;
   // The design's process-messages call never runs the idle handler: no tick inside it.

@@ -40,6 +40,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   void RunTick() { Tick(); }
   // Stops the main loop for good: nothing of the game runs behind a fatal error's box.
   void StopTicks();
+  // Before a fatal error's box: no more ticks, and a plain screen behind the box.
+  void StopForFatalError();
   game::TGame& Game() { return *game_; }
   TRenderSurface& Surface() { return *surface_; }
   TAnswerField& AnswerField() { return *answer_; }

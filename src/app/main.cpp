@@ -20,11 +20,13 @@ namespace {
 
 void ShowFatal(const std::string& message) {
   if (QApplication::instance() != nullptr) {
-    // The game stops before the box: its loop would otherwise keep ticking inside the box.
+    // The game stops before the box: its loop would otherwise keep ticking inside the box, and
+    // a frame it left half drawn would show behind it.
     for (QWidget* window : QApplication::topLevelWidgets()) {
-      if (auto* form = dynamic_cast<app::TForm1*>(window)) form->StopTicks();
+      if (auto* form = dynamic_cast<app::TForm1*>(window)) form->StopForFatalError();
     }
-    QMessageBox::critical(nullptr, QStringLiteral("Nightwisp"), QString::fromStdString(message));
+    QMessageBox::critical(nullptr, QStringLiteral("Nightwisp"),
+                          QString::fromStdString(fatal::BoxText(message)));
   }
 }
 

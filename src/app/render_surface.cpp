@@ -47,8 +47,16 @@ bool TRenderSurface::KeepCovered(const QRect& cover, int pitch, const unsigned c
   return true;
 }
 
+void TRenderSurface::Blank() {
+  blank_ = true;
+  x11_.reset();
+  frame_ = QImage();
+  update();
+}
+
 void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pixels,
                                const TFrameChange& change) {
+  if (blank_) return;
   const auto* source = static_cast<const unsigned char*>(pixels);
   const QRect whole(0, 0, width, height);
   QRegion region = stale_;
@@ -115,6 +123,10 @@ bool TRenderSurface::eventFilter(QObject* watched, QEvent* event) {
 
 void TRenderSurface::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
+  if (blank_) {
+    painter.fillRect(event->rect(), Qt::black);
+    return;
+  }
   if (!presenting_.isNull()) {
     // In bands small enough that Qt copies them on this thread: a large picture is split over
     // its thread pool, which costs more in waking and waiting than the copy itself.

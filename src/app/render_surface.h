@@ -35,6 +35,9 @@ class TRenderSurface : public QWidget {
   // A sibling widget on top of the surface (the answer field). Painting the frame under it makes
   // Qt paint the widget again, so that part is painted only when the frame's pixels there change.
   void SetCoveredBy(QWidget* cover) { cover_ = cover; }
+  // From now on the surface is plain black and shows no more frames: behind a fatal error's
+  // box, where no frame comes again to paint what the box uncovers.
+  void Blank();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -60,6 +63,7 @@ class TRenderSurface : public QWidget {
   QRegion stale_;      // painted since without a frame: shown again with the next one
   QPointer<QWidget> cover_;
   bool keepFrames_ = false;
+  bool blank_ = false;
   std::unique_ptr<TX11Output> x11_;
   QPointer<QWindow> x11Window_;  // the window x11_ was made for (tried once per window)
 };

@@ -56,7 +56,9 @@ bool Check(HRESULT result, const std::string& utf8Message) {
   }
   char code[32];
   std::snprintf(code, sizeof code, "(Error Code(%X))", static_cast<std::uint32_t>(result));
-  Fail(utf8Message + code);
+  // The code goes to the logs, not to the player's box.
+  Report(utf8Message + code);
+  if (HaltOnError) fatal::Halt(utf8Message, code);
   return false;
 }
 

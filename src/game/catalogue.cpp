@@ -1,5 +1,7 @@
 #include "game/catalogue.h"
 
+#include "platform/codepage/codepage.h"
+
 namespace {
 
 const std::u16string& EmptyText() {
@@ -43,10 +45,32 @@ const std::u16string& TCatalogue::Speech(std::int32_t mondaiNo) const {
   return SpeechList[mondaiNo];
 }
 
-bool IsAcceptableTuikaPair(std::u16string_view seikai, std::u16string_view reading) {
-  return reading.size() <= static_cast<std::size_t>(kMaxMondaiLength) && !IsBlankLine(seikai) &&
-         !IsBlankLine(reading);
+std::vector<std::u16string> MojiOf(std::u16string_view reading) {
+  std::vector<std::u16string> moji;
+  for (std::size_t i = 0; i < reading.size();) {
+    const std::size_t start = i;
+    codepage::NextCodePoint(reading, i);
+    moji.emplace_back(reading.substr(start, i - start));
+  }
+  return moji;
 }
+
+std::int32_t MojiLength(std::u16string_view reading) {
+  return static_cast<std::int32_t>(MojiOf(reading).size());
+}
+
+std::optional<TTuikaLeftOut> TuikaPairProblem(std::u16string_view seikai,
+                                              std::u16string_view reading) {
+  if (IsBlankLine(seikai) || IsBlankLine(reading)) return TTuikaLeftOut::Blank;
+  if (MojiLength(reading) > kMaxMondaiLength) return TTuikaLeftOut::ReadingTooLong;
+  return std::nullopt;
+}
+
+bool IsAcceptableTuikaPair(std::u16string_view seikai, std::u16string_view reading) {
+  return !TuikaPairProblem(seikai, reading);
+}
+
+bool IsBlankTuikaLine(std::u16string_view line) { return IsBlankLine(line); }
 
 std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view reading,
                                std::u16string_view seikai) {
@@ -57,27 +81,4 @@ std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view readin
   catalogue.SpeechList.emplace_back(reading);
   catalogue.TuikaCount += 1;
   return catalogue.MondaiCount();
-}
-
-std::int32_t KeepTuikaMondai(TCatalogue& catalogue,
-                             const std::function<bool(std::u16string_view seikai)>& keep) {
-  std::size_t kept = 0;
-  for (std::size_t k = 0; k < catalogue.TuikaSeikaiList.size(); ++k) {
-    if (!keep(catalogue.TuikaSeikaiList[k])) continue;
-    if (kept != k) {
-      catalogue.TuikaSeikaiList[kept] = std::move(catalogue.TuikaSeikaiList[k]);
-      catalogue.TuikaMondaiList[kept] = std::move(catalogue.TuikaMondaiList[k]);
-      catalogue.SpeechList[kBuiltInMondaiCount + 1 + kept] =
-          std::move(catalogue.SpeechList[kBuiltInMondaiCount + 1 + k]);
-    }
-    ++kept;
-  }
-  const auto dropped = static_cast<std::int32_t>(catalogue.TuikaSeikaiList.size() - kept);
-  catalogue.TuikaSeikaiList.resize(kept);
-  catalogue.TuikaMondaiList.resize(kept);
-  catalogue.TuikaShutsudai.assign(kept, 0);
-  catalogue.SpeechList.resize(kBuiltInMondaiCount + 1 + kept);
-  catalogue.TuikaCount = static_cast<std::int32_t>(kept);
-  catalogue.TuikaShutsudaiCount = 0;
-  return dropped;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,36 +60,68 @@ struct TCatalogue {
 // dropped (SpeechList goes back to 171 slots), so the catalogue's invariants hold.
 void BuildMondaiTable(TCatalogue& catalogue);
 
+// The characters of a reading, one firefly each: a surrogate pair (𠮟, 𥝱) is one character.
+std::vector<std::u16string> MojiOf(std::u16string_view reading);
+std::int32_t MojiLength(std::u16string_view reading);
+
 // True when an additional question with this written form and reading may be asked: the
 // reading has at most 39 characters and neither text is empty, one half-width space or one
 // full-width space.
 bool IsAcceptableTuikaPair(std::u16string_view seikai, std::u16string_view reading);
+// A line that holds nothing a player could type: empty, one half-width or one full-width space.
+bool IsBlankTuikaLine(std::u16string_view line);
+
+// Why an additional question is left out. A pair whose two lines are both blank is taken as
+// spacing and not reported.
+enum class TTuikaLeftOut : std::uint8_t {
+  Blank,           // one of its two lines is empty or a single space
+  ReadingTooLong,  // more than 39 characters in the reading
+  SeikaiTooWide,   // the written form does not fit on the screen
+  ReadingTooWide,  // the reading does not fit on the screen
+};
+
+struct TTuikaLeftOutPair {
+  std::int32_t Line = 0;  // of the written form, counting the file's lines from 1
+  std::u16string Seikai;
+  TTuikaLeftOut Why = TTuikaLeftOut::Blank;
+};
+
+// Why IsAcceptableTuikaPair refuses a pair; nothing when it accepts it.
+std::optional<TTuikaLeftOut> TuikaPairProblem(std::u16string_view seikai,
+                                              std::u16string_view reading);
+
+// Whether the screen can show a question's written form and reading; nothing when it can.
+using TTuikaScreenCheck = std::function<std::optional<TTuikaLeftOut>(std::u16string_view seikai,
+                                                                     std::u16string_view reading)>;
 
 // What reading the additional-questions file found.
 struct TuikaLoadResult {
   bool FileFound = false;  // the file exists
   std::string Error;       // why an existing file could not be read (UTF-8); empty if read
   std::int32_t LineCount = 0;
-  std::int32_t PairCount = 0;  // pairs of lines after the header
-  std::int32_t Accepted = 0;   // pairs that became additional questions
+  std::int32_t PairCount = 0;              // pairs of lines after the header
+  std::int32_t Accepted = 0;               // pairs that became additional questions
+  std::vector<TTuikaLeftOutPair> LeftOut;  // in file order
 };
 
 // Reads appDir / "追加問題.txt" when it exists and sets the additional questions from it (see
 // LoadTuikaMondaiFromBytes). A missing or unreadable file leaves the catalogue unchanged.
-TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::path& appDir);
+TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::path& appDir,
+                                const TTuikaScreenCheck& fits = nullptr);
 
-// The same on the file's bytes. The text is Shift-JIS (a UTF-8 or UTF-16 byte-order mark
-// selects that encoding instead); lines end with CR LF, LF or CR. The first 14 lines are the
-// header. The rest are pairs of lines, written form first, then reading; an odd last line is
-// dropped and a pair that IsAcceptableTuikaPair rejects is skipped. When at least one pair
-// is accepted, the additional questions become exactly those pairs, each with its reading as
-// speech string and not yet asked; otherwise nothing changes. TuikaShutsudaiCount := 0.
-TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view bytes);
+// The same on the file's bytes. The text is UTF-8 or Shift-JIS (told apart by its bytes; a
+// UTF-16 byte-order mark selects UTF-16); lines end with CR LF, LF or CR. The first 14 lines
+// are the header. The rest are pairs of lines, written form first, then reading; an odd last
+// line is dropped, and a pair that IsAcceptableTuikaPair rejects or that fits (when given)
+// finds too wide is left out and listed in LeftOut. When at least one pair is accepted, the
+// additional questions become exactly those pairs, each with its reading as speech string
+// and not yet asked; otherwise nothing changes. TuikaShutsudaiCount := 0.
+TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view bytes,
+                                         const TTuikaScreenCheck& fits = nullptr);
 
-// Drops the additional questions whose written form `keep` refuses, before any is asked; the
-// lists stay in step. Returns the number dropped.
-std::int32_t KeepTuikaMondai(TCatalogue& catalogue,
-                             const std::function<bool(std::u16string_view seikai)>& keep);
+// The one message that tells the player which questions were left out and why (UTF-8); empty
+// when none was.
+std::string TuikaLeftOutMessage(const std::vector<TTuikaLeftOutPair>& leftOut);
 
 // Appends one additional question (resuming a game whose question is no longer in the file).
 // All four lists grow by one; the speech string is the reading; the entry is not yet marked

@@ -46,7 +46,7 @@ class TGame : public TGameRules {
                         std::int32_t h, std::uint32_t colour);
   void MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
                        TSXTextWriter* writer);
-  bool SpellingFits(std::u16string_view seikai) const override;
+  bool TextFits(std::u16string_view text) const override;
   // The longest form of path (UTF-8) that fits the window, folders giving way to "..." from
   // the front; UTF-8.
   std::string MusicTitle(const std::string& path);

@@ -63,7 +63,7 @@ void TGame::RefreshScreen() {
         MakeTextTexture(texture, panel, marks.Text[i], label);
         break;
       case TLabelWriter::Moji:
-        MakeTextTexture(texture, panel, marks.Text[i], moji);
+        WriteTextTexture(texture, panel, codepage::Utf8ToUtf16(marks.Text[i]), moji);
         break;
       case TLabelWriter::MusicTitle:
         // The player's path, at its own smaller size, may hold what Shift-JIS cannot: it is
@@ -79,7 +79,7 @@ void TGame::RefreshScreen() {
     if (!marks.MojiChanged[k]) continue;
     marks.MojiChanged[k] = false;
     TDGTexture* texture = o.MojiTextures[k].get();
-    MakeTextTexture(texture, nullptr, codepage::Utf16ToSjis(S.Moji[k].Char), moji);
+    WriteTextTexture(texture, nullptr, S.Moji[k].Char, moji);
     CharacterRendered(k, static_cast<std::int32_t>(texture->Width()),
                       static_cast<std::int32_t>(texture->Height()));
   }
@@ -87,7 +87,15 @@ void TGame::RefreshScreen() {
   // The centre picture (the results carry their own alpha: no colour key), the key guide.
   if (marks.PictureChanged) {
     marks.PictureChanged = false;
-    o.PictureTexture->LoadFromFile(marks.Picture, (S.AppDir / "Data" / "wisplore.qda").string());
+    TDGTexture* picture = o.PictureTexture.get();
+    if (marks.Picture.empty()) {
+      // No picture: the texture stays, clear.
+      picture->FillRect(RECT{0, 0, static_cast<LONG>(picture->TextureWidth()),
+                             static_cast<LONG>(picture->TextureHeight())},
+                        0x00000000, false);
+    } else {
+      picture->LoadFromFile(marks.Picture, (S.AppDir / "Data" / "wisplore.qda").string());
+    }
   }
   if (marks.SosaChanged) {
     marks.SosaChanged = false;

@@ -18,6 +18,22 @@ constexpr const char* kFolderPrompt =
 
 void TGameRules::TopMenuClick() { Pause(); }
 
+void TGameRules::OpenTextFile(const std::filesystem::path& file, const std::string& failure) {
+  if (Window.ShellOpen(file.string())) return;
+  // What the player can do about it: the file is gone, or the desktop has no program that
+  // opens files (xdg-open, of the xdg-utils package).
+  std::error_code error;
+  const std::string path = file.string();
+  if (!std::filesystem::exists(file, error)) {
+    ShowBox(failure + "\nファイルが見つかりません。Nightwisp を入れ直してください。\n" + path);
+  } else {
+    ShowBox(failure +
+            "\nファイルを開くプログラムが見つかりません。xdg-utils パッケージ(xdg-open)を"
+            "入れるか、テキストエディターで直接開いてください。\n" +
+            path);
+  }
+}
+
 void TGameRules::MenuClick(TMenuItem item) {
   switch (item) {
     case TMenuItem::Kanji:
@@ -38,9 +54,7 @@ void TGameRules::MenuClick(TMenuItem item) {
       Window.CloseWindow();
       break;
     case TMenuItem::A1:
-      if (!Window.ShellOpen((S.AppDir / kTuikaFileName).string())) {
-        ShowBox("「追加問題.txt」を開けませんでした。");
-      }
+      OpenTextFile(S.AppDir / kTuikaFileName, "「追加問題.txt」を開けませんでした。");
       break;
     case TMenuItem::Romaji1:
       S.RomajiHenkan = S.RomajiHenkan == 0 ? 1 : 0;
@@ -51,16 +65,14 @@ void TGameRules::MenuClick(TMenuItem item) {
       break;
     case TMenuItem::ON1:
       if (Window.MenuChecked(TMenuItem::ON1)) return;
-      CheckBgmOn(true);
-      PlayMusic();
-      S.BgmOn = 1;
-      ShowMusicTitle();
+      StartMusic();
       break;
     case TMenuItem::OFF1:
       if (Window.MenuChecked(TMenuItem::OFF1)) return;
       CheckBgmOn(false);
       StopMusic();
       S.BgmOn = 0;  // the title is no longer drawn
+      S.BgmOffByFailure = 0;
       break;
     case TMenuItem::S2:
       ChooseMusicFile();
@@ -69,9 +81,7 @@ void TGameRules::MenuClick(TMenuItem item) {
       ChooseRandomMusicFolder();
       break;
     case TMenuItem::Help2:
-      if (!Window.ShellOpen((S.AppDir / u8"作品について.txt").string())) {
-        ShowBox("ヘルプの表示に失敗しました。");
-      }
+      OpenTextFile(S.AppDir / u8"作品について.txt", "ヘルプの表示に失敗しました。");
       break;
     case TMenuItem::About1:
       Window.ShowAboutBox();
@@ -100,12 +110,10 @@ void TGameRules::ChooseMusicFile() {
   Window.ProcessMessages();
   if (S.BgmOn == 1) StopMusic();
   S.MusicName = *file;
+  S.KeptMusicName.clear();  // the player's new choice replaces one kept from Settei.ini
   S.BgmRandom = 0;
-  PlayMusic();
-  S.BgmOn = 1;
-  ShowMusicTitle();
   CheckMusicMode(false);
-  CheckBgmOn(true);
+  StartMusic();
 }
 
 void TGameRules::ChooseRandomMusicFolder() {
@@ -123,14 +131,12 @@ void TGameRules::ChooseRandomMusicFolder() {
           "選択したフォルダにはオーディオファイルがありません。\n他のフォルダを選んでください。");
     } else {
       S.MusicFolda = *folder;
+      S.KeptMusicName.clear();
       BuildRandomList();
       if (S.BgmOn == 1) StopMusic();
       PickRandomTrack();
-      PlayMusic();
-      S.BgmOn = 1;
-      ShowMusicTitle();
       CheckMusicMode(true);
-      CheckBgmOn(true);
+      StartMusic();
     }
   }
   S.AudioList.clear();

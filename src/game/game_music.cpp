@@ -90,7 +90,15 @@ void TGameRules::StartMusicWhenDue() {
   S.BgmRandom = S.Settings.Random ? 1 : 0;
   if (!S.Settings.MusicName.empty()) S.MusicName = S.Settings.MusicName;
   S.MusicFolda = S.Settings.MusicFolda;
-  auto useDefaultMusic = [&] {
+  // Music the player chose but that is not there today: the default plays this session, the
+  // player hears why once, and the setting is kept for the next start.
+  std::string missing;
+  auto useDefaultMusic = [&](std::string why) {
+    if (S.MusicName != defaultMusic.string() || S.BgmRandom == 1) {
+      S.KeptMusicName = S.MusicName;
+      S.KeptBgmRandom = S.BgmRandom;
+      missing = std::move(why);
+    }
     S.BgmRandom = 0;
     S.MusicName = defaultMusic.string();
     CheckMusicMode(false);
@@ -98,14 +106,14 @@ void TGameRules::StartMusicWhenDue() {
   if (S.BgmRandom == 0) {
     CheckMusicMode(false);
     if (!std::filesystem::is_regular_file(S.MusicName, error)) {
-      S.MusicName = defaultMusic.string();
+      useDefaultMusic("BGMのファイル「" + S.MusicName + "」が見つかりません。");
     }
   } else if (!S.MusicFolda.empty() && std::filesystem::is_directory(S.MusicFolda, error)) {
     S.AudioList.clear();
     Window.ProcessMessages();
     ScanAudioFiles(S.MusicFolda);
     if (S.AudioList.empty()) {
-      useDefaultMusic();
+      useDefaultMusic("BGMのフォルダ「" + S.MusicFolda + "」に曲が見つかりません。");
     } else {
       BuildRandomList();
       PickRandomTrack();
@@ -113,12 +121,12 @@ void TGameRules::StartMusicWhenDue() {
     }
     S.AudioList.clear();
   } else {
-    useDefaultMusic();
+    useDefaultMusic("BGMのフォルダ「" + S.MusicFolda + "」が見つかりません。");
   }
   Window.ProcessMessages();
   if (S.BgmOn == 1) {
-    PlayMusic();
-    ShowMusicTitle();
+    if (!missing.empty()) ShowBox(missing + "\n今回は標準の曲を流します。設定はそのまま残します。");
+    StartMusic();
   } else {
     CheckBgmOn(false);
   }
@@ -139,11 +147,11 @@ void TGameRules::NextTrackAtTheEnd() {
   if (random && (ranOut || (duration > 0 && elapsed / 1000.0 > duration))) {
     StopMusic();
     PickRandomTrack();
-    PlayMusic();
     ShowMusicTitle();
+    PlayMusic();
   } else if (!random && ranOut) {
     StopMusic();
-    ShowBox("「" + S.MusicName + "」を再生できませんでした。");
+    MusicFailed("「" + S.MusicName + "」を再生できませんでした。");
   }
 }
 
@@ -191,11 +199,34 @@ std::int32_t TGameRules::PickRandomTrack() {
   return pick;
 }
 
+std::string TGameRules::ClearTune() const {
+  return (S.AppDir / "Data" / kGameClearMusicFile).string();
+}
+
+void TGameRules::StartMusic() {
+  S.BgmOn = 1;
+  S.BgmOffByFailure = 0;
+  CheckBgmOn(true);
+  ShowMusicTitle();
+  PlayMusic();
+}
+
+void TGameRules::MusicFailed(const std::string& message) {
+  // One failure, one box; the game goes on without music.
+  ShowBox(message);
+  // The game-clear tune gives way to the player's music afterwards, which is left as it is.
+  if (S.GameClear == 1 && S.MusicName == ClearTune()) return;
+  // The menu and the screen say that nothing plays; the player's setting stays for the next
+  // start.
+  S.BgmOn = 0;
+  S.BgmOffByFailure = 1;
+  CheckBgmOn(false);
+}
+
 void TGameRules::PlayMusic() {
   if (TryPlayMusic()) return;
   if (S.BgmRandom != 1 || S.RandomFileCount <= 0) {
-    // One failure, one box; the game goes on without music.
-    ShowBox("「" + S.MusicName + "」を再生できませんでした。");
+    MusicFailed("「" + S.MusicName + "」を再生できませんでした。");
     return;
   }
   // The shuffle moves past the tracks it cannot play. Each file is tried at most once here, so
@@ -217,7 +248,7 @@ void TGameRules::PlayMusic() {
     if (TryPlayMusic()) return;
     markFailed(S.MusicName);
   }
-  ShowBox("「" + S.MusicFolda + "」の曲はどれも再生できませんでした。");
+  MusicFailed("「" + S.MusicFolda + "」の曲はどれも再生できませんでした。");
 }
 
 }  // namespace game

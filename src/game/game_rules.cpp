@@ -112,11 +112,11 @@ void TGameRules::SetKaitoModeColour() {
 void TGameRules::RenderMoji(std::int32_t index) { S.Marks.MojiChanged[index] = true; }
 
 void TGameRules::RenderSpelling() {
-  S.Marks.SetLabel(TLabel::Spelling, codepage::Utf16ToSjis(S.Seikai(S.MondaiNo)));
+  S.Marks.SetLabel(TLabel::Spelling, codepage::Utf16ToUtf8(S.Seikai(S.MondaiNo)));
 }
 
 void TGameRules::ShowReading() {
-  S.Marks.SetLabel(TLabel::Reading, codepage::Utf16ToSjis(S.MondaiText));
+  S.Marks.SetLabel(TLabel::Reading, codepage::Utf16ToUtf8(S.MondaiText));
 }
 
 void TGameRules::PlaceRandomly(MojiRecord& moji) {
@@ -169,6 +169,13 @@ bool TGameRules::AnswerIsCorrect(const std::u16string& answer) const {
   return false;
 }
 
+std::optional<TTuikaLeftOut> TGameRules::TuikaScreenProblem(std::u16string_view seikai,
+                                                            std::u16string_view reading) const {
+  if (!TextFits(seikai)) return TTuikaLeftOut::SeikaiTooWide;
+  if (!TextFits(reading)) return TTuikaLeftOut::ReadingTooWide;
+  return std::nullopt;
+}
+
 void TGameRules::SpeakQuestion() { Speak(S.Speech(S.MondaiNo)); }
 
 void TGameRules::ShowMusicTitle() { S.Marks.SetLabel(TLabel::MusicTitle, S.MusicName); }
@@ -206,10 +213,7 @@ void TGameRules::StartQuestion() {
       S.MusicName = S.SavedMusicName;
       S.BgmRandom = S.BgmRandomChecked;
     }
-    if (S.GameClear == 1 && S.BgmOn == 1) {
-      ShowMusicTitle();
-      PlayMusic();
-    }
+    if (S.GameClear == 1 && S.BgmOn == 1) StartMusic();
     Window.SetMenuEnabled(TMenuItem::Save1, true);
     Window.SetMenuEnabled(TMenuItem::BGM1, true);
     S.SeikaiCount = S.RenzokuCount = S.FuseikaiCount = S.Tokuten = 0;
@@ -281,7 +285,8 @@ void TGameRules::NewQuestion() {
     }
     if (S.ShutsudaiCount + S.TuikaShutsudaiCount == total) startCycle();
   }
-  S.MojiCount = std::min<std::int32_t>(static_cast<std::int32_t>(S.MondaiText.size()), kMojiSlots);
+  const std::vector<std::u16string> moji = MojiOf(S.MondaiText);
+  S.MojiCount = std::min<std::int32_t>(static_cast<std::int32_t>(moji.size()), kMojiSlots);
   const auto count = static_cast<std::size_t>(S.MojiCount);
   const bool flying = S.TitleMode == 1 || S.SeikaiCount >= 2 * kStageSize;
 
@@ -296,7 +301,7 @@ void TGameRules::NewQuestion() {
   // The characters; a pulse drawn for an earlier question waits for none of them.
   S.Marks.PulseScale.fill(0);
   for (std::int32_t i = 0; i < S.MojiCount; ++i) {
-    S.Moji[i].Char = S.MondaiText.substr(static_cast<std::size_t>(i), 1);
+    S.Moji[i].Char = moji[static_cast<std::size_t>(i)];
     RenderMoji(i);
   }
   // The layout of the stage.
@@ -418,7 +423,7 @@ void TGameRules::ScoreCorrect() {
     // The player's music is kept also when it is off, so that it is not lost to the tune.
     if (S.BgmOn == 1) StopMusic();
     S.SavedMusicName = S.MusicName;
-    S.MusicName = (S.AppDir / "Data" / kGameClearMusicFile).string();
+    S.MusicName = ClearTune();
     S.BgmRandom = 0;
     PlayMusic();
     Window.SetMenuEnabled(TMenuItem::Save1, false);
@@ -429,6 +434,7 @@ void TGameRules::ScoreCorrect() {
     S.Message2 = Sjis(" Ctrlキーを押すと最初からゲームが始まります。");
     if (S.Tokuten > S.SaikoTokuten) {
       S.SaikoTokuten = S.Tokuten;
+      ShowSaikoTokuten();
       S.Message1 =
           Sjis("記録更新!! (") + std::to_string(S.Tokuten) + Sjis("点) おめでとうございます!! ");
     }

@@ -102,12 +102,21 @@ class TGameRules {
   // Starts MusicName. A file that cannot be played gives one box; in random mode the shuffle
   // moves on to the next track instead, and only a list where nothing plays gives a box.
   void PlayMusic();
+  // Music on: the menu checked, the title shown, PlayMusic.
+  void StartMusic();
+  // The box for music that cannot play; the music then goes off (but for the game-clear tune).
+  void MusicFailed(const std::string& message);
+  std::string ClearTune() const;  // the game-clear tune's file
 
   // --- What the frame shows ------------------------------------------------------------------
   std::int32_t DrawnMojiCount() const;                     // characters the frame shows
   bool Pulsing(std::int32_t k, std::int32_t count) const;  // character k grows and shrinks
-  // A written form the device can draw, measured in the character font.
-  virtual bool SpellingFits(std::u16string_view seikai) const = 0;
+  // Whether a line of text in the character font fits between the answer field's left edge,
+  // where the written form and the reading are drawn, and the window's right edge.
+  virtual bool TextFits(std::u16string_view text) const = 0;
+  // Why the screen cannot show an additional question; nothing when it can (TextFits).
+  std::optional<TTuikaLeftOut> TuikaScreenProblem(std::u16string_view seikai,
+                                                  std::u16string_view reading) const;
 
  protected:
   // --- Hooks: what the rules ask of the screen, the sound and the music ----------------------
@@ -195,6 +204,9 @@ class TGameRules {
   // Boxes of the game. While one is open during a question the question clock stands still,
   // as it does during a pause: the span is added to PauseTotal when the last box closes.
   void ShowBox(const std::string& text);
+  // Opens a text file beside the game in the desktop's editor; a failure gives one box that
+  // starts with `failure` and names what the player can do.
+  void OpenTextFile(const std::filesystem::path& file, const std::string& failure);
   TConfirmAnswer AskBox(const std::string& text, bool withCancel);
   class TClockHold {
    public:

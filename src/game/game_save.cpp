@@ -109,8 +109,8 @@ bool TGameRules::SavedGameResumable() const {
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
   const TSettings& saved = S.Settings;
-  if (FindTuika(S, saved) < 0 && !(IsAcceptableTuikaPair(saved.TuikaSeikai, saved.TuikaMondai) &&
-                                   SpellingFits(saved.TuikaSeikai))) {
+  if (FindTuika(S, saved) < 0 && (TuikaPairProblem(saved.TuikaSeikai, saved.TuikaMondai) ||
+                                   TuikaScreenProblem(saved.TuikaSeikai, saved.TuikaMondai))) {
     return false;
   }
   return SaveDataProblem(d, S, &saved.TuikaMondai).empty();
@@ -144,6 +144,7 @@ void TGameRules::ResumeGame() {
   std::copy(std::begin(d.Shutsudai), std::end(d.Shutsudai), S.Shutsudai.begin());
   S.ShutsudaiCount = d.ShutsudaiCount;
   S.MojiCount = std::clamp<std::int32_t>(d.MojiCount, 0, kMojiSlots);
+  const std::vector<std::u16string> characters = MojiOf(S.MondaiText);
   const auto count = static_cast<std::size_t>(S.MojiCount);
   S.Akarusa.resize(count);
   S.Akarumu.resize(count);
@@ -153,8 +154,8 @@ void TGameRules::ResumeGame() {
     moji.Y = d.Y[i];
     moji.DX = d.DX[i];
     moji.DY = d.DY[i];
-    moji.Char = static_cast<std::size_t>(i) < S.MondaiText.size()
-                    ? S.MondaiText.substr(static_cast<std::size_t>(i), 1)
+    moji.Char = static_cast<std::size_t>(i) < characters.size()
+                    ? characters[static_cast<std::size_t>(i)]
                     : std::u16string();
     RenderMoji(i);
     S.Akarusa[i] = d.Akarusa[i];
@@ -218,6 +219,10 @@ void TGameRules::ResumeGame() {
 
   // The reading, shown when the question ends.
   ShowReading();
+
+  // The title's picture goes: a game resumed between questions shows none until the next
+  // result.
+  ShowPicture("");
 }
 
 }  // namespace game

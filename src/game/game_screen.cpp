@@ -89,16 +89,14 @@ void TGame::DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y
                             D3DTADDRESS_CLAMP);
 }
 
-bool TGame::SpellingFits(std::u16string_view seikai) const {
-  D3DCAPS9 caps{};
-  TDGCarad* dg = Owned->DG.get();
-  if (dg == nullptr || dg->D3D() == nullptr ||
-      dg->D3D()->GetDeviceCaps(dg->Adapter(), dg->DeviceType(), &caps) != D3D_OK) {
-    return true;
-  }
-  // Half the widest texture: the player may later pick a wider character font.
-  const std::int32_t width = Owned->MojiWriter->TextWidth(codepage::Utf16ToSjis(seikai));
-  return width <= static_cast<std::int32_t>(caps.MaxTextureWidth / 2);
+bool TGame::TextFits(std::u16string_view text) const {
+  TSXTextWriter* writer = Owned->MojiWriter.get();
+  if (writer == nullptr) return true;
+  // The texture is as wide as the text and the room for an italic slant (MakeTextTexture).
+  const std::int32_t extra =
+      (writer->Font().Style() & gdi::fsItalic) != 0 ? writer->TextWidth("a") / 2 : 0;
+  const std::int32_t width = writer->TextWidth(std::u16string(text)) + extra;
+  return width <= S.ScreenWidth - Window.AnswerBounds().Left;
 }
 
 void TGame::DrawGameScreen() {

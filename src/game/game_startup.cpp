@@ -46,24 +46,29 @@ void TGameRules::FormCreate() {
   S.RomajiHenkan = S.Settings.RomajiHenkan ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
 
+  // The answer mode the player last chose (a resumed game takes its own later).
+  if (S.Settings.ChosenKaitoMode == 0 || S.Settings.ChosenKaitoMode == 1) {
+    S.KaitoMode = S.Settings.ChosenKaitoMode;
+    Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
+    Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
+    SetKaitoModeColour();
+  }
+
   // The seven effects, wave i on channel i.
   CreateSoundEffects();
 
   // The catalogue and the additional questions.
   BuildMondaiTable(S);
-  const TuikaLoadResult tuika = LoadTuikaMondai(S, S.AppDir);
+  // A question the screen cannot show is left out here, all of them in one message, rather
+  // than running off the screen when it comes up.
+  const TuikaLoadResult tuika =
+      LoadTuikaMondai(S, S.AppDir, [this](std::u16string_view seikai, std::u16string_view reading) {
+        return TuikaScreenProblem(seikai, reading);
+      });
   if (!tuika.Error.empty()) {
     ShowBox("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" + tuika.Error);
   }
-
-  // A written form wider than any texture could never be shown: it is refused here, once,
-  // rather than ending the game when its question comes up.
-  const std::int32_t tooWide =
-      KeepTuikaMondai(S, [this](std::u16string_view seikai) { return SpellingFits(seikai); });
-  if (tooWide > 0) {
-    Window.ShowMessage("「追加問題.txt」の答え" + std::to_string(tooWide) +
-                       "件は長すぎて表示できないため、出題しません。");
-  }
+  if (!tuika.LeftOut.empty()) ShowBox(TuikaLeftOutMessage(tuika.LeftOut));
 
   // The pictures, then the status displays.
   LoadPictures();
@@ -85,7 +90,7 @@ void TGameRules::FormCreate() {
   S.Saved = 1;
   S.TitleMode = 1;
   S.MondaiText = kTitleMondaiText;
-  S.MojiCount = static_cast<std::int32_t>(S.MondaiText.size());
+  S.MojiCount = MojiLength(S.MondaiText);
   NewQuestion();
   S.KakushiNo = kTitleMojiCount;
 
@@ -111,11 +116,15 @@ void TGameRules::FormClose() {
   TSettings& settings = S.Settings;
   settings.FontCharset = font.Charset;
   settings.FontName = font.FaceName;
-  settings.Music = S.BgmOn != 0;
-  settings.Random = S.BgmRandomChecked != 0;
-  settings.MusicName = S.MusicName;
+  // What the player chose stays, even where the default played this session in its place or
+  // the music went off because it could not play.
+  const bool kept = !S.KeptMusicName.empty();
+  settings.Music = S.BgmOn != 0 || S.BgmOffByFailure != 0;
+  settings.Random = kept ? S.KeptBgmRandom != 0 : S.BgmRandomChecked != 0;
+  settings.MusicName = kept ? S.KeptMusicName : S.MusicName;
   settings.MusicFolda = S.MusicFolda;
   settings.RomajiHenkan = S.RomajiHenkan != 0;
+  settings.ChosenKaitoMode = S.KaitoMode;
   const TSettingsFiles files(S.UserDir);
   std::string iniError;
   const bool iniWritten = files.Write(settings, TSettingsGroup::AtClose, &iniError);

@@ -137,7 +137,13 @@ struct TGameState : TCatalogue {
   std::vector<std::uint8_t> RandomPlayed;  // 1 = played in the current shuffle cycle
   std::int32_t RandomFileCount = 0;
   std::int32_t RandomPlayedCount = 0;
-  std::string SavedMusicName;        // MusicName kept while the game-clear tune plays
+  std::string SavedMusicName;  // MusicName kept while the game-clear tune plays
+  // The player's music of Settei.ini while the default plays this session because its file or
+  // folder is missing (a drive not mounted today): written back at close unless the player
+  // chooses other music. KeptMusicName is empty when nothing is kept.
+  std::string KeptMusicName;
+  std::uint8_t KeptBgmRandom = 0;
+  std::uint8_t BgmOffByFailure = 0;  // 1 = the music was turned off because it could not play
   std::uint32_t MusicStartTime = 0;  // when the current music was started
 
   // --- Saved-game image ----------------------------------------------------------------------

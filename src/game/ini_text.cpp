@@ -14,6 +14,8 @@ std::string ReadIniText(const TIniFile& ini, std::string_view section, std::stri
   const std::string sjis = ini.ReadString(section, key, codepage::Utf8ToSjis(defaultUtf8));
   const std::string utf8 = ini.ReadString(section, Utf8Key(key), "");
   if (!utf8.empty() && codepage::Utf8ToSjis(utf8) == sjis) return utf8;
+  // A value a player typed in a UTF-8 editor (a path of their own) is taken as it stands.
+  if (codepage::IsUnmarkedUtf8(sjis)) return sjis;
   return codepage::SjisToUtf8(sjis);
 }
 

@@ -4,7 +4,8 @@
 // cannot hold (a path like "música/Grüße.mp3") is written twice: its Shift-JIS form under the
 // key, for older readers, and the exact UTF-8 text under the key + "UTF8", which they ignore.
 // On reading, the UTF-8 key wins while the Shift-JIS key still matches it, so a value changed
-// since by an older reader is not overridden by a stale UTF-8 one.
+// since by an older reader is not overridden by a stale UTF-8 one. A value typed by hand in a
+// UTF-8 editor (well-formed UTF-8, which Shift-JIS text practically never is) is read as UTF-8.
 #pragma once
 
 #include <string>

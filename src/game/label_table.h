@@ -20,7 +20,8 @@ namespace game {
 // Which writer renders the text.
 enum class TLabelWriter {
   Label,       // the window's face at 18 points, bold italic (Shift-JIS)
-  Moji,        // the character font the player chose (Shift-JIS)
+  Moji,        // the character font the player chose; the question's text in UTF-8, drawn from
+               // UTF-16 (an additional question may hold 𠮟 or 𥝱)
   MusicTitle,  // the window's face at 11 points; the UTF-8 path, shortened to the window's width
 };
 

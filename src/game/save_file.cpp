@@ -228,13 +228,13 @@ std::string SaveDataProblem(const TSaveData& d, const TCatalogue& catalogue,
   if (d.MondaiNo < 1) return Range("MondaiNo", d.MondaiNo);
   if (d.MojiCount < 0 || d.MojiCount > kMaxMondaiLength) return Range("MojiCount", d.MojiCount);
   if (d.MondaiNo <= kBuiltInMondaiCount) {
-    const auto length = static_cast<std::int32_t>(catalogue.Reading(d.MondaiNo).size());
+    const std::int32_t length = MojiLength(catalogue.Reading(d.MondaiNo));
     if (d.MojiCount != length) {
       return "MojiCount " + std::to_string(d.MojiCount) + " does not match question " +
              std::to_string(d.MondaiNo) + " (" + std::to_string(length) + " characters)";
     }
   } else if (tuikaReading != nullptr) {
-    const auto length = static_cast<std::int32_t>(tuikaReading->size());
+    const std::int32_t length = MojiLength(*tuikaReading);
     if (d.MojiCount != length) {
       return "MojiCount " + std::to_string(d.MojiCount) +
              " does not match the saved additional question (" + std::to_string(length) +

@@ -32,8 +32,9 @@ constexpr std::size_t kLabelCount = 12;
 static_assert(static_cast<std::size_t>(TLabel::MusicTitle) + 1 == kLabelCount);
 
 struct TScreenMarks {
-  // A label's text (Shift-JIS; the music title's is the UTF-8 path). An empty text leaves the
-  // texture as it was, as writing an empty text into it does.
+  // A label's text: Shift-JIS, but UTF-8 for the labels that show a question or a path (the
+  // Moji and MusicTitle writers of label_table.h), which may hold what Shift-JIS cannot. An
+  // empty text leaves the texture as it was, as writing an empty text into it does.
   std::array<std::string, kLabelCount> Text;
   std::array<bool, kLabelCount> Changed{};
 
@@ -42,7 +43,7 @@ struct TScreenMarks {
   // texture's size times this scale (the pulse of stage 3 and the title).
   std::array<float, kMojiSlots> PulseScale{};
 
-  std::string Picture;  // the archive's entry in the centre picture
+  std::string Picture;  // the archive's entry in the centre picture ("" = no picture)
   bool PictureChanged = false;
   std::string Sosa;  // the key guide of Data/ under the answer field ("" = none yet)
   bool SosaChanged = false;

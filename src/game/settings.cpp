@@ -36,6 +36,7 @@ const TSettingKey kSettingKeys[] = {
     {"BGM", "MusicName", TSettingsGroup::AtClose, &TSettings::MusicName},
     {"BGM", "MusicFolda", TSettingsGroup::AtClose, &TSettings::MusicFolda},
     {"RomajiHenkan", "Value", TSettingsGroup::AtClose, &TSettings::RomajiHenkan},
+    {"KaitoMode", "Chosen", TSettingsGroup::AtClose, &TSettings::ChosenKaitoMode},
     {"TuikaMondai", "Mondai", TSettingsGroup::WithSavedTuika, &TSettings::TuikaMondai},
     {"TuikaMondai", "Seikai", TSettingsGroup::WithSavedTuika, &TSettings::TuikaSeikai},
     {"KaitoMode", "Value", TSettingsGroup::WithSave, &TSettings::KaitoMode},

@@ -54,6 +54,10 @@ struct TSettings {
   std::u16string TuikaSeikai = u"Nightwisp";
   // [KaitoMode] the answer mode of the saved game: 1 hiragana, any other value kanji-mixed.
   std::int32_t KaitoMode = 0;
+  // [KaitoMode] the answer mode the player last chose, written at close under a key of its
+  // own (older versions ignore it): 0 or 1; any other value (a file from before the key) means
+  // none, and a start begins in kanji-mixed answers as it always did.
+  std::int32_t ChosenKaitoMode = -1;
 };
 
 // When a key is written.

@@ -48,20 +48,11 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
   return text;
 }
 
-// Whether the bytes are well-formed UTF-8 holding at least one non-ASCII character (decoding
-// and encoding again gives them back unchanged). Shift-JIS text with kana or kanji practically
-// never passes, so such a file is what a Linux editor saved.
-bool IsUnmarkedUtf8(std::string_view bytes) {
-  const bool nonAscii = std::any_of(bytes.begin(), bytes.end(),
-                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  return nonAscii && codepage::Utf16ToUtf8(codepage::Utf8ToUtf16(bytes)) == bytes;
-}
-
 // The file's lines as wide strings. Shift-JIS lines are split before decoding, so that a stray
 // lead byte at the end of a line can never swallow the line break that follows it.
 std::vector<std::u16string> DecodeLines(std::string_view bytes) {
   std::vector<std::u16string> lines;
-  if (StartsWith(bytes, "\xEF\xBB\xBF") || IsUnmarkedUtf8(bytes)) {
+  if (StartsWith(bytes, "\xEF\xBB\xBF") || codepage::IsUnmarkedUtf8(bytes)) {
     const std::string_view text = StartsWith(bytes, "\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
     for (auto line : SplitLines(text)) lines.push_back(codepage::Utf8ToUtf16(line));
   } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
@@ -75,7 +66,8 @@ std::vector<std::u16string> DecodeLines(std::string_view bytes) {
 
 }  // namespace
 
-TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view bytes) {
+TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view bytes,
+                                         const TTuikaScreenCheck& fits) {
   TuikaLoadResult result;
   result.FileFound = true;
   std::vector<std::u16string> lines = DecodeLines(bytes);
@@ -91,7 +83,15 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
     std::vector<std::size_t> accepted;
     for (std::size_t k = 0; k < static_cast<std::size_t>(result.PairCount); ++k) {
       const std::size_t first = kTuikaHeaderLines + 2 * k;
-      if (IsAcceptableTuikaPair(lines[first], lines[first + 1])) accepted.push_back(first);
+      const std::u16string& seikai = lines[first];
+      const std::u16string& reading = lines[first + 1];
+      std::optional<TTuikaLeftOut> why = TuikaPairProblem(seikai, reading);
+      if (!why && fits) why = fits(seikai, reading);
+      if (!why) {
+        accepted.push_back(first);
+      } else if (!(IsBlankTuikaLine(seikai) && IsBlankTuikaLine(reading))) {
+        result.LeftOut.push_back({static_cast<std::int32_t>(first) + 1, seikai, *why});
+      }
     }
     result.Accepted = static_cast<std::int32_t>(accepted.size());
 
@@ -115,7 +115,45 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
   return result;
 }
 
-TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::path& appDir) {
+std::string TuikaLeftOutMessage(const std::vector<TTuikaLeftOutPair>& leftOut) {
+  if (leftOut.empty()) return {};
+  // Enough to find each one in the file; a long list ends with how many more there are.
+  constexpr std::size_t kListed = 10;
+  constexpr std::size_t kShownCharacters = 16;
+  std::string text = "「追加問題.txt」の次の問題は出題しません。";
+  for (std::size_t i = 0; i < leftOut.size() && i < kListed; ++i) {
+    const TTuikaLeftOutPair& pair = leftOut[i];
+    const std::vector<std::u16string> characters = MojiOf(pair.Seikai);
+    std::u16string shown;
+    for (std::size_t c = 0; c < characters.size() && c < kShownCharacters; ++c) {
+      shown += characters[c];
+    }
+    if (characters.size() > kShownCharacters) shown += u"…";
+    text += "\n・" + std::to_string(pair.Line) + "行目";
+    if (!IsBlankTuikaLine(pair.Seikai)) text += "「" + codepage::Utf16ToUtf8(shown) + "」";
+    switch (pair.Why) {
+      case TTuikaLeftOut::Blank:
+        text += ": 答えか読みの行が空です。";
+        break;
+      case TTuikaLeftOut::ReadingTooLong:
+        text += ": 読みが39文字を超えています。";
+        break;
+      case TTuikaLeftOut::SeikaiTooWide:
+        text += ": 答えが長すぎて画面に収まりません。";
+        break;
+      case TTuikaLeftOut::ReadingTooWide:
+        text += ": 読みが長すぎて画面に収まりません。";
+        break;
+    }
+  }
+  if (leftOut.size() > kListed) {
+    text += "\n(ほかに" + std::to_string(leftOut.size() - kListed) + "問)";
+  }
+  return text;
+}
+
+TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::path& appDir,
+                                const TTuikaScreenCheck& fits) {
   const std::filesystem::path file = appDir / kTuikaFileName;
   TuikaLoadResult result;
   std::error_code error;
@@ -141,5 +179,5 @@ TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::pa
     result.Error = "cannot read " + file.string() + ": " + e.what();
     return result;
   }
-  return LoadTuikaMondaiFromBytes(catalogue, bytes);
+  return LoadTuikaMondaiFromBytes(catalogue, bytes, fits);
 }

@@ -284,6 +284,27 @@ TEST_F(WindowTest, TheWindowShowsTheWholeFrameThoughOnlyChangesAreHandedOver) {
   shownEqualsFrame("hidden and shown again");
 }
 
+// Behind a fatal error's box the window is plain: no frame comes again to paint what the box
+// uncovers, so the surface paints black instead of whatever the window held.
+TEST_F(WindowTest, BehindAFatalBoxTheScreenIsPlain) {
+  app::TForm1 form(paths_);
+  form.show();
+  form.Start();
+  ASSERT_TRUE(RunUntil([&] { return form.PresentedFrames() > 10; }, 5000));
+  form.StopForFatalError();
+  form.hide();
+  RunFor(100);
+  form.show();
+  RunFor(300);
+  const QImage shown = form.screen()->grabWindow(form.winId()).toImage();
+  const QPoint origin = form.Surface().mapTo(&form, QPoint(0, 0));
+  int lit = 0;
+  for (int y = 0; y < 528; ++y) {
+    for (int x = 0; x < 688; ++x) lit += (shown.pixel(origin + QPoint(x, y)) & 0xFFFFFF) != 0;
+  }
+  EXPECT_EQ(lit, 0);
+}
+
 // The desktop side of the window: Qt's standard buttons speak Japanese like the game, the window
 // carries the game's icon, and the about box's version fits its label in the installed
 // Japanese face that stands in for "ＭＳ Ｐゴシック".

@@ -56,5 +56,25 @@ TEST_F(IniTextTest, AValueChangedByAnOlderReaderWinsOverAStaleUtf8Copy) {
   EXPECT_EQ(ReadIniText(ini, "BGM", "MusicFolda", ""), "/home/player/other");
 }
 
+// A path typed by hand into the file in a UTF-8 editor is read as UTF-8; a Shift-JIS one as
+// before.
+TEST_F(IniTextTest, AUtf8ValueTypedByHandIsReadAsUtf8) {
+  TIniFile ini(file_);
+  const struct {
+    std::string Stored;
+    std::string Read;
+  } cases[] = {
+      {"/home/player/음악/봄.mp3", "/home/player/음악/봄.mp3"},
+      {"/home/player/曲/a.mp3", "/home/player/曲/a.mp3"},
+      {codepage::Utf8ToSjis("/home/player/曲/漢字.mp3"), "/home/player/曲/漢字.mp3"},
+      {codepage::Utf8ToSjis("猿も木から落ちる"), "猿も木から落ちる"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Read);
+    ASSERT_TRUE(ini.WriteString("BGM", "MusicName", c.Stored));
+    EXPECT_EQ(ReadIniText(ini, "BGM", "MusicName", ""), c.Read);
+  }
+}
+
 }  // namespace
 }  // namespace game

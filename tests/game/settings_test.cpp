@@ -42,6 +42,7 @@ TEST_F(SettingsTest, MissingFilesReadAsTheDefaults) {
   EXPECT_EQ(read.TuikaMondai, u"ないとうぃすぷ");
   EXPECT_EQ(read.TuikaSeikai, u"Nightwisp");
   EXPECT_EQ(read.KaitoMode, 0);
+  EXPECT_EQ(read.ChosenKaitoMode, -1) << "no mode chosen yet: a start begins as it always did";
   EXPECT_EQ(read.MusicName, defaults.MusicName);
 }
 
@@ -55,12 +56,14 @@ TEST_F(SettingsTest, ANewFileReceivesEachGroupInTheKnownLayout) {
   s.TuikaMondai = u"こたえ";
   s.TuikaSeikai = u"答え";
   s.KaitoMode = 1;
+  s.ChosenKaitoMode = 1;
   const TSettingsFiles files(dir_);
   ASSERT_TRUE(files.Write(s, TSettingsGroup::AtClose));
   EXPECT_EQ(Bytes("Settei.ini"), "[Font]\r\nCharset=128\r\nName=" + codepage::Utf8ToSjis("游明朝") +
                                      "\r\n[BGM]\r\nMusic=1\r\nRandom=1\r\nMusicName=" +
                                      codepage::Utf8ToSjis("/music/曲.mp3") +
-                                     "\r\nMusicFolda=/music\r\n[RomajiHenkan]\r\nValue=0\r\n");
+                                     "\r\nMusicFolda=/music\r\n[RomajiHenkan]\r\nValue=0\r\n"
+                                     "[KaitoMode]\r\nChosen=1\r\n");
 
   std::filesystem::remove(dir_ / "Settei.ini");
   ASSERT_TRUE(files.Write(s, TSettingsGroup::WithSavedTuika));
@@ -82,6 +85,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   s.TuikaMondai = u"ぐりゅーせ";
   s.TuikaSeikai = u"Grüße";
   s.KaitoMode = 7;
+  s.ChosenKaitoMode = 0;
   const TSettingsFiles files(dir_);
   for (TSettingsGroup group :
        {TSettingsGroup::AtClose, TSettingsGroup::WithSave, TSettingsGroup::WithSavedTuika}) {
@@ -98,6 +102,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   EXPECT_EQ(read.MusicName, s.MusicName);
   EXPECT_EQ(read.MusicFolda, s.MusicFolda);
   EXPECT_EQ(read.RomajiHenkan, s.RomajiHenkan);
+  EXPECT_EQ(read.ChosenKaitoMode, s.ChosenKaitoMode);
   EXPECT_EQ(read.TuikaMondai, s.TuikaMondai);
   EXPECT_EQ(read.TuikaSeikai, s.TuikaSeikai);
   EXPECT_EQ(read.KaitoMode, s.KaitoMode);

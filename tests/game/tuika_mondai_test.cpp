@@ -4,11 +4,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "game/catalogue.h"
+#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 
 namespace {
@@ -37,7 +39,7 @@ class TuikaMondaiTest : public ::testing::Test {
     EXPECT_EQ(catalogue.TuikaShutsudai.size(), count);
     for (size_t k = 0; k < count; ++k) {
       EXPECT_EQ(catalogue.SpeechList[171 + k], catalogue.TuikaMondaiList[k]);
-      EXPECT_LE(catalogue.TuikaMondaiList[k].size(), 39u);
+      EXPECT_LE(MojiLength(catalogue.TuikaMondaiList[k]), 39);
       EXPECT_EQ(catalogue.TuikaShutsudai[k], 0);
     }
     EXPECT_EQ(catalogue.TuikaShutsudaiCount, 0);
@@ -105,6 +107,65 @@ TEST_F(TuikaMondaiTest, BlankLinesRejectAPairWithoutShiftingTheOthers) {
   EXPECT_EQ(catalogue.TuikaSeikaiList[2], U("最後"));
   EXPECT_EQ(catalogue.TuikaMondaiList[2], U("さいご"));
   ExpectConsistent();
+}
+
+// Every pair left out is listed with its line and why, for the one message at start-up; a
+// pair of two blank lines is spacing and not listed. Characters are counted, not UTF-16
+// units: 𠮟 is one firefly.
+TEST_F(TuikaMondaiTest, PairsLeftOutAreListedWithTheirLineAndWhy) {
+  std::string reading39 = "𠮟";
+  for (int i = 1; i < 39; ++i) reading39 += "あ";
+  std::string text;
+  for (int i = 0; i < 14; ++i) text += "説明\n";
+  const std::vector<std::string> lines = {
+      "長い",
+      reading39 + "い",  // line 15: 40 characters
+      "",
+      "",  // spacing
+      "答え",
+      "",  // line 19: a reading missing
+      "幅広",
+      "はばひろ",  // line 21: too wide for the screen (below)
+      "𠮟られて育つ",
+      reading39,  // 39 characters, 40 UTF-16 units: taken
+  };
+  for (const auto& line : lines) text += line + "\n";
+  const TuikaLoadResult result = LoadTuikaMondaiFromBytes(
+      catalogue, text,
+      [](std::u16string_view seikai, std::u16string_view) -> std::optional<TTuikaLeftOut> {
+        if (seikai == u"幅広") return TTuikaLeftOut::SeikaiTooWide;
+        return std::nullopt;
+      });
+  ASSERT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaSeikaiList[0], U("𠮟られて育つ"));
+  EXPECT_EQ(MojiLength(catalogue.TuikaMondaiList[0]), 39);
+  ASSERT_EQ(result.LeftOut.size(), 3u);
+  EXPECT_EQ(result.LeftOut[0].Line, 15);
+  EXPECT_EQ(result.LeftOut[0].Why, TTuikaLeftOut::ReadingTooLong);
+  EXPECT_EQ(result.LeftOut[1].Line, 19);
+  EXPECT_EQ(result.LeftOut[1].Why, TTuikaLeftOut::Blank);
+  EXPECT_EQ(result.LeftOut[2].Line, 21);
+  EXPECT_EQ(result.LeftOut[2].Why, TTuikaLeftOut::SeikaiTooWide);
+  EXPECT_EQ(TuikaLeftOutMessage(result.LeftOut),
+            "「追加問題.txt」の次の問題は出題しません。\n"
+            "・15行目「長い」: 読みが39文字を超えています。\n"
+            "・19行目「答え」: 答えか読みの行が空です。\n"
+            "・21行目「幅広」: 答えが長すぎて画面に収まりません。");
+  EXPECT_EQ(TuikaLeftOutMessage({}), "");
+}
+
+// The file that ships says how it is read: UTF-8 (as it is), its 14 header lines and no
+// question.
+TEST_F(TuikaMondaiTest, TheShippedFileTellsTheTruthAboutItsEncoding) {
+  std::ifstream stream(files::ExecutableFolder() / kTuikaFileName, std::ios::binary);
+  ASSERT_TRUE(stream) << "the shipped 追加問題.txt is not beside the tests";
+  const std::string bytes((std::istreambuf_iterator<char>(stream)),
+                          std::istreambuf_iterator<char>());
+  EXPECT_EQ(codepage::Utf16ToUtf8(codepage::Utf8ToUtf16(bytes)), bytes) << "not UTF-8";
+  const TuikaLoadResult result = LoadTuikaMondaiFromBytes(catalogue, bytes);
+  EXPECT_EQ(result.LineCount, 14);
+  EXPECT_EQ(bytes.find("Shift-JIS のまま"), std::string::npos);
+  EXPECT_NE(bytes.find("UTF-8"), std::string::npos);
 }
 
 TEST_F(TuikaMondaiTest, ThreePairsNumberQuestionsUpTo173) {

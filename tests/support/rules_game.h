@@ -53,12 +53,18 @@ class TRulesGame : public TGameRules {
     marks.PictureChanged = marks.SosaChanged = false;
   }
 
-  bool SpellingFits(std::u16string_view) const override { return true; }
+  // As the real screen does at the design's font: about 32 pixels a character.
+  bool TextFits(std::u16string_view text) const override {
+    return MojiLength(text) * 32 <= S.ScreenWidth - Window.AnswerBounds().Left;
+  }
 
  protected:
   void CreateScreen() override {}
   void CreateSoundEffects() override {}
-  void LoadPictures() override { S.Pictures = kPictures; }
+  void LoadPictures() override {
+    S.Pictures = kPictures;
+    Picture = "Title.bmp";  // start-up's centre picture
+  }
   void CreateSpeech() override {}
   bool PrepareFrame() override {
     TakeMarks();

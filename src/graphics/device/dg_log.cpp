@@ -64,9 +64,9 @@ void DetailLog(const std::string& utf8Message) {
 
 HRESULT CheckResult(HRESULT code, const std::string& utf8Message) {
   if (code == 0) return 0;
-  const std::string text = utf8Message + "(Error Code = " + ErrorName(code) + ")";
-  DebugLog(text);
-  if (HaltOnError) fatal::Halt(text);
+  const std::string codeText = "(Error Code = " + ErrorName(code) + ")";
+  DebugLog(utf8Message + codeText);
+  if (HaltOnError) fatal::Halt(utf8Message, codeText);
   return code;
 }
 

@@ -60,6 +60,12 @@ std::u16string FromUtf16LeBytes(const std::string& bytes) {
 
 }  // namespace
 
+bool IsUnmarkedUtf8(std::string_view bytes) {
+  bool nonAscii = false;
+  for (const char c : bytes) nonAscii = nonAscii || static_cast<unsigned char>(c) >= 0x80;
+  return nonAscii && Utf16ToUtf8(Utf8ToUtf16(bytes)) == bytes;
+}
+
 bool IsSjisLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }

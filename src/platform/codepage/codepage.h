@@ -27,6 +27,11 @@ std::string Utf8ToSjis(std::string_view utf8);
 // surrogate is returned as it stands. i must be below text.size().
 char32_t NextCodePoint(std::u16string_view text, size_t& i);
 
+// True when the bytes are well-formed UTF-8 holding at least one non-ASCII character (decoding
+// and encoding again gives them back unchanged). Shift-JIS text with kana or kanji practically
+// never passes, so such text is what a UTF-8 editor wrote.
+bool IsUnmarkedUtf8(std::string_view bytes);
+
 // True when byte is the first byte of a two-byte Shift-JIS character (0x81-0x9F, 0xE0-0xFC).
 bool IsSjisLeadByte(unsigned char byte);
 

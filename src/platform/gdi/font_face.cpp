@@ -48,15 +48,21 @@ bool SameMatrix(const FT_Matrix& a, const FT_Matrix& b) {
 std::unique_ptr<FontFace> FontFace::Create(const LOGFONTA& log) {
   const auto resolved = ResolveFont(log);
   if (!resolved) return nullptr;
+  return Create(log, *resolved);
+}
 
+std::unique_ptr<FontFace> FontFace::Create(const LOGFONTA& log, const ResolvedFont& resolved) {
   std::unique_ptr<FontFace> font(new FontFace());
+  font->log_ = log;
+  font->file_ = resolved.File;
+  font->index_ = resolved.Index;
   if (FT_Init_FreeType(&font->library_) != 0) return nullptr;
-  if (FT_New_Face(font->library_, resolved->File.c_str(), resolved->Index, &font->face_) != 0) {
+  if (FT_New_Face(font->library_, resolved.File.c_str(), resolved.Index, &font->face_) != 0) {
     return nullptr;
   }
   FT_Face face = font->face_;
   if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) return nullptr;
-  font->faceName_ = resolved->FaceName;
+  font->faceName_ = resolved.FaceName;
 
   // Cell: the Windows ascent and descent of the OS/2 table, else the horizontal header's.
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
@@ -92,11 +98,11 @@ std::unique_ptr<FontFace> FontFace::Create(const LOGFONTA& log) {
   if (FT_Set_Char_Size(face, 0, em26, 72, 72) != 0) return nullptr;
 
   const bool wantBold = log.lfWeight >= FW_SEMIBOLD;
-  if (wantBold && !resolved->Bold) {
+  if (wantBold && !resolved.Bold) {
     // Whole pixels, so advances stay whole: about a 24th of the em, at least one pixel.
     font->emboldenStrength_ = std::max<FT_Pos>(64, ((em26 / 24) + 32) & ~63);
   }
-  font->oblique_ = log.lfItalic != 0 && !resolved->Italic;
+  font->oblique_ = log.lfItalic != 0 && !resolved.Italic;
 
   TEXTMETRICA& tm = font->metrics_;
   const double scale = em / upem;
@@ -113,7 +119,7 @@ std::unique_ptr<FontFace> FontFace::Create(const LOGFONTA& log) {
   tm.tmMaxCharWidth = static_cast<LONG>(std::lround(face->max_advance_width * scale)) + extra;
   LONG weight = os2 != nullptr && os2->version != 0xFFFF && os2->usWeightClass > 0
                     ? static_cast<LONG>(os2->usWeightClass)
-                    : (resolved->Bold ? FW_BOLD : FW_NORMAL);
+                    : (resolved.Bold ? FW_BOLD : FW_NORMAL);
   if (font->emboldenStrength_ != 0) weight = FW_BOLD;
   tm.tmWeight = weight;
   tm.tmOverhang = 0;
@@ -129,9 +135,9 @@ std::unique_ptr<FontFace> FontFace::Create(const LOGFONTA& log) {
   // TMPF_FIXED_PITCH set means variable pitch (GDI's naming is inverted).
   tm.tmPitchAndFamily = static_cast<BYTE>(TMPF_VECTOR | TMPF_TRUETYPE |
                                           (FT_IS_FIXED_WIDTH(face) ? 0 : TMPF_FIXED_PITCH) |
-                                          (resolved->Serif ? FF_ROMAN : FF_SWISS));
+                                          (resolved.Serif ? FF_ROMAN : FF_SWISS));
   BYTE charset = log.lfCharSet;
-  if (charset == DEFAULT_CHARSET) charset = resolved->Japanese ? SHIFTJIS_CHARSET : ANSI_CHARSET;
+  if (charset == DEFAULT_CHARSET) charset = resolved.Japanese ? SHIFTJIS_CHARSET : ANSI_CHARSET;
   tm.tmCharSet = charset;
   return font;
 }
@@ -177,6 +183,34 @@ LONG FontFace::Advance(UINT code) { return AdvanceOfGlyph(GlyphIndexOf(code)); }
 
 FT_UInt FontFace::GlyphIndexOfCodePoint(char32_t codePoint) {
   return FT_Get_Char_Index(face_, codePoint);
+}
+
+FontFace::FaceGlyph FontFace::GlyphOfCodePoint(char32_t codePoint) {
+  if (const FT_UInt own = GlyphIndexOfCodePoint(codePoint); own != 0) return {this, own};
+  auto known = fallbackFaces_.find(codePoint);
+  if (known == fallbackFaces_.end()) {
+    FontFace* chosen = nullptr;
+    if (const auto resolved = ResolveFallback(log_, codePoint)) {
+      for (const auto& fallback : fallbacks_) {
+        if (fallback->file_ == resolved->File && fallback->index_ == resolved->Index) {
+          chosen = fallback.get();
+        }
+      }
+      if (chosen == nullptr) {
+        if (auto created = Create(log_, *resolved)) {
+          chosen = created.get();
+          fallbacks_.push_back(std::move(created));
+        }
+      }
+    }
+    known = fallbackFaces_.emplace(codePoint, chosen).first;
+  }
+  if (known->second != nullptr) {
+    if (const FT_UInt index = known->second->GlyphIndexOfCodePoint(codePoint); index != 0) {
+      return {known->second, index};
+    }
+  }
+  return {this, 0};
 }
 
 LONG FontFace::AdvanceOfGlyph(FT_UInt glyphIndex) {

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/gdi/font_resolver.h"
 #include "platform/gdi/gdi.h"
 
 namespace gdi {
@@ -39,11 +40,20 @@ class FontFace {
   LONG Advance(UINT code);
   // The face's glyph of a Unicode code point: 0, the default glyph, where the face has none.
   FT_UInt GlyphIndexOfCodePoint(char32_t codePoint);
+  // The face and glyph that draw a Unicode code point: this face where it has the character;
+  // else the installed face fontconfig offers for it (a Korean face, an emoji face), realised
+  // at the same size and style; else this face's default glyph.
+  struct FaceGlyph {
+    FontFace* Face;
+    FT_UInt Index;
+  };
+  FaceGlyph GlyphOfCodePoint(char32_t codePoint);
   // Cell increment x of a glyph index with the identity matrix.
   LONG AdvanceOfGlyph(FT_UInt glyphIndex);
 
  private:
   FontFace() = default;
+  static std::unique_ptr<FontFace> Create(const LOGFONTA& log, const ResolvedFont& resolved);
   FT_UInt GlyphIndexOf(UINT code);
   bool LoadOutline(FT_UInt glyphIndex, FT_Pos& advance);
 
@@ -53,6 +63,11 @@ class FontFace {
   TEXTMETRICA metrics_;
   FT_Pos emboldenStrength_ = 0;  // 26.6 pixels added to the width; 0 when not synthesised
   bool oblique_ = false;
+  LOGFONTA log_{};
+  std::string file_;  // with index_, the face's file, so that a fallback is realised once
+  int index_ = 0;
+  std::unordered_map<char32_t, FontFace*> fallbackFaces_;  // by code point; nullptr = none
+  std::vector<std::unique_ptr<FontFace>> fallbacks_;
   std::unordered_map<UINT, FT_UInt> glyphIndices_;
   std::unordered_map<FT_UInt, LONG> advances_;  // by glyph index
   // The last rendering, since GetGlyphOutlineA is asked twice per glyph (size, then bits).

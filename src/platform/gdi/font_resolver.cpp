@@ -244,6 +244,38 @@ std::optional<ResolvedFont> ResolveFont(const LOGFONTA& log) {
   return MatchJapanese(LooksSerif(log, face) ? "serif" : "sans-serif", &log);
 }
 
+std::optional<ResolvedFont> ResolveFallback(const LOGFONTA& log, char32_t codePoint) {
+  if (Config() == nullptr) return std::nullopt;
+  const std::string face = codepage::SjisToUtf8(FaceName(log));
+  Pattern query(FcPatternCreate());
+  FcPatternAddString(query.get(), FC_FAMILY, Bytes(LooksSerif(log, face) ? "serif" : "sans-serif"));
+  const std::unique_ptr<FcCharSet, TFreeWith<FcCharSetDestroy>> wanted(FcCharSetCreate());
+  FcCharSetAddChar(wanted.get(), codePoint);
+  FcPatternAddCharSet(query.get(), FC_CHARSET, wanted.get());
+  FcPatternAddBool(query.get(), FC_SCALABLE, FcTrue);
+  FcPatternAddDouble(query.get(), FC_WEIGHT, WantedWeight(log));
+  FcPatternAddInteger(query.get(), FC_SLANT, log.lfItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcConfigSubstitute(Config(), query.get(), FcMatchPattern);
+  FcDefaultSubstitute(query.get());
+  FcResult result = FcResultNoMatch;
+  FontSet sorted(FcFontSort(Config(), query.get(), FcFalse, nullptr, &result));
+  if (!sorted) return std::nullopt;
+  for (int i = 0; i < sorted->nfont; ++i) {
+    FcPattern* p = sorted->fonts[i];
+    FcCharSet* has = nullptr;
+    if (FcPatternGetCharSet(p, FC_CHARSET, 0, &has) != FcResultMatch ||
+        !FcCharSetHasChar(has, codePoint)) {
+      continue;
+    }
+    // The text writer draws outlines: a face of coloured bitmaps (an emoji face) has none.
+    FcBool outline = FcFalse;
+    if (FcPatternGetBool(p, FC_OUTLINE, 0, &outline) != FcResultMatch || !outline) continue;
+    if (StringOf(p, FC_FILE).empty()) continue;
+    return FromPattern(p, StringOf(p, FC_FAMILY));
+  }
+  return std::nullopt;
+}
+
 std::vector<std::string> ListFamilyNames() {
   if (Config() == nullptr) return {};
   Pattern query(FcPatternCreate());

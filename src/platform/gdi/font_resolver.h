@@ -25,6 +25,11 @@ struct ResolvedFont {
 // Japanese. Empty only when not even a fallback can be found.
 std::optional<ResolvedFont> ResolveFont(const LOGFONTA& log);
 
+// The installed outline face that has the character codePoint, of the kind log asks for (serif
+// or sans-serif, weight, slant) as far as fontconfig can: for what the face log resolves to
+// lacks (Korean, an emoji). Empty when no installed face has it.
+std::optional<ResolvedFont> ResolveFallback(const LOGFONTA& log, char32_t codePoint);
+
 // Every scalable family name, localised names included, sorted, without duplicates.
 std::vector<std::string> ListFamilyNames();
 

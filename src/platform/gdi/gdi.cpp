@@ -173,7 +173,9 @@ DWORD GlyphOutline(HDC dc, UINT code, bool wide, UINT format, GLYPHMETRICS* metr
   FontFace* face = dc->Font->Face();
   if (face == nullptr) return GDI_ERROR;
   if (!byIndex && wide) {
-    code = face->GlyphIndexOfCodePoint(code);
+    const FontFace::FaceGlyph found = face->GlyphOfCodePoint(code);
+    face = found.Face;
+    code = found.Index;
     byIndex = true;
   }
   FontFace::Glyph glyph;
@@ -263,7 +265,8 @@ BOOL GetTextExtentPoint32W(HDC dc, const char16_t* text, int count, SIZE* size) 
     // A surrogate pair is one character; a lone surrogate gets the default glyph.
     const std::u16string_view units(text, static_cast<size_t>(count));
     for (size_t i = 0; i < units.size();) {
-      width += face.AdvanceOfGlyph(face.GlyphIndexOfCodePoint(codepage::NextCodePoint(units, i)));
+      const FontFace::FaceGlyph found = face.GlyphOfCodePoint(codepage::NextCodePoint(units, i));
+      width += found.Face->AdvanceOfGlyph(found.Index);
     }
     return width;
   });

@@ -16,9 +16,11 @@
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
+#include "platform/profile/profile.h"
 #include "platform/wmp/wmp.h"
 #include "support/game_fixture.h"
 #include "support/media_files.h"
+#include "support/screen_util.h"
 #include "support/wave_builder.h"
 
 namespace game::testing {
@@ -94,23 +96,62 @@ TEST_F(LoopTest, MusicStartsOnceAfterOneHundredMilliseconds) {
   EXPECT_TRUE(Window.Messages.empty());
 }
 
-TEST_F(LoopTest, MusicSettingsFallBackWhenTheirFilesAreGone) {
-  WriteFile(UserDir() / "Settei.ini",
-            "[BGM]\r\nMusic=1\r\nRandom=0\r\nMusicName=/no/such/file.mp3\r\n");
+// A box runs its own message loop, which keeps the ticks coming (nested boxes a few deep).
+void TicksInsideEachBox(TFakeWindow& window, const std::function<void()>& ticks) {
+  auto depth = std::make_shared<int>(0);
+  window.OnMessage = [depth, ticks] {
+    if ((*depth)++ < 3) ticks();
+    --*depth;
+  };
+}
+
+// Music that is not there today (a drive not mounted) gives way to the default for this
+// session, with one box saying so; the player's setting is written back unchanged at close.
+TEST_F(LoopTest, MusicSettingsFallBackWhenTheirFilesAreGoneAndAreKept) {
+  const std::filesystem::path ini = UserDir() / "Settei.ini";
+  WriteFile(ini, "[BGM]\r\nMusic=1\r\nRandom=0\r\nMusicName=/no/such/file.mp3\r\n");
   StartGame();
+  TicksInsideEachBox(Window, [this] { RunTicks(2); });
   RunFor(150);
   EXPECT_EQ(S().MusicName, DataFile("tamsu08-1.mp3"));
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  EXPECT_EQ(Window.Messages[0],
+            "BGMのファイル「/no/such/file.mp3」が見つかりません。\n"
+            "今回は標準の曲を流します。設定はそのまま残します。");
+  RunFor(1000);
+  EXPECT_EQ(Window.Messages.size(), 1u);
+  Game->FormClose();
+  EXPECT_EQ(TIniFile(ini).ReadString("BGM", "MusicName", ""), "/no/such/file.mp3");
   Game.reset();
 
-  WriteFile(UserDir() / "Settei.ini", "[BGM]\r\nMusic=1\r\nRandom=1\r\nMusicFolda=/no/such\r\n");
+  WriteFile(ini, "[BGM]\r\nMusic=1\r\nRandom=1\r\nMusicFolda=/no/such\r\n");
   TFakeWindow second;
   Game = std::make_unique<TGame>(second, Owner, Paths);
   Game->FormCreate();
+  TicksInsideEachBox(second, [this] { RunTicks(2); });
   RunFor(150);
   EXPECT_EQ(S().BgmRandom, 0);
   EXPECT_EQ(S().MusicName, DataFile("tamsu08-1.mp3"));
   EXPECT_TRUE(second.MenuChecked(TMenuItem::S2));
   EXPECT_FALSE(second.MenuChecked(TMenuItem::R1));
+  ASSERT_EQ(second.Messages.size(), 1u);
+  EXPECT_EQ(second.Messages[0].rfind("BGMのフォルダ「/no/such」が見つかりません。", 0), 0u);
+  Game->FormClose();
+  EXPECT_TRUE(TIniFile(ini).ReadBool("BGM", "Random", false));
+  EXPECT_EQ(TIniFile(ini).ReadString("BGM", "MusicFolda", ""), "/no/such");
+  Game.reset();
+
+  // A path typed by hand in UTF-8 is found.
+  const std::filesystem::path own = Root / u8"음악" / u8"봄.wav";
+  std::filesystem::create_directories(own.parent_path());
+  std::filesystem::copy_file(DataFile("seikai.wav"), own);
+  WriteFile(ini, "[BGM]\r\nMusic=1\r\nMusicName=" + own.string() + "\r\n");
+  TFakeWindow fourth;
+  Game = std::make_unique<TGame>(fourth, Owner, Paths);
+  Game->FormCreate();
+  RunFor(150);
+  EXPECT_EQ(S().MusicName, own.string());
+  EXPECT_TRUE(fourth.Messages.empty());
   Game.reset();
 
   WriteFile(UserDir() / "Settei.ini", "[BGM]\r\nMusic=0\r\n");
@@ -381,15 +422,6 @@ TEST_F(LoopTest, PauseStopsTheQuestionAndShowsItsMessageAtOnce) {
   EXPECT_EQ(S().PauseStart, Clock.Now() - 500) << "a second pause changes nothing";
 }
 
-// A box runs its own message loop, which keeps the ticks coming (nested boxes a few deep).
-void TicksInsideEachBox(TFakeWindow& window, const std::function<void()>& ticks) {
-  auto depth = std::make_shared<int>(0);
-  window.OnMessage = [depth, ticks] {
-    if ((*depth)++ < 3) ticks();
-    --*depth;
-  };
-}
-
 TEST_F(LoopTest, MediaPlayerErrorIsReportedOnceAndTheGameGoesOn) {
   const std::string broken = (Root / "broken.mp3").string();
   WriteFile(broken, "this is not music");
@@ -401,9 +433,19 @@ TEST_F(LoopTest, MediaPlayerErrorIsReportedOnceAndTheGameGoesOn) {
   ASSERT_EQ(Window.Messages.size(), 1u);
   EXPECT_EQ(Window.Messages[0], "「" + broken + "」を再生できませんでした。");
   EXPECT_EQ(S().BgmStarted, 1);
+  // Nothing plays, and the menu and the screen say so: BGM is off, its title not drawn.
+  EXPECT_EQ(S().BgmOn, 0);
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::OFF1));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::ON1));
+  EXPECT_EQ(Find(DrawOnce(*Game), O().Label(TLabel::MusicTitle).get()), nullptr);
   RunFor(7000);
   EXPECT_EQ(S().Ready, 1);
   EXPECT_EQ(Window.Messages.size(), 1u);
+  // The player's setting stays for the next start.
+  Game->FormClose();
+  const TIniFile ini(UserDir() / "Settei.ini");
+  EXPECT_TRUE(ini.ReadBool("BGM", "Music", false));
+  EXPECT_EQ(ini.ReadString("BGM", "MusicName", ""), broken);
 }
 
 // The shuffle skips a track it cannot play without a box; a list where nothing plays gives

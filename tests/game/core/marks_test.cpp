@@ -45,6 +45,64 @@ TEST_F(MarksTest, MarkedLabelsAreRenderedOnceBeforeTheFrameAndAnEmptyOrShownText
   EXPECT_FALSE(S().Marks.LabelChanged(TLabel::Message1));
 }
 
+// A question outside Shift-JIS (𠮟, the official Jōyō form, and 𥝱): each firefly is one
+// whole character and the fireflies, the written form and the reading are drawn from UTF-16,
+// not as "?".
+TEST_F(MarksTest, QuestionTextOutsideShiftJisIsDrawnWhole) {
+  const std::filesystem::path appDir = Root / "app";
+  std::filesystem::create_directories(appDir);
+  std::filesystem::create_directory_symlink(AppDirForTests() / "Data", appDir / "Data");
+  std::string text;
+  for (int line = 0; line < 14; ++line) text += "header\n";
+  text += "𠮟られて𥝱\n𠮟られて𥝱\n";
+  WriteFile(appDir / kTuikaFileName, text);
+  Paths.AppDir = appDir;
+  StartToPrompt();
+  ASSERT_EQ(S().TuikaCount, 1);
+  // Only the additional question is left to ask.
+  S().Shutsudai.fill(1);
+  S().ShutsudaiCount = kBuiltInMondaiCount;
+  Ctrl();
+  ASSERT_EQ(S().MondaiNo, kBuiltInMondaiCount + 1);
+  ASSERT_EQ(S().MojiCount, 5);
+  EXPECT_EQ(S().Moji[0].Char, u"𠮟");
+  EXPECT_EQ(S().Moji[4].Char, u"𥝱");
+  Key(VK_F1);  // given up: the written form and the reading are shown
+  Game->DrawFrame();
+  TSXTextWriter& moji = *O().MojiWriter;
+  const std::u16string written = u"𠮟られて𥝱";
+  // "?" is half as wide as a kanji: the widths tell the drawn text apart.
+  ASSERT_NE(moji.TextWidth(u"𠮟"), moji.TextWidth("?"));
+  EXPECT_EQ(static_cast<int>(O().MojiTextures[0]->Width()), moji.TextWidth(u"𠮟"));
+  EXPECT_EQ(static_cast<int>(O().MojiTextures[4]->Width()), moji.TextWidth(u"𥝱"));
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Spelling)->Width()), moji.TextWidth(written));
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Reading)->Width()), moji.TextWidth(written));
+  EXPECT_NE(moji.TextWidth(written), moji.TextWidth(codepage::Utf16ToSjis(written)));
+}
+
+// No centre picture (a game resumed between questions): the title's picture is cleared, not
+// left over the resumed game's fireflies.
+TEST_F(MarksTest, AnEmptyCentrePictureClearsTheTexture) {
+  StartToPrompt();
+  ASSERT_EQ(O().PictureTexture->SourceEntry(), "Title.bmp");
+  S().Marks.Picture.clear();
+  S().Marks.PictureChanged = true;
+  Game->DrawFrame();
+  TDGTexture& picture = *O().PictureTexture;
+  INT pitch = 0;
+  void* bits = nullptr;
+  const RECT whole{0, 0, static_cast<LONG>(picture.Width()), static_cast<LONG>(picture.Height())};
+  ASSERT_EQ(picture.LockRect(0, whole, pitch, bits, D3DLOCK_READONLY), D3D_OK);
+  std::size_t inked = 0;
+  for (UINT y = 0; y < picture.Height(); ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(
+        static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pitch);
+    for (UINT x = 0; x < picture.Width(); ++x) inked += (row[x] >> 24) != 0 ? 1 : 0;
+  }
+  picture.UnlockRect();
+  EXPECT_EQ(inked, 0u);
+}
+
 TEST_F(MarksTest, AStageThreeCharacterTakesItsDrawnSizeFromItsRenderedTexture) {
   StartToPrompt();
   Ctrl();

@@ -258,27 +258,49 @@ TEST_F(StartupTest, ADamagedArchiveEntryIsFoundAtStartUp) {
               "GameClear\\.bmp ＠ .*wisplore\\.qdaからの、読み込みエラー: .*GameClear");
 }
 
-// An answer too wide for any texture is refused at start-up with one message, instead of
-// ending the game when its question comes up; the other questions stay.
-TEST_F(StartupTest, AnAnswerTooWideToDrawIsRefusedOnceAtStartUp) {
+// A question the 688-pixel screen cannot show is left out at start-up, all of them in one
+// message saying which and why, instead of running off the screen when it comes up; the
+// other questions stay.
+TEST_F(StartupTest, QuestionsTheScreenCannotShowAreLeftOutInOneMessage) {
   const std::filesystem::path appDir = Root / "app";
   std::filesystem::create_directories(appDir);
   std::filesystem::create_directory_symlink(AppDirForTests() / "Data", appDir / "Data");
-  std::string text = "\xEF\xBB\xBF";
+  std::string wideSeikai, wideReading, longReading;
+  for (int k = 0; k < 30; ++k) wideSeikai += "長";
+  for (int k = 0; k < 30; ++k) wideReading += "な";
+  for (int k = 0; k < 40; ++k) longReading += "あ";
+  std::string text;
   for (int line = 0; line < 14; ++line) text += "header\n";
-  for (int k = 0; k < 100000; ++k) text += "長";
-  text += "\nながい\n普通の答え\nふつう\n";
+  text += wideSeikai + "\nながい\n";          // line 15
+  text += "広い読み\n" + wideReading + "\n";  // line 17
+  text += "長い読み\n" + longReading + "\n";  // line 19
+  text += "普通の答え\nふつう\n";
   WriteFile(appDir / kTuikaFileName, text);
   Paths.AppDir = appDir;
   StartGame();
   ASSERT_EQ(Window.Messages.size(), 1u);
-  EXPECT_NE(Window.Messages[0].find("1件"), std::string::npos) << Window.Messages[0];
+  EXPECT_EQ(Window.Messages[0],
+            "「追加問題.txt」の次の問題は出題しません。\n"
+            "・15行目「長長長長長長長長長長長長長長長長…」: 答えが長すぎて画面に収まりません。\n"
+            "・17行目「広い読み」: 読みが長すぎて画面に収まりません。\n"
+            "・19行目「長い読み」: 読みが39文字を超えています。");
   EXPECT_EQ(S().TuikaCount, 1);
   ASSERT_EQ(S().TuikaSeikaiList.size(), 1u);
   EXPECT_EQ(S().TuikaSeikaiList[0], u"普通の答え");
   EXPECT_EQ(S().TuikaMondaiList[0], u"ふつう");
   EXPECT_EQ(S().SpeechList.size(), 172u);
   EXPECT_EQ(S().Speech(171), u"ふつう");
+}
+
+// Every built-in proverb keeps the design's layout: its written forms and reading fit on one
+// line right of the answer field's left edge in the design's character font.
+TEST_F(StartupTest, EveryBuiltInProverbFitsTheScreen) {
+  StartGame();
+  for (std::int32_t n = 1; n <= kBuiltInMondaiCount; ++n) {
+    EXPECT_TRUE(Game->TextFits(S().Seikai(n))) << n;
+    EXPECT_TRUE(Game->TextFits(S().Seikai2(n))) << n;
+    EXPECT_TRUE(Game->TextFits(S().Reading(n))) << n;
+  }
 }
 
 }  // namespace

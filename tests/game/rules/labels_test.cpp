@@ -32,7 +32,7 @@ TEST_F(LabelsTest, StartUpACorrectAnswerAndAMissMarkTheirDisplays) {
   EXPECT_EQ(Label(TLabel::Renzoku), Sjis("連続正解:0001"));
   EXPECT_EQ(Label(TLabel::Tokuten), Sjis("0052"));
   EXPECT_EQ(Label(TLabel::Time), Sjis("TIME:0042"));
-  EXPECT_EQ(Label(TLabel::Reading), codepage::Utf16ToSjis(S().MondaiText));
+  EXPECT_EQ(Label(TLabel::Reading), codepage::Utf16ToUtf8(S().MondaiText));
   EXPECT_EQ(Game->Picture, "seikai.bmp");
   EXPECT_EQ(Game->Sounds, std::vector<int>{0});
   EXPECT_EQ(Game->Spoken, std::vector<std::u16string>{S().Speech(S().MondaiNo)});
@@ -42,7 +42,7 @@ TEST_F(LabelsTest, StartUpACorrectAnswerAndAMissMarkTheirDisplays) {
   Game->TakeMarks();
   EXPECT_EQ(Label(TLabel::Fuseikai), Sjis("不正解:0001"));
   EXPECT_EQ(Label(TLabel::Renzoku), Sjis("連続正解:0000"));
-  EXPECT_EQ(Label(TLabel::Spelling), codepage::Utf16ToSjis(S().Seikai(S().MondaiNo)));
+  EXPECT_EQ(Label(TLabel::Spelling), codepage::Utf16ToUtf8(S().Seikai(S().MondaiNo)));
   EXPECT_EQ(Game->Picture, "fuseikai.bmp");
   EXPECT_EQ(Game->Sounds.back(), 2);
 }

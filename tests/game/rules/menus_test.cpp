@@ -3,6 +3,7 @@
 
 #include "game/music_files.h"
 #include "game/save_file.h"
+#include "platform/profile/profile.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {
@@ -26,6 +27,26 @@ TEST_F(MenusTest, AnswerModeItemsActOnlyWhenNotAlreadyChecked) {
   EXPECT_EQ(Window.AnswerGreen, 128);
   // Not written anywhere until a save.
   EXPECT_FALSE(std::filesystem::exists(UserDir() / "Settei.ini"));
+}
+
+// The next start begins in the answer mode the player last chose; a file without its key
+// begins as before, in kanji-mixed answers.
+TEST_F(MenusTest, TheChosenAnswerModeIsWhereTheNextStartBegins) {
+  WriteFile(UserDir() / "Settei.ini", "[KaitoMode]\r\nValue=1\r\n");
+  StartToPrompt();
+  EXPECT_EQ(S().KaitoMode, 0);
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Kanji));
+  Game->MenuClick(TMenuItem::Hira);
+  Game->FormClose();
+  EXPECT_EQ(TIniFile(UserDir() / "Settei.ini").ReadInteger("KaitoMode", "Chosen", -1), 1);
+  EXPECT_EQ(TIniFile(UserDir() / "Settei.ini").ReadInteger("KaitoMode", "Value", -1), 1);
+  Game.reset();
+  Window.SetAnswerColor(0, 128, 0);
+  StartGame();
+  EXPECT_EQ(S().KaitoMode, 1);
+  EXPECT_TRUE(Window.MenuChecked(TMenuItem::Hira));
+  EXPECT_FALSE(Window.MenuChecked(TMenuItem::Kanji));
+  EXPECT_EQ(Window.AnswerRed, 255);  // the field's colour of hiragana answers
 }
 
 TEST_F(MenusTest, MusicOnOffAndAChosenFile) {
@@ -96,17 +117,26 @@ TEST_F(MenusTest, RandomMusicFromAFolder) {
   EXPECT_TRUE(S().Message2.empty());
 }
 
-TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
+// A failed open names what the player can act on: install xdg-utils (or open the file by
+// hand, at the path given), or reinstall a file that is gone.
+TEST_F(MenusTest, ShellItemsReportFailureWithAnActionableCause) {
   StartToPrompt();
   Window.ShellOpenResult = false;
+  WriteFile(Paths.AppDir / kTuikaFileName, "x");
   Game->MenuClick(TMenuItem::A1);
-  Game->MenuClick(TMenuItem::Help2);
+  Game->MenuClick(TMenuItem::Help2);  // not beside the game
   ASSERT_EQ(Window.Opened.size(), 2u);
   EXPECT_EQ(std::filesystem::path(Window.Opened[0]).filename().string(), "追加問題.txt");
   EXPECT_EQ(std::filesystem::path(Window.Opened[1]).filename().string(), "作品について.txt");
   ASSERT_EQ(Window.Messages.size(), 2u);
-  EXPECT_EQ(Window.Messages[0], "「追加問題.txt」を開けませんでした。");
-  EXPECT_EQ(Window.Messages[1], "ヘルプの表示に失敗しました。");
+  const std::string& tuika = Window.Messages[0];
+  EXPECT_EQ(tuika.rfind("「追加問題.txt」を開けませんでした。\n", 0), 0u) << tuika;
+  EXPECT_NE(tuika.find("xdg-utils"), std::string::npos) << tuika;
+  EXPECT_NE(tuika.find((Paths.AppDir / kTuikaFileName).string()), std::string::npos) << tuika;
+  const std::string& help = Window.Messages[1];
+  EXPECT_EQ(help.rfind("ヘルプの表示に失敗しました。\n", 0), 0u) << help;
+  EXPECT_NE(help.find("見つかりません。Nightwisp を入れ直してください"), std::string::npos) << help;
+  EXPECT_EQ(help.find("xdg-utils"), std::string::npos) << help;
   Window.ShellOpenResult = true;
   Game->MenuClick(TMenuItem::A1);
   EXPECT_EQ(Window.Messages.size(), 2u);

@@ -100,6 +100,7 @@ TEST_F(SaveResumeTest, AGameSavedBetweenQuestionsResumesThere) {
   TSaveData d = SavedQuestionOne();
   WriteSave(d);
   WriteIni("KaitoMode", "Value", "1");
+  WriteIni("KaitoMode", "Chosen", "0");  // the saved game's mode wins over the last chosen
   Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
   StartGame();
   EXPECT_EQ(S().SaikoTokuten, 2500);
@@ -114,6 +115,8 @@ TEST_F(SaveResumeTest, AGameSavedBetweenQuestionsResumesThere) {
   EXPECT_FALSE(Window.MenuChecked(TMenuItem::Kanji));
   EXPECT_EQ(Window.AnswerRed, 255);
   EXPECT_EQ(S().Message2, Sjis("Ctrlキーを押すとゲームが始まります。"));
+  Jump(25);
+  EXPECT_EQ(Game->Picture, "");  // the title's picture is gone
   Ctrl();
   EXPECT_EQ(S().Playing, 1);
   EXPECT_NE(S().MondaiNo, 1);  // question 1 was asked in this cycle

@@ -60,14 +60,16 @@ struct Bitmap {
   std::vector<BYTE> bits;
 };
 
-Bitmap Fetch(HDC dc, UINT code, UINT format) {
+// The glyph of a Shift-JIS code, or with wide of a Unicode code point.
+Bitmap Fetch(HDC dc, UINT code, UINT format, bool wide = false) {
+  const auto outline = wide ? GetGlyphOutlineW : GetGlyphOutlineA;
   Bitmap b;
   const MAT2 identity = IdentityMat2();
-  b.size = GetGlyphOutlineA(dc, code, format, &b.gm, 0, nullptr, &identity);
+  b.size = outline(dc, code, format, &b.gm, 0, nullptr, &identity);
   EXPECT_NE(b.size, GDI_ERROR);
   if (b.size == GDI_ERROR || b.size == 0) return b;
   b.bits.assign(b.size, 0xCD);
-  EXPECT_EQ(GetGlyphOutlineA(dc, code, format, &b.gm, b.size, b.bits.data(), &identity), b.size);
+  EXPECT_EQ(outline(dc, code, format, &b.gm, b.size, b.bits.data(), &identity), b.size);
   return b;
 }
 
@@ -321,4 +323,36 @@ TEST(GdiGlyphs, SameFontGivesTheSameBytes) {
     EXPECT_EQ(a.gm.gmptGlyphOrigin.x, b.gm.gmptGlyphOrigin.x);
     EXPECT_EQ(a.gm.gmptGlyphOrigin.y, b.gm.gmptGlyphOrigin.y);
   }
+}
+
+Bitmap FetchW(HDC dc, char32_t codePoint) {
+  return Fetch(dc, codePoint, GGO_GRAY8_BITMAP, true);
+}
+
+// A character the face lacks (Korean, an emoji: none in the IPA faces) is drawn and measured
+// from an installed face that has it, at the same size; the face's own characters stay its
+// own. A character no face has keeps the face's default glyph.
+TEST(GdiFallback, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
+  FontDc f("IPAPGothic", -32, FW_BOLD);
+  const Bitmap missing = FetchW(f.dc(), 0x10FFFD);  // private use: in no face
+  for (const char32_t codePoint : {U'\uD55C', U'\uAE00', U'\U0001F3B5'}) {
+    SCOPED_TRACE(static_cast<int>(codePoint));
+    const Bitmap b = FetchW(f.dc(), codePoint);
+    EXPECT_GT(Ink(b), 64 * 40);
+    EXPECT_NE(b.bits, missing.bits);
+    EXPECT_GE(b.gm.gmCellIncX, 20);
+    EXPECT_LE(b.gm.gmCellIncX, 48);
+    std::u16string text;
+    if (codePoint < 0x10000) {
+      text += static_cast<char16_t>(codePoint);
+    } else {
+      text += static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+      text += static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+    }
+    SIZE size;
+    ASSERT_NE(GetTextExtentPoint32W(f.dc(), text.data(), static_cast<int>(text.size()), &size), 0);
+    EXPECT_EQ(size.cx, b.gm.gmCellIncX);
+  }
+  EXPECT_EQ(FetchW(f.dc(), U'蛍').bits, Fetch(f.dc(), Code("蛍"), GGO_GRAY8_BITMAP).bits);
+  EXPECT_EQ(f.Face(), "IPAPGothic");
 }
