@@ -102,6 +102,9 @@ TForm1::TForm1(game::TGamePaths paths)
 
   game_ = std::make_unique<game::TGame>(*this, *this, std::move(paths));
   answer_->SetRomajiAnswer([this] { return game_->RomajiAnswer(); });
+  keyCount_ = std::make_unique<TKeyCount>(*this, [this](bool enter) {
+    if (started_ && !destroyed_) game_->KeyPressedAtKeyboard(enter);
+  });
 }
 
 TForm1::~TForm1() {
@@ -176,6 +179,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
                                (QApplication::focusWidget() == nullptr && widget == this);
     if (firstDelivery && widget->window() == this) {
       const auto* key = static_cast<QKeyEvent*>(event);
+      if (event->type() == QEvent::KeyPress) keyCount_->QtKeyPress(*key);
       if (event->type() == QEvent::KeyRelease) {
         if (key->key() == Qt::Key_Control && !key->isAutoRepeat() && ctrlTapPending_) {
           ctrlTapPending_ = false;
