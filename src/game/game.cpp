@@ -211,6 +211,7 @@ void TGame::FormDestroy() {
         &o.HaikeiTexture}) {
     pair->reset();
   }
+  for (auto& texture : o.ResultsTextures) texture.reset();
   Owned->Scene.reset();
   if (Owned->SpeechHandle != nullptr) {
     AquesTalkDa_Release(Owned->SpeechHandle);

@@ -35,7 +35,7 @@ void TGameRules::StartMeasuring() {
 void TGameRules::StartGameMeasures() {
   S.GameQuestions.clear();
   S.GameStartedAtMs = WallClockMs();
-  S.Results = TGameResults{};
+  S.Results.Shown = false;
   HistoryGame = 0;
 }
 
@@ -98,6 +98,7 @@ void TGameRules::QuestionEnded(history::TQuestionResult result, std::int32_t clo
 void TGameRules::EndGameMeasures() {
   TGameResults& r = S.Results;
   r.Shown = true;
+  ++r.Version;
   r.Measures = history::MeasureGame(S.GameQuestions);
   r.Mode = S.GameQuestions.empty() ? history::TAnswerMode::Kanji : S.GameQuestions.front().Mode;
   r.Best = History ? History->BestKanaPerMinute(r.Mode, HistoryGame) : std::nullopt;

@@ -36,6 +36,9 @@ struct TGame::TOwned {
       SpellingTexture2, ReadingTexture, KotaeTexture, KotaeTexture2, HaikeiTexture, SeikaiTexture,
       RenzokuTexture, FuseikaiTexture, TimeTexture, TokutenTexture, SaikoTokutenTexture,
       Message1Texture, Message2Texture, SosaTexture, LogoTexture, MusicTitleTexture, HintTexture;
+  // The results panel at game over and game clear: each column's box and its text
+  // (game_results_panel.cpp), made when first shown.
+  std::array<std::unique_ptr<TDGTexture>, 4> ResultsTextures;
   H_AQTKDA SpeechHandle = nullptr;
 
   bool TimerPeriodSet = false;  // timeBeginPeriod(1) is waiting for its timeEndPeriod

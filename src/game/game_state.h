@@ -67,7 +67,8 @@ struct TQuestionMeasuring {
 
 // What the results panel of a game over or a game clear shows.
 struct TGameResults {
-  bool Shown = false;  // set when the game ends, cleared when the next one starts
+  bool Shown = false;        // set when the game ends, cleared when the next one starts
+  std::int32_t Version = 0;  // counts the games ended: the panel is drawn anew for each
   history::TAnswerMode Mode = history::TAnswerMode::Kanji;
   history::TGameMeasures Measures;
   std::optional<double> Best;  // the mode's best kana per minute before this game
