@@ -16,6 +16,7 @@
 #include "app/dialog_filters.h"
 #include "app/face_names.h"
 #include "app/form2.h"
+#include "app/history_window.h"
 #include "app/pictures.h"
 #include "platform/codepage/codepage.h"
 #include "platform/shell/shell.h"
@@ -317,6 +318,12 @@ void TForm1::ShowAboutBox() {
   TForm2 about(LoadArchivePicture(paths.AppDir / "Data" / "wisplore.qda", "Title.bmp"),
                LoadPictureFile(paths.AppDir / "Data" / "logo.bmp"), this);
   about.ShowModalCentred();
+  FocusAfterDialog();
+}
+
+void TForm1::ShowHistory(const std::filesystem::path& file) {
+  THistoryWindow window(file, this);
+  window.exec();
   FocusAfterDialog();
 }
 

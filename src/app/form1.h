@@ -67,6 +67,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   std::optional<std::string> BrowseFolder(const std::string& prompt) override;
   void CloseWindow() override;
   void ShowAboutBox() override;
+  void ShowHistory(const std::filesystem::path& file) override;
   void ProcessMessages() override;
   bool ShellOpen(const std::string& fileOrUrl) override;
   int ClientWidth() const override;
