@@ -52,10 +52,14 @@ QChartView* ModeChart(const QString& title, const history::THistorySummary& summ
     series->attachAxis(yAxis);
   }
   xAxis->setRange(1, std::max(lastGame, 2.0));
-  yAxis->setRange(0, highest > 0 ? highest * 1.1 : 1);
+  xAxis->applyNiceNumbers();
+  yAxis->setRange(0, highest > 0 ? highest : 1);
+  yAxis->applyNiceNumbers();
+  yAxis->setLabelFormat(QStringLiteral("%.0f"));
   auto* view = new QChartView(chart);
   view->setRenderHint(QPainter::Antialiasing);
-  view->setMinimumHeight(190);
+  view->setMinimumHeight(180);
+  view->setMaximumHeight(220);
   return view;
 }
 
@@ -79,7 +83,7 @@ THistoryWindow::THistoryWindow(const std::filesystem::path& file, QWidget* paren
     : QDialog(parent) {
   setObjectName("SeisekiForm");
   setWindowTitle(QStringLiteral("成績"));
-  resize(760, 640);
+  resize(760, 760);
   std::error_code error;
   if (!std::filesystem::exists(file, error)) {
     BuildMessage(
