@@ -93,7 +93,7 @@ TEST_F(HistoryTest, MeasuresEveryWayAQuestionEnds) {
   EXPECT_EQ(q[1].Keys, 1);
 
   EXPECT_EQ(q[2].Result, TQuestionResult::Timeout);
-  EXPECT_EQ(q[2].Keys, 1);  // the Enter that did not judge
+  EXPECT_EQ(q[2].Keys, 1);        // the Enter that did not judge
   EXPECT_EQ(q[2].FirstKeyMs, 0);  // the clock kept from the skipped question
   EXPECT_EQ(q[2].AnswerMs, 60001 - 400);
 
