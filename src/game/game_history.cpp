@@ -75,7 +75,7 @@ void TGameRules::QuestionEnded(history::TQuestionResult result, std::int32_t clo
     q.FirstKeyMs = std::max(*m.FirstKeyClock - m.StartClock, 0);
     q.AnswerMs = std::max(clock - *m.FirstKeyClock, 0);
   }
-  q.Hints = std::min(S.HintMoji, 3);
+  q.Hints = std::min(S.HintMoji, kMaxHintsPerQuestion);
   q.JudgedAtMs = WallClockMs();
   S.GameQuestions.push_back(q);
   S.Measuring = TQuestionMeasuring{};
