@@ -13,23 +13,16 @@
 #include <iterator>
 
 #include "app/history_window.h"
+#include "support/qt_app.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_app";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 class HistoryWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
+    qt_test::App();
     Dir = fs::temp_directory_path() / ("nightwisp-history-window-" + std::to_string(::getpid()));
     fs::remove_all(Dir);
     fs::create_directories(Dir);
