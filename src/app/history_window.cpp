@@ -18,7 +18,8 @@ QString FromUtf16(const std::u16string& text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// One chart: a line per answer mode over the games.
+// One chart: a line per answer mode over the games. `top` is the whole scale of a share (100 for
+// percent), or 0 for a scale that fits the values.
 QChartView* ModeChart(const QString& title, const history::THistorySummary& summary,
                       std::vector<history::TChartPoint> history::TModeSummary::*points,
                       double top) {
@@ -32,7 +33,7 @@ QChartView* ModeChart(const QString& title, const history::THistorySummary& summ
   chart->addAxis(xAxis, Qt::AlignBottom);
   chart->addAxis(yAxis, Qt::AlignLeft);
   double lastGame = 1;
-  double highest = top;
+  double highest = 0;
   for (std::size_t mode = 0; mode < summary.Modes.size(); ++mode) {
     const auto& values = summary.Modes[mode].*points;
     if (values.empty()) continue;
@@ -53,8 +54,14 @@ QChartView* ModeChart(const QString& title, const history::THistorySummary& summ
   }
   xAxis->setRange(1, std::max(lastGame, 2.0));
   xAxis->applyNiceNumbers();
-  yAxis->setRange(0, highest > 0 ? highest : 1);
-  yAxis->applyNiceNumbers();
+  if (top > 0) {
+    // A share: the whole scale, in fifths.
+    yAxis->setRange(0, top);
+    yAxis->setTickCount(6);
+  } else {
+    yAxis->setRange(0, highest > 0 ? highest : 1);
+    yAxis->applyNiceNumbers();
+  }
   yAxis->setLabelFormat(QStringLiteral("%.0f"));
   auto* view = new QChartView(chart);
   view->setRenderHint(QPainter::Antialiasing);
