@@ -26,9 +26,11 @@ struct TShiftJisText : std::string {
 //
 // To add a setting: a field here with its default, and one row in kSettingKeys (settings.cpp)
 // naming its section and key and whether it is written at close or with a save. The field's
-// type picks how the key is read and written (bool "1"/"0", a number, a text). Start-up reads
-// the whole record once (TGameState::Settings); close writes its group back once, from the
-// record with the game's live values put in (TGameRules::FormClose).
+// type picks how the key is read and written (bool "1"/"0", a number, a text); a new section
+// is just its name in the rows, keys of one section kept together. Start-up reads the whole
+// record once (TGameState::Settings); close writes its group back once, from the record with
+// the game's live values put in (TGameRules::FormClose): a setting the game keeps only in
+// S.Settings needs nothing there. Add a case to tests/game/settings_test.cpp.
 struct TSettings {
   // [Font] the character font of the answer field and the flying characters. Taken only when
   // both files exist (FontSaved).

@@ -156,17 +156,4 @@ bool ReplaceFile(const std::filesystem::path& fileName, std::string_view bytes,
   return ok;
 }
 
-std::filesystem::path LogFilePath(const std::filesystem::path& folder, std::string_view fileName) {
-  return (folder.empty() ? ExecutableFolder() : folder) / fileName;
-}
-
-bool AppendLogLine(const std::filesystem::path& path, std::string_view bytes, bool startAfresh) {
-  std::ofstream file(path, std::ios::binary | (startAfresh ? std::ios::trunc : std::ios::app));
-  if (!file) return false;
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  file.write("\r\n", 2);
-  file.close();
-  return static_cast<bool>(file);
-}
-
 }  // namespace files
