@@ -10,6 +10,7 @@
 
 #include "app/answer_field.h"
 #include "app/bench_log.h"
+#include "app/ctrl_tap.h"
 #include "app/key_count.h"
 #include "app/main_menu.h"
 #include "app/render_surface.h"
@@ -31,6 +32,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
 
   // Runs start-up (the creation handler) and starts the main loop's tick.
   void Start();
+  // Start-up has finished (the creation handler returned).
+  bool Started() const { return started_; }
   // Call before Start: the main loop's ticks then come only from RunTick, never from the
   // window's timer (the player-bot's fixed-step game drives every frame itself).
   void DriveTicksByHand() { ticksByHand_ = true; }
@@ -100,9 +103,9 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   int tickDepth_ = 0;
   bool started_ = false;
   bool destroyed_ = false;
-  bool ctrlTapPending_ = false;
   bool ticksByHand_ = false;
-  bool ticksStopped_ = false;  // Ctrl is down and no other key or button came since
+  bool ticksStopped_ = false;
+  TCtrlTap ctrlTap_;
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
   TBenchLog benchLog_;

@@ -67,6 +67,7 @@ class TGame : public TGameRules {
   bool TryPlayMusic() override;
   void StopMusic() override;
   double MusicDuration() override;
+  bool MusicRanOut() override;
   TFontChoice CharacterFont() const override;
   TFontChoice SetCharacterFont(const TFontChoice& chosen) override;
 

@@ -70,16 +70,17 @@ class TSettingsFiles {
   // Both files once; every key a file lacks keeps its default.
   TSettings Read() const;
 
-  // The group's keys of the record into Settei.ini. The first key that cannot be written ends
-  // the writing; false then.
-  bool Write(const TSettings& settings, TSettingsGroup group) const {
-    return Write(iniName_, settings, group);
+  // The group's keys of the record into Settei.ini. Every key is written that can be: one that
+  // cannot keeps no other from being written. False when one could not, with the first reason
+  // (naming the file) in error.
+  bool Write(const TSettings& settings, TSettingsGroup group, std::string* error = nullptr) const {
+    return Write(iniName_, settings, group, error);
   }
   // The same into another file: a save writes its keys into a staged copy of Settei.ini.
   static bool Write(const std::filesystem::path& iniFile, const TSettings& settings,
-                    TSettingsGroup group);
-  // Font.dat replaced whole; false when it could not be.
-  bool WriteFontStyle(std::uint8_t style) const;
+                    TSettingsGroup group, std::string* error = nullptr);
+  // Font.dat replaced whole; false, with the reason in error, when it could not be.
+  bool WriteFontStyle(std::uint8_t style, std::string* error = nullptr) const;
 
   // Settei.ini itself; a save stages a copy of it to receive its keys.
   const std::filesystem::path& IniFileName() const { return iniName_; }

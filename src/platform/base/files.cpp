@@ -33,25 +33,6 @@ bool IsTemporaryOf(const std::string& name, const std::string& target) {
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
-// Removes the temporaries of target that no writer holds: a writer keeps its temporary locked
-// until the rename, so one whose lock can be taken was left by a writer that died.
-void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& target) {
-  std::error_code error;
-  std::filesystem::directory_iterator it(folder, error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    const std::filesystem::path path = it->path();
-    if (!IsTemporaryOf(path.filename().string(), target)) continue;
-    std::error_code statusError;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, statusError))) {
-      continue;
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) continue;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
-    ::close(fd);
-  }
-}
-
 bool WriteAll(int fd, std::string_view bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -85,15 +66,33 @@ int CreateLockedTemporary(const std::filesystem::path& folder, const std::string
   return -1;
 }
 
-// Makes a finished rename durable; a file system that cannot sync a folder has nothing to sync.
+}  // namespace
+
+// A writer keeps its temporary locked until the rename, so one whose lock can be taken was left
+// by a writer that died.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& target) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    const std::filesystem::path path = it->path();
+    if (!IsTemporaryOf(path.filename().string(), target)) continue;
+    std::error_code statusError;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, statusError))) {
+      continue;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    ::close(fd);
+  }
+}
+
 void SyncFolder(const std::filesystem::path& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
 }
-
-}  // namespace
 
 std::filesystem::path ExecutableFolder() {
   std::error_code error;

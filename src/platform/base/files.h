@@ -29,4 +29,11 @@ bool WriteSyncedFile(const std::filesystem::path& fileName, std::string_view byt
 bool RenameSynced(const std::filesystem::path& from, const std::filesystem::path& to,
                   std::string& error);
 
+// Removes the temporaries ReplaceFile made for folder / target that no writer holds any more.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& target);
+
+// Makes a finished rename or removal in folder durable; a file system that cannot sync a folder
+// has nothing to sync.
+void SyncFolder(const std::filesystem::path& folder);
+
 }  // namespace files
