@@ -224,6 +224,7 @@ void TGame::FormDestroy() {
     o.Labels[i].reset();
     o.Panels[i].reset();
   }
+  for (auto& texture : o.ResultsTextures) texture.reset();
   Owned->Scene.reset();
   if (Owned->SpeechHandle != nullptr) {
     AquesTalkDa_Release(Owned->SpeechHandle);

@@ -90,7 +90,7 @@ void TGameRules::RunQuestionClock() {
   ShowCounter(TLabel::Time, "TIME:", S.TimeLeft / 1000);
   if (S.TimeLeft < 1) {
     S.TimeLeft = 0;
-    GiveUp();
+    GiveUp(history::TQuestionResult::Timeout);
   }
 }
 

@@ -45,6 +45,9 @@ struct TGame::TOwned {
   std::unique_ptr<TDGTexture>& Panel(TLabel label) {
     return Panels[static_cast<std::size_t>(label)];
   }
+  // The results panel at game over and game clear: each column's box and its text
+  // (game_results_panel.cpp), made when first shown.
+  std::array<std::unique_ptr<TDGTexture>, 4> ResultsTextures;
   H_AQTKDA SpeechHandle = nullptr;
 
   bool TimerPeriodSet = false;  // timeBeginPeriod(1) is waiting for its timeEndPeriod

@@ -184,6 +184,8 @@ void TGameRules::ShowMusicTitle() { S.Marks.SetLabel(TLabel::MusicTitle, S.Music
 
 void TGameRules::StartQuestion() {
   if (S.Paused != 0 || S.Ready != 1) return;
+  const bool newGame = S.TitleMode == 1 || S.GameOver == 1 || S.GameClear == 1;
+  if (!HistoryTried) OpenHistory();
   // The answer mode is fixed for the question; the field shows it.
   S.TitleMode = 0;
   Window.SetMenuEnabled(TMenuItem::Kanji, false);
@@ -195,6 +197,7 @@ void TGameRules::StartQuestion() {
   SetAnswerColour();
   // An abandoned question breaks the run.
   if (S.Playing == 1) {
+    QuestionEnded(history::TQuestionResult::Skipped, QuestionClock());
     S.RenzokuCount = 0;
     ShowRenzoku();
   }
@@ -226,6 +229,7 @@ void TGameRules::StartQuestion() {
   }
   // From stage 2 the guide tells whether F1 still gives hints.
   ShowKeyGuide();
+  if (newGame) StartGameMeasures();
   // Pending key and menu events run, then the next question is drawn and laid out.
   Window.ProcessMessages();
   NewQuestion();
@@ -235,6 +239,7 @@ void TGameRules::StartQuestion() {
     S.PauseTotal = 0;
     S.Playing = 1;
   }
+  StartMeasuring();
   // The message lines are cleared and the game-over and game-clear screens end.
   S.Message1.clear();
   S.Message2.clear();
@@ -353,11 +358,15 @@ void TGameRules::NewQuestion() {
 }
 
 void TGameRules::JudgeAnswer() {
+  const std::int32_t judgedAt = QuestionClock();
   Window.SetAnswerReadOnly(true);
   S.Playing = 0;
   SettlePendingRomaji();
+  const bool correct = AnswerIsCorrect(Window.AnswerText());
+  QuestionEnded(correct ? history::TQuestionResult::Correct : history::TQuestionResult::Wrong,
+                judgedAt);
   SpeakQuestion();
-  if (AnswerIsCorrect(Window.AnswerText())) {
+  if (correct) {
     ScoreCorrect();
   } else {
     Miss();
@@ -439,6 +448,7 @@ void TGameRules::ScoreCorrect() {
           Sjis("記録更新!! (") + std::to_string(S.Tokuten) + Sjis("点) おめでとうございます!! ");
     }
     ShowMessages();
+    EndGameMeasures();
     SaveGame();
   }
 }
@@ -466,10 +476,12 @@ void TGameRules::Miss() {
     S.Message2 = Sjis("Ctrlキーを押すとゲームを再開します。");
     ShowMessages();
     Window.SetMenuEnabled(TMenuItem::Save1, false);
+    EndGameMeasures();
   }
 }
 
-void TGameRules::GiveUp() {
+void TGameRules::GiveUp(history::TQuestionResult why) {
+  QuestionEnded(why, QuestionClock());
   S.Playing = 0;
   Window.SetAnswerReadOnly(true);
   SpeakQuestion();

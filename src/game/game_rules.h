@@ -12,12 +12,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "game/game_state.h"
 #include "game/game_window.h"
+#include "history/history_store.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {
@@ -77,6 +79,10 @@ class TGameRules {
   // romaji into kana (the option is on and they hold no ASCII letters); nothing otherwise.
   std::optional<std::u16string> RomajiAnswer() const;
 
+  // A key pressed at the keyboard that reached the window or its input method (lone modifiers
+  // aside): counted for the question running; its first starts the answer's typing time.
+  void KeyPressedAtKeyboard(bool enter);
+
   // --- Menus ---------------------------------------------------------------------------------
   void TopMenuClick();  // any top-level menu opened: pause
   void MenuClick(TMenuItem item);
@@ -87,7 +93,7 @@ class TGameRules {
   void JudgeAnswer();
   void ScoreCorrect();
   void Miss();
-  void GiveUp();
+  void GiveUp(history::TQuestionResult why = history::TQuestionResult::GiveUp);
   void UseHint();
 
   // --- Saved game ----------------------------------------------------------------------------
@@ -200,6 +206,19 @@ class TGameRules {
   // The next track of the shuffle: one not yet played in this cycle (a new cycle once all
   // have) becomes MusicName; its index is returned.
   std::int32_t PickRandomTrack();
+
+  // The measures and the history (game_history.cpp).
+  std::int32_t QuestionClock() const;  // ms since the question clock started, pauses left out
+  void StartMeasuring();               // a question is set
+  void StartGameMeasures();            // a game begins: no questions yet
+  // The question ends as `result`, judged at `clock`: its record joins the game's and the
+  // history.
+  void QuestionEnded(history::TQuestionResult result, std::int32_t clock);
+  void EndGameMeasures();  // game over or game clear: the results panel's figures
+  void OpenHistory();      // once, when the first question is set or judged
+  std::unique_ptr<history::THistoryStore> History;
+  bool HistoryTried = false;
+  std::int64_t HistoryGame = 0;  // the game's row in the history, 0 until its first question
 
   // Boxes of the game. While one is open during a question the question clock stands still,
   // as it does during a pause: the span is added to PauseTotal when the last box closes.

@@ -223,6 +223,10 @@ void TGameRules::ResumeGame() {
   // The title's picture goes: a game resumed between questions shows none until the next
   // result.
   ShowPicture("");
+
+  // The resumed game is a game of its own in the history, from its question on.
+  StartGameMeasures();
+  if (S.Playing == 1) StartMeasuring();
 }
 
 }  // namespace game

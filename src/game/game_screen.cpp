@@ -52,6 +52,7 @@ void TGame::DrawLabels(TLabelLayer layer) {
 bool TGame::PrepareFrame() {
   // The marks first: the fireflies' step reads the sizes a rendered character records.
   RefreshScreen();
+  RefreshResultsPanel();
   IDirect3DDevice9* device = Owned->DG->Device();
   if (device == nullptr) return false;
   const HRESULT state = device->TestCooperativeLevel();
@@ -150,6 +151,7 @@ void TGame::DrawGameScreen() {
     const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, y,
                 kLabelColour);
+    if (S.GameOver == 1 || S.GameClear == 1) DrawResultsPanel();
   }
   DrawLabels(TLabelLayer::Result);
 

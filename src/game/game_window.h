@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -72,6 +73,8 @@ class TGameWindow {
   virtual void CloseWindow() {}
   // Shows the about box modally.
   virtual void ShowAboutBox() {}
+  // Shows the player's history (the database `file`) modally.
+  virtual void ShowHistory(const std::filesystem::path& /*file*/) {}
 
   // Lets pending key and menu events run (the design's process-messages call).
   virtual void ProcessMessages() {}

@@ -135,13 +135,15 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   EXPECT_TRUE(form.MenuChecked(TMenuItem::ON1));
   EXPECT_TRUE(form.MenuChecked(TMenuItem::S2));
   const QList<QAction*> gameItems = menus[0]->menu()->actions();
-  ASSERT_EQ(gameItems.size(), 6);
+  ASSERT_EQ(gameItems.size(), 8);
   EXPECT_EQ(gameItems[0]->text(), QStringLiteral("漢字混じりで解答(&K)"));
   EXPECT_EQ(gameItems[1]->text(), QStringLiteral("ひらがなだけで解答(&H)"));
   EXPECT_TRUE(gameItems[2]->isSeparator());
-  EXPECT_EQ(gameItems[3]->text(), QStringLiteral("保存(&S)"));
+  EXPECT_EQ(gameItems[3]->text(), QStringLiteral("成績(&K)"));
   EXPECT_TRUE(gameItems[4]->isSeparator());
-  EXPECT_EQ(gameItems[5]->text(), QStringLiteral("終了(&E)"));
+  EXPECT_EQ(gameItems[5]->text(), QStringLiteral("保存(&S)"));
+  EXPECT_TRUE(gameItems[6]->isSeparator());
+  EXPECT_EQ(gameItems[7]->text(), QStringLiteral("終了(&E)"));
 
   // Seven seconds after start-up the prompt appears and the menus open.
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));
