@@ -41,9 +41,9 @@ void TGameRules::FormCreate() {
   // The seven effects, wave i on channel i.
   CreateSoundEffects();
 
-  // The catalogue and the additional questions.
+  // The catalogue and the additional questions (the player's own copy, once edited).
   BuildMondaiTable(S);
-  const TuikaLoadResult tuika = LoadTuikaMondai(S, S.AppDir);
+  const TuikaLoadResult tuika = LoadTuikaMondai(S, TuikaFolder(S.AppDir, S.UserDir));
   if (!tuika.Error.empty()) {
     ShowBox("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" + tuika.Error);
   }

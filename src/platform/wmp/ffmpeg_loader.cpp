@@ -22,7 +22,7 @@ struct TModule {
   TModule() {
     const std::filesystem::path folder = files::ExecutableFolder();
     for (const std::filesystem::path& path :
-         {folder / kModuleName, folder / ".." / "lib" / "nightwisp" / kModuleName}) {
+         {folder / kModuleName, files::InstalledModuleFolder() / kModuleName}) {
       std::error_code missing;
       if (!std::filesystem::is_regular_file(path, missing)) continue;
       void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

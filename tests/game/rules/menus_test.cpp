@@ -105,7 +105,9 @@ TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
   Game->MenuClick(TMenuItem::A1);
   Game->MenuClick(TMenuItem::Help2);
   ASSERT_EQ(Window.Opened.size(), 2u);
-  EXPECT_EQ(std::filesystem::path(Window.Opened[0]).filename().string(), "追加問題.txt");
+  // The additional questions open as the player's own copy, made in the per-user folder.
+  EXPECT_EQ(Window.Opened[0], (UserDir() / "追加問題.txt").string());
+  EXPECT_TRUE(std::filesystem::is_regular_file(UserDir() / "追加問題.txt"));
   EXPECT_EQ(std::filesystem::path(Window.Opened[1]).filename().string(), "作品について.txt");
   ASSERT_EQ(Window.Messages.size(), 2u);
   EXPECT_EQ(Window.Messages[0], "「追加問題.txt」を開けませんでした。");
