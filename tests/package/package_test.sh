@@ -17,7 +17,8 @@ dpkg-deb -x "$DEB" "$TREE"
 ID=org.example.nightwisp
 
 echo "== The layout"
-for file in usr/games/nightwisp usr/games/nightwisp-tool usr/lib/nightwisp/nightwisp_ffmpeg.so \
+MODULE="usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/nightwisp/nightwisp_ffmpeg.so"
+for file in usr/games/nightwisp usr/games/nightwisp-tool "$MODULE" \
   usr/share/games/nightwisp/Data/wisplore.qda usr/share/games/nightwisp/追加問題.txt \
   usr/share/games/nightwisp/作品について.txt usr/share/applications/$ID.desktop \
   usr/share/metainfo/$ID.metainfo.xml usr/share/icons/hicolor/256x256/apps/$ID.png \
@@ -25,7 +26,7 @@ for file in usr/games/nightwisp usr/games/nightwisp-tool usr/lib/nightwisp/night
   [[ -f "$TREE/$file" ]] || fail "no /$file in the package"
 done
 # The FFmpeg module finds every library it needs among the package's dependencies.
-if ldd "$TREE/usr/lib/nightwisp/nightwisp_ffmpeg.so" | grep -q 'not found'; then
+if ldd "$TREE/$MODULE" | grep -q 'not found'; then
   fail "the FFmpeg module lacks a library"
 fi
 

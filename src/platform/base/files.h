@@ -17,7 +17,7 @@ std::filesystem::path ExecutableFolder();
 // (/usr/share/games/nightwisp beside /usr/games), found from the executable's folder.
 std::filesystem::path GameDataFolder();
 
-// The installed folder of the program's loadable modules (/usr/lib/nightwisp beside
+// The installed folder of the program's loadable modules (/usr/lib/<multiarch>/nightwisp beside
 // /usr/games), found from the executable's folder.
 std::filesystem::path InstalledModuleFolder();
 

@@ -1,5 +1,5 @@
 // Opens a file with the general decoder, loading its module (nightwisp_ffmpeg.so, beside the
-// program or in ../lib/nightwisp when installed) the first time a file needs it.
+// program or in the installed module folder) the first time a file needs it.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,8 @@
 // The menus' actions and the close query.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "game/save_file.h"
 #include "support/rules_fixture.h"
 
@@ -101,6 +103,7 @@ TEST_F(MenusTest, RandomMusicFromAFolder) {
 
 TEST_F(MenusTest, ShellItemsReportFailureWithTheirMessages) {
   StartToPrompt();
+  std::ofstream(S().AppDir / "追加問題.txt") << "shipped\n";
   Window.ShellOpenResult = false;
   Game->MenuClick(TMenuItem::A1);
   Game->MenuClick(TMenuItem::Help2);
