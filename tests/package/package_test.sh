@@ -25,6 +25,11 @@ for file in usr/games/nightwisp usr/games/nightwisp-tool "$MODULE" \
   usr/share/man/man6/nightwisp.6.gz usr/share/man/man1/nightwisp-tool.1.gz; do
   [[ -f "$TREE/$file" ]] || fail "no /$file in the package"
 done
+# The icon at every size an icon theme looks for, each picture of the size its folder names.
+for size in 16 24 32 48 64 128 256; do
+  icon="$TREE/usr/share/icons/hicolor/${size}x${size}/apps/$ID.png"
+  file "$icon" | grep -q "PNG image data, $size x $size," || fail "no ${size}x${size} icon"
+done
 # The FFmpeg module finds every library it needs among the package's dependencies.
 if ldd "$TREE/$MODULE" | grep -q 'not found'; then
   fail "the FFmpeg module lacks a library"
