@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "game/music_files.h"
 #include "game/save_file.h"
 #include "support/rules_fixture.h"
 
@@ -48,11 +49,7 @@ TEST_F(MenusTest, MusicOnOffAndAChosenFile) {
   Game->MenuClick(TMenuItem::S2);
   ASSERT_EQ(Window.MusicFileTitles.size(), 1u);
   EXPECT_EQ(Window.MusicFileTitles[0], "BGMの指定");
-  EXPECT_EQ(
-      Window.MusicFileFilters[0],
-      "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
-      "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;"
-      "*.oga;*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*");
+  EXPECT_EQ(Window.MusicFileFilters[0], MusicFileFilter());
   const std::string tune = (Root / "music" / "tune.mp3").string();
   Game->MenuClick(TMenuItem::OFF1);
   Window.MusicFileChoice = tune;
