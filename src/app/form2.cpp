@@ -73,7 +73,7 @@ TForm2::TForm2(const QImage& titlePicture, const QImage& logoPicture, QWidget* p
   PictureLabel(titlePicture, QRect(32, 16, 417, 73), this)->setObjectName("Image1");
   PictureLabel(logoPicture, QRect(210, 145, 247, 41), this)->setObjectName("Image2");
 
-  auto* version = new QLabel(QStringLiteral("Ver 1.63 "), this);
+  auto* version = new QLabel(QStringLiteral("Ver " NIGHTWISP_VERSION " "), this);
   version->setObjectName("Label1");
   version->setGeometry(264, 96, 151, 37);
   version->setFont(BoxFont(37, true));

@@ -34,6 +34,8 @@ void PrintUsage(FILE* out) {
   std::fprintf(out,
                "usage: nightwisp [--autoplay [--seed N] [--mistakes RATE] "
                "[--screenshots DIR] [--exit-after-game] [--fixed-step]]\n"
+               "       nightwisp --help | --version\n"
+               "A typing quiz of Japanese proverbs. See nightwisp(6).\n"
                "  --autoplay         a player-bot plays one game through the keyboard paths\n"
                "  --seed N           seed of the game's random draws (and the bot's)\n"
                "  --mistakes RATE    chance (0..1) that the bot answers wrongly\n"
@@ -42,7 +44,9 @@ void PrintUsage(FILE* out) {
                "  --fixed-step       the bot advances the game's clock by one 25 ms tick per\n"
                "                     frame: the same seed plays the same game, frame for frame\n"
                "  --stop-at N        the bot stops answering after N correct answers\n"
-               "  --bench-log FILE   write the first frame's time and every tick's start\n");
+               "  --bench-log FILE   write the first frame's time and every tick's start\n"
+               "  --help             print this text\n"
+               "  --version          print the version\n");
 }
 
 }  // namespace
@@ -73,6 +77,9 @@ int main(int argc, char** argv) {
     } else if (arg == "--help" || arg == "-h") {
       PrintUsage(stdout);
       return 0;
+    } else if (arg == "--version") {
+      std::printf("nightwisp %s\n", NIGHTWISP_VERSION);
+      return 0;
     } else {
       std::fprintf(stderr, "nightwisp: unknown argument '%s'\n", arg.c_str());
       PrintUsage(stderr);
@@ -88,7 +95,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Nightwisp"));
   QApplication::setApplicationDisplayName(QStringLiteral("Nightwisp"));
-  QGuiApplication::setDesktopFileName(QStringLiteral("nightwisp"));
+  QGuiApplication::setDesktopFileName(QStringLiteral(NIGHTWISP_DESKTOP_ID));
   if (!app::InstallJapaneseTranslations(application)) {
     std::fprintf(stderr,
                  "nightwisp: Qt's Japanese translations are not installed; "
@@ -97,7 +104,7 @@ int main(int argc, char** argv) {
   fatal::SetReportHook(ShowFatal);
 
   game::TGamePaths paths;
-  paths.AppDir = files::ExecutableFolder();
+  paths.AppDir = files::GameDataFolder();
   paths.DocumentsDir = shell::DocumentsFolder();
 
   app::TForm1 form(paths);

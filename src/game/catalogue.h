@@ -109,6 +109,18 @@ struct TuikaLoadResult {
 TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::path& appDir,
                                 const TTuikaScreenCheck& fits = nullptr);
 
+// The folder whose "追加問題.txt" the game reads: the player's own copy in the per-user folder
+// once there is one, else the copy shipped in appDir.
+std::filesystem::path TuikaFolder(const std::filesystem::path& appDir,
+                                  const std::filesystem::path& userDir);
+
+// The "追加問題.txt" the player edits: always the own copy in the per-user folder, made from
+// the shipped one on first use (the game's folder may be read-only, as an installed game's is,
+// and the game never writes there). Empty, with error (UTF-8) saying why, when no copy could
+// be made.
+std::filesystem::path TuikaFileForEditing(const std::filesystem::path& appDir,
+                                          const std::filesystem::path& userDir, std::string& error);
+
 // The same on the file's bytes. The text is UTF-8 or Shift-JIS (told apart by its bytes; a
 // UTF-16 byte-order mark selects UTF-16); lines end with CR LF, LF or CR. The first 14 lines
 // are the header. The rest are pairs of lines, written form first, then reading; an odd last

@@ -53,9 +53,17 @@ void TGameRules::MenuClick(TMenuItem item) {
     case TMenuItem::Exit1:
       Window.CloseWindow();
       break;
-    case TMenuItem::A1:
-      OpenTextFile(S.AppDir / kTuikaFileName, "「追加問題.txt」を開けませんでした。");
+    case TMenuItem::A1: {
+      // The player edits an own copy in the per-user folder: the game's folder stays as shipped.
+      std::string error;
+      const std::filesystem::path file = TuikaFileForEditing(S.AppDir, S.UserDir, error);
+      if (file.empty()) {
+        ShowBox("「追加問題.txt」を開けませんでした。\n" + error);
+      } else {
+        OpenTextFile(file, "「追加問題.txt」を開けませんでした。");
+      }
       break;
+    }
     case TMenuItem::Romaji1:
       S.RomajiHenkan = S.RomajiHenkan == 0 ? 1 : 0;
       Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);

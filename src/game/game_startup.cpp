@@ -57,14 +57,15 @@ void TGameRules::FormCreate() {
   // The seven effects, wave i on channel i.
   CreateSoundEffects();
 
-  // The catalogue and the additional questions.
+  // The catalogue and the additional questions (the player's own copy, once edited).
   BuildMondaiTable(S);
   // A question the screen cannot show is left out here, all of them in one message, rather
   // than running off the screen when it comes up.
   const TuikaLoadResult tuika =
-      LoadTuikaMondai(S, S.AppDir, [this](std::u16string_view seikai, std::u16string_view reading) {
-        return TuikaScreenProblem(seikai, reading);
-      });
+      LoadTuikaMondai(S, TuikaFolder(S.AppDir, S.UserDir),
+                      [this](std::u16string_view seikai, std::u16string_view reading) {
+                        return TuikaScreenProblem(seikai, reading);
+                      });
   if (!tuika.Error.empty()) {
     ShowBox("「追加問題.txt」を読めませんでした。組み込みの問題だけで遊びます。\n" + tuika.Error);
   }

@@ -181,3 +181,30 @@ TuikaLoadResult LoadTuikaMondai(TCatalogue& catalogue, const std::filesystem::pa
   }
   return LoadTuikaMondaiFromBytes(catalogue, bytes, fits);
 }
+
+std::filesystem::path TuikaFolder(const std::filesystem::path& appDir,
+                                  const std::filesystem::path& userDir) {
+  std::error_code error;
+  return std::filesystem::exists(userDir / kTuikaFileName, error) ? userDir : appDir;
+}
+
+std::filesystem::path TuikaFileForEditing(const std::filesystem::path& appDir,
+                                          const std::filesystem::path& userDir,
+                                          std::string& error) {
+  const std::filesystem::path own = userDir / kTuikaFileName;
+  std::error_code failure;
+  if (std::filesystem::exists(own, failure)) return own;
+  const std::filesystem::path shipped = appDir / kTuikaFileName;
+  std::filesystem::create_directories(userDir, failure);
+  // copy_options::none never replaces a file, should one appear in the meantime.
+  if (!failure) std::filesystem::copy_file(shipped, own, failure);
+  if (failure) {
+    error = "cannot copy " + shipped.string() + " to " + own.string() + ": " + failure.message();
+    return {};
+  }
+  // The copy is the player's to edit, whatever the shipped file's mode.
+  std::filesystem::permissions(
+      own, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+      std::filesystem::perm_options::add, failure);
+  return own;
+}

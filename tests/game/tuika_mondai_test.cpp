@@ -337,4 +337,40 @@ TEST_F(TuikaFileTest, AFolderInPlaceOfTheFileIsReported) {
   EXPECT_EQ(catalogue.TuikaCount, 0);
 }
 
+// The player edits an own copy in the per-user folder, made once from the shipped file; from
+// then on it is the file the game reads, and the shipped one is never written.
+TEST_F(TuikaFileTest, ThePlayerEditsAndTheGameReadsTheOwnCopy) {
+  const std::filesystem::path appDir = folder / "usr-share";
+  const std::filesystem::path userDir = folder / "Documents" / "Amaneya" / "NightwispData";
+  std::filesystem::create_directories(appDir);
+  const std::string shipped = TuikaFile({"一", "いち"});
+  std::ofstream(appDir / kTuikaFileName, std::ios::binary) << shipped;
+  EXPECT_EQ(TuikaFolder(appDir, userDir), appDir);
+
+  std::string error;
+  const std::filesystem::path own = TuikaFileForEditing(appDir, userDir, error);
+  EXPECT_EQ(own, userDir / kTuikaFileName);
+  EXPECT_TRUE(error.empty()) << error;
+  std::ifstream copied(own, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copied), {}), shipped);
+  EXPECT_EQ(TuikaFolder(appDir, userDir), userDir);
+
+  // The player's edits stay: a second opening does not copy the shipped file again.
+  std::ofstream(own, std::ios::binary) << TuikaFile({"二", "に"});
+  EXPECT_EQ(TuikaFileForEditing(appDir, userDir, error), own);
+  const TuikaLoadResult result = LoadTuikaMondai(catalogue, TuikaFolder(appDir, userDir));
+  EXPECT_TRUE(result.Error.empty());
+  ASSERT_EQ(catalogue.TuikaCount, 1);
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("に"));
+  std::ifstream kept(appDir / kTuikaFileName, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), shipped);
+}
+
+TEST_F(TuikaFileTest, NoShippedFileToCopyIsReportedAndLeavesNothing) {
+  std::string error;
+  EXPECT_TRUE(TuikaFileForEditing(folder / "app", folder / "user", error).empty());
+  EXPECT_NE(error.find("追加問題.txt"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists(folder / "user" / kTuikaFileName));
+}
+
 }  // namespace

@@ -65,6 +65,13 @@ std::vector<DataFile> PictureFiles(const PictureSet& pictures) {
   return files;
 }
 
+std::vector<DataFile> IconFiles() {
+  std::vector<DataFile> files;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    files.push_back({"nightwisp-" + std::to_string(size) + ".png", EncodePng(DrawIcon(size))});
+  return files;
+}
+
 std::vector<DataFile> SoundFiles() {
   std::vector<DataFile> files;
   for (const SoundEffect& effect : MakeAllEffects())

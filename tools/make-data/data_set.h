@@ -28,6 +28,10 @@ std::vector<std::string> ArchiveEntryNames();
 
 // Haikei.jpg, Hikari2.bmp, logo.bmp, Sosa1.bmp, Sosa2.bmp, wisplore.qda and the icons.
 std::vector<DataFile> PictureFiles(const PictureSet& pictures);
+
+// The desktop's icon at every size icon themes look for, as nightwisp-<size>.png (the package
+// installs them into the hicolor theme).
+std::vector<DataFile> IconFiles();
 // The seven effects (WAVE) and the two tunes (MP3).
 std::vector<DataFile> SoundFiles();
 std::vector<DataFile> MusicFiles();

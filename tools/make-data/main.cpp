@@ -1,5 +1,6 @@
 // make-data: draws, synthesises and packs every file of the game's Data folder.
 //   make-data --out <folder> [--contact-sheet <file.png>] [--previews <folder>]
+//   make-data --icons <folder>
 // The output depends only on this program, the installed fonts and the libraries: no clock,
 // no randomness that is not seeded.
 #include <exception>
@@ -18,6 +19,7 @@ namespace {
 void Usage() {
   std::cerr
       << "usage: make-data --out <folder> [--contact-sheet <file.png>] [--previews <folder>]\n"
+         "       make-data --icons <folder>\n"
          "       make-data --list\n";
 }
 
@@ -40,7 +42,7 @@ void WritePreviews(const std::filesystem::path& folder, const PictureSet& pictur
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::filesystem::path out, contactSheet, previews;
+  std::filesystem::path out, contactSheet, previews, icons;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--list") {
@@ -57,16 +59,20 @@ int main(int argc, char** argv) {
       contactSheet = argv[++i];
     } else if (arg == "--previews") {
       previews = argv[++i];
+    } else if (arg == "--icons") {
+      icons = argv[++i];
     } else {
       Usage();
       return 2;
     }
   }
-  if (out.empty() && contactSheet.empty() && previews.empty()) {
+  if (out.empty() && contactSheet.empty() && previews.empty() && icons.empty()) {
     Usage();
     return 2;
   }
   try {
+    if (!icons.empty()) WriteDataFiles(icons, IconFiles());
+    if (out.empty() && contactSheet.empty() && previews.empty()) return 0;
     // The tunes take longest: they are made on a second thread while the pictures are drawn.
     std::future<std::vector<DataFile>> music;
     if (!out.empty()) music = std::async(std::launch::async, MusicFiles);

@@ -1,7 +1,8 @@
 // nightwisp-tool catalogue [--extra FILE]: the proverb catalogue as the game builds it, one
 // question per line, tab-separated: number, reading, first written form, second written form
 // (empty if none), speech string. Questions 1..170 are built in; the additional questions
-// follow from "追加問題.txt" beside the executable, or from FILE.
+// follow from the shipped "追加問題.txt" (beside the executable in a build tree, in the data
+// folder when installed), or from FILE.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -81,7 +82,7 @@ int RunCatalogue(const std::vector<std::string>& args) {
     }
     loaded = LoadTuikaMondaiFromBytes(catalogue, bytes);
   } else {
-    const std::filesystem::path folder = files::ExecutableFolder();
+    const std::filesystem::path folder = files::GameDataFolder();
     source = (folder / kTuikaFileName).string();
     loaded = LoadTuikaMondai(catalogue, folder);
     if (!loaded.Error.empty()) {

@@ -40,7 +40,9 @@ void PrintHelp(FILE* out) {
   for (const auto& command : kCommands) {
     std::fprintf(out, "  %s\n      %s\n", command.usage, command.summary);
   }
-  std::fprintf(out, "\nnightwisp-tool --help shows this text.\n");
+  std::fprintf(out,
+               "\nnightwisp-tool --help shows this text, nightwisp-tool --version the version.\n"
+               "See nightwisp-tool(1).\n");
 }
 
 }  // namespace
@@ -53,6 +55,10 @@ int main(int argc, char** argv) {
   const std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     PrintHelp(stdout);
+    return 0;
+  }
+  if (name == "--version") {
+    std::printf("nightwisp-tool %s\n", NIGHTWISP_VERSION);
     return 0;
   }
   for (const auto& command : kCommands) {

@@ -101,6 +101,17 @@ std::filesystem::path ExecutableFolder() {
   return executable.parent_path();
 }
 
+std::filesystem::path GameDataFolder() {
+  const std::filesystem::path folder = ExecutableFolder();
+  std::error_code error;
+  if (std::filesystem::is_directory(folder / "Data", error)) return folder;
+  return (folder / NIGHTWISP_DATA_FROM_PROGRAMS).lexically_normal();
+}
+
+std::filesystem::path InstalledHelperFolder() {
+  return (ExecutableFolder() / NIGHTWISP_HELPERS_FROM_PROGRAMS).lexically_normal();
+}
+
 bool WriteSyncedFile(const std::filesystem::path& fileName, std::string_view bytes,
                      std::string& error) {
   const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -12,6 +12,15 @@ namespace files {
 // The folder of the running executable; the working folder when the system cannot tell.
 std::filesystem::path ExecutableFolder();
 
+// The folder of the game's Data/ and shipped texts: the executable's own folder when Data/ is
+// there (a build tree, or a game folder copied whole), else the installed data folder
+// (/usr/share/games/nightwisp beside /usr/games), found from the executable's folder.
+std::filesystem::path GameDataFolder();
+
+// The installed folder of the helper programs the game starts itself (/usr/lib/nightwisp beside
+// /usr/games), found from the executable's folder.
+std::filesystem::path InstalledHelperFolder();
+
 // Replaces fileName with bytes. They go to a temporary file beside it (".<name>.XXXXXX"), which
 // is synced to disk and renamed over the old file; then the folder is synced, so the rename
 // itself survives a power cut. An existing file keeps its permissions; a new one is rw-r--r--.

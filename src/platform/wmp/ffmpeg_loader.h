@@ -1,5 +1,5 @@
 // Opens a file with the general decoder, which runs in a process of its own (nightwisp-decode,
-// beside the program or in ../lib/nightwisp when installed): see ffmpeg/decode_main.cpp.
+// beside the program or in the installed helper folder): see ffmpeg/decode_main.cpp.
 #pragma once
 
 #include <functional>

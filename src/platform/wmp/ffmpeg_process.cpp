@@ -33,7 +33,7 @@ constexpr int kWaitSliceMs = 10;
 std::string DecoderPath() {
   const std::filesystem::path folder = files::ExecutableFolder();
   for (const std::filesystem::path& path :
-       {folder / kDecoderName, folder / ".." / "lib" / "nightwisp" / kDecoderName}) {
+       {folder / kDecoderName, files::InstalledHelperFolder() / kDecoderName}) {
     std::error_code missing;
     if (std::filesystem::is_regular_file(path, missing)) return path.string();
   }

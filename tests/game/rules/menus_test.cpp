@@ -1,6 +1,8 @@
 // The menus' actions and the close query.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "game/music_files.h"
 #include "game/save_file.h"
 #include "platform/profile/profile.h"
@@ -121,12 +123,15 @@ TEST_F(MenusTest, RandomMusicFromAFolder) {
 // hand, at the path given), or reinstall a file that is gone.
 TEST_F(MenusTest, ShellItemsReportFailureWithAnActionableCause) {
   StartToPrompt();
+  std::ofstream(S().AppDir / "追加問題.txt") << "shipped\n";
   Window.ShellOpenResult = false;
   WriteFile(Paths.AppDir / kTuikaFileName, "x");
   Game->MenuClick(TMenuItem::A1);
   Game->MenuClick(TMenuItem::Help2);  // not beside the game
   ASSERT_EQ(Window.Opened.size(), 2u);
-  EXPECT_EQ(std::filesystem::path(Window.Opened[0]).filename().string(), "追加問題.txt");
+  // The additional questions open as the player's own copy, made in the per-user folder.
+  EXPECT_EQ(Window.Opened[0], (UserDir() / "追加問題.txt").string());
+  EXPECT_TRUE(std::filesystem::is_regular_file(UserDir() / "追加問題.txt"));
   EXPECT_EQ(std::filesystem::path(Window.Opened[1]).filename().string(), "作品について.txt");
   ASSERT_EQ(Window.Messages.size(), 2u);
   const std::string& tuika = Window.Messages[0];
