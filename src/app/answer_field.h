@@ -18,6 +18,8 @@ class TAnswerField : public QLineEdit {
 
   explicit TAnswerField(QWidget* parent);
   void SetRomajiAnswer(TRomajiAnswer romajiAnswer) { romajiAnswer_ = std::move(romajiAnswer); }
+  // An input method's text is being composed in the field.
+  bool Composing() const { return composing_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -1,6 +1,8 @@
-// TForm1: the game window — caption "Nightwisp", a fixed 688 × 528 client area under the menu
-// bar, the render surface, the answer field, the menus, the boxes and dialogs. It implements
-// the game's window interface and drives the game's handlers from Qt's event loop.
+// TForm1: the game window — caption "Nightwisp", a client area under the menu bar that shows the
+// game's 688 × 528 frame at any size (a whole multiple of it or fitted, windowed or full screen),
+// the render surface, the answer field placed and sized with the frame, the menus, the boxes and
+// dialogs. It implements the game's window interface and drives the game's handlers from Qt's
+// event loop.
 #pragma once
 
 #include <QMainWindow>
@@ -12,6 +14,7 @@
 #include "app/bench_log.h"
 #include "app/main_menu.h"
 #include "app/render_surface.h"
+#include "game/display_settings.h"
 #include "game/game.h"
 #include "game/game_window.h"
 #include "platform/base/owner_window.h"
@@ -24,6 +27,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
  public:
   static constexpr int kClientWidth = 688;
   static constexpr int kClientHeight = 528;
+  // The answer field's place in the frame.
+  static constexpr QRect kAnswerPlace{40, 415, 641, 41};
 
   explicit TForm1(game::TGamePaths paths);
   ~TForm1() override;
@@ -45,6 +50,12 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   long PresentedFrames() const { return presentedFrames_; }
   // Measurements for the benchmarks (bench_log.h).
   TBenchLog& BenchLog() { return benchLog_; }
+
+  // How the frame is shown: the window's size (a multiple of the frame), full screen, scaling.
+  void ApplyDisplay(const game::TDisplaySettings& display);
+  const game::TDisplaySettings& Display() const { return display_; }
+  // The largest window size (multiple of the frame) the screen holds, at least 1.
+  int LargestWindowSize() const;
 
   // --- game::TGameWindow ---------------------------------------------------------------------
   std::u16string AnswerText() const override;
@@ -86,10 +97,18 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
  private:
   void Tick();
   void OnMenuClick(game::TMenuItem item);
+  // The window's own menu items and keys: sizes, full screen, scaling.
+  void OnDisplayItem(game::TMenuItem item);
+  void SetWindowSize(int size);
+  void SetFullScreen(bool fullScreen);
+  void UpdateDisplayMenu();
+  // The surface over the client area, the answer field where the frame puts it.
+  void PlaceInClient();
   // The window active again with the answer field focused, after a box or a dialog.
   void FocusAfterDialog();
 
   std::unique_ptr<game::TGame> game_;
+  QWidget* client_ = nullptr;
   TRenderSurface* surface_ = nullptr;
   TAnswerField* answer_ = nullptr;
   std::unique_ptr<TMainMenu> menu_;
@@ -103,6 +122,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   bool ticksStopped_ = false;  // Ctrl is down and no other key or button came since
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
+  game::TDisplaySettings display_;
   TBenchLog benchLog_;
 };
 

@@ -54,13 +54,28 @@ bool TakesFramePixels(xcb_connection_t* connection, xcb_window_t window) {
 
 }  // namespace
 
-void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image) {
+void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image,
+                     int scale) {
   for (const QRect& part : region) {
     const std::size_t offset = static_cast<std::size_t>(part.left()) * 4;
     const std::size_t rowBytes = static_cast<std::size_t>(part.width()) * 4;
     for (int y = part.top(); y <= part.bottom(); ++y) {
-      std::memcpy(image.scanLine(y) + offset, pixels + static_cast<std::size_t>(y) * pitch + offset,
-                  rowBytes);
+      const unsigned char* from = pixels + static_cast<std::size_t>(y) * pitch + offset;
+      if (scale == 1) {
+        std::memcpy(image.scanLine(y) + offset, from, rowBytes);
+        continue;
+      }
+      // The row widened once, then copied down into the block's other rows.
+      auto* first = reinterpret_cast<std::uint32_t*>(image.scanLine(y * scale)) +
+                    static_cast<std::size_t>(part.left()) * scale;
+      const auto* source = reinterpret_cast<const std::uint32_t*>(from);
+      std::uint32_t* out = first;
+      for (int x = 0; x < part.width(); ++x) out = std::fill_n(out, scale, source[x]);
+      for (int dy = 1; dy < scale; ++dy) {
+        std::memcpy(reinterpret_cast<std::uint32_t*>(image.scanLine(y * scale + dy)) +
+                        static_cast<std::size_t>(part.left()) * scale,
+                    first, rowBytes * scale);
+      }
     }
   }
 }
@@ -138,22 +153,26 @@ void TX11Output::WaitForServer() {
 }
 
 QRegion TX11Output::Keep(int width, int height, int pitch, const unsigned char* pixels,
-                         const QRegion& region) {
+                         const QRegion& region, int scale) {
+  const QRect whole(0, 0, width, height);
   QRegion kept = region;
-  if (frame_.width() != width || frame_.height() != height) {
-    Allocate(width, height);
-    kept = frame_.rect();
+  if (frame_.width() != width * scale || frame_.height() != height * scale) {
+    Allocate(width * scale, height * scale);
+    kept = whole;
   }
-  kept &= frame_.rect();
+  scale_ = scale;
+  kept &= whole;
   // The server may still be reading the parts the last frame put.
   WaitForServer();
-  CopyFrameRegion(kept, pixels, pitch, frame_);
+  CopyFrameRegion(kept, pixels, pitch, frame_, scale);
   return kept;
 }
 
 void TX11Output::Put(const QRegion& region, QPoint at) {
   if (frame_.isNull()) return;
-  for (const QRect& part : region& frame_.rect()) {
+  const QRect whole(0, 0, frame_.width() / scale_, frame_.height() / scale_);
+  for (const QRect& framePart : region& whole) {
+    const QRect part(framePart.topLeft() * scale_, framePart.size() * scale_);
     if (segment_ != 0) {
       xcb_shm_put_image(
           connection_, window_, gc_, static_cast<std::uint16_t>(frame_.width()),

@@ -20,6 +20,9 @@ constexpr const char* kDefaultFontName = "ＭＳ 明朝";
 // The romaji option: "1" on, "0" off.
 constexpr const char* kRomajiSection = "RomajiHenkan";
 constexpr const char* kRomajiKey = "Value";
+// How the window shows the frame: its size as a multiple of the frame, full screen, and the
+// scaling (0 whole multiples, 1 fitted smoothly).
+constexpr const char* kDisplaySection = "Hyoji";
 constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
 constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
 
@@ -82,6 +85,25 @@ bool TSettingsFiles::WriteAtClose(std::int32_t charset, const std::string& fontN
          WriteIniText(ini, "BGM", "MusicName", bgm.MusicName) &&
          WriteIniText(ini, "BGM", "MusicFolda", bgm.MusicFolda) &&
          ini.WriteBool(kRomajiSection, kRomajiKey, romajiHenkan);
+}
+
+TDisplaySettings TSettingsFiles::ReadDisplay() const {
+  TDisplaySettings display;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(iniName_, error)) return display;
+  const TIniFile ini(iniName_);
+  const std::int32_t size = ini.ReadInteger(kDisplaySection, "Bairitsu", display.Size);
+  if (size >= 1 && size <= kLargestWindowSize) display.Size = size;
+  display.FullScreen = ini.ReadInteger(kDisplaySection, "ZenGamen", 0) == 1;
+  display.Fit = ini.ReadInteger(kDisplaySection, "Kakudai", 0) == 1;
+  return display;
+}
+
+bool TSettingsFiles::WriteDisplay(const TDisplaySettings& display) const {
+  TIniFile ini(iniName_);
+  return ini.WriteInteger(kDisplaySection, "Bairitsu", display.Size) &&
+         ini.WriteInteger(kDisplaySection, "ZenGamen", display.FullScreen ? 1 : 0) &&
+         ini.WriteInteger(kDisplaySection, "Kakudai", display.Fit ? 1 : 0);
 }
 
 bool TSettingsFiles::WriteFontStyle(std::uint8_t style) const {

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "game/display_settings.h"
+
 namespace game {
 
 // The character font of the answer field and the flying characters.
@@ -54,6 +56,11 @@ class TSettingsFiles {
   // key that cannot be written ends the writing; false then.
   bool WriteAtClose(std::int32_t charset, const std::string& fontName, const TBgmSettings& bgm,
                     bool romajiHenkan) const;
+  // How the window shows the frame (section "Hyoji"): a file without the section, or with values
+  // out of range, gives 1×, windowed, whole multiples.
+  TDisplaySettings ReadDisplay() const;
+  // Written at close by the window, which owns these; false when a key could not be written.
+  bool WriteDisplay(const TDisplaySettings& display) const;
   // Font.dat replaced whole; false when it could not be.
   bool WriteFontStyle(std::uint8_t style) const;
 
