@@ -212,17 +212,28 @@ int TForm1::LargestWindowSize() const {
 void TForm1::SetWindowSize(int size) {
   display_.Size = std::clamp(size, 1, std::max(1, LargestWindowSize()));
   if (display_.FullScreen) return;  // taken when full screen is left
-  resize(kClientWidth * display_.Size,
-         kClientHeight * display_.Size + menuBar()->sizeHint().height());
+  const QSize inner(kClientWidth * display_.Size,
+                    kClientHeight * display_.Size + menuBar()->sizeHint().height());
+  resize(inner);
+  // Larger, it stays on the screen (where the desktop lets a window place itself).
+  if (const QScreen* shownOn = screen(); shownOn != nullptr && isVisible()) {
+    const QRect area = shownOn->availableGeometry();
+    const QRect outer = frameGeometry();
+    const QRect wanted(outer.topLeft(), inner + (outer.size() - geometry().size()));
+    QPoint at = wanted.topLeft();
+    at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - wanted.width())));
+    at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - wanted.height())));
+    if (at != outer.topLeft()) move(at);
+  }
 }
 
 void TForm1::SetFullScreen(bool fullScreen) {
   if (display_.FullScreen == fullScreen) return;
   display_.FullScreen = fullScreen;
   if (fullScreen) {
-    showFullScreen();
     // A desktop without a window manager has no one to make the window fill the screen.
     if (QScreen* shownOn = screen()) setGeometry(shownOn->geometry());
+    showFullScreen();
   } else {
     showNormal();
     SetWindowSize(display_.Size);

@@ -14,6 +14,8 @@ namespace {
 
 // Pixels Qt's raster engine copies without handing the work to other threads.
 constexpr int kBandPixels = 32768;
+// Frames shown whole after the frame's place changed (the window resized, the scale changed).
+constexpr int kSettlingFrames = 8;
 
 }  // namespace
 
@@ -59,6 +61,11 @@ QPoint TRenderSurface::XOrigin(const TFramePlacement& placed) const {
   return QPoint(qRound(at.x() * ratio), qRound(at.y() * ratio)) + placed.Target.topLeft();
 }
 
+QRegion TRenderSurface::XAround(const TFramePlacement& placed) const {
+  const QPoint origin = XOrigin(placed) - placed.Target.topLeft();
+  return QRegion(QRect(origin, ToDevice(rect()).size())) - placed.Target.translated(origin);
+}
+
 QRect TRenderSurface::CoverRect() const {
   if (cover_ == nullptr || !cover_->isVisible() || cover_->parentWidget() != parentWidget()) {
     return {};
@@ -101,7 +108,10 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
 
   QRegion region = stale_;
   stale_ = QRegion();
-  if (change.Whole || !(shown_ == placed) || shownByX_ != (x11 != nullptr)) {
+  if (!(shown_ == placed) || shownByX_ != (x11 != nullptr)) settling_ = kSettlingFrames;
+  const bool settling = settling_ > 0;
+  if (settling) --settling_;
+  if (change.Whole || settling) {
     region = whole;
   } else {
     for (const RECT& r : change.Rects)
@@ -124,15 +134,19 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
     region -= cover;
   }
   if (x11 != nullptr) {
+    if (settling) x11->FillBlack(XAround(placed));
     // All but the cover's part straight into the window; that part is Qt's to paint.
     x11->Put(x11->Keep(width, height, pitch, source, region, placed.Scale) - cover,
              XOrigin(placed));
     region &= cover;
   }
-  if (region.isEmpty()) return;
+  QRegion paint = ToWidget(placed, region);
+  // Black around a frame whose place changed.
+  if (settling && x11 == nullptr) paint += QRegion(rect()) - ToWidget(placed, whole);
+  if (paint.isEmpty()) return;
   // Painted now, while the device's buffer is valid: no copy on the way to the screen.
   presenting_ = QImage(source, width, height, pitch, QImage::Format_RGB32);
-  repaint(ToWidget(placed, region));
+  repaint(paint);
   presenting_ = QImage();
 }
 
@@ -150,6 +164,7 @@ TX11Output* TRenderSurface::X11Output() {
 void TRenderSurface::PutKeptFrame() {
   if (x11_ == nullptr || !shownByX_) return;
   const QRect whole(QPoint(0, 0), frameSize_);
+  x11_->FillBlack(XAround(shown_));
   x11_->Put(QRegion(whole) - CoverFrameRect(shown_), XOrigin(shown_));
 }
 

@@ -68,6 +68,8 @@ class TRenderSurface : public QWidget {
   QRegion ToWidget(const TFramePlacement& placed, const QRegion& frameRegion) const;
   // The X window's point where the frame's origin is put.
   QPoint XOrigin(const TFramePlacement& placed) const;
+  // The surface less the frame, in the X window's pixels.
+  QRegion XAround(const TFramePlacement& placed) const;
   // Keeps the frame's pixels under the cover; true when they changed.
   bool KeepCovered(const QRect& cover, int pitch, const unsigned char* pixels);
 
@@ -79,7 +81,10 @@ class TRenderSurface : public QWidget {
   TScaling scaling_ = TScaling::Integer;
   TFramePlacement shown_;  // where the last frame was shown
   bool shownByX_ = false;  // and whether it went straight into the X window
-  QRegion stale_;          // frame pixels painted since without a frame: shown with the next one
+  // Frames still shown whole, with black around, after the window changed: the server may
+  // resize the X window after some of them arrived.
+  int settling_ = 0;
+  QRegion stale_;  // frame pixels painted since without a frame: shown with the next one
   QPointer<QWidget> cover_;
   bool keepFrames_ = false;
   std::unique_ptr<TX11Output> x11_;

@@ -89,8 +89,9 @@ std::unique_ptr<TX11Output> TX11Output::For(QWidget* widget) {
   if (window == 0 || !TakesFramePixels(connection, window)) return nullptr;
 
   const xcb_gcontext_t gc = xcb_generate_id(connection);
-  const std::uint32_t noExposures = 0;
-  xcb_create_gc(connection, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+  // Black for what lies around the frame; no exposure events from puts.
+  const std::uint32_t values[] = {0, 0};
+  xcb_create_gc(connection, gc, window, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, values);
   // In 4-byte units (BIG-REQUESTS raises it where the server has it).
   const std::size_t maxRequestBytes = std::size_t{xcb_get_maximum_request_length(connection)} * 4;
   return std::unique_ptr<TX11Output>(new TX11Output(connection, window, gc, maxRequestBytes));
@@ -166,6 +167,18 @@ QRegion TX11Output::Keep(int width, int height, int pitch, const unsigned char* 
   WaitForServer();
   CopyFrameRegion(kept, pixels, pitch, frame_, scale);
   return kept;
+}
+
+void TX11Output::FillBlack(const QRegion& region) {
+  std::vector<xcb_rectangle_t> rectangles;
+  for (const QRect& part : region) {
+    rectangles.push_back(
+        {static_cast<std::int16_t>(part.left()), static_cast<std::int16_t>(part.top()),
+         static_cast<std::uint16_t>(part.width()), static_cast<std::uint16_t>(part.height())});
+  }
+  if (rectangles.empty()) return;
+  xcb_poly_fill_rectangle(connection_, window_, gc_, static_cast<std::uint32_t>(rectangles.size()),
+                          rectangles.data());
 }
 
 void TX11Output::Put(const QRegion& region, QPoint at) {

@@ -37,11 +37,13 @@ class TX11Output {
   // Keeps the region of a frame (32-bit X8R8G8B8 rows, pitch bytes apart); a frame of another
   // size or scale than the kept one (the first, too) is kept whole. With a scale k the frame is
   // kept k times as large, each pixel a k × k block. Returns the region kept (in frame pixels).
-  QRegion Keep(int width, int height, int pitch, const unsigned char* pixels,
-               const QRegion& region, int scale = 1);
+  QRegion Keep(int width, int height, int pitch, const unsigned char* pixels, const QRegion& region,
+               int scale = 1);
   // Puts the region (in frame pixels) of the kept frame into the window, with the frame's origin
   // at window point at, and sends it on its way.
   void Put(const QRegion& region, QPoint at);
+  // Fills the region of the window (window pixels) black; sent with the next Put.
+  void FillBlack(const QRegion& region);
   // The kept frame at its scale (null before the first).
   const QImage& Frame() const { return frame_; }
   int Scale() const { return scale_; }

@@ -39,14 +39,17 @@ class ScreensTest : public e2e::TWindowTest {
 
   // The window as the X server shows it, in device pixels.
   QImage Shown() {
-    return form_->screen()->grabWindow(form_->winId()).toImage().convertToFormat(
-        QImage::Format_RGB32);
+    return form_->screen()
+        ->grabWindow(form_->winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
   }
   double Ratio() const { return form_->Surface().devicePixelRatioF(); }
   // The surface's origin in the window, in device pixels.
   QPoint SurfaceOrigin() const {
-    return form_->Surface().ToDevice(
-        QRect(form_->Surface().mapTo(form_.get(), QPoint(0, 0)), QSize(1, 1))).topLeft();
+    return form_->Surface()
+        .ToDevice(QRect(form_->Surface().mapTo(form_.get(), QPoint(0, 0)), QSize(1, 1)))
+        .topLeft();
   }
   // The frame pixels under the answer field.
   QRect FieldInFrame() const {
@@ -66,6 +69,16 @@ class ScreensTest : public e2e::TWindowTest {
                                               (area.height() - kFrame.height() * scale) / 2));
     EXPECT_TRUE(form_->Surface().ShownByX()) << "the frames went through Qt's painting";
     const QImage shown = Shown();
+    if (qEnvironmentVariableIsSet("SCREENS_DEBUG")) {
+      shown.save(QStringLiteral("/tmp/screens/shown-%1.png").arg(scale));
+      std::fprintf(
+          stderr,
+          "window %d,%d %dx%d surface origin %d,%d area %dx%d target %d,%d %dx%d grab %dx%d\n",
+          form_->geometry().x(), form_->geometry().y(), form_->width(), form_->height(),
+          SurfaceOrigin().x(), SurfaceOrigin().y(), area.width(), area.height(), placed.Target.x(),
+          placed.Target.y(), placed.Target.width(), placed.Target.height(), shown.width(),
+          shown.height());
+    }
     const QPoint origin = SurfaceOrigin() + placed.Target.topLeft();
     EXPECT_EQ(e2e::DifferingPixels(shown, origin, presented_, FieldInFrame(), scale), 0);
     ExpectBlackAround(shown, SurfaceOrigin(), placed);
@@ -74,8 +87,9 @@ class ScreensTest : public e2e::TWindowTest {
   static void ExpectBlackAround(const QImage& shown, QPoint surface,
                                 const app::TFramePlacement& placed) {
     const QRect target = placed.Target.translated(surface);
-    for (const QPoint& p : {target.topLeft() - QPoint(1, 0), target.topLeft() - QPoint(0, 1),
-                            target.bottomRight() + QPoint(1, 0), target.bottomRight() + QPoint(0, 1)}) {
+    for (const QPoint& p :
+         {target.topLeft() - QPoint(1, 0), target.topLeft() - QPoint(0, 1),
+          target.bottomRight() + QPoint(1, 0), target.bottomRight() + QPoint(0, 1)}) {
       if (p.x() >= surface.x() && p.y() >= surface.y() && shown.rect().contains(p)) {
         EXPECT_EQ(shown.pixel(p) & 0xFFFFFF, 0u) << "at " << p.x() << "," << p.y();
       }
@@ -151,8 +165,11 @@ TEST_F(ScreensTest, TheAnswerFieldFollowsTheFrameAtEveryScale) {
   const struct {
     TDisplaySettings Display;
     int Scale;
-  } cases[] = {{{1, false, false}, 1}, {{2, false, false}, 2}, {{3, false, false}, 3},
-               {{1, true, false}, 4},  {{1, false, false}, 1}};
+  } cases[] = {{{1, false, false}, 1},
+               {{2, false, false}, 2},
+               {{3, false, false}, 3},
+               {{1, true, false}, 4},
+               {{1, false, false}, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Scale);
     Show(c.Display);
@@ -179,6 +196,7 @@ TEST_F(ScreensTest, TheAnswerFieldFollowsTheFrameAtEveryScale) {
 // The window is resizable by its frame: the picture follows at the largest whole multiple.
 TEST_F(ScreensTest, AResizedWindowShowsTheLargestWholeMultiple) {
   Show({1, false, false});
+  form_->move(0, 0);  // the larger window within the screen the server can read back
   form_->resize(kFrame.width() * 3 + 50, kFrame.height() * 3 + 200);
   RunFor(300);
   const long frames = form_->PresentedFrames();
@@ -189,8 +207,8 @@ TEST_F(ScreensTest, AResizedWindowShowsTheLargestWholeMultiple) {
 
 // Settei.ini keeps the display in a section of its own; without it: 1×, windowed, whole multiples.
 TEST(DisplaySettingsTest, ReadWithDefaultsAndWrittenBack) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("nightwisp-display-" + std::to_string(::getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("nightwisp-display-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const game::TSettingsFiles files(dir);
   const struct {

@@ -40,13 +40,13 @@ inline int DifferingPixels(const QImage& shown, QPoint origin, const QImage& pre
       bool same = true;
       for (int dy = 0; dy < scale && same; ++dy) {
         const QPoint block = origin + QPoint(x * scale, y * scale + dy);
-        if (!shown.rect().contains(block) ||
-            !shown.rect().contains(block + QPoint(scale - 1, 0))) {
+        if (!shown.rect().contains(block) || !shown.rect().contains(block + QPoint(scale - 1, 0))) {
           same = false;
           break;
         }
         const auto* row = reinterpret_cast<const QRgb*>(shown.constScanLine(block.y()));
-        for (int dx = 0; dx < scale && same; ++dx) same = (row[block.x() + dx] & 0xFFFFFF) == colour;
+        for (int dx = 0; dx < scale && same; ++dx)
+          same = (row[block.x() + dx] & 0xFFFFFF) == colour;
       }
       if (!same) ++differing;
     }
