@@ -132,6 +132,11 @@ void TForm1::StopTicks() {
   tickTimer_.stop();
 }
 
+void TForm1::ResumeTicks() {
+  ticksStopped_ = false;
+  if (!ticksByHand_) tickTimer_.start(0);
+}
+
 void TForm1::Tick() {
   if (ticksStopped_) return;
   // The design's process-messages call never runs the idle handler: no tick inside it.

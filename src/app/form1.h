@@ -40,8 +40,10 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   void DriveTicksByHand() { ticksByHand_ = true; }
   // One pass of the main loop, as the window's timer runs it.
   void RunTick() { Tick(); }
-  // Stops the main loop for good: nothing of the game runs behind a fatal error's box.
+  // Stops the main loop: nothing of the game runs behind a fatal error's box.
   void StopTicks();
+  // Starts it again (tests hold a frame on the screen to read it back).
+  void ResumeTicks();
   game::TGame& Game() { return *game_; }
   TRenderSurface& Surface() { return *surface_; }
   TAnswerField& AnswerField() { return *answer_; }
