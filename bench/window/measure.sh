@@ -140,7 +140,12 @@ echo "window title: cpu_percent=$TITLE_CPU cpu_ms_per_frame=$TITLE_MS $TITLE_PAC
   "(target cpu <= 3: $(verdict "$TITLE_CPU" 3); pacing >= 99: $(verdict "$(percent_within "$TITLE_PACING")" 99 ge))"
 echo "window stage3: cpu_percent=$STAGE3_CPU cpu_ms_per_frame=$STAGE3_MS $STAGE3_PACING" \
   "(target cpu <= 3: $(verdict "$STAGE3_CPU" 3); pacing >= 99: $(verdict "$(percent_within "$STAGE3_PACING")" 99 ge))"
-echo "window memory: peak_rss_mb=$PEAK_MB (target <= 60: $(verdict "$PEAK_MB" 60))"
+if [[ "$SCALE" == 1 ]]; then
+  echo "window memory: peak_rss_mb=$PEAK_MB (target <= 60: $(verdict "$PEAK_MB" 60))"
+else
+  # Qt's backing store of the window and the kept frame grow with the window's pixels.
+  echo "window memory: peak_rss_mb=$PEAK_MB (the target of 60 holds at 1x)"
+fi
 
 # A scale against 1x: at most 2 x its CPU at 2x, at most 4 x at full screen (and at 3x, 4x).
 BASE="$BIN/measure-1x.txt"

@@ -290,6 +290,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == client_ && event->type() == QEvent::Resize) {
     PlaceInClient();
+    UpdateDisplayMenu();  // a size's check mark only while the window has exactly that size
     return false;
   }
   if (watched == this && event->type() == QEvent::WindowStateChange) {

@@ -69,15 +69,12 @@ class ScreensTest : public e2e::TWindowTest {
                                               (area.height() - kFrame.height() * scale) / 2));
     EXPECT_TRUE(form_->Surface().ShownByX()) << "the frames went through Qt's painting";
     const QImage shown = Shown();
-    if (qEnvironmentVariableIsSet("SCREENS_DEBUG")) {
-      shown.save(QStringLiteral("/tmp/screens/shown-%1.png").arg(scale));
-      std::fprintf(
-          stderr,
-          "window %d,%d %dx%d surface origin %d,%d area %dx%d target %d,%d %dx%d grab %dx%d\n",
-          form_->geometry().x(), form_->geometry().y(), form_->width(), form_->height(),
-          SurfaceOrigin().x(), SurfaceOrigin().y(), area.width(), area.height(), placed.Target.x(),
-          placed.Target.y(), placed.Target.width(), placed.Target.height(), shown.width(),
-          shown.height());
+    // NIGHTWISP_TEST_PICTURES=DIR keeps what the server showed, for a person to look at.
+    if (const QString dir = qEnvironmentVariable("NIGHTWISP_TEST_PICTURES"); !dir.isEmpty()) {
+      shown.save(QStringLiteral("%1/%2-%3x.png")
+                     .arg(dir, QString::fromUtf8(
+                                   testing::UnitTest::GetInstance()->current_test_info()->name()))
+                     .arg(scale));
     }
     const QPoint origin = SurfaceOrigin() + placed.Target.topLeft();
     EXPECT_EQ(e2e::DifferingPixels(shown, origin, presented_, FieldInFrame(), scale), 0);
