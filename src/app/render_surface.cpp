@@ -162,7 +162,9 @@ TX11Output* TRenderSurface::X11Output() {
 }
 
 void TRenderSurface::PutKeptFrame() {
-  if (x11_ == nullptr || !shownByX_) return;
+  // After the frame's place changed the next frame is shown whole, black around it; the kept one
+  // and its black would land where the answer field is now.
+  if (x11_ == nullptr || !shownByX_ || !(shown_ == Placement())) return;
   const QRect whole(QPoint(0, 0), frameSize_);
   x11_->FillBlack(XAround(shown_));
   x11_->Put(QRegion(whole) - CoverFrameRect(shown_), XOrigin(shown_));

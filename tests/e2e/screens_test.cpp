@@ -78,6 +78,12 @@ class ScreensTest : public e2e::TWindowTest {
     }
     const QPoint origin = SurfaceOrigin() + placed.Target.topLeft();
     EXPECT_EQ(e2e::DifferingPixels(shown, origin, presented_, FieldInFrame(), scale), 0);
+    // The answer field itself, over the frame: its own colour inside.
+    const QRect field = form_->Surface().ToDevice(
+        form_->AnswerField().geometry().translated(-form_->Surface().pos()));
+    const QPoint inField = SurfaceOrigin() + field.center() + QPoint(field.width() / 3, 0);
+    EXPECT_EQ(QColor(shown.pixel(inField)), form_->AnswerField().palette().color(QPalette::Base))
+        << "the answer field is not shown";
     ExpectBlackAround(shown, SurfaceOrigin(), placed);
   }
 

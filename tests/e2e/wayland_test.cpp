@@ -73,6 +73,10 @@ class WaylandTest : public testing::Test {
     const QImage picture = CompositorPicture();
     form_->ResumeTicks();
     if (picture.isNull()) return false;
+    // NIGHTWISP_TEST_PICTURES=DIR keeps the compositor's pictures, for a person to look at.
+    if (const QString dir = qEnvironmentVariable("NIGHTWISP_TEST_PICTURES"); !dir.isEmpty()) {
+      picture.save(QStringLiteral("%1/wayland-%2-%3x.png").arg(dir).arg(++pictures_).arg(scale));
+    }
     const QRect field = app::TForm1::kAnswerPlace;
     // The window's top left corner is on the output; a larger window may reach past its edges,
     // and the part on the output is compared, half the frame at least.
@@ -101,6 +105,7 @@ class WaylandTest : public testing::Test {
   std::filesystem::path work_;
   std::unique_ptr<app::TForm1> form_;
   QImage last_ = QImage(kFrame, QImage::Format_RGB32);  // the frame presented last
+  int pictures_ = 0;
 };
 
 TEST_F(WaylandTest, ABotGameRunsToItsEndAndTheCompositorShowsItsFrames) {
