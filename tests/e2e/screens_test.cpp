@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QScreen>
 
 #include <fstream>
@@ -130,6 +131,14 @@ TEST_F(ScreensTest, FullScreenShowsEachPixelAsAFourByFourBlockCentred) {
   EXPECT_FALSE(form_->Display().FullScreen);
   Keys({QStringLiteral("F11")});
   EXPECT_TRUE(form_->Display().FullScreen);
+  // Escape is the input method's while it composes; then it leaves full screen.
+  QInputMethodEvent composing(QStringLiteral("か"), {});
+  QApplication::sendEvent(&form_->AnswerField(), &composing);
+  Keys({QStringLiteral("Escape")});
+  EXPECT_TRUE(form_->Display().FullScreen) << "Escape taken from the input method";
+  QInputMethodEvent committed;
+  committed.setCommitString(QString());
+  QApplication::sendEvent(&form_->AnswerField(), &committed);
   Keys({QStringLiteral("Escape")});
   EXPECT_FALSE(form_->Display().FullScreen) << "Escape leaves full screen";
 }
