@@ -17,7 +17,6 @@
 #include "app/face_names.h"
 #include "app/form2.h"
 #include "app/pictures.h"
-#include "game/settings.h"
 #include "platform/codepage/codepage.h"
 #include "platform/shell/shell.h"
 
@@ -67,7 +66,7 @@ TForm1::TForm1(game::TGamePaths paths)
   menu_ = std::make_unique<TMainMenu>(
       menuBar(),
       [this] {
-        UpdateDisplayMenu();
+        DisplayChanged();
         if (started_) game_->TopMenuClick();
       },
       [this](game::TMenuItem item) { OnMenuClick(item); });
@@ -122,8 +121,10 @@ void TForm1::Start() {
     move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
   }
   game_->FormCreate();
-  ApplyDisplay(game::TSettingsFiles(game_->State().UserDir).ReadDisplay());
+  const game::TSettings& kept = game_->State().Settings;
+  ApplyDisplay({kept.WindowSize, kept.FullScreen, kept.FitToWindow});
   started_ = true;
+  DisplayChanged();
   if (!ticksByHand_) tickTimer_.start(0);
 }
 
@@ -188,15 +189,16 @@ void TForm1::OnDisplayItem(game::TMenuItem item) {
     default:
       break;
   }
-  UpdateDisplayMenu();
+  DisplayChanged();
 }
 
 void TForm1::ApplyDisplay(const game::TDisplaySettings& display) {
   display_.Fit = display.Fit;
   surface_->SetScaling(display_.Fit ? TScaling::Fit : TScaling::Integer);
-  SetWindowSize(std::clamp(display.Size, 1, game::kLargestWindowSize));
+  // A size out of range (a hand-edited file) is 1×; one the screen cannot hold, the largest.
+  SetWindowSize(display.Size >= 1 && display.Size <= game::kLargestWindowSize ? display.Size : 1);
   SetFullScreen(display.FullScreen);
-  UpdateDisplayMenu();
+  DisplayChanged();
 }
 
 int TForm1::LargestWindowSize() const {
@@ -243,10 +245,10 @@ void TForm1::SetFullScreen(bool fullScreen) {
     showNormal();
     SetWindowSize(display_.Size);
   }
-  UpdateDisplayMenu();
+  DisplayChanged();
 }
 
-void TForm1::UpdateDisplayMenu() {
+void TForm1::DisplayChanged() {
   const int largest = LargestWindowSize();
   const bool exact =
       !display_.FullScreen &&
@@ -260,6 +262,12 @@ void TForm1::UpdateDisplayMenu() {
   menu_->SetChecked(game::TMenuItem::Full1, display_.FullScreen);
   menu_->SetChecked(game::TMenuItem::Seisu1, !display_.Fit);
   menu_->SetChecked(game::TMenuItem::Fit1, display_.Fit);
+  // Written with the other settings at close (once start-up has read them).
+  if (!started_) return;
+  game::TSettings& kept = game_->State().Settings;
+  kept.WindowSize = display_.Size;
+  kept.FullScreen = display_.FullScreen;
+  kept.FitToWindow = display_.Fit;
 }
 
 void TForm1::PlaceInClient() {
@@ -290,13 +298,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == client_ && event->type() == QEvent::Resize) {
     PlaceInClient();
-    UpdateDisplayMenu();  // a size's check mark only while the window has exactly that size
+    DisplayChanged();  // a size's check mark only while the window has exactly that size
     return false;
   }
   if (watched == this && event->type() == QEvent::WindowStateChange) {
     // The desktop's own full-screen control, as the menu's and F11.
     display_.FullScreen = isFullScreen();
-    UpdateDisplayMenu();
+    DisplayChanged();
   }
   const bool keyEvent = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
   if (keyEvent && started_ && !ticksStopped_ && watched->isWidgetType()) {
@@ -355,7 +363,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
     return;
   }
   game_->FormClose();
-  game::TSettingsFiles(game_->State().UserDir).WriteDisplay(display_);
   tickTimer_.stop();
   event->accept();
 }
@@ -382,11 +389,6 @@ void TForm1::SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t b
 }
 
 void TForm1::FocusAnswer() { answer_->setFocus(Qt::OtherFocusReason); }
-
-game::TRect TForm1::AnswerBounds() const {
-  // In the frame's pixels, whatever the scale it is shown at.
-  return {kAnswerPlace.left(), kAnswerPlace.top(), kAnswerPlace.width(), kAnswerPlace.height()};
-}
 
 void TForm1::SetAnswerFont(const game::TFontChoice& font) {
   answerFont_ = font;

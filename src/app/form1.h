@@ -25,10 +25,12 @@ class TForm2;
 
 class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow {
  public:
-  static constexpr int kClientWidth = 688;
-  static constexpr int kClientHeight = 528;
+  static constexpr int kClientWidth = game::kClientWidth;
+  static constexpr int kClientHeight = game::kClientHeight;
   // The answer field's place in the frame.
-  static constexpr QRect kAnswerPlace{40, 415, 641, 41};
+  static constexpr QRect kAnswerPlace{game::kAnswerFieldBounds.Left, game::kAnswerFieldBounds.Top,
+                                      game::kAnswerFieldBounds.Width,
+                                      game::kAnswerFieldBounds.Height};
 
   explicit TForm1(game::TGamePaths paths);
   ~TForm1() override;
@@ -65,7 +67,6 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   void SetAnswerReadOnly(bool readOnly) override;
   void SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
   void FocusAnswer() override;
-  game::TRect AnswerBounds() const override;
   void SetAnswerFont(const game::TFontChoice& font) override;
   void SetMenuChecked(game::TMenuItem item, bool checked) override;
   bool MenuChecked(game::TMenuItem item) const override;
@@ -103,7 +104,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   void OnDisplayItem(game::TMenuItem item);
   void SetWindowSize(int size);
   void SetFullScreen(bool fullScreen);
-  void UpdateDisplayMenu();
+  // The display menu's marks and the settings the game writes at close, after a change.
+  void DisplayChanged();
   // The surface over the client area, the answer field where the frame puts it.
   void PlaceInClient();
   // The window active again with the answer field focused, after a box or a dialog.

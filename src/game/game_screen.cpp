@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/label_table.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
@@ -13,7 +14,6 @@ namespace game {
 namespace {
 
 constexpr std::uint32_t kBackgroundColour = 0x66FFFFFF;
-constexpr std::uint32_t kLabelColour = 0xBBFFFFFF;
 
 std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
 std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
@@ -32,6 +32,22 @@ std::uint32_t Red(std::int32_t a) {
 std::int32_t Round(float v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
 
 }  // namespace
+
+void TGame::DrawLabels(TLabelLayer layer) {
+  const TGame::TOwned& o = *Owned;
+  TLabelFrame frame{S, S.ScreenWidth, Window.ClientHeight(), Window.AnswerBounds(), {}, {}};
+  for (std::size_t i = 0; i < kLabelCount; ++i) {
+    frame.Widths[i] = W(o.Labels[i].get());
+    frame.Heights[i] = H(o.Labels[i].get());
+  }
+  for (const TLabelRow& row : kLabelRows) {
+    if (row.Layer != layer || !row.Shown(S)) continue;
+    const TLabelPoint at = row.Place(frame);
+    const auto i = static_cast<std::size_t>(row.Label);
+    if (row.Panel) DrawTexture(o.Panels[i].get(), at.X, at.Y, kLabelColour);
+    DrawTexture(o.Labels[i].get(), at.X, at.Y, row.Colour(S));
+  }
+}
 
 bool TGame::PrepareFrame() {
   // The marks first: the fireflies' step reads the sizes a rendered character records.
@@ -102,24 +118,8 @@ void TGame::DrawGameScreen() {
   DrawTexture(Owned->KotaeTexture.get(), e.Left - W(Owned->KotaeTexture.get()) - 5, e.Top + 3,
               0xFFFF0000);
 
-  // The status texts; the three counters right-aligned on the consecutive-answers text.
-  TDGTexture* s = Owned->SeikaiTexture.get();
-  TDGTexture* r = Owned->RenzokuTexture.get();
-  TDGTexture* t = Owned->TimeTexture.get();
-  TDGTexture* p = Owned->TokutenTexture.get();
-  DrawTexture(s, W(r) + 5 - W(s), 5, 0xBBFFFF00);
-  DrawTexture(r, 5, H(s) + 5, 0xBBE7FFBB);
-  if (S.BlinkOn == 0) {
-    DrawTexture(Owned->FuseikaiTexture.get(), W(r) + 5 - W(Owned->FuseikaiTexture.get()),
-                2 * H(s) + 10, 0xBBFF0000);
-  }
-  DrawTexture(t, sw - W(t) - 5, 5, 0xBBFFFFFF);
-  if (S.SeikaiCount >= kStageSize) {
-    DrawTexture(Owned->HintTexture.get(), sw - W(Owned->HintTexture.get()) - 5, H(t) + 5,
-                S.HintCount >= 3 ? 0xBBFF0000 : 0xBB6E82BE);
-  }
-  DrawTexture(p, (sw - W(p)) / 2, 5, 0xBBC0FFC0);
-  DrawTexture(Owned->SaikoTokutenTexture.get(), (sw - W(p)) / 2, H(p) + 5, 0xBBFFFFFF);
+  // The status texts.
+  DrawLabels(TLabelLayer::Status);
 
   const std::int32_t count = DrawnMojiCount();
   TDGTexture* f = Owned->HotaruTexture.get();
@@ -152,18 +152,8 @@ void TGame::DrawGameScreen() {
     const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, y,
                 kLabelColour);
-    if (S.ShowSpelling == 1) {
-      const std::int32_t sy = e.Top - H(Owned->SpellingTexture.get()) - 5;
-      DrawTexture(Owned->SpellingTexture2.get(), e.Left, sy, kLabelColour);
-      DrawTexture(Owned->SpellingTexture.get(), e.Left, sy, 0xBB00FF00);
-    }
-    if (S.ShowReading == 1) {
-      const std::int32_t ry = S.ShowSpelling == 1 ? e.Top - H(Owned->SpellingTexture.get()) -
-                                                        H(Owned->ReadingTexture.get()) - 10
-                                                  : e.Top - H(Owned->ReadingTexture.get()) - 5;
-      DrawTexture(Owned->ReadingTexture.get(), e.Left, ry, 0xBBFF80FF);
-    }
   }
+  DrawLabels(TLabelLayer::Result);
 
   // The bonus picture for one second, its last millisecond included, over the running bonus
   // question only: once answered, the centre picture is the result, drawn above.
@@ -173,22 +163,12 @@ void TGame::DrawGameScreen() {
   }
 
   // The message lines.
-  if (!S.Message2.empty()) {
-    DrawTexture(Owned->Message2Texture.get(), (sw - W(Owned->Message2Texture.get())) / 2, 305,
-                kLabelColour);
-  }
-  if (!S.Message1.empty()) {
-    DrawTexture(Owned->Message1Texture.get(), (sw - W(Owned->Message1Texture.get())) / 2, 275,
-                kLabelColour);
-  }
+  DrawLabels(TLabelLayer::Message);
 
   // The key guide under the answer field, the music title and the logo.
   DrawTexture(Owned->SosaTexture.get(), (sw - W(Owned->SosaTexture.get())) / 2, e.Top + e.Height,
               kLabelColour);
-  if (S.GameClear == 0 && S.BgmOn == 1) {
-    DrawTexture(Owned->MusicTitleTexture.get(), 5,
-                Window.ClientHeight() - H(Owned->MusicTitleTexture.get()) - 5, 0xBBFFFF00);
-  }
+  DrawLabels(TLabelLayer::Footer);
   if (S.TitleMode == 1) DrawTexture(Owned->LogoTexture.get(), 380, 350, kLabelColour);
 }
 

@@ -8,9 +8,6 @@
 #include <QInputMethodEvent>
 #include <QScreen>
 
-#include <fstream>
-
-#include "game/settings.h"
 #include "support/shown_frame.h"
 #include "support/window_fixture.h"
 
@@ -115,6 +112,7 @@ TEST_F(ScreensTest, TwiceTheSizeInAWindowShowsEachPixelAsATwoByTwoBlock) {
   Show({2, false, false});
   EXPECT_EQ(form_->centralWidget()->size(), kFrame * 2 / Ratio());
   EXPECT_TRUE(form_->MenuChecked(game::TMenuItem::Size2));
+  EXPECT_EQ(S().Settings.WindowSize, 2) << "kept for Settei.ini";
   ExpectBlocks(2 * static_cast<int>(Ratio()));
 }
 
@@ -123,6 +121,7 @@ TEST_F(ScreensTest, FullScreenShowsEachPixelAsAFourByFourBlockCentred) {
   Show({1, true, false});
   EXPECT_TRUE(form_->isFullScreen());
   EXPECT_EQ(form_->geometry(), form_->screen()->geometry());
+  EXPECT_TRUE(S().Settings.FullScreen) << "kept for Settei.ini";
   ExpectBlocks(4);
   // Back in a window at its size, as F11 leaves it.
   Keys({QStringLiteral("F11")});
@@ -149,6 +148,7 @@ TEST_F(ScreensTest, FitKeepsTheAspectRatioAndFillsOneSide) {
   const app::TFramePlacement placed = form_->Surface().Placement();
   const QSize area = form_->Surface().ToDevice(form_->Surface().rect()).size();
   EXPECT_EQ(placed.Scale, 0);
+  EXPECT_TRUE(S().Settings.FitToWindow) << "kept for Settei.ini";
   EXPECT_TRUE(placed.Target.height() == area.height() || placed.Target.width() == area.width());
   EXPECT_NEAR(static_cast<double>(placed.Target.width()) / placed.Target.height(),
               static_cast<double>(kFrame.width()) / kFrame.height(), 0.005);
@@ -215,34 +215,6 @@ TEST_F(ScreensTest, AResizedWindowShowsTheLargestWholeMultiple) {
   ASSERT_TRUE(RunUntil([&] { return form_->PresentedFrames() > frames + 20; }, 5000));
   EXPECT_FALSE(form_->MenuChecked(game::TMenuItem::Size3)) << "not exactly 3×";
   ExpectBlocks(3 * static_cast<int>(Ratio()));
-}
-
-// Settei.ini keeps the display in a section of its own; without it: 1×, windowed, whole multiples.
-TEST(DisplaySettingsTest, ReadWithDefaultsAndWrittenBack) {
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("nightwisp-display-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  const game::TSettingsFiles files(dir);
-  const struct {
-    const char* Ini;
-    TDisplaySettings Read;
-  } cases[] = {
-      {nullptr, {1, false, false}},
-      {"[BGM]\r\nMusic=1\r\n", {1, false, false}},
-      {"[Hyoji]\r\nBairitsu=3\r\nZenGamen=1\r\nKakudai=1\r\n", {3, true, true}},
-      {"[Hyoji]\r\nBairitsu=9\r\nZenGamen=2\r\nKakudai=x\r\n", {1, false, false}},
-      {"[Hyoji]\r\nBairitsu=0\r\n", {1, false, false}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Ini == nullptr ? "no file" : c.Ini);
-    std::filesystem::remove(files.IniFileName());
-    if (c.Ini != nullptr) std::ofstream(files.IniFileName(), std::ios::binary) << c.Ini;
-    EXPECT_EQ(files.ReadDisplay(), c.Read);
-  }
-  const TDisplaySettings chosen{4, true, true};
-  ASSERT_TRUE(files.WriteDisplay(chosen));
-  EXPECT_EQ(files.ReadDisplay(), chosen);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
