@@ -1,5 +1,7 @@
 #include "app/answer_field.h"
 
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
@@ -13,7 +15,40 @@ TAnswerField::TAnswerField(QWidget* parent) : QLineEdit(parent) {
   setFrame(true);
 }
 
+void TAnswerField::SetReadOnly(bool readOnly, TComposed composed) {
+  if (readOnly) EndComposing(composed);
+  if (readOnly == isReadOnly()) return;
+  setReadOnly(readOnly);
+  // Qt's line edit goes on telling the input method it takes text when read-only; this field
+  // does not, so keys reach it (and the window) without composing anything.
+  setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
+  if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImReadOnly);
+}
+
+void TAnswerField::SetText(const QString& text) {
+  EndComposing(TComposed::Discard);
+  setText(text);
+}
+
+QVariant TAnswerField::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (query == Qt::ImEnabled) return isEnabled() && !isReadOnly();
+  return QLineEdit::inputMethodQuery(query);
+}
+
+// The field lets go of the text first (kept as typed, or dropped), then tells the input method
+// to forget it.
+void TAnswerField::EndComposing(TComposed composed) {
+  if (preedit_.isEmpty()) return;
+  QInputMethodEvent end;
+  if (composed == TComposed::Keep) end.setCommitString(preedit_);
+  QLineEdit::inputMethodEvent(&end);
+  preedit_.clear();
+  composingEnded_ = true;
+  if (hasFocus()) QGuiApplication::inputMethod()->reset();
+}
+
 void TAnswerField::keyPressEvent(QKeyEvent* event) {
+  composingEnded_ = false;
   // The field's filter: a carriage return is discarded, every other character passes.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
       event->text() == QStringLiteral("\r")) {
@@ -28,7 +63,13 @@ void TAnswerField::keyPressEvent(QKeyEvent* event) {
 }
 
 void TAnswerField::inputMethodEvent(QInputMethodEvent* event) {
-  composing_ = !event->preeditString().isEmpty();
+  if (composingEnded_ && event->preeditString().isEmpty()) {
+    // What the input method still had when the field ended composing: already kept or dropped.
+    event->accept();
+    return;
+  }
+  composingEnded_ = false;
+  preedit_ = event->preeditString();
   QLineEdit::inputMethodEvent(event);
 }
 
@@ -36,7 +77,7 @@ void TAnswerField::inputMethodEvent(QInputMethodEvent* event) {
 // method composes and the game wants kana: the letters pending before the cursor and the key
 // become what the table makes of them. A selection is replaced, as by any typed key.
 bool TAnswerField::TypeRomaji(const QKeyEvent& event) {
-  if (isReadOnly() || composing_ || !romajiAnswer_) return false;
+  if (isReadOnly() || !preedit_.isEmpty() || !romajiAnswer_) return false;
   if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
   const QString typed = event.text();
   if (typed.size() != 1 || !game::IsRomajiKey(typed[0].unicode())) return false;

@@ -79,7 +79,7 @@ TForm1::TForm1(game::TGamePaths paths)
   surface_->SetFrameSize(QSize(kClientWidth, kClientHeight));
   answer_ = new TAnswerField(client_);
   surface_->SetCoveredBy(answer_);
-  answer_->setReadOnly(true);
+  answer_->SetReadOnly(true, TAnswerField::TComposed::Discard);
 
   // The window font: 32 pixels, bold; start-up gives it the desktop's face.
   answerFont_.Style = 1;
@@ -282,20 +282,6 @@ void TForm1::PlaceInClient() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  // A Ctrl tap asks a new question: Ctrl pressed and released with no other key or mouse
-  // button in between. A chord (Ctrl+V to paste, Ctrl+Space for the input method) never is.
-  switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-      if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Control) ctrlTapPending_ = false;
-      break;
-    case QEvent::MouseButtonPress:
-    case QEvent::WindowDeactivate:
-      ctrlTapPending_ = false;
-      break;
-    default:
-      break;
-  }
   if (watched == client_ && event->type() == QEvent::Resize) {
     PlaceInClient();
     DisplayChanged();  // a size's check mark only while the window has exactly that size
@@ -307,27 +293,26 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     DisplayChanged();
   }
   const bool keyEvent = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-  if (keyEvent && started_ && !ticksStopped_ && watched->isWidgetType()) {
-    auto* widget = static_cast<QWidget*>(watched);
-    // Each key press is seen once: where it is first delivered, inside this window.
-    const bool firstDelivery = widget == QApplication::focusWidget() ||
-                               (QApplication::focusWidget() == nullptr && widget == this);
-    if (firstDelivery && widget->window() == this) {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      if (event->type() == QEvent::KeyRelease) {
-        if (key->key() == Qt::Key_Control && !key->isAutoRepeat() && ctrlTapPending_) {
-          ctrlTapPending_ = false;
-          game_->FormKeyDown(game::VK_CONTROL);
-        }
-        return QMainWindow::eventFilter(watched, event);
-      }
+  if (!keyEvent) {
+    ctrlTap_.Event(*event);  // a mouse button, or the window losing the keyboard
+    return QMainWindow::eventFilter(watched, event);
+  }
+  // Each key event is seen once: where it is first delivered to a widget.
+  if (!watched->isWidgetType()) return QMainWindow::eventFilter(watched, event);
+  auto* widget = static_cast<QWidget*>(watched);
+  const bool firstDelivery = widget == QApplication::focusWidget() ||
+                             (QApplication::focusWidget() == nullptr && widget == widget->window());
+  if (!firstDelivery) return QMainWindow::eventFilter(watched, event);
+  const bool ctrlTap = ctrlTap_.Event(*event);
+  if (started_ && !ticksStopped_ && widget->window() == this) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::KeyRelease) {
+      if (ctrlTap) game_->FormKeyDown(game::VK_CONTROL);
+    } else {
       switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
           game_->FormKeyDown(game::VK_RETURN);
-          break;
-        case Qt::Key_Control:
-          if (!key->isAutoRepeat()) ctrlTapPending_ = true;
           break;
         case Qt::Key_F1:
           game_->FormKeyDown(game::VK_F1);
@@ -340,7 +325,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
           return true;
         case Qt::Key_Escape:
           // Escape belongs to the input method while it composes.
-          if (display_.FullScreen && !answer_->Composing()) {
+          if (display_.FullScreen && answer_->Composing().isEmpty()) {
             SetFullScreen(false);
             return true;
           }
@@ -376,10 +361,14 @@ std::u16string TForm1::AnswerText() const {
 }
 
 void TForm1::SetAnswerText(const std::u16string& text) {
-  answer_->setText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+  answer_->SetText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-void TForm1::SetAnswerReadOnly(bool readOnly) { answer_->setReadOnly(readOnly); }
+void TForm1::SetAnswerReadOnly(bool readOnly) {
+  // A pause keeps what the player was composing; a judgement or a time-out drops it.
+  answer_->SetReadOnly(readOnly, game_->State().Paused == 1 ? TAnswerField::TComposed::Keep
+                                                            : TAnswerField::TComposed::Discard);
+}
 
 void TForm1::SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   QPalette palette = answer_->palette();

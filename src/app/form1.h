@@ -12,6 +12,7 @@
 
 #include "app/answer_field.h"
 #include "app/bench_log.h"
+#include "app/ctrl_tap.h"
 #include "app/main_menu.h"
 #include "app/render_surface.h"
 #include "game/display_settings.h"
@@ -123,9 +124,9 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   int tickDepth_ = 0;
   bool started_ = false;
   bool destroyed_ = false;
-  bool ctrlTapPending_ = false;
   bool ticksByHand_ = false;
-  bool ticksStopped_ = false;  // Ctrl is down and no other key or button came since
+  bool ticksStopped_ = false;
+  TCtrlTap ctrlTap_;
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
   game::TDisplaySettings display_;

@@ -1,0 +1,176 @@
+// The game window served by a real Japanese input method (ibus or fcitx5 with mozc, started by
+// ime_session.sh), keys from xdotool: the chords the input method takes are no Ctrl taps, what is
+// being composed ends once when the field stops taking it, and a judged field takes no input
+// method at all.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenuBar>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "support/window_fixture.h"
+
+namespace {
+
+using e2e::RunFor;
+using e2e::RunUntil;
+
+const QString kKitsune = QStringLiteral("きつね");
+
+class ImeDesktopTest : public e2e::TWindowTest {
+ protected:
+  static std::string InputMethod() {
+    const char* name = std::getenv("NIGHTWISP_TEST_IM");
+    return name ? name : "";
+  }
+  QString Field() const { return form_->AnswerField().text(); }
+  QString Composing() const { return form_->AnswerField().Composing(); }
+
+  // Romaji to mozc; its kana must show as text being composed.
+  void Compose(const QString& romaji, const QString& kana) {
+    Type(romaji);
+    // The first word may wait for mozc's server to start.
+    ASSERT_TRUE(RunUntil([&] { return Composing() == kana; }, 10000))
+        << "the input method composes " << Composing().toStdString() << ", the field holds "
+        << Field().toStdString();
+  }
+  // No text being composed, mozc switched on again after a case that may have switched it off.
+  void Settle() {
+    for (int i = 0; i < 3 && !Composing().isEmpty(); ++i) Keys({QStringLiteral("Escape")});
+    ASSERT_TRUE(Composing().isEmpty());
+    if (InputMethod() == "fcitx5") {
+      ASSERT_EQ(QProcess::execute(QStringLiteral("fcitx5-remote"), {QStringLiteral("-o")}), 0);
+      RunFor(200);
+    }
+  }
+  // A new question by a Ctrl tap, with a streak of three to watch.
+  void Ask() {
+    Settle();
+    const std::int32_t before = S().MondaiNo;
+    Keys({QStringLiteral("ctrl")});
+    ASSERT_TRUE(RunUntil([&] { return S().Playing == 1 && S().MondaiNo != before; }, 5000))
+        << "a Ctrl tap asked no question";
+    S().RenzokuCount = 3;
+  }
+  // The question and the streak as they were when it was asked.
+  testing::AssertionResult SameQuestion(std::int32_t mondaiNo) {
+    RunFor(300);  // what the input method hands on late
+    if (S().MondaiNo == mondaiNo && S().RenzokuCount == 3 && S().Playing == 1) {
+      return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << "question " << S().MondaiNo << " (was " << mondaiNo << "), streak "
+           << S().RenzokuCount << ", playing " << int{S().Playing};
+  }
+  // A chord pressed while mozc composes, whatever the input method makes of it, asks nothing.
+  void ChordWhileComposing(const char* chord) {
+    ASSERT_NO_FATAL_FAILURE(Ask());
+    const std::int32_t asked = S().MondaiNo;
+    QApplication::clipboard()->setText(QStringLiteral("456"));
+    ASSERT_NO_FATAL_FAILURE(Compose(QStringLiteral("kitsune"), kKitsune));
+    Keys({QString::fromLatin1(chord)});
+    EXPECT_TRUE(SameQuestion(asked));
+  }
+  // A real click on a top-level menu's title, as a player opens it.
+  void ClickMenu(game::TMenuItem menu) {
+    QMenuBar* bar = form_->menuBar();
+    const QPoint at = bar->mapToGlobal(bar->actionGeometry(form_->Menu().Item(menu)).center());
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("mousemove"), QString::number(at.x()),
+                           QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}),
+        0);
+    RunFor(300);
+  }
+};
+
+struct TCase {
+  const char* Name;
+  std::function<void()> Run;
+};
+
+TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
+  ASSERT_FALSE(InputMethod().empty()) << "run through ime_session.sh";
+  const TCase cases[] = {
+      {"Ctrl+Space with nothing composed",
+       [this] {
+         ASSERT_NO_FATAL_FAILURE(Ask());
+         const std::int32_t asked = S().MondaiNo;
+         // fcitx5 switches mozc off and on again; each press is a chord.
+         Keys({QStringLiteral("ctrl+space")});
+         EXPECT_TRUE(SameQuestion(asked)) << "switching the input method off";
+         Keys({QStringLiteral("ctrl+space")});
+         EXPECT_TRUE(SameQuestion(asked)) << "switching it on";
+       }},
+      {"Ctrl+Space while composing", [this] { ChordWhileComposing("ctrl+space"); }},
+      {"Ctrl+V while composing", [this] { ChordWhileComposing("ctrl+v"); }},
+      {"Ctrl+I while composing", [this] { ChordWhileComposing("ctrl+i"); }},
+      {"a menu click while composing keeps the text once",
+       [this] {
+         ASSERT_NO_FATAL_FAILURE(Ask());
+         Compose(QStringLiteral("kitsune"), kKitsune);
+         ClickMenu(game::TMenuItem::G1);
+         EXPECT_TRUE(RunUntil([&] { return S().Paused == 1; }, 5000));
+         Keys({QStringLiteral("Escape")});  // the menu closes; the pause stays
+         RunFor(500);
+         EXPECT_EQ(Field(), kKitsune) << "paused";
+         Keys({QStringLiteral("F2")});
+         EXPECT_TRUE(RunUntil([&] { return S().Paused == 0; }, 3000)) << "F2 did not resume";
+         RunFor(500);
+         EXPECT_EQ(Field(), kKitsune) << "resumed";
+         EXPECT_TRUE(Composing().isEmpty());
+       }},
+      {"a time-out while composing discards the text",
+       [this] {
+         ASSERT_NO_FATAL_FAILURE(Ask());
+         Compose(QStringLiteral("kitsune"), kKitsune);
+         S().StartTime -= static_cast<std::uint32_t>(S().TimeLimit);
+         ASSERT_TRUE(RunUntil([&] { return S().Playing == 0; }, 5000)) << "no time-out";
+         RunFor(500);
+         EXPECT_TRUE(Field().isEmpty()) << "timed out: " << Field().toStdString();
+         EXPECT_TRUE(Composing().isEmpty());
+         // The next question starts empty: nothing composed comes back into it.
+         Keys({QStringLiteral("ctrl")});
+         ASSERT_TRUE(RunUntil([&] { return S().Playing == 1; }, 5000))
+             << "a Ctrl tap after the time-out asked nothing";
+         RunFor(500);
+         EXPECT_TRUE(Field().isEmpty()) << "next question: " << Field().toStdString();
+         EXPECT_TRUE(Composing().isEmpty());
+       }},
+      {"typing after a judgement changes nothing, and Ctrl asks the next question",
+       [this] {
+         ASSERT_NO_FATAL_FAILURE(Ask());
+         Compose(QStringLiteral("kitsune"), kKitsune);
+         Keys({QStringLiteral("Return")});  // commits
+         ASSERT_TRUE(RunUntil([&] { return Field() == kKitsune; }, 5000));
+         ASSERT_EQ(S().Playing, 1) << "the committing Enter judged";
+         Keys({QStringLiteral("Return")});
+         ASSERT_TRUE(RunUntil([&] { return S().Playing == 0; }, 3000)) << "Enter did not judge";
+         Type(QStringLiteral("inu"));
+         Keys({QStringLiteral("Return")});
+         EXPECT_EQ(Field(), kKitsune);
+         EXPECT_TRUE(Composing().isEmpty()) << "the judged field composes";
+         const std::int32_t judged = S().MondaiNo;
+         Keys({QStringLiteral("ctrl")});
+         EXPECT_TRUE(RunUntil([&] { return S().Playing == 1 && S().MondaiNo != judged; }, 5000))
+             << "a Ctrl tap after typing into the judged field asked nothing";
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.Name) + " (" + InputMethod() + ")");
+    c.Run();
+    if (HasFatalFailure()) return;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
