@@ -5,13 +5,23 @@
 # play with music decoded by FFmpeg (and that of the decoder's own process), and frame pacing (ticks starting within 2 ms of their 25 ms schedule). With the frame
 # benchmark built beside the game, the game frame's draw time of that benchmark is printed as well
 # and the window's own share of a frame (CPU per frame minus that draw time).
-#   bench/window/measure.sh [BUILD_BIN_DIR] [SECONDS]
+# The scale is how the window shows the frame: 1 to 4 (a window that many times the frame's size)
+# or "full" (full screen); the X server's screen is 3840 x 2160 for every scale, so the figures
+# compare. The CPU targets for a scale are its ratio to the figures of 1x, which a run at 1x prints
+# into "$BIN/measure-1x.txt" for the runs that follow.
+#   bench/window/measure.sh [BUILD_BIN_DIR] [SECONDS] [SCALE]
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BIN="${1:-$ROOT/build/release/bin}"
 SECONDS_MEASURED="${2:-20}"
+SCALE="${3:-1}"
 GAME="$BIN/nightwisp"
 [[ -x "$GAME" ]] || { echo "measure: no game at $GAME (build it first)" >&2; exit 1; }
+case "$SCALE" in
+  1 | 2 | 3 | 4) SIZE=$SCALE FULL=0 ;;
+  full) SIZE=1 FULL=1 ;;
+  *) echo "measure: the scale is 1, 2, 3, 4 or full, not '$SCALE'" >&2; exit 2 ;;
+esac
 
 WORK="$(mktemp -d)"
 XVFB_PID=""
@@ -25,7 +35,7 @@ trap cleanup EXIT
 
 # Our own X server on a free display.
 exec 3<> "$WORK/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 3840x2160x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB_PID=$!
 for _ in $(seq 100); do
   [[ -s "$WORK/displayfd" ]] && break
@@ -34,7 +44,10 @@ done
 export DISPLAY=":$(head -n1 "$WORK/displayfd")"
 export SDL_AUDIODRIVER=dummy
 export NIGHTWISP_DOCUMENTS="$WORK/documents"
-mkdir -p "$NIGHTWISP_DOCUMENTS"
+mkdir -p "$NIGHTWISP_DOCUMENTS/Amaneya/NightwispData"
+# The window's size and full screen, as the display menu keeps them.
+display_section() { printf '[Hyoji]\r\nBairitsu=%s\r\nZenGamen=%s\r\nKakudai=0\r\n' "$SIZE" "$FULL"; }
+display_section >"$NIGHTWISP_DOCUMENTS/Amaneya/NightwispData/Settei.ini"
 
 # CPU time of all the process's threads in nanoseconds, as the scheduler counts it (exact, where
 # the clock ticks of /proc/PID/stat come in steps of 10 ms).
@@ -107,6 +120,7 @@ ffmpeg -nostdin -v error -y -f lavfi -i "sine=f=330:d=240" -ac 2 -c:a libvorbis 
 SETTINGS="$NIGHTWISP_DOCUMENTS/Amaneya/NightwispData"
 mkdir -p "$SETTINGS"
 printf '[BGM]\r\nMusic=1\r\nRandom=0\r\nMusicName=%s\r\n' "$MUSIC" > "$SETTINGS/Settei.ini"
+display_section >> "$SETTINGS/Settei.ini"
 LOG="$WORK/stage3.log"
 "$GAME" --autoplay --seed 3 --stop-at 20 --bench-log "$LOG" &
 GAME_PID=$!
@@ -130,14 +144,37 @@ kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
 
 percent_within() { sed -n 's/.*within_2ms_percent=\([0-9.]*\).*/\1/p' <<<"$1"; }
 PEAK_MB=$((PEAK_KB / 1024))
+echo "window scale: $SCALE (screen 3840x2160)"
 echo "window load: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores (1, 5, 15 minutes)"
 echo "window startup: first_frame_ms=$STARTUP_MS (target <= 150: $(verdict "$STARTUP_MS" 150))"
 echo "window title: cpu_percent=$TITLE_CPU cpu_ms_per_frame=$TITLE_MS $TITLE_PACING" \
   "(target cpu <= 3: $(verdict "$TITLE_CPU" 3); pacing >= 99: $(verdict "$(percent_within "$TITLE_PACING")" 99 ge))"
 echo "window stage3: cpu_percent=$STAGE3_CPU cpu_ms_per_frame=$STAGE3_MS $STAGE3_PACING" \
   "(target cpu <= 3: $(verdict "$STAGE3_CPU" 3); pacing >= 99: $(verdict "$(percent_within "$STAGE3_PACING")" 99 ge))"
-echo "window memory: peak_rss_mb=$PEAK_MB with FFmpeg-decoded music (target <= 60: $(verdict "$PEAK_MB" 60);" \
-  "with any music <= 70: $(verdict "$PEAK_MB" 70)) decoder_process_peak_rss_mb=$((DECODER_KB / 1024))"
+if [[ "$SCALE" == 1 ]]; then
+  echo "window memory: peak_rss_mb=$PEAK_MB with FFmpeg-decoded music (target <= 60: $(verdict "$PEAK_MB" 60);" \
+    "with any music <= 70: $(verdict "$PEAK_MB" 70)) decoder_process_peak_rss_mb=$((DECODER_KB / 1024))"
+else
+  # Qt's backing store of the window and the kept frame grow with the window's pixels.
+  echo "window memory: peak_rss_mb=$PEAK_MB with FFmpeg-decoded music (the targets hold at 1x)" \
+    "decoder_process_peak_rss_mb=$((DECODER_KB / 1024))"
+fi
+
+# A scale against 1x: at most 2 x its CPU at 2x, at most 4 x at full screen (and at 3x, 4x).
+BASE="$BIN/measure-1x.txt"
+if [[ "$SCALE" == 1 ]]; then
+  echo "$TITLE_CPU $STAGE3_CPU" >"$BASE"
+elif [[ -s "$BASE" ]]; then
+  read -r BASE_TITLE BASE_STAGE3 <"$BASE"
+  LIMIT=$([[ "$SCALE" == 2 ]] && echo 2 || echo 4)
+  ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+  echo "window scale $SCALE against 1x: title_cpu_ratio=$(ratio "$TITLE_CPU" "$BASE_TITLE")" \
+    "stage3_cpu_ratio=$(ratio "$STAGE3_CPU" "$BASE_STAGE3") (1x: title $BASE_TITLE, stage3 $BASE_STAGE3;" \
+    "target <= $LIMIT: title $(verdict "$(ratio "$TITLE_CPU" "$BASE_TITLE")" "$LIMIT")," \
+    "stage3 $(verdict "$(ratio "$STAGE3_CPU" "$BASE_STAGE3")" "$LIMIT"))"
+else
+  echo "window scale $SCALE: no figures of 1x to compare with (run the scale 1 first)"
+fi
 
 # The window's own share of a frame: CPU per frame minus the frame benchmark's game frame.
 FRAME_BENCH="$BIN/nightwisp-bench-frame"

@@ -53,8 +53,8 @@ QFont FontFromChoice(const game::TFontChoice& choice, int pixelHeight) {
 
 TForm1::TForm1(game::TGamePaths paths)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+                               Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                               Qt::WindowCloseButtonHint) {
   setObjectName("Form1");
   setWindowTitle(QStringLiteral("Nightwisp"));
   // The game's icon for the title bar and the taskbar, in the sizes make-data draws.
@@ -67,21 +67,20 @@ TForm1::TForm1(game::TGamePaths paths)
   menu_ = std::make_unique<TMainMenu>(
       menuBar(),
       [this] {
+        DisplayChanged();
         if (started_) game_->TopMenuClick();
       },
       [this](game::TMenuItem item) { OnMenuClick(item); });
 
-  auto* client = new QWidget(this);
-  client->setFixedSize(kClientWidth, kClientHeight);
-  setCentralWidget(client);
-  surface_ = new TRenderSurface(client);
-  surface_->setGeometry(0, 0, kClientWidth, kClientHeight);
-  answer_ = new TAnswerField(client);
-  answer_->setGeometry(game::kAnswerFieldBounds.Left, game::kAnswerFieldBounds.Top,
-                       game::kAnswerFieldBounds.Width, game::kAnswerFieldBounds.Height);
+  // The client area is the frame's size at least; the window is resizable by its frame.
+  client_ = new QWidget(this);
+  client_->setMinimumSize(kClientWidth, kClientHeight);
+  setCentralWidget(client_);
+  surface_ = new TRenderSurface(client_);
+  surface_->SetFrameSize(QSize(kClientWidth, kClientHeight));
+  answer_ = new TAnswerField(client_);
   surface_->SetCoveredBy(answer_);
   answer_->SetReadOnly(true, TAnswerField::TComposed::Discard);
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
 
   // The window font: 32 pixels, bold; start-up gives it the desktop's face.
   answerFont_.Style = 1;
@@ -120,13 +119,16 @@ TForm1::~TForm1() {
 
 void TForm1::Start() {
   // Centred on the screen, then the creation handler, then the tick.
-  adjustSize();
+  SetWindowSize(display_.Size);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
     move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
   }
   game_->FormCreate();
+  const game::TSettings& kept = game_->State().Settings;
+  ApplyDisplay({kept.WindowSize, kept.FullScreen, kept.FitToWindow});
   started_ = true;
+  DisplayChanged();
   if (!ticksByHand_) tickTimer_.start(0);
 }
 
@@ -139,6 +141,11 @@ void TForm1::StopForFatalError() {
   StopTicks();
   surface_->Blank();
   answer_->hide();
+}
+
+void TForm1::ResumeTicks() {
+  ticksStopped_ = false;
+  if (!ticksByHand_) tickTimer_.start(0);
 }
 
 void TForm1::Tick() {
@@ -160,11 +167,141 @@ void TForm1::Tick() {
 }
 
 void TForm1::OnMenuClick(game::TMenuItem item) {
+  if (std::find(game::kDisplayItems.begin(), game::kDisplayItems.end(), item) !=
+      game::kDisplayItems.end()) {
+    OnDisplayItem(item);
+    return;
+  }
   if (!started_ || ticksStopped_) return;
   game_->MenuClick(item);
 }
 
+// --- How the frame is shown ----------------------------------------------------------------------
+
+void TForm1::OnDisplayItem(game::TMenuItem item) {
+  switch (item) {
+    case game::TMenuItem::Size1:
+    case game::TMenuItem::Size2:
+    case game::TMenuItem::Size3:
+    case game::TMenuItem::Size4:
+      SetFullScreen(false);
+      SetWindowSize(1 + static_cast<int>(item) - static_cast<int>(game::TMenuItem::Size1));
+      break;
+    case game::TMenuItem::Full1:
+      SetFullScreen(!display_.FullScreen);
+      break;
+    case game::TMenuItem::Seisu1:
+    case game::TMenuItem::Fit1:
+      display_.Fit = item == game::TMenuItem::Fit1;
+      surface_->SetScaling(display_.Fit ? TScaling::Fit : TScaling::Integer);
+      PlaceInClient();
+      break;
+    default:
+      break;
+  }
+  DisplayChanged();
+}
+
+void TForm1::ApplyDisplay(const game::TDisplaySettings& display) {
+  display_.Fit = display.Fit;
+  surface_->SetScaling(display_.Fit ? TScaling::Fit : TScaling::Integer);
+  // A size out of range (a hand-edited file) is 1×; one the screen cannot hold, the largest.
+  SetWindowSize(display.Size >= 1 && display.Size <= game::kLargestWindowSize ? display.Size : 1);
+  SetFullScreen(display.FullScreen);
+  DisplayChanged();
+}
+
+int TForm1::LargestWindowSize() const {
+  const QScreen* shownOn = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  if (shownOn == nullptr) return 1;
+  const QSize area = shownOn->availableGeometry().size();
+  // The borders the desktop draws and the menu bar come on top of the client area.
+  const QSize frame = isVisible() && !isFullScreen() ? frameGeometry().size() - size() : QSize();
+  const int menu = menuBar()->sizeHint().height();
+  int size = game::kLargestWindowSize;
+  while (size > 1 && (kClientWidth * size + frame.width() > area.width() ||
+                      kClientHeight * size + menu + frame.height() > area.height())) {
+    --size;
+  }
+  return size;
+}
+
+void TForm1::SetWindowSize(int size) {
+  display_.Size = std::clamp(size, 1, std::max(1, LargestWindowSize()));
+  if (display_.FullScreen) return;  // taken when full screen is left
+  const QSize inner(kClientWidth * display_.Size,
+                    kClientHeight * display_.Size + menuBar()->sizeHint().height());
+  resize(inner);
+  // Larger, it stays on the screen (where the desktop lets a window place itself).
+  if (const QScreen* shownOn = screen(); shownOn != nullptr && isVisible()) {
+    const QRect area = shownOn->availableGeometry();
+    const QRect outer = frameGeometry();
+    const QRect wanted(outer.topLeft(), inner + (outer.size() - geometry().size()));
+    QPoint at = wanted.topLeft();
+    at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - wanted.width())));
+    at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - wanted.height())));
+    if (at != outer.topLeft()) move(at);
+  }
+}
+
+void TForm1::SetFullScreen(bool fullScreen) {
+  if (display_.FullScreen == fullScreen) return;
+  display_.FullScreen = fullScreen;
+  if (fullScreen) {
+    // A desktop without a window manager has no one to make the window fill the screen.
+    if (QScreen* shownOn = screen()) setGeometry(shownOn->geometry());
+    showFullScreen();
+  } else {
+    showNormal();
+    SetWindowSize(display_.Size);
+  }
+  DisplayChanged();
+}
+
+void TForm1::DisplayChanged() {
+  const int largest = LargestWindowSize();
+  const bool exact =
+      !display_.FullScreen &&
+      client_->size() == QSize(kClientWidth * display_.Size, kClientHeight * display_.Size);
+  for (int size = 1; size <= game::kLargestWindowSize; ++size) {
+    const auto item =
+        static_cast<game::TMenuItem>(static_cast<int>(game::TMenuItem::Size1) + size - 1);
+    menu_->SetEnabled(item, size <= largest);
+    menu_->SetChecked(item, exact && size == display_.Size);
+  }
+  menu_->SetChecked(game::TMenuItem::Full1, display_.FullScreen);
+  menu_->SetChecked(game::TMenuItem::Seisu1, !display_.Fit);
+  menu_->SetChecked(game::TMenuItem::Fit1, display_.Fit);
+  // Written with the other settings at close (once start-up has read them).
+  if (!started_) return;
+  game::TSettings& kept = game_->State().Settings;
+  kept.WindowSize = display_.Size;
+  kept.FullScreen = display_.FullScreen;
+  kept.FitToWindow = display_.Fit;
+}
+
+void TForm1::PlaceInClient() {
+  surface_->setGeometry(client_->rect());
+  const TFramePlacement placed = surface_->Placement();
+  const double ratio = surface_->devicePixelRatioF();
+  const QRectF device = placed.ToAreaF(QRectF(kAnswerPlace));
+  answer_->setGeometry(
+      QRectF(device.topLeft() / ratio, device.size() / ratio).toRect().translated(surface_->pos()));
+  SetAnswerFont(answerFont_);
+  if (answer_->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    PlaceInClient();
+    DisplayChanged();  // a size's check mark only while the window has exactly that size
+    return false;
+  }
+  if (watched == this && event->type() == QEvent::WindowStateChange) {
+    // The desktop's own full-screen control, as the menu's and F11.
+    display_.FullScreen = isFullScreen();
+    DisplayChanged();
+  }
   const bool keyEvent = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
   if (!keyEvent) {
     ctrlTap_.Event(*event);  // a mouse button, or the window losing the keyboard
@@ -194,6 +331,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_F2:
           game_->FormKeyDown(game::VK_F2);
           return true;
+        case Qt::Key_F11:
+          if (!key->isAutoRepeat()) SetFullScreen(!display_.FullScreen);
+          return true;
+        case Qt::Key_Escape:
+          // Escape belongs to the input method while it composes.
+          if (display_.FullScreen && answer_->Composing().isEmpty()) {
+            SetFullScreen(false);
+            return true;
+          }
+          break;
         default:
           break;
       }
@@ -243,14 +390,11 @@ void TForm1::SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t b
 
 void TForm1::FocusAnswer() { answer_->setFocus(Qt::OtherFocusReason); }
 
-game::TRect TForm1::AnswerBounds() const {
-  const QRect place = answer_->geometry();
-  return {place.left(), place.top(), place.width(), place.height()};
-}
-
 void TForm1::SetAnswerFont(const game::TFontChoice& font) {
   answerFont_ = font;
-  answer_->setFont(FontFromChoice(font, 32));
+  // 32 frame pixels, at the frame's scale.
+  const double scale = surface_->Placement().Factor() / surface_->devicePixelRatioF();
+  answer_->setFont(FontFromChoice(font, std::max(1, qRound(32 * scale))));
 }
 
 void TForm1::SetMenuChecked(game::TMenuItem item, bool checked) {

@@ -1,6 +1,8 @@
-// TForm1: the game window — caption "Nightwisp", a fixed 688 × 528 client area under the menu
-// bar, the render surface, the answer field, the menus, the boxes and dialogs. It implements
-// the game's window interface and drives the game's handlers from Qt's event loop.
+// TForm1: the game window — caption "Nightwisp", a client area under the menu bar that shows the
+// game's 688 × 528 frame at any size (a whole multiple of it or fitted, windowed or full screen),
+// the render surface, the answer field placed and sized with the frame, the menus, the boxes and
+// dialogs. It implements the game's window interface and drives the game's handlers from Qt's
+// event loop.
 #pragma once
 
 #include <QMainWindow>
@@ -14,6 +16,7 @@
 #include "app/key_count.h"
 #include "app/main_menu.h"
 #include "app/render_surface.h"
+#include "game/display_settings.h"
 #include "game/game.h"
 #include "game/game_window.h"
 #include "platform/base/owner_window.h"
@@ -26,6 +29,10 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
  public:
   static constexpr int kClientWidth = game::kClientWidth;
   static constexpr int kClientHeight = game::kClientHeight;
+  // The answer field's place in the frame.
+  static constexpr QRect kAnswerPlace{game::kAnswerFieldBounds.Left, game::kAnswerFieldBounds.Top,
+                                      game::kAnswerFieldBounds.Width,
+                                      game::kAnswerFieldBounds.Height};
 
   explicit TForm1(game::TGamePaths paths);
   ~TForm1() override;
@@ -39,10 +46,12 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   void DriveTicksByHand() { ticksByHand_ = true; }
   // One pass of the main loop, as the window's timer runs it.
   void RunTick() { Tick(); }
-  // Stops the main loop for good: nothing of the game runs behind a fatal error's box.
+  // Stops the main loop: nothing of the game runs behind a fatal error's box.
   void StopTicks();
   // Before a fatal error's box: no more ticks, and a plain screen behind the box.
   void StopForFatalError();
+  // Starts it again (tests hold a frame on the screen to read it back).
+  void ResumeTicks();
   game::TGame& Game() { return *game_; }
   TRenderSurface& Surface() { return *surface_; }
   TAnswerField& AnswerField() { return *answer_; }
@@ -52,13 +61,18 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   // Measurements for the benchmarks (bench_log.h).
   TBenchLog& BenchLog() { return benchLog_; }
 
+  // How the frame is shown: the window's size (a multiple of the frame), full screen, scaling.
+  void ApplyDisplay(const game::TDisplaySettings& display);
+  const game::TDisplaySettings& Display() const { return display_; }
+  // The largest window size (multiple of the frame) the screen holds, at least 1.
+  int LargestWindowSize() const;
+
   // --- game::TGameWindow ---------------------------------------------------------------------
   std::u16string AnswerText() const override;
   void SetAnswerText(const std::u16string& text) override;
   void SetAnswerReadOnly(bool readOnly) override;
   void SetAnswerColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue) override;
   void FocusAnswer() override;
-  game::TRect AnswerBounds() const override;
   void SetAnswerFont(const game::TFontChoice& font) override;
   void SetMenuChecked(game::TMenuItem item, bool checked) override;
   bool MenuChecked(game::TMenuItem item) const override;
@@ -93,10 +107,19 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
  private:
   void Tick();
   void OnMenuClick(game::TMenuItem item);
+  // The window's own menu items and keys: sizes, full screen, scaling.
+  void OnDisplayItem(game::TMenuItem item);
+  void SetWindowSize(int size);
+  void SetFullScreen(bool fullScreen);
+  // The display menu's marks and the settings the game writes at close, after a change.
+  void DisplayChanged();
+  // The surface over the client area, the answer field where the frame puts it.
+  void PlaceInClient();
   // The window active again with the answer field focused, after a box or a dialog.
   void FocusAfterDialog();
 
   std::unique_ptr<game::TGame> game_;
+  QWidget* client_ = nullptr;
   TRenderSurface* surface_ = nullptr;
   TAnswerField* answer_ = nullptr;
   std::unique_ptr<TMainMenu> menu_;
@@ -110,6 +133,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   TCtrlTap ctrlTap_;
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
+  game::TDisplaySettings display_;
   TBenchLog benchLog_;
   std::unique_ptr<TKeyCount> keyCount_;  // key presses for the player's measures
 };

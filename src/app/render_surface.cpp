@@ -5,6 +5,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace app {
@@ -13,6 +14,8 @@ namespace {
 
 // Pixels Qt's raster engine copies without handing the work to other threads.
 constexpr int kBandPixels = 32768;
+// Frames shown whole after the frame's place changed (the window resized, the scale changed).
+constexpr int kSettlingFrames = 8;
 
 }  // namespace
 
@@ -23,11 +26,57 @@ TRenderSurface::TRenderSurface(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
 }
 
+void TRenderSurface::SetScaling(TScaling scaling) {
+  if (scaling_ == scaling) return;
+  scaling_ = scaling;
+  update();
+}
+
+QRect TRenderSurface::ToDevice(const QRect& logical) const {
+  const double ratio = devicePixelRatioF();
+  if (ratio == 1.0) return logical;
+  const QPoint topLeft(qRound(logical.left() * ratio), qRound(logical.top() * ratio));
+  const QPoint end(qRound((logical.right() + 1) * ratio), qRound((logical.bottom() + 1) * ratio));
+  return {topLeft, end - QPoint(1, 1)};
+}
+
+TFramePlacement TRenderSurface::Placement() const {
+  return PlaceFrame(frameSize_, ToDevice(rect()).size(), scaling_);
+}
+
+QRegion TRenderSurface::ToWidget(const TFramePlacement& placed, const QRegion& frameRegion) const {
+  const double ratio = devicePixelRatioF();
+  if (placed.Scale == 1 && placed.Target.topLeft().isNull() && ratio == 1.0) return frameRegion;
+  QRegion area;
+  for (const QRect& part : frameRegion) {
+    const QRectF device = placed.ToAreaF(part);
+    area += QRectF(device.topLeft() / ratio, device.size() / ratio).toAlignedRect();
+  }
+  return area;
+}
+
+QPoint TRenderSurface::XOrigin(const TFramePlacement& placed) const {
+  const QPoint at = mapTo(window(), QPoint(0, 0));
+  const double ratio = devicePixelRatioF();
+  return QPoint(qRound(at.x() * ratio), qRound(at.y() * ratio)) + placed.Target.topLeft();
+}
+
+QRegion TRenderSurface::XAround(const TFramePlacement& placed) const {
+  const QPoint origin = XOrigin(placed) - placed.Target.topLeft();
+  return QRegion(QRect(origin, ToDevice(rect()).size())) - placed.Target.translated(origin);
+}
+
 QRect TRenderSurface::CoverRect() const {
   if (cover_ == nullptr || !cover_->isVisible() || cover_->parentWidget() != parentWidget()) {
     return {};
   }
   return cover_->geometry().translated(-pos()).intersected(rect());
+}
+
+QRect TRenderSurface::CoverFrameRect(const TFramePlacement& placed) const {
+  const QRect cover = CoverRect();
+  if (cover.isEmpty()) return {};
+  return placed.ToFrame(ToDevice(cover));
 }
 
 bool TRenderSurface::KeepCovered(const QRect& cover, int pitch, const unsigned char* pixels) {
@@ -59,17 +108,26 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
   if (blank_) return;
   const auto* source = static_cast<const unsigned char*>(pixels);
   const QRect whole(0, 0, width, height);
+  frameSize_ = whole.size();
+  const TFramePlacement placed = Placement();
+  TX11Output* x11 = X11Output();
+  // Fractions of a pixel are Qt's to scale smoothly; whole multiples go straight to X.
+  if (placed.Scale == 0) x11 = nullptr;
+
   QRegion region = stale_;
   stale_ = QRegion();
-  if (change.Whole || shown_ != whole.size()) {
+  if (!(shown_ == placed) || shownByX_ != (x11 != nullptr)) settling_ = kSettlingFrames;
+  const bool settling = settling_ > 0;
+  if (settling) --settling_;
+  if (change.Whole || settling) {
     region = whole;
   } else {
     for (const RECT& r : change.Rects)
       region += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
     region &= whole;
   }
-  shown_ = whole.size();
-  TX11Output* x11 = X11Output();
+  shown_ = placed;
+  shownByX_ = x11 != nullptr;
   if (keepFrames_) {
     if (frame_.size() != whole.size()) {
       frame_ = QImage(width, height, QImage::Format_RGB32);
@@ -78,21 +136,25 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
     CopyFrameRegion(region, source, pitch, frame_);
   }
   // The part under the cover is painted (and the cover over it) only when its pixels change.
-  const QRect cover = CoverRect().intersected(whole);
+  const QRect cover = CoverFrameRect(placed).intersected(whole);
   if (!cover.isEmpty() && (region.intersects(cover) || cover != coveredRect_) &&
       !KeepCovered(cover, pitch, source)) {
     region -= cover;
   }
   if (x11 != nullptr) {
+    if (settling) x11->FillBlack(XAround(placed));
     // All but the cover's part straight into the window; that part is Qt's to paint.
-    x11->Put(x11->Keep(width, height, pitch, source, region) - cover,
-             mapTo(window(), QPoint(0, 0)));
+    x11->Put(x11->Keep(width, height, pitch, source, region, placed.Scale) - cover,
+             XOrigin(placed));
     region &= cover;
   }
-  if (region.isEmpty()) return;
+  QRegion paint = ToWidget(placed, region);
+  // Black around a frame whose place changed.
+  if (settling && x11 == nullptr) paint += QRegion(rect()) - ToWidget(placed, whole);
+  if (paint.isEmpty()) return;
   // Painted now, while the device's buffer is valid: no copy on the way to the screen.
   presenting_ = QImage(source, width, height, pitch, QImage::Format_RGB32);
-  repaint(region);
+  repaint(paint);
   presenting_ = QImage();
 }
 
@@ -104,13 +166,16 @@ TX11Output* TRenderSurface::X11Output() {
     x11_ = TX11Output::For(this);
     if (x11_ != nullptr) shownIn->installEventFilter(this);
   }
-  // On a scaled screen (from the start or moved there) Qt scales the frame; the X output cannot.
-  if (x11_ != nullptr && shownIn->devicePixelRatio() != 1.0) x11_.reset();
   return x11_.get();
 }
 
 void TRenderSurface::PutKeptFrame() {
-  if (x11_ != nullptr) x11_->Put(QRegion(rect()) - CoverRect(), mapTo(window(), QPoint(0, 0)));
+  // After the frame's place changed the next frame is shown whole, black around it; the kept one
+  // and its black would land where the answer field is now.
+  if (x11_ == nullptr || !shownByX_ || !(shown_ == Placement())) return;
+  const QRect whole(QPoint(0, 0), frameSize_);
+  x11_->FillBlack(XAround(shown_));
+  x11_->Put(QRegion(whole) - CoverFrameRect(shown_), XOrigin(shown_));
 }
 
 bool TRenderSurface::eventFilter(QObject* watched, QEvent* event) {
@@ -127,33 +192,53 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), Qt::black);
     return;
   }
-  if (!presenting_.isNull()) {
+  const double ratio = devicePixelRatioF();
+  const TFramePlacement placed = Placement();
+  const QRectF target(QPointF(placed.Target.topLeft()) / ratio,
+                      QSizeF(placed.Target.size()) / ratio);
+  // Black around the frame.
+  const QRegion around = event->region() - target.toAlignedRect();
+  for (const QRect& part : around) painter.fillRect(part, Qt::black);
+
+  if (!presenting_.isNull() && placed.Scale == 1 && ratio == 1.0) {
     // In bands small enough that Qt copies them on this thread: a large picture is split over
     // its thread pool, which costs more in waking and waiting than the copy itself.
     const int bandRows = std::max(1, kBandPixels / std::max(1, presenting_.width()));
+    const QPoint at = placed.Target.topLeft();
     for (const QRect& area : event->region()) {
-      const QRect part = area.intersected(presenting_.rect());
+      const QRect part = area.translated(-at).intersected(presenting_.rect());
       for (int y = part.top(); y <= part.bottom(); y += bandRows) {
         const QRect band(part.left(), y, part.width(), std::min(bandRows, part.bottom() + 1 - y));
-        painter.drawImage(band.topLeft(), presenting_, band);
+        painter.drawImage(band.topLeft() + at, presenting_, band);
       }
     }
     return;
   }
-  // The last frame, where it is kept.
-  const QImage& last = frame_.isNull() && x11_ != nullptr ? x11_->Frame() : frame_;
-  if (!last.isNull()) {
-    painter.drawImage(0, 0, last);
+  // The frame being presented or the last one kept, scaled into its place.
+  const QImage& kept = !presenting_.isNull() ? presenting_ : frame_;
+  if (!kept.isNull()) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, placed.Scale == 0);
+    painter.drawImage(target, kept, QRectF(kept.rect()));
     return;
   }
-  QRegion unpainted = event->region();
+  // The X output's frame, kept at its scale: pixel for pixel.
+  if (x11_ != nullptr && shownByX_ && shown_ == placed && !x11_->Frame().isNull()) {
+    QImage frame = x11_->Frame();
+    frame.setDevicePixelRatio(ratio);
+    painter.drawImage(target.topLeft(), frame);
+    return;
+  }
+  QRegion unpainted = event->region() & target.toAlignedRect();
   if (!covered_.isNull()) {
     // The cover repaints itself (a caret, new text): the last frame beneath it.
-    painter.drawImage(coveredRect_.topLeft(), covered_);
-    unpainted -= coveredRect_;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, placed.Scale == 0);
+    const QRectF under = placed.ToAreaF(coveredRect_);
+    painter.drawImage(QRectF(under.topLeft() / ratio, under.size() / ratio), covered_,
+                      QRectF(covered_.rect()));
+    unpainted -= ToWidget(placed, coveredRect_);
   }
   // The rest (an exposed or resized window) is shown with the next frame, within a tick.
-  stale_ += unpainted;
+  for (const QRect& part : unpainted) stale_ += placed.ToFrame(ToDevice(part));
 }
 
 }  // namespace app

@@ -54,13 +54,28 @@ bool TakesFramePixels(xcb_connection_t* connection, xcb_window_t window) {
 
 }  // namespace
 
-void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image) {
+void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image,
+                     int scale) {
   for (const QRect& part : region) {
     const std::size_t offset = static_cast<std::size_t>(part.left()) * 4;
     const std::size_t rowBytes = static_cast<std::size_t>(part.width()) * 4;
     for (int y = part.top(); y <= part.bottom(); ++y) {
-      std::memcpy(image.scanLine(y) + offset, pixels + static_cast<std::size_t>(y) * pitch + offset,
-                  rowBytes);
+      const unsigned char* from = pixels + static_cast<std::size_t>(y) * pitch + offset;
+      if (scale == 1) {
+        std::memcpy(image.scanLine(y) + offset, from, rowBytes);
+        continue;
+      }
+      // The row widened once, then copied down into the block's other rows.
+      auto* first = reinterpret_cast<std::uint32_t*>(image.scanLine(y * scale)) +
+                    static_cast<std::size_t>(part.left()) * scale;
+      const auto* source = reinterpret_cast<const std::uint32_t*>(from);
+      std::uint32_t* out = first;
+      for (int x = 0; x < part.width(); ++x) out = std::fill_n(out, scale, source[x]);
+      for (int dy = 1; dy < scale; ++dy) {
+        std::memcpy(reinterpret_cast<std::uint32_t*>(image.scanLine(y * scale + dy)) +
+                        static_cast<std::size_t>(part.left()) * scale,
+                    first, rowBytes * scale);
+      }
     }
   }
 }
@@ -74,8 +89,9 @@ std::unique_ptr<TX11Output> TX11Output::For(QWidget* widget) {
   if (window == 0 || !TakesFramePixels(connection, window)) return nullptr;
 
   const xcb_gcontext_t gc = xcb_generate_id(connection);
-  const std::uint32_t noExposures = 0;
-  xcb_create_gc(connection, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+  // Black for what lies around the frame; no exposure events from puts.
+  const std::uint32_t values[] = {0, 0};
+  xcb_create_gc(connection, gc, window, XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, values);
   // In 4-byte units (BIG-REQUESTS raises it where the server has it).
   const std::size_t maxRequestBytes = std::size_t{xcb_get_maximum_request_length(connection)} * 4;
   return std::unique_ptr<TX11Output>(new TX11Output(connection, window, gc, maxRequestBytes));
@@ -138,22 +154,38 @@ void TX11Output::WaitForServer() {
 }
 
 QRegion TX11Output::Keep(int width, int height, int pitch, const unsigned char* pixels,
-                         const QRegion& region) {
+                         const QRegion& region, int scale) {
+  const QRect whole(0, 0, width, height);
   QRegion kept = region;
-  if (frame_.width() != width || frame_.height() != height) {
-    Allocate(width, height);
-    kept = frame_.rect();
+  if (frame_.width() != width * scale || frame_.height() != height * scale) {
+    Allocate(width * scale, height * scale);
+    kept = whole;
   }
-  kept &= frame_.rect();
+  scale_ = scale;
+  kept &= whole;
   // The server may still be reading the parts the last frame put.
   WaitForServer();
-  CopyFrameRegion(kept, pixels, pitch, frame_);
+  CopyFrameRegion(kept, pixels, pitch, frame_, scale);
   return kept;
+}
+
+void TX11Output::FillBlack(const QRegion& region) {
+  std::vector<xcb_rectangle_t> rectangles;
+  for (const QRect& part : region) {
+    rectangles.push_back(
+        {static_cast<std::int16_t>(part.left()), static_cast<std::int16_t>(part.top()),
+         static_cast<std::uint16_t>(part.width()), static_cast<std::uint16_t>(part.height())});
+  }
+  if (rectangles.empty()) return;
+  xcb_poly_fill_rectangle(connection_, window_, gc_, static_cast<std::uint32_t>(rectangles.size()),
+                          rectangles.data());
 }
 
 void TX11Output::Put(const QRegion& region, QPoint at) {
   if (frame_.isNull()) return;
-  for (const QRect& part : region& frame_.rect()) {
+  const QRect whole(0, 0, frame_.width() / scale_, frame_.height() / scale_);
+  for (const QRect& framePart : region& whole) {
+    const QRect part(framePart.topLeft() * scale_, framePart.size() * scale_);
     if (segment_ != 0) {
       xcb_shm_put_image(
           connection_, window_, gc_, static_cast<std::uint16_t>(frame_.width()),

@@ -17,14 +17,16 @@ struct xcb_connection_t;
 
 namespace app {
 
-// Copies the region of a frame (32-bit rows, pitch bytes apart) into the same place of image.
-void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image);
+// Copies the region of a frame (32-bit rows, pitch bytes apart) into the same place of image;
+// with a scale k, each frame pixel becomes a k × k block of image at k times its place.
+void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image,
+                     int scale = 1);
 
 class TX11Output {
  public:
   // The output for widget's top-level window, or none where it cannot serve: a windowing system
   // other than X, or an X server whose window pixels are not 32-bit little-endian words with 24
-  // bits of colour. (A scaled window is the caller's to leave to Qt.)
+  // bits of colour. (The caller puts a fractional scale through Qt.)
   static std::unique_ptr<TX11Output> For(QWidget* widget);
   ~TX11Output();
   TX11Output(const TX11Output&) = delete;
@@ -33,14 +35,18 @@ class TX11Output {
   // The X window it puts into.
   std::uint32_t Window() const { return window_; }
   // Keeps the region of a frame (32-bit X8R8G8B8 rows, pitch bytes apart); a frame of another
-  // size than the kept one (the first, too) is kept whole. Returns the region kept.
-  QRegion Keep(int width, int height, int pitch, const unsigned char* pixels,
-               const QRegion& region);
-  // Puts the region of the kept frame into the window, with the frame's origin at window point
-  // at, and sends it on its way.
+  // size or scale than the kept one (the first, too) is kept whole. With a scale k the frame is
+  // kept k times as large, each pixel a k × k block. Returns the region kept (in frame pixels).
+  QRegion Keep(int width, int height, int pitch, const unsigned char* pixels, const QRegion& region,
+               int scale = 1);
+  // Puts the region (in frame pixels) of the kept frame into the window, with the frame's origin
+  // at window point at, and sends it on its way.
   void Put(const QRegion& region, QPoint at);
-  // The kept frame (null before the first).
+  // Fills the region of the window (window pixels) black; sent with the next Put.
+  void FillBlack(const QRegion& region);
+  // The kept frame at its scale (null before the first).
   const QImage& Frame() const { return frame_; }
+  int Scale() const { return scale_; }
 
  private:
   TX11Output(xcb_connection_t* connection, std::uint32_t window, std::uint32_t gc,
@@ -55,8 +61,9 @@ class TX11Output {
   xcb_connection_t* connection_;
   std::uint32_t window_;
   std::uint32_t gc_;
-  std::size_t maxRequestBytes_;        // the largest request the server takes
-  QImage frame_;                       // over the memory below
+  std::size_t maxRequestBytes_;  // the largest request the server takes
+  QImage frame_;                 // over the memory below, scale_ times the frame's size
+  int scale_ = 1;
   std::vector<unsigned char> memory_;  // the frame's memory when it is not shared
   void* shared_ = nullptr;             // the frame's memory when it is shared
   std::uint32_t segment_ = 0;          // the server's name for the shared memory

@@ -100,9 +100,18 @@ void TGameRules::MenuClick(TMenuItem item) {
     case TMenuItem::G1:
     case TMenuItem::S1:
     case TMenuItem::BGM1:
+    case TMenuItem::View1:
     case TMenuItem::Help1:
       TopMenuClick();
       break;
+    case TMenuItem::Size1:
+    case TMenuItem::Size2:
+    case TMenuItem::Size3:
+    case TMenuItem::Size4:
+    case TMenuItem::Full1:
+    case TMenuItem::Seisu1:
+    case TMenuItem::Fit1:
+      break;  // the window's own (kDisplayItems)
   }
 }
 

@@ -25,6 +25,14 @@ enum class TMenuItem : std::uint8_t {
   OFF1,
   S2,  // one chosen music file
   R1,  // random music from a folder
+  View1,  // 表示: how the window shows the frame
+  Size1,  // the window at 1×, 2×, 3×, 4× the frame
+  Size2,
+  Size3,
+  Size4,
+  Full1,   // full screen
+  Seisu1,  // scaled by whole multiples
+  Fit1,    // fitted to the window, smoothly
   Help1,
   Help2,
   About1,
@@ -41,7 +49,7 @@ struct TMenuItemInfo {
   const char* SeparatorBefore;  // component name of a separator line above the item, or nullptr
 };
 
-inline constexpr std::array<TMenuItemInfo, 18> kMenuItems{{
+inline constexpr std::array<TMenuItemInfo, 26> kMenuItems{{
     // clang-format off
     {TMenuItem::G1,     "G1",     "ゲーム(&G)",             true,  false, false, false, nullptr},
     {TMenuItem::Kanji,  "Kanji",  "漢字混じりで解答(&K)",   false, true,  true,  true,  nullptr},
@@ -58,6 +66,14 @@ inline constexpr std::array<TMenuItemInfo, 18> kMenuItems{{
     {TMenuItem::OFF1,   "OFF1",   "OFF(&N)",                false, true,  false, true,  nullptr},
     {TMenuItem::S2,     "S2",     "曲の指定(&S)",           false, true,  true,  true,  "N3"},
     {TMenuItem::R1,     "R1",     "ランダム(&R)",           false, true,  false, true,  nullptr},
+    {TMenuItem::View1,  "View1",  "表示(&V)",               true,  false, false, true,  nullptr},
+    {TMenuItem::Size1,  "Size1",  "1倍(&1)",                false, true,  true,  true,  nullptr},
+    {TMenuItem::Size2,  "Size2",  "2倍(&2)",                false, true,  false, true,  nullptr},
+    {TMenuItem::Size3,  "Size3",  "3倍(&3)",                false, true,  false, true,  nullptr},
+    {TMenuItem::Size4,  "Size4",  "4倍(&4)",                false, true,  false, true,  nullptr},
+    {TMenuItem::Full1,  "Full1",  "全画面表示(&F)\tF11",    false, true,  false, true,  "N7"},
+    {TMenuItem::Seisu1, "Seisu1", "整数倍で拡大(&I)",       false, true,  true,  true,  "N6"},
+    {TMenuItem::Fit1,   "Fit1",   "画面に合わせて拡大(&W)", false, true,  false, true,  nullptr},
     {TMenuItem::Help1,  "Help1",  "ヘルプ(&H)",             true,  false, false, false, nullptr},
     {TMenuItem::Help2,  "Help2",  "ヘルプ(&H)",             false, false, false, true,  nullptr},
     {TMenuItem::About1, "About1", "バージョン情報(&A)",     false, false, false, true,  "N2"},
@@ -66,7 +82,13 @@ inline constexpr std::array<TMenuItemInfo, 18> kMenuItems{{
 
 constexpr std::size_t kMenuItemCount = kMenuItems.size();
 
-// The menus of the bar, disabled while the title flies.
+// The window's own items: how the frame is shown. The window acts on them; the game never does.
+inline constexpr std::array<TMenuItem, 7> kDisplayItems{
+    TMenuItem::Size1, TMenuItem::Size2, TMenuItem::Size3, TMenuItem::Size4,
+    TMenuItem::Full1, TMenuItem::Seisu1, TMenuItem::Fit1};
+
+// The menus of the bar, disabled while the title flies (the display menu stays: the window's
+// size and full screen are the player's at any time).
 inline constexpr std::array<TMenuItem, 4> kTopMenus{TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1,
                                                     TMenuItem::Help1};
 

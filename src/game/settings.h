@@ -1,9 +1,9 @@
 // The player's settings files in the per-user folder: Settei.ini (the character font, the music,
-// the romaji option, the additional question of a saved game, the answer mode) and Font.dat (the
-// character font's style in one byte). Every section, key and default the game keeps there is
-// here and in the key table of settings.cpp, and nowhere else. Settei.ini holds names and paths
-// in Shift-JIS (music paths and the saved question that Shift-JIS cannot hold get an exact UTF-8
-// copy, see ini_text.h); the record holds paths in UTF-8 and questions in UTF-16.
+// the romaji option, the additional question of a saved game, the answer mode, the window's size)
+// and Font.dat (the character font's style in one byte). Every section, key and default the game
+// keeps there is here and in the key table of settings.cpp, and nowhere else. Settei.ini holds
+// names and paths in Shift-JIS (music paths and the saved question that Shift-JIS cannot hold get
+// an exact UTF-8 copy, see ini_text.h); the record holds paths in UTF-8 and questions in UTF-16.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +58,13 @@ struct TSettings {
   // own (older versions ignore it): 0 or 1; any other value (a file from before the key) means
   // none, and a start begins in kanji-mixed answers as it always did.
   std::int32_t ChosenKaitoMode = -1;
+
+  // [Hyoji] how the window shows the frame, kept up to date by the window: its size as a multiple
+  // of the frame (the window takes 1 for a size out of range), full screen, and fitted smoothly
+  // to the window instead of whole multiples.
+  std::int32_t WindowSize = 1;
+  bool FullScreen = false;
+  bool FitToWindow = false;
 };
 
 // When a key is written.

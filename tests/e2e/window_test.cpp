@@ -119,17 +119,23 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   EXPECT_EQ(form.centralWidget()->size(), QSize(688, 528));
   EXPECT_EQ(form.AnswerField().geometry(), QRect(40, 415, 641, 41));
 
-  // Every top-level menu with its caption, disabled until the title prompt.
+  // Every top-level menu with its caption, disabled until the title prompt but for the display
+  // menu: the window's size is the player's at any time.
   const QList<QAction*> menus = form.menuBar()->actions();
-  ASSERT_EQ(menus.size(), 4);
+  ASSERT_EQ(menus.size(), 5);
   EXPECT_EQ(menus[0]->text(), QStringLiteral("ゲーム(&G)"));
   EXPECT_EQ(menus[1]->text(), QStringLiteral("設定(&S)"));
   EXPECT_EQ(menus[2]->text(), QStringLiteral("BGM(&B)"));
-  EXPECT_EQ(menus[3]->text(), QStringLiteral("ヘルプ(&H)"));
+  EXPECT_EQ(menus[3]->text(), QStringLiteral("表示(&V)"));
+  EXPECT_EQ(menus[4]->text(), QStringLiteral("ヘルプ(&H)"));
   for (TMenuItem name :
        {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1, TMenuItem::Save1}) {
     EXPECT_FALSE(form.MenuEnabled(name)) << MenuItemInfo(name).Name;
   }
+  EXPECT_TRUE(form.MenuEnabled(TMenuItem::View1));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::Size1));
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::Seisu1));
+  EXPECT_FALSE(form.MenuChecked(TMenuItem::Full1));
   EXPECT_TRUE(form.MenuChecked(TMenuItem::Kanji));
   EXPECT_FALSE(form.MenuChecked(TMenuItem::Hira));
   EXPECT_TRUE(form.MenuChecked(TMenuItem::ON1));

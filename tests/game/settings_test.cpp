@@ -44,6 +44,9 @@ TEST_F(SettingsTest, MissingFilesReadAsTheDefaults) {
   EXPECT_EQ(read.KaitoMode, 0);
   EXPECT_EQ(read.ChosenKaitoMode, -1) << "no mode chosen yet: a start begins as it always did";
   EXPECT_EQ(read.MusicName, defaults.MusicName);
+  EXPECT_EQ(read.WindowSize, 1) << "1×, windowed, whole multiples";
+  EXPECT_FALSE(read.FullScreen);
+  EXPECT_FALSE(read.FitToWindow);
 }
 
 TEST_F(SettingsTest, ANewFileReceivesEachGroupInTheKnownLayout) {
@@ -63,7 +66,8 @@ TEST_F(SettingsTest, ANewFileReceivesEachGroupInTheKnownLayout) {
                                      "\r\n[BGM]\r\nMusic=1\r\nRandom=1\r\nMusicName=" +
                                      codepage::Utf8ToSjis("/music/曲.mp3") +
                                      "\r\nMusicFolda=/music\r\n[RomajiHenkan]\r\nValue=0\r\n"
-                                     "[KaitoMode]\r\nChosen=1\r\n");
+                                     "[KaitoMode]\r\nChosen=1\r\n"
+                                     "[Hyoji]\r\nBairitsu=1\r\nZenGamen=0\r\nKakudai=0\r\n");
 
   std::filesystem::remove(dir_ / "Settei.ini");
   ASSERT_TRUE(files.Write(s, TSettingsGroup::WithSavedTuika));
@@ -86,6 +90,9 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   s.TuikaSeikai = u"Grüße";
   s.KaitoMode = 7;
   s.ChosenKaitoMode = 0;
+  s.WindowSize = 3;
+  s.FullScreen = true;
+  s.FitToWindow = true;
   const TSettingsFiles files(dir_);
   for (TSettingsGroup group :
        {TSettingsGroup::AtClose, TSettingsGroup::WithSave, TSettingsGroup::WithSavedTuika}) {
@@ -106,6 +113,9 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   EXPECT_EQ(read.TuikaMondai, s.TuikaMondai);
   EXPECT_EQ(read.TuikaSeikai, s.TuikaSeikai);
   EXPECT_EQ(read.KaitoMode, s.KaitoMode);
+  EXPECT_EQ(read.WindowSize, s.WindowSize);
+  EXPECT_EQ(read.FullScreen, s.FullScreen);
+  EXPECT_EQ(read.FitToWindow, s.FitToWindow);
 }
 
 TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReported) {

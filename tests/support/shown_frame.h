@@ -28,16 +28,27 @@ inline TPresenter KeepingPresented(QImage& presented, TPresenter show) {
   };
 }
 
-// Pixels of presented, outside skip, whose colour differs in shown (the frame's origin at origin).
+// Pixels of presented, outside skip, whose colour differs in shown (the frame's origin at origin);
+// at a scale k, whose k × k block in shown is not all of its colour.
 inline int DifferingPixels(const QImage& shown, QPoint origin, const QImage& presented,
-                           const QRect& skip) {
+                           const QRect& skip, int scale = 1) {
   int differing = 0;
   for (int y = 0; y < presented.height(); ++y) {
     for (int x = 0; x < presented.width(); ++x) {
-      if (!skip.contains(x, y) &&
-          (shown.pixel(origin + QPoint(x, y)) & 0xFFFFFF) != (presented.pixel(x, y) & 0xFFFFFF)) {
-        ++differing;
+      if (skip.contains(x, y)) continue;
+      const QRgb colour = presented.pixel(x, y) & 0xFFFFFF;
+      bool same = true;
+      for (int dy = 0; dy < scale && same; ++dy) {
+        const QPoint block = origin + QPoint(x * scale, y * scale + dy);
+        if (!shown.rect().contains(block) || !shown.rect().contains(block + QPoint(scale - 1, 0))) {
+          same = false;
+          break;
+        }
+        const auto* row = reinterpret_cast<const QRgb*>(shown.constScanLine(block.y()));
+        for (int dx = 0; dx < scale && same; ++dx)
+          same = (row[block.x() + dx] & 0xFFFFFF) == colour;
       }
+      if (!same) ++differing;
     }
   }
   return differing;
