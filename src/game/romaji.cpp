@@ -1,6 +1,9 @@
 #include "game/romaji.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
 
 namespace game {
 namespace {
@@ -170,7 +173,105 @@ TRomajiConverter ConverterFor(std::u16string_view pending) {
   return converter;
 }
 
+// What may follow a spelling in ShortestRomaji: anything, anything that does not make a lone n
+// pending before it into another syllable, or a consonant that doubles into っ.
+enum class TFollow { Any, AfterLoneN, Doubling };
+
+bool Fits(TFollow follow, char16_t first) {
+  switch (follow) {
+    case TFollow::Any:
+      return true;
+    case TFollow::AfterLoneN: {
+      if (first >= 0x80) return true;
+      const std::string grown{'n', static_cast<char>(first)};
+      return !MayGrow(grown) && FindEntry(grown) == nullptr;
+    }
+    case TFollow::Doubling: {
+      if (first >= 0x80) return false;
+      const std::string doubled(2, static_cast<char>(first));
+      const TRomajiEntry* entry = FindEntry(doubled);
+      return entry != nullptr && entry->Pending.size() == 1;
+    }
+  }
+  return false;
+}
+
+// The shortest spellings of every tail of the reading, from the end forwards, each under the
+// three conditions on its first key.
+class TShortestSpeller {
+ public:
+  explicit TShortestSpeller(std::u16string_view reading) : Reading(reading) {
+    Best.resize(reading.size() + 1);
+    for (std::size_t i = reading.size() + 1; i-- > 0;) Fill(i);
+  }
+
+  std::u16string Spelling() const { return Best[0][Index(TFollow::Any)].value_or(u""); }
+
+ private:
+  using TChoices = std::array<std::optional<std::u16string>, 3>;
+  static std::size_t Index(TFollow follow) { return static_cast<std::size_t>(follow); }
+
+  void Offer(std::size_t i, const std::u16string& spelling) {
+    for (TFollow follow : {TFollow::Any, TFollow::AfterLoneN, TFollow::Doubling}) {
+      auto& best = Best[i][Index(follow)];
+      if (Fits(follow, spelling.front()) && (!best || spelling.size() < best->size())) {
+        best = spelling;
+      }
+    }
+  }
+
+  // The tail from i spelt as `head` and then the tail from `next` under `follow`.
+  void OfferThen(std::size_t i, const std::u16string& head, std::size_t next, TFollow follow) {
+    if (const auto& tail = Best[next][Index(follow)]) Offer(i, head + *tail);
+  }
+
+  void Fill(std::size_t i) {
+    if (i == Reading.size()) {
+      // Enter ends the reading: a lone n settles, a doubled consonant has nothing to double.
+      Best[i][Index(TFollow::Any)] = Best[i][Index(TFollow::AfterLoneN)] = std::u16string();
+      return;
+    }
+    const std::u16string_view rest = Reading.substr(i);
+    bool known = false;
+    for (const TRomajiEntry& entry : kRomajiTable) {
+      if (!rest.starts_with(entry.Kana)) continue;
+      const std::size_t next = i + entry.Kana.size();
+      if (!entry.Pending.empty()) {
+        // っ of a doubled consonant: its second letter starts the next syllable.
+        if (const auto& tail = Best[next][Index(TFollow::Doubling)]) {
+          Offer(i, tail->substr(0, 1) + *tail);
+          known = true;
+        }
+        continue;
+      }
+      known = true;
+      const std::u16string roman = Letters(entry.Roman);
+      if (entry.Roman == "n") {
+        // A lone n stands for ん before a key that cannot extend it, and at Enter.
+        if (next == Reading.size()) {
+          Offer(i, roman);
+        } else {
+          OfferThen(i, roman, next, TFollow::AfterLoneN);
+        }
+      } else {
+        OfferThen(i, roman, next, TFollow::Any);
+      }
+    }
+    if (!known || !Best[i][Index(TFollow::Any)]) {
+      // Not in the table: typed as it stands, one key.
+      OfferThen(i, std::u16string(1, Reading[i]), i + 1, TFollow::Any);
+    }
+  }
+
+  std::u16string_view Reading;
+  std::vector<TChoices> Best;
+};
+
 }  // namespace
+
+std::u16string ShortestRomaji(std::u16string_view reading) {
+  return TShortestSpeller(reading).Spelling();
+}
 
 bool IsRomajiKey(char16_t key) {
   return IsAsciiLetter(key) || key == u'\'' ||

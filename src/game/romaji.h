@@ -35,6 +35,12 @@ TRomajiEdit RomajiEnter(std::u16string_view before);
 // The field's text after `keys` are typed one by one into an empty field and Enter is pressed.
 std::u16string RomajiTyped(std::u16string_view keys);
 
+// The fewest keys that type `reading` into an empty field in romaji (Enter aside): for each
+// kana the table's shortest spelling, a lone n for ん where the next key cannot make it a
+// syllable, a doubled consonant for っ. A character the table cannot make counts as one key and
+// stands as itself. RomajiTyped(ShortestRomaji(r)) gives r back.
+std::u16string ShortestRomaji(std::u16string_view reading);
+
 // True when an answer can be typed in romaji: it holds no ASCII letters (an English proverb
 // takes its letters as they are typed).
 bool RomajiFitsAnswer(std::u16string_view answer);

@@ -162,6 +162,45 @@ TEST(RomajiTest, TypesEveryKanaOfTheCatalogue) {
   }
 }
 
+// The fewest keys, worked by hand: ん is one n before a consonant and at the end, two before
+// a vowel, y or n; っ doubles the next consonant; a contracted kana is one syllable.
+TEST(RomajiTest, SpellsEachReadingWithTheFewestKeys) {
+  const std::pair<const char*, std::size_t> cases[] = {
+      {"さるもきからおちる", 17},  // sarumokikaraotiru
+      {"かんぱい", 6},             // kanpai
+      {"かん", 3},                 // kan, and Enter
+      {"かんい", 5},               // kanni
+      {"はんにゃ", 7},             // hannnya
+      {"きって", 5},               // kitte
+      {"まっちゃ", 6},             // mattya
+      {"っ", 3},                   // xtu
+      {"あっ、", 5},               // axtu,
+      {"きょう", 4},               // kyou
+      {"しんよう", 7},             // sinnyou
+      {"らーめん。", 7},           // ra-men.
+      {"ゐ", 3},                   // wyi
+      {"ひと　いち", 8},           // hito　iti
+      {"", 0}};
+  for (const auto& [reading, count] : cases) {
+    const std::u16string keys = game::ShortestRomaji(U(reading));
+    EXPECT_EQ(keys.size(), count) << reading << " " << codepage::Utf16ToUtf8(keys);
+    EXPECT_EQ(game::RomajiTyped(keys), U(reading)) << reading;
+  }
+}
+
+// Every spelling the game counts as the fewest keys really types its reading.
+TEST(RomajiTest, ShortestSpellingTypesEveryReadingOfTheCatalogue) {
+  TCatalogue catalogue;
+  BuildMondaiTable(catalogue);
+  for (int n = 1; n <= kBuiltInMondaiCount; ++n) {
+    const std::u16string& reading = catalogue.Reading(n);
+    if (!game::RomajiFitsAnswer(reading)) continue;
+    const std::u16string keys = game::ShortestRomaji(reading);
+    EXPECT_EQ(game::RomajiTyped(keys), reading) << n << ": " << codepage::Utf16ToUtf8(keys);
+    EXPECT_LE(keys.size(), 3 * reading.size()) << n;
+  }
+}
+
 TEST(RomajiTest, FitsOnlyAnswersWithoutLetters) {
   EXPECT_TRUE(game::RomajiFitsAnswer(U("さるもきからおちる")));
   EXPECT_TRUE(game::RomajiFitsAnswer(U("猿も木から落ちる")));

@@ -1,0 +1,58 @@
+#include "history/history_schema.h"
+
+#include <array>
+
+namespace history {
+namespace {
+
+// Version 1: the games and their judged questions. A game's measures are kept on its row,
+// brought up to date with each question, so lists of games need not read every question.
+constexpr std::string_view kVersion1 = R"sql(
+CREATE TABLE games (
+  id INTEGER PRIMARY KEY,
+  started_ms INTEGER NOT NULL,          -- milliseconds since 1970, UTC
+  mode TEXT NOT NULL CHECK (mode IN ('kanji', 'kana')),
+  asked INTEGER NOT NULL DEFAULT 0,
+  correct INTEGER NOT NULL DEFAULT 0,
+  kana_per_min REAL NOT NULL DEFAULT 0,
+  keys_per_s REAL NOT NULL DEFAULT 0,
+  key_accuracy REAL NOT NULL DEFAULT 0,
+  answer_accuracy REAL NOT NULL DEFAULT 0,
+  consistency REAL NOT NULL DEFAULT 0
+);
+CREATE TABLE questions (
+  id INTEGER PRIMARY KEY,
+  game INTEGER NOT NULL REFERENCES games (id),
+  seq INTEGER NOT NULL,
+  stage INTEGER NOT NULL,
+  mode TEXT NOT NULL CHECK (mode IN ('kanji', 'kana')),
+  proverb INTEGER NOT NULL,             -- catalogue number, 0 for an additional question
+  tuika INTEGER NOT NULL,               -- N of the N-th additional question, 0 otherwise
+  reading TEXT NOT NULL,
+  spelling TEXT NOT NULL,
+  result TEXT NOT NULL
+    CHECK (result IN ('correct', 'wrong', 'timeout', 'giveup', 'skipped')),
+  kana INTEGER NOT NULL,
+  keys INTEGER NOT NULL,
+  min_keys INTEGER NOT NULL,
+  first_key_ms INTEGER,                 -- NULL when no key was pressed
+  answer_ms INTEGER,
+  hints INTEGER NOT NULL,
+  judged_ms INTEGER NOT NULL,           -- milliseconds since 1970, UTC
+  UNIQUE (game, seq)
+);
+CREATE INDEX questions_by_proverb ON questions (proverb, tuika, judged_ms);
+CREATE INDEX questions_missed ON questions (proverb, tuika, reading, spelling)
+  WHERE result <> 'correct';
+CREATE INDEX games_by_mode ON games (mode, kana_per_min);
+)sql";
+
+constexpr std::array<std::string_view, 1> kMigrations = {kVersion1};
+
+}  // namespace
+
+std::span<const std::string_view> Migrations() { return kMigrations; }
+
+int SchemaVersion() { return static_cast<int>(kMigrations.size()); }
+
+}  // namespace history

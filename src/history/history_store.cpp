@@ -1,0 +1,393 @@
+#include "history/history_store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "history/history_schema.h"
+
+namespace history {
+namespace {
+
+using TDb = std::unique_ptr<sqlite3, TFreeWith<sqlite3_close_v2>>;
+
+// How long a write waits for a reader's checkpoint or another program's lock.
+constexpr int kBusyTimeoutMs = 250;
+
+std::u16string Text16(sqlite3_stmt* statement, int column) {
+  const void* text = sqlite3_column_text16(statement, column);
+  if (text == nullptr) return {};
+  const int bytes = sqlite3_column_bytes16(statement, column);
+  return {static_cast<const char16_t*>(text), static_cast<std::size_t>(bytes) / 2};
+}
+
+std::string Text(sqlite3_stmt* statement, int column) {
+  const unsigned char* text = sqlite3_column_text(statement, column);
+  return text == nullptr ? std::string() : reinterpret_cast<const char*>(text);
+}
+
+std::optional<std::int32_t> OptionalInt(sqlite3_stmt* statement, int column) {
+  if (sqlite3_column_type(statement, column) == SQLITE_NULL) return std::nullopt;
+  return sqlite3_column_int(statement, column);
+}
+
+void BindOptional(sqlite3_stmt* statement, int index, const std::optional<std::int32_t>& value) {
+  if (value) {
+    sqlite3_bind_int(statement, index, *value);
+  } else {
+    sqlite3_bind_null(statement, index);
+  }
+}
+
+void Bind16(sqlite3_stmt* statement, int index, const std::u16string& text) {
+  sqlite3_bind_text16(statement, index, text.data(), static_cast<int>(text.size() * 2),
+                      SQLITE_TRANSIENT);
+}
+
+TAnswerMode ModeFromName(const std::string& name) {
+  return name == "kana" ? TAnswerMode::Kana : TAnswerMode::Kanji;
+}
+
+TOpenStatus StatusOf(int code) {
+  switch (code & 0xff) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_FORMAT:
+    case SQLITE_SCHEMA:
+    case SQLITE_ERROR:
+      return TOpenStatus::Damaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return TOpenStatus::Locked;
+    default:
+      return TOpenStatus::CannotOpen;
+  }
+}
+
+TOpenedHistory Failed(TOpenStatus status, const std::filesystem::path& file, std::string detail) {
+  TOpenedHistory opened;
+  opened.Status = status;
+  opened.Message = OpenFailureMessage(status, file, detail);
+  opened.Detail = std::move(detail);
+  return opened;
+}
+
+bool Exec(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// The single integer a pragma or query returns; nothing on failure (the code in *code).
+std::optional<std::int64_t> QueryInt(sqlite3* db, const char* sql, int* code) {
+  sqlite3_stmt* raw = nullptr;
+  *code = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+  std::unique_ptr<sqlite3_stmt, TFreeWith<sqlite3_finalize>> statement(raw);
+  if (*code != SQLITE_OK) return std::nullopt;
+  *code = sqlite3_step(raw);
+  if (*code != SQLITE_ROW) return std::nullopt;
+  *code = SQLITE_OK;
+  return sqlite3_column_int64(raw, 0);
+}
+
+// Applies the migrations from `version` on, in one transaction.
+bool Migrate(sqlite3* db, int version) {
+  if (!Exec(db, "BEGIN IMMEDIATE")) return false;
+  const auto migrations = Migrations();
+  for (std::size_t i = static_cast<std::size_t>(version); i < migrations.size(); ++i) {
+    const std::string sql(migrations[i]);
+    if (!Exec(db, sql.c_str())) {
+      Exec(db, "ROLLBACK");
+      return false;
+    }
+  }
+  const std::string setVersion = "PRAGMA user_version = " + std::to_string(SchemaVersion());
+  if (!Exec(db, setVersion.c_str()) || !Exec(db, "COMMIT")) {
+    Exec(db, "ROLLBACK");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess access) {
+  const bool readWrite = access == TAccess::ReadWrite;
+  sqlite3* raw = nullptr;
+  const int flags =
+      (readWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
+      SQLITE_OPEN_NOMUTEX;
+  int code = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
+  TDb db(raw);
+  if (code != SQLITE_OK) {
+    return Failed(TOpenStatus::CannotOpen, file, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(code));
+  }
+  if (readWrite && sqlite3_db_readonly(raw, "main") == 1) {
+    return Failed(TOpenStatus::CannotOpen, file, "the file cannot be written");
+  }
+  sqlite3_extended_result_codes(raw, 1);
+  sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+
+  // Another game holding the file keeps it for itself: two games writing one history would
+  // interleave their questions. The lock is flock(2), apart from SQLite's own record locks, so
+  // a read-only reader (nightwisp-tool) still reads beside a running game. The descriptor
+  // stays open until the connection has closed: closing it early would drop SQLite's locks.
+  int lockFd = -1;
+  if (readWrite) {
+    lockFd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (lockFd < 0) return Failed(TOpenStatus::CannotOpen, file, std::strerror(errno));
+    if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+      const int error = errno;
+      db.reset();
+      ::close(lockFd);
+      return Failed(error == EWOULDBLOCK ? TOpenStatus::Locked : TOpenStatus::CannotOpen, file,
+                    error == EWOULDBLOCK ? "another game has it open" : std::strerror(error));
+    }
+  }
+  std::unique_ptr<THistoryStore> store(new THistoryStore(file, db.release(), lockFd));
+  sqlite3* connection = store->Db.get();
+
+  // The version is read before anything is written, so a newer game's file stays untouched.
+  const std::optional<std::int64_t> version = QueryInt(connection, "PRAGMA user_version", &code);
+  if (!version) return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
+  if (*version > SchemaVersion()) {
+    return Failed(TOpenStatus::NewerSchema, file,
+                  "schema version " + std::to_string(*version) + ", this game reads up to " +
+                      std::to_string(SchemaVersion()));
+  }
+  const std::optional<std::int64_t> objects =
+      QueryInt(connection, "SELECT count(*) FROM sqlite_schema", &code);
+  if (!objects) return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
+  if (*version == 0 && *objects > 0) {
+    return Failed(TOpenStatus::Damaged, file, "a database of another program");
+  }
+  if (readWrite) {
+    if (!Exec(connection, "PRAGMA journal_mode = WAL") ||
+        !Exec(connection, "PRAGMA synchronous = NORMAL") ||
+        !Exec(connection, "PRAGMA foreign_keys = ON")) {
+      code = sqlite3_extended_errcode(connection);
+      return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
+    }
+    if (*version < SchemaVersion() && !Migrate(connection, static_cast<int>(*version))) {
+      code = sqlite3_extended_errcode(connection);
+      return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
+    }
+    store->InsertQuestion = store->Prepare(
+        "INSERT INTO questions (game, seq, stage, mode, proverb, tuika, reading, spelling, "
+        "result, kana, keys, min_keys, first_key_ms, answer_ms, hints, judged_ms) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    store->UpdateGame = store->Prepare(
+        "UPDATE games SET asked = ?, correct = ?, kana_per_min = ?, keys_per_s = ?, "
+        "key_accuracy = ?, answer_accuracy = ?, consistency = ? WHERE id = ?");
+    if (!store->InsertQuestion || !store->UpdateGame) {
+      code = sqlite3_extended_errcode(connection);
+      return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
+    }
+  } else if (*version == 0) {
+    return Failed(TOpenStatus::Damaged, file, "no history has been written to it yet");
+  }
+  TOpenedHistory opened;
+  opened.Status = TOpenStatus::Opened;
+  opened.Store = std::move(store);
+  return opened;
+}
+
+THistoryStore::THistoryStore(std::filesystem::path path, sqlite3* db, int lockFd)
+    : Path(std::move(path)), Db(db), LockFd(lockFd) {}
+
+THistoryStore::~THistoryStore() {
+  InsertQuestion.reset();
+  UpdateGame.reset();
+  Db.reset();
+  if (LockFd >= 0) ::close(LockFd);
+}
+
+THistoryStore::TStatement THistoryStore::Prepare(const char* sql) const {
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v3(Db.get(), sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+  return TStatement(statement);
+}
+
+bool THistoryStore::Fail(const char* what) {
+  Error = std::string(what) + ": " + sqlite3_errmsg(Db.get());
+  if (!sqlite3_get_autocommit(Db.get())) Exec(Db.get(), "ROLLBACK");
+  return false;
+}
+
+std::optional<std::int64_t> THistoryStore::BeginGame(std::int64_t startedAtMs, TAnswerMode mode) {
+  TStatement insert = Prepare("INSERT INTO games (started_ms, mode) VALUES (?, ?)");
+  if (!insert) return Fail("a new game"), std::nullopt;
+  sqlite3_bind_int64(insert.get(), 1, startedAtMs);
+  sqlite3_bind_text(insert.get(), 2, ModeName(mode).data(), -1, SQLITE_STATIC);
+  if (sqlite3_step(insert.get()) != SQLITE_DONE) return Fail("a new game"), std::nullopt;
+  return sqlite3_last_insert_rowid(Db.get());
+}
+
+bool THistoryStore::AddQuestion(std::int64_t game, const TQuestionRecord& q,
+                                const TGameMeasures& m) {
+  if (!InsertQuestion) return false;
+  if (!Exec(Db.get(), "BEGIN")) return Fail("a judged question");
+  sqlite3_stmt* insert = InsertQuestion.get();
+  sqlite3_reset(insert);
+  sqlite3_bind_int64(insert, 1, game);
+  sqlite3_bind_int(insert, 2, q.Seq);
+  sqlite3_bind_int(insert, 3, q.Stage);
+  sqlite3_bind_text(insert, 4, ModeName(q.Mode).data(), -1, SQLITE_STATIC);
+  sqlite3_bind_int(insert, 5, q.Proverb);
+  sqlite3_bind_int(insert, 6, q.Tuika);
+  Bind16(insert, 7, q.Reading);
+  Bind16(insert, 8, q.Spelling);
+  sqlite3_bind_text(insert, 9, ResultName(q.Result).data(), -1, SQLITE_STATIC);
+  sqlite3_bind_int(insert, 10, q.Kana);
+  sqlite3_bind_int(insert, 11, q.Keys);
+  sqlite3_bind_int(insert, 12, q.MinKeys);
+  BindOptional(insert, 13, q.FirstKeyMs);
+  BindOptional(insert, 14, q.AnswerMs);
+  sqlite3_bind_int(insert, 15, q.Hints);
+  sqlite3_bind_int64(insert, 16, q.JudgedAtMs);
+  if (sqlite3_step(insert) != SQLITE_DONE) return Fail("a judged question");
+
+  sqlite3_stmt* update = UpdateGame.get();
+  sqlite3_reset(update);
+  sqlite3_bind_int(update, 1, m.Asked);
+  sqlite3_bind_int(update, 2, m.Correct);
+  sqlite3_bind_double(update, 3, m.KanaPerMinute);
+  sqlite3_bind_double(update, 4, m.KeysPerSecond);
+  sqlite3_bind_double(update, 5, m.KeyAccuracy);
+  sqlite3_bind_double(update, 6, m.AnswerAccuracy);
+  sqlite3_bind_double(update, 7, m.Consistency);
+  sqlite3_bind_int64(update, 8, game);
+  if (sqlite3_step(update) != SQLITE_DONE) return Fail("a game's measures");
+  if (!Exec(Db.get(), "COMMIT")) return Fail("a judged question");
+  return true;
+}
+
+std::vector<TGameRow> THistoryStore::Games() const {
+  std::vector<TGameRow> games;
+  TStatement select = Prepare(
+      "SELECT id, started_ms, mode, asked, correct, kana_per_min, keys_per_s, key_accuracy, "
+      "answer_accuracy, consistency FROM games WHERE asked > 0 ORDER BY id");
+  if (!select) return games;
+  while (sqlite3_step(select.get()) == SQLITE_ROW) {
+    sqlite3_stmt* s = select.get();
+    TGameRow row;
+    row.Id = sqlite3_column_int64(s, 0);
+    row.StartedAtMs = sqlite3_column_int64(s, 1);
+    row.Mode = ModeFromName(Text(s, 2));
+    row.Measures.Asked = sqlite3_column_int(s, 3);
+    row.Measures.Correct = sqlite3_column_int(s, 4);
+    row.Measures.KanaPerMinute = sqlite3_column_double(s, 5);
+    row.Measures.KeysPerSecond = sqlite3_column_double(s, 6);
+    row.Measures.KeyAccuracy = sqlite3_column_double(s, 7);
+    row.Measures.AnswerAccuracy = sqlite3_column_double(s, 8);
+    row.Measures.Consistency = sqlite3_column_double(s, 9);
+    games.push_back(row);
+  }
+  return games;
+}
+
+std::vector<TQuestionRow> THistoryStore::Questions() const {
+  std::vector<TQuestionRow> questions;
+  TStatement select = Prepare(
+      "SELECT q.game, g.started_ms, q.seq, q.stage, q.mode, q.proverb, q.tuika, q.reading, "
+      "q.spelling, q.result, q.kana, q.keys, q.min_keys, q.first_key_ms, q.answer_ms, q.hints, "
+      "q.judged_ms FROM questions q JOIN games g ON g.id = q.game ORDER BY q.game, q.seq");
+  if (!select) return questions;
+  while (sqlite3_step(select.get()) == SQLITE_ROW) {
+    sqlite3_stmt* s = select.get();
+    TQuestionRow row;
+    row.Game = sqlite3_column_int64(s, 0);
+    row.StartedAtMs = sqlite3_column_int64(s, 1);
+    TQuestionRecord& q = row.Record;
+    q.Seq = sqlite3_column_int(s, 2);
+    q.Stage = sqlite3_column_int(s, 3);
+    q.Mode = ModeFromName(Text(s, 4));
+    q.Proverb = sqlite3_column_int(s, 5);
+    q.Tuika = sqlite3_column_int(s, 6);
+    q.Reading = Text16(s, 7);
+    q.Spelling = Text16(s, 8);
+    q.Result = ResultFromName(Text(s, 9)).value_or(TQuestionResult::Wrong);
+    q.Kana = sqlite3_column_int(s, 10);
+    q.Keys = sqlite3_column_int(s, 11);
+    q.MinKeys = sqlite3_column_int(s, 12);
+    q.FirstKeyMs = OptionalInt(s, 13);
+    q.AnswerMs = OptionalInt(s, 14);
+    q.Hints = sqlite3_column_int(s, 15);
+    q.JudgedAtMs = sqlite3_column_int64(s, 16);
+    questions.push_back(std::move(row));
+  }
+  return questions;
+}
+
+std::optional<double> THistoryStore::BestKanaPerMinute(TAnswerMode mode,
+                                                       std::int64_t exceptGame) const {
+  TStatement select =
+      Prepare("SELECT max(kana_per_min) FROM games WHERE mode = ? AND correct >= ? AND id <> ?");
+  if (!select) return std::nullopt;
+  sqlite3_bind_text(select.get(), 1, ModeName(mode).data(), -1, SQLITE_STATIC);
+  sqlite3_bind_int(select.get(), 2, kMinCorrectForBest);
+  sqlite3_bind_int64(select.get(), 3, exceptGame);
+  if (sqlite3_step(select.get()) != SQLITE_ROW ||
+      sqlite3_column_type(select.get(), 0) == SQLITE_NULL) {
+    return std::nullopt;
+  }
+  return sqlite3_column_double(select.get(), 0);
+}
+
+std::vector<TMissedProverb> THistoryStore::MostMissed(int count) const {
+  std::vector<TMissedProverb> missed;
+  TStatement select = Prepare(
+      "SELECT proverb, tuika, reading, spelling, count(*) AS misses FROM questions "
+      "WHERE result <> 'correct' GROUP BY proverb, tuika, reading, spelling "
+      "ORDER BY misses DESC, proverb, tuika LIMIT ?");
+  if (!select) return missed;
+  sqlite3_bind_int(select.get(), 1, count);
+  while (sqlite3_step(select.get()) == SQLITE_ROW) {
+    sqlite3_stmt* s = select.get();
+    missed.push_back({sqlite3_column_int(s, 0), sqlite3_column_int(s, 1), Text16(s, 2),
+                      Text16(s, 3), sqlite3_column_int(s, 4)});
+  }
+  return missed;
+}
+
+std::string OpenFailureMessage(TOpenStatus status, const std::filesystem::path& file,
+                               const std::string& detail) {
+  const std::string name = "成績の記録「" + file.string() + "」";
+  switch (status) {
+    case TOpenStatus::Opened:
+      return {};
+    case TOpenStatus::CannotOpen:
+      return name + "を開けません（" + detail + "）。成績を記録せずにゲームを続けます。";
+    case TOpenStatus::Damaged:
+      return name + "は壊れているか、このゲームの記録ではありません（" + detail +
+             "）。ファイルはそのまま残し、成績を記録せずにゲームを続けます。";
+    case TOpenStatus::Locked:
+      return name +
+             "は、起動中のもう一つのゲームが使っています。成績を記録せずにゲームを続けます。";
+    case TOpenStatus::NewerSchema:
+      return name + "は新しい版のゲームで書かれていて読めません（" + detail +
+             "）。ファイルはそのまま残し、成績を記録せずにゲームを続けます。";
+  }
+  return {};
+}
+
+std::string WriteFailureMessage(const std::filesystem::path& file, const std::string& detail) {
+  return "成績の記録「" + file.string() + "」に書き込めません（" + detail +
+         "）。ここから先は成績を記録せずにゲームを続けます。";
+}
+
+std::string IsoTime(std::int64_t msSince1970) {
+  const std::time_t seconds = static_cast<std::time_t>(msSince1970 / 1000);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
+  std::string iso = text;
+  // strftime's offset is +hhmm; ISO 8601's extended form wants +hh:mm.
+  if (iso.size() >= 5) iso.insert(iso.size() - 2, ":");
+  return iso;
+}
+
+}  // namespace history

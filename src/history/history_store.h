@@ -1,0 +1,128 @@
+// The player's history: every judged question of every game, in an SQLite database beside
+// record1.dat ("history.db"), in WAL mode so a question written is kept even when the game is
+// killed a moment later.
+//
+// Opening never deletes, replaces or repairs the file. A file that cannot be opened, is not a
+// history or is damaged, is held by another running game, or was written by a newer game gives
+// a status and one message naming the file; the game then plays on without a history.
+//
+// Other parts of the game keep their own tables in the same database: they add them by a
+// migration (history_schema.h) and work on Connection().
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/game_measures.h"
+#include "history/question_record.h"
+#include "platform/base/free_with.h"
+
+namespace history {
+
+inline constexpr const char* kHistoryFileName = "history.db";
+
+enum class TOpenStatus {
+  Opened,
+  CannotOpen,   // no such folder, no permission, a read-only file, …
+  Damaged,      // not an SQLite database, damaged, or a database of something else
+  Locked,       // another running game has it open
+  NewerSchema,  // written by a newer game
+};
+
+// ReadWrite creates the file when it is missing, brings an older schema up to date and holds
+// the file against other games. ReadOnly reads what is there beside a running game: it never
+// creates, changes or holds the file.
+enum class TAccess { ReadWrite, ReadOnly };
+
+// A game as the history keeps it.
+struct TGameRow {
+  std::int64_t Id = 0;
+  std::int64_t StartedAtMs = 0;  // milliseconds since 1970, UTC
+  TAnswerMode Mode = TAnswerMode::Kanji;
+  TGameMeasures Measures;
+};
+
+// A judged question with its game.
+struct TQuestionRow {
+  std::int64_t Game = 0;
+  std::int64_t StartedAtMs = 0;  // the game's start
+  TQuestionRecord Record;
+};
+
+// A proverb missed (wrong, timed out, given up or skipped), with how often.
+struct TMissedProverb {
+  std::int32_t Proverb = 0;  // catalogue number, or 0
+  std::int32_t Tuika = 0;    // N of the N-th additional question, or 0
+  std::u16string Reading;
+  std::u16string Spelling;
+  std::int32_t Misses = 0;
+};
+
+class THistoryStore;
+
+struct TOpenedHistory {
+  std::unique_ptr<THistoryStore> Store;  // set only when Status is Opened
+  TOpenStatus Status = TOpenStatus::CannotOpen;
+  std::string Detail;   // what SQLite or the system said, in English
+  std::string Message;  // for the player: what happened to which file, and that the game
+                        // plays on without a history (UTF-8; empty when opened)
+};
+
+class THistoryStore {
+ public:
+  static TOpenedHistory Open(const std::filesystem::path& file,
+                             TAccess access = TAccess::ReadWrite);
+  ~THistoryStore();
+  THistoryStore(const THistoryStore&) = delete;
+  THistoryStore& operator=(const THistoryStore&) = delete;
+
+  const std::filesystem::path& File() const { return Path; }
+
+  // --- Writing (each call is one transaction; false with LastError() on failure) ----------
+  // A new game; its id, or nothing.
+  std::optional<std::int64_t> BeginGame(std::int64_t startedAtMs, TAnswerMode mode);
+  // A judged question of the game, with the game's measures as they now stand.
+  bool AddQuestion(std::int64_t game, const TQuestionRecord& record, const TGameMeasures& measures);
+  const std::string& LastError() const { return Error; }
+
+  // --- Reading --------------------------------------------------------------------------
+  std::vector<TGameRow> Games() const;          // oldest first; games without a question left out
+  std::vector<TQuestionRow> Questions() const;  // by game, then in the order asked
+  // The best kana per minute of the mode's games with kMinCorrectForBest correct answers,
+  // leaving out one game (the one being played); nothing when there is none.
+  std::optional<double> BestKanaPerMinute(TAnswerMode mode, std::int64_t exceptGame = 0) const;
+  std::vector<TMissedProverb> MostMissed(int count) const;
+
+  // The connection, for the tables other parts of the game keep here.
+  sqlite3* Connection() const { return Db.get(); }
+
+ private:
+  using TStatement = std::unique_ptr<sqlite3_stmt, TFreeWith<sqlite3_finalize>>;
+  THistoryStore(std::filesystem::path path, sqlite3* db, int lockFd);
+  TStatement Prepare(const char* sql) const;
+  bool Fail(const char* what);
+
+  std::filesystem::path Path;
+  std::unique_ptr<sqlite3, TFreeWith<sqlite3_close_v2>> Db;
+  int LockFd = -1;  // flock held while a game has the file open (-1 read-only)
+  TStatement InsertQuestion;
+  TStatement UpdateGame;
+  std::string Error;
+};
+
+// The player's message for an open that failed, naming the file.
+std::string OpenFailureMessage(TOpenStatus status, const std::filesystem::path& file,
+                               const std::string& detail);
+// The player's message for a write that failed: the game goes on without a history.
+std::string WriteFailureMessage(const std::filesystem::path& file, const std::string& detail);
+
+// A time in ISO 8601 with the local offset ("2026-12-07T22:49:18+09:00").
+std::string IsoTime(std::int64_t msSince1970);
+
+}  // namespace history

@@ -1,0 +1,276 @@
+// The history database: what is written comes back, in WAL mode with its schema version; a
+// killed game keeps every question written; a file that cannot be used is reported and left
+// exactly as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "history/history_schema.h"
+#include "history/history_store.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using history::TAccess;
+using history::TAnswerMode;
+using history::THistoryStore;
+using history::TOpenStatus;
+using history::TQuestionRecord;
+using history::TQuestionResult;
+
+class HistoryStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    Dir = fs::temp_directory_path() /
+          ("nightwisp-history-" + std::to_string(::getpid()) + "-" + info->name());
+    fs::remove_all(Dir);
+    fs::create_directories(Dir);
+    File = Dir / history::kHistoryFileName;
+  }
+  void TearDown() override {
+    fs::permissions(Dir, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(Dir);
+  }
+
+  static std::string Contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  void Write(const std::string& bytes) { std::ofstream(File, std::ios::binary) << bytes; }
+
+  // Runs SQL on the file with SQLite itself, as another program would.
+  void RawExec(const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(File.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+  }
+
+  // The file, and that opening it fails with `status`, a message naming it, and no change.
+  void ExpectRefused(TOpenStatus status) {
+    const std::string before = Contents(File);
+    const history::TOpenedHistory opened = THistoryStore::Open(File);
+    EXPECT_EQ(opened.Status, status) << opened.Detail;
+    EXPECT_FALSE(opened.Store);
+    EXPECT_NE(opened.Message.find(File.string()), std::string::npos) << opened.Message;
+    EXPECT_EQ(Contents(File), before);
+    EXPECT_FALSE(fs::exists(File.string() + "-wal"));
+  }
+
+  fs::path Dir;
+  fs::path File;
+};
+
+TQuestionRecord Question(int seq, TQuestionResult result, int proverb, const char16_t* reading) {
+  TQuestionRecord q;
+  q.Seq = seq;
+  q.Stage = 1 + (seq - 1) / 10;
+  q.Mode = TAnswerMode::Kana;
+  q.Proverb = proverb;
+  q.Reading = reading;
+  q.Spelling = u"猿も木から落ちる";
+  q.Result = result;
+  q.Kana = static_cast<int>(q.Reading.size());
+  q.Keys = 20 + seq;
+  q.MinKeys = 18;
+  q.FirstKeyMs = 1000 + seq;
+  q.AnswerMs = 5000 + seq;
+  q.Hints = seq % 2;
+  q.JudgedAtMs = 1'796'000'000'000 + seq;
+  return q;
+}
+
+TEST_F(HistoryStoreTest, KeepsGamesAndQuestionsInWalModeWithItsVersion) {
+  {
+    auto opened = THistoryStore::Open(File);
+    ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;
+    THistoryStore& store = *opened.Store;
+    const auto game = store.BeginGame(1'796'000'000'000, TAnswerMode::Kana);
+    ASSERT_TRUE(game);
+    std::vector<TQuestionRecord> asked = {
+        Question(1, TQuestionResult::Correct, 3, u"さるもきからおちる"),
+        Question(2, TQuestionResult::Wrong, 7, u"いそがばまわれ"),
+        Question(3, TQuestionResult::Skipped, 7, u"いそがばまわれ")};
+    asked[2].FirstKeyMs.reset();
+    asked[2].AnswerMs.reset();
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+      const std::span<const TQuestionRecord> sofar(asked.data(), i + 1);
+      ASSERT_TRUE(store.AddQuestion(*game, asked[i], history::MeasureGame(sofar)))
+          << store.LastError();
+    }
+    // The same place in a game twice is refused, not doubled.
+    EXPECT_FALSE(store.AddQuestion(*game, asked[0], {}));
+    EXPECT_TRUE(store.BeginGame(1'796'000'100'000, TAnswerMode::Kanji));  // no question yet
+  }
+  auto opened = THistoryStore::Open(File, TAccess::ReadOnly);
+  ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;
+  const THistoryStore& store = *opened.Store;
+  const auto questions = store.Questions();
+  ASSERT_EQ(questions.size(), 3u);
+  const TQuestionRecord& first = questions[0].Record;
+  EXPECT_EQ(questions[0].StartedAtMs, 1'796'000'000'000);
+  EXPECT_EQ(first.Reading, u"さるもきからおちる");
+  EXPECT_EQ(first.Spelling, u"猿も木から落ちる");
+  EXPECT_EQ(first.Mode, TAnswerMode::Kana);
+  EXPECT_EQ(first.Kana, 9);
+  EXPECT_EQ(first.Keys, 21);
+  EXPECT_EQ(first.FirstKeyMs, 1001);
+  EXPECT_EQ(first.AnswerMs, 5001);
+  EXPECT_EQ(first.Hints, 1);
+  EXPECT_EQ(first.JudgedAtMs, 1'796'000'000'001);
+  EXPECT_EQ(questions[1].Record.Result, TQuestionResult::Wrong);
+  EXPECT_FALSE(questions[2].Record.AnswerMs);
+
+  const auto games = store.Games();  // the game without a question is left out
+  ASSERT_EQ(games.size(), 1u);
+  EXPECT_EQ(games[0].Measures.Asked, 3);
+  EXPECT_EQ(games[0].Measures.Correct, 1);
+  EXPECT_NEAR(games[0].Measures.KanaPerMinute, 9 * 60000.0 / 5001, 1e-9);
+
+  const auto missed = store.MostMissed(10);
+  ASSERT_EQ(missed.size(), 1u);
+  EXPECT_EQ(missed[0].Proverb, 7);
+  EXPECT_EQ(missed[0].Misses, 2);
+  EXPECT_EQ(missed[0].Reading, u"いそがばまわれ");
+
+  sqlite3* db = store.Connection();
+  sqlite3_stmt* s = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &s, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "wal");
+  sqlite3_finalize(s);
+  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &s, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(s, 0), history::SchemaVersion());
+  sqlite3_finalize(s);
+}
+
+TEST_F(HistoryStoreTest, BestLeavesOutShortGamesAndTheGameInPlay) {
+  auto opened = THistoryStore::Open(File);
+  ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;
+  THistoryStore& store = *opened.Store;
+  auto addGame = [&](TAnswerMode mode, int correct, double kanaPerMinute) {
+    const std::int64_t game = *store.BeginGame(0, mode);
+    history::TGameMeasures m;
+    m.Asked = m.Correct = correct;
+    m.KanaPerMinute = kanaPerMinute;
+    EXPECT_TRUE(store.AddQuestion(game, Question(1, TQuestionResult::Correct, 1, u"あ"), m));
+    return game;
+  };
+  EXPECT_FALSE(store.BestKanaPerMinute(TAnswerMode::Kana));
+  addGame(TAnswerMode::Kana, history::kMinCorrectForBest, 150);
+  addGame(TAnswerMode::Kana, history::kMinCorrectForBest - 1, 400);  // too short to count
+  addGame(TAnswerMode::Kanji, 30, 300);                              // another mode
+  const std::int64_t playing = addGame(TAnswerMode::Kana, 12, 180);
+  EXPECT_EQ(store.BestKanaPerMinute(TAnswerMode::Kana), 180);
+  EXPECT_EQ(store.BestKanaPerMinute(TAnswerMode::Kana, playing), 150);
+  EXPECT_EQ(store.BestKanaPerMinute(TAnswerMode::Kanji), 300);
+}
+
+// The game is killed with SIGKILL after its third judged question: all three are there.
+TEST_F(HistoryStoreTest, KeepsEveryWrittenQuestionWhenTheGameIsKilled) {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    auto opened = THistoryStore::Open(File);
+    if (!opened.Store) ::_exit(3);
+    const std::int64_t game = *opened.Store->BeginGame(0, TAnswerMode::Kanji);
+    for (int seq = 1; seq <= 3; ++seq) {
+      if (!opened.Store->AddQuestion(game, Question(seq, TQuestionResult::Correct, seq, u"い"),
+                                     {})) {
+        ::_exit(4);
+      }
+      const char done = 'q';
+      if (::write(ready[1], &done, 1) != 1) ::_exit(5);
+    }
+    for (;;) ::pause();
+  }
+  ::close(ready[1]);
+  char done;
+  int judged = 0;
+  while (judged < 3 && ::read(ready[0], &done, 1) == 1) ++judged;
+  ::close(ready[0]);
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_EQ(judged, 3);
+  ASSERT_TRUE(WIFSIGNALED(status));
+
+  auto opened = THistoryStore::Open(File);  // the dead game's lock went with it
+  ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;
+  EXPECT_EQ(opened.Store->Questions().size(), 3u);
+}
+
+TEST_F(HistoryStoreTest, AnotherRunningGameHoldsTheFileButAReaderStillReads) {
+  auto first = THistoryStore::Open(File);
+  ASSERT_EQ(first.Status, TOpenStatus::Opened);
+  const std::int64_t game = *first.Store->BeginGame(0, TAnswerMode::Kanji);
+  ASSERT_TRUE(first.Store->AddQuestion(game, Question(1, TQuestionResult::Correct, 1, u"あ"), {}));
+
+  const auto second = THistoryStore::Open(File);
+  EXPECT_EQ(second.Status, TOpenStatus::Locked);
+  EXPECT_NE(second.Message.find(File.string()), std::string::npos);
+  const auto reader = THistoryStore::Open(File, TAccess::ReadOnly);
+  ASSERT_EQ(reader.Status, TOpenStatus::Opened) << reader.Detail;
+  EXPECT_EQ(reader.Store->Questions().size(), 1u);
+  // The first game goes on writing beside the reader.
+  EXPECT_TRUE(first.Store->AddQuestion(game, Question(2, TQuestionResult::Wrong, 2, u"い"), {}));
+
+  first.Store.reset();
+  EXPECT_EQ(THistoryStore::Open(File).Status, TOpenStatus::Opened);
+}
+
+TEST_F(HistoryStoreTest, LeavesADamagedFileAsItIs) {
+  Write(std::string("SQLite format 3") + std::string(200, '\x7f'));
+  ExpectRefused(TOpenStatus::Damaged);
+  Write("Nightwisp history? no: a text file\n");
+  ExpectRefused(TOpenStatus::Damaged);
+  fs::remove(File);
+  RawExec("CREATE TABLE notes (text TEXT); INSERT INTO notes VALUES ('mine')");
+  ExpectRefused(TOpenStatus::Damaged);
+}
+
+TEST_F(HistoryStoreTest, LeavesANewerGamesFileAsItIs) {
+  RawExec("PRAGMA user_version = " + std::to_string(history::SchemaVersion() + 1) +
+          "; CREATE TABLE games (id INTEGER PRIMARY KEY, future BLOB)");
+  ExpectRefused(TOpenStatus::NewerSchema);
+  EXPECT_EQ(THistoryStore::Open(File, TAccess::ReadOnly).Status, TOpenStatus::NewerSchema);
+}
+
+TEST_F(HistoryStoreTest, ReportsAFileThatCannotBeOpenedOrWritten) {
+  const auto noFolder = THistoryStore::Open(Dir / "missing" / "history.db");
+  EXPECT_EQ(noFolder.Status, TOpenStatus::CannotOpen);
+  EXPECT_NE(noFolder.Message.find("missing"), std::string::npos);
+
+  ASSERT_EQ(THistoryStore::Open(File).Status, TOpenStatus::Opened);
+  if (::geteuid() != 0) {  // root writes whatever the permissions say
+    ::chmod(File.c_str(), 0444);
+    ExpectRefused(TOpenStatus::CannotOpen);
+  }
+  // A reader never makes a file that is not there.
+  EXPECT_EQ(THistoryStore::Open(Dir / "none.db", TAccess::ReadOnly).Status,
+            TOpenStatus::CannotOpen);
+  EXPECT_FALSE(fs::exists(Dir / "none.db"));
+}
+
+TEST(HistoryIsoTimeTest, WritesIso8601WithTheOffset) {
+  const std::string iso = history::IsoTime(1'796'000'000'000);
+  ASSERT_EQ(iso.size(), 25u) << iso;
+  EXPECT_EQ(iso[4], '-');
+  EXPECT_EQ(iso[10], 'T');
+  EXPECT_EQ(iso[22], ':');
+  EXPECT_TRUE(iso[19] == '+' || iso[19] == '-') << iso;
+}
+
+}  // namespace
