@@ -3,7 +3,7 @@
 // steps, so every interval is whole days) rates each review. Not part of the build; run it by
 // hand where ts-fsrs is installed:
 //   npm install --prefix /tmp/fsrs ts-fsrs
-//   NODE_PATH=/tmp/fsrs/node_modules node tests/game/fsrs/make_table.mjs > tests/game/fsrs/fsrs_reviews.tsv
+//   NODE_PATH=/tmp/fsrs/node_modules node tests/history/fsrs/make_table.mjs > tests/history/fsrs/fsrs_reviews.tsv
 import { createRequire } from 'node:module';
 import process from 'node:process';
 

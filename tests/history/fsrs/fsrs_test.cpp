@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "game/fsrs.h"
+#include "history/fsrs.h"
 
 namespace {
 

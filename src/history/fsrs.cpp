@@ -1,4 +1,4 @@
-#include "game/fsrs.h"
+#include "history/fsrs.h"
 
 #include <algorithm>
 #include <cmath>
