@@ -32,10 +32,17 @@ void TGameRules::MenuClick(TMenuItem item) {
       SetKaitoModeColour();
       break;
     case TMenuItem::Save1:
+      if (S.ReviewGame == 1) {
+        ShowBox("復習のゲームは保存しません。");
+        return;
+      }
       if (AskBox(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
       SaveGame();
       S.Saved = 1;
       Window.SetMenuEnabled(TMenuItem::Save1, false);
+      break;
+    case TMenuItem::Fukushu1:
+      StartReviewGame();
       break;
     case TMenuItem::Exit1:
       Window.CloseWindow();
@@ -143,7 +150,7 @@ void TGameRules::ChooseRandomMusicFolder() {
 bool TGameRules::FormCloseQuery() {
   if (S.GameOver == 1 || S.GameClear == 1) return true;
   Pause();
-  if (S.Saved == 1) return true;
+  if (S.Saved == 1 || S.ReviewGame == 1) return true;
   switch (AskBox(kSaveQuestion, true)) {
     case TConfirmAnswer::Yes:
       SaveGame();

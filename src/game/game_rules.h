@@ -12,13 +12,19 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "game/game_state.h"
 #include "game/game_window.h"
+#include "history/fsrs.h"
 #include "platform/codepage/codepage.h"
+
+namespace history {
+class THistoryStore;
+}
 
 namespace game {
 
@@ -96,6 +102,13 @@ class TGameRules {
   void ReadSavedGameAtStartup();
   bool SavedGameResumable() const;
 
+  // --- What the player knows (game_review.cpp) ------------------------------------------------
+  // ゲーム → 復習: a game of the proverbs due today, most overdue first, then those missed
+  // most recently up to ten. It never saves and never changes the best score.
+  void StartReviewGame();
+  // The proverbs due today by the history (0 without one); also kept in S.DueCount.
+  std::int32_t CountDueToday();
+
   // --- Music ---------------------------------------------------------------------------------
   void ScanAudioFiles(const std::string& folder);
   void BuildRandomList();
@@ -168,6 +181,12 @@ class TGameRules {
   bool AnswerIsCorrect(const std::u16string& answer) const;
   void SettlePendingRomaji();  // Enter: a lone n pending at the end of the field becomes ん
   void SpeakQuestion();
+  // The review game and the memory of each proverb (game_review.cpp).
+  history::THistoryStore* OpenHistory();  // opened on first use; nullptr without one
+  void RecordReview(TFsrsRating rating);  // the question just judged, into the history
+  bool TakeReviewQuestion();              // a review game's next question into MondaiNo
+  bool ReviewFinished() const;            // every question of the review game asked
+  void FinishReviewGame();                // the closing messages; Ctrl starts a new game
   void ShowMusicTitle();
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked
@@ -193,6 +212,9 @@ class TGameRules {
    private:
     TGameRules& Game;
   };
+  std::unique_ptr<history::THistoryStore> History;
+  bool HistoryTried = false;   // opening was tried (once per run)
+  std::string HistoryMessage;  // why there is no history, for the player
   std::int32_t BoxDepth = 0;
   std::uint32_t BoxStart = 0;
   bool BoxHoldsClock = false;

@@ -38,6 +38,8 @@ std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai
 }  // namespace
 
 void TGameRules::SaveGame() {
+  // record1.dat keeps the player's own game: a review game is never saved.
+  if (S.ReviewGame == 1) return;
   // A running question is saved with its current pause counted (every save of a running
   // question comes through a pause). The live total is left alone, so the pause is not
   // counted twice when the player resumes with F2 after a menu save.

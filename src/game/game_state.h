@@ -142,6 +142,12 @@ struct TGameState : TCatalogue {
   std::string SavedMusicName;        // MusicName kept while the game-clear tune plays
   std::uint32_t MusicStartTime = 0;  // when the current music was started
 
+  // --- The review game (game_review.cpp) ----------------------------------------------------
+  std::uint8_t ReviewGame = 0;           // 1 = the questions come from ReviewList, in order
+  std::vector<std::int32_t> ReviewList;  // question numbers of the review game
+  std::size_t ReviewNext = 0;            // the next of ReviewList to ask
+  std::int32_t DueCount = 0;             // proverbs due for review today
+
   // --- Saved-game image ----------------------------------------------------------------------
   TSaveData SaveData;               // record1.dat as last read or written
   std::uintmax_t SaveDataSize = 0;  // bytes of record1.dat at start-up; only 1052 is resumable
