@@ -159,7 +159,8 @@ void TGame::LoadPictures() {
        {&o.PictureTexture, &o.SpellingTexture, &o.SpellingTexture2, &o.ReadingTexture,
         &o.SeikaiTexture, &o.RenzokuTexture, &o.FuseikaiTexture, &o.TimeTexture, &o.TokutenTexture,
         &o.SaikoTokutenTexture, &o.Message1Texture, &o.Message2Texture, &o.SosaTexture,
-        &o.LogoTexture, &o.MusicTitleTexture, &o.HintTexture}) {
+        &o.LogoTexture, &o.MusicTitleTexture, &o.HintTexture, &o.ImiTexture, &o.ImiTexture2,
+        &o.FukushuTexture}) {
     *texture = NewTexture(dg);
   }
 
@@ -208,7 +209,7 @@ void TGame::FormDestroy() {
         &o.SeikaiTexture,    &o.RenzokuTexture,      &o.FuseikaiTexture,   &o.TimeTexture,
         &o.TokutenTexture,   &o.SaikoTokutenTexture, &o.Message1Texture,   &o.Message2Texture,
         &o.SosaTexture,      &o.LogoTexture,         &o.MusicTitleTexture, &o.HintTexture,
-        &o.HaikeiTexture}) {
+        &o.HaikeiTexture,    &o.ImiTexture,          &o.ImiTexture2,       &o.FukushuTexture}) {
     pair->reset();
   }
   Owned->Scene.reset();

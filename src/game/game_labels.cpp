@@ -12,6 +12,9 @@ namespace {
 
 constexpr int kMusicTitlePoints = 11;
 constexpr int kLabelPoints = 18;
+// The meaning and the title's review count: a sentence must fit the answer field's width.
+constexpr int kImiPoints = 14;
+constexpr int kImiMinPoints = 10;
 constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
 constexpr const char* kEllipsis = "...";
 
@@ -72,6 +75,8 @@ void TGame::RefreshScreen() {
       {o.SpellingTexture.get(), o.SpellingTexture2.get(), moji},
       {o.ReadingTexture.get(), nullptr, moji},
       {o.MusicTitleTexture.get(), nullptr, label},
+      {o.ImiTexture.get(), o.ImiTexture2.get(), label},
+      {o.FukushuTexture.get(), nullptr, label},
   };
   for (std::size_t i = 0; i < kLabelCount; ++i) {
     if (!marks.Changed[i]) continue;
@@ -82,6 +87,15 @@ void TGame::RefreshScreen() {
       // written from UTF-16.
       label->Font().SetSize(kMusicTitlePoints);
       WriteTextTexture(t.Texture, t.Panel, codepage::Utf8ToUtf16(MusicTitle(marks.Text[i])), label);
+    } else if (static_cast<TLabel>(i) == TLabel::Imi || static_cast<TLabel>(i) == TLabel::Fukushu) {
+      // A long meaning (an additional question's) is set smaller until it fits the field.
+      const std::int32_t room = Window.AnswerBounds().Width;
+      int points = kImiPoints;
+      label->Font().SetSize(points);
+      while (points > kImiMinPoints && label->TextWidth(marks.Text[i]) > room) {
+        label->Font().SetSize(--points);
+      }
+      WriteTextTexture(t.Texture, t.Panel, marks.Text[i], label);
     } else {
       MakeTextTexture(t.Texture, t.Panel, marks.Text[i], t.Writer);
     }

@@ -102,6 +102,7 @@ int TGameRules::ApplicationEvents1Idle() {
       S.Marks.SetLabel(TLabel::Message2, S.Message2);
     }
     std::string guide = "Sosa1.bmp";
+    if (S.Ready == 0) ShowDueCount();
     if (S.Ready == 0 && std::filesystem::exists(S.UserDir / kSaveFileName, error) &&
         SavedGameResumable()) {
       // Set before the box opens: its message loop keeps the ticks coming.

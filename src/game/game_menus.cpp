@@ -56,6 +56,10 @@ void TGameRules::MenuClick(TMenuItem item) {
       S.RomajiHenkan = S.RomajiHenkan == 0 ? 1 : 0;
       Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
       break;
+    case TMenuItem::Imi1:
+      S.ImiHyoji = S.ImiHyoji == 0 ? 1 : 0;
+      Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
+      break;
     case TMenuItem::Font1:
       ChooseCharacterFont();
       break;

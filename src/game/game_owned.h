@@ -35,7 +35,8 @@ struct TGame::TOwned {
   std::unique_ptr<TDGTexture> HotaruTexture, HikariTexture, PictureTexture, SpellingTexture,
       SpellingTexture2, ReadingTexture, KotaeTexture, KotaeTexture2, HaikeiTexture, SeikaiTexture,
       RenzokuTexture, FuseikaiTexture, TimeTexture, TokutenTexture, SaikoTokutenTexture,
-      Message1Texture, Message2Texture, SosaTexture, LogoTexture, MusicTitleTexture, HintTexture;
+      Message1Texture, Message2Texture, SosaTexture, LogoTexture, MusicTitleTexture, HintTexture,
+      ImiTexture, ImiTexture2, FukushuTexture;
   H_AQTKDA SpeechHandle = nullptr;
 
   bool TimerPeriodSet = false;  // timeBeginPeriod(1) is waiting for its timeEndPeriod

@@ -73,6 +73,12 @@ std::int32_t TGameRules::CountDueToday() {
   return S.DueCount;
 }
 
+void TGameRules::ShowDueCount() {
+  if (CountDueToday() == 0) return;
+  S.Marks.SetLabel(TLabel::Fukushu,
+                   Sjis("今日の復習: ") + std::to_string(S.DueCount) + Sjis("問（ゲーム→復習）"));
+}
+
 void TGameRules::StartReviewGame() {
   history::THistoryStore* store = OpenHistory();
   if (store == nullptr) {

@@ -109,6 +109,7 @@ void TGameRules::RenderSpelling() {
 
 void TGameRules::ShowReading() {
   S.Marks.SetLabel(TLabel::Reading, codepage::Utf16ToSjis(S.MondaiText));
+  S.Marks.SetLabel(TLabel::Imi, codepage::Utf16ToSjis(S.Imi(S.MondaiNo)));
 }
 
 void TGameRules::PlaceRandomly(MojiRecord& moji) {

@@ -108,6 +108,7 @@ class TGameRules {
   void StartReviewGame();
   // The proverbs due today by the history (0 without one); also kept in S.DueCount.
   std::int32_t CountDueToday();
+  void ShowDueCount();  // the count into the title's review line
 
   // --- Music ---------------------------------------------------------------------------------
   void ScanAudioFiles(const std::string& folder);
@@ -174,7 +175,7 @@ class TGameRules {
   void SetKaitoModeColour();            // by KaitoMode alone
   void RenderMoji(std::int32_t index);  // Moji[index].Char into its texture
   void RenderSpelling();                // the written form into SpellingTexture
-  void ShowReading();                   // MondaiText into ReadingTexture
+  void ShowReading();                   // MondaiText and its meaning into their textures
   void PlaceRandomly(MojiRecord& moji);
   void SetHintMojiDown(std::int32_t index);  // hint character `index` still, above the field
   void DrawPulse(std::int32_t index);        // stage 3 scale and growth flag

@@ -147,21 +147,27 @@ void TGame::DrawGameScreen() {
     if (showChar) DrawTextureSized(m, moji.X, moji.Y, mw, mh, red);
   }
 
-  // Between questions: the result picture, the spelling and the reading.
+  // Between questions: the result picture, the spelling and the reading, and beneath them,
+  // just above the answer field, the proverb's meaning on its panel.
   if (S.Playing == 0) {
     const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, y,
                 kLabelColour);
+    std::int32_t bottom = e.Top;  // the texts stack upwards from the answer field
+    const bool revealed = S.ShowSpelling == 1 || S.ShowReading == 1;
+    if (revealed && S.ImiHyoji == 1 && !S.Imi(S.MondaiNo).empty()) {
+      bottom -= H(Owned->ImiTexture.get()) + 5;
+      DrawTexture(Owned->ImiTexture2.get(), e.Left, bottom, 0xDDFFFFFF);
+      DrawTexture(Owned->ImiTexture.get(), e.Left, bottom, 0xFFFFFFFF);
+    }
     if (S.ShowSpelling == 1) {
-      const std::int32_t sy = e.Top - H(Owned->SpellingTexture.get()) - 5;
-      DrawTexture(Owned->SpellingTexture2.get(), e.Left, sy, kLabelColour);
-      DrawTexture(Owned->SpellingTexture.get(), e.Left, sy, 0xBB00FF00);
+      bottom -= H(Owned->SpellingTexture.get()) + 5;
+      DrawTexture(Owned->SpellingTexture2.get(), e.Left, bottom, kLabelColour);
+      DrawTexture(Owned->SpellingTexture.get(), e.Left, bottom, 0xBB00FF00);
     }
     if (S.ShowReading == 1) {
-      const std::int32_t ry = S.ShowSpelling == 1 ? e.Top - H(Owned->SpellingTexture.get()) -
-                                                        H(Owned->ReadingTexture.get()) - 10
-                                                  : e.Top - H(Owned->ReadingTexture.get()) - 5;
-      DrawTexture(Owned->ReadingTexture.get(), e.Left, ry, 0xBBFF80FF);
+      bottom -= H(Owned->ReadingTexture.get()) + 5;
+      DrawTexture(Owned->ReadingTexture.get(), e.Left, bottom, 0xBBFF80FF);
     }
   }
 
@@ -190,6 +196,10 @@ void TGame::DrawGameScreen() {
                 Window.ClientHeight() - H(Owned->MusicTitleTexture.get()) - 5, 0xBBFFFF00);
   }
   if (S.TitleMode == 1) DrawTexture(Owned->LogoTexture.get(), 380, 350, kLabelColour);
+  // On the title, left of the logo: the proverbs due for review today.
+  if (S.TitleMode == 1 && S.Ready == 1 && S.DueCount > 0) {
+    DrawTexture(Owned->FukushuTexture.get(), 20, 362, 0xDDFFFF80);
+  }
 }
 
 }  // namespace game

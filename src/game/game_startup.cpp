@@ -37,6 +37,11 @@ void TGameRules::FormCreate() {
     S.RomajiHenkan = *romaji ? 1 : 0;
   }
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
+  // The meaning beneath a revealed answer: on unless Settei.ini turns it off.
+  if (const std::optional<bool> imi = TSettingsFiles(S.UserDir).ReadImiHyoji()) {
+    S.ImiHyoji = *imi ? 1 : 0;
+  }
+  Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
 
   // The seven effects, wave i on channel i.
   CreateSoundEffects();
@@ -101,7 +106,8 @@ void TGameRules::FormClose() {
   const TSettingsFiles settings(S.UserDir);
   const TFontChoice font = CharacterFont();
   const TBgmSettings bgm{S.BgmOn != 0, S.BgmRandomChecked != 0, S.MusicName, S.MusicFolda};
-  if (!settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0)) {
+  if (!settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0,
+                             S.ImiHyoji != 0)) {
     ShowBox(kSaveFailed);
   }
 

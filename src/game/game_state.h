@@ -120,6 +120,7 @@ struct TGameState : TCatalogue {
   std::uint8_t ShowReading = 0;   // between questions: show the last question's reading
   std::int32_t KaitoMode = 0;     // 0 = answers in kanji-mixed writing, 1 = in hiragana only
   std::uint8_t RomajiHenkan = 1;  // 1 = romaji typed into the answer field becomes kana
+  std::uint8_t ImiHyoji = 1;      // 1 = a revealed answer shows the proverb's meaning
 
   // --- Display texts (Shift-JIS; an empty text hides its line) ------------------------------
   std::string Message1;  // upper message line

@@ -20,6 +20,9 @@ constexpr const char* kDefaultFontName = "ＭＳ 明朝";
 // The romaji option: "1" on, "0" off.
 constexpr const char* kRomajiSection = "RomajiHenkan";
 constexpr const char* kRomajiKey = "Value";
+// The meaning beneath a revealed answer: a section of its own, absent in older files (on).
+constexpr const char* kImiSection = "ImiHyoji";
+constexpr const char* kImiKey = "Value";
 constexpr const char* kDefaultTuikaMondai = "ないとうぃすぷ";
 constexpr const char* kDefaultTuikaSeikai = "Nightwisp";
 
@@ -63,6 +66,12 @@ std::optional<bool> TSettingsFiles::ReadRomajiHenkan() const {
   return TIniFile(iniName_).ReadBool(kRomajiSection, kRomajiKey, true);
 }
 
+std::optional<bool> TSettingsFiles::ReadImiHyoji() const {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(iniName_, error)) return std::nullopt;
+  return TIniFile(iniName_).ReadBool(kImiSection, kImiKey, true);
+}
+
 TSavedTuika TSettingsFiles::ReadSavedTuika() const {
   const TIniFile ini(iniName_);
   return {codepage::Utf8ToUtf16(ReadIniText(ini, "TuikaMondai", "Mondai", kDefaultTuikaMondai)),
@@ -74,14 +83,15 @@ std::int32_t TSettingsFiles::ReadKaitoMode() const {
 }
 
 bool TSettingsFiles::WriteAtClose(std::int32_t charset, const std::string& fontName,
-                                  const TBgmSettings& bgm, bool romajiHenkan) const {
+                                  const TBgmSettings& bgm, bool romajiHenkan, bool imiHyoji) const {
   TIniFile ini(iniName_);
   return ini.WriteInteger("Font", "Charset", charset) &&
          ini.WriteString("Font", "Name", fontName) && ini.WriteBool("BGM", "Music", bgm.Music) &&
          ini.WriteBool("BGM", "Random", bgm.Random) &&
          WriteIniText(ini, "BGM", "MusicName", bgm.MusicName) &&
          WriteIniText(ini, "BGM", "MusicFolda", bgm.MusicFolda) &&
-         ini.WriteBool(kRomajiSection, kRomajiKey, romajiHenkan);
+         ini.WriteBool(kRomajiSection, kRomajiKey, romajiHenkan) &&
+         ini.WriteBool(kImiSection, kImiKey, imiHyoji);
 }
 
 bool TSettingsFiles::WriteFontStyle(std::uint8_t style) const {

@@ -46,14 +46,16 @@ class TSettingsFiles {
   // The romaji option, only when Settei.ini exists; on when the file has no such key (files
   // from before the option).
   std::optional<bool> ReadRomajiHenkan() const;
+  // The meaning option, only when Settei.ini exists; on when the file has no such section.
+  std::optional<bool> ReadImiHyoji() const;
   TSavedTuika ReadSavedTuika() const;
   // The answer mode of a saved game: 1 (hiragana), or 0 (kanji-mixed) for any other value.
   std::int32_t ReadKaitoMode() const;
 
-  // What the game writes at close: the font's keys, the music's, the romaji option. The first
-  // key that cannot be written ends the writing; false then.
+  // What the game writes at close: the font's keys, the music's, the romaji and meaning
+  // options. The first key that cannot be written ends the writing; false then.
   bool WriteAtClose(std::int32_t charset, const std::string& fontName, const TBgmSettings& bgm,
-                    bool romajiHenkan) const;
+                    bool romajiHenkan, bool imiHyoji) const;
   // Font.dat replaced whole; false when it could not be.
   bool WriteFontStyle(std::uint8_t style) const;
 

@@ -108,6 +108,9 @@ TEST_F(ReviewTest, AsksExactlyTheDueProverbsAndKeepsTheSavedGameAndBestScore) {
            {3, 2, "NULL"}});  // not due, never missed
   StartToPrompt();
   EXPECT_EQ(Game->CountDueToday(), 3);
+  // The title says how many are due.
+  Game->DrawFrame();
+  EXPECT_EQ(Game->Label(TLabel::Fukushu), Sjis("今日の復習: 3問（ゲーム→復習）"));
   const std::int32_t best = S().SaikoTokuten;
 
   Game->MenuClick(TMenuItem::Fukushu1);
@@ -149,6 +152,8 @@ TEST_F(ReviewTest, AsksExactlyTheDueProverbsAndKeepsTheSavedGameAndBestScore) {
 
 TEST_F(ReviewTest, NothingDueSaysSoAndAGameInPlayIsLeftOnlyWhenThePlayerAgrees) {
   StartToPrompt();
+  EXPECT_FALSE(std::filesystem::exists(HistoryFile())) << "counting made a file";
+  EXPECT_EQ(Game->Label(TLabel::Fukushu), "");
   Game->MenuClick(TMenuItem::Fukushu1);
   EXPECT_EQ(S().ReviewGame, 0);
   ASSERT_FALSE(Window.Messages.empty());
