@@ -82,7 +82,7 @@ std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view readin
   if (!IsAcceptableTuikaPair(seikai, reading)) return 0;
   catalogue.TuikaSeikaiList.emplace_back(seikai);
   catalogue.TuikaMondaiList.emplace_back(reading);
-  catalogue.TuikaImiList.emplace_back();
+  catalogue.TuikaImiList.resize(catalogue.TuikaSeikaiList.size());  // no meaning
   catalogue.TuikaShutsudai.push_back(0);
   catalogue.SpeechList.emplace_back(reading);
   catalogue.TuikaCount += 1;
@@ -91,6 +91,8 @@ std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view readin
 
 std::int32_t KeepTuikaMondai(TCatalogue& catalogue,
                              const std::function<bool(std::u16string_view seikai)>& keep) {
+  // Lists filled by hand (a test, an older caller) may lack the meanings: none, then.
+  catalogue.TuikaImiList.resize(catalogue.TuikaSeikaiList.size());
   std::size_t kept = 0;
   for (std::size_t k = 0; k < catalogue.TuikaSeikaiList.size(); ++k) {
     if (!keep(catalogue.TuikaSeikaiList[k])) continue;
