@@ -163,7 +163,7 @@ constexpr BuiltInImi kBuiltInImi[kBuiltInMondaiCount] = {
     /* 149 */ {u"よその土地では、その土地の習わしに従うのがよい。", u"When in Rome, do as the Romans do."},
     /* 150 */ {u"名人は道具の良し悪しを言わず、見事に仕上げる。", u"A true master does not blame his tools."},
     /* 151 */ {u"人の間柄は、そのときどきで変わりやすい。", u"Yesterday's enemy can be today's friend."},
-    /* 152 */ {u"使う人がいなくて、何の役にも立たないもののたとえ。", u"Something no one uses, of no use to anyone."},
+    /* 152 */ {u"空き家の便所に肥がないように、声（返事）がないこと。", u"No answer at all (a pun: koe is both night soil and voice)."},
     /* 153 */ {u"一緒に物事をする人どうしの調子がぴったり合うこと。", u"Perfect unspoken timing between partners."},
     /* 154 */ {u"元気をなくして、しょんぼりしているようす。", u"Wilting, like greens sprinkled with salt."},
     /* 155 */ {u"教えを受けた弟子が、先生よりも優れること。", u"The pupil surpasses the teacher."},
