@@ -19,6 +19,6 @@ if(NIGHTWISP_BENCH AND NOT NIGHTWISP_SANITIZE)
   find_package(benchmark REQUIRED)
   pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
 endif()
-find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Charts)
 # The game window puts its frames straight into its X window.
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-shm)

@@ -12,6 +12,7 @@
 
 #include "app/form1.h"
 #include "game/random.h"
+#include "game/romaji.h"
 #include "platform/clock/clock.h"
 
 namespace app {
@@ -30,6 +31,8 @@ QString FromU16(const std::u16string& text) {
 // How long a screen stays before the bot acts on it (a person needs a moment too).
 constexpr std::int64_t kThinkMs = 400;
 constexpr std::int64_t kReadResultMs = 900;
+// The bot types the reading's romaji at ten keys a second.
+constexpr std::int64_t kKeyMs = 100;
 // A fixed-step game: one tick of the main loop per step, and how long the bot waits for the
 // window to become active before it plays anyway.
 constexpr DWORD kTickMs = 25;
@@ -123,6 +126,8 @@ void TAutoPlayer::Play() {
     screen_ = screen;
     screenSince_ = now;
     answered_ = false;
+    keysToType_.clear();
+    keysTyped_ = 0;
     shotTaken_ = false;
     framesAtScreen_ = form_.PresentedFrames();
   }
@@ -149,7 +154,7 @@ void TAutoPlayer::Play() {
         holding_ = true;
         break;
       }
-      if (!answered_ && age >= kThinkMs && shotTaken_ && !s.Paused) {
+      if (!answered_ && age >= kThinkMs && shotTaken_ && !s.Paused && TypeNextKey(s, now)) {
         std::uniform_real_distribution<double> chance(0.0, 1.0);
         const bool wrong = chance(random_) < options_.Mistakes;
         const std::u16string& expected =
@@ -185,10 +190,31 @@ void TAutoPlayer::PressKey(int qtKey) {
   QApplication::sendEvent(target, &release);
 }
 
+bool TAutoPlayer::TypeNextKey(const TGameState& s, std::int64_t now) {
+  if (keysTyped_ == 0 && keysToType_.empty()) {
+    keysToType_ = game::ShortestRomaji(s.Reading(s.MondaiNo));
+    lastKeyAt_ = now - kKeyMs;
+  }
+  if (keysTyped_ >= keysToType_.size()) return true;
+  if (now - lastKeyAt_ < kKeyMs) return false;
+  lastKeyAt_ = now;
+  const QChar c(keysToType_[keysTyped_++]);
+  const int qtKey = c.isLetter() && c.unicode() < 0x80 ? Qt::Key_A + (c.toLower().unicode() - 'a')
+                                                       : static_cast<int>(Qt::Key_unknown);
+  QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form_;
+  QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, QString(c));
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, QString(c));
+  QApplication::sendEvent(target, &release);
+  return false;
+}
+
 void TAutoPlayer::TypeAnswer(const QString& text) {
-  // The input method's commit: how composed Japanese text reaches the field.
+  // The input method's commit: how composed Japanese text reaches the field, in place of the
+  // reading typed so far, as a conversion replaces it.
+  const QLineEdit& field = form_.AnswerField();
   QInputMethodEvent commit;
-  commit.setCommitString(text);
+  commit.setCommitString(text, -field.cursorPosition(), static_cast<int>(field.text().size()));
   QApplication::sendEvent(&form_.AnswerField(), &commit);
 }
 

@@ -18,6 +18,8 @@
 #include <random>
 #include <string>
 
+struct TGameState;
+
 namespace clockstandin {
 class ManualClock;
 }
@@ -65,6 +67,8 @@ class TAutoPlayer : public QObject {
   TScreen CurrentScreen() const;
   void PressKey(int qtKey);
   void TypeAnswer(const QString& text);
+  // Types the next key of the question's reading in romaji; true once all are typed.
+  bool TypeNextKey(const TGameState& s, std::int64_t now);
   void Screenshot(const char* name);
   void AnswerModalBox();
 
@@ -75,6 +79,9 @@ class TAutoPlayer : public QObject {
   TScreen screen_ = TScreen::None;
   std::int64_t screenSince_ = 0;  // ms when the current screen appeared
   bool answered_ = false;
+  std::u16string keysToType_;  // the reading's romaji, typed a key at a time
+  std::size_t keysTyped_ = 0;
+  std::int64_t lastKeyAt_ = 0;
   bool finished_ = false;
   bool seeded_ = false;
   int shots_ = 0;

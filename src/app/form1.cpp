@@ -16,6 +16,7 @@
 #include "app/dialog_filters.h"
 #include "app/face_names.h"
 #include "app/form2.h"
+#include "app/history_window.h"
 #include "app/pictures.h"
 #include "platform/codepage/codepage.h"
 #include "platform/shell/shell.h"
@@ -102,6 +103,9 @@ TForm1::TForm1(game::TGamePaths paths)
 
   game_ = std::make_unique<game::TGame>(*this, *this, std::move(paths));
   answer_->SetRomajiAnswer([this] { return game_->RomajiAnswer(); });
+  keyCount_ = std::make_unique<TKeyCount>(*this, [this](bool enter) {
+    if (started_ && !destroyed_) game_->KeyPressedAtKeyboard(enter);
+  });
 }
 
 TForm1::~TForm1() {
@@ -176,6 +180,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
                                (QApplication::focusWidget() == nullptr && widget == this);
     if (firstDelivery && widget->window() == this) {
       const auto* key = static_cast<QKeyEvent*>(event);
+      if (event->type() == QEvent::KeyPress) keyCount_->QtKeyPress(*key);
       if (event->type() == QEvent::KeyRelease) {
         if (key->key() == Qt::Key_Control && !key->isAutoRepeat() && ctrlTapPending_) {
           ctrlTapPending_ = false;
@@ -313,6 +318,12 @@ void TForm1::ShowAboutBox() {
   TForm2 about(LoadArchivePicture(paths.AppDir / "Data" / "wisplore.qda", "Title.bmp"),
                LoadPictureFile(paths.AppDir / "Data" / "logo.bmp"), this);
   about.ShowModalCentred();
+  FocusAfterDialog();
+}
+
+void TForm1::ShowHistory(const std::filesystem::path& file) {
+  THistoryWindow window(file, this);
+  window.exec();
   FocusAfterDialog();
 }
 

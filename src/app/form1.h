@@ -10,6 +10,7 @@
 
 #include "app/answer_field.h"
 #include "app/bench_log.h"
+#include "app/key_count.h"
 #include "app/main_menu.h"
 #include "app/render_surface.h"
 #include "game/game.h"
@@ -66,6 +67,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   std::optional<std::string> BrowseFolder(const std::string& prompt) override;
   void CloseWindow() override;
   void ShowAboutBox() override;
+  void ShowHistory(const std::filesystem::path& file) override;
   void ProcessMessages() override;
   bool ShellOpen(const std::string& fileOrUrl) override;
   int ClientWidth() const override;
@@ -104,6 +106,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
   TBenchLog benchLog_;
+  std::unique_ptr<TKeyCount> keyCount_;  // key presses for the player's measures
 };
 
 }  // namespace app

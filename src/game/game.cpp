@@ -212,6 +212,7 @@ void TGame::FormDestroy() {
         &o.HaikeiTexture,    &o.ImiTexture,          &o.ImiTexture2,       &o.FukushuTexture}) {
     pair->reset();
   }
+  for (auto& texture : o.ResultsTextures) texture.reset();
   Owned->Scene.reset();
   if (Owned->SpeechHandle != nullptr) {
     AquesTalkDa_Release(Owned->SpeechHandle);

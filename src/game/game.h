@@ -43,6 +43,10 @@ class TGame : public TGameRules {
   void MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
                        TSXTextWriter* writer);
   bool SpellingFits(std::u16string_view seikai) const override;
+  // The results panel of a game over or a game clear: rendered into its textures once per
+  // game (before the frame), drawn beside the banner.
+  void RefreshResultsPanel();
+  void DrawResultsPanel();
   // The longest form of path (UTF-8) that fits the window, folders giving way to "..." from
   // the front; UTF-8.
   std::string MusicTitle(const std::string& path);
@@ -65,6 +69,7 @@ class TGame : public TGameRules {
  private:
   TOwnerWindow& OwnerWindow;
   std::unique_ptr<TOwned> Owned;
+  std::int32_t ResultsPanelVersion = 0;  // the game whose results the panel's textures hold
 };
 
 }  // namespace game

@@ -137,7 +137,7 @@ int TGameRules::ApplicationEvents1Idle() {
     ShowCounter(TLabel::Time, "TIME:", S.TimeLeft / 1000);
     if (S.TimeLeft < 1) {
       S.TimeLeft = 0;
-      GiveUp();
+      GiveUp(history::TQuestionResult::Timeout);
     }
   }
 

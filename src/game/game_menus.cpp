@@ -90,6 +90,9 @@ void TGameRules::MenuClick(TMenuItem item) {
     case TMenuItem::About1:
       Window.ShowAboutBox();
       break;
+    case TMenuItem::Seiseki1:
+      Window.ShowHistory(S.UserDir / history::kHistoryFileName);
+      break;
     case TMenuItem::G1:
     case TMenuItem::S1:
     case TMenuItem::BGM1:

@@ -37,6 +37,9 @@ struct TGame::TOwned {
       RenzokuTexture, FuseikaiTexture, TimeTexture, TokutenTexture, SaikoTokutenTexture,
       Message1Texture, Message2Texture, SosaTexture, LogoTexture, MusicTitleTexture, HintTexture,
       ImiTexture, ImiTexture2, FukushuTexture;
+  // The results panel at game over and game clear: each column's box and its text
+  // (game_results_panel.cpp), made when first shown.
+  std::array<std::unique_ptr<TDGTexture>, 4> ResultsTextures;
   H_AQTKDA SpeechHandle = nullptr;
 
   bool TimerPeriodSet = false;  // timeBeginPeriod(1) is waiting for its timeEndPeriod

@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kNoReview = "今日復習することわざはありません。";
 constexpr const char* kLeaveGame = "今のゲームをやめて復習を始めますか？";
-constexpr const char* kNoHistory = "成績の記録を開けないため、復習できません。\n";
+constexpr const char* kNoHistory = "成績の記録を開けないため、復習できません。";
 
 // A built-in proverb is its number; an additional question its reading and written form,
 // which stay the same when the file's questions move.
@@ -39,24 +39,14 @@ std::int32_t MondaiNoOf(const TGameState& s, const history::TProverbKey& key) {
 
 }  // namespace
 
-history::THistoryStore* TGameRules::OpenHistory() {
-  if (!HistoryTried) {
-    HistoryTried = true;
-    // The per-user folder is made when the first review is written, as for the other files.
-    std::error_code error;
-    std::filesystem::create_directories(S.UserDir, error);
-    history::TOpenedHistory opened =
-        history::THistoryStore::Open(S.UserDir / history::kHistoryFileName);
-    History = std::move(opened.Store);
-    HistoryMessage = opened.Message;
-    if (!History) std::fprintf(stderr, "nightwisp: %s\n", HistoryMessage.c_str());
-  }
+history::THistoryStore* TGameRules::ReviewHistory() {
+  if (!HistoryTried) OpenHistory();
   return History.get();
 }
 
 void TGameRules::RecordReview(TFsrsRating rating) {
   if (!S.IsMondaiNo(S.MondaiNo)) return;
-  history::THistoryStore* store = OpenHistory();
+  history::THistoryStore* store = ReviewHistory();
   if (store == nullptr) return;
   if (!history::RecordReview(*store, ProverbKey(S, S.MondaiNo), rating, WallClockMs())) {
     std::fprintf(stderr, "nightwisp: the review of question %d was not kept in %s\n", S.MondaiNo,
@@ -68,7 +58,7 @@ std::int32_t TGameRules::CountDueToday() {
   // Before the first review there is nothing to count, and no file to make for it.
   std::error_code error;
   const bool exists = std::filesystem::exists(S.UserDir / history::kHistoryFileName, error);
-  history::THistoryStore* store = exists || History ? OpenHistory() : nullptr;
+  history::THistoryStore* store = exists || History ? ReviewHistory() : nullptr;
   S.DueCount = store ? history::DueCount(*store, history::LocalDay(WallClockMs())) : 0;
   return S.DueCount;
 }
@@ -80,9 +70,9 @@ void TGameRules::ShowDueCount() {
 }
 
 void TGameRules::StartReviewGame() {
-  history::THistoryStore* store = OpenHistory();
+  history::THistoryStore* store = ReviewHistory();
   if (store == nullptr) {
-    ShowBox(kNoHistory + HistoryMessage);
+    ShowBox(kNoHistory);
     return;
   }
   std::vector<std::int32_t> list;
@@ -131,6 +121,7 @@ void TGameRules::FinishReviewGame() {
                std::to_string(S.ReviewList.size()) + Sjis("問正解");
   S.Message2 = Sjis("Ctrlキーを押すと最初からゲームが始まります。");
   ShowMessages();
+  EndGameMeasures();  // the results panel of the review
   CountDueToday();
 }
 

@@ -174,6 +174,8 @@ void TGameRules::StartQuestion() {
     FinishReviewGame();
     return;
   }
+  const bool newGame = S.TitleMode == 1 || S.GameOver == 1 || S.GameClear == 1;
+  if (!HistoryTried) OpenHistory();
   // The answer mode is fixed for the question; the field shows it.
   S.TitleMode = 0;
   Window.SetMenuEnabled(TMenuItem::Kanji, false);
@@ -185,6 +187,7 @@ void TGameRules::StartQuestion() {
   SetAnswerColour();
   // An abandoned question breaks the run.
   if (S.Playing == 1) {
+    QuestionEnded(history::TQuestionResult::Skipped, QuestionClock());
     S.RenzokuCount = 0;
     ShowRenzoku();
   }
@@ -223,6 +226,7 @@ void TGameRules::StartQuestion() {
   if (S.SeikaiCount >= kStageSize) {
     LoadSosa(S.HintCount < kMaxHintsPerStage ? "Sosa2.bmp" : "Sosa1.bmp");
   }
+  if (newGame) StartGameMeasures();
   // Pending key and menu events run, then the next question is drawn and laid out.
   Window.ProcessMessages();
   NewQuestion();
@@ -232,6 +236,7 @@ void TGameRules::StartQuestion() {
     S.PauseTotal = 0;
     S.Playing = 1;
   }
+  StartMeasuring();
   // The message lines are cleared and the game-over and game-clear screens end.
   S.Message1.clear();
   S.Message2.clear();
@@ -349,11 +354,15 @@ void TGameRules::NewQuestion() {
 }
 
 void TGameRules::JudgeAnswer() {
+  const std::int32_t judgedAt = QuestionClock();
   Window.SetAnswerReadOnly(true);
   S.Playing = 0;
   SettlePendingRomaji();
+  const bool correct = AnswerIsCorrect(Window.AnswerText());
+  QuestionEnded(correct ? history::TQuestionResult::Correct : history::TQuestionResult::Wrong,
+                judgedAt);
   SpeakQuestion();
-  if (AnswerIsCorrect(Window.AnswerText())) {
+  if (correct) {
     ScoreCorrect();
   } else {
     Miss();
@@ -436,6 +445,7 @@ void TGameRules::ScoreCorrect() {
           Sjis("記録更新!! (") + std::to_string(S.Tokuten) + Sjis("点) おめでとうございます!! ");
     }
     ShowMessages();
+    EndGameMeasures();
     SaveGame();
   }
 }
@@ -464,10 +474,12 @@ void TGameRules::Miss() {
     S.Message2 = Sjis("Ctrlキーを押すとゲームを再開します。");
     ShowMessages();
     Window.SetMenuEnabled(TMenuItem::Save1, false);
+    EndGameMeasures();
   }
 }
 
-void TGameRules::GiveUp() {
+void TGameRules::GiveUp(history::TQuestionResult why) {
+  QuestionEnded(why, QuestionClock());
   S.Playing = 0;
   Window.SetAnswerReadOnly(true);
   SpeakQuestion();

@@ -20,11 +20,8 @@
 #include "game/game_state.h"
 #include "game/game_window.h"
 #include "history/fsrs.h"
+#include "history/history_store.h"
 #include "platform/codepage/codepage.h"
-
-namespace history {
-class THistoryStore;
-}
 
 namespace game {
 
@@ -83,6 +80,10 @@ class TGameRules {
   // romaji into kana (the option is on and they hold no ASCII letters); nothing otherwise.
   std::optional<std::u16string> RomajiAnswer() const;
 
+  // A key pressed at the keyboard that reached the window or its input method (lone modifiers
+  // aside): counted for the question running; its first starts the answer's typing time.
+  void KeyPressedAtKeyboard(bool enter);
+
   // --- Menus ---------------------------------------------------------------------------------
   void TopMenuClick();  // any top-level menu opened: pause
   void MenuClick(TMenuItem item);
@@ -93,7 +94,7 @@ class TGameRules {
   void JudgeAnswer();
   void ScoreCorrect();
   void Miss();
-  void GiveUp();
+  void GiveUp(history::TQuestionResult why = history::TQuestionResult::GiveUp);
   void UseHint();
 
   // --- Saved game ----------------------------------------------------------------------------
@@ -183,11 +184,11 @@ class TGameRules {
   void SettlePendingRomaji();  // Enter: a lone n pending at the end of the field becomes ん
   void SpeakQuestion();
   // The review game and the memory of each proverb (game_review.cpp).
-  history::THistoryStore* OpenHistory();  // opened on first use; nullptr without one
-  void RecordReview(TFsrsRating rating);  // the question just judged, into the history
-  bool TakeReviewQuestion();              // a review game's next question into MondaiNo
-  bool ReviewFinished() const;            // every question of the review game asked
-  void FinishReviewGame();                // the closing messages; Ctrl starts a new game
+  history::THistoryStore* ReviewHistory();  // the history, opened on first use; or nullptr
+  void RecordReview(TFsrsRating rating);    // the question just judged, into the history
+  bool TakeReviewQuestion();                // a review game's next question into MondaiNo
+  bool ReviewFinished() const;              // every question of the review game asked
+  void FinishReviewGame();                  // the closing messages; Ctrl starts a new game
   void ShowMusicTitle();
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked
@@ -198,6 +199,19 @@ class TGameRules {
   // The next track of the shuffle: one not yet played in this cycle (a new cycle once all
   // have) becomes MusicName; its index is returned.
   std::int32_t PickRandomTrack();
+
+  // The measures and the history (game_history.cpp).
+  std::int32_t QuestionClock() const;  // ms since the question clock started, pauses left out
+  void StartMeasuring();               // a question is set
+  void StartGameMeasures();            // a game begins: no questions yet
+  // The question ends as `result`, judged at `clock`: its record joins the game's and the
+  // history.
+  void QuestionEnded(history::TQuestionResult result, std::int32_t clock);
+  void EndGameMeasures();  // game over or game clear: the results panel's figures
+  void OpenHistory();      // once, when the first question is set or judged
+  std::unique_ptr<history::THistoryStore> History;
+  bool HistoryTried = false;
+  std::int64_t HistoryGame = 0;  // the game's row in the history, 0 until its first question
 
   // Boxes of the game. While one is open during a question the question clock stands still,
   // as it does during a pause: the span is added to PauseTotal when the last box closes.
@@ -213,9 +227,6 @@ class TGameRules {
    private:
     TGameRules& Game;
   };
-  std::unique_ptr<history::THistoryStore> History;
-  bool HistoryTried = false;   // opening was tried (once per run)
-  std::string HistoryMessage;  // why there is no history, for the player
   std::int32_t BoxDepth = 0;
   std::uint32_t BoxStart = 0;
   bool BoxHoldsClock = false;

@@ -243,6 +243,10 @@ void TGameRules::ResumeGame() {
 
   // The reading, shown when the question ends.
   ShowReading();
+
+  // The resumed game is a game of its own in the history, from its question on.
+  StartGameMeasures();
+  if (S.Playing == 1) StartMeasuring();
 }
 
 }  // namespace game

@@ -36,6 +36,7 @@ std::int32_t Round(float v) { return static_cast<std::int32_t>(std::nearbyint(v)
 bool TGame::PrepareFrame() {
   // The marks first: the fireflies' step reads the sizes a rendered character records.
   RefreshScreen();
+  RefreshResultsPanel();
   IDirect3DDevice9* device = Owned->DG->Device();
   if (device == nullptr) return false;
   const HRESULT state = device->TestCooperativeLevel();
@@ -153,6 +154,7 @@ void TGame::DrawGameScreen() {
     const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, y,
                 kLabelColour);
+    if (S.GameOver == 1 || S.GameClear == 1) DrawResultsPanel();
     std::int32_t bottom = e.Top;  // the texts stack upwards from the answer field
     const bool revealed = S.ShowSpelling == 1 || S.ShowReading == 1;
     if (revealed && S.ImiHyoji == 1 && !S.Imi(S.MondaiNo).empty()) {

@@ -17,12 +17,15 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "game/catalogue.h"
 #include "game/save_data.h"
 #include "game/screen_marks.h"
+#include "history/game_measures.h"
+#include "history/question_record.h"
 // The product's reading, flying as fireflies on the title screen.
 inline constexpr char16_t kTitleMondaiText[] = u"ないとうぃすぷ";
 constexpr std::int32_t kTitleMojiCount = 7;
@@ -51,6 +54,25 @@ enum class TGamePhase {
   BetweenQuestions,  // the last result is shown; Ctrl asks the next question
   GameOver,          // GameOver 1
   GameClear,         // GameClear 1
+};
+
+// The measures of the question running (game_history.cpp). Clock values are milliseconds of
+// the question clock with pauses left out.
+struct TQuestionMeasuring {
+  std::int32_t StartClock = 0;                // when the question was set
+  std::optional<std::int32_t> FirstKeyClock;  // at its first key press
+  std::int32_t Keys = 0;                      // key presses counted so far
+  bool EnterPending = false;  // the last key was Enter: it judges, or the input method took it
+};
+
+// What the results panel of a game over or a game clear shows.
+struct TGameResults {
+  bool Shown = false;        // set when the game ends, cleared when the next one starts
+  std::int32_t Version = 0;  // counts the games ended: the panel is drawn anew for each
+  history::TAnswerMode Mode = history::TAnswerMode::Kanji;
+  history::TGameMeasures Measures;
+  std::optional<double> Best;  // the mode's best kana per minute before this game
+  bool Beaten = false;         // this game counts towards bests and is faster than Best
 };
 
 struct TGameState : TCatalogue {
@@ -152,6 +174,12 @@ struct TGameState : TCatalogue {
   // --- Saved-game image ----------------------------------------------------------------------
   TSaveData SaveData;               // record1.dat as last read or written
   std::uintmax_t SaveDataSize = 0;  // bytes of record1.dat at start-up; only 1052 is resumable
+
+  // --- Measures of the player (game_history.cpp) ---------------------------------------------
+  TQuestionMeasuring Measuring;
+  std::vector<history::TQuestionRecord> GameQuestions;  // this game's judged questions
+  std::int64_t GameStartedAtMs = 0;  // the game's first question, milliseconds since 1970
+  TGameResults Results;
 };
 
 // The state a set of flags stands for (what the player sees, which keys act).

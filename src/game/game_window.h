@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -60,6 +61,8 @@ class TGameWindow {
   virtual void CloseWindow() = 0;
   // Shows the about box modally.
   virtual void ShowAboutBox() = 0;
+  // Shows the player's history (the database `file`) modally; a window without one does nothing.
+  virtual void ShowHistory(const std::filesystem::path& file) { (void)file; }
 
   // Lets pending key and menu events run (the design's process-messages call).
   virtual void ProcessMessages() = 0;

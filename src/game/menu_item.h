@@ -14,6 +14,7 @@ enum class TMenuItem : std::uint8_t {
   Kanji,     // answers in kanji-mixed writing
   Hira,      // answers in hiragana only
   Fukushu1,  // the review game of the proverbs due today
+  Seiseki1,  // the player's history
   Save1,
   Exit1,
   S1,  // 設定
@@ -42,12 +43,13 @@ struct TMenuItemInfo {
   const char* SeparatorBefore;  // component name of a separator line above the item, or nullptr
 };
 
-inline constexpr std::array<TMenuItemInfo, 19> kMenuItems{{
+inline constexpr std::array<TMenuItemInfo, 20> kMenuItems{{
     // clang-format off
     {TMenuItem::G1,     "G1",     "ゲーム(&G)",             true,  false, false, false, nullptr},
     {TMenuItem::Kanji,  "Kanji",  "漢字混じりで解答(&K)",   false, true,  true,  true,  nullptr},
     {TMenuItem::Hira,   "Hira",   "ひらがなだけで解答(&H)", false, true,  false, true,  nullptr},
     {TMenuItem::Fukushu1, "Fukushu1", "復習(&F)",           false, false, false, true,  "N5"},
+    {TMenuItem::Seiseki1, "Seiseki1", "成績(&K)",           false, false, false, true,  nullptr},
     {TMenuItem::Save1,  "Save1",  "保存(&S)",               false, false, false, false, "N4"},
     {TMenuItem::Exit1,  "Exit1",  "終了(&E)",               false, false, false, true,  "N1"},
     {TMenuItem::S1,     "S1",     "設定(&S)",               true,  false, false, false, nullptr},

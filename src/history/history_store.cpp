@@ -212,7 +212,6 @@ THistoryStore::TStatement THistoryStore::Prepare(const char* sql) const {
 
 bool THistoryStore::Fail(const char* what) {
   Error = std::string(what) + ": " + sqlite3_errmsg(Db.get());
-  if (!sqlite3_get_autocommit(Db.get())) Exec(Db.get(), "ROLLBACK");
   return false;
 }
 
@@ -228,7 +227,24 @@ std::optional<std::int64_t> THistoryStore::BeginGame(std::int64_t startedAtMs, T
 bool THistoryStore::AddQuestion(std::int64_t game, const TQuestionRecord& q,
                                 const TGameMeasures& m) {
   if (!InsertQuestion) return false;
-  if (!Exec(Db.get(), "BEGIN")) return Fail("a judged question");
+  // A savepoint: its own transaction, or a part of the caller's when one is open.
+  if (!Exec(Db.get(), "SAVEPOINT question")) return Fail("a judged question");
+  const bool written = WriteQuestion(game, q, m);
+  if (!written) {
+    Exec(Db.get(), "ROLLBACK TO question");
+    Exec(Db.get(), "RELEASE question");
+    return false;
+  }
+  if (!Exec(Db.get(), "RELEASE question")) {
+    Fail("a judged question");
+    if (!sqlite3_get_autocommit(Db.get())) Exec(Db.get(), "ROLLBACK");
+    return false;
+  }
+  return true;
+}
+
+bool THistoryStore::WriteQuestion(std::int64_t game, const TQuestionRecord& q,
+                                  const TGameMeasures& m) {
   sqlite3_stmt* insert = InsertQuestion.get();
   sqlite3_reset(insert);
   sqlite3_bind_int64(insert, 1, game);
@@ -260,7 +276,10 @@ bool THistoryStore::AddQuestion(std::int64_t game, const TQuestionRecord& q,
   sqlite3_bind_double(update, 7, m.Consistency);
   sqlite3_bind_int64(update, 8, game);
   if (sqlite3_step(update) != SQLITE_DONE) return Fail("a game's measures");
-  if (!Exec(Db.get(), "COMMIT")) return Fail("a judged question");
+  if (sqlite3_changes(Db.get()) != 1) {
+    Error = "a game's measures: no game " + std::to_string(game);
+    return false;
+  }
   return true;
 }
 

@@ -84,7 +84,8 @@ class THistoryStore {
 
   const std::filesystem::path& File() const { return Path; }
 
-  // --- Writing (each call is one transaction; false with LastError() on failure) ----------
+  // --- Writing (each call all or nothing, inside the caller's transaction when one is open;
+  // false with LastError() on failure) ---------------------------------------------------
   // A new game; its id, or nothing.
   std::optional<std::int64_t> BeginGame(std::int64_t startedAtMs, TAnswerMode mode);
   // A judged question of the game, with the game's measures as they now stand.
@@ -107,6 +108,8 @@ class THistoryStore {
   THistoryStore(std::filesystem::path path, sqlite3* db, int lockFd);
   TStatement Prepare(const char* sql) const;
   bool Fail(const char* what);
+  bool WriteQuestion(std::int64_t game, const TQuestionRecord& record,
+                     const TGameMeasures& measures);
 
   std::filesystem::path Path;
   std::unique_ptr<sqlite3, TFreeWith<sqlite3_close_v2>> Db;

@@ -23,5 +23,6 @@ int RunText(const std::vector<std::string>& args);
 int RunSave(const std::vector<std::string>& args);
 int RunWav(const std::vector<std::string>& args);
 int RunRomaji(const std::vector<std::string>& args);
+int RunHistory(const std::vector<std::string>& args);
 
 }  // namespace tool

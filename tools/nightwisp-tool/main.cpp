@@ -30,6 +30,9 @@ const tool::Command kCommands[] = {
     {"romaji", "romaji TEXT...",
      "type each TEXT into the answer field as romaji and print the field's text after Enter",
      tool::RunRomaji},
+    {"history", "history [--csv]",
+     "print the player's games with their measures, or with --csv every judged question",
+     tool::RunHistory},
 };
 
 void PrintHelp(FILE* out) {

@@ -1,0 +1,42 @@
+// Key presses at the keyboard for the player's measures: every key that reaches the window or
+// its input method — letters, Backspace, the input method's conversion keys — but no lone
+// modifier. An input method keeps the keys it composes with from Qt, so on an X server the
+// keys are counted as the server sends them, ahead of it; elsewhere, and for keys sent from
+// within the program (the player-bot), Qt's key events are counted.
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace app {
+
+class TKeyCount : public QAbstractNativeEventFilter {
+ public:
+  // `counted` hears each key, and whether it is Enter; only while `window` is active.
+  TKeyCount(QWidget& window, std::function<void(bool enter)> counted);
+  ~TKeyCount() override;
+  TKeyCount(const TKeyCount&) = delete;
+  TKeyCount& operator=(const TKeyCount&) = delete;
+
+  // Each of Qt's key presses the window sees once.
+  void QtKeyPress(const QKeyEvent& key);
+
+ protected:
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+ private:
+  void ReadKeyboardMap();
+
+  QWidget& window_;
+  std::function<void(bool enter)> counted_;
+  bool watchingServer_ = false;
+  std::vector<bool> modifier_;  // by X keycode: bound to a modifier (Shift, Ctrl, Alt, …)
+  std::vector<bool> enter_;     // by X keycode: Return or the keypad's Enter
+};
+
+}  // namespace app
