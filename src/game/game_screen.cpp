@@ -158,9 +158,15 @@ void TGame::DrawGameScreen() {
     std::int32_t bottom = e.Top;  // the texts stack upwards from the answer field
     const bool revealed = S.ShowSpelling == 1 || S.ShowReading == 1;
     if (revealed && S.ImiHyoji == 1 && !S.Imi(S.MondaiNo).empty()) {
-      bottom -= H(Owned->ImiTexture.get()) + 5;
-      DrawTexture(Owned->ImiTexture2.get(), e.Left, bottom, 0xDDFFFFFF);
-      DrawTexture(Owned->ImiTexture.get(), e.Left, bottom, 0xFFFFFFFF);
+      // Over and cleared games keep the message lines where the stack would reach: there the
+      // meaning goes under the key guide, above the music title.
+      std::int32_t imiY = e.Top + e.Height + H(Owned->SosaTexture.get()) + 2;
+      if (S.GameOver == 0 && S.GameClear == 0) {
+        bottom -= H(Owned->ImiTexture.get()) + 5;
+        imiY = bottom;
+      }
+      DrawTexture(Owned->ImiTexture2.get(), e.Left, imiY, 0xDDFFFFFF);
+      DrawTexture(Owned->ImiTexture.get(), e.Left, imiY, 0xFFFFFFFF);
     }
     if (S.ShowSpelling == 1) {
       bottom -= H(Owned->SpellingTexture.get()) + 5;

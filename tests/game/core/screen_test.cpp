@@ -327,6 +327,21 @@ TEST_F(ScreenTest, TheMeaningLiesBetweenTheRevealedAnswerAndTheField) {
   const TSprite* picture = Find(sprites, O().PictureTexture.get());
   EXPECT_GE(reading->Y, picture->Y + picture->H - 40) << "the reading climbs far into the picture";
 
+  // Game over: the message lines keep their room; the meaning goes under the key guide, clear
+  // of the music title.
+  S().GameOver = 1;
+  const auto over = DrawOnce(*Game);
+  const TSprite* low = Find(over, O().ImiTexture.get());
+  const TSprite* guideOver = Find(over, O().SosaTexture.get());
+  const TSprite* title = Find(over, O().MusicTitleTexture.get());
+  ASSERT_TRUE(low && guideOver);
+  EXPECT_GE(low->Y, guideOver->Y + guideOver->H);
+  if (title != nullptr) {
+    EXPECT_LE(low->Y + low->H, title->Y);
+  }
+  EXPECT_EQ(Find(over, O().SpellingTexture.get())->Y, 415 - spelling->H - 5);
+  S().GameOver = 0;
+
   // Switched off, or a question without a meaning: the answer sits on the field as before.
   for (int round = 0; round < 2; ++round) {
     S().ImiHyoji = round == 0 ? 0 : 1;
