@@ -22,11 +22,6 @@ class TQuietWindow : public game::TGameWindow {
  public:
   std::u16string AnswerText() const override { return {}; }
   void SetAnswerText(const std::u16string&) override {}
-  void SetAnswerReadOnly(bool) override {}
-  void SetAnswerColor(std::uint8_t, std::uint8_t, std::uint8_t) override {}
-  void FocusAnswer() override {}
-  game::TRect AnswerBounds() const override { return {40, 415, 641, 41}; }
-  void SetAnswerFont(const game::TFontChoice&) override {}
   void SetMenuChecked(game::TMenuItem, bool) override {}
   bool MenuChecked(game::TMenuItem) const override { return false; }
   void SetMenuEnabled(game::TMenuItem, bool) override {}
@@ -35,15 +30,6 @@ class TQuietWindow : public game::TGameWindow {
   game::TConfirmAnswer Confirm(const std::string&, bool) override {
     return game::TConfirmAnswer::No;
   }
-  std::optional<game::TFontChoice> ChooseFont(const game::TFontChoice&) override { return {}; }
-  std::optional<std::string> ChooseMusicFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<std::string> BrowseFolder(const std::string&) override { return {}; }
-  void CloseWindow() override {}
-  void ShowAboutBox() override {}
-  void ProcessMessages() override {}
-  bool ShellOpen(const std::string&) override { return false; }
   int ClientWidth() const override { return kScreenWidth; }
   int ClientHeight() const override { return kScreenHeight; }
   int OuterWidth() const override { return kScreenWidth + 6; }
@@ -124,15 +110,15 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
     s.MojiSizeW[k] = static_cast<float>(o.MojiTextures[k]->Width()) * (0.5f + 0.01f * k);
     s.MojiSizeH[k] = static_cast<float>(o.MojiTextures[k]->Height()) * (0.5f + 0.01f * k);
   }
-  g.MakeTextTexture(o.SpellingTexture.get(), o.SpellingTexture2.get(),
+  g.MakeTextTexture(o.Label(TLabel::Spelling).get(), o.Panel(TLabel::Spelling).get(),
                     codepage::Utf8ToSjis("石の上にも三年、急がば回れ、猿も木から落ちる"),
                     o.MojiWriter.get());
-  g.MakeTextTexture(o.ReadingTexture.get(), nullptr, codepage::Utf16ToSjis(s.MondaiText),
+  g.MakeTextTexture(o.Label(TLabel::Reading).get(), nullptr, codepage::Utf16ToSjis(s.MondaiText),
                     o.MojiWriter.get());
   s.Message1 = codepage::Utf8ToSjis("解答モードの変更は「ゲーム」から設定してください。");
   s.Message2 = codepage::Utf8ToSjis("Ctrlキーを押すとゲームが始まります。");
-  g.MakeTextTexture(o.Message1Texture.get(), nullptr, s.Message1, o.LabelWriter.get());
-  g.MakeTextTexture(o.Message2Texture.get(), nullptr, s.Message2, o.LabelWriter.get());
+  g.MakeTextTexture(o.Label(TLabel::Message1).get(), nullptr, s.Message1, o.LabelWriter.get());
+  g.MakeTextTexture(o.Label(TLabel::Message2).get(), nullptr, s.Message2, o.LabelWriter.get());
   o.SosaTexture->LoadFromFile((paths.AppDir / "Data" / "Sosa2.bmp").string(), "");
   s.Marks.SetLabel(TLabel::MusicTitle, "/home/player/music/tamsu08-1.mp3");
   g.RefreshScreen();

@@ -77,7 +77,8 @@ TForm1::TForm1(game::TGamePaths paths)
   surface_ = new TRenderSurface(client);
   surface_->setGeometry(0, 0, kClientWidth, kClientHeight);
   answer_ = new TAnswerField(client);
-  answer_->setGeometry(40, 415, 641, 41);
+  answer_->setGeometry(game::kAnswerFieldBounds.Left, game::kAnswerFieldBounds.Top,
+                       game::kAnswerFieldBounds.Width, game::kAnswerFieldBounds.Height);
   surface_->SetCoveredBy(answer_);
   answer_->setReadOnly(true);
   layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -23,8 +23,8 @@ class TForm2;
 
 class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow {
  public:
-  static constexpr int kClientWidth = 688;
-  static constexpr int kClientHeight = 528;
+  static constexpr int kClientWidth = game::kClientWidth;
+  static constexpr int kClientHeight = game::kClientHeight;
 
   explicit TForm1(game::TGamePaths paths);
   ~TForm1() override;

@@ -4,6 +4,7 @@
 #include "game/game.h"
 
 #include "game/game_owned.h"
+#include "game/label_table.h"
 #include "game/settings.h"
 #include "graphics/device/jpeg_decoder.h"
 #include "platform/base/fatal.h"
@@ -16,18 +17,17 @@ namespace {
 
 constexpr UINT kSpiGetIconTitleLogFont = 31;
 constexpr int kWindowFontHeight = -32;  // 32-pixel characters
-constexpr int kLabelPoints = 18;
-constexpr int kDefaultCharset = 128;  // Shift-JIS
+constexpr int kDefaultCharset = 128;    // Shift-JIS
 
 // The seven effects, wave 0 to wave 6.
 constexpr const char* kWaveFiles[kSoundEffectCount] = {
     "seikai.wav",   "renzokuseikai.wav", "fuseikai.wav",  "gameclear.wav",
     "gameover.wav", "bonus.wav",         "stageclear.wav"};
 
-// The archive's pictures shown during a game: the results, the bonus and the stage clears.
-constexpr const char* kLaterPictures[] = {"seikai.bmp",   "renzokuseikai.bmp", "fuseikai.bmp",
-                                          "GameOver.bmp", "GameClear.bmp",     "Bonus.bmp",
-                                          "10toppa.bmp",  "20toppa.bmp"};
+// The archive's pictures shown during a game: the results and the bonus (the stage clears
+// follow them).
+constexpr const char* kLaterPictures[] = {kSeikaiPicture,   kRenzokuPicture,   kFuseikaiPicture,
+                                          kGameOverPicture, kGameClearPicture, kBonusPicture};
 
 std::unique_ptr<TDGTexture> NewTexture(TDGCarad* carad) {
   return std::make_unique<TDGTexture>(
@@ -96,12 +96,12 @@ void TGame::CreateScreen() {
   o.LabelWriter->Font().SetStyle(gdi::fsBold | gdi::fsItalic);
 
   // The character font, only when both settings files exist.
-  if (const std::optional<TFontSettings> saved = TSettingsFiles(S.UserDir).ReadFont()) {
-    if (saved->Style) S.FontStyle = *saved->Style;
-    const std::string& name = saved->Name;
+  if (const TSettings& saved = S.Settings; saved.FontSaved) {
+    if (saved.FontStyle) S.FontStyle = *saved.FontStyle;
+    const std::string& name = saved.FontName;
     for (const std::string& family : gdi::InstalledFontFamilies()) {
       if (family != name) continue;
-      const auto charsetByte = static_cast<BYTE>(saved->Charset & 0xFF);
+      const auto charsetByte = static_cast<BYTE>(saved.FontCharset & 0xFF);
       o.MojiWriter->Font().SetCharset(charsetByte);
       o.MojiWriter->Font().SetName(name);
       o.MojiWriter->Font().SetStyle(S.FontStyle);
@@ -155,13 +155,12 @@ void TGame::LoadPictures() {
     // The texture loader ends the game on a missing picture; the background does the same.
     fatal::Halt(std::string("背景の画像を読み込めませんでした: ") + e.what());
   }
-  for (auto* texture :
-       {&o.PictureTexture, &o.SpellingTexture, &o.SpellingTexture2, &o.ReadingTexture,
-        &o.SeikaiTexture, &o.RenzokuTexture, &o.FuseikaiTexture, &o.TimeTexture, &o.TokutenTexture,
-        &o.SaikoTokutenTexture, &o.Message1Texture, &o.Message2Texture, &o.SosaTexture,
-        &o.LogoTexture, &o.MusicTitleTexture, &o.HintTexture, &o.ImiTexture, &o.ImiTexture2,
-        &o.FukushuTexture}) {
+  for (auto* texture : {&o.PictureTexture, &o.SosaTexture, &o.LogoTexture}) {
     *texture = NewTexture(dg);
+  }
+  for (const TLabelRow& row : kLabelRows) {
+    o.Label(row.Label) = NewTexture(dg);
+    if (row.Panel) o.Panel(row.Label) = NewTexture(dg);
   }
 
   // Every picture the game shows later is loaded once now, so that a damaged archive entry or
@@ -169,7 +168,10 @@ void TGame::LoadPictures() {
   {
     const std::unique_ptr<TDGTexture> probe = NewTexture(dg);
     for (const char* entry : kLaterPictures) probe->LoadFromFile(entry, archive);
-    for (const char* guide : {"Sosa1.bmp", "Sosa2.bmp"}) {
+    for (std::int32_t n = kStageSize; n < kGameClearCount; n += kStageSize) {
+      probe->LoadFromFile(ToppaPicture(n), archive);
+    }
+    for (const char* guide : {kKeyGuideFile, kKeyGuideHintFile}) {
       probe->LoadFromFile((data / guide).string(), "");
     }
   }
@@ -203,14 +205,13 @@ void TGame::FormDestroy() {
     Owned->MojiTextures[i].reset();
   }
   TOwned& o = *Owned;
-  for (auto* pair :
-       {&o.HotaruTexture,    &o.HikariTexture,       &o.PictureTexture,    &o.SpellingTexture,
-        &o.SpellingTexture2, &o.ReadingTexture,      &o.KotaeTexture,      &o.KotaeTexture2,
-        &o.SeikaiTexture,    &o.RenzokuTexture,      &o.FuseikaiTexture,   &o.TimeTexture,
-        &o.TokutenTexture,   &o.SaikoTokutenTexture, &o.Message1Texture,   &o.Message2Texture,
-        &o.SosaTexture,      &o.LogoTexture,         &o.MusicTitleTexture, &o.HintTexture,
-        &o.HaikeiTexture,    &o.ImiTexture,          &o.ImiTexture2,       &o.FukushuTexture}) {
-    pair->reset();
+  for (auto* texture : {&o.HotaruTexture, &o.HikariTexture, &o.PictureTexture, &o.KotaeTexture,
+                        &o.KotaeTexture2, &o.SosaTexture, &o.LogoTexture, &o.HaikeiTexture}) {
+    texture->reset();
+  }
+  for (std::size_t i = 0; i < kLabelCount; ++i) {
+    o.Labels[i].reset();
+    o.Panels[i].reset();
   }
   for (auto& texture : o.ResultsTextures) texture.reset();
   Owned->Scene.reset();

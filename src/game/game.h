@@ -20,6 +20,8 @@ class TSXTextWriter;
 
 namespace game {
 
+enum class TLabelLayer;
+
 class TGame : public TGameRules {
  public:
   TGame(TGameWindow& window, TOwnerWindow& ownerWindow, TGamePaths paths);
@@ -37,6 +39,8 @@ class TGame : public TGameRules {
   // runs it first; a test may run it to see the textures of the state).
   void RefreshScreen();
   void DrawGameScreen();  // draws the state as it is; changes nothing
+  // Draws the labels of one layer (TLabelLayer, label_table.h) that the state shows.
+  void DrawLabels(TLabelLayer layer);
   void DrawTexture(TDGTexture* texture, std::int32_t x, std::int32_t y, std::uint32_t colour);
   void DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y, std::int32_t w,
                         std::int32_t h, std::uint32_t colour);

@@ -5,17 +5,17 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/label_table.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {
 namespace {
 
 constexpr int kMusicTitlePoints = 11;
-constexpr int kLabelPoints = 18;
-// The meaning and the title's review count: a sentence must fit the answer field's width.
-constexpr int kImiPoints = 14;
-constexpr int kImiMinPoints = 10;
-constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
+// A sentence (a proverb's meaning) starts at this size and is set smaller, down to the last,
+// until it fits the answer field's width.
+constexpr int kSentencePoints = 14;
+constexpr int kSentenceMinPoints = 10;
 constexpr const char* kEllipsis = "...";
 
 // The label's texture (and its panel) sized to the text in the writer's font, then written.
@@ -54,50 +54,37 @@ void TGame::RefreshScreen() {
   if (o.LabelWriter == nullptr) return;  // nothing to render into before start-up or after
   TScreenMarks& marks = S.Marks;
 
-  // The labels, in the order of TLabel; the written form on its panel.
-  struct TLabelTexture {
-    TDGTexture* Texture;
-    TDGTexture* Panel;
-    TSXTextWriter* Writer;
-  };
+  // The labels, in the order of TLabel, each by its row's writer.
   TSXTextWriter* label = o.LabelWriter.get();
   TSXTextWriter* moji = o.MojiWriter.get();
-  const TLabelTexture textures[kLabelCount] = {
-      {o.SeikaiTexture.get(), nullptr, label},
-      {o.RenzokuTexture.get(), nullptr, label},
-      {o.FuseikaiTexture.get(), nullptr, label},
-      {o.TimeTexture.get(), nullptr, label},
-      {o.HintTexture.get(), nullptr, label},
-      {o.TokutenTexture.get(), nullptr, label},
-      {o.SaikoTokutenTexture.get(), nullptr, label},
-      {o.Message1Texture.get(), nullptr, label},
-      {o.Message2Texture.get(), nullptr, label},
-      {o.SpellingTexture.get(), o.SpellingTexture2.get(), moji},
-      {o.ReadingTexture.get(), nullptr, moji},
-      {o.MusicTitleTexture.get(), nullptr, label},
-      {o.ImiTexture.get(), o.ImiTexture2.get(), label},
-      {o.FukushuTexture.get(), nullptr, label},
-  };
   for (std::size_t i = 0; i < kLabelCount; ++i) {
     if (!marks.Changed[i]) continue;
     marks.Changed[i] = false;
-    const TLabelTexture& t = textures[i];
-    if (static_cast<TLabel>(i) == TLabel::MusicTitle) {
-      // The player's path, at its own smaller size, may hold what Shift-JIS cannot: it is
-      // written from UTF-16.
-      label->Font().SetSize(kMusicTitlePoints);
-      WriteTextTexture(t.Texture, t.Panel, codepage::Utf8ToUtf16(MusicTitle(marks.Text[i])), label);
-    } else if (static_cast<TLabel>(i) == TLabel::Imi || static_cast<TLabel>(i) == TLabel::Fukushu) {
-      // A long meaning (an additional question's) is set smaller until it fits the field.
-      const std::int32_t room = Window.AnswerBounds().Width;
-      int points = kImiPoints;
-      label->Font().SetSize(points);
-      while (points > kImiMinPoints && label->TextWidth(marks.Text[i]) > room) {
-        label->Font().SetSize(--points);
+    TDGTexture* texture = o.Labels[i].get();
+    TDGTexture* panel = o.Panels[i].get();
+    switch (LabelRow(static_cast<TLabel>(i)).Writer) {
+      case TLabelWriter::Label:
+        MakeTextTexture(texture, panel, marks.Text[i], label);
+        break;
+      case TLabelWriter::Moji:
+        MakeTextTexture(texture, panel, marks.Text[i], moji);
+        break;
+      case TLabelWriter::MusicTitle:
+        // The player's path, at its own smaller size, may hold what Shift-JIS cannot: it is
+        // written from UTF-16.
+        label->Font().SetSize(kMusicTitlePoints);
+        WriteTextTexture(texture, panel, codepage::Utf8ToUtf16(MusicTitle(marks.Text[i])), label);
+        break;
+      case TLabelWriter::Sentence: {
+        const std::int32_t room = Window.AnswerBounds().Width;
+        int points = kSentencePoints;
+        label->Font().SetSize(points);
+        while (points > kSentenceMinPoints && label->TextWidth(marks.Text[i]) > room) {
+          label->Font().SetSize(--points);
+        }
+        WriteTextTexture(texture, panel, marks.Text[i], label);
+        break;
       }
-      WriteTextTexture(t.Texture, t.Panel, marks.Text[i], label);
-    } else {
-      MakeTextTexture(t.Texture, t.Panel, marks.Text[i], t.Writer);
     }
   }
 

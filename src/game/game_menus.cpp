@@ -2,6 +2,7 @@
 // kana, the character font, the music (on, off, a chosen file, a random folder), help and
 // the about box; and the close query with its save prompt.
 #include "game/game_rules.h"
+#include "game/music_files.h"
 #include "game/random.h"
 #include "platform/codepage/codepage.h"
 
@@ -10,10 +11,6 @@ namespace {
 
 constexpr const char* kSaveQuestion = "ゲームを保存しますか?\n以前のデータは破棄されます";
 constexpr const char* kMusicDialogTitle = "BGMの指定";
-constexpr const char* kMusicFilter =
-    "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
-    "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;*.oga;"
-    "*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*";
 constexpr const char* kFolderPrompt =
     "オーディオファイルが存在するフォルダかドライブを選んでください。";
 
@@ -111,7 +108,8 @@ void TGameRules::ChooseCharacterFont() {
 }
 
 void TGameRules::ChooseMusicFile() {
-  const std::optional<std::string> file = Window.ChooseMusicFile(kMusicDialogTitle, kMusicFilter);
+  const std::optional<std::string> file =
+      Window.ChooseMusicFile(kMusicDialogTitle, MusicFileFilter());
   if (!file) return;
   Window.ProcessMessages();
   if (S.BgmOn == 1) StopMusic();

@@ -1,29 +1,49 @@
-// Music files: the recursive scan of a folder for audio files, the shuffle list, and starting
-// the music (the media player itself is TGame's, game_sound.cpp).
+// Music: its start 100 ms after start-up and the random music's next track (jobs of the main
+// loop's tick), the music files (music_files.h) and the recursive scan of a folder for them,
+// the shuffle list, and starting the music (the media player itself is TGame's,
+// game_sound.cpp).
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <system_error>
 
 #include "game/game_rules.h"
+#include "game/music_files.h"
 #include "game/random.h"
+#include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {
-namespace {
 
-bool IsAudioFile(const std::filesystem::path& path) {
+// The music starts this long after start-up.
+constexpr DWORD kMusicDelay = 100;
+
+bool IsMusicFile(const std::filesystem::path& path) {
   std::string extension = path.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  // The design's seven, and what a Linux player's own music is mostly kept in.
-  for (const char* known : {".mid", ".mp3", ".wma", ".wav", ".aif", ".aifc", ".aiff", ".ogg",
-                            ".oga", ".opus", ".flac", ".m4a", ".aac"}) {
-    if (extension == known) return true;
+  for (const TMusicFormat& format : kMusicFormats) {
+    if (extension == format.Extension) return true;
   }
   return false;
 }
+
+std::string MusicFileFilter() {
+  std::string captions, patterns;
+  const char* lastCaption = "";
+  for (const TMusicFormat& format : kMusicFormats) {
+    if (std::string_view(format.Caption) != lastCaption) {
+      captions += (captions.empty() ? "" : ";") + std::string(format.Caption) + "ファイル";
+      lastCaption = format.Caption;
+    }
+    patterns += (patterns.empty() ? "*" : ";*") + std::string(format.Extension);
+  }
+  return captions + "|" + patterns + "|すべてのファイル|*.*";
+}
+
+namespace {
 
 // Depth first, each folder's entries in name order (the order the original file system lists
 // them in). A folder reached twice through links is scanned once, so a link loop ends.
@@ -45,13 +65,82 @@ void ScanFolder(const std::string& folder, std::vector<std::string>& list,
     std::error_code kindError;
     if (entry.is_directory(kindError)) {
       if (name != "." && name != "..") ScanFolder(prefix + name, list, visited);
-    } else if (IsAudioFile(entry.path())) {
+    } else if (IsMusicFile(entry.path())) {
       list.push_back(prefix + name);
     }
   }
 }
 
 }  // namespace
+
+// The music, once, 100 ms after start-up: the player's choice from the settings, or the
+// game's own music when it is gone.
+void TGameRules::StartMusicWhenDue() {
+  if (timeGetTime() - S.TitleTime < kMusicDelay || S.BgmStarted != 0) return;
+  std::error_code error;
+  // Marked at once: a box opened below runs ticks of its own, which must not start the
+  // music a second time.
+  S.BgmStarted = 1;
+  const std::filesystem::path defaultMusic = S.AppDir / "Data" / kDefaultMusicFile;
+  Window.ProcessMessages();
+  S.BgmOn = 1;
+  CheckBgmOn(true);
+  S.MusicName = defaultMusic.string();
+  S.BgmOn = S.Settings.Music ? 1 : 0;
+  S.BgmRandom = S.Settings.Random ? 1 : 0;
+  if (!S.Settings.MusicName.empty()) S.MusicName = S.Settings.MusicName;
+  S.MusicFolda = S.Settings.MusicFolda;
+  auto useDefaultMusic = [&] {
+    S.BgmRandom = 0;
+    S.MusicName = defaultMusic.string();
+    CheckMusicMode(false);
+  };
+  if (S.BgmRandom == 0) {
+    CheckMusicMode(false);
+    if (!std::filesystem::is_regular_file(S.MusicName, error)) {
+      S.MusicName = defaultMusic.string();
+    }
+  } else if (!S.MusicFolda.empty() && std::filesystem::is_directory(S.MusicFolda, error)) {
+    S.AudioList.clear();
+    Window.ProcessMessages();
+    ScanAudioFiles(S.MusicFolda);
+    if (S.AudioList.empty()) {
+      useDefaultMusic();
+    } else {
+      BuildRandomList();
+      PickRandomTrack();
+      CheckMusicMode(true);
+    }
+    S.AudioList.clear();
+  } else {
+    useDefaultMusic();
+  }
+  Window.ProcessMessages();
+  if (S.BgmOn == 1) {
+    PlayMusic();
+    ShowMusicTitle();
+  } else {
+    CheckBgmOn(false);
+  }
+  S.Message1.clear();
+  ShowMessage1();
+}
+
+// The random music moves on at the end of a track; a single file loops by itself.
+void TGameRules::NextTrackAtTheEnd() {
+  if (S.BgmOn != 1 && S.GameClear != 1) return;
+  const double duration = MusicDuration();
+  if (duration > 0) {
+    const std::int64_t elapsed = std::abs(
+        static_cast<std::int64_t>(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime)));
+    if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
+      StopMusic();
+      PickRandomTrack();
+      PlayMusic();
+      ShowMusicTitle();
+    }
+  }
+}
 
 void TGameRules::ScanAudioFiles(const std::string& folder) {
   std::set<std::filesystem::path> visited;

@@ -19,6 +19,9 @@
 
 namespace game {
 
+// The label writer's size in points.
+constexpr int kLabelPoints = 18;
+
 struct TGame::TOwned {
   // Components placed on the window: made with it, before start-up runs.
   std::unique_ptr<TDGCarad> DG;
@@ -32,11 +35,16 @@ struct TGame::TOwned {
   std::unique_ptr<TSXTextWriter> LabelWriter;
   std::array<std::unique_ptr<TDDSDWaveData>, kSoundEffectCount> Waves;
   std::array<std::unique_ptr<TDGTexture>, kMojiSlots> MojiTextures;
-  std::unique_ptr<TDGTexture> HotaruTexture, HikariTexture, PictureTexture, SpellingTexture,
-      SpellingTexture2, ReadingTexture, KotaeTexture, KotaeTexture2, HaikeiTexture, SeikaiTexture,
-      RenzokuTexture, FuseikaiTexture, TimeTexture, TokutenTexture, SaikoTokutenTexture,
-      Message1Texture, Message2Texture, SosaTexture, LogoTexture, MusicTitleTexture, HintTexture,
-      ImiTexture, ImiTexture2, FukushuTexture;
+  std::unique_ptr<TDGTexture> HotaruTexture, HikariTexture, PictureTexture, KotaeTexture,
+      KotaeTexture2, HaikeiTexture, SosaTexture, LogoTexture;
+  // The text displays (label_table.h), and the panels of those drawn on one.
+  std::array<std::unique_ptr<TDGTexture>, kLabelCount> Labels, Panels;
+  std::unique_ptr<TDGTexture>& Label(TLabel label) {
+    return Labels[static_cast<std::size_t>(label)];
+  }
+  std::unique_ptr<TDGTexture>& Panel(TLabel label) {
+    return Panels[static_cast<std::size_t>(label)];
+  }
   // The results panel at game over and game clear: each column's box and its text
   // (game_results_panel.cpp), made when first shown.
   std::array<std::unique_ptr<TDGTexture>, 4> ResultsTextures;

@@ -14,11 +14,6 @@
 namespace game {
 namespace {
 
-constexpr std::int32_t kGameOverCount = 5;
-constexpr std::int32_t kRowLength = 13;
-constexpr std::int32_t kHintFrames = 80;
-constexpr std::int32_t kMaxHintsPerStage = 3;
-
 // Sound effects by index, bound to channels 0 to 6 at start-up.
 constexpr int kSoundSeikai = 0;
 constexpr int kSoundRenzoku = 1;
@@ -51,6 +46,20 @@ void TGameRules::ShowPicture(const std::string& entry) {
 void TGameRules::LoadSosa(const std::string& file) {
   S.Marks.Sosa = file;
   S.Marks.SosaChanged = true;
+}
+
+const char* TGameRules::KeyGuide() const {
+  // Hints begin with the second stage. The first hint of a question takes one of the stage's
+  // questions with hints; the question's own hints end at the third character.
+  if (S.SeikaiCount < kStageSize) return kKeyGuideFile;
+  const bool hintLeft = S.HintMoji == 0
+                            ? S.HintCount < kMaxHintsPerStage
+                            : S.HintMoji < kMaxHintsPerQuestion && S.HintCount <= kMaxHintsPerStage;
+  return hintLeft ? kKeyGuideHintFile : kKeyGuideFile;
+}
+
+void TGameRules::ShowKeyGuide() {
+  if (S.Marks.Sosa != KeyGuide()) LoadSosa(KeyGuide());
 }
 
 void TGameRules::ShowCounter(TLabel label, const char* caption, std::int32_t value) {
@@ -214,7 +223,6 @@ void TGameRules::StartQuestion() {
     Window.SetMenuEnabled(TMenuItem::Save1, true);
     Window.SetMenuEnabled(TMenuItem::BGM1, true);
     S.SeikaiCount = S.RenzokuCount = S.FuseikaiCount = S.Tokuten = 0;
-    LoadSosa("Sosa1.bmp");
     ShowCounters();
     ShowSaikoTokuten();
     S.Message2.clear();
@@ -223,9 +231,7 @@ void TGameRules::StartQuestion() {
     ShowHintsLeft();
   }
   // From stage 2 the guide tells whether F1 still gives hints.
-  if (S.SeikaiCount >= kStageSize) {
-    LoadSosa(S.HintCount < kMaxHintsPerStage ? "Sosa2.bmp" : "Sosa1.bmp");
-  }
+  ShowKeyGuide();
   if (newGame) StartGameMeasures();
   // Pending key and menu events run, then the next question is drawn and laid out.
   Window.ProcessMessages();
@@ -247,7 +253,7 @@ void TGameRules::StartQuestion() {
     S.BonusMode = 1;
     PlaySoundEffect(kSoundBonus);
     SetAnswerColour();
-    ShowPicture("Bonus.bmp");
+    ShowPicture(kBonusPicture);
     S.BonusTime = timeGetTime();
   }
 }
@@ -379,17 +385,17 @@ void TGameRules::ScoreCorrect() {
   ShowRenzoku();
   // The picture; a stage or game clear brings its own.
   const bool clears = S.SeikaiCount % kStageSize == kStageSize - 1;
-  if (S.RenzokuCount >= 3) {
+  if (S.RenzokuCount >= kRenzokuRun) {
     if (!clears) {
       PlaySoundEffect(kSoundRenzoku);
-      ShowPicture("renzokuseikai.bmp");
+      ShowPicture(kRenzokuPicture);
     }
     S.FuseikaiCount = std::max(S.FuseikaiCount - 1, 0);
     ShowFuseikai();
-    S.Tokuten = SaturatingAdd(S.Tokuten, 100);
+    S.Tokuten = SaturatingAdd(S.Tokuten, kRenzokuPoints);
   } else if (!clears) {
     PlaySoundEffect(kSoundSeikai);
-    ShowPicture("seikai.bmp");
+    ShowPicture(kSeikaiPicture);
   }
   // The other writing of the proverb is shown.
   if (S.KaitoMode == 1) {
@@ -403,7 +409,7 @@ void TGameRules::ScoreCorrect() {
   // One more correct answer; ten points and a point per whole second left.
   ++S.SeikaiCount;
   ShowSeikai();
-  S.Tokuten = SaturatingAdd(S.Tokuten, 10 + std::max(S.TimeLeft, 0) / 1000);
+  S.Tokuten = SaturatingAdd(S.Tokuten, kSeikaiPoints + std::max(S.TimeLeft, 0) / 1000);
   ShowTokuten();
   // A bonus question forgives the stage's wrong answers.
   if (S.BonusMode == 1) {
@@ -413,7 +419,7 @@ void TGameRules::ScoreCorrect() {
   // Stage clear.
   if (S.SeikaiCount < kGameClearCount && S.SeikaiCount % kStageSize == 0) {
     PlaySoundEffect(kSoundStageClear);
-    ShowPicture(std::to_string(S.SeikaiCount) + "toppa.bmp");
+    ShowPicture(ToppaPicture(S.SeikaiCount));
     S.FuseikaiCount = S.RenzokuCount = 0;
     S.BlinkOn = 0;
     ShowFuseikai();
@@ -430,13 +436,13 @@ void TGameRules::ScoreCorrect() {
     // The player's music is kept also when it is off, so that it is not lost to the tune.
     if (S.BgmOn == 1) StopMusic();
     S.SavedMusicName = S.MusicName;
-    S.MusicName = (S.AppDir / "Data" / "tam-y02.mp3").string();
+    S.MusicName = (S.AppDir / "Data" / kGameClearMusicFile).string();
     S.BgmRandom = 0;
     PlayMusic();
     Window.SetMenuEnabled(TMenuItem::Save1, false);
     Window.SetMenuEnabled(TMenuItem::BGM1, false);
     S.BlinkOn = 0;
-    ShowPicture("GameClear.bmp");
+    ShowPicture(kGameClearPicture);
     S.Message1 = Sjis("おめでとうございます!!");
     S.Message2 = Sjis(" Ctrlキーを押すと最初からゲームが始まります。");
     if (S.ReviewGame == 0 && S.Tokuten > S.SaikoTokuten) {
@@ -454,7 +460,7 @@ void TGameRules::Miss() {
   RecordReview(TFsrsRating::Again);
   // The picture, and both writings of the proverb.
   PlaySoundEffect(kSoundFuseikai);
-  ShowPicture("fuseikai.bmp");
+  ShowPicture(kFuseikaiPicture);
   RenderSpelling();
   S.ShowSpelling = 1;
   S.ShowReading = 1;
@@ -463,13 +469,13 @@ void TGameRules::Miss() {
   ShowRenzoku();
   ++S.FuseikaiCount;
   ShowFuseikai();
-  S.Tokuten = std::max(S.Tokuten - 10, 0);
+  S.Tokuten = std::max(S.Tokuten - kFuseikaiPenalty, 0);
   ShowTokuten();
   // Game over at the fifth wrong answer of a stage.
   if (S.FuseikaiCount >= kGameOverCount) {
     PlaySoundEffect(kSoundGameOver);
     S.GameOver = 1;
-    ShowPicture("GameOver.bmp");
+    ShowPicture(kGameOverPicture);
     S.Message1 = Sjis("お疲れさまでした。");
     S.Message2 = Sjis("Ctrlキーを押すとゲームを再開します。");
     ShowMessages();
@@ -499,8 +505,8 @@ void TGameRules::UseHint() {
   }
   // At most three characters per question, three questions per stage.
   ++S.HintMoji;
-  if (S.HintMoji == 3) LoadSosa("Sosa1.bmp");
-  if (S.HintMoji >= 4 || S.HintCount >= 4) {
+  ShowKeyGuide();
+  if (S.HintMoji > kMaxHintsPerQuestion || S.HintCount > kMaxHintsPerStage) {
     GiveUp();
     return;
   }
@@ -514,7 +520,7 @@ void TGameRules::UseHint() {
   const std::int32_t targetY = e.Top - S.Pictures.HikariH;
   S.Moji[c].DX = HintSpeed(targetX - S.Moji[c].X);
   S.Moji[c].DY = HintSpeed(targetY - S.Moji[c].Y);
-  S.Tokuten = std::max(S.Tokuten - 5, 0);
+  S.Tokuten = std::max(S.Tokuten - kHintPenalty, 0);
   ShowTokuten();
 }
 

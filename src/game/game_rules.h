@@ -162,6 +162,9 @@ class TGameRules {
   // mark a label with its new text; the screen renders it before the next frame.
   void ShowPicture(const std::string& entry);  // an archive picture into PictureTexture
   void LoadSosa(const std::string& file);      // "Sosa1.bmp" or "Sosa2.bmp" of Data/
+  // The key guide the state asks for: with F1 as a hint while the next F1 gives one.
+  const char* KeyGuide() const;
+  void ShowKeyGuide();  // loads KeyGuide() when it is not the guide shown
   void ShowCounter(TLabel label, const char* caption, std::int32_t value);
   void ShowSeikai();                    // "正解:" with the correct answers
   void ShowRenzoku();                   // "連続正解:" with the run
@@ -175,8 +178,8 @@ class TGameRules {
   void SetAnswerColour();               // by BonusMode and KaitoMode
   void SetKaitoModeColour();            // by KaitoMode alone
   void RenderMoji(std::int32_t index);  // Moji[index].Char into its texture
-  void RenderSpelling();                // the written form into SpellingTexture
-  void ShowReading();                   // MondaiText and its meaning into their textures
+  void RenderSpelling();                // the written form into its label
+  void ShowReading();                   // MondaiText and its meaning into their labels
   void PlaceRandomly(MojiRecord& moji);
   void SetHintMojiDown(std::int32_t index);  // hint character `index` still, above the field
   void DrawPulse(std::int32_t index);        // stage 3 scale and growth flag
@@ -192,6 +195,13 @@ class TGameRules {
   void ShowMusicTitle();
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked
+  // The jobs of the main loop's tick, in their order (game_loop.cpp; the music's in
+  // game_music.cpp).
+  void StartMusicWhenDue();  // once, 100 ms after start-up
+  void ShowTitlePrompt();    // 7000 ms after start-up; the resume question
+  void RunQuestionClock();
+  void BlinkFuseikai();
+  void NextTrackAtTheEnd();  // the random music's next track when one ends
   // The menu actions with dialogs (game_menus.cpp).
   void ChooseCharacterFont();
   void ChooseMusicFile();

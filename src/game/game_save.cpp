@@ -99,10 +99,17 @@ void TGameRules::SaveGame() {
     ShowBox("保存できませんでした。");
     return;
   }
-  std::optional<TSavedTuika> tuika;
-  if (S.MondaiNo > kBuiltInMondaiCount) tuika = TSavedTuika{S.MondaiText, S.Seikai(S.MondaiNo)};
-  if (!TSettingsFiles::WriteSaveKeys(StagedFileName(settings), tuika ? &*tuika : nullptr,
-                                     S.KaitoMode)) {
+  // The additional question's texts when the saved question is one, then the answer mode.
+  TSettings keys = S.Settings;
+  const bool tuika = S.MondaiNo > kBuiltInMondaiCount;
+  if (tuika) {
+    keys.TuikaMondai = S.MondaiText;
+    keys.TuikaSeikai = S.Seikai(S.MondaiNo);
+  }
+  keys.KaitoMode = S.KaitoMode;
+  const std::filesystem::path staged = StagedFileName(settings);
+  if (!((!tuika || TSettingsFiles::Write(staged, keys, TSettingsGroup::WithSavedTuika)) &&
+        TSettingsFiles::Write(staged, keys, TSettingsGroup::WithSave))) {
     DropStagedFile(record);
     DropStagedFile(settings);
     ShowBox("保存できませんでした。");
@@ -133,12 +140,13 @@ bool TGameRules::SavedGameResumable() const {
   if (d.MondaiNo <= kBuiltInMondaiCount) return SaveDataProblem(d, S, nullptr).empty();
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
-  const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
-  if (FindTuika(S, saved.Mondai) < 0 &&
-      !(IsAcceptableTuikaPair(saved.Seikai, saved.Mondai) && SpellingFits(saved.Seikai))) {
+  const TSettings& saved = S.Settings;
+  if (FindTuika(S, saved.TuikaMondai) < 0 &&
+      !(IsAcceptableTuikaPair(saved.TuikaSeikai, saved.TuikaMondai) &&
+        SpellingFits(saved.TuikaSeikai))) {
     return false;
   }
-  return SaveDataProblem(d, S, &saved.Mondai).empty();
+  return SaveDataProblem(d, S, &saved.TuikaMondai).empty();
 }
 
 void TGameRules::ResumeGame() {
@@ -146,15 +154,15 @@ void TGameRules::ResumeGame() {
   // The question, an additional one found again by its reading.
   S.MondaiNo = d.MondaiNo;
   if (S.MondaiNo > kBuiltInMondaiCount) {
-    const TSavedTuika saved = TSettingsFiles(S.UserDir).ReadSavedTuika();
-    S.MondaiText = saved.Mondai;
-    const std::int32_t found = FindTuika(S, saved.Mondai);
+    const TSettings& saved = S.Settings;
+    S.MondaiText = saved.TuikaMondai;
+    const std::int32_t found = FindTuika(S, saved.TuikaMondai);
     if (found >= 0) {
       S.MondaiNo = found + kBuiltInMondaiCount + 1;
       if (S.TuikaShutsudai[found] == 0) ++S.TuikaShutsudaiCount;
       S.TuikaShutsudai[found] = 1;
     } else {
-      const std::int32_t added = AppendTuikaMondai(S, saved.Mondai, saved.Seikai);
+      const std::int32_t added = AppendTuikaMondai(S, saved.TuikaMondai, saved.TuikaSeikai);
       if (added > 0) {
         S.MondaiNo = added;
         S.TuikaShutsudai[TuikaIndex(added)] = 1;
@@ -222,7 +230,7 @@ void TGameRules::ResumeGame() {
   ShowTokuten();
 
   // The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
-  S.KaitoMode = TSettingsFiles(S.UserDir).ReadKaitoMode();
+  S.KaitoMode = S.Settings.KaitoMode == 1 ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
   Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
 

@@ -6,6 +6,7 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/label_table.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
@@ -13,7 +14,6 @@ namespace game {
 namespace {
 
 constexpr std::uint32_t kBackgroundColour = 0x66FFFFFF;
-constexpr std::uint32_t kLabelColour = 0xBBFFFFFF;
 
 std::int32_t W(const TDGTexture* t) { return static_cast<std::int32_t>(t->Width()); }
 std::int32_t H(const TDGTexture* t) { return static_cast<std::int32_t>(t->Height()); }
@@ -32,6 +32,22 @@ std::uint32_t Red(std::int32_t a) {
 std::int32_t Round(float v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
 
 }  // namespace
+
+void TGame::DrawLabels(TLabelLayer layer) {
+  const TGame::TOwned& o = *Owned;
+  TLabelFrame frame{S, S.ScreenWidth, Window.ClientHeight(), Window.AnswerBounds(), {}, {}};
+  for (std::size_t i = 0; i < kLabelCount; ++i) {
+    frame.Widths[i] = W(o.Labels[i].get());
+    frame.Heights[i] = H(o.Labels[i].get());
+  }
+  for (const TLabelRow& row : kLabelRows) {
+    if (row.Layer != layer || !row.Shown(S)) continue;
+    const TLabelPoint at = row.Place(frame);
+    const auto i = static_cast<std::size_t>(row.Label);
+    if (row.Panel) DrawTexture(o.Panels[i].get(), at.X, at.Y, kLabelColour);
+    DrawTexture(o.Labels[i].get(), at.X, at.Y, row.Colour(S));
+  }
+}
 
 bool TGame::PrepareFrame() {
   // The marks first: the fireflies' step reads the sizes a rendered character records.
@@ -103,24 +119,8 @@ void TGame::DrawGameScreen() {
   DrawTexture(Owned->KotaeTexture.get(), e.Left - W(Owned->KotaeTexture.get()) - 5, e.Top + 3,
               0xFFFF0000);
 
-  // The status texts; the three counters right-aligned on the consecutive-answers text.
-  TDGTexture* s = Owned->SeikaiTexture.get();
-  TDGTexture* r = Owned->RenzokuTexture.get();
-  TDGTexture* t = Owned->TimeTexture.get();
-  TDGTexture* p = Owned->TokutenTexture.get();
-  DrawTexture(s, W(r) + 5 - W(s), 5, 0xBBFFFF00);
-  DrawTexture(r, 5, H(s) + 5, 0xBBE7FFBB);
-  if (S.BlinkOn == 0) {
-    DrawTexture(Owned->FuseikaiTexture.get(), W(r) + 5 - W(Owned->FuseikaiTexture.get()),
-                2 * H(s) + 10, 0xBBFF0000);
-  }
-  DrawTexture(t, sw - W(t) - 5, 5, 0xBBFFFFFF);
-  if (S.SeikaiCount >= kStageSize) {
-    DrawTexture(Owned->HintTexture.get(), sw - W(Owned->HintTexture.get()) - 5, H(t) + 5,
-                S.HintCount >= 3 ? 0xBBFF0000 : 0xBB6E82BE);
-  }
-  DrawTexture(p, (sw - W(p)) / 2, 5, 0xBBC0FFC0);
-  DrawTexture(Owned->SaikoTokutenTexture.get(), (sw - W(p)) / 2, H(p) + 5, 0xBBFFFFFF);
+  // The status texts.
+  DrawLabels(TLabelLayer::Status);
 
   const std::int32_t count = DrawnMojiCount();
   TDGTexture* f = Owned->HotaruTexture.get();
@@ -148,36 +148,14 @@ void TGame::DrawGameScreen() {
     if (showChar) DrawTextureSized(m, moji.X, moji.Y, mw, mh, red);
   }
 
-  // Between questions: the result picture, the spelling and the reading, and beneath them,
-  // just above the answer field, the proverb's meaning on its panel.
+  // Between questions: the result picture; then the labels of the revealed answer.
   if (S.Playing == 0) {
     const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, y,
                 kLabelColour);
     if (S.GameOver == 1 || S.GameClear == 1) DrawResultsPanel();
-    std::int32_t bottom = e.Top;  // the texts stack upwards from the answer field
-    const bool revealed = S.ShowSpelling == 1 || S.ShowReading == 1;
-    if (revealed && S.ImiHyoji == 1 && !S.Imi(S.MondaiNo).empty()) {
-      // Over and cleared games keep the message lines where the stack would reach: there the
-      // meaning goes under the key guide, above the music title.
-      std::int32_t imiY = e.Top + e.Height + H(Owned->SosaTexture.get()) + 2;
-      if (S.GameOver == 0 && S.GameClear == 0) {
-        bottom -= H(Owned->ImiTexture.get()) + 5;
-        imiY = bottom;
-      }
-      DrawTexture(Owned->ImiTexture2.get(), e.Left, imiY, 0xDDFFFFFF);
-      DrawTexture(Owned->ImiTexture.get(), e.Left, imiY, 0xFFFFFFFF);
-    }
-    if (S.ShowSpelling == 1) {
-      bottom -= H(Owned->SpellingTexture.get()) + 5;
-      DrawTexture(Owned->SpellingTexture2.get(), e.Left, bottom, kLabelColour);
-      DrawTexture(Owned->SpellingTexture.get(), e.Left, bottom, 0xBB00FF00);
-    }
-    if (S.ShowReading == 1) {
-      bottom -= H(Owned->ReadingTexture.get()) + 5;
-      DrawTexture(Owned->ReadingTexture.get(), e.Left, bottom, 0xBBFF80FF);
-    }
   }
+  DrawLabels(TLabelLayer::Result);
 
   // The bonus picture for one second, its last millisecond included, over the running bonus
   // question only: once answered, the centre picture is the result, drawn above.
@@ -187,27 +165,13 @@ void TGame::DrawGameScreen() {
   }
 
   // The message lines.
-  if (!S.Message2.empty()) {
-    DrawTexture(Owned->Message2Texture.get(), (sw - W(Owned->Message2Texture.get())) / 2, 305,
-                kLabelColour);
-  }
-  if (!S.Message1.empty()) {
-    DrawTexture(Owned->Message1Texture.get(), (sw - W(Owned->Message1Texture.get())) / 2, 275,
-                kLabelColour);
-  }
+  DrawLabels(TLabelLayer::Message);
 
   // The key guide under the answer field, the music title and the logo.
   DrawTexture(Owned->SosaTexture.get(), (sw - W(Owned->SosaTexture.get())) / 2, e.Top + e.Height,
               kLabelColour);
-  if (S.GameClear == 0 && S.BgmOn == 1) {
-    DrawTexture(Owned->MusicTitleTexture.get(), 5,
-                Window.ClientHeight() - H(Owned->MusicTitleTexture.get()) - 5, 0xBBFFFF00);
-  }
+  DrawLabels(TLabelLayer::Footer);
   if (S.TitleMode == 1) DrawTexture(Owned->LogoTexture.get(), 380, 350, kLabelColour);
-  // On the title, left of the logo: the proverbs due for review today.
-  if (S.TitleMode == 1 && S.Ready == 1 && S.DueCount > 0) {
-    DrawTexture(Owned->FukushuTexture.get(), 20, 362, 0xDDFFFF80);
-  }
 }
 
 }  // namespace game

@@ -29,18 +29,17 @@ void TGameRules::FormCreate() {
   S.AppDir = GamePaths.AppDir;
   S.UserDir = GamePaths.DocumentsDir / "Amaneya" / "NightwispData";
 
+  // Settei.ini and Font.dat, once; what they lack keeps its default.
+  S.Settings = TSettingsFiles(S.UserDir).Read();
+
   // The device, the scene, the 1 ms timer resolution, the fonts and the two text writers.
   CreateScreen();
 
   // The romaji option: on unless Settei.ini turns it off (files from before it mean on).
-  if (const std::optional<bool> romaji = TSettingsFiles(S.UserDir).ReadRomajiHenkan()) {
-    S.RomajiHenkan = *romaji ? 1 : 0;
-  }
+  S.RomajiHenkan = S.Settings.RomajiHenkan ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
   // The meaning beneath a revealed answer: on unless Settei.ini turns it off.
-  if (const std::optional<bool> imi = TSettingsFiles(S.UserDir).ReadImiHyoji()) {
-    S.ImiHyoji = *imi ? 1 : 0;
-  }
+  S.ImiHyoji = S.Settings.ImiHyoji ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
 
   // The seven effects, wave i on channel i.
@@ -103,17 +102,23 @@ void TGameRules::FormClose() {
 
   // Settei.ini: the first failed key ends the INI part.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
-  const TSettingsFiles settings(S.UserDir);
+  // The record read at start-up with the game's live values put in.
   const TFontChoice font = CharacterFont();
-  const TBgmSettings bgm{S.BgmOn != 0, S.BgmRandomChecked != 0, S.MusicName, S.MusicFolda};
-  if (!settings.WriteAtClose(font.Charset, font.FaceName, bgm, S.RomajiHenkan != 0,
-                             S.ImiHyoji != 0)) {
-    ShowBox(kSaveFailed);
-  }
+  TSettings& settings = S.Settings;
+  settings.FontCharset = font.Charset;
+  settings.FontName = font.FaceName;
+  settings.Music = S.BgmOn != 0;
+  settings.Random = S.BgmRandomChecked != 0;
+  settings.MusicName = S.MusicName;
+  settings.MusicFolda = S.MusicFolda;
+  settings.RomajiHenkan = S.RomajiHenkan != 0;
+  settings.ImiHyoji = S.ImiHyoji != 0;
+  const TSettingsFiles files(S.UserDir);
+  if (!files.Write(settings, TSettingsGroup::AtClose)) ShowBox(kSaveFailed);
 
   // Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style;
-  if (!settings.WriteFontStyle(S.FontStyle)) ShowBox(kSaveFailed);
+  if (!files.WriteFontStyle(S.FontStyle)) ShowBox(kSaveFailed);
 
   // The music stops.
   StopMusic();

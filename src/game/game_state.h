@@ -22,19 +22,16 @@
 #include <vector>
 
 #include "game/catalogue.h"
+#include "game/rule_numbers.h"
 #include "game/save_data.h"
 #include "game/screen_marks.h"
+#include "game/settings.h"
 #include "history/game_measures.h"
 #include "history/question_record.h"
 // The product's reading, flying as fireflies on the title screen.
 inline constexpr char16_t kTitleMondaiText[] = u"ないとうぃすぷ";
 constexpr std::int32_t kTitleMojiCount = 7;
-constexpr std::int32_t kInitialSaikoTokuten = 2000;
-constexpr std::int32_t kInitialTimeLimit = 60000;
 constexpr std::int32_t kSoundEffectCount = 7;
-// Correct answers per stage; the third stage's last one clears the game.
-constexpr std::int32_t kStageSize = 10;
-constexpr std::int32_t kGameClearCount = 3 * kStageSize;
 
 // One flying character (a firefly with its light and its character).
 struct MojiRecord {
@@ -82,6 +79,7 @@ struct TGameState : TCatalogue {
   std::int32_t ScreenWidth = 688;   // client width
   std::int32_t ScreenHeight = 528;  // client height
   std::uint8_t FontStyle = 0;       // style bits of the character font (Font.dat)
+  game::TSettings Settings;         // Settei.ini and Font.dat as read at start-up
   std::uint8_t StartupDone = 0;     // 1 once start-up has finished; the main loop waits for it
   TPictureSizes Pictures;           // the firefly's and the light's sizes, from their pictures
 

@@ -22,10 +22,9 @@ static_assert(std::endian::native == std::endian::little,
 // beyond them is a damaged file and would overflow the frame's arithmetic.
 constexpr std::int32_t kMaxCoordinate = 100000;
 constexpr std::int32_t kMaxSpeed = 10000;
-constexpr std::int32_t kGameOverCount = 5;
-constexpr std::int32_t kMaxHints = 4;
-// Hint characters a running question can show: the fourth F1 gives the question up.
-constexpr std::int32_t kMaxRunningHints = 3;
+// The hint counts after the F1 that gave the question up.
+constexpr std::int32_t kMaxHintMoji = kMaxHintsPerQuestion + 1;
+constexpr std::int32_t kMaxHintCount = kMaxHintsPerStage + 1;
 
 bool Within(std::int32_t value, std::int32_t limit) { return value >= -limit && value <= limit; }
 
@@ -149,12 +148,12 @@ std::string SaveDataProblem(const TSaveData& d, const TCatalogue& catalogue,
   if (d.Tokuten < 0 || d.Tokuten > kMaxTokuten) return Range("Tokuten", d.Tokuten);
   if (!PlausibleBestScore(d)) return Range("SaikoTokuten", d.SaikoTokuten);
   if (d.BonusMode > 1) return Range("BonusMode", d.BonusMode);
-  if (d.HintMoji < 0 || d.HintMoji > kMaxHints) return Range("HintMoji", d.HintMoji);
+  if (d.HintMoji < 0 || d.HintMoji > kMaxHintMoji) return Range("HintMoji", d.HintMoji);
   // A running question gives up at its fourth hint, and hints no character past its last.
-  if (d.Playing == 1 && (d.HintMoji > kMaxRunningHints || d.HintMoji > d.MojiCount)) {
+  if (d.Playing == 1 && (d.HintMoji > kMaxHintsPerQuestion || d.HintMoji > d.MojiCount)) {
     return Range("HintMoji", d.HintMoji);
   }
-  if (d.HintCount < 0 || d.HintCount > kMaxHints) return Range("HintCount", d.HintCount);
+  if (d.HintCount < 0 || d.HintCount > kMaxHintCount) return Range("HintCount", d.HintCount);
   for (std::int32_t i = 0; i < d.MojiCount; ++i) {
     const std::string at = "[" + std::to_string(i) + "]";
     if (!Within(d.X[i], kMaxCoordinate)) return Range(("X" + at).c_str(), d.X[i]);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "game/catalogue.h"
+#include "game/rule_numbers.h"
 #include "game/save_data.h"
 
 // The saved game's file name in the per-user folder.
@@ -17,10 +18,6 @@ inline constexpr const char* kSaveFileName = "record1.dat";
 void DecodeSaveData(std::string_view bytes, TSaveData& data);
 // The record as the file's 1052 bytes.
 std::string EncodeSaveData(const TSaveData& data);
-
-// The highest score a game can reach: 30 correct answers, each with the run's 100, its 10 and a
-// point for each of the 60 seconds. A saved score above it is a damaged file.
-inline constexpr std::int32_t kMaxTokuten = 30 * (100 + 10 + 60);
 
 // Reads at most 1052 bytes of the file into `data` (see DecodeSaveData) and gives the file's
 // size in `fileSize`. False, with a reason in `error` (UTF-8), when the file cannot be opened or

@@ -12,7 +12,8 @@
 // One character texture per character of a reading.
 constexpr std::int32_t kMojiSlots = 39;
 
-// The text displays, each drawn from its own texture.
+// The text displays, each drawn from its own texture; how and where each is drawn is its row in
+// label_table.h.
 enum class TLabel : std::uint8_t {
   Seikai,        // "正解:" with the correct answers
   Renzoku,       // "連続正解:" with the run

@@ -1,71 +1,89 @@
 // The player's settings files in the per-user folder: Settei.ini (the character font, the music,
 // the romaji option, the additional question of a saved game, the answer mode) and Font.dat (the
-// character font's style in one byte). Every section, key and default the game keeps there is read
-// and written here and nowhere else. Settei.ini holds names and paths in Shift-JIS (music paths
-// and the saved question that Shift-JIS cannot hold get an exact UTF-8 copy, see ini_text.h); the
-// game's side of these calls holds paths in UTF-8 and questions in UTF-16.
+// character font's style in one byte). Every section, key and default the game keeps there is
+// here and in the key table of settings.cpp, and nowhere else. Settei.ini holds names and paths
+// in Shift-JIS (music paths and the saved question that Shift-JIS cannot hold get an exact UTF-8
+// copy, see ini_text.h); the record holds paths in UTF-8 and questions in UTF-16.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "platform/codepage/codepage.h"
 
 namespace game {
 
-// The character font of the answer field and the flying characters.
-struct TFontSettings {
-  std::string Name;                   // face name, Shift-JIS
-  std::int32_t Charset;               // as stored; the caller keeps the low byte
-  std::optional<std::uint8_t> Style;  // Font.dat's byte, style bits only; none when it is empty
+// A text kept in Settei.ini as its Shift-JIS bytes, with no UTF-8 copy (the font's face name,
+// which the font list and the font dialog give in Shift-JIS).
+struct TShiftJisText : std::string {
+  TShiftJisText(std::string bytes = {}) : std::string(std::move(bytes)) {}
 };
 
-// The music the player chose.
-struct TBgmSettings {
+// Every setting with its default: the values a missing file or key reads as.
+//
+// To add a setting: a field here with its default, and one row in kSettingKeys (settings.cpp)
+// naming its section and key and whether it is written at close or with a save. The field's
+// type picks how the key is read and written (bool "1"/"0", a number, a text). Start-up reads
+// the whole record once (TGameState::Settings); close writes its group back once, from the
+// record with the game's live values put in (TGameRules::FormClose).
+struct TSettings {
+  // [Font] the character font of the answer field and the flying characters. Taken only when
+  // both files exist (FontSaved).
+  TShiftJisText FontName = codepage::Utf8ToSjis("ＭＳ 明朝");
+  std::int32_t FontCharset = 128;         // as stored (128: Shift-JIS); the game keeps the low byte
+  std::optional<std::uint8_t> FontStyle;  // Font.dat's byte, style bits only; none when empty
+  bool FontSaved = false;                 // Settei.ini and Font.dat both exist
+
+  // [BGM] the music the player chose.
   bool Music = true;
   bool Random = false;
   std::string MusicName;   // UTF-8; empty means the game's own music
   std::string MusicFolda;  // UTF-8; the folder random play draws from
+
+  // [RomajiHenkan] romaji typed into the answer field becomes kana; on in files from before it.
+  bool RomajiHenkan = true;
+
+  // [ImiHyoji] a revealed answer shows the proverb's meaning; on in files from before it.
+  bool ImiHyoji = true;
+
+  // Kept beside record1.dat by a save. [TuikaMondai] the saved question when it is an additional
+  // one: its reading and its written form.
+  std::u16string TuikaMondai = u"ないとうぃすぷ";
+  std::u16string TuikaSeikai = u"Nightwisp";
+  // [KaitoMode] the answer mode of the saved game: 1 hiragana, any other value kanji-mixed.
+  std::int32_t KaitoMode = 0;
 };
 
-// The additional question a saved game keeps: its reading and its written form.
-struct TSavedTuika {
-  std::u16string Mondai;
-  std::u16string Seikai;
+// When a key is written.
+enum class TSettingsGroup {
+  AtClose,        // the player's choices, at close
+  WithSave,       // beside record1.dat, with every save
+  WithSavedTuika  // beside record1.dat, with a save whose question is an additional one
 };
 
 class TSettingsFiles {
  public:
   explicit TSettingsFiles(std::filesystem::path userDir);
 
-  // The character font, only when both files exist; the face defaults to "ＭＳ 明朝" and the
-  // character set to Shift-JIS.
-  std::optional<TFontSettings> ReadFont() const;
-  // The music, only when Settei.ini exists.
-  std::optional<TBgmSettings> ReadBgm() const;
-  // The romaji option, only when Settei.ini exists; on when the file has no such key (files
-  // from before the option).
-  std::optional<bool> ReadRomajiHenkan() const;
-  // The meaning option, only when Settei.ini exists; on when the file has no such section.
-  std::optional<bool> ReadImiHyoji() const;
-  TSavedTuika ReadSavedTuika() const;
-  // The answer mode of a saved game: 1 (hiragana), or 0 (kanji-mixed) for any other value.
-  std::int32_t ReadKaitoMode() const;
+  // Both files once; every key a file lacks keeps its default.
+  TSettings Read() const;
 
-  // What the game writes at close: the font's keys, the music's, the romaji and meaning
-  // options. The first key that cannot be written ends the writing; false then.
-  bool WriteAtClose(std::int32_t charset, const std::string& fontName, const TBgmSettings& bgm,
-                    bool romajiHenkan, bool imiHyoji) const;
+  // The group's keys of the record into Settei.ini. The first key that cannot be written ends
+  // the writing; false then.
+  bool Write(const TSettings& settings, TSettingsGroup group) const {
+    return Write(iniName_, settings, group);
+  }
+  // The same into another file: a save writes its keys into a staged copy of Settei.ini.
+  static bool Write(const std::filesystem::path& iniFile, const TSettings& settings,
+                    TSettingsGroup group);
   // Font.dat replaced whole; false when it could not be.
   bool WriteFontStyle(std::uint8_t style) const;
 
-  // Settei.ini itself; a save stages a copy of it to receive the keys below.
+  // Settei.ini itself; a save stages a copy of it to receive its keys.
   const std::filesystem::path& IniFileName() const { return iniName_; }
-  // The keys a saved game keeps beside record1.dat, written into iniFile (Settei.ini or its
-  // staged copy): the additional question's texts when the saved question is one (tuika not
-  // null), then the answer mode. The first key that cannot be written ends the writing.
-  static bool WriteSaveKeys(const std::filesystem::path& iniFile, const TSavedTuika* tuika,
-                            std::int32_t kaitoMode);
 
  private:
   std::filesystem::path iniName_;

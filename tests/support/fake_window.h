@@ -27,7 +27,7 @@ class TFakeWindow : public TGameWindow {
   bool AnswerReadOnly = true;
   std::uint8_t AnswerRed = 0, AnswerGreen = 128, AnswerBlue = 0;
   int FocusCount = 0;
-  TRect Bounds{40, 415, 641, 41};
+  TRect Bounds = kAnswerFieldBounds;
   std::vector<TFontChoice> AnswerFonts;  // every font the game gave the field
 
   std::u16string AnswerText() const override { return Answer; }
@@ -121,7 +121,7 @@ class TFakeWindow : public TGameWindow {
   }
 
   // --- Sizes ----------------------------------------------------------------------------------
-  int ClientW = 688, ClientH = 528, OuterW = 694, OuterH = 576;
+  int ClientW = kClientWidth, ClientH = kClientHeight, OuterW = 694, OuterH = 576;
   int ClientWidth() const override { return ClientW; }
   int ClientHeight() const override { return ClientH; }
   int OuterWidth() const override { return OuterW; }

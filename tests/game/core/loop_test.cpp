@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "game/music_files.h"
 #include "game/save_file.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
@@ -83,7 +84,7 @@ TEST_F(LoopTest, MusicStartsOnceAfterOneHundredMilliseconds) {
   EXPECT_EQ(O().WindowsMediaPlayer1->URL(), codepage::Utf8ToUtf16(S().MusicName));
   EXPECT_TRUE(O().WindowsMediaPlayer1->settings.getMode(u"loop"));
   EXPECT_TRUE(S().Message1.empty());
-  EXPECT_GT(O().MusicTitleTexture->Width(), 0u);
+  EXPECT_GT(O().Label(TLabel::MusicTitle)->Width(), 0u);
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::ON1));
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::S2));
   EXPECT_GE(Window.ProcessMessagesCount, 2);
@@ -149,7 +150,7 @@ TEST_F(LoopTest, TitlePromptAfterSevenSecondsWithoutASavedGame) {
   EXPECT_EQ(S().Message1,
             codepage::Utf8ToSjis("解答モードの変更は「ゲーム」から設定してください。"));
   EXPECT_EQ(S().Message2, codepage::Utf8ToSjis("Ctrlキーを押すとゲームが始まります。"));
-  EXPECT_EQ(static_cast<int>(O().Message2Texture->Width()), LabelWidth(S().Message2));
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Message2)->Width()), LabelWidth(S().Message2));
   EXPECT_GT(O().SosaTexture->Width(), 0u);
   EXPECT_EQ(O().SosaTexture->SourceFile(), DataFile("Sosa1.bmp"));
   for (TMenuItem item : {TMenuItem::G1, TMenuItem::S1, TMenuItem::BGM1, TMenuItem::Help1})
@@ -213,7 +214,7 @@ TEST_F(LoopTest, QuestionClockShowsWholeSecondsAndTimesOut) {
   EXPECT_EQ(S().TimeLeft, 60000);
   RunTicks(1);
   EXPECT_EQ(S().TimeLeft, 59975);
-  EXPECT_EQ(static_cast<int>(O().TimeTexture->Width()), LabelWidth("TIME:0059"));
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Time)->Width()), LabelWidth("TIME:0059"));
   // Paused, the clock stands still.
   S().Paused = 1;
   RunTicks(4);
@@ -310,7 +311,7 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
             "[BGM]\r\nMusic=1\r\nRandom=1\r\nMusicFolda=" + folder.string() + "\r\n");
   StartGame();
   RunFor(150);
-  ASSERT_EQ(S().RandomFileCount, 13);
+  ASSERT_EQ(S().RandomFileCount, static_cast<std::int32_t>(kMusicFormats.size()));
   const TWindowsMediaPlayer& player = *O().WindowsMediaPlayer1;
   auto runUntil = [&](DWORD sinceStart) {
     const DWORD target = S().MusicStartTime + sinceStart;
@@ -319,7 +320,7 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
   };
 
   std::set<std::string> played;
-  for (int track = 0; track < 13; ++track) {
+  for (std::size_t track = 0; track < kMusicFormats.size(); ++track) {
     const std::string name = S().MusicName;
     SCOPED_TRACE(name);
     EXPECT_TRUE(played.insert(name).second) << "a file came twice in one cycle";
@@ -333,7 +334,7 @@ TEST_F(LoopTest, ShuffleFolderPlaysEveryFormatInTurnForItsLength) {
     runUntil(length + 1);
     EXPECT_EQ(S().MusicStartTime, S().TickTime) << "the next track started at the end";
   }
-  EXPECT_EQ(played.size(), 13u);
+  EXPECT_EQ(played.size(), kMusicFormats.size());
   EXPECT_TRUE(Window.Messages.empty()) << Window.Messages.front();
 }
 

@@ -25,20 +25,20 @@ TEST_F(MarksTest, MarkedLabelsAreRenderedOnceBeforeTheFrameAndAnEmptyOrShownText
   AnswerRight();
   // Marked, not yet rendered: the texture still shows the start-up's count.
   EXPECT_TRUE(S().Marks.LabelChanged(TLabel::Seikai));
-  EXPECT_EQ(static_cast<int>(O().SeikaiTexture->Width()), LabelWidth(Sjis("正解:0000")));
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Seikai)->Width()), LabelWidth(Sjis("正解:0000")));
   Game->DrawFrame();
   EXPECT_FALSE(S().Marks.LabelChanged(TLabel::Seikai));
-  EXPECT_EQ(static_cast<int>(O().SeikaiTexture->Width()), LabelWidth(Sjis("正解:0001")));
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Seikai)->Width()), LabelWidth(Sjis("正解:0001")));
   EXPECT_EQ(O().PictureTexture->SourceEntry(), "seikai.bmp");
 
   // Writing an empty text leaves a texture as it was: marked after another text, it leaves
   // that one to be rendered.
-  const UINT before = O().Message1Texture->Width();
+  const UINT before = O().Label(TLabel::Message1)->Width();
   S().Marks.SetLabel(TLabel::Message1, Sjis("とても長いメッセージの行です"));
   S().Marks.SetLabel(TLabel::Message1, "");
   Game->DrawFrame();
-  EXPECT_NE(O().Message1Texture->Width(), before);
-  EXPECT_EQ(static_cast<int>(O().Message1Texture->Width()),
+  EXPECT_NE(O().Label(TLabel::Message1)->Width(), before);
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Message1)->Width()),
             LabelWidth(Sjis("とても長いメッセージの行です")));
   // The text the label already shows marks nothing (the clock sets its label on every tick).
   S().Marks.SetLabel(TLabel::Message1, Sjis("とても長いメッセージの行です"));
@@ -78,7 +78,7 @@ TEST_F(MarksTest, TheFontDialogChangesTheCharactersButNotASpellingMarkedBefore) 
   EXPECT_EQ(Window.AnswerFonts.back().Charset, 0x80);
   Game->RefreshScreen();
   EXPECT_GT(O().MojiTextures[0]->Width(), 0u);
-  EXPECT_EQ(static_cast<int>(O().SpellingTexture->Width()), oldWidth);
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Spelling)->Width()), oldWidth);
 }
 
 }  // namespace

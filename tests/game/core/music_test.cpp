@@ -97,8 +97,8 @@ TEST_F(MusicTest, TitleIsShortenedStepByStepToTheWindowWidth) {
 }
 
 TEST_F(MusicTest, TextTextureSizesEmptyTextAndPanel) {
-  TDGTexture* texture = O().SpellingTexture.get();
-  TDGTexture* panel = O().SpellingTexture2.get();
+  TDGTexture* texture = O().Label(TLabel::Spelling).get();
+  TDGTexture* panel = O().Panel(TLabel::Spelling).get();
   TSXTextWriter& writer = *O().MojiWriter.get();
   const std::string text = codepage::Utf8ToSjis("猿も木から落ちる");
   Game->MakeTextTexture(texture, panel, text, &writer);
@@ -128,8 +128,8 @@ TEST_F(MusicTest, LabelsUseEighteenPointsAndTheMusicTitleEleven) {
   Game->RefreshScreen();
   S().Marks.SetLabel(TLabel::Message2, "music.mp3");
   Game->RefreshScreen();
-  EXPECT_LT(O().MusicTitleTexture->Height(), O().Message2Texture->Height());
-  EXPECT_LT(O().MusicTitleTexture->Width(), O().Message2Texture->Width());
+  EXPECT_LT(O().Label(TLabel::MusicTitle)->Height(), O().Label(TLabel::Message2)->Height());
+  EXPECT_LT(O().Label(TLabel::MusicTitle)->Width(), O().Label(TLabel::Message2)->Width());
   EXPECT_EQ(O().LabelWriter->Font().Size(), 18);
 }
 

@@ -72,22 +72,22 @@ TEST_F(ScreenTest, StatusTextsAndBackgroundInTheirPlaces) {
   EXPECT_EQ(sprites[2].Y, 418);
   EXPECT_EQ(sprites[2].Colour, 0xFFFF0000u);
   // The counters share their right edge with the consecutive-answers text.
-  const int right = 5 + W(O().RenzokuTexture.get());
-  const TSprite* seikai = Find(sprites, O().SeikaiTexture.get());
-  const TSprite* fuseikai = Find(sprites, O().FuseikaiTexture.get());
+  const int right = 5 + W(O().Label(TLabel::Renzoku).get());
+  const TSprite* seikai = Find(sprites, O().Label(TLabel::Seikai).get());
+  const TSprite* fuseikai = Find(sprites, O().Label(TLabel::Fuseikai).get());
   ASSERT_TRUE(seikai && fuseikai);
   EXPECT_EQ(seikai->X + seikai->W, right);
   EXPECT_EQ(fuseikai->X + fuseikai->W, right);
-  EXPECT_EQ(fuseikai->Y, 2 * H(O().SeikaiTexture.get()) + 10);
+  EXPECT_EQ(fuseikai->Y, 2 * H(O().Label(TLabel::Seikai).get()) + 10);
   EXPECT_EQ(seikai->Colour, 0xBBFFFF00u);
-  const TSprite* time = Find(sprites, O().TimeTexture.get());
+  const TSprite* time = Find(sprites, O().Label(TLabel::Time).get());
   ASSERT_TRUE(time);
   EXPECT_EQ(time->X + time->W, 688 - 5);
   // The best score is placed by the score's width.
-  const TSprite* best = Find(sprites, O().SaikoTokutenTexture.get());
+  const TSprite* best = Find(sprites, O().Label(TLabel::SaikoTokuten).get());
   ASSERT_TRUE(best);
-  EXPECT_EQ(best->X, (688 - W(O().TokutenTexture.get())) / 2);
-  EXPECT_EQ(best->Y, H(O().TokutenTexture.get()) + 5);
+  EXPECT_EQ(best->X, (688 - W(O().Label(TLabel::Tokuten).get())) / 2);
+  EXPECT_EQ(best->Y, H(O().Label(TLabel::Tokuten).get()) + 5);
   // A running question shows no centre picture, no logo.
   EXPECT_EQ(Find(sprites, O().PictureTexture.get()), nullptr);
   EXPECT_EQ(Find(sprites, O().LogoTexture.get()), nullptr);
@@ -97,20 +97,20 @@ TEST_F(ScreenTest, BlinkHidesOnlyTheWrongCounterAndHintsShowFromStageTwo) {
   LayOut(1, 9);
   S().BlinkOn = 1;
   auto sprites = DrawOnce(*Game);
-  EXPECT_EQ(Find(sprites, O().FuseikaiTexture.get()), nullptr);
-  EXPECT_NE(Find(sprites, O().SeikaiTexture.get()), nullptr);
-  EXPECT_EQ(Find(sprites, O().HintTexture.get()), nullptr);
+  EXPECT_EQ(Find(sprites, O().Label(TLabel::Fuseikai).get()), nullptr);
+  EXPECT_NE(Find(sprites, O().Label(TLabel::Seikai).get()), nullptr);
+  EXPECT_EQ(Find(sprites, O().Label(TLabel::Hint).get()), nullptr);
   S().BlinkOn = 0;
   S().SeikaiCount = 10;
   S().HintCount = 2;
   sprites = DrawOnce(*Game);
-  EXPECT_NE(Find(sprites, O().FuseikaiTexture.get()), nullptr);
-  ASSERT_NE(Find(sprites, O().HintTexture.get()), nullptr);
-  EXPECT_EQ(Find(sprites, O().HintTexture.get())->Colour, 0xBB6E82BEu);
-  EXPECT_EQ(Find(sprites, O().HintTexture.get())->Y, H(O().TimeTexture.get()) + 5);
+  EXPECT_NE(Find(sprites, O().Label(TLabel::Fuseikai).get()), nullptr);
+  ASSERT_NE(Find(sprites, O().Label(TLabel::Hint).get()), nullptr);
+  EXPECT_EQ(Find(sprites, O().Label(TLabel::Hint).get())->Colour, 0xBB6E82BEu);
+  EXPECT_EQ(Find(sprites, O().Label(TLabel::Hint).get())->Y, H(O().Label(TLabel::Time).get()) + 5);
   S().HintCount = 3;
   sprites = DrawOnce(*Game);
-  EXPECT_EQ(Find(sprites, O().HintTexture.get())->Colour, 0xBBFF0000u);
+  EXPECT_EQ(Find(sprites, O().Label(TLabel::Hint).get())->Colour, 0xBBFF0000u);
 }
 
 TEST_F(ScreenTest, LinedUpCharacterWithLightAndFirefly) {
@@ -272,28 +272,30 @@ TEST_F(ScreenTest, BetweenQuestionsPicturesSpellingAndReading) {
   S().Playing = 0;
   S().ShowSpelling = 1;
   S().ShowReading = 1;
-  Game->MakeTextTexture(O().SpellingTexture.get(), O().SpellingTexture2.get(),
+  Game->MakeTextTexture(O().Label(TLabel::Spelling).get(), O().Panel(TLabel::Spelling).get(),
                         codepage::Utf8ToSjis("急がば回れ"), O().MojiWriter.get());
-  Game->MakeTextTexture(O().ReadingTexture.get(), nullptr, codepage::Utf8ToSjis("いそがばまわれ"),
-                        O().MojiWriter.get());
+  Game->MakeTextTexture(O().Label(TLabel::Reading).get(), nullptr,
+                        codepage::Utf8ToSjis("いそがばまわれ"), O().MojiWriter.get());
   auto sprites = DrawOnce(*Game);
   const TSprite* picture = Find(sprites, O().PictureTexture.get());
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->Y, 170);
   EXPECT_EQ(picture->X, (688 - W(O().PictureTexture.get())) / 2);
-  const TSprite* panel = Find(sprites, O().SpellingTexture2.get());
-  const TSprite* spelling = Find(sprites, O().SpellingTexture.get());
-  const TSprite* reading = Find(sprites, O().ReadingTexture.get());
+  const TSprite* panel = Find(sprites, O().Panel(TLabel::Spelling).get());
+  const TSprite* spelling = Find(sprites, O().Label(TLabel::Spelling).get());
+  const TSprite* reading = Find(sprites, O().Label(TLabel::Reading).get());
   ASSERT_TRUE(panel && spelling && reading);
   EXPECT_LT(panel, spelling);
-  EXPECT_EQ(spelling->Y, 415 - H(O().SpellingTexture.get()) - 5);
+  EXPECT_EQ(spelling->Y, 415 - H(O().Label(TLabel::Spelling).get()) - 5);
   EXPECT_EQ(spelling->Colour, 0xBB00FF00u);
-  EXPECT_EQ(reading->Y, 415 - H(O().SpellingTexture.get()) - H(O().ReadingTexture.get()) - 10);
+  EXPECT_EQ(reading->Y,
+            415 - H(O().Label(TLabel::Spelling).get()) - H(O().Label(TLabel::Reading).get()) - 10);
   EXPECT_EQ(reading->Colour, 0xBBFF80FFu);
   S().ShowSpelling = 0;
   S().GameOver = 1;
   sprites = DrawOnce(*Game);
-  EXPECT_EQ(Find(sprites, O().ReadingTexture.get())->Y, 415 - H(O().ReadingTexture.get()) - 5);
+  EXPECT_EQ(Find(sprites, O().Label(TLabel::Reading).get())->Y,
+            415 - H(O().Label(TLabel::Reading).get()) - 5);
   EXPECT_EQ(Find(sprites, O().PictureTexture.get())->Y, 120);
 }
 
@@ -308,13 +310,13 @@ TEST_F(ScreenTest, TheMeaningLiesBetweenTheRevealedAnswerAndTheField) {
   S().Marks.SetLabel(TLabel::Reading, codepage::Utf8ToSjis("いそがばまわれ"));
   S().Marks.SetLabel(TLabel::Imi, codepage::Utf16ToSjis(S().Imi(23)));
   Game->RefreshScreen();
-  ASSERT_GT(H(O().ImiTexture.get()), 0);
-  ASSERT_LE(W(O().ImiTexture.get()), 641) << "wider than the answer field";
+  ASSERT_GT(H(O().Label(TLabel::Imi).get()), 0);
+  ASSERT_LE(W(O().Label(TLabel::Imi).get()), 641) << "wider than the answer field";
   const auto sprites = DrawOnce(*Game);
-  const TSprite* imi = Find(sprites, O().ImiTexture.get());
-  const TSprite* panel = Find(sprites, O().ImiTexture2.get());
-  const TSprite* spelling = Find(sprites, O().SpellingTexture.get());
-  const TSprite* reading = Find(sprites, O().ReadingTexture.get());
+  const TSprite* imi = Find(sprites, O().Label(TLabel::Imi).get());
+  const TSprite* panel = Find(sprites, O().Panel(TLabel::Imi).get());
+  const TSprite* spelling = Find(sprites, O().Label(TLabel::Spelling).get());
+  const TSprite* reading = Find(sprites, O().Label(TLabel::Reading).get());
   const TSprite* guide = Find(sprites, O().SosaTexture.get());
   ASSERT_TRUE(imi && panel && spelling && reading && guide);
   EXPECT_LT(panel, imi);
@@ -331,15 +333,15 @@ TEST_F(ScreenTest, TheMeaningLiesBetweenTheRevealedAnswerAndTheField) {
   // of the music title.
   S().GameOver = 1;
   const auto over = DrawOnce(*Game);
-  const TSprite* low = Find(over, O().ImiTexture.get());
+  const TSprite* low = Find(over, O().Label(TLabel::Imi).get());
   const TSprite* guideOver = Find(over, O().SosaTexture.get());
-  const TSprite* title = Find(over, O().MusicTitleTexture.get());
+  const TSprite* title = Find(over, O().Label(TLabel::MusicTitle).get());
   ASSERT_TRUE(low && guideOver);
   EXPECT_GE(low->Y, guideOver->Y + guideOver->H);
   if (title != nullptr) {
     EXPECT_LE(low->Y + low->H, title->Y);
   }
-  EXPECT_EQ(Find(over, O().SpellingTexture.get())->Y, 415 - spelling->H - 5);
+  EXPECT_EQ(Find(over, O().Label(TLabel::Spelling).get())->Y, 415 - spelling->H - 5);
   S().GameOver = 0;
 
   // Switched off, or a question without a meaning: the answer sits on the field as before.
@@ -347,8 +349,8 @@ TEST_F(ScreenTest, TheMeaningLiesBetweenTheRevealedAnswerAndTheField) {
     S().ImiHyoji = round == 0 ? 0 : 1;
     if (round == 1) S().MondaiNo = 0;
     const auto plain = DrawOnce(*Game);
-    EXPECT_FALSE(Find(plain, O().ImiTexture.get()));
-    EXPECT_EQ(Find(plain, O().SpellingTexture.get())->Y, 415 - spelling->H - 5);
+    EXPECT_FALSE(Find(plain, O().Label(TLabel::Imi).get()));
+    EXPECT_EQ(Find(plain, O().Label(TLabel::Spelling).get())->Y, 415 - spelling->H - 5);
   }
 }
 
@@ -378,17 +380,17 @@ TEST_F(ScreenTest, BonusPictureUpToItsLastMillisecond) {
 TEST_F(ScreenTest, MessagesKeyGuideMusicTitleAndLogo) {
   // The title screen right after start-up: message 1 only, the logo, no music title yet.
   auto sprites = DrawOnce(*Game);
-  EXPECT_EQ(Find(sprites, O().Message2Texture.get()), nullptr);
-  const TSprite* m1 = Find(sprites, O().Message1Texture.get());
+  EXPECT_EQ(Find(sprites, O().Label(TLabel::Message2).get()), nullptr);
+  const TSprite* m1 = Find(sprites, O().Label(TLabel::Message1).get());
   ASSERT_TRUE(m1);
   EXPECT_EQ(m1->Y, 275);
-  EXPECT_EQ(m1->X, (688 - W(O().Message1Texture.get())) / 2);
+  EXPECT_EQ(m1->X, (688 - W(O().Label(TLabel::Message1).get())) / 2);
   const TSprite* logo = Find(sprites, O().LogoTexture.get());
   ASSERT_TRUE(logo);
   EXPECT_EQ(logo->X, 380);
   EXPECT_EQ(logo->Y, 350);
   EXPECT_EQ(sprites.back().Texture, O().LogoTexture.get()) << "the logo is drawn last";
-  EXPECT_EQ(Find(sprites, O().MusicTitleTexture.get()), nullptr);
+  EXPECT_EQ(Find(sprites, O().Label(TLabel::MusicTitle).get()), nullptr);
   const TSprite* guide = Find(sprites, O().SosaTexture.get());
   ASSERT_TRUE(guide);
   EXPECT_EQ(guide->Y, 415 + 41);
@@ -397,13 +399,13 @@ TEST_F(ScreenTest, MessagesKeyGuideMusicTitleAndLogo) {
   S().Marks.SetLabel(TLabel::MusicTitle, "x.mp3");
   Game->RefreshScreen();
   sprites = DrawOnce(*Game);
-  const TSprite* title = Find(sprites, O().MusicTitleTexture.get());
+  const TSprite* title = Find(sprites, O().Label(TLabel::MusicTitle).get());
   ASSERT_TRUE(title);
   EXPECT_EQ(title->X, 5);
-  EXPECT_EQ(title->Y, 528 - H(O().MusicTitleTexture.get()) - 5);
+  EXPECT_EQ(title->Y, 528 - H(O().Label(TLabel::MusicTitle).get()) - 5);
   EXPECT_EQ(title->Colour, 0xBBFFFF00u);
   S().GameClear = 1;
-  EXPECT_EQ(Find(DrawOnce(*Game), O().MusicTitleTexture.get()), nullptr);
+  EXPECT_EQ(Find(DrawOnce(*Game), O().Label(TLabel::MusicTitle).get()), nullptr);
 }
 
 // The blend of one colour over another at the source's alpha, per channel.

@@ -46,8 +46,10 @@ TEST_F(StartupTest, FirstRunBuildsTheTitleScreen) {
   label.Font().SetSize(18);
   const int extra = label.TextWidth("a") / 2;
   const std::string best = ZeroPad(2000) + codepage::Utf8ToSjis("(最高得点)");
-  EXPECT_EQ(static_cast<int>(O().SaikoTokutenTexture->Width()), label.TextWidth(best) + extra);
-  EXPECT_EQ(static_cast<int>(O().HintTexture->Width()), label.TextWidth("HINT:0003") + extra);
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::SaikoTokuten)->Width()),
+            label.TextWidth(best) + extra);
+  EXPECT_EQ(static_cast<int>(O().Label(TLabel::Hint)->Width()),
+            label.TextWidth("HINT:0003") + extra);
   EXPECT_GT(O().HotaruTexture->Width(), 0u);
   EXPECT_GT(O().HaikeiTexture->Width(), 0u);
   EXPECT_GT(O().PictureTexture->Width(), 0u);

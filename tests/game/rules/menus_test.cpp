@@ -1,6 +1,7 @@
 // The menus' actions and the close query.
 #include <gtest/gtest.h>
 
+#include "game/music_files.h"
 #include "game/save_file.h"
 #include "support/rules_fixture.h"
 
@@ -46,11 +47,7 @@ TEST_F(MenusTest, MusicOnOffAndAChosenFile) {
   Game->MenuClick(TMenuItem::S2);
   ASSERT_EQ(Window.MusicFileTitles.size(), 1u);
   EXPECT_EQ(Window.MusicFileTitles[0], "BGMの指定");
-  EXPECT_EQ(
-      Window.MusicFileFilters[0],
-      "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
-      "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;"
-      "*.oga;*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*");
+  EXPECT_EQ(Window.MusicFileFilters[0], MusicFileFilter());
   const std::string tune = (Root / "music" / "tune.mp3").string();
   Game->MenuClick(TMenuItem::OFF1);
   Window.MusicFileChoice = tune;

@@ -303,6 +303,35 @@ TEST_F(SaveResumeTest, ShortOrUnreadableFilesGiveNoResume) {
   EXPECT_EQ(S().Playing, 1);
 }
 
+// The key guide of a resumed stage-2 question says what the next F1 does: a hint (Sosa2) or
+// giving the question up (Sosa1), also after the question's own three hints.
+TEST_F(SaveResumeTest, AResumedStageTwoQuestionShowsTheGuideOfTheNextF1) {
+  const struct {
+    std::int32_t hintCount, hintMoji;
+    bool hintLeft;
+  } cases[] = {{0, 0, true}, {2, 0, true},  {3, 0, false}, {1, 1, true},
+               {3, 2, true}, {1, 3, false}, {3, 3, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << "HintCount " << c.hintCount << ", HintMoji " << c.hintMoji);
+    TSaveData d = SavedQuestionOne();
+    ASSERT_GE(d.MojiCount, 4);
+    d.SeikaiCount = 12;
+    d.Playing = 1;
+    d.HintCount = c.hintCount;
+    d.HintMoji = c.hintMoji;
+    WriteSave(d);
+    Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
+    StartGame();
+    RunToPrompt();
+    ASSERT_EQ(S().Playing, 1);
+    EXPECT_EQ(Game->Sosa, c.hintLeft ? "Sosa2.bmp" : "Sosa1.bmp");
+    Key(VK_F1);
+    EXPECT_EQ(S().Playing == 1, c.hintLeft) << "the next F1 did not do what the guide said";
+    Game.reset();
+  }
+}
+
 TEST_F(SaveResumeTest, AnUnknownAnswerModeResumesAsKanjiMixed) {
   WriteSave(SavedQuestionOne());
   WriteIni("KaitoMode", "Value", "7");
