@@ -47,10 +47,10 @@ function(nightwisp_test name)
     TIMEOUT 600)
 endfunction()
 
-# nightwisp_fuzzer(NAME SOURCES ... LIBS ...): only in the sanitizer build (clang).
-# CI runs each one briefly through ctest (label "fuzz").
+# nightwisp_fuzzer(NAME SOURCES ... LIBS ... [ARGS ...]): only in the sanitizer build (clang).
+# CI runs each one briefly through ctest (label "fuzz"); ARGS are further libFuzzer options.
 function(nightwisp_fuzzer name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
@@ -63,7 +63,10 @@ function(nightwisp_fuzzer name)
     file(MAKE_DIRECTORY ${found})
     set(seeds ${found} ${CMAKE_CURRENT_SOURCE_DIR}/corpus)
   endif()
-  add_test(NAME ${name} COMMAND ${name} -max_total_time=20 -rss_limit_mb=2048 ${seeds})
+  if(NOT ARG_ARGS)
+    set(ARG_ARGS -rss_limit_mb=2048)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} -max_total_time=20 ${ARG_ARGS} ${seeds})
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120
     ENVIRONMENT "SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen")
 endfunction()

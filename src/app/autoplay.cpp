@@ -95,6 +95,8 @@ void TAutoPlayer::Step() {
     AnswerModalBox();
     return;
   }
+  // Until start-up is done the bot only answers its boxes (they come before the title).
+  if (!form_.Started()) return;
   // The game processes pending events inside a frame or a key: no step runs within a step.
   if (stepping_) return;
   stepping_ = true;

@@ -31,6 +31,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
 
   // Runs start-up (the creation handler) and starts the main loop's tick.
   void Start();
+  // Start-up has finished (the creation handler returned).
+  bool Started() const { return started_; }
   // Call before Start: the main loop's ticks then come only from RunTick, never from the
   // window's timer (the player-bot's fixed-step game drives every frame itself).
   void DriveTicksByHand() { ticksByHand_ = true; }

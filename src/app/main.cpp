@@ -102,10 +102,11 @@ int main(int argc, char** argv) {
   if (!benchLog.isEmpty()) form.BenchLog().Open(benchLog);
   QApplication::setWindowIcon(form.windowIcon());
   form.show();
-  // The player comes before start-up: a fixed-step game's clock must be there first.
+  // The player comes before start-up: a fixed-step game's clock must be there first, and the
+  // boxes start-up may show (a file it cannot read) wait for the bot's answer too.
   std::unique_ptr<app::TAutoPlayer> player;
   if (autoplay) player = std::make_unique<app::TAutoPlayer>(form, options);
-  form.Start();
   if (player) player->Start();
+  form.Start();
   return application.exec();
 }

@@ -14,23 +14,34 @@ constexpr std::size_t PairIndex(std::uint8_t left, std::uint8_t right) {
   return (std::size_t{left} << 8) | right;
 }
 
+// The pair counts of every pair value, one table per thread that outlives a call: the counts
+// are all zero again after each block (ClearCounts), so a new call need not clear 256 KB. A
+// block that was left midway (an exception) marks the table for clearing.
+struct TPairCounts {
+  std::vector<std::uint32_t> Counts = std::vector<std::uint32_t>(65536, 0);
+  bool Clean = true;
+};
+
 // Packs one block at a time. The pair counts are kept exact while pairs are replaced, so
 // the next most frequent pair is found among a short list of candidates instead of a scan
 // of all 65536 pairs.
 class BlockPacker {
  public:
-  explicit BlockPacker(const BPEPackOptions& options) : options_(options), counts_(65536, 0) {}
+  BlockPacker(const BPEPackOptions& options, TPairCounts& table)
+      : options_(options), table_(table), counts_(table.Counts.data()) {}
 
   // Takes the next block out of data (from offset) and appends it packed to out; returns
   // how many input bytes it took.
   std::size_t PackNextBlock(std::span<const std::uint8_t> data, std::size_t offset,
                             std::vector<std::uint8_t>& out) {
+    table_.Clean = false;
     const std::size_t taken = TakeBlock(data, offset);
     CountPairs();
     while (ReplaceBestPair()) {
     }
     WriteBlock(out);
     ClearCounts();
+    table_.Clean = true;
     return taken;
   }
 
@@ -57,6 +68,7 @@ class BlockPacker {
       depth_[code] = 0;
       free_[code] = !used[code];
     }
+    nextFree_ = 0;
     return end - offset;
   }
 
@@ -77,9 +89,10 @@ class BlockPacker {
       counts_[PairIndex(block_[i], block_[i + 1])] = 0;
   }
 
-  int LowestFreeCode() const {
-    for (int code = 0; code < 256; ++code) {
-      if (free_[code]) return code;
+  // Codes are only ever taken within a block, so the search goes on from the last one found.
+  int LowestFreeCode() {
+    for (; nextFree_ < 256; ++nextFree_) {
+      if (free_[nextFree_]) return nextFree_;
     }
     return -1;
   }
@@ -217,13 +230,15 @@ class BlockPacker {
   }
 
   BPEPackOptions options_;
-  std::vector<std::uint32_t> counts_;
+  TPairCounts& table_;
+  std::uint32_t* counts_;
   std::vector<std::size_t> candidates_;
   std::vector<std::uint8_t> block_;
   std::array<std::uint8_t, 256> left_{};
   std::array<std::uint8_t, 256> right_{};
   std::array<std::size_t, 256> depth_{};
   std::array<bool, 256> free_{};
+  int nextFree_ = 0;
 };
 
 }  // namespace
@@ -235,7 +250,12 @@ std::vector<std::uint8_t> PackBPE(std::span<const std::uint8_t> data,
   checked.MinPairCount = std::max<std::size_t>(checked.MinPairCount, 2);
   std::vector<std::uint8_t> out;
   out.reserve(data.size() / 2 + 64);
-  BlockPacker packer(checked);
+  thread_local TPairCounts table;
+  if (!table.Clean) {
+    std::fill(table.Counts.begin(), table.Counts.end(), 0);
+    table.Clean = true;
+  }
+  BlockPacker packer(checked, table);
   std::size_t offset = 0;
   while (offset < data.size()) offset += packer.PackNextBlock(data, offset, out);
   return out;

@@ -65,11 +65,16 @@ class TDDSDGenWave {
   bool Is3D() const { return is3D_; }
   // The last channel that took a reference to this (effects) wave's own buffer.
   TDDSDChannel* LastChannel() const { return lastChannel_; }
+  // Why the file gave no sound, naming it ("….wavは、WAVEファイルではありません"); empty when it
+  // loaded or failed in the sound device instead.
+  const std::string& LoadError() const { return loadError_; }
 
  protected:
   // Reads a RIFF/WAVE image from an open multimedia file into a new buffer; name is the one
   // the reports carry. Only while the component is initialised.
   void LoadFromHandle(mmio::HMMIO handle, const std::string& name);
+  // Reports a file that cannot be loaded and keeps the reason.
+  void Refuse(const std::string& reason);
 
   TDDSD* owner_;
   dsound::IDirectSoundBuffer8* buffer_ = nullptr;
@@ -78,6 +83,7 @@ class TDDSDGenWave {
   bool effects_;
   bool is3D_ = false;
   TDDSDChannel* lastChannel_ = nullptr;
+  std::string loadError_;
   friend class TDDSDChannel;
 };
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <system_error>
 
+#include "platform/base/debug_log.h"
 #include "platform/base/fatal.h"
-#include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 
 namespace ddsd {
@@ -16,22 +16,14 @@ bool ExceptOnError = false;
 
 namespace {
 
-std::filesystem::path logFolder;  // empty: the executable's folder
-int reportNumber = 0;             // lines written since start-up (or since SetLogFolder)
+TDebugLog debugLog(kLogFileName, "debug#", " ... ");
 bool warnedAboutLog = false;
 
 void WriteLogLine(const std::string& utf8Message) {
-  const std::filesystem::path path = LogFilePath();
-  char number[32];
-  std::snprintf(number, sizeof number, "debug#%.5d ... ", reportNumber + 1);
-  if (!files::AppendLogLine(path, number + codepage::Utf8ToSjis(utf8Message), reportNumber == 0)) {
-    if (!warnedAboutLog) {
-      std::fprintf(stderr, "Nightwisp: cannot write %s\n", path.string().c_str());
-      warnedAboutLog = true;
-    }
-    return;
+  if (!debugLog.Append(codepage::Utf8ToSjis(utf8Message)) && !warnedAboutLog) {
+    std::fprintf(stderr, "Nightwisp: cannot write %s\n", LogFilePath().string().c_str());
+    warnedAboutLog = true;
   }
-  ++reportNumber;
 }
 
 }  // namespace
@@ -43,12 +35,11 @@ void ApplyDebugOption(TDDSDDebugOptions options) {
 }
 
 void SetLogFolder(const std::filesystem::path& folder) {
-  logFolder = folder;
-  reportNumber = 0;
+  debugLog.SetFolder(folder);
   warnedAboutLog = false;
 }
 
-std::filesystem::path LogFilePath() { return files::LogFilePath(logFolder, kLogFileName); }
+std::filesystem::path LogFilePath() { return debugLog.FilePath(); }
 
 void Report(const std::string& utf8Message) {
   if (DebugMessage) {

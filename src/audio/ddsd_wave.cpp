@@ -90,24 +90,29 @@ TDDSDMemoryWave::TDDSDMemoryWave(TDDSD* owner, bool effects, const void* data, s
   LoadFromHandle(image.Handle(), name);
 }
 
+void TDDSDGenWave::Refuse(const std::string& reason) {
+  loadError_ = reason;
+  ddsd::Report(reason);
+}
+
 void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
   if (owner_ == nullptr || !owner_->Initialized()) {
     return;
   }
   if (handle == nullptr) {
-    ddsd::Report(name + "が、見つかりません");
+    Refuse(name + "が、見つかりません");
     return;
   }
   mmio::MMCKINFO riff{};
   riff.fccType = mmio::mmioFOURCC('W', 'A', 'V', 'E');
   if (mmio::mmioDescend(handle, &riff, nullptr, mmio::MMIO_FINDRIFF) != mmio::MMSYSERR_NOERROR) {
-    ddsd::Report(name + "は、WAVEファイルではありません");
+    Refuse(name + "は、WAVEファイルではありません");
     return;
   }
   mmio::MMCKINFO fmt{};
   fmt.ckid = mmio::mmioFOURCC('f', 'm', 't', ' ');
   if (mmio::mmioDescend(handle, &fmt, &riff, mmio::MMIO_FINDCHUNK) != mmio::MMSYSERR_NOERROR) {
-    ddsd::Report(name + "には、fmtチャンクが有りません");
+    Refuse(name + "には、fmtチャンクが有りません");
     return;
   }
   // Read the whole chunk: the record keeps its first 20 bytes, an extensible header is looked
@@ -116,8 +121,7 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
   std::uint8_t head[kExtensibleBytes] = {};
   const DWORD headBytes = fmt.cksize < kExtensibleBytes ? fmt.cksize : kExtensibleBytes;
   std::uint64_t got = static_cast<std::uint64_t>(std::max<LONG>(
-      0,
-      mmio::mmioRead(handle, reinterpret_cast<char*>(head), static_cast<LONG>(headBytes))));
+      0, mmio::mmioRead(handle, reinterpret_cast<char*>(head), static_cast<LONG>(headBytes))));
   char scratch[4096];
   while (got < fmt.cksize) {
     const std::uint64_t left = fmt.cksize - got;
@@ -129,7 +133,7 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
     got += static_cast<std::uint64_t>(step);
   }
   if (got < fmt.cksize || fmt.cksize < kPcmRecordBytes) {
-    ddsd::Report(name + "のfmtチャンクが不正です");
+    Refuse(name + "のfmtチャンクが不正です");
     return;
   }
   std::memcpy(&format_, head, headBytes < kRecordBytes ? headBytes : kRecordBytes);
@@ -142,7 +146,7 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
   mmio::MMCKINFO data{};
   data.ckid = mmio::mmioFOURCC('d', 'a', 't', 'a');
   if (mmio::mmioDescend(handle, &data, &riff, mmio::MMIO_FINDCHUNK) != mmio::MMSYSERR_NOERROR) {
-    ddsd::Report(name + "には、dataチャンクが有りません");
+    Refuse(name + "には、dataチャンクが有りません");
     return;
   }
   // A file that ends before its sound does would leave the buffer's tail as noise.
@@ -151,7 +155,7 @@ void TDDSDGenWave::LoadFromHandle(mmio::HMMIO handle, const std::string& name) {
   mmio::mmioSeek(handle, here, SEEK_SET);
   if (fileSize < 0 || static_cast<std::uint64_t>(data.dwDataOffset) + data.cksize >
                           static_cast<std::uint64_t>(fileSize)) {
-    ddsd::Report(name + "のdataチャンクが不正です");
+    Refuse(name + "のdataチャンクが不正です");
     return;
   }
 

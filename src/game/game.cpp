@@ -3,6 +3,8 @@
 // FormCreate calls them), and destroy freeing it all in the window's order.
 #include "game/game.h"
 
+#include <algorithm>
+
 #include "game/game_owned.h"
 #include "game/label_table.h"
 #include "game/settings.h"
@@ -55,6 +57,8 @@ TGame::TGame(TGameWindow& window, TOwnerWindow& ownerWindow, TGamePaths paths)
   Owned->DDSD1->SetDebugOption({dsoHaltOnError});
   Owned->DDSD1->Loaded();
   Owned->WindowsMediaPlayer1 = std::make_unique<TWindowsMediaPlayer>();
+  // While the general decoder opens a file the window goes on painting and answering.
+  Owned->WindowsMediaPlayer1->SetWaiting([this] { Window.ProcessMessages(); });
 }
 
 TGame::~TGame() {
@@ -117,10 +121,12 @@ void TGame::CreateSoundEffects() {
   for (int i = 0; i < kSoundEffectCount; ++i) {
     o.Waves[i] = std::make_unique<TDDSDWaveData>(o.DDSD1.get(), false, data / kWaveFiles[i]);
     // Binding an empty wave ends the game with the library's copy error, which does not say
-    // why: name the effect file that could not be loaded instead.
+    // why: name the effect file that could not be loaded, and why, instead.
     if (o.DDSD1->Initialized() && o.Waves[i]->Buffer() == nullptr) {
-      fatal::Halt("効果音ファイル「" + (data / kWaveFiles[i]).string() +
-                  "」を読み込めませんでした。");
+      const std::string& reason = o.Waves[i]->LoadError();
+      fatal::Halt(reason.empty() ? "効果音ファイル「" + (data / kWaveFiles[i]).string() +
+                                       "」を読み込めませんでした。"
+                                 : "効果音ファイルを読み込めませんでした。\n" + reason);
     }
     if (o.DDSD1->Initialized()) o.DDSD1->Channel(i)->SetWaveData(o.Waves[i].get());
   }
@@ -150,7 +156,12 @@ void TGame::LoadPictures() {
   MakeTextTexture(o.KotaeTexture.get(), o.KotaeTexture2.get(), Sjis("答"), o.MojiWriter.get());
   o.HaikeiTexture = NewTexture(dg);
   try {
-    o.HaikeiTexture->LoadFromBitmap(*LoadJPEGFile(data / "Haikei.jpg"));
+    const auto [maxWidth, maxHeight] = o.HaikeiTexture->MaxSize();
+    const auto side = [](UINT max) {
+      return static_cast<std::int32_t>(std::min<UINT>(max, kJPEGMaxSide));
+    };
+    o.HaikeiTexture->LoadFromBitmap(
+        *LoadJPEGFile(data / "Haikei.jpg", side(maxWidth), side(maxHeight)));
   } catch (const EJPEGError& e) {
     // The texture loader ends the game on a missing picture; the background does the same.
     fatal::Halt(std::string("背景の画像を読み込めませんでした: ") + e.what());

@@ -4,8 +4,8 @@
 // hooks with them, turns the rules' marks into textures before each frame and draws the frame.
 //
 // Each concern lives in its own file: start-up of the objects and destroy (game.cpp,
-// game_startup.cpp), the refresh of the marked textures (game_labels.cpp), the frame
-// (game_screen.cpp), music files and their title (game_music_title.cpp).
+// game_startup.cpp), the text displays' rows (label_table.h), the refresh of the marked
+// textures and the music title (game_labels.cpp), the frame (game_screen.cpp).
 #pragma once
 
 #include <cstdint>
@@ -67,6 +67,7 @@ class TGame : public TGameRules {
   bool TryPlayMusic() override;
   void StopMusic() override;
   double MusicDuration() override;
+  bool MusicRanOut() override;
   TFontChoice CharacterFont() const override;
   TFontChoice SetCharacterFont(const TFontChoice& chosen) override;
 

@@ -126,19 +126,24 @@ void TGameRules::StartMusicWhenDue() {
   ShowMessage1();
 }
 
-// The random music moves on at the end of a track; a single file loops by itself.
+// The random music moves on at the end of a track, by its length or when it ran out sooner
+// (a file may claim hours and hold seconds, or nothing). A single file loops by itself; one
+// that gave no sound at all is reported once and stopped.
 void TGameRules::NextTrackAtTheEnd() {
   if (S.BgmOn != 1 && S.GameClear != 1) return;
   const double duration = MusicDuration();
-  if (duration > 0) {
-    const std::int64_t elapsed = std::abs(
-        static_cast<std::int64_t>(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime)));
-    if (elapsed / 1000.0 > duration && S.BgmRandom == 1 && S.RandomFileCount > 0) {
-      StopMusic();
-      PickRandomTrack();
-      PlayMusic();
-      ShowMusicTitle();
-    }
+  const std::int64_t elapsed = std::abs(
+      static_cast<std::int64_t>(static_cast<std::int32_t>(timeGetTime() - S.MusicStartTime)));
+  const bool ranOut = MusicRanOut();
+  const bool random = S.BgmRandom == 1 && S.RandomFileCount > 0;
+  if (random && (ranOut || (duration > 0 && elapsed / 1000.0 > duration))) {
+    StopMusic();
+    PickRandomTrack();
+    PlayMusic();
+    ShowMusicTitle();
+  } else if (!random && ranOut) {
+    StopMusic();
+    ShowBox("「" + S.MusicName + "」を再生できませんでした。");
   }
 }
 

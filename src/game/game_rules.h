@@ -142,6 +142,9 @@ class TGameRules {
   virtual bool TryPlayMusic() = 0;  // false when MusicName cannot be played (reason on stderr)
   virtual void StopMusic() = 0;
   virtual double MusicDuration() = 0;  // seconds of the music playing; 0 when unknown
+  // The music played and stopped by itself: a track reached its end, whatever length it
+  // claimed, or a looping file gave no sound at all.
+  virtual bool MusicRanOut() = 0;
   // The character font as the settings store it; setting it renders the answer mark anew (the
   // characters are marked by the caller) and returns the font as set.
   virtual TFontChoice CharacterFont() const = 0;

@@ -15,24 +15,16 @@
 namespace game {
 namespace {
 
-// A copy of Settei.ini, staged beside it, to receive a save's keys (see StageSaveFile). A
-// missing file stages as none: the first key written creates it.
-bool StageSettings(const std::filesystem::path& settings) {
-  std::error_code error;
-  const std::filesystem::path staged = StagedFileName(settings);
-  std::filesystem::remove(staged, error);
-  const std::filesystem::file_status status = std::filesystem::status(settings, error);
-  if (!std::filesystem::exists(status)) return true;
-  if (!std::filesystem::is_regular_file(status)) return false;
-  std::filesystem::copy_file(settings, staged, error);
-  return !error;
-}
-
-std::int32_t FindTuika(const TCatalogue& catalogue, const std::u16string& mondai) {
-  const auto it =
-      std::find(catalogue.TuikaMondaiList.begin(), catalogue.TuikaMondaiList.end(), mondai);
-  if (it == catalogue.TuikaMondaiList.end()) return -1;
-  return static_cast<std::int32_t>(it - catalogue.TuikaMondaiList.begin());
+// The saved additional question by its reading and its written form together: two questions
+// may share a reading (猫 and 寝子 are both ねこ), and only the pair names the one that was saved.
+std::int32_t FindTuika(const TCatalogue& catalogue, const TSettings& saved) {
+  for (std::size_t i = 0; i < catalogue.TuikaMondaiList.size(); ++i) {
+    if (catalogue.TuikaMondaiList[i] == saved.TuikaMondai && i < catalogue.TuikaSeikaiList.size() &&
+        catalogue.TuikaSeikaiList[i] == saved.TuikaSeikai) {
+      return static_cast<std::int32_t>(i);
+    }
+  }
+  return -1;
 }
 
 }  // namespace
@@ -79,27 +71,8 @@ void TGameRules::SaveGame() {
   d.HintMoji = S.HintMoji;
   d.HintCount = S.HintCount;
 
-  // The folder.
-  std::error_code folderError;
-  std::filesystem::create_directories(S.UserDir, folderError);
-
-  // record1.dat and the Settei.ini keys of the same save (the additional question's
-  // texts, the answer mode) are replaced together: both are staged first, and only when both
-  // are on disk do they take their places. A failure keeps the old pair, which still belong
-  // together.
-  const std::filesystem::path record = S.UserDir / kSaveFileName;
-  const std::filesystem::path settings = TSettingsFiles(S.UserDir).IniFileName();
-  std::string error;
-  if (!StageSaveFile(record, d, error)) {
-    ShowBox("ゲームを保存できませんでした。");
-    return;
-  }
-  if (!StageSettings(settings)) {
-    DropStagedFile(record);
-    ShowBox("保存できませんでした。");
-    return;
-  }
-  // The additional question's texts when the saved question is one, then the answer mode.
+  // record1.dat and the Settei.ini keys of the same save (the additional question's texts when
+  // the saved question is one, the answer mode) are replaced as a pair.
   TSettings keys = S.Settings;
   const bool tuika = S.MondaiNo > kBuiltInMondaiCount;
   if (tuika) {
@@ -107,21 +80,18 @@ void TGameRules::SaveGame() {
     keys.TuikaSeikai = S.Seikai(S.MondaiNo);
   }
   keys.KaitoMode = S.KaitoMode;
-  const std::filesystem::path staged = StagedFileName(settings);
-  if (!((!tuika || TSettingsFiles::Write(staged, keys, TSettingsGroup::WithSavedTuika)) &&
-        TSettingsFiles::Write(staged, keys, TSettingsGroup::WithSave))) {
-    DropStagedFile(record);
-    DropStagedFile(settings);
-    ShowBox("保存できませんでした。");
-    return;
+  std::string error;
+  switch (WriteSavePair(S.UserDir, d, keys, tuika, error)) {
+    case TSavePairResult::Saved:
+      S.SaveDataSize = kSaveDataSize;
+      return;
+    case TSavePairResult::RecordFailed:
+      ShowBox("ゲームを保存できませんでした。\n" + error);
+      return;
+    case TSavePairResult::SettingsFailed:
+      ShowBox("保存できませんでした。\n" + error);
+      return;
   }
-  if (!CommitStagedFile(record, error)) {
-    DropStagedFile(settings);
-    ShowBox("ゲームを保存できませんでした。");
-    return;
-  }
-  S.SaveDataSize = kSaveDataSize;
-  if (!CommitStagedFile(settings, error)) ShowBox("保存できませんでした。");
 }
 
 void TGameRules::ReadSavedGameAtStartup() {
@@ -141,9 +111,8 @@ bool TGameRules::SavedGameResumable() const {
   // An additional question comes back by its reading in Settei.ini; one that has left the
   // file is appended again, which needs a pair the catalogue accepts.
   const TSettings& saved = S.Settings;
-  if (FindTuika(S, saved.TuikaMondai) < 0 &&
-      !(IsAcceptableTuikaPair(saved.TuikaSeikai, saved.TuikaMondai) &&
-        SpellingFits(saved.TuikaSeikai))) {
+  if (FindTuika(S, saved) < 0 && !(IsAcceptableTuikaPair(saved.TuikaSeikai, saved.TuikaMondai) &&
+                                   SpellingFits(saved.TuikaSeikai))) {
     return false;
   }
   return SaveDataProblem(d, S, &saved.TuikaMondai).empty();
@@ -151,12 +120,12 @@ bool TGameRules::SavedGameResumable() const {
 
 void TGameRules::ResumeGame() {
   const TSaveData& d = S.SaveData;
-  // The question, an additional one found again by its reading.
+  // The question, an additional one found again by its reading and written form.
   S.MondaiNo = d.MondaiNo;
   if (S.MondaiNo > kBuiltInMondaiCount) {
     const TSettings& saved = S.Settings;
     S.MondaiText = saved.TuikaMondai;
-    const std::int32_t found = FindTuika(S, saved.TuikaMondai);
+    const std::int32_t found = FindTuika(S, saved);
     if (found >= 0) {
       S.MondaiNo = found + kBuiltInMondaiCount + 1;
       if (S.TuikaShutsudai[found] == 0) ++S.TuikaShutsudaiCount;

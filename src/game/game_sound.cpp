@@ -36,4 +36,8 @@ void TGame::StopMusic() {
 
 double TGame::MusicDuration() { return Owned->WindowsMediaPlayer1->currentMedia.duration(); }
 
+bool TGame::MusicRanOut() {
+  return Owned->WindowsMediaPlayer1.get() != nullptr && Owned->WindowsMediaPlayer1->TrackEnded();
+}
+
 }  // namespace game

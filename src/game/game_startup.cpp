@@ -6,6 +6,7 @@
 
 #include "game/game_rules.h"
 #include "game/random.h"
+#include "game/save_file.h"
 #include "game/settings.h"
 #include "platform/clock/clock.h"
 
@@ -28,6 +29,12 @@ void TGameRules::FormCreate() {
   // The folders. The per-user folder is made only when something is written there.
   S.AppDir = GamePaths.AppDir;
   S.UserDir = GamePaths.DocumentsDir / "Amaneya" / "NightwispData";
+  // A save killed midway is finished or undone before anything reads its files.
+  std::string pairError;
+  if (!RecoverSavePair(S.UserDir / kSaveFileName, TSettingsFiles(S.UserDir).IniFileName(),
+                       pairError)) {
+    ShowBox("前回の保存を仕上げられませんでした。\n" + pairError);
+  }
 
   // Settei.ini and Font.dat, once; what they lack keeps its default.
   S.Settings = TSettingsFiles(S.UserDir).Read();
@@ -100,7 +107,7 @@ void TGameRules::FormClose() {
   std::error_code error;
   std::filesystem::create_directories(S.UserDir, error);
 
-  // Settei.ini: the first failed key ends the INI part.
+  // Settei.ini: every key that can be written is.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
   // The record read at start-up with the game's live values put in.
   const TFontChoice font = CharacterFont();
@@ -114,11 +121,20 @@ void TGameRules::FormClose() {
   settings.RomajiHenkan = S.RomajiHenkan != 0;
   settings.ImiHyoji = S.ImiHyoji != 0;
   const TSettingsFiles files(S.UserDir);
-  if (!files.Write(settings, TSettingsGroup::AtClose)) ShowBox(kSaveFailed);
+  std::string iniError;
+  const bool iniWritten = files.Write(settings, TSettingsGroup::AtClose, &iniError);
 
   // Font.dat: the character font's style in one byte.
   S.FontStyle = font.Style;
-  if (!files.WriteFontStyle(S.FontStyle)) ShowBox(kSaveFailed);
+  std::string styleError;
+  const bool styleWritten = files.WriteFontStyle(S.FontStyle, &styleError);
+  // One box for the close, naming each file that could not be written and why.
+  if (!iniWritten || !styleWritten) {
+    std::string text = kSaveFailed;
+    if (!iniWritten) text += "\n" + iniError;
+    if (!styleWritten) text += "\n" + styleError;
+    ShowBox(text);
+  }
 
   // The music stops.
   StopMusic();

@@ -102,6 +102,115 @@ bool WriteSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
   return StageSaveFile(fileName, data, error) && CommitStagedFile(fileName, error);
 }
 
+std::filesystem::path SaveJournalName(const std::filesystem::path& record) {
+  std::filesystem::path journal = record;
+  journal += ".commit";
+  return journal;
+}
+
+namespace {
+
+// Removes fileName, durably; a file that is not there is removed already.
+bool RemoveSynced(const std::filesystem::path& fileName, std::string& error) {
+  std::error_code code;
+  std::filesystem::remove(fileName, code);
+  if (code) {
+    error = "cannot remove " + fileName.string() + ": " + code.message();
+    return false;
+  }
+  files::SyncFolder(fileName.parent_path());
+  return true;
+}
+
+// The staged file takes its place when there is one; a finished rename left none.
+bool FinishStaged(const std::filesystem::path& fileName, std::string& error) {
+  std::error_code code;
+  if (!std::filesystem::exists(StagedFileName(fileName), code)) return true;
+  return files::RenameSynced(StagedFileName(fileName), fileName, error);
+}
+
+// A copy of Settei.ini, staged beside it, to receive a save's keys. A missing file stages as
+// none: the first key written creates it.
+bool StageSettings(const std::filesystem::path& settings, std::string& error) {
+  std::error_code code;
+  const std::filesystem::path staged = StagedFileName(settings);
+  std::filesystem::remove(staged, code);
+  const std::filesystem::file_status status = std::filesystem::status(settings, code);
+  if (!std::filesystem::exists(status)) return true;
+  if (!std::filesystem::is_regular_file(status)) {
+    error = settings.string() + " is not a file";
+    return false;
+  }
+  std::filesystem::copy_file(settings, staged, code);
+  if (code) error = "cannot copy " + settings.string() + ": " + code.message();
+  return !code;
+}
+
+}  // namespace
+
+bool CommitSavePair(const std::filesystem::path& record, const std::filesystem::path& settings,
+                    std::string& error) {
+  const std::filesystem::path journal = SaveJournalName(record);
+  // The journal appears whole, by a rename, after both staged files were synced.
+  if (!files::WriteSyncedFile(StagedFileName(journal), "", error) ||
+      !files::RenameSynced(StagedFileName(journal), journal, error)) {
+    DropStagedFile(journal);
+    DropStagedFile(record);
+    DropStagedFile(settings);
+    return false;
+  }
+  if (!files::RenameSynced(StagedFileName(record), record, error)) {
+    // Nothing has moved: the journal goes first, then the staged files, so the old pair stays.
+    std::string ignored;
+    if (RemoveSynced(journal, ignored)) {
+      DropStagedFile(record);
+      DropStagedFile(settings);
+    }
+    return false;
+  }
+  // record1.dat is the new one: from here the pair is finished, now or at the next start.
+  return FinishStaged(settings, error) && RemoveSynced(journal, error);
+}
+
+bool RecoverSavePair(const std::filesystem::path& record, const std::filesystem::path& settings,
+                     std::string& error) {
+  std::error_code code;
+  const std::filesystem::path journal = SaveJournalName(record);
+  DropStagedFile(journal);
+  // What the INI writer left of the staged copy when it was killed holds nothing a pair needs.
+  files::RemoveStaleTemporaries(settings.parent_path(), StagedFileName(settings).filename());
+  if (std::filesystem::exists(journal, code)) {
+    return FinishStaged(record, error) && FinishStaged(settings, error) &&
+           RemoveSynced(journal, error);
+  }
+  DropStagedFile(record);
+  DropStagedFile(settings);
+  return true;
+}
+
+TSavePairResult WriteSavePair(const std::filesystem::path& userDir, const TSaveData& data,
+                              const game::TSettings& keys, bool withTuika, std::string& error) {
+  std::error_code folderError;
+  std::filesystem::create_directories(userDir, folderError);
+  const std::filesystem::path record = userDir / kSaveFileName;
+  const std::filesystem::path settings = game::TSettingsFiles(userDir).IniFileName();
+  if (!RecoverSavePair(record, settings, error) || !StageSaveFile(record, data, error)) {
+    return TSavePairResult::RecordFailed;
+  }
+  const std::filesystem::path staged = StagedFileName(settings);
+  using game::TSettingsFiles;
+  using game::TSettingsGroup;
+  if (!StageSettings(settings, error) ||
+      (withTuika && !TSettingsFiles::Write(staged, keys, TSettingsGroup::WithSavedTuika, &error)) ||
+      !TSettingsFiles::Write(staged, keys, TSettingsGroup::WithSave, &error)) {
+    DropStagedFile(record);
+    DropStagedFile(settings);
+    return TSavePairResult::SettingsFailed;
+  }
+  if (!CommitSavePair(record, settings, error)) return TSavePairResult::RecordFailed;
+  return TSavePairResult::Saved;
+}
+
 bool PlausibleBestScore(const TSaveData& data) {
   return data.SaikoTokuten >= 0 && data.SaikoTokuten <= kMaxTokuten;
 }

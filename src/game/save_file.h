@@ -9,6 +9,7 @@
 #include "game/catalogue.h"
 #include "game/rule_numbers.h"
 #include "game/save_data.h"
+#include "game/settings.h"
 
 // The saved game's file name in the per-user folder.
 inline constexpr const char* kSaveFileName = "record1.dat";
@@ -40,6 +41,30 @@ bool StageSaveFile(const std::filesystem::path& fileName, const TSaveData& data,
                    std::string& error);
 bool CommitStagedFile(const std::filesystem::path& fileName, std::string& error);
 void DropStagedFile(const std::filesystem::path& fileName);
+
+// record1.dat and Settei.ini replaced as one pair, each from its staged file. The journal
+// (record1.dat + ".commit") is made, durably, only when both staged files are complete on disk;
+// from then on the save is finished rather than undone, so a kill at any moment leaves the old
+// pair or the new one. False, with a reason in `error` naming the file: when record1.dat could
+// not take its place the old pair stays and the staged files are dropped; when only Settei.ini
+// could not, the journal stays and the next start (RecoverSavePair) finishes the pair.
+std::filesystem::path SaveJournalName(const std::filesystem::path& record);
+bool CommitSavePair(const std::filesystem::path& record, const std::filesystem::path& settings,
+                    std::string& error);
+// What a save killed midway left: with its journal the staged files take their places, without
+// one they are dropped. Run at start-up before either file is read, and before each save.
+// False, with the reason in `error`, when the leftovers could not be cleared.
+bool RecoverSavePair(const std::filesystem::path& record, const std::filesystem::path& settings,
+                     std::string& error);
+
+// A whole save: the folder made when missing, then record1.dat holding `data` and Settei.ini's
+// save keys from `keys` (the additional question's too when withTuika) staged and committed as
+// a pair, after settling
+// what an earlier save left. On failure `error` names the file and the reason, and the result
+// tells which of the two files the player is told of.
+enum class TSavePairResult { Saved, RecordFailed, SettingsFailed };
+TSavePairResult WriteSavePair(const std::filesystem::path& userDir, const TSaveData& data,
+                              const game::TSettings& keys, bool withTuika, std::string& error);
 
 // A best score the game can take from the file: from 0 to kMaxTokuten.
 bool PlausibleBestScore(const TSaveData& data);

@@ -104,17 +104,23 @@ TSettings TSettingsFiles::Read() const {
 }
 
 bool TSettingsFiles::Write(const std::filesystem::path& iniFile, const TSettings& settings,
-                           TSettingsGroup group) {
+                           TSettingsGroup group, std::string* error) {
   TIniFile ini(iniFile);
+  bool written = true;
   for (const TSettingKey& key : kSettingKeys) {
-    if (key.Group == group && !std::visit(TWriteKey{ini, key, settings}, key.Field)) return false;
+    if (key.Group == group && !std::visit(TWriteKey{ini, key, settings}, key.Field)) {
+      written = false;
+    }
   }
-  return true;
+  if (error != nullptr) *error = ini.LastError();
+  return written;
 }
 
-bool TSettingsFiles::WriteFontStyle(std::uint8_t style) const {
-  std::string error;
-  return files::ReplaceFile(styleName_, std::string(1, static_cast<char>(style)), error);
+bool TSettingsFiles::WriteFontStyle(std::uint8_t style, std::string* error) const {
+  std::string reason;
+  if (files::ReplaceFile(styleName_, std::string(1, static_cast<char>(style)), reason)) return true;
+  if (error != nullptr) *error = reason;
+  return false;
 }
 
 }  // namespace game

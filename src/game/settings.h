@@ -26,9 +26,11 @@ struct TShiftJisText : std::string {
 //
 // To add a setting: a field here with its default, and one row in kSettingKeys (settings.cpp)
 // naming its section and key and whether it is written at close or with a save. The field's
-// type picks how the key is read and written (bool "1"/"0", a number, a text). Start-up reads
-// the whole record once (TGameState::Settings); close writes its group back once, from the
-// record with the game's live values put in (TGameRules::FormClose).
+// type picks how the key is read and written (bool "1"/"0", a number, a text); a new section
+// is just its name in the rows, keys of one section kept together. Start-up reads the whole
+// record once (TGameState::Settings); close writes its group back once, from the record with
+// the game's live values put in (TGameRules::FormClose): a setting the game keeps only in
+// S.Settings needs nothing there. Add a case to tests/game/settings_test.cpp.
 struct TSettings {
   // [Font] the character font of the answer field and the flying characters. Taken only when
   // both files exist (FontSaved).
@@ -71,16 +73,17 @@ class TSettingsFiles {
   // Both files once; every key a file lacks keeps its default.
   TSettings Read() const;
 
-  // The group's keys of the record into Settei.ini. The first key that cannot be written ends
-  // the writing; false then.
-  bool Write(const TSettings& settings, TSettingsGroup group) const {
-    return Write(iniName_, settings, group);
+  // The group's keys of the record into Settei.ini. Every key is written that can be: one that
+  // cannot keeps no other from being written. False when one could not, with the first reason
+  // (naming the file) in error.
+  bool Write(const TSettings& settings, TSettingsGroup group, std::string* error = nullptr) const {
+    return Write(iniName_, settings, group, error);
   }
   // The same into another file: a save writes its keys into a staged copy of Settei.ini.
   static bool Write(const std::filesystem::path& iniFile, const TSettings& settings,
-                    TSettingsGroup group);
-  // Font.dat replaced whole; false when it could not be.
-  bool WriteFontStyle(std::uint8_t style) const;
+                    TSettingsGroup group, std::string* error = nullptr);
+  // Font.dat replaced whole; false, with the reason in error, when it could not be.
+  bool WriteFontStyle(std::uint8_t style, std::string* error = nullptr) const;
 
   // Settei.ini itself; a save stages a copy of it to receive its keys.
   const std::filesystem::path& IniFileName() const { return iniName_; }

@@ -13,6 +13,7 @@
 #include "platform/wmp/media_source.h"
 #include "platform/wmp/mpeg_source.h"
 #include "platform/wmp/smf.h"
+#include "support/bounded_child.h"
 #include "support/media_files.h"
 #include "support/mp3_test_encoder.h"
 #include "support/wave_builder.h"
@@ -126,6 +127,54 @@ TEST(MediaSource, FilesThatHoldNoMusicAreRefusedWithAReason) {
   }
 }
 
+// The general decoder opens a file in its own process: the caller gets the thread back every
+// few milliseconds meanwhile (the window paints and answers), and what opened plays.
+TEST(MediaSource, TheCallerKeepsRunningWhileTheDecoderOpensAFile) {
+  testwave::TempDir dir;
+  ASSERT_TRUE(testwave::WriteEncoded(dir / "tune.ogg", "-c:a libvorbis", 0.5));
+  int calls = 0;
+  const auto source =
+      wmp::OpenMediaSource((dir / "tune.ogg").string(), kRate, [&calls] { ++calls; });
+  EXPECT_GT(calls, 0);
+  EXPECT_NEAR(DecodeAll(*source).seconds, 0.5, kCodecFrame);
+}
+
+// Playlists and lists of files that name themselves, under a music file's name: refused at
+// once, without reading on or taking memory.
+TEST(MediaSource, PlaylistsAndFileListsNamedAsMusicAreRefusedWithinBoundedMemory) {
+  testwave::TempDir dir;
+  auto text = [](const std::string& s) { return testwave::Bytes(s.begin(), s.end()); };
+  const std::vector<std::pair<const char*, testwave::Bytes>> files = {
+      {"x.mp3", text("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nx.mp3\n")},
+      {"y.mp3", text("ffconcat version 1.0\nfile y.mp3\nfile y.mp3\n")},
+      {"z.ogg", text("#EXTM3U\n#EXTINF:1,\nz.ogg\n#EXTINF:1,\nz.ogg\n")},
+      {"w.wav", text("[playlist]\nFile1=w.wav\nNumberOfEntries=1\n")},
+  };
+  for (const auto& [name, bytes] : files) {
+    const std::filesystem::path path = dir / name;
+    testwave::WriteFile(path, bytes);
+    // The decoder runs in a process of its own: its peak is that of the largest child reaped.
+    const testbound::Result opened = testbound::RunBounded(
+        1536u << 20, [] {},
+        [&] {
+          try {
+            wmp::OpenMediaSource(path.string(), kRate);
+            return 1;
+          } catch (const EMediaPlayer& error) {
+            if (std::string(error.what()).find("音楽ファイルの形式ではありません") ==
+                std::string::npos) {
+              return 2;
+            }
+          }
+          rusage decoder{};
+          getrusage(RUSAGE_CHILDREN, &decoder);
+          return decoder.ru_maxrss < 128 * 1024 ? 0 : 3;
+        });
+    EXPECT_EQ(opened.ExitCode, 0) << name << ": 1 opened, 2 another reason, 3 the decoder grew";
+    EXPECT_LT(opened.PeakGrowthKb, 32 * 1024) << name;
+  }
+}
+
 // A Standard MIDI File from its header fields and track bodies.
 testwave::Bytes Smf(int format, int division, const std::vector<testwave::Bytes>& tracks) {
   testwave::Bytes out = {'M',
@@ -197,8 +246,20 @@ TEST(MidiFileSeconds, FollowsTheTempoMapToTheLastEvent) {
        }(),
        std::nullopt},
   };
+  testwave::TempDir dir;
   for (const Case& c : cases) {
     const std::optional<double> seconds = wmp::MidiFileSeconds(c.file.data(), c.file.size());
+    // Timed in SMPTE frames, a file is measured but refused for playing, with the reason: the
+    // synthesiser's sequencer would only stay silent.
+    if (seconds && (c.file[12] & 0x80) != 0) {
+      testwave::WriteFile(dir / "smpte.mid", c.file);
+      try {
+        wmp::OpenMediaSource((dir / "smpte.mid").string(), kRate);
+        ADD_FAILURE() << c.what << " was taken for playing";
+      } catch (const EMediaPlayer& error) {
+        EXPECT_NE(std::string(error.what()).find("SMPTE"), std::string::npos) << error.what();
+      }
+    }
     ASSERT_EQ(seconds.has_value(), c.seconds.has_value()) << c.what;
     if (seconds) {
       EXPECT_NEAR(*seconds, *c.seconds, 1e-9) << c.what;

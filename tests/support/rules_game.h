@@ -30,6 +30,7 @@ class TRulesGame : public TGameRules {
   std::vector<std::string> MusicPlayed;
   int MusicStops = 0;
   double Duration = 0;     // what MusicDuration reports
+  bool RanOut = false;     // what MusicRanOut reports
   bool MusicPlays = true;  // false: every music file fails to play
   TFontChoice Font{"IPAGothic", 128, 1};
 
@@ -73,6 +74,7 @@ class TRulesGame : public TGameRules {
   }
   void StopMusic() override { ++MusicStops; }
   double MusicDuration() override { return Duration; }
+  bool MusicRanOut() override { return RanOut; }
   TFontChoice CharacterFont() const override { return Font; }
   TFontChoice SetCharacterFont(const TFontChoice& chosen) override {
     Font = chosen;

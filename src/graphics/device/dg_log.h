@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "graphics/device/pixel_format.h"
 #include "platform/base/exception.h"
 #include "platform/d3d9/d3d9.h"
 
@@ -50,7 +51,6 @@ extern bool HaltOnError;
 extern bool DebugMessage;
 extern bool DetailedLog;
 extern std::int32_t LogDepth;
-extern std::int32_t LogLineCount;  // lines written since start-up (or since SetLogFolder)
 
 // Copies bit 0, 1 and 2 of options into HaltOnError, DebugMessage and DetailedLog.
 void ApplyDebugOption(TDGDebugOptions options);
@@ -61,6 +61,8 @@ inline constexpr const char* kLogFileName = "DGCarad_DebugLog.txt";
 // count, so the next line starts the file afresh.
 void SetLogFolder(const std::filesystem::path& folder);
 std::filesystem::path LogFilePath();
+// Lines written since start-up (or since SetLogFolder).
+std::int32_t LogLineCount();
 
 // Appends "#%.5d | <LogDepth x two spaces><message>" and CR LF when DebugMessage is set; the
 // first line of a run truncates the file. Throws EInOutError when the file cannot be written.
@@ -102,8 +104,6 @@ std::string NamedMessage(std::string_view source, std::string_view text);
 // "D3DERR_DEVICELOST" and the other names of the result-code table (some end in one space, as
 // written there); "UNKNOWN ERROR ... $XXXXXXXX" for any other code.
 std::string ErrorName(HRESULT code);
-// "A8R8G8B8" for 21 and so on; "UNKNOWN" for a format without a name.
-std::string FormatName(D3DFORMAT format);
 
 // printf-style formatting into a std::string, for the log lines that carry numbers.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

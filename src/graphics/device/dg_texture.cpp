@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 #include "archive/file_stream.h"
 #include "archive/qda_format.h"
@@ -149,9 +150,20 @@ void TDGTexture::SetSize(UINT width, UINT height) {
   }
 }
 
+std::pair<UINT, UINT> TDGTexture::MaxSize() const {
+  D3DCAPS9 caps{};
+  IDirect3D9* d3d = Carad_ != nullptr ? Carad_->D3D() : nullptr;
+  if (d3d == nullptr ||
+      d3d->GetDeviceCaps(Carad_->Adapter(), Carad_->DeviceType(), &caps) != D3D_OK) {
+    return {std::numeric_limits<UINT>::max(), std::numeric_limits<UINT>::max()};
+  }
+  return {caps.MaxTextureWidth, caps.MaxTextureHeight};
+}
+
 void TDGTexture::LoadBMPFrom(TStream& stream, std::string_view source) {
   const std::int64_t start = stream.Position();
-  stream.Seek(14, TSeekOrigin::soCurrent);
+  std::array<std::uint8_t, 14> file{};
+  stream.ReadBuffer(file.data(), file.size());
   std::array<std::uint8_t, 40> info{};
   stream.ReadBuffer(info.data(), info.size());
   auto int32At = [&info](std::size_t at) {
@@ -159,6 +171,7 @@ void TDGTexture::LoadBMPFrom(TStream& stream, std::string_view source) {
   };
   const std::int32_t width = int32At(4);
   const std::int32_t height = int32At(8);
+  const std::int32_t bitCount = info[14] | info[15] << 8;
   if (height < 0) {
     CheckResult(1, DGCarad9::NamedMessage(
                        source, "上から下へ並んだ（高さが負の）ビットマップは、読み込めません"));
@@ -167,6 +180,25 @@ void TDGTexture::LoadBMPFrom(TStream& stream, std::string_view source) {
   if (width < 0) {
     CheckResult(1, DGCarad9::NamedMessage(source, "幅が負の値の、不正なビットマップです"));
     return;
+  }
+  // Before a texture of the picture's size is made: the size must be one a texture holds, and
+  // the pixels must be in the stream (the pixel offset counts from the BMP's start).
+  const auto [maxWidth, maxHeight] = MaxSize();
+  if (static_cast<UINT>(width) > maxWidth || static_cast<UINT>(height) > maxHeight) {
+    CheckResult(
+        1, DGCarad9::NamedMessage(
+               source, DGCarad9::Format("ビットマップが大きすぎます (%d x %d、%u x %u まで)", width,
+                                        height, maxWidth, maxHeight)));
+    return;
+  }
+  if (bitCount >= 8 && bitCount <= 32) {
+    const std::int64_t rowSize = (std::int64_t{width} * (bitCount / 8) + 3) / 4 * 4;
+    const std::int64_t pixels = stream.Size() - start - std::int64_t{LoadLE32(file.data() + 10)};
+    if (rowSize * height > pixels) {
+      CheckResult(1,
+                  DGCarad9::NamedMessage(source, "ビットマップの画素がファイルに収まっていません"));
+      return;
+    }
   }
   SetSize(static_cast<UINT>(width), static_cast<UINT>(height));
   if (Texture_ == nullptr) return;  // the allocation has reported its failure

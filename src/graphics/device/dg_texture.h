@@ -90,6 +90,9 @@ class TDGTexture : public TDGResourceOwner {
   // Pixels of the key colour (red, green, blue) become fully transparent, all others opaque.
   void SetColorKey(const RECT& rect, std::uint32_t colour);
 
+  // The largest picture a texture of the device holds (no bound when there is no device).
+  std::pair<UINT, UINT> MaxSize() const;
+
   // Device-resource callbacks (registered with the component).
   void ReleaseResource();
   void RebuildResource();

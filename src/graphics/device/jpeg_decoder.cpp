@@ -1,5 +1,6 @@
 #include "graphics/device/jpeg_decoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <fstream>
@@ -8,6 +9,8 @@
 
 // libjpeg's header needs FILE and size_t declared first.
 #include <jpeglib.h>
+// After jpeglib.h: the message codes.
+#include <jerror.h>
 
 namespace {
 
@@ -20,6 +23,7 @@ struct TJPEGSession {
   std::jmp_buf jump{};
   char message[JMSG_LENGTH_MAX] = {};
   bool created = false;
+  bool cutShort = false;  // libjpeg ran out of data and made up the rest
 };
 
 void ErrorExit(j_common_ptr common) {
@@ -28,12 +32,27 @@ void ErrorExit(j_common_ptr common) {
   std::longjmp(session->jump, 1);
 }
 
-void SilentMessage(j_common_ptr, int) {}
+// Warnings stay off the terminal; the one that matters, data ending early, is noted.
+void NoteMessage(j_common_ptr common, int level) {
+  auto* session = reinterpret_cast<TJPEGSession*>(common->client_data);
+  if (level < 0 && common->err->msg_code == JWRN_JPEG_EOF) session->cutShort = true;
+}
+
+// The fewest bytes the picture's coded data can take: Huffman coding spends at least one bit on
+// every 8 x 8 block of every component. (Arithmetic coding can spend less; it is not judged.)
+std::uint64_t LeastCodedBytes(const jpeg_decompress_struct& info) {
+  if (info.arith_code) return 0;
+  std::uint64_t blocks = 0;
+  for (int c = 0; c < info.num_components; ++c) {
+    blocks += std::uint64_t{info.comp_info[c].width_in_blocks} * info.comp_info[c].height_in_blocks;
+  }
+  return blocks / 8;
+}
 
 bool StartDecompress(TJPEGSession& s, const std::uint8_t* data, std::size_t size) {
   s.info.err = jpeg_std_error(&s.errors);
   s.errors.error_exit = ErrorExit;
-  s.errors.emit_message = SilentMessage;
+  s.errors.emit_message = NoteMessage;
   s.info.client_data = &s;
   if (setjmp(s.jump) != 0) return false;
   jpeg_create_decompress(&s.info);
@@ -91,16 +110,22 @@ class TSessionGuard {
 
 }  // namespace
 
-std::unique_ptr<TDGBitmap> DecodeJPEG(std::span<const std::uint8_t> data) {
+std::unique_ptr<TDGBitmap> DecodeJPEG(std::span<const std::uint8_t> data, std::int32_t maxWidth,
+                                      std::int32_t maxHeight) {
   auto session = std::make_unique<TJPEGSession>();
   TSessionGuard guard(*session);
   if (data.empty()) throw EJPEGError("JPEG画像を読み込めません: データが空です");
   if (!StartDecompress(*session, data.data(), data.size())) Fail(*session);
+  // Both checks come before anything the size of the picture is allocated.
   const auto width = static_cast<std::int64_t>(session->info.output_width);
   const auto height = static_cast<std::int64_t>(session->info.output_height);
-  if (width > kJPEGMaxSide || height > kJPEGMaxSide) {
-    throw EJPEGError("JPEG画像が大きすぎます (" + std::to_string(width) + " x " +
-                     std::to_string(height) + ")");
+  const std::string size = std::to_string(width) + " x " + std::to_string(height);
+  if (width > std::min(maxWidth, kJPEGMaxSide) || height > std::min(maxHeight, kJPEGMaxSide)) {
+    throw EJPEGError("JPEG画像が大きすぎます (" + size + "、" + std::to_string(maxWidth) + " x " +
+                     std::to_string(maxHeight) + " まで)");
+  }
+  if (data.size() < LeastCodedBytes(session->info)) {
+    throw EJPEGError("JPEG画像のデータが " + size + " の大きさに足りません");
   }
   if (!BeginOutput(*session)) Fail(*session);
   auto bitmap = std::make_unique<TDGBitmap>(static_cast<std::int32_t>(width),
@@ -111,14 +136,20 @@ std::unique_ptr<TDGBitmap> DecodeJPEG(std::span<const std::uint8_t> data) {
     throw EJPEGError("JPEG画像を読み込めません: RGBに変換できない色空間です");
   }
   if (!ReadRows(*session, *bitmap, rowBuffer.data())) Fail(*session);
+  if (session->cutShort) throw EJPEGError("JPEG画像が途中で切れています");
   return bitmap;
 }
 
-std::unique_ptr<TDGBitmap> LoadJPEGFile(const std::filesystem::path& fileName) {
+std::unique_ptr<TDGBitmap> LoadJPEGFile(const std::filesystem::path& fileName,
+                                        std::int32_t maxWidth, std::int32_t maxHeight) {
   std::ifstream file(fileName, std::ios::binary);
   if (!file) throw EJPEGError(fileName.string() + " を開けません");
   std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(file)),
                                  std::istreambuf_iterator<char>());
   if (file.bad()) throw EJPEGError(fileName.string() + " を読み込めません");
-  return DecodeJPEG(data);
+  try {
+    return DecodeJPEG(data, maxWidth, maxHeight);
+  } catch (const EJPEGError& e) {
+    throw EJPEGError(fileName.string() + ": " + e.what());
+  }
 }

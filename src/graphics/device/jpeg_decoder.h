@@ -19,9 +19,14 @@ class EJPEGError : public Exception {
 // Pictures larger than this on a side are refused rather than decoded into gigabytes.
 inline constexpr std::int32_t kJPEGMaxSide = 16384;
 
-// Raises EJPEGError with libjpeg's own reason when the data is not a JPEG picture it can read
-// (not a JPEG, damaged beyond reading, CMYK, oversized). A picture cut short decodes what it
-// has; libjpeg fills the rest with grey, as it does everywhere.
-std::unique_ptr<TDGBitmap> DecodeJPEG(std::span<const std::uint8_t> data);
-// Reads the whole file first; a file that cannot be read raises EJPEGError naming it.
-std::unique_ptr<TDGBitmap> LoadJPEGFile(const std::filesystem::path& fileName);
+// Raises EJPEGError with the reason when the data is not a JPEG picture libjpeg can read (not a
+// JPEG, damaged beyond reading, CMYK), when it is cut short, and, before anything its size is
+// allocated, when it is wider or higher than maxWidth x maxHeight (what a texture holds) or
+// claims a size its data is far too small to code.
+std::unique_ptr<TDGBitmap> DecodeJPEG(std::span<const std::uint8_t> data,
+                                      std::int32_t maxWidth = kJPEGMaxSide,
+                                      std::int32_t maxHeight = kJPEGMaxSide);
+// Reads the whole file first; every failure raises EJPEGError naming the file.
+std::unique_ptr<TDGBitmap> LoadJPEGFile(const std::filesystem::path& fileName,
+                                        std::int32_t maxWidth = kJPEGMaxSide,
+                                        std::int32_t maxHeight = kJPEGMaxSide);

@@ -1,5 +1,7 @@
 #include "graphics/device/pixel_format.h"
 
+#include <string>
+
 namespace DGCarad9 {
 
 namespace {
@@ -22,6 +24,61 @@ constexpr TChannelLayout kX4R4G4B4{0, 0, 8, 4, 4, 4, 0, 4};
 constexpr TChannelLayout kR3G3B2{0, 0, 5, 3, 2, 3, 0, 2};
 constexpr TChannelLayout kA8R3G3B2{8, 8, 5, 3, 2, 3, 0, 2};
 
+// Every format the library names, with its bits per pixel (0: not a packed format the library
+// converts). The log's names and the pixel sizes come from here.
+struct TFormatInfo {
+  D3DFORMAT Format;
+  const char* Name;
+  std::uint32_t Bits;
+};
+constexpr TFormatInfo kFormats[] = {
+    {D3DFMT_R8G8B8, "R8G8B8", 24},
+    {D3DFMT_A8R8G8B8, "A8R8G8B8", 32},
+    {D3DFMT_X8R8G8B8, "X8R8G8B8", 32},
+    {D3DFMT_R5G6B5, "R5G6B5", 16},
+    {D3DFMT_X1R5G5B5, "X1R5G5B5", 16},
+    {D3DFMT_A1R5G5B5, "A1R5G5B5", 16},
+    {D3DFMT_A4R4G4B4, "A4R4G4B4", 16},
+    {D3DFMT_R3G3B2, "R3G3B2", 8},
+    {D3DFMT_A8, "A8", 8},
+    {D3DFMT_A8R3G3B2, "A8R3G3B2", 16},
+    {D3DFMT_X4R4G4B4, "X4R4G4B4", 16},
+    {D3DFMT_A8P8, "A8P8", 16},
+    {D3DFMT_P8, "P8", 8},
+    {D3DFMT_L8, "L8", 8},
+    {D3DFMT_A8L8, "A8L8", 16},
+    {D3DFMT_A4L4, "A4L4", 8},
+    {D3DFMT_V8U8, "V8U8", 16},
+    {D3DFMT_L6V5U5, "L6V5U5", 16},
+    {D3DFMT_X8L8V8U8, "X8L8V8U8", 32},
+    {D3DFMT_Q8W8V8U8, "Q8W8V8U8", 32},
+    {D3DFMT_V16U16, "V16U16", 32},
+    {D3DFMT_D16_LOCKABLE, "D16_LOCKABLE", 16},
+    {D3DFMT_D32, "D32", 32},
+    {D3DFMT_D15S1, "D15S1", 16},
+    {D3DFMT_D24S8, "D24S8", 32},
+    {D3DFMT_D24X8, "D24X8", 32},
+    {D3DFMT_D24X4S4, "D24X4S4", 32},
+    {D3DFMT_D16, "D16", 16},
+    {D3DFMT_VERTEXDATA, "VERTEXDATA", 0},
+    {D3DFMT_INDEX16, "INDEX16", 0},
+    {D3DFMT_INDEX32, "INDEX32", 0},
+    {D3DFMT_UYVY, "UYVY", 0},
+    {D3DFMT_YUY2, "YUY2", 0},
+    {D3DFMT_DXT1, "DXT1", 0},
+    {D3DFMT_DXT2, "DXT2", 0},
+    {D3DFMT_DXT3, "DXT3", 0},
+    {D3DFMT_DXT4, "DXT4", 0},
+    {D3DFMT_DXT5, "DXT5", 0},
+};
+
+const TFormatInfo* FindFormat(D3DFORMAT format) {
+  for (const TFormatInfo& info : kFormats) {
+    if (info.Format == format) return &info;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::uint32_t ARGB(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
@@ -34,83 +91,54 @@ std::uint32_t ExpandBits(std::uint32_t value, std::uint32_t bits) {
 }
 
 std::uint32_t FormatBitCount(D3DFORMAT format) {
-  switch (static_cast<std::uint32_t>(format)) {
-    case 20:
-      return 24;
-    case 21:
-    case 22:
-    case 62:
-    case 63:
-    case 64:
-    case 71:
-    case 75:
-    case 77:
-    case 79:
-      return 32;
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-    case 29:
-    case 30:
-    case 40:
-    case 51:
-    case 60:
-    case 61:
-    case 70:
-    case 73:
-    case 80:
-      return 16;
-    case 27:
-    case 28:
-    case 41:
-    case 50:
-    case 52:
-      return 8;
-    default:
-      return 0;
-  }
+  const TFormatInfo* info = FindFormat(format);
+  return info != nullptr ? info->Bits : 0;
+}
+
+std::string FormatName(D3DFORMAT format) {
+  const TFormatInfo* info = FindFormat(format);
+  return info != nullptr ? info->Name : "UNKNOWN";
 }
 
 std::uint32_t PackPixel(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b,
                         D3DFORMAT format) {
   const std::uint32_t A = a, R = r, G = g, B = b;
-  switch (static_cast<std::uint32_t>(format)) {
-    case 20:  // R8G8B8
+  switch (format) {
+    case D3DFMT_R8G8B8:
       return R << 16 | G << 8 | B;
-    case 21:  // A8R8G8B8
-    case 63:  // Q8W8V8U8
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_Q8W8V8U8:
       return A << 24 | R << 16 | G << 8 | B;
-    case 22:  // X8R8G8B8
-    case 62:  // X8L8V8U8
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_X8L8V8U8:
       return R << 16 | G << 8 | B;
-    case 23:  // R5G6B5
+    case D3DFMT_R5G6B5:
       return (R >> 3) << 11 | (G >> 2) << 5 | B >> 3;
-    case 24:  // X1R5G5B5
+    case D3DFMT_X1R5G5B5:
       return (R >> 3) << 10 | (G >> 3) << 5 | B >> 3;
-    case 25:  // A1R5G5B5
+    case D3DFMT_A1R5G5B5:
       return (A >> 7) << 15 | (R >> 3) << 10 | (G >> 3) << 5 | B >> 3;
-    case 26:  // A4R4G4B4
+    case D3DFMT_A4R4G4B4:
       return (A >> 4) << 12 | (R >> 4) << 8 | (G >> 4) << 4 | B >> 4;
-    case 30:  // X4R4G4B4
+    case D3DFMT_X4R4G4B4:
       return (R >> 4) << 8 | (G >> 4) << 4 | B >> 4;
-    case 27:  // R3G3B2
+    case D3DFMT_R3G3B2:
       return (R >> 5) << 5 | (G >> 5) << 2 | B >> 6;
-    case 29:  // A8R3G3B2
+    case D3DFMT_A8R3G3B2:
       return A << 8 | (R >> 5) << 5 | (G >> 5) << 2 | B >> 6;
-    case 28:  // A8
+    case D3DFMT_A8:
       return A;
-    case 50:  // L8: luminance rides in the red channel
+    case D3DFMT_L8:  // luminance rides in the red channel
       return R;
-    case 51:  // A8L8
+    case D3DFMT_A8L8:
       return A << 8 | R;
-    case 52:  // A4L4
+    case D3DFMT_A4L4:
       return (A >> 4) << 4 | R >> 4;
-    case 60:  // V8U8
+    case D3DFMT_V8U8:
       return G << 8 | B;
-    case 61:  // L6V5U5
+    case D3DFMT_L6V5U5:
       return (R >> 2) << 10 | (G >> 3) << 5 | B >> 3;
-    case 64:  // V16U16: G in the top byte, B in bits 8-15
+    case D3DFMT_V16U16:  // G in the top byte, B in bits 8-15
       return G << 24 | B << 8;
     default:
       return 0;
@@ -118,7 +146,7 @@ std::uint32_t PackPixel(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uin
 }
 
 std::uint32_t ColorToPixel(std::uint32_t color, D3DFORMAT format) {
-  if (static_cast<std::uint32_t>(format) == 20) return color;  // R8G8B8 keeps the colour as is
+  if (format == D3DFMT_R8G8B8) return color;  // R8G8B8 keeps the colour as is
   return PackPixel(static_cast<std::uint8_t>(color >> 24), static_cast<std::uint8_t>(color >> 16),
                    static_cast<std::uint8_t>(color >> 8), static_cast<std::uint8_t>(color), format);
 }
@@ -137,40 +165,40 @@ std::uint32_t Unpack(std::uint32_t p, const TChannelLayout& l) {
 
 std::uint32_t PixelToColor(std::uint32_t p, D3DFORMAT format) {
   auto rgb = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r << 16 | g << 8 | b; };
-  switch (static_cast<std::uint32_t>(format)) {
-    case 20:  // R8G8B8
-    case 22:  // X8R8G8B8
+  switch (format) {
+    case D3DFMT_R8G8B8:
+    case D3DFMT_X8R8G8B8:
       return p | 0xFF000000u;
-    case 21:
-    case 60:
-    case 62:
-    case 63:
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_V8U8:
+    case D3DFMT_X8L8V8U8:
+    case D3DFMT_Q8W8V8U8:
       return p;
-    case 23:
+    case D3DFMT_R5G6B5:
       return Unpack(p, kR5G6B5);
-    case 24:
+    case D3DFMT_X1R5G5B5:
       return Unpack(p, kX1R5G5B5);
-    case 25:
+    case D3DFMT_A1R5G5B5:
       return Unpack(p, kA1R5G5B5);
-    case 26:
+    case D3DFMT_A4R4G4B4:
       return Unpack(p, kA4R4G4B4);
-    case 30:
+    case D3DFMT_X4R4G4B4:
       return Unpack(p, kX4R4G4B4);
-    case 27:
+    case D3DFMT_R3G3B2:
       return Unpack(p, kR3G3B2);
-    case 29:
+    case D3DFMT_A8R3G3B2:
       return Unpack(p, kA8R3G3B2);
-    case 28:  // A8
+    case D3DFMT_A8:
       return (p & 0xFFu) << 24;
-    case 50:  // L8
+    case D3DFMT_L8:
       return (p & 0xFFu) << 16;
-    case 51:  // A8L8
+    case D3DFMT_A8L8:
       return (p & 0xFFFFu) << 16;
-    case 52:  // A4L4
+    case D3DFMT_A4L4:
       return ExpandBits(Field(p, 4, 4), 4) << 24 | ExpandBits(Field(p, 0, 4), 4) << 16;
-    case 61:  // L6V5U5
+    case D3DFMT_L6V5U5:
       return rgb(Field(p, 10, 6) * 4u, Field(p, 5, 5) * 8u, Field(p, 0, 5) * 8u);
-    case 64:  // V16U16: the low word stays, the high word moves up one byte
+    case D3DFMT_V16U16:  // the low word stays, the high word moves up one byte
       return (p & 0xFFFFu) + (p >> 16) * 256u;
     default:
       return 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/d3d9/d3d9.h"
 
@@ -18,6 +19,8 @@ std::uint32_t ExpandBits(std::uint32_t value, std::uint32_t bits);
 
 // Bits per pixel of a format; 0 for one it does not know.
 std::uint32_t FormatBitCount(D3DFORMAT format);
+// The format's name without "D3DFMT_" ("A8R8G8B8"), or "UNKNOWN", for log lines.
+std::string FormatName(D3DFORMAT format);
 
 std::uint32_t ColorToPixel(std::uint32_t color, D3DFORMAT format);
 std::uint32_t PackPixel(std::uint8_t a, std::uint8_t r, std::uint8_t g, std::uint8_t b,

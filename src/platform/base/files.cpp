@@ -33,25 +33,6 @@ bool IsTemporaryOf(const std::string& name, const std::string& target) {
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
-// Removes the temporaries of target that no writer holds: a writer keeps its temporary locked
-// until the rename, so one whose lock can be taken was left by a writer that died.
-void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& target) {
-  std::error_code error;
-  std::filesystem::directory_iterator it(folder, error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    const std::filesystem::path path = it->path();
-    if (!IsTemporaryOf(path.filename().string(), target)) continue;
-    std::error_code statusError;
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, statusError))) {
-      continue;
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) continue;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
-    ::close(fd);
-  }
-}
-
 bool WriteAll(int fd, std::string_view bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -85,15 +66,33 @@ int CreateLockedTemporary(const std::filesystem::path& folder, const std::string
   return -1;
 }
 
-// Makes a finished rename durable; a file system that cannot sync a folder has nothing to sync.
+}  // namespace
+
+// A writer keeps its temporary locked until the rename, so one whose lock can be taken was left
+// by a writer that died.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& target) {
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    const std::filesystem::path path = it->path();
+    if (!IsTemporaryOf(path.filename().string(), target)) continue;
+    std::error_code statusError;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, statusError))) {
+      continue;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    ::close(fd);
+  }
+}
+
 void SyncFolder(const std::filesystem::path& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
 }
-
-}  // namespace
 
 std::filesystem::path ExecutableFolder() {
   std::error_code error;
@@ -154,19 +153,6 @@ bool ReplaceFile(const std::filesystem::path& fileName, std::string_view bytes,
   // The lock is held until the temporary has its final name or is gone.
   ::close(fd);
   return ok;
-}
-
-std::filesystem::path LogFilePath(const std::filesystem::path& folder, std::string_view fileName) {
-  return (folder.empty() ? ExecutableFolder() : folder) / fileName;
-}
-
-bool AppendLogLine(const std::filesystem::path& path, std::string_view bytes, bool startAfresh) {
-  std::ofstream file(path, std::ios::binary | (startAfresh ? std::ios::trunc : std::ios::app));
-  if (!file) return false;
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  file.write("\r\n", 2);
-  file.close();
-  return static_cast<bool>(file);
 }
 
 }  // namespace files

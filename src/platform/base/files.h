@@ -1,6 +1,6 @@
 // File helpers the whole system shares: the folder of the running program, replacing a file
-// whole so that a crash or a power cut leaves either the old file or the new one, and the
-// libraries' debug logs.
+// whole so that a crash or a power cut leaves either the old file or the new one (the
+// libraries' debug logs are debug_log.h).
 #pragma once
 
 #include <filesystem>
@@ -29,11 +29,11 @@ bool WriteSyncedFile(const std::filesystem::path& fileName, std::string_view byt
 bool RenameSynced(const std::filesystem::path& from, const std::filesystem::path& to,
                   std::string& error);
 
-// The debug log fileName in folder, or beside the executable when folder is empty.
-std::filesystem::path LogFilePath(const std::filesystem::path& folder, std::string_view fileName);
+// Removes the temporaries ReplaceFile made for folder / target that no writer holds any more.
+void RemoveStaleTemporaries(const std::filesystem::path& folder, const std::string& target);
 
-// Appends one line to a log: the bytes as they are, then CR LF. The first line of a run
-// (startAfresh) empties the file first. False when the file could not be opened or written.
-bool AppendLogLine(const std::filesystem::path& path, std::string_view bytes, bool startAfresh);
+// Makes a finished rename or removal in folder durable; a file system that cannot sync a folder
+// has nothing to sync.
+void SyncFolder(const std::filesystem::path& folder);
 
 }  // namespace files

@@ -46,7 +46,11 @@ std::string GetPrivateProfileStringA(std::string_view section, std::string_view 
                                      std::string_view defaultValue,
                                      const std::filesystem::path& fileName) {
   std::optional<std::string> value = FindValue(section, key, fileName);
-  return value ? std::move(*value) : std::string(defaultValue);
+  if (!value) return std::string(defaultValue);
+  // A value ends at a NUL, as the C string of the Windows call does: what is read is always
+  // something that can be written back.
+  if (const std::size_t nul = value->find('\0'); nul != std::string::npos) value->resize(nul);
+  return std::move(*value);
 }
 
 std::int32_t GetPrivateProfileIntA(std::string_view section, std::string_view key,
@@ -78,29 +82,53 @@ std::int32_t GetPrivateProfileIntA(std::string_view section, std::string_view ke
 
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                 std::string_view value, const std::filesystem::path& fileName) {
+  std::string ignored;
+  return WriteProfileString(section, key, value, fileName, ignored);
+}
+
+bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        const std::filesystem::path& fileName, std::string& reason) {
   using profile::TIniDocument;
+  if (fileName.empty()) {
+    reason = "no file name";
+    return false;
+  }
   if (!TIniDocument::IsValidSection(section) || !TIniDocument::IsValidKey(key) ||
-      !TIniDocument::IsValidValue(value) || fileName.empty()) {
+      !TIniDocument::IsValidValue(value)) {
+    reason = fileName.string() + ": [" + std::string(section) + "] " + std::string(key) +
+             " cannot hold a line break or a NUL";
     return false;
   }
   std::error_code error;
   const std::filesystem::path folder =
       fileName.has_parent_path() ? fileName.parent_path() : std::filesystem::path(".");
-  if (!std::filesystem::is_directory(folder, error)) return false;
+  if (!std::filesystem::is_directory(folder, error)) {
+    reason =
+        fileName.string() + ": " +
+        (error ? error.message()
+               : folder.string() + (std::filesystem::exists(folder, error) ? " is not a folder"
+                                                                           : " does not exist"));
+    return false;
+  }
 
   // An existing file that cannot be read must not be replaced by one holding only this key.
   std::string bytes;
   const std::filesystem::file_status status = std::filesystem::status(fileName, error);
   if (std::filesystem::exists(status)) {
-    if (!std::filesystem::is_regular_file(status)) return false;
+    if (!std::filesystem::is_regular_file(status)) {
+      reason = fileName.string() + " is not a file";
+      return false;
+    }
     std::optional<std::string> existing = ReadFile(fileName);
-    if (!existing) return false;
+    if (!existing) {
+      reason = "cannot read " + fileName.string();
+      return false;
+    }
     bytes = std::move(*existing);
   }
   TIniDocument document(bytes);
   document.Set(section, key, value);
-  std::string ignored;
-  return files::ReplaceFile(fileName, document.Text(), ignored);
+  return files::ReplaceFile(fileName, document.Text(), reason);
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
@@ -118,7 +146,10 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 }
 
 bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  return WritePrivateProfileStringA(section, key, value, fileName_);
+  std::string reason;
+  if (WriteProfileString(section, key, value, fileName_, reason)) return true;
+  if (lastError_.empty()) lastError_ = reason;
+  return false;
 }
 
 bool TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {

@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-// The key's value, or defaultValue when the file, the section or the key is missing.
+// The key's value, or defaultValue when the file, the section or the key is missing. A value
+// ends at its first NUL, if any.
 std::string GetPrivateProfileStringA(std::string_view section, std::string_view key,
                                      std::string_view defaultValue,
                                      const std::filesystem::path& fileName);
@@ -28,6 +29,10 @@ std::int32_t GetPrivateProfileIntA(std::string_view section, std::string_view ke
 // or a name or the value cannot be stored on one line (see TIniDocument::IsValid*).
 bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
                                 std::string_view value, const std::filesystem::path& fileName);
+
+// The same, with the reason (naming the file) when nothing was written.
+bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        const std::filesystem::path& fileName, std::string& reason);
 
 // The INI object the game opens on Settei.ini: the three calls above on one file name.
 class TIniFile {
@@ -46,7 +51,10 @@ class TIniFile {
   bool WriteString(std::string_view section, std::string_view key, std::string_view value);
   bool WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   bool WriteBool(std::string_view section, std::string_view key, bool value);
+  // Why the first write that failed on this object failed (naming the file); empty when none has.
+  const std::string& LastError() const { return lastError_; }
 
  private:
   std::filesystem::path fileName_;
+  std::string lastError_;
 };

@@ -1,7 +1,8 @@
-// Opens a file with the general decoder, loading its module (nightwisp_ffmpeg.so, beside the
-// program or in ../lib/nightwisp when installed) the first time a file needs it.
+// Opens a file with the general decoder, which runs in a process of its own (nightwisp-decode,
+// beside the program or in ../lib/nightwisp when installed): see ffmpeg/decode_main.cpp.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,7 +10,9 @@
 
 namespace wmp {
 
-// Raises EMediaPlayer with the reason when the module cannot be loaded or the file not decoded.
-std::unique_ptr<TMediaSource> OpenFfmpegSource(const std::string& path, int rate);
+// Raises EMediaPlayer with the reason when the decoder cannot be started or the file not decoded.
+// While the decoder opens the file, `waiting` (if any) is called every few milliseconds.
+std::unique_ptr<TMediaSource> OpenFfmpegSource(const std::string& path, int rate,
+                                               const std::function<void()>& waiting = {});
 
 }  // namespace wmp

@@ -13,6 +13,8 @@ namespace {
 
 // Far beyond any real tune; a bigger "MIDI file" is not read into memory.
 constexpr std::uintmax_t kMaxMidiBytes = 16u << 20;
+// The header chunk's division: "MThd", its length, the format and the track count come first.
+constexpr std::size_t kMidiDivisionOffset = 12;
 
 bool StartsWithMidiHeader(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -22,7 +24,8 @@ bool StartsWithMidiHeader(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate) {
+std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate,
+                                              const std::function<void()>& waiting) {
   if (!StartsWithMidiHeader(path)) {
     // MP3 without FFmpeg in memory; a stream libmpg123 refuses still gets the general decoder.
     if (LooksLikeMpegAudio(path)) {
@@ -31,7 +34,7 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate)
       } catch (const EMediaPlayer&) {
       }
     }
-    return OpenFfmpegSource(path, rate);
+    return OpenFfmpegSource(path, rate, waiting);
   }
 
   std::error_code error;
@@ -42,6 +45,11 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate)
                                   std::istreambuf_iterator<char>());
   const std::optional<double> seconds = MidiFileSeconds(bytes.data(), bytes.size());
   if (!seconds) throw EMediaPlayer("MIDI ファイルが壊れています");
+  // The synthesiser's sequencer counts time only in beats; a file timed in SMPTE frames (the
+  // division's top bit) would stay silent.
+  if (bytes[kMidiDivisionOffset] & 0x80) {
+    throw EMediaPlayer("SMPTE のフレームで時間を刻む MIDI ファイルは演奏できません");
+  }
   return std::make_unique<TMidiSource>(std::move(bytes), *seconds, rate);
 }
 

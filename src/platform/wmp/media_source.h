@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,8 +31,10 @@ class TMediaSource {
 };
 
 // Opens a music file by its content: a Standard MIDI File goes to the synthesiser, MPEG audio
-// to libmpg123, everything else to the general decoder. Raises EMediaPlayer with the reason
-// when none can play it.
-std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate);
+// to libmpg123, everything else to the general decoder (in its own process; `waiting`, if any,
+// is called every few milliseconds while it opens the file). Raises EMediaPlayer with the
+// reason when none can play it.
+std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate,
+                                              const std::function<void()>& waiting = {});
 
 }  // namespace wmp

@@ -19,10 +19,11 @@ constexpr const char* kSoundFonts[] = {
 constexpr double kGain = 0.5;
 constexpr int kVoices = 32;
 
-// FluidSynth writes its warnings (a missing preset, an odd event) to stderr; a game has no
-// one reading them.
+// FluidSynth writes its warnings and errors (a missing preset, an odd event, a file it cannot
+// sequence, again at every loop) to the terminal; a game has no one reading them, and reports
+// what matters itself.
 void QuietFluidSynth() {
-  for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+  for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
     fluid_set_log_function(level, nullptr, nullptr);
   }
 }

@@ -57,6 +57,9 @@ TWindowsMediaPlayer::~TWindowsMediaPlayer() { Stop(); }
 bool TWindowsMediaPlayer::OwnsStream() const { return source_ && streamOwner == this; }
 
 void TWindowsMediaPlayer::SetURL(const std::u16string& url) {
+  if (opening_) {
+    throw EMediaPlayer("音楽ファイルを開いている途中です: " + codepage::Utf16ToUtf8(url));
+  }
   Stop();
   source_.reset();
   url_ = url;
@@ -72,8 +75,11 @@ void TWindowsMediaPlayer::SetURL(const std::u16string& url) {
   const int rate =
       session_.Kind() == mixer::Output::kNone ? mixer::kDeviceRate : mixer::DeviceRateInUse();
   try {
-    source_ = wmp::OpenMediaSource(path, rate);
+    opening_ = true;
+    source_ = wmp::OpenMediaSource(path, rate, waiting_);
+    opening_ = false;
   } catch (const EMediaPlayer& reason) {
+    opening_ = false;
     url_.clear();
     throw EMediaPlayer("音楽ファイルを再生できません: " + path + " (" + reason.what() + ")");
   }

@@ -1,8 +1,8 @@
 // The media player control as the game uses it: URL, settings.setMode("loop", flag),
 // controls.play, controls.stop and currentMedia.duration. libmpg123 decodes MP3; FFmpeg, in a
-// module loaded when first needed, every other format but MIDI (WMA, WAV, AIFF/AIFC, Ogg
-// Vorbis, Opus, FLAC, AAC/M4A); MIDI plays on FluidSynth with a General MIDI sound font. The samples go to SDL_mixer's music hook on the shared
-// device.
+// decoder process of its own (nightwisp-decode), every other format but MIDI (WMA, WAV, AIFF/AIFC,
+// Ogg Vorbis, Opus, FLAC, AAC/M4A); MIDI plays on FluidSynth with a General MIDI sound font. The
+// samples go to SDL_mixer's music hook on the shared device.
 //
 // A file that cannot be opened or decoded, or that lasts no time at all, raises EMediaPlayer
 // when it becomes the URL. Its length is known from then on. Without an output device the
@@ -12,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -72,6 +73,9 @@ class TWindowsMediaPlayer {
   // closes the media.
   void SetURL(const std::u16string& url);
   const std::u16string& URL() const { return url_; }
+  // Called every few milliseconds while a file is being opened by the general decoder, so that
+  // the window can go on painting and answering. A URL set from inside it is refused.
+  void SetWaiting(std::function<void()> waiting) { waiting_ = std::move(waiting); }
 
   // Whether the current media is sounding.
   bool IsPlaying() const;
@@ -94,6 +98,8 @@ class TWindowsMediaPlayer {
   mixer::Session session_;
   std::u16string url_;
   std::unique_ptr<wmp::TMediaSource> source_;
+  std::function<void()> waiting_;
+  bool opening_ = false;            // SetURL is waiting for the decoder
   bool started_ = false;            // play was called and stop was not
   bool looping_ = false;            // the loop mode of the current play
   std::size_t sinceStart_ = 0;      // frames read since the source was opened or rewound

@@ -2,10 +2,13 @@
 // question clock, the blink, the random music's track end, the frame driver and the pause.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include "game/music_files.h"
@@ -437,6 +440,62 @@ TEST_F(LoopTest, TheShuffleSkipsTracksThatCannotPlayAndGivesUpOnceWhenNoneCan) {
       EXPECT_EQ(Window.Messages[0], "「" + bad.string() + "」の曲はどれも再生できませんでした。");
     }
   }
+}
+
+// A FLAC file whose header claims 33,762 s and which holds no audio frame at all.
+void WriteLyingFlac(const std::filesystem::path& path) {
+  ASSERT_TRUE(testwave::WriteEncoded(path, "-c:a flac", 0.2));
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  in.close();
+  ASSERT_EQ(bytes.substr(0, 4), "fLaC");
+  bytes.resize(8 + 34);                            // the stream information block only
+  bytes[4] = static_cast<char>(0x80);              // and it is the last metadata block
+  const std::uint64_t samples = 33762ull * 44100;  // 36 bits from the low half of byte 21
+  bytes[21] = static_cast<char>((bytes[21] & 0xF0) | ((samples >> 32) & 0x0F));
+  for (int i = 0; i < 4; ++i) bytes[22 + i] = static_cast<char>(samples >> (24 - 8 * i));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A track that ends long before the length it claims: the shuffle moves on when it runs out,
+// not hours later; as the single music file it is reported once.
+TEST_F(LoopTest, MusicThatRunsOutBeforeItsClaimedLengthMovesOnOrIsReported) {
+  const std::filesystem::path folder = Root / "lying";
+  std::filesystem::create_directories(folder);
+  const std::string lying = (folder / "lying.flac").string();
+  WriteLyingFlac(lying);
+  std::filesystem::copy_file(DataFile("seikai.wav"), folder / "real.wav");
+  WriteFile(UserDir() / "Settei.ini",
+            "[BGM]\r\nMusic=1\r\nRandom=1\r\nMusicFolda=" + folder.string() + "\r\n");
+  StartGame();
+  RunFor(150);
+  ASSERT_EQ(S().RandomFileCount, 2);
+  // The game's clock stands still: only running out moves the music on.
+  int ticksOnLying = 0;
+  int longestOnLying = 0;
+  bool lyingPlayed = false;
+  for (int tick = 0; tick < 80 && !(lyingPlayed && S().MusicName != lying); ++tick) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    RunTicks(1);
+    ticksOnLying = S().MusicName == lying ? ticksOnLying + 1 : 0;
+    lyingPlayed = lyingPlayed || S().MusicName == lying;
+    longestOnLying = std::max(longestOnLying, ticksOnLying);
+  }
+  EXPECT_TRUE(lyingPlayed);
+  EXPECT_NE(S().MusicName, lying) << "still on the file that holds nothing";
+  EXPECT_LE(longestOnLying, 10);
+  EXPECT_TRUE(Window.Messages.empty()) << Window.Messages.front();
+
+  Game.reset();
+  WriteFile(UserDir() / "Settei.ini", "[BGM]\r\nMusic=1\r\nMusicName=" + lying + "\r\n");
+  StartGame();
+  RunFor(150);
+  for (int tick = 0; tick < 20; ++tick) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    RunTicks(1);
+  }
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  EXPECT_EQ(Window.Messages[0], "「" + lying + "」を再生できませんでした。");
 }
 
 // A box shown while a question runs holds the question clock, as a pause does.

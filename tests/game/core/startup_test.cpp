@@ -165,14 +165,36 @@ TEST_F(StartupTest, CloseDuringGameClearStoresThePlayersMusic) {
             "/home/player/mine.mp3");
 }
 
-TEST_F(StartupTest, CloseReportsEachFileThatCannotBeWritten) {
+TEST_F(StartupTest, CloseReportsEachFileThatCannotBeWrittenInOneBox) {
   StartGame();
   // A file where the folder should be: neither file can be written.
   WriteFile(Paths.DocumentsDir / "Amaneya", "in the way");
   Game->FormClose();
-  ASSERT_EQ(Window.Messages.size(), 2u);
-  EXPECT_EQ(Window.Messages[0], "保存できませんでした。");
-  EXPECT_EQ(Window.Messages[1], "保存できませんでした。");
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  const std::string& box = Window.Messages[0];
+  EXPECT_TRUE(box.starts_with("保存できませんでした。\n")) << box;
+  EXPECT_NE(box.find((S().UserDir / "Settei.ini").string() + ": "), std::string::npos) << box;
+  EXPECT_NE(box.find("Not a directory"), std::string::npos) << box;
+  EXPECT_NE(box.find((S().UserDir / "Font.dat").string()), std::string::npos) << box;
+}
+
+// A NUL in a value: read as the text before it, written back without it, and no key after it
+// goes unwritten.
+TEST_F(StartupTest, ANulInAValueReadsAndWritesAsTheTextBeforeIt) {
+  const std::filesystem::path ini = Paths.DocumentsDir / "Amaneya" / "NightwispData" / "Settei.ini";
+  std::filesystem::create_directories(ini.parent_path());
+  const std::string music = (Paths.AppDir / "Data" / "tamsu08-1.mp3").string();
+  WriteFile(ini, "[BGM]\r\nMusic=1\r\nRandom=0\r\nMusicName=" + music + std::string("\0tail", 5) +
+                     "\r\nMusicFolda=/music\r\n");
+  StartGame();
+  RunFor(200);
+  EXPECT_EQ(S().MusicName, music);
+  S().RomajiHenkan = 0;
+  Game->FormClose();
+  EXPECT_TRUE(Window.Messages.empty()) << Window.Messages.front();
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", ini), music);
+  EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicFolda", "", ini), "/music");
+  EXPECT_EQ(GetPrivateProfileStringA("RomajiHenkan", "Value", "", ini), "0");
 }
 
 TEST_F(StartupTest, DestroyFreesEverythingOnceAndRestoresTheTimer) {
@@ -201,7 +223,13 @@ TEST_F(StartupTest, AMissingEffectFileIsNamedWhenTheGameEnds) {
   std::filesystem::remove(appDir / "Data" / "fuseikai.wav");
   Paths.AppDir = appDir;
   EXPECT_EXIT(StartGame(), ::testing::ExitedWithCode(1),
-              "効果音ファイル「.*fuseikai\\.wav」を読み込めませんでした。");
+              "効果音ファイルを読み込めませんでした。\n.*fuseikai\\.wavが、見つかりません");
+  // A damaged one: the file and the reason, once.
+  std::filesystem::create_directories(appDir / "Data");
+  WriteFile(appDir / "Data" / "fuseikai.wav", std::string("RIFF\x04\x00\x00\x00WAVE", 12));
+  EXPECT_EXIT(
+      StartGame(), ::testing::ExitedWithCode(1),
+      "効果音ファイルを読み込めませんでした。\n.*fuseikai\\.wavには、fmtチャンクが有りません");
 }
 
 // A damaged entry of the archive ends the start-up naming it, not the first correct answer.

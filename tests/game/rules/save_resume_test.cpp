@@ -167,6 +167,36 @@ TEST_F(SaveResumeTest, AVanishedAdditionalQuestionIsAppendedOnResume) {
   EXPECT_EQ(ini.ReadString("TuikaMondai", "Seikai", ""), codepage::Utf8ToSjis("残らず消えた問題"));
 }
 
+// Two additional questions share a reading: the one saved is the one resumed, and saved again.
+TEST_F(SaveResumeTest, OfTwoQuestionsWithOneReadingTheSavedOneResumes) {
+  std::string tuika;
+  for (int i = 1; i <= 14; ++i) tuika += "header\r\n";
+  for (const char* line : {"猫", "ねこ", "寝子", "ねこ"})
+    tuika += codepage::Utf8ToSjis(line) + "\r\n";
+  WriteFile(Paths.AppDir / "追加問題.txt", tuika);
+  StartToPrompt();
+  Ctrl();
+  const std::int32_t neko = 170 + 2;
+  ASSERT_EQ(S().Seikai(neko), u"寝子");
+  S().MondaiNo = neko;
+  S().MondaiText = u"ねこ";
+  S().MojiCount = 2;
+  Game->SaveGame();
+  ASSERT_TRUE(Window.Messages.empty());
+  const std::int32_t tuikaCount = S().TuikaCount;
+  Game.reset();
+
+  Window.ConfirmAnswers.push_back(TConfirmAnswer::Yes);
+  StartGame();
+  RunToPrompt();
+  EXPECT_EQ(S().TuikaCount, tuikaCount) << "found, not appended";
+  EXPECT_EQ(S().MondaiNo, neko);
+  EXPECT_EQ(S().Seikai(S().MondaiNo), u"寝子");
+  Game->SaveGame();
+  EXPECT_EQ(TIniFile(UserDir() / "Settei.ini").ReadString("TuikaMondai", "Seikai", ""),
+            codepage::Utf8ToSjis("寝子"));
+}
+
 TEST_F(SaveResumeTest, TheRecordAndItsSettingsAreSavedTogetherOrNotAtAll) {
   StartToPrompt();
   Ctrl();
@@ -188,7 +218,8 @@ TEST_F(SaveResumeTest, TheRecordAndItsSettingsAreSavedTogetherOrNotAtAll) {
   S().SeikaiCount = 7;
   Game->SaveGame();
   ASSERT_EQ(Window.Messages.size(), 1u);
-  EXPECT_EQ(Window.Messages.back(), "保存できませんでした。");
+  EXPECT_TRUE(Window.Messages.back().starts_with("保存できませんでした。\n"));
+  EXPECT_NE(Window.Messages.back().find("Settei.ini"), std::string::npos);
   EXPECT_EQ(ReadFile(SaveFile()), record);
   EXPECT_EQ(ReadFile(settingsFile), settings);
   nothingStaged();
@@ -200,7 +231,8 @@ TEST_F(SaveResumeTest, TheRecordAndItsSettingsAreSavedTogetherOrNotAtAll) {
   std::filesystem::create_directories(SaveFile());
   Game->SaveGame();
   ASSERT_EQ(Window.Messages.size(), 2u);
-  EXPECT_EQ(Window.Messages.back(), "ゲームを保存できませんでした。");
+  EXPECT_TRUE(Window.Messages.back().starts_with("ゲームを保存できませんでした。\n"));
+  EXPECT_NE(Window.Messages.back().find("record1.dat"), std::string::npos);
   EXPECT_EQ(ReadFile(settingsFile), settings);
   nothingStaged();
 }
@@ -298,8 +330,9 @@ TEST_F(SaveResumeTest, ShortOrUnreadableFilesGiveNoResume) {
   // Saving cannot replace a folder: the player is told, the game goes on.
   Ctrl();
   Game->SaveGame();
-  ASSERT_FALSE(Window.Messages.empty());
-  EXPECT_EQ(Window.Messages.back(), "ゲームを保存できませんでした。");
+  ASSERT_EQ(Window.Messages.size(), 1u);
+  EXPECT_EQ(Window.Messages.back(), "ゲームを保存できませんでした。\ncannot replace " +
+                                        SaveFile().string() + ": Is a directory");
   EXPECT_EQ(S().Playing, 1);
 }
 

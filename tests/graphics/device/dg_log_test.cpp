@@ -103,7 +103,7 @@ TEST_F(DGLogTest, DetailLinesNeedDetailedLogAndNothingWithoutDebugMessage) {
   DebugLog("nothing");
   EXPECT_EQ(CheckResult(D3DERR_INVALIDCALL, "failure"), D3DERR_INVALIDCALL);
   EXPECT_FALSE(LogExists());
-  EXPECT_EQ(LogLineCount, 0);
+  EXPECT_EQ(LogLineCount(), 0);
 }
 
 TEST_F(DGLogTest, UnwritableLogRaisesInOutError) {

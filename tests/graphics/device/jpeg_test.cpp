@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
 #include "archive/memory_stream.h"
+#include "support/bounded_child.h"
 
 namespace {
 
@@ -95,17 +97,79 @@ TEST(JPEGDecoder, GreyPicturesComeOutGrey) {
   }
 }
 
-TEST(JPEGDecoder, BadDataRaisesAndCutDataDecodesWhatItHas) {
+// The message of the EJPEGError that loading `bytes` as a file raises; empty when none.
+std::string LoadFailure(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
+                        std::int32_t maxSide = kJPEGMaxSide) {
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  }
+  try {
+    LoadJPEGFile(path, maxSide, maxSide);
+    return {};
+  } catch (const EJPEGError& e) {
+    return e.what();
+  }
+}
+
+// The encoded picture with the frame header's size changed to width x height.
+std::vector<std::uint8_t> ClaimSize(std::vector<std::uint8_t> jpeg, int width, int height) {
+  for (std::size_t i = 0; i + 8 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+      jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
+      jpeg[i + 6] = static_cast<std::uint8_t>(height);
+      jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
+      jpeg[i + 8] = static_cast<std::uint8_t>(width);
+      break;
+    }
+  }
+  return jpeg;
+}
+
+TEST(JPEGDecoder, BadDataRaises) {
   EXPECT_THROW(DecodeJPEG(std::vector<std::uint8_t>{}), EJPEGError);
   EXPECT_THROW(DecodeJPEG(std::vector<std::uint8_t>{'B', 'M', 0, 0, 0}), EJPEGError);
   auto jpeg = Encode(32, 32, 3, Gradient(32, 32));
   std::vector<std::uint8_t> head(jpeg.begin(), jpeg.begin() + 20);  // not even a whole header
   EXPECT_THROW(DecodeJPEG(head), EJPEGError);
-  jpeg.resize(jpeg.size() * 2 / 3);
-  const auto partial = DecodeJPEG(jpeg);
-  EXPECT_EQ(partial->Width(), 32);
-  EXPECT_EQ(partial->Height(), 32);
   EXPECT_THROW(LoadJPEGFile("/nonexistent/Haikei.jpg"), EJPEGError);
+}
+
+// A picture cut short, one larger than a texture holds, and one whose header claims a size its
+// few bytes cannot code: each refused naming the file, the last two before their size is
+// allocated (checked in a child under an address-space limit).
+TEST(JPEGDecoder, CutOversizedAndOverclaimingPicturesAreRefusedNamingTheFile) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("nightwisp-jpeg-" + std::to_string(getpid()) + "-Haikei.jpg");
+  const auto jpeg = Encode(64, 64, 3, Gradient(64, 64));
+  auto cut = jpeg;
+  cut.resize(cut.size() / 3);
+  const std::string cutFailure = LoadFailure(path, cut);
+  EXPECT_NE(cutFailure.find(path.string()), std::string::npos) << cutFailure;
+  EXPECT_NE(cutFailure.find("途中で切れています"), std::string::npos) << cutFailure;
+
+  struct Case {
+    int side;
+    std::int32_t maxSide;
+    const char* reason;
+  };
+  for (const Case& c : {Case{8192, 8192, "足りません"}, Case{16384, 16384, "足りません"},
+                        Case{640, 512, "大きすぎます"}}) {
+    const auto claiming = ClaimSize(jpeg, c.side, c.side);
+    const testbound::Result result = testbound::RunBounded(
+        512u << 20, [] {},
+        [&] {
+          const std::string failure = LoadFailure(path, claiming, c.maxSide);
+          return failure.find(path.string()) != std::string::npos &&
+                         failure.find(c.reason) != std::string::npos
+                     ? 0
+                     : 1;
+        });
+    EXPECT_EQ(result.ExitCode, 0) << c.side;
+    EXPECT_LT(result.PeakGrowthKb, 16 * 1024) << c.side;
+  }
+  std::filesystem::remove(path);
 }
 
 TEST(JPEGDecoder, FileAndBitmapBmpForm) {

@@ -91,6 +91,30 @@ TEST_F(TextureTest, PicturesWhosePixelsAreNotAllInTheFileFailNamingIt) {
   }
 }
 
+// A few kilobytes claiming a huge picture: refused, naming the file, before any texture of that
+// size is made; so is a picture wider than any texture, whatever its file holds.
+TEST_F(TextureTest, HugeClaimsAreRefusedBeforeATextureIsMade) {
+  const auto small = MakeBMP(Pic(48, 48, 24, Pattern));
+  struct Case {
+    const char* name;
+    std::uint32_t width, height;
+    const char* reason;
+  };
+  for (const Case& c :
+       {Case{"claim.bmp", 8192, 8192, "ビットマップの画素がファイルに収まっていません"},
+        Case{"wide.bmp", 100000, 2, "ビットマップが大きすぎます"}}) {
+    auto bmp = small;
+    bmptest::Poke32(bmp, 18, c.width);
+    bmptest::Poke32(bmp, 22, c.height);
+    const auto path = WriteFile(c.name, bmp);
+    auto texture = MakeTexture();
+    texture->LoadFromFile(path.string(), "");
+    EXPECT_EQ(texture->Texture(), nullptr) << c.name;
+    EXPECT_EQ(texture->Width(), 0u) << c.name;
+    EXPECT_TRUE(LogHas(path.string() + ": " + c.reason)) << c.name;
+  }
+}
+
 TEST_F(TextureTest, MissingPictureEndsTheGameWithHaltOnError) {
   EXPECT_EXIT(
       {

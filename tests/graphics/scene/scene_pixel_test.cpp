@@ -88,16 +88,19 @@ TEST_F(ScenePixelTest, OverlappingSpritesComposeInCallOrderWhateverTheirDepth) {
   ExpectFrame(frame, Expected(sprites, 16, Over));
 }
 
-TEST_F(ScenePixelTest, TranslucentPolygonsAreDrawnFarthestFirstAndNegativeDepthNever) {
+// Depth 0, the nearest a polygon can be, is drawn (last); a negative depth never is.
+TEST_F(ScenePixelTest, TranslucentPolygonsAreDrawnFarthestFirstFromDepthZeroNegativeDepthNever) {
+  const TSprite atZero{18, 16, 0x90FFC0FF};
   const TSprite nearSprite{8, 8, 0xA0FFFFFF};
   const TSprite farSprite{14, 12, 0xE080FFFF};
   const TSprite behind{20, 4, 0xFFFFFFFF};
   const std::vector<uint32_t> frame = DrawFrame(kBackground, [&] {
+    Draw(atZero, sxbAlphaBlend, false, 0.0f);
     Draw(nearSprite, sxbAlphaBlend, false, 0.3f);
     Draw(farSprite, sxbAlphaBlend, false, 0.7f);
     Draw(behind, sxbAlphaBlend, false, -1.0f);
   });
-  ExpectFrame(frame, Expected({farSprite, nearSprite}, 16, Over));
+  ExpectFrame(frame, Expected({farSprite, nearSprite, atZero}, 16, Over));
 }
 
 TEST_F(ScenePixelTest, EachBuiltInBlendModeComposesAsItsFactorsSay) {

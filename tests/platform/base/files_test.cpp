@@ -1,5 +1,5 @@
 // Replacing a file whole: the new bytes, permissions, no temporary left behind, the old file kept
-// on failure, and the temporaries of killed writers removed at the next write.
+// on failure, and the temporaries of killed writers removed at the next write; the debug logs.
 #include "platform/base/files.h"
 
 #include <fcntl.h>
@@ -11,6 +11,8 @@
 #include <iterator>
 #include <set>
 #include <string>
+
+#include "platform/base/debug_log.h"
 
 namespace fs = std::filesystem;
 
@@ -105,6 +107,31 @@ TEST(ExecutableFolder, IsTheFolderOfThisTest) {
   const fs::path folder = files::ExecutableFolder();
   EXPECT_TRUE(folder.is_absolute());
   EXPECT_TRUE(fs::is_regular_file(folder / "test_files"));
+}
+
+}  // namespace
+
+namespace {
+
+// A library's debug log: numbered lines, a run starting the file afresh, and a line that could
+// not be written keeping its number for the next.
+TEST_F(FilesTest, DebugLogNumbersItsLinesAndStartsEachRunAfresh) {
+  Put(Dir / "Lib_DebugLog.txt", "a line of an earlier run\r\n");
+  TDebugLog log("Lib_DebugLog.txt", "debug#", " ... ");
+  log.SetFolder(Dir);
+  EXPECT_EQ(log.FilePath(), Dir / "Lib_DebugLog.txt");
+  ASSERT_TRUE(log.Append("one"));
+  ASSERT_TRUE(log.Append(std::string("t\0o", 3)));
+  EXPECT_EQ(Slurp(log.FilePath()),
+            std::string("debug#00001 ... one\r\ndebug#00002 ... t\0o\r\n", 42));
+  EXPECT_EQ(log.LineCount(), 2);
+
+  log.SetFolder(Dir / "missing");
+  EXPECT_FALSE(log.Append("lost"));
+  EXPECT_EQ(log.LineCount(), 0);
+  fs::create_directories(Dir / "missing");
+  ASSERT_TRUE(log.Append("found"));
+  EXPECT_EQ(Slurp(log.FilePath()), "debug#00001 ... found\r\n");
 }
 
 }  // namespace

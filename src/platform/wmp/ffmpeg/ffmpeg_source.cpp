@@ -7,13 +7,33 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace wmp {
 namespace {
 
 constexpr int kChannels = 2;
+
+// The containers a music file of the game comes in: MP3, WMA (ASF), WAV, AIFF/AIFC, Ogg (Vorbis,
+// Opus), FLAC, M4A (the MP4 family) and raw AAC. Playlists, concat lists, image sequences and
+// the like are not music: they name other files or read without end, so they are refused.
+constexpr const char* kMusicFormats = "mp3,asf,wav,w64,aiff,ogg,flac,mov,aac";
+// What opening one file may read and take: the probe and the stream analysis look at the first
+// megabyte; measuring the length reads the file once more. A file that needs more, or longer
+// than the deadline, is not a music file the game can play.
+constexpr int kProbeBytes = 1 << 20;
+constexpr std::int64_t kOpenReadSlack = 8 << 20;
+constexpr auto kOpenDeadline = std::chrono::seconds(5);
+// No single block FFmpeg allocates for music comes near this; a header claiming more is lying.
+constexpr std::size_t kLargestAllocation = 64u << 20;
+constexpr int kIoBufferBytes = 64 << 10;
 
 std::string ErrorText(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -36,10 +56,67 @@ struct PacketCloser {
 struct FrameCloser {
   void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
+struct IoCloser {
+  void operator()(AVIOContext* io) const {
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+  }
+};
+
+// The music file itself, read through a descriptor of our own: FFmpeg gets no protocol and no
+// way to open another file (io_open refuses), and while the file is being opened its reads are
+// counted against a budget and a deadline.
+struct TFileInput {
+  int Fd = -1;
+  std::int64_t Size = 0;
+  std::int64_t Read = 0;
+  std::int64_t Budget = -1;  // bytes the open may still read; -1 while playing (no bound)
+  std::chrono::steady_clock::time_point Deadline{};
+
+  ~TFileInput() {
+    if (Fd >= 0) ::close(Fd);
+  }
+  bool Opening() const { return Budget >= 0; }
+
+  static int ReadPacket(void* opaque, std::uint8_t* buffer, int size) {
+    auto& in = *static_cast<TFileInput*>(opaque);
+    if (in.Opening()) {
+      if (in.Read >= in.Budget) return AVERROR(EFBIG);
+      size = static_cast<int>(std::min<std::int64_t>(size, in.Budget - in.Read));
+    }
+    ssize_t got = 0;
+    do {
+      got = ::read(in.Fd, buffer, static_cast<std::size_t>(size));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) return AVERROR(errno);
+    if (got == 0) return AVERROR_EOF;
+    in.Read += got;
+    return static_cast<int>(got);
+  }
+
+  static std::int64_t Seek(void* opaque, std::int64_t offset, int whence) {
+    auto& in = *static_cast<TFileInput*>(opaque);
+    if (whence == AVSEEK_SIZE) return in.Size;
+    const off_t at = ::lseek(in.Fd, offset, whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : at;
+  }
+
+  static int Interrupt(void* opaque) {
+    const auto& in = *static_cast<const TFileInput*>(opaque);
+    return in.Opening() && std::chrono::steady_clock::now() > in.Deadline ? 1 : 0;
+  }
+
+  static int RefuseOtherFiles(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) {
+    return AVERROR(EPERM);
+  }
+};
 
 }  // namespace
 
 struct TFfmpegSource::Codec {
+  // Declared first, freed last: the format context reads through both.
+  TFileInput input;
+  std::unique_ptr<AVIOContext, IoCloser> io;
   std::unique_ptr<AVFormatContext, FormatCloser> format;
   std::unique_ptr<AVCodecContext, CodecCloser> decoder;
   std::unique_ptr<SwrContext, ResamplerCloser> resampler;
@@ -59,17 +136,45 @@ TFfmpegSource::TFfmpegSource(const std::string& path, int rate)
     : codec_(std::make_unique<Codec>()), rate_(rate) {
   // The libraries report damaged frames on stderr; the player reports what matters itself.
   av_log_set_level(AV_LOG_FATAL);
+  av_max_alloc(kLargestAllocation);
   if (!codec_->packet || !codec_->frame) throw EMediaPlayer("メモリが足りません");
 
-  // Only the local file is read: a name that looks like an address or a protocol is a name.
+  TFileInput& input = codec_->input;
+  input.Fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat status {};
+  if (input.Fd < 0 || ::fstat(input.Fd, &status) != 0) {
+    throw EMediaPlayer("開けません (" + std::string(std::strerror(errno)) + ")");
+  }
+  input.Size = status.st_size;
+  input.Budget = 2 * input.Size + kOpenReadSlack;
+  input.Deadline = std::chrono::steady_clock::now() + kOpenDeadline;
+
+  auto* buffer = static_cast<std::uint8_t*>(av_malloc(kIoBufferBytes));
+  codec_->io.reset(avio_alloc_context(buffer, kIoBufferBytes, 0, &input, &TFileInput::ReadPacket,
+                                      nullptr, &TFileInput::Seek));
+  if (!codec_->io) {
+    av_free(buffer);
+    throw EMediaPlayer("メモリが足りません");
+  }
+  AVFormatContext* format = avformat_alloc_context();
+  if (format == nullptr) throw EMediaPlayer("メモリが足りません");
+  format->pb = codec_->io.get();
+  format->io_open = &TFileInput::RefuseOtherFiles;
+  format->interrupt_callback = {&TFileInput::Interrupt, &input};
   AVDictionary* options = nullptr;
+  av_dict_set(&options, "format_whitelist", kMusicFormats, 0);
   av_dict_set(&options, "protocol_whitelist", "file", 0);
-  AVFormatContext* format = nullptr;
-  const int opened = avformat_open_input(&format, ("file:" + path).c_str(), nullptr, &options);
+  av_dict_set_int(&options, "probesize", kProbeBytes, 0);
+  // On failure avformat_open_input frees the context itself.
+  const int opened = avformat_open_input(&format, path.c_str(), nullptr, &options);
   av_dict_free(&options);
-  if (opened < 0) throw EMediaPlayer("開けません (" + ErrorText(opened) + ")");
+  if (opened < 0) {
+    CheckOpenBounds();
+    throw EMediaPlayer("音楽ファイルの形式ではありません (" + ErrorText(opened) + ")");
+  }
   codec_->format.reset(format);
   if (const int found = avformat_find_stream_info(format, nullptr); found < 0) {
+    CheckOpenBounds();
     throw EMediaPlayer("形式がわかりません (" + ErrorText(found) + ")");
   }
 
@@ -85,9 +190,20 @@ TFfmpegSource::TFfmpegSource(const std::string& path, int rate)
     throw EMediaPlayer(std::string("音声を復号できません (") + decoder->name + ")");
   }
   seconds_ = MeasureSeconds();
+  CheckOpenBounds();
+  // Opened: playing reads the file as long as it plays, and may take its time.
+  input.Budget = -1;
 }
 
 TFfmpegSource::~TFfmpegSource() = default;
+
+void TFfmpegSource::CheckOpenBounds() const {
+  const TFileInput& input = codec_->input;
+  if (input.Read >= input.Budget) throw EMediaPlayer("読み込む量が多すぎます");
+  if (std::chrono::steady_clock::now() > input.Deadline) {
+    throw EMediaPlayer("開くのに時間がかかりすぎます");
+  }
+}
 
 bool TFfmpegSource::OpenDecoder() {
   codec_->decoder.reset(avcodec_alloc_context3(codec_->codec));

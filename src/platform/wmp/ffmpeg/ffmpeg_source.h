@@ -1,5 +1,6 @@
-// Every format FFmpeg can demultiplex and decode (MP3, WMA, WAV, AIFF/AIFC, Ogg Vorbis, Opus,
-// FLAC, AAC in MP4 or ADTS, …), resampled to 16-bit stereo at the device's rate.
+// The music containers FFmpeg demultiplexes and decodes for the game (MP3, WMA, WAV, AIFF/AIFC,
+// Ogg Vorbis, Opus, FLAC, AAC in MP4 or ADTS) and nothing else, resampled to 16-bit stereo at
+// the device's rate. Opening a file reads only that file, within a bound on bytes and time.
 #pragma once
 
 #include <memory>
@@ -28,6 +29,8 @@ class TFfmpegSource : public TMediaSource {
   bool OpenDecoder();
   bool Convert(bool flush);
   double MeasureSeconds();
+  // Raises EMediaPlayer when opening read more than its budget or ran past its deadline.
+  void CheckOpenBounds() const;
 
   std::unique_ptr<Codec> codec_;
   int rate_;

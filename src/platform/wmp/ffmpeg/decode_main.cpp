@@ -1,0 +1,73 @@
+// nightwisp-decode RATE PATH: the general decoder in a process of its own. FFmpeg and the
+// hundred-odd libraries it brings (some 25 MB) stay out of the game's memory, a file that makes
+// FFmpeg take memory without bound meets this process's limit, and a decoder that crashes ends
+// only this process.
+//
+// On standard output: the header (int32 0 and the length as a double, or int32 1, a uint32
+// length and the reason in UTF-8), then the music as interleaved 16-bit stereo frames at RATE
+// until its end. The player reads as fast as it plays; the pipe holds back the rest.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/wmp/ffmpeg/ffmpeg_source.h"
+
+namespace {
+
+// Address space for FFmpeg's libraries and one music file's decoding, far from the machine's.
+constexpr rlim_t kAddressSpaceBytes = 1024ull << 20;
+constexpr std::size_t kBlockFrames = 4096;
+
+bool WriteAll(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  while (size > 0) {
+    const ssize_t wrote = ::write(STDOUT_FILENO, bytes, size);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    bytes += wrote;
+    size -= static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
+
+int Refuse(const std::string& reason) {
+  const std::int32_t status = 1;
+  const auto length = static_cast<std::uint32_t>(reason.size());
+  return WriteAll(&status, sizeof status) && WriteAll(&length, sizeof length) &&
+                 WriteAll(reason.data(), reason.size())
+             ? 0
+             : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 2;
+  // The player closing the pipe ends the decoding quietly.
+  std::signal(SIGPIPE, SIG_DFL);
+  const rlimit limit{kAddressSpaceBytes, kAddressSpaceBytes};
+  setrlimit(RLIMIT_AS, &limit);
+  const int rate = std::atoi(argv[1]);
+  try {
+    wmp::TFfmpegSource source(argv[2], rate);
+    const std::int32_t status = 0;
+    const double seconds = source.Seconds();
+    if (!WriteAll(&status, sizeof status) || !WriteAll(&seconds, sizeof seconds)) return 1;
+    std::vector<std::int16_t> block(2 * kBlockFrames);
+    while (const std::size_t got = source.Read(block.data(), kBlockFrames)) {
+      if (!WriteAll(block.data(), got * 2 * sizeof(std::int16_t))) return 1;
+    }
+    return 0;
+  } catch (const EMediaPlayer& error) {
+    return Refuse(error.what());
+  } catch (const std::bad_alloc&) {
+    return Refuse("メモリが足りません");
+  }
+}
