@@ -45,6 +45,35 @@ const std::u16string& TCatalogue::Speech(std::int32_t mondaiNo) const {
   return SpeechList[mondaiNo];
 }
 
+const std::u16string& TCatalogue::Imi(std::int32_t mondaiNo) const {
+  if (!IsMondaiNo(mondaiNo)) return EmptyText();
+  if (mondaiNo <= kBuiltInMondaiCount) return ImiTable[mondaiNo];
+  const auto k = static_cast<std::size_t>(TuikaIndex(mondaiNo));
+  return k < TuikaImiList.size() ? TuikaImiList[k] : EmptyText();
+}
+
+const std::u16string& TCatalogue::Gloss(std::int32_t mondaiNo) const {
+  if (mondaiNo < 1 || mondaiNo > kBuiltInMondaiCount) return EmptyText();
+  return GlossTable[mondaiNo];
+}
+
+std::u16string TuikaImiOfPair(std::u16string_view first, std::u16string_view second) {
+  if (!IsBlankLine(second)) return {};
+  std::u16string_view imi;
+  if (first.starts_with(kTuikaImiMark)) {
+    imi = first.substr(kTuikaImiMark.size());
+  } else if (first.starts_with(u"意味:")) {
+    imi = first.substr(3);
+  } else {
+    return {};
+  }
+  // Spaces around the sentence are the layout of the file, not part of the meaning.
+  const auto isSpace = [](char16_t c) { return c == u' ' || c == u'\u3000' || c == u'\t'; };
+  while (!imi.empty() && isSpace(imi.front())) imi.remove_prefix(1);
+  while (!imi.empty() && isSpace(imi.back())) imi.remove_suffix(1);
+  return std::u16string(imi);
+}
+
 std::vector<std::u16string> MojiOf(std::u16string_view reading) {
   std::vector<std::u16string> moji;
   for (std::size_t i = 0; i < reading.size();) {
@@ -77,6 +106,7 @@ std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view readin
   if (!IsAcceptableTuikaPair(seikai, reading)) return 0;
   catalogue.TuikaSeikaiList.emplace_back(seikai);
   catalogue.TuikaMondaiList.emplace_back(reading);
+  catalogue.TuikaImiList.resize(catalogue.TuikaSeikaiList.size());  // no meaning
   catalogue.TuikaShutsudai.push_back(0);
   catalogue.SpeechList.emplace_back(reading);
   catalogue.TuikaCount += 1;

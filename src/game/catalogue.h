@@ -34,14 +34,18 @@ struct TCatalogue {
   // Built-in proverb i (1..170): slot i is its reading, slot 170 + i its first written form
   // and slot 340 + i its second written form (empty when it has only one).
   std::array<std::u16string, kMondaiTableSize> MondaiTable;
+  // Built-in proverb i's meaning (one plain Japanese sentence) and English gloss; slot 0 unused.
+  std::array<std::u16string, kBuiltInMondaiCount + 1> ImiTable;
+  std::array<std::u16string, kBuiltInMondaiCount + 1> GlossTable;
   // Speech strings by MondaiNo; slot 0 is never used. Always 171 + TuikaCount slots. An empty
   // speech string means nothing is spoken.
   std::vector<std::u16string> SpeechList = std::vector<std::u16string>(kBuiltInMondaiCount + 1);
 
-  // Additional questions; the three lists always have TuikaCount slots.
+  // Additional questions; the four lists always have TuikaCount slots.
   std::int32_t TuikaCount = 0;
   std::vector<std::u16string> TuikaSeikaiList;  // written form (the answer) of each
   std::vector<std::u16string> TuikaMondaiList;  // reading (the question) of each
+  std::vector<std::u16string> TuikaImiList;     // meaning of each, empty when the file gives none
   std::vector<std::uint8_t> TuikaShutsudai;     // 1 = already asked in this cycle
   std::int32_t TuikaShutsudaiCount = 0;         // additional questions asked in this cycle
 
@@ -54,11 +58,24 @@ struct TCatalogue {
   const std::u16string& Seikai(std::int32_t mondaiNo) const;   // first written form
   const std::u16string& Seikai2(std::int32_t mondaiNo) const;  // second written form or empty
   const std::u16string& Speech(std::int32_t mondaiNo) const;
+  const std::u16string& Imi(std::int32_t mondaiNo) const;    // meaning, empty if none
+  const std::u16string& Gloss(std::int32_t mondaiNo) const;  // English gloss (built-in only)
 };
 
-// Fills MondaiTable and SpeechList with the built-in proverbs. Any additional questions are
-// dropped (SpeechList goes back to 171 slots), so the catalogue's invariants hold.
+// Fills MondaiTable, SpeechList and the meanings with the built-in proverbs. Any additional
+// questions are dropped (SpeechList goes back to 171 slots), so the catalogue's invariants hold.
 void BuildMondaiTable(TCatalogue& catalogue);
+// Fills ImiTable and GlossTable (catalogue_imi.cpp); BuildMondaiTable calls it.
+void BuildImiTable(TCatalogue& catalogue);
+
+// The line that gives the additional question above it a meaning starts with this mark (or
+// with its half-width colon form "意味:"); the line after it stays blank. An older reader takes
+// the two as one more pair, finds its reading blank and skips it, so the pairing of the
+// questions that follow is the same for old and new readers alike.
+inline constexpr std::u16string_view kTuikaImiMark = u"意味：";
+// The meaning a pair of lines gives, or empty when the pair is not a meaning: the first line
+// starts with the mark and the second is blank (empty, one half-width or full-width space).
+std::u16string TuikaImiOfPair(std::u16string_view first, std::u16string_view second);
 
 // The characters of a reading, one firefly each: a surrogate pair (𠮟, 𥝱) is one character.
 std::vector<std::u16string> MojiOf(std::u16string_view reading);
@@ -125,9 +142,10 @@ std::filesystem::path TuikaFileForEditing(const std::filesystem::path& appDir,
 // UTF-16 byte-order mark selects UTF-16); lines end with CR LF, LF or CR. The first 14 lines
 // are the header. The rest are pairs of lines, written form first, then reading; an odd last
 // line is dropped, and a pair that IsAcceptableTuikaPair rejects or that fits (when given)
-// finds too wide is left out and listed in LeftOut. When at least one pair is accepted, the
-// additional questions become exactly those pairs, each with its reading as speech string
-// and not yet asked; otherwise nothing changes. TuikaShutsudaiCount := 0.
+// finds too wide is left out and listed in LeftOut. A meaning pair (see TuikaImiOfPair) right
+// after an accepted question becomes that question's meaning. When at least one pair is accepted,
+// the additional questions become exactly those pairs, each with its reading as speech string and
+// not yet asked; otherwise nothing changes. TuikaShutsudaiCount := 0.
 TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view bytes,
                                          const TTuikaScreenCheck& fits = nullptr);
 

@@ -199,6 +199,7 @@ void BuildMondaiTable(TCatalogue& catalogue) {
   catalogue.TuikaCount = 0;
   catalogue.TuikaSeikaiList.clear();
   catalogue.TuikaMondaiList.clear();
+  catalogue.TuikaImiList.clear();
   catalogue.TuikaShutsudai.clear();
   catalogue.TuikaShutsudaiCount = 0;
   catalogue.MondaiTable[0].clear();
@@ -209,4 +210,5 @@ void BuildMondaiTable(TCatalogue& catalogue) {
     catalogue.MondaiTable[2 * kBuiltInMondaiCount + i] = entry.Seikai2;
     catalogue.SpeechList[i] = entry.Speech;
   }
+  BuildImiTable(catalogue);
 }

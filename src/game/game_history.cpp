@@ -2,22 +2,12 @@
 // judged (kept in the game's list and written to the history at once, so a game killed a
 // moment later keeps it), and the figures of the results panel when the game ends.
 #include <algorithm>
-#include <chrono>
 
 #include "game/game_rules.h"
 #include "game/romaji.h"
 #include "platform/clock/clock.h"
 
 namespace game {
-namespace {
-
-std::int64_t WallClockMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
-}  // namespace
 
 std::int32_t TGameRules::QuestionClock() const {
   const DWORD now = timeGetTime();

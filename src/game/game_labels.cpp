@@ -12,6 +12,10 @@ namespace game {
 namespace {
 
 constexpr int kMusicTitlePoints = 11;
+// A sentence (a proverb's meaning) starts at this size and is set smaller, down to the last,
+// until it fits the answer field's width.
+constexpr int kSentencePoints = 14;
+constexpr int kSentenceMinPoints = 10;
 constexpr const char* kEllipsis = "...";
 
 // The label's texture (and its panel) sized to the text in the writer's font, then written.
@@ -71,6 +75,17 @@ void TGame::RefreshScreen() {
         label->Font().SetSize(kMusicTitlePoints);
         WriteTextTexture(texture, panel, codepage::Utf8ToUtf16(MusicTitle(marks.Text[i])), label);
         break;
+      case TLabelWriter::Sentence: {
+        const std::int32_t room = Window.AnswerBounds().Width;
+        int points = kSentencePoints;
+        label->Font().SetSize(points);
+        const std::u16string sentence = codepage::Utf8ToUtf16(marks.Text[i]);
+        while (points > kSentenceMinPoints && label->TextWidth(sentence) > room) {
+          label->Font().SetSize(--points);
+        }
+        WriteTextTexture(texture, panel, sentence, label);
+        break;
+      }
     }
   }
 

@@ -59,6 +59,7 @@ void TGameRules::ShowTitlePrompt() {
     S.Message2 = message2;
     S.Marks.SetLabel(TLabel::Message2, S.Message2);
   }
+  if (S.Ready == 0) ShowDueCount();
   if (S.Ready == 0 && std::filesystem::exists(S.UserDir / kSaveFileName, error) &&
       SavedGameResumable()) {
     // Set before the box opens: its message loop keeps the ticks coming.

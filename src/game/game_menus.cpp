@@ -45,10 +45,17 @@ void TGameRules::MenuClick(TMenuItem item) {
       SetKaitoModeColour();
       break;
     case TMenuItem::Save1:
+      if (S.ReviewGame == 1) {
+        ShowBox("復習のゲームは保存しません。");
+        return;
+      }
       if (AskBox(kSaveQuestion, false) != TConfirmAnswer::Yes) return;
       SaveGame();
       S.Saved = 1;
       Window.SetMenuEnabled(TMenuItem::Save1, false);
+      break;
+    case TMenuItem::Fukushu1:
+      StartReviewGame();
       break;
     case TMenuItem::Exit1:
       Window.CloseWindow();
@@ -67,6 +74,10 @@ void TGameRules::MenuClick(TMenuItem item) {
     case TMenuItem::Romaji1:
       S.RomajiHenkan = S.RomajiHenkan == 0 ? 1 : 0;
       Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
+      break;
+    case TMenuItem::Imi1:
+      S.ImiHyoji = S.ImiHyoji == 0 ? 1 : 0;
+      Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
       break;
     case TMenuItem::Font1:
       ChooseCharacterFont();
@@ -167,7 +178,7 @@ void TGameRules::ChooseRandomMusicFolder() {
 bool TGameRules::FormCloseQuery() {
   if (S.GameOver == 1 || S.GameClear == 1) return true;
   Pause();
-  if (S.Saved == 1) return true;
+  if (S.Saved == 1 || S.ReviewGame == 1) return true;
   switch (AskBox(kSaveQuestion, true)) {
     case TConfirmAnswer::Yes:
       SaveGame();

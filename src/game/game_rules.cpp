@@ -7,6 +7,7 @@
 #include "game/random.h"
 #include "game/saturating.h"
 #include "game/zero_pad.h"
+#include "history/history_store.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
 
@@ -117,6 +118,7 @@ void TGameRules::RenderSpelling() {
 
 void TGameRules::ShowReading() {
   S.Marks.SetLabel(TLabel::Reading, codepage::Utf16ToUtf8(S.MondaiText));
+  S.Marks.SetLabel(TLabel::Imi, codepage::Utf16ToUtf8(S.Imi(S.MondaiNo)));
 }
 
 void TGameRules::PlaceRandomly(MojiRecord& moji) {
@@ -184,6 +186,10 @@ void TGameRules::ShowMusicTitle() { S.Marks.SetLabel(TLabel::MusicTitle, S.Music
 
 void TGameRules::StartQuestion() {
   if (S.Paused != 0 || S.Ready != 1) return;
+  if (ReviewFinished()) {  // the last review question was skipped
+    FinishReviewGame();
+    return;
+  }
   const bool newGame = S.TitleMode == 1 || S.GameOver == 1 || S.GameClear == 1;
   if (!HistoryTried) OpenHistory();
   // The answer mode is fixed for the question; the field shows it.
@@ -208,6 +214,7 @@ void TGameRules::StartQuestion() {
 
   // A new game after a game over or a game clear.
   if (S.GameOver == 1 || S.GameClear == 1) {
+    if (S.ReviewNext > 0) S.ReviewGame = 0;  // a review game that has asked is over
     if (S.GameClear == 1) StopMusic();
     Window.SetMenuEnabled(TMenuItem::ON1, true);
     Window.SetMenuEnabled(TMenuItem::OFF1, true);
@@ -256,8 +263,8 @@ void TGameRules::StartQuestion() {
 }
 
 void TGameRules::NewQuestion() {
-  // Every question once per cycle.
-  if (S.TitleMode == 0) {
+  // Every question once per cycle; a review game asks its own list.
+  if (S.TitleMode == 0 && !TakeReviewQuestion()) {
     const std::int32_t total = S.MondaiCount();
     S.TuikaShutsudai.resize(static_cast<std::size_t>(S.TuikaCount), 0);
     const auto startCycle = [this] {
@@ -373,9 +380,11 @@ void TGameRules::JudgeAnswer() {
   }
   Window.SetMenuEnabled(TMenuItem::Kanji, true);
   Window.SetMenuEnabled(TMenuItem::Hira, true);
+  if (ReviewFinished()) FinishReviewGame();
 }
 
 void TGameRules::ScoreCorrect() {
+  RecordReview(S.HintMoji == 0 ? TFsrsRating::Good : TFsrsRating::Hard);
   // A hinted answer breaks the run.
   S.RenzokuCount = S.HintMoji == 0 ? S.RenzokuCount + 1 : 0;
   ShowRenzoku();
@@ -441,7 +450,7 @@ void TGameRules::ScoreCorrect() {
     ShowPicture(kGameClearPicture);
     S.Message1 = Sjis("おめでとうございます!!");
     S.Message2 = Sjis(" Ctrlキーを押すと最初からゲームが始まります。");
-    if (S.Tokuten > S.SaikoTokuten) {
+    if (S.ReviewGame == 0 && S.Tokuten > S.SaikoTokuten) {
       S.SaikoTokuten = S.Tokuten;
       ShowSaikoTokuten();
       S.Message1 =
@@ -454,6 +463,7 @@ void TGameRules::ScoreCorrect() {
 }
 
 void TGameRules::Miss() {
+  RecordReview(TFsrsRating::Again);
   // The picture, and both writings of the proverb.
   PlaySoundEffect(kSoundFuseikai);
   ShowPicture(kFuseikaiPicture);
@@ -486,6 +496,7 @@ void TGameRules::GiveUp(history::TQuestionResult why) {
   Window.SetAnswerReadOnly(true);
   SpeakQuestion();
   Miss();
+  if (ReviewFinished()) FinishReviewGame();
 }
 
 void TGameRules::UseHint() {

@@ -19,6 +19,7 @@
 
 #include "game/game_state.h"
 #include "game/game_window.h"
+#include "history/fsrs.h"
 #include "history/history_store.h"
 #include "platform/codepage/codepage.h"
 
@@ -102,6 +103,14 @@ class TGameRules {
   void ReadSavedGameAtStartup();
   bool SavedGameResumable() const;
 
+  // --- What the player knows (game_review.cpp) ------------------------------------------------
+  // ゲーム → 復習: a game of the proverbs due today, most overdue first, then those missed
+  // most recently up to ten. It never saves and never changes the best score.
+  void StartReviewGame();
+  // The proverbs due today by the history (0 without one); also kept in S.DueCount.
+  std::int32_t CountDueToday();
+  void ShowDueCount();  // the count into the title's review line
+
   // --- Music ---------------------------------------------------------------------------------
   void ScanAudioFiles(const std::string& folder);
   void BuildRandomList();
@@ -182,13 +191,19 @@ class TGameRules {
   void SetKaitoModeColour();            // by KaitoMode alone
   void RenderMoji(std::int32_t index);  // Moji[index].Char into its texture
   void RenderSpelling();                // the written form into its label
-  void ShowReading();                   // MondaiText into its label
+  void ShowReading();                   // MondaiText and its meaning into their labels
   void PlaceRandomly(MojiRecord& moji);
   void SetHintMojiDown(std::int32_t index);  // hint character `index` still, above the field
   void DrawPulse(std::int32_t index);        // stage 3 scale and growth flag
   bool AnswerIsCorrect(const std::u16string& answer) const;
   void SettlePendingRomaji();  // Enter: a lone n pending at the end of the field becomes ん
   void SpeakQuestion();
+  // The review game and the memory of each proverb (game_review.cpp).
+  history::THistoryStore* ReviewHistory();  // the history, opened on first use; or nullptr
+  void RecordReview(TFsrsRating rating);    // the question just judged, into the history
+  bool TakeReviewQuestion();                // a review game's next question into MondaiNo
+  bool ReviewFinished() const;              // every question of the review game asked
+  void FinishReviewGame();                  // the closing messages; Ctrl starts a new game
   void ShowMusicTitle();
   void CheckMusicMode(bool random);  // "曲の指定" or "ランダム" checked, and BgmRandomChecked
   void CheckBgmOn(bool on);          // "ON" or "OFF" checked

@@ -30,6 +30,8 @@ std::int32_t FindTuika(const TCatalogue& catalogue, const TSettings& saved) {
 }  // namespace
 
 void TGameRules::SaveGame() {
+  // record1.dat keeps the player's own game: a review game is never saved.
+  if (S.ReviewGame == 1) return;
   // A running question is saved with its current pause counted (every save of a running
   // question comes through a pause). The live total is left alone, so the pause is not
   // counted twice when the player resumes with F2 after a menu save.
@@ -110,7 +112,7 @@ bool TGameRules::SavedGameResumable() const {
   // file is appended again, which needs a pair the catalogue accepts.
   const TSettings& saved = S.Settings;
   if (FindTuika(S, saved) < 0 && (TuikaPairProblem(saved.TuikaSeikai, saved.TuikaMondai) ||
-                                   TuikaScreenProblem(saved.TuikaSeikai, saved.TuikaMondai))) {
+                                  TuikaScreenProblem(saved.TuikaSeikai, saved.TuikaMondai))) {
     return false;
   }
   return SaveDataProblem(d, S, &saved.TuikaMondai).empty();

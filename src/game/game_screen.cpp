@@ -146,7 +146,7 @@ void TGame::DrawGameScreen() {
     if (showChar) DrawTextureSized(m, moji.X, moji.Y, mw, mh, red);
   }
 
-  // Between questions: the result picture, the spelling and the reading.
+  // Between questions: the result picture; then the labels of the revealed answer.
   if (S.Playing == 0) {
     const std::int32_t y = (S.GameOver == 1 || S.GameClear == 1) ? 120 : 170;
     DrawTexture(Owned->PictureTexture.get(), (sw - W(Owned->PictureTexture.get())) / 2, y,

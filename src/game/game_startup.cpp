@@ -45,6 +45,9 @@ void TGameRules::FormCreate() {
   // The romaji option: on unless Settei.ini turns it off (files from before it mean on).
   S.RomajiHenkan = S.Settings.RomajiHenkan ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
+  // The meaning beneath a revealed answer: on unless Settei.ini turns it off.
+  S.ImiHyoji = S.Settings.ImiHyoji ? 1 : 0;
+  Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
 
   // The answer mode the player last chose (a resumed game takes its own later).
   if (S.Settings.ChosenKaitoMode == 0 || S.Settings.ChosenKaitoMode == 1) {
@@ -126,6 +129,7 @@ void TGameRules::FormClose() {
   settings.MusicFolda = S.MusicFolda;
   settings.RomajiHenkan = S.RomajiHenkan != 0;
   settings.ChosenKaitoMode = S.KaitoMode;
+  settings.ImiHyoji = S.ImiHyoji != 0;
   const TSettingsFiles files(S.UserDir);
   std::string iniError;
   const bool iniWritten = files.Write(settings, TSettingsGroup::AtClose, &iniError);

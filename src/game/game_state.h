@@ -140,6 +140,7 @@ struct TGameState : TCatalogue {
   std::uint8_t ShowReading = 0;   // between questions: show the last question's reading
   std::int32_t KaitoMode = 0;     // 0 = answers in kanji-mixed writing, 1 = in hiragana only
   std::uint8_t RomajiHenkan = 1;  // 1 = romaji typed into the answer field becomes kana
+  std::uint8_t ImiHyoji = 1;      // 1 = a revealed answer shows the proverb's meaning
 
   // --- Display texts (Shift-JIS; an empty text hides its line) ------------------------------
   std::string Message1;  // upper message line
@@ -167,6 +168,12 @@ struct TGameState : TCatalogue {
   std::uint8_t KeptBgmRandom = 0;
   std::uint8_t BgmOffByFailure = 0;  // 1 = the music was turned off because it could not play
   std::uint32_t MusicStartTime = 0;  // when the current music was started
+
+  // --- The review game (game_review.cpp) ----------------------------------------------------
+  std::uint8_t ReviewGame = 0;           // 1 = the questions come from ReviewList, in order
+  std::vector<std::int32_t> ReviewList;  // question numbers of the review game
+  std::size_t ReviewNext = 0;            // the next of ReviewList to ask
+  std::int32_t DueCount = 0;             // proverbs due for review today
 
   // --- Saved-game image ----------------------------------------------------------------------
   TSaveData SaveData;               // record1.dat as last read or written

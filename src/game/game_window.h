@@ -73,8 +73,8 @@ class TGameWindow {
   virtual void CloseWindow() {}
   // Shows the about box modally.
   virtual void ShowAboutBox() {}
-  // Shows the player's history (the database `file`) modally.
-  virtual void ShowHistory(const std::filesystem::path& /*file*/) {}
+  // Shows the player's history (the database `file`) modally; a window without one does nothing.
+  virtual void ShowHistory(const std::filesystem::path& file) { (void)file; }
 
   // Lets pending key and menu events run (the design's process-messages call).
   virtual void ProcessMessages() {}

@@ -23,6 +23,7 @@ enum class TLabelWriter {
   Moji,        // the character font the player chose; the question's text in UTF-8, drawn from
                // UTF-16 (an additional question may hold 𠮟 or 𥝱)
   MusicTitle,  // the window's face at 11 points; the UTF-8 path, shortened to the window's width
+  Sentence,    // the window's face at 14 points, smaller (to 10) until it fits the answer field
 };
 
 // Where among the frame's other pictures a label is drawn.
@@ -63,6 +64,16 @@ inline constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
 
 namespace labels {
 constexpr bool Always(const TGameState&) { return true; }
+// A revealed answer's meaning, when the option is on and the question has one.
+inline bool ImiShown(const TGameState& s) {
+  return s.Playing == 0 && (s.ShowSpelling == 1 || s.ShowReading == 1) && s.ImiHyoji == 1 &&
+         !s.Imi(s.MondaiNo).empty();
+}
+// Between questions the meaning lies on the answer field, and the spelling and the reading
+// stack above it; over and cleared games keep the message lines where the stack would reach.
+inline bool ImiOnField(const TGameState& s) {
+  return ImiShown(s) && s.GameOver == 0 && s.GameClear == 0;
+}
 template <std::uint32_t colour>
 constexpr std::uint32_t Fixed(const TGameState&) {
   return colour;
@@ -121,14 +132,27 @@ inline constexpr std::array<TLabelRow, kLabelCount> kLabelRows{{
      [](const TGameState& s) { return s.Playing == 0 && s.ShowSpelling == 1; },
      labels::Fixed<0xBB00FF00>,
      [](const TLabelFrame& f) {
-       return TLabelPoint{f.Answer.Left, f.Answer.Top - f.H(TLabel::Spelling) - 5};
+       const std::int32_t below = labels::ImiOnField(f.S) ? f.H(TLabel::Imi) + 5 : 0;
+       return TLabelPoint{f.Answer.Left, f.Answer.Top - below - f.H(TLabel::Spelling) - 5};
      }},
     {TLabel::Reading, TLabelWriter::Moji, false, TLabelLayer::Result,
      [](const TGameState& s) { return s.Playing == 0 && s.ShowReading == 1; },
      labels::Fixed<0xBBFF80FF>,
      [](const TLabelFrame& f) {
-       const std::int32_t above = f.S.ShowSpelling == 1 ? f.H(TLabel::Spelling) + 5 : 0;
-       return TLabelPoint{f.Answer.Left, f.Answer.Top - above - f.H(TLabel::Reading) - 5};
+       const std::int32_t below = (f.S.ShowSpelling == 1 ? f.H(TLabel::Spelling) + 5 : 0) +
+                                  (labels::ImiOnField(f.S) ? f.H(TLabel::Imi) + 5 : 0);
+       return TLabelPoint{f.Answer.Left, f.Answer.Top - below - f.H(TLabel::Reading) - 5};
+     }},
+    // The meaning of the revealed proverb on its panel (ShowReading): on the answer field, or,
+    // over and cleared games, under the key guide just above the music title.
+    {TLabel::Imi, TLabelWriter::Sentence, true, TLabelLayer::Result, labels::ImiShown,
+     labels::Fixed<0xFFFFFFFF>,
+     [](const TLabelFrame& f) {
+       if (labels::ImiOnField(f.S)) {
+         return TLabelPoint{f.Answer.Left, f.Answer.Top - f.H(TLabel::Imi) - 5};
+       }
+       return TLabelPoint{f.Answer.Left,
+                          f.ClientHeight - f.H(TLabel::MusicTitle) - 5 - f.H(TLabel::Imi) - 2};
      }},
     // The message lines, centred, the lower one first (ShowMessage1, ShowMessages).
     {TLabel::Message2, TLabelWriter::Label, false, TLabelLayer::Message,
@@ -147,6 +171,14 @@ inline constexpr std::array<TLabelRow, kLabelCount> kLabelRows{{
      labels::Fixed<0xBBFFFF00>,
      [](const TLabelFrame& f) {
        return TLabelPoint{5, f.ClientHeight - f.H(TLabel::MusicTitle) - 5};
+     }},
+    // On the title, left of the logo: how many proverbs are due for review today
+    // (ShowDueCount).
+    {TLabel::Fukushu, TLabelWriter::Sentence, false, TLabelLayer::Footer,
+     [](const TGameState& s) { return s.TitleMode == 1 && s.Ready == 1 && s.DueCount > 0; },
+     labels::Fixed<0xDDFFFF80>,
+     [](const TLabelFrame&) {
+       return TLabelPoint{20, 362};
      }},
 }};
 

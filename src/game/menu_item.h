@@ -13,6 +13,7 @@ enum class TMenuItem : std::uint8_t {
   G1,        // ゲーム
   Kanji,     // answers in kanji-mixed writing
   Hira,      // answers in hiragana only
+  Fukushu1,  // the review game of the proverbs due today
   Seiseki1,  // the player's history
   Save1,
   Exit1,
@@ -20,11 +21,12 @@ enum class TMenuItem : std::uint8_t {
   A1,  // the additional-questions file
   Font1,
   Romaji1,  // romaji typed into the answer field becomes kana
+  Imi1,     // the meaning beneath a revealed answer
   BGM1,
   ON1,
   OFF1,
-  S2,  // one chosen music file
-  R1,  // random music from a folder
+  S2,     // one chosen music file
+  R1,     // random music from a folder
   View1,  // 表示: how the window shows the frame
   Size1,  // the window at 1×, 2×, 3×, 4× the frame
   Size2,
@@ -49,18 +51,20 @@ struct TMenuItemInfo {
   const char* SeparatorBefore;  // component name of a separator line above the item, or nullptr
 };
 
-inline constexpr std::array<TMenuItemInfo, 26> kMenuItems{{
+inline constexpr std::array<TMenuItemInfo, 28> kMenuItems{{
     // clang-format off
     {TMenuItem::G1,     "G1",     "ゲーム(&G)",             true,  false, false, false, nullptr},
     {TMenuItem::Kanji,  "Kanji",  "漢字混じりで解答(&K)",   false, true,  true,  true,  nullptr},
     {TMenuItem::Hira,   "Hira",   "ひらがなだけで解答(&H)", false, true,  false, true,  nullptr},
-    {TMenuItem::Seiseki1, "Seiseki1", "成績(&K)",           false, false, false, true,  "N5"},
+    {TMenuItem::Fukushu1, "Fukushu1", "復習(&F)",           false, false, false, true,  "N5"},
+    {TMenuItem::Seiseki1, "Seiseki1", "成績(&K)",           false, false, false, true,  nullptr},
     {TMenuItem::Save1,  "Save1",  "保存(&S)",               false, false, false, false, "N4"},
     {TMenuItem::Exit1,  "Exit1",  "終了(&E)",               false, false, false, true,  "N1"},
     {TMenuItem::S1,     "S1",     "設定(&S)",               true,  false, false, false, nullptr},
     {TMenuItem::A1,     "A1",     "問題文の追加(&A)",       false, false, false, true,  nullptr},
     {TMenuItem::Font1,  "Font1",  "書体の変更(&F)",         false, false, false, true,  nullptr},
     {TMenuItem::Romaji1, "Romaji1", "ローマ字のかな変換(&R)", false, true,  true,  true,  nullptr},
+    {TMenuItem::Imi1,   "Imi1",   "意味を表示(&M)",         false, true,  true,  true,  nullptr},
     {TMenuItem::BGM1,   "BGM1",   "BGM(&B)",                true,  false, false, false, nullptr},
     {TMenuItem::ON1,    "ON1",    "ON(&Y)",                 false, true,  true,  true,  nullptr},
     {TMenuItem::OFF1,   "OFF1",   "OFF(&N)",                false, true,  false, true,  nullptr},
@@ -84,7 +88,7 @@ constexpr std::size_t kMenuItemCount = kMenuItems.size();
 
 // The window's own items: how the frame is shown. The window acts on them; the game never does.
 inline constexpr std::array<TMenuItem, 7> kDisplayItems{
-    TMenuItem::Size1, TMenuItem::Size2, TMenuItem::Size3, TMenuItem::Size4,
+    TMenuItem::Size1, TMenuItem::Size2,  TMenuItem::Size3, TMenuItem::Size4,
     TMenuItem::Full1, TMenuItem::Seisu1, TMenuItem::Fit1};
 
 // The menus of the bar, disabled while the title flies (the display menu stays: the window's

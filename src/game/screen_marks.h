@@ -27,9 +27,11 @@ enum class TLabel : std::uint8_t {
   Spelling,      // the written form of the last question, on its panel
   Reading,       // the reading of the last question
   MusicTitle,    // the music's path, shortened to the window's width when drawn
+  Imi,           // the meaning of the last question, beneath its spelling, on its panel
+  Fukushu,       // on the title: how many proverbs are due for review today
 };
-constexpr std::size_t kLabelCount = 12;
-static_assert(static_cast<std::size_t>(TLabel::MusicTitle) + 1 == kLabelCount);
+constexpr std::size_t kLabelCount = 14;
+static_assert(static_cast<std::size_t>(TLabel::Fukushu) + 1 == kLabelCount);
 
 struct TScreenMarks {
   // A label's text: Shift-JIS, but UTF-8 for the labels that show a question or a path (the

@@ -40,6 +40,7 @@ const TSettingKey kSettingKeys[] = {
     {"Hyoji", "Bairitsu", TSettingsGroup::AtClose, &TSettings::WindowSize},
     {"Hyoji", "ZenGamen", TSettingsGroup::AtClose, &TSettings::FullScreen},
     {"Hyoji", "Kakudai", TSettingsGroup::AtClose, &TSettings::FitToWindow},
+    {"ImiHyoji", "Value", TSettingsGroup::AtClose, &TSettings::ImiHyoji},
     {"TuikaMondai", "Mondai", TSettingsGroup::WithSavedTuika, &TSettings::TuikaMondai},
     {"TuikaMondai", "Seikai", TSettingsGroup::WithSavedTuika, &TSettings::TuikaSeikai},
     {"KaitoMode", "Value", TSettingsGroup::WithSave, &TSettings::KaitoMode},

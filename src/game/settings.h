@@ -48,6 +48,9 @@ struct TSettings {
   // [RomajiHenkan] romaji typed into the answer field becomes kana; on in files from before it.
   bool RomajiHenkan = true;
 
+  // [ImiHyoji] a revealed answer shows the proverb's meaning; on in files from before it.
+  bool ImiHyoji = true;
+
   // Kept beside record1.dat by a save. [TuikaMondai] the saved question when it is an additional
   // one: its reading and its written form.
   std::u16string TuikaMondai = u"ないとうぃすぷ";

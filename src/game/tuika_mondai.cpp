@@ -89,7 +89,9 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
       if (!why && fits) why = fits(seikai, reading);
       if (!why) {
         accepted.push_back(first);
-      } else if (!(IsBlankTuikaLine(seikai) && IsBlankTuikaLine(reading))) {
+      } else if (!(IsBlankTuikaLine(seikai) && IsBlankTuikaLine(reading)) &&
+                 TuikaImiOfPair(seikai, reading).empty()) {
+        // Spacing and the meaning lines of the question above are not questions left out.
         result.LeftOut.push_back({static_cast<std::int32_t>(first) + 1, seikai, *why});
       }
     }
@@ -99,6 +101,7 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
       catalogue.TuikaCount = result.Accepted;
       catalogue.TuikaSeikaiList.assign(accepted.size(), std::u16string());
       catalogue.TuikaMondaiList.assign(accepted.size(), std::u16string());
+      catalogue.TuikaImiList.assign(accepted.size(), std::u16string());
       catalogue.TuikaShutsudai.assign(accepted.size(), 0);
       catalogue.SpeechList.resize(kBuiltInMondaiCount + 1 + accepted.size());
       for (std::size_t k = 0; k < accepted.size(); ++k) {
@@ -108,6 +111,11 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
         catalogue.SpeechList[kBuiltInMondaiCount + 1 + k] = reading;
         catalogue.TuikaMondaiList[k] = std::move(reading);
         catalogue.TuikaSeikaiList[k] = std::move(seikai);
+        // The pair after an accepted question may give its meaning.
+        const std::size_t next = accepted[k] + 2;
+        if (next + 1 < lines.size()) {
+          catalogue.TuikaImiList[k] = TuikaImiOfPair(lines[next], lines[next + 1]);
+        }
       }
     }
   }

@@ -47,7 +47,28 @@ CREATE INDEX questions_missed ON questions (proverb, tuika, reading, spelling)
 CREATE INDEX games_by_mode ON games (mode, kana_per_min);
 )sql";
 
-constexpr std::array<std::string_view, 1> kMigrations = {kVersion1};
+// Version 2: what the player knows of each proverb: its FSRS memory state after the last judged
+// review and the day it is due again, in local calendar days since 1970-01-01. A built-in
+// proverb is its catalogue number; an additional question (proverb 0) its reading and spelling,
+// which outlive its place in the file.
+constexpr std::string_view kVersion2 = R"sql(
+CREATE TABLE memory (
+  proverb INTEGER NOT NULL,
+  reading TEXT NOT NULL,
+  spelling TEXT NOT NULL,
+  stability REAL NOT NULL,              -- days
+  difficulty REAL NOT NULL,             -- 1..10
+  reviews INTEGER NOT NULL,
+  lapses INTEGER NOT NULL,
+  last_day INTEGER NOT NULL,
+  due_day INTEGER NOT NULL,
+  last_missed_ms INTEGER,               -- milliseconds since 1970, UTC; NULL if never missed
+  PRIMARY KEY (proverb, reading, spelling)
+);
+CREATE INDEX memory_by_due ON memory (due_day);
+)sql";
+
+constexpr std::array<std::string_view, 2> kMigrations = {kVersion1, kVersion2};
 
 }  // namespace
 

@@ -141,15 +141,21 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   EXPECT_TRUE(form.MenuChecked(TMenuItem::ON1));
   EXPECT_TRUE(form.MenuChecked(TMenuItem::S2));
   const QList<QAction*> gameItems = menus[0]->menu()->actions();
-  ASSERT_EQ(gameItems.size(), 8);
+  ASSERT_EQ(gameItems.size(), 9);
   EXPECT_EQ(gameItems[0]->text(), QStringLiteral("漢字混じりで解答(&K)"));
   EXPECT_EQ(gameItems[1]->text(), QStringLiteral("ひらがなだけで解答(&H)"));
   EXPECT_TRUE(gameItems[2]->isSeparator());
-  EXPECT_EQ(gameItems[3]->text(), QStringLiteral("成績(&K)"));
-  EXPECT_TRUE(gameItems[4]->isSeparator());
-  EXPECT_EQ(gameItems[5]->text(), QStringLiteral("保存(&S)"));
-  EXPECT_TRUE(gameItems[6]->isSeparator());
-  EXPECT_EQ(gameItems[7]->text(), QStringLiteral("終了(&E)"));
+  EXPECT_EQ(gameItems[3]->text(), QStringLiteral("復習(&F)"));
+  EXPECT_EQ(gameItems[4]->text(), QStringLiteral("成績(&K)"));
+  EXPECT_TRUE(gameItems[5]->isSeparator());
+  EXPECT_EQ(gameItems[6]->text(), QStringLiteral("保存(&S)"));
+  EXPECT_TRUE(gameItems[7]->isSeparator());
+  EXPECT_EQ(gameItems[8]->text(), QStringLiteral("終了(&E)"));
+  const QList<QAction*> setteiItems = menus[1]->menu()->actions();
+  ASSERT_GE(setteiItems.size(), 4);
+  EXPECT_EQ(setteiItems[3]->text(), QStringLiteral("意味を表示(&M)"));
+  EXPECT_TRUE(setteiItems[3]->isCheckable());
+  EXPECT_TRUE(form.MenuChecked(TMenuItem::Imi1));
 
   // Seven seconds after start-up the prompt appears and the menus open.
   ASSERT_TRUE(RunUntil([&] { return form.Game().State().Ready == 1; }, 12000));

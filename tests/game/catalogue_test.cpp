@@ -1,6 +1,7 @@
 // The built-in catalogue: its shape, its readings and speech strings, and lookups by number.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "game/catalogue.h"
@@ -36,6 +37,34 @@ TEST_F(CatalogueTest, HasTheBuiltInShape) {
     }
   }
   EXPECT_EQ(secondForms, 25);
+}
+
+TEST_F(CatalogueTest, EveryProverbHasItsOwnShortMeaningAndGloss) {
+  std::set<std::u16string> meanings, glosses;
+  for (int i = 1; i <= 170; ++i) {
+    const std::u16string& imi = catalogue.Imi(i);
+    const std::u16string& gloss = catalogue.Gloss(i);
+    // One plain sentence that fits beneath the answer.
+    EXPECT_GE(imi.size(), 8u) << i;
+    EXPECT_LE(imi.size(), 40u) << i;
+    EXPECT_EQ(imi.back(), u'。') << i;
+    EXPECT_EQ(imi.find(u'\n'), std::u16string::npos) << i;
+    // A short English gloss in plain ASCII.
+    EXPECT_GE(gloss.size(), 10u) << i;
+    EXPECT_LE(gloss.size(), 70u) << i;
+    for (char16_t c : gloss) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << i;
+    // A meaning that merely repeats the proverb explains nothing.
+    EXPECT_EQ(imi.find(catalogue.Seikai(i)), std::u16string::npos) << i;
+    meanings.insert(imi);
+    glosses.insert(gloss);
+  }
+  // Two proverbs with one text would be a line slipped out of step with the catalogue.
+  EXPECT_EQ(meanings.size(), 170u);
+  EXPECT_EQ(glosses.size(), 170u);
+  EXPECT_EQ(catalogue.Gloss(1), u"Strong already, and stronger still with the right help.");
+  EXPECT_EQ(catalogue.Gloss(147), u"Time flies like an arrow.");
+  EXPECT_EQ(catalogue.Imi(0), u"");
+  EXPECT_EQ(catalogue.Imi(171), u"");
 }
 
 TEST_F(CatalogueTest, ReadingsFitTheCharacterSlotsAndAreHiragana) {

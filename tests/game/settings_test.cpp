@@ -39,6 +39,7 @@ TEST_F(SettingsTest, MissingFilesReadAsTheDefaults) {
   EXPECT_TRUE(read.Music);
   EXPECT_FALSE(read.Random);
   EXPECT_TRUE(read.RomajiHenkan) << "files from before the option mean on";
+  EXPECT_TRUE(read.ImiHyoji) << "files from before the option mean on";
   EXPECT_EQ(read.TuikaMondai, u"ないとうぃすぷ");
   EXPECT_EQ(read.TuikaSeikai, u"Nightwisp");
   EXPECT_EQ(read.KaitoMode, 0);
@@ -56,6 +57,7 @@ TEST_F(SettingsTest, ANewFileReceivesEachGroupInTheKnownLayout) {
   s.MusicFolda = "/music";
   s.Random = true;
   s.RomajiHenkan = false;
+  s.ImiHyoji = false;
   s.TuikaMondai = u"こたえ";
   s.TuikaSeikai = u"答え";
   s.KaitoMode = 1;
@@ -67,7 +69,8 @@ TEST_F(SettingsTest, ANewFileReceivesEachGroupInTheKnownLayout) {
                                      codepage::Utf8ToSjis("/music/曲.mp3") +
                                      "\r\nMusicFolda=/music\r\n[RomajiHenkan]\r\nValue=0\r\n"
                                      "[KaitoMode]\r\nChosen=1\r\n"
-                                     "[Hyoji]\r\nBairitsu=1\r\nZenGamen=0\r\nKakudai=0\r\n");
+                                     "[Hyoji]\r\nBairitsu=1\r\nZenGamen=0\r\nKakudai=0\r\n"
+                                     "[ImiHyoji]\r\nValue=0\r\n");
 
   std::filesystem::remove(dir_ / "Settei.ini");
   ASSERT_TRUE(files.Write(s, TSettingsGroup::WithSavedTuika));
@@ -86,6 +89,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   s.MusicName = "/música/Grüße.mp3";  // beyond Shift-JIS: the UTF-8 copy brings it back
   s.MusicFolda = "/música";
   s.RomajiHenkan = false;
+  s.ImiHyoji = false;
   s.TuikaMondai = u"ぐりゅーせ";
   s.TuikaSeikai = u"Grüße";
   s.KaitoMode = 7;
@@ -110,6 +114,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   EXPECT_EQ(read.MusicFolda, s.MusicFolda);
   EXPECT_EQ(read.RomajiHenkan, s.RomajiHenkan);
   EXPECT_EQ(read.ChosenKaitoMode, s.ChosenKaitoMode);
+  EXPECT_EQ(read.ImiHyoji, s.ImiHyoji);
   EXPECT_EQ(read.TuikaMondai, s.TuikaMondai);
   EXPECT_EQ(read.TuikaSeikai, s.TuikaSeikai);
   EXPECT_EQ(read.KaitoMode, s.KaitoMode);

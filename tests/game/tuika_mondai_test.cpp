@@ -37,6 +37,7 @@ class TuikaMondaiTest : public ::testing::Test {
     EXPECT_EQ(catalogue.TuikaMondaiList.size(), count);
     EXPECT_EQ(catalogue.TuikaSeikaiList.size(), count);
     EXPECT_EQ(catalogue.TuikaShutsudai.size(), count);
+    EXPECT_EQ(catalogue.TuikaImiList.size(), count);
     for (size_t k = 0; k < count; ++k) {
       EXPECT_EQ(catalogue.SpeechList[171 + k], catalogue.TuikaMondaiList[k]);
       EXPECT_LE(MojiLength(catalogue.TuikaMondaiList[k]), 39);
@@ -166,6 +167,57 @@ TEST_F(TuikaMondaiTest, TheShippedFileTellsTheTruthAboutItsEncoding) {
   EXPECT_EQ(result.LineCount, 14);
   EXPECT_EQ(bytes.find("Shift-JIS のまま"), std::string::npos);
   EXPECT_NE(bytes.find("UTF-8"), std::string::npos);
+}
+
+TEST_F(TuikaMondaiTest, AMeaningPairFollowsItsQuestionAndOlderReadersSkipIt) {
+  const std::vector<std::string> withImi = {"猫に小判",
+                                            "ねこにこばん",
+                                            "意味：　値打ちの分からない者に宝。 ",
+                                            "",  // full-width colon
+                                            "一",
+                                            "いち",  // no meaning
+                                            "二",
+                                            "に",
+                                            "意味:半角の印",
+                                            "　",  // half-width colon
+                                            " ",
+                                            "とばす",
+                                            "意味：飛ばされた問題の意味",
+                                            "",  // question skipped
+                                            "意味：答えに見える",
+                                            "いみ",  // a reading below it: an ordinary question
+                                            "三",
+                                            "さん"};
+  LoadTuikaMondaiFromBytes(catalogue, TuikaFile(withImi));
+  ExpectConsistent();
+  ASSERT_EQ(catalogue.TuikaCount, 5);
+  EXPECT_EQ(catalogue.Imi(171), U("値打ちの分からない者に宝。"));
+  EXPECT_EQ(catalogue.Imi(172), u"");
+  EXPECT_EQ(catalogue.Imi(173), U("半角の印"));
+  EXPECT_EQ(catalogue.Seikai(174), U("意味：答えに見える"));
+  EXPECT_EQ(catalogue.Imi(174), u"");
+  EXPECT_EQ(catalogue.Reading(175), U("さん"));
+  EXPECT_EQ(catalogue.Gloss(171), u"");
+
+  // An older reader takes a meaning pair as one more pair and rejects it for its blank
+  // reading; without the meaning pairs the questions are the same, in the same order.
+  for (std::size_t i = 0; i + 1 < withImi.size(); i += 2) {
+    const std::u16string first = U(withImi[i].c_str()), second = U(withImi[i + 1].c_str());
+    if (!TuikaImiOfPair(first, second).empty()) {
+      EXPECT_FALSE(IsAcceptableTuikaPair(first, second)) << withImi[i];
+    }
+  }
+  TCatalogue older;
+  BuildMondaiTable(older);
+  LoadTuikaMondaiFromBytes(older, TuikaFile({"猫に小判", "ねこにこばん", "一", "いち", "二", "に",
+                                             "意味：答えに見える", "いみ", "三", "さん"}));
+  EXPECT_EQ(older.TuikaMondaiList, catalogue.TuikaMondaiList);
+  EXPECT_EQ(older.TuikaSeikaiList, catalogue.TuikaSeikaiList);
+
+  // An appended question has no meaning.
+  AppendTuikaMondai(catalogue, u"よん", u"四");
+  ExpectConsistent();
+  EXPECT_EQ(catalogue.Imi(catalogue.MondaiCount()), u"");
 }
 
 TEST_F(TuikaMondaiTest, ThreePairsNumberQuestionsUpTo173) {

@@ -1,8 +1,9 @@
 // nightwisp-tool catalogue [--extra FILE]: the proverb catalogue as the game builds it, one
 // question per line, tab-separated: number, reading, first written form, second written form
-// (empty if none), speech string. Questions 1..170 are built in; the additional questions
-// follow from the shipped "追加問題.txt" (beside the executable in a build tree, in the data
-// folder when installed), or from FILE.
+// (empty if none), speech string, meaning (one Japanese sentence; empty for an additional
+// question whose file gives none), English gloss (built-in questions only). Questions 1..170 are
+// built in; the additional questions follow from the shipped "追加問題.txt" (beside the
+// executable in a build tree, in the data folder when installed), or from FILE.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -94,7 +95,8 @@ int RunCatalogue(const std::vector<std::string>& args) {
   for (std::int32_t n = 1; n <= catalogue.MondaiCount(); ++n) {
     const std::string line = std::to_string(n) + '\t' + Field(catalogue.Reading(n)) + '\t' +
                              Field(catalogue.Seikai(n)) + '\t' + Field(catalogue.Seikai2(n)) +
-                             '\t' + Field(catalogue.Speech(n)) + '\n';
+                             '\t' + Field(catalogue.Speech(n)) + '\t' + Field(catalogue.Imi(n)) +
+                             '\t' + Field(catalogue.Gloss(n)) + '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -17,7 +17,8 @@ const std::chrono::steady_clock::time_point& Epoch() {
 
 }  // namespace
 
-ManualClock::ManualClock(DWORD start) : now_(start), previous_(installedClock) {
+ManualClock::ManualClock(DWORD start)
+    : now_(start), wallBase_(WallClockMs() - start), previous_(installedClock) {
   installedClock = this;
 }
 
@@ -27,10 +28,9 @@ int OpenPeriodCount() { return openPeriods; }
 
 std::uint64_t HighResolutionCounter() {
   if (installedClock != nullptr) return installedClock->Now();
-  return static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::nanoseconds>(
-          std::chrono::steady_clock::now().time_since_epoch())
-          .count());
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                        std::chrono::steady_clock::now().time_since_epoch())
+                                        .count());
 }
 
 }  // namespace clockstandin
@@ -39,8 +39,15 @@ DWORD timeGetTime() {
   using namespace clockstandin;
   if (installedClock != nullptr) return installedClock->Now();
   const auto elapsed = std::chrono::steady_clock::now() - Epoch();
-  return static_cast<DWORD>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+std::int64_t WallClockMs() {
+  using namespace clockstandin;
+  if (installedClock != nullptr) return installedClock->WallClock();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 MMRESULT timeBeginPeriod(UINT period) {

@@ -18,6 +18,10 @@ MMRESULT timeEndPeriod(UINT period);
 // Blocks the calling thread; under a manual clock it advances that clock instead.
 void Sleep(DWORD milliseconds);
 
+// The calendar's time, for what the player's history dates: milliseconds since 1970-01-01
+// UTC. Under a manual clock it is the clock's calendar time plus its ticks.
+std::int64_t WallClockMs();
+
 namespace clockstandin {
 
 // A clock a test drives by hand. While one is installed, timeGetTime reads it and Sleep
@@ -32,9 +36,13 @@ class ManualClock {
   DWORD Now() const { return now_; }
   void Set(DWORD ms) { now_ = ms; }
   void Advance(DWORD ms) { now_ += ms; }  // wraps like the real tick
+  // The calendar time WallClockMs reads at tick 0 (the real time when the clock was made).
+  void SetWallClock(std::int64_t msSince1970) { wallBase_ = msSince1970; }
+  std::int64_t WallClock() const { return wallBase_ + now_; }
 
  private:
   DWORD now_;
+  std::int64_t wallBase_;
   ManualClock* previous_;
 };
 

@@ -299,6 +299,61 @@ TEST_F(ScreenTest, BetweenQuestionsPicturesSpellingAndReading) {
   EXPECT_EQ(Find(sprites, O().PictureTexture.get())->Y, 120);
 }
 
+TEST_F(ScreenTest, TheMeaningLiesBetweenTheRevealedAnswerAndTheField) {
+  LayOut(1, 3);
+  S().Playing = 0;
+  S().MondaiNo = 23;  // 急がば回れ
+  S().ShowSpelling = 1;
+  S().ShowReading = 1;
+  // Written by the refresh from the labels, as a revealed answer marks them.
+  S().Marks.SetLabel(TLabel::Spelling, codepage::Utf8ToSjis("急がば回れ"));
+  S().Marks.SetLabel(TLabel::Reading, codepage::Utf8ToSjis("いそがばまわれ"));
+  S().Marks.SetLabel(TLabel::Imi, codepage::Utf16ToSjis(S().Imi(23)));
+  Game->RefreshScreen();
+  ASSERT_GT(H(O().Label(TLabel::Imi).get()), 0);
+  ASSERT_LE(W(O().Label(TLabel::Imi).get()), 641) << "wider than the answer field";
+  const auto sprites = DrawOnce(*Game);
+  const TSprite* imi = Find(sprites, O().Label(TLabel::Imi).get());
+  const TSprite* panel = Find(sprites, O().Panel(TLabel::Imi).get());
+  const TSprite* spelling = Find(sprites, O().Label(TLabel::Spelling).get());
+  const TSprite* reading = Find(sprites, O().Label(TLabel::Reading).get());
+  const TSprite* guide = Find(sprites, O().SosaTexture.get());
+  ASSERT_TRUE(imi && panel && spelling && reading && guide);
+  EXPECT_LT(panel, imi);
+  // Stacked upwards from the field, each clear of the next.
+  EXPECT_EQ(imi->Y + imi->H + 5, 415);
+  EXPECT_EQ(imi->X, 40);
+  EXPECT_EQ(spelling->Y + spelling->H + 5, imi->Y);
+  EXPECT_EQ(reading->Y + reading->H + 5, spelling->Y);
+  EXPECT_GE(guide->Y, 415 + 41);
+  const TSprite* picture = Find(sprites, O().PictureTexture.get());
+  EXPECT_GE(reading->Y, picture->Y + picture->H - 40) << "the reading climbs far into the picture";
+
+  // Game over: the message lines keep their room; the meaning goes under the key guide, clear
+  // of the music title.
+  S().GameOver = 1;
+  const auto over = DrawOnce(*Game);
+  const TSprite* low = Find(over, O().Label(TLabel::Imi).get());
+  const TSprite* guideOver = Find(over, O().SosaTexture.get());
+  const TSprite* title = Find(over, O().Label(TLabel::MusicTitle).get());
+  ASSERT_TRUE(low && guideOver);
+  EXPECT_GE(low->Y, guideOver->Y + guideOver->H);
+  if (title != nullptr) {
+    EXPECT_LE(low->Y + low->H, title->Y);
+  }
+  EXPECT_EQ(Find(over, O().Label(TLabel::Spelling).get())->Y, 415 - spelling->H - 5);
+  S().GameOver = 0;
+
+  // Switched off, or a question without a meaning: the answer sits on the field as before.
+  for (int round = 0; round < 2; ++round) {
+    S().ImiHyoji = round == 0 ? 0 : 1;
+    if (round == 1) S().MondaiNo = 0;
+    const auto plain = DrawOnce(*Game);
+    EXPECT_FALSE(Find(plain, O().Label(TLabel::Imi).get()));
+    EXPECT_EQ(Find(plain, O().Label(TLabel::Spelling).get())->Y, 415 - spelling->H - 5);
+  }
+}
+
 TEST_F(ScreenTest, BonusPictureUpToItsLastMillisecond) {
   LayOut(1, 3);
   S().BonusMode = 1;

@@ -51,13 +51,18 @@ TEST_F(ToolCatalogueTest, ListsTheBuiltInCatalogue) {
   ASSERT_EQ(run.Lines.size(), 170u);
   for (int n = 1; n <= 170; ++n) {
     const std::vector<std::string> fields = SplitTabs(run.Lines[n - 1]);
-    ASSERT_EQ(fields.size(), 5u) << run.Lines[n - 1];
+    ASSERT_EQ(fields.size(), 7u) << run.Lines[n - 1];
     EXPECT_EQ(fields[0], std::to_string(n));
     EXPECT_EQ(fields[1], Utf8(catalogue.MondaiTable[n])) << n;
     EXPECT_EQ(fields[2], Utf8(catalogue.MondaiTable[170 + n])) << n;
     EXPECT_EQ(fields[3], Utf8(catalogue.MondaiTable[340 + n])) << n;
     EXPECT_EQ(fields[4], Utf8(catalogue.SpeechList[n])) << n;
+    // Every proverb, the four English ones too, has a meaning and a gloss.
+    EXPECT_FALSE(fields[5].empty()) << n;
+    EXPECT_FALSE(fields[6].empty()) << n;
+    EXPECT_EQ(fields[5], Utf8(catalogue.ImiTable[n])) << n;
   }
+  EXPECT_EQ(SplitTabs(run.Lines[0])[5], "強い者が良い道具や味方を得て、さらに強くなること。");
   EXPECT_EQ(SplitTabs(run.Lines[0])[2], "鬼に金棒");
   EXPECT_EQ(SplitTabs(run.Lines[166])[4], "");  // question 167 is never spoken
 }
@@ -65,7 +70,9 @@ TEST_F(ToolCatalogueTest, ListsTheBuiltInCatalogue) {
 TEST_F(ToolCatalogueTest, AddsTheQuestionsOfAnExtraFile) {
   std::string text;
   for (int i = 0; i < 14; ++i) text += "header\r\n";
-  text += codepage::Utf8ToSjis("猫に小判\r\nねこにこばん\r\n　\r\nとばす\r\n手\tタブ\r\nて\r\n");
+  text += codepage::Utf8ToSjis(
+      "猫に小判\r\nねこにこばん\r\n意味：値打ちの分からない者には宝も役に立たない。\r\n\r\n"
+      "　\r\nとばす\r\n手\tタブ\r\nて\r\n");
   const std::filesystem::path file = folder / "extra.txt";
   std::ofstream(file, std::ios::binary) << text;
 
@@ -73,10 +80,11 @@ TEST_F(ToolCatalogueTest, AddsTheQuestionsOfAnExtraFile) {
   ASSERT_EQ(run.Status, 0);
   ASSERT_EQ(run.Lines.size(), 172u);
   EXPECT_EQ(SplitTabs(run.Lines[170]),
-            (std::vector<std::string>{"171", "ねこにこばん", "猫に小判", "", "ねこにこばん"}));
-  // A tab inside a text is escaped, so the columns stay five.
+            (std::vector<std::string>{"171", "ねこにこばん", "猫に小判", "", "ねこにこばん",
+                                      "値打ちの分からない者には宝も役に立たない。", ""}));
+  // A tab inside a text is escaped, so the columns stay seven.
   EXPECT_EQ(SplitTabs(run.Lines[171]),
-            (std::vector<std::string>{"172", "て", "手\\tタブ", "", "て"}));
+            (std::vector<std::string>{"172", "て", "手\\tタブ", "", "て", "", ""}));
 }
 
 TEST_F(ToolCatalogueTest, RefusesWhatItCannotRead) {

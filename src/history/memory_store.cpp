@@ -1,0 +1,166 @@
+#include "history/memory_store.h"
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+
+#include "platform/base/free_with.h"
+
+namespace history {
+namespace {
+
+using TStatement = std::unique_ptr<sqlite3_stmt, TFreeWith<sqlite3_finalize>>;
+
+TStatement Prepare(const THistoryStore& store, const char* sql) {
+  sqlite3_stmt* raw = nullptr;
+  sqlite3_prepare_v2(store.Connection(), sql, -1, &raw, nullptr);
+  return TStatement(raw);
+}
+
+void BindKey(sqlite3_stmt* statement, const TProverbKey& key) {
+  sqlite3_bind_int(statement, 1, key.Proverb);
+  sqlite3_bind_text16(statement, 2, key.Reading.data(), static_cast<int>(key.Reading.size() * 2),
+                      SQLITE_TRANSIENT);
+  sqlite3_bind_text16(statement, 3, key.Spelling.data(), static_cast<int>(key.Spelling.size() * 2),
+                      SQLITE_TRANSIENT);
+}
+
+std::u16string Text16(sqlite3_stmt* statement, int column) {
+  const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
+  if (text == nullptr) return {};
+  return {text, static_cast<std::size_t>(sqlite3_column_bytes16(statement, column)) / 2};
+}
+
+// A built-in proverb is its number alone, whatever reading a caller passes along.
+TProverbKey Normalised(const TProverbKey& key) {
+  if (key.Proverb > 0) return {key.Proverb, {}, {}};
+  return key;
+}
+
+constexpr const char* kColumns =
+    "proverb, reading, spelling, stability, difficulty, reviews, lapses, last_day, due_day, "
+    "last_missed_ms";
+
+TMemoryRow ReadRow(sqlite3_stmt* s) {
+  TMemoryRow row;
+  row.Key = {sqlite3_column_int(s, 0), Text16(s, 1), Text16(s, 2)};
+  row.Memory = {sqlite3_column_double(s, 3), sqlite3_column_double(s, 4)};
+  row.Reviews = sqlite3_column_int(s, 5);
+  row.Lapses = sqlite3_column_int(s, 6);
+  row.LastDay = sqlite3_column_int64(s, 7);
+  row.DueDay = sqlite3_column_int64(s, 8);
+  if (sqlite3_column_type(s, 9) != SQLITE_NULL) row.LastMissedMs = sqlite3_column_int64(s, 9);
+  return row;
+}
+
+bool Exec(const THistoryStore& store, const char* sql) {
+  return sqlite3_exec(store.Connection(), sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+}  // namespace
+
+std::int64_t LocalDay(std::int64_t msSince1970) {
+  const std::time_t seconds = static_cast<std::time_t>(msSince1970 / 1000);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  // Days from the civil date (proleptic Gregorian), so no time zone enters twice.
+  const std::int64_t year = local.tm_year + 1900 - (local.tm_mon < 2 ? 1 : 0);
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t month = local.tm_mon + 1;
+  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + local.tm_mday - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+std::optional<TMemoryRow> ReadMemory(const THistoryStore& store, const TProverbKey& key) {
+  const std::string sql = std::string("SELECT ") + kColumns +
+                          " FROM memory WHERE proverb = ? AND reading = ? AND spelling = ?";
+  TStatement select = Prepare(store, sql.c_str());
+  if (!select) return std::nullopt;
+  BindKey(select.get(), Normalised(key));
+  if (sqlite3_step(select.get()) != SQLITE_ROW) return std::nullopt;
+  return ReadRow(select.get());
+}
+
+bool RecordReview(THistoryStore& store, const TProverbKey& given, TFsrsRating rating,
+                  std::int64_t judgedAtMs) {
+  const TProverbKey key = Normalised(given);
+  if (!Exec(store, "BEGIN IMMEDIATE")) return false;
+  const std::optional<TMemoryRow> before = ReadMemory(store, key);
+  TMemoryRow row;
+  if (before) row = *before;
+  row.Key = key;
+  const std::int64_t today = LocalDay(judgedAtMs);
+  // A clock set back makes the review a same-day one.
+  const std::int64_t elapsed =
+      before ? std::clamp<std::int64_t>(today - before->LastDay, 0, 1 << 30) : 0;
+  const TFsrsReview review = TFsrs().Review(before ? std::optional(before->Memory) : std::nullopt,
+                                            static_cast<std::int32_t>(elapsed), rating);
+  row.Memory = review.Memory;
+  row.Reviews += 1;
+  if (before && rating == TFsrsRating::Again) row.Lapses += 1;
+  if (rating == TFsrsRating::Again) row.LastMissedMs = judgedAtMs;
+  row.LastDay = today;
+  row.DueDay = today + review.IntervalDays;
+
+  TStatement upsert = Prepare(store,
+                              "INSERT OR REPLACE INTO memory (proverb, reading, spelling, "
+                              "stability, difficulty, reviews, lapses, last_day, due_day, "
+                              "last_missed_ms) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  bool written = false;
+  if (upsert) {
+    sqlite3_stmt* s = upsert.get();
+    BindKey(s, key);
+    sqlite3_bind_double(s, 4, row.Memory.Stability);
+    sqlite3_bind_double(s, 5, row.Memory.Difficulty);
+    sqlite3_bind_int(s, 6, row.Reviews);
+    sqlite3_bind_int(s, 7, row.Lapses);
+    sqlite3_bind_int64(s, 8, row.LastDay);
+    sqlite3_bind_int64(s, 9, row.DueDay);
+    if (row.LastMissedMs) {
+      sqlite3_bind_int64(s, 10, *row.LastMissedMs);
+    } else {
+      sqlite3_bind_null(s, 10);
+    }
+    written = sqlite3_step(s) == SQLITE_DONE;
+  }
+  if (!written || !Exec(store, "COMMIT")) {
+    Exec(store, "ROLLBACK");
+    return false;
+  }
+  return true;
+}
+
+std::int32_t DueCount(const THistoryStore& store, std::int64_t today) {
+  TStatement count = Prepare(store, "SELECT count(*) FROM memory WHERE due_day <= ?");
+  if (!count) return 0;
+  sqlite3_bind_int64(count.get(), 1, today);
+  return sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int(count.get(), 0) : 0;
+}
+
+std::vector<TProverbKey> ReviewList(const THistoryStore& store, std::int64_t today,
+                                    std::int32_t atLeast) {
+  std::vector<TProverbKey> keys;
+  // Most overdue first; among those due on one day, the least stable memory first.
+  const std::string due = std::string("SELECT ") + kColumns +
+                          " FROM memory WHERE due_day <= ?1 "
+                          "ORDER BY due_day, stability, proverb, reading, spelling";
+  if (TStatement select = Prepare(store, due.c_str())) {
+    sqlite3_bind_int64(select.get(), 1, today);
+    while (sqlite3_step(select.get()) == SQLITE_ROW) keys.push_back(ReadRow(select.get()).Key);
+  }
+  const auto missing = static_cast<std::int64_t>(atLeast) - static_cast<std::int64_t>(keys.size());
+  if (missing <= 0) return keys;
+  const std::string missed = std::string("SELECT ") + kColumns +
+                             " FROM memory WHERE due_day > ?1 AND last_missed_ms IS NOT NULL "
+                             "ORDER BY last_missed_ms DESC, proverb LIMIT ?2";
+  if (TStatement select = Prepare(store, missed.c_str())) {
+    sqlite3_bind_int64(select.get(), 1, today);
+    sqlite3_bind_int64(select.get(), 2, missing);
+    while (sqlite3_step(select.get()) == SQLITE_ROW) keys.push_back(ReadRow(select.get()).Key);
+  }
+  return keys;
+}
+
+}  // namespace history
