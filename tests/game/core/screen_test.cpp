@@ -308,7 +308,7 @@ TEST_F(ScreenTest, TheMeaningLiesBetweenTheRevealedAnswerAndTheField) {
   // Written by the refresh from the labels, as a revealed answer marks them.
   S().Marks.SetLabel(TLabel::Spelling, codepage::Utf8ToSjis("急がば回れ"));
   S().Marks.SetLabel(TLabel::Reading, codepage::Utf8ToSjis("いそがばまわれ"));
-  S().Marks.SetLabel(TLabel::Imi, codepage::Utf16ToSjis(S().Imi(23)));
+  S().Marks.SetLabel(TLabel::Imi, codepage::Utf16ToUtf8(S().Imi(23)));
   Game->RefreshScreen();
   ASSERT_GT(H(O().Label(TLabel::Imi).get()), 0);
   ASSERT_LE(W(O().Label(TLabel::Imi).get()), 641) << "wider than the answer field";

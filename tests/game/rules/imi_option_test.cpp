@@ -61,7 +61,7 @@ TEST_F(ImiOptionTest, TheMeaningLabelFollowsTheQuestion) {
     const std::int32_t n = S().MondaiNo;
     AnswerWrong();
     Game->DrawFrame();
-    EXPECT_EQ(Game->Label(TLabel::Imi), codepage::Utf16ToSjis(S().Imi(n))) << n;
+    EXPECT_EQ(Game->Label(TLabel::Imi), codepage::Utf16ToUtf8(S().Imi(n))) << n;
     EXPECT_FALSE(Game->Label(TLabel::Imi).empty()) << n;
   }
 }

@@ -137,7 +137,7 @@ TEST_F(MenusTest, ShellItemsReportFailureWithAnActionableCause) {
   const std::string& tuika = Window.Messages[0];
   EXPECT_EQ(tuika.rfind("「追加問題.txt」を開けませんでした。\n", 0), 0u) << tuika;
   EXPECT_NE(tuika.find("xdg-utils"), std::string::npos) << tuika;
-  EXPECT_NE(tuika.find((Paths.AppDir / kTuikaFileName).string()), std::string::npos) << tuika;
+  EXPECT_NE(tuika.find((UserDir() / kTuikaFileName).string()), std::string::npos) << tuika;
   const std::string& help = Window.Messages[1];
   EXPECT_EQ(help.rfind("ヘルプの表示に失敗しました。\n", 0), 0u) << help;
   EXPECT_NE(help.find("見つかりません。Nightwisp を入れ直してください"), std::string::npos) << help;
