@@ -22,7 +22,7 @@
 namespace {
 
 // Address space for FFmpeg's libraries and one music file's decoding, far from the machine's.
-constexpr rlim_t kAddressSpaceBytes = 1024ull << 20;
+[[maybe_unused]] constexpr rlim_t kAddressSpaceBytes = 1024ull << 20;
 constexpr std::size_t kBlockFrames = 4096;
 
 bool WriteAll(const void* data, std::size_t size) {
@@ -52,8 +52,12 @@ int main(int argc, char** argv) {
   if (argc != 3) return 2;
   // The player closing the pipe ends the decoding quietly.
   std::signal(SIGPIPE, SIG_DFL);
+  // AddressSanitizer reserves terabytes of address space for its shadow: a sanitizer build
+  // cannot run under the limit, and its allocator bounds what one allocation may take instead.
+#if !defined(__SANITIZE_ADDRESS__) && !(defined(__has_feature) && __has_feature(address_sanitizer))
   const rlimit limit{kAddressSpaceBytes, kAddressSpaceBytes};
   setrlimit(RLIMIT_AS, &limit);
+#endif
   const int rate = std::atoi(argv[1]);
   try {
     wmp::TFfmpegSource source(argv[2], rate);
