@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include "platform/base/sanitizer.h"
 
 namespace testbound {
 
@@ -26,12 +27,7 @@ inline Result RunBounded(std::size_t addressLimitBytes, const std::function<void
     close(pipeFds[0]);
     // AddressSanitizer's shadow takes terabytes of address space: under it the limit is left
     // off, and the peak growth alone tells a piece that took memory without bound.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NIGHTWISP_UNDER_ASAN 1
-#endif
-#endif
-#if !defined(__SANITIZE_ADDRESS__) && !defined(NIGHTWISP_UNDER_ASAN)
+#if !defined(NIGHTWISP_UNDER_ASAN)
     const rlimit limit{addressLimitBytes, addressLimitBytes};
     setrlimit(RLIMIT_AS, &limit);
 #else

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/sanitizer.h"
 #include "platform/wmp/ffmpeg/ffmpeg_source.h"
 
 namespace {
@@ -54,12 +55,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_DFL);
   // AddressSanitizer reserves terabytes of address space for its shadow: a sanitizer build
   // cannot run under the limit, and its allocator bounds what one allocation may take instead.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NIGHTWISP_UNDER_ASAN 1
-#endif
-#endif
-#if !defined(__SANITIZE_ADDRESS__) && !defined(NIGHTWISP_UNDER_ASAN)
+#if !defined(NIGHTWISP_UNDER_ASAN)
   const rlimit limit{kAddressSpaceBytes, kAddressSpaceBytes};
   setrlimit(RLIMIT_AS, &limit);
 #endif
