@@ -71,7 +71,7 @@ class BlockExpander {
   }
 
   void ReadPairTable() {
-    for (std::size_t i = 0; i < 256; ++i) left_[i] = static_cast<std::uint8_t>(i);
+    left_ = kBPELiteralCodes;
     pairCount_ = 0;
     std::size_t code = 0;
     for (;;) {
@@ -88,7 +88,7 @@ class BlockExpander {
         left_[code] = NextTableByte();
         if (left_[code] != code) {
           right_[code] = NextTableByte();
-          ++pairCount_;
+          pairCodes_[pairCount_++] = static_cast<std::uint8_t>(code);
         }
       }
       if (code == 256) break;
@@ -121,11 +121,7 @@ class BlockExpander {
       outputPos_ += length;
       return;
     }
-    for (std::size_t code = 0; code < 256; ++code) {
-      const bool literal = left_[code] == code;
-      expansionLength_[code] = literal ? 1 : 0;  // 0: not expanded yet in this block
-      if (literal) shortExpansion_[code][0] = static_cast<std::uint8_t>(code);
-    }
+    ForgetExpansions();
     // Locals, not members, in the loop: writes through the byte pointer could alias them.
     std::uint8_t* const out = output_;
     const std::size_t outSize = outputSize_;
@@ -160,6 +156,24 @@ class BlockExpander {
     outputPos_ = pos;
   }
 
+  // Every literal expands to itself, and none of this block's pair codes is expanded yet.
+  // Only the codes that were pairs in the last expanded block changed since then.
+  void ForgetExpansions() {
+    if (!literalsReady_) {
+      for (std::size_t code = 0; code < 256; ++code) MakeLiteral(static_cast<std::uint8_t>(code));
+      literalsReady_ = true;
+    }
+    for (std::size_t k = 0; k < lastPairCount_; ++k) MakeLiteral(lastPairCodes_[k]);
+    for (std::size_t k = 0; k < pairCount_; ++k) expansionLength_[pairCodes_[k]] = 0;
+    lastPairCodes_ = pairCodes_;
+    lastPairCount_ = pairCount_;
+  }
+
+  void MakeLiteral(std::uint8_t code) {
+    expansionLength_[code] = 1;
+    shortExpansion_[code][0] = code;
+  }
+
   // The stack walk: the right half waits on the stack while the left half is expanded.
   void ExpandCode(std::uint8_t code) {
     std::array<std::uint8_t, kBPEStackSize> stack;
@@ -188,7 +202,11 @@ class BlockExpander {
   std::size_t outputPos_ = 0;
   std::array<std::uint8_t, 256> left_{};
   std::array<std::uint8_t, 256> right_{};
+  std::array<std::uint8_t, 256> pairCodes_{};  // this block's pair codes, pairCount_ of them
   std::size_t pairCount_ = 0;
+  std::array<std::uint8_t, 256> lastPairCodes_{};  // the last expanded block's
+  std::size_t lastPairCount_ = 0;
+  bool literalsReady_ = false;
   std::array<std::size_t, 256> expansionLength_{};
   std::array<std::size_t, 256> expansionStart_{};
   std::array<std::array<std::uint8_t, kShortExpansion>, 256> shortExpansion_{};

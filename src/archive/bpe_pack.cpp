@@ -47,27 +47,25 @@ class BlockPacker {
 
  private:
   std::size_t TakeBlock(std::span<const std::uint8_t> data, std::size_t offset) {
-    std::array<bool, 256> used{};
+    taken_ = {};
     std::size_t distinct = 0;
     std::size_t end = offset;
     const std::size_t limit = std::min(data.size(), offset + options_.MaxBlockSize);
     while (end < limit) {
       const std::uint8_t byte = data[end];
-      if (!used[byte]) {
+      if (!taken_[byte]) {
         if (distinct >= options_.MaxUsedCodes && end - offset >= options_.MinBlockSize) break;
-        used[byte] = true;
+        taken_[byte] = 1;
         ++distinct;
       }
       ++end;
     }
     block_.assign(data.begin() + static_cast<std::ptrdiff_t>(offset),
                   data.begin() + static_cast<std::ptrdiff_t>(end));
-    for (std::size_t code = 0; code < 256; ++code) {
-      left_[code] = static_cast<std::uint8_t>(code);
-      right_[code] = 0;
-      depth_[code] = 0;
-      free_[code] = !used[code];
-    }
+    left_ = kBPELiteralCodes;
+    right_ = {};
+    depth_ = {};
+    isPair_ = {};
     nextFree_ = 0;
     return end - offset;
   }
@@ -91,10 +89,17 @@ class BlockPacker {
 
   // Codes are only ever taken within a block, so the search goes on from the last one found.
   int LowestFreeCode() {
-    for (; nextFree_ < 256; ++nextFree_) {
-      if (free_[nextFree_]) return nextFree_;
-    }
-    return -1;
+    nextFree_ = FindCode(taken_, nextFree_, 256, 0);
+    return nextFree_ < 256 ? static_cast<int>(nextFree_) : -1;
+  }
+
+  // The first code in [from, to) whose flag in flags is `flag`; `to` when there is none.
+  static std::size_t FindCode(const std::array<std::uint8_t, 256>& flags, std::size_t from,
+                              std::size_t to, std::uint8_t flag) {
+    if (from >= to) return to;
+    const void* hit = std::memchr(flags.data() + from, flag, to - from);
+    return hit ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - flags.data())
+               : to;
   }
 
   // Stack entries the expansion of a pair (left, right) needs: both halves are pushed, the
@@ -133,7 +138,8 @@ class BlockPacker {
     left_[newCode] = left;
     right_[newCode] = right;
     depth_[newCode] = DepthOf(left, right);
-    free_[newCode] = false;
+    taken_[newCode] = 1;
+    isPair_[newCode] = 1;
     Substitute(left, right, newCode);
     return true;
   }
@@ -189,34 +195,28 @@ class BlockPacker {
   }
 
   // The pair table: runs of literal codes are skipped with one count byte above 127; pair
-  // codes are listed in runs (a lone literal between pairs is listed rather than skipped).
+  // codes are listed in runs of up to 128 (a lone literal between pairs is listed rather than
+  // skipped).
   void WriteTable(std::vector<std::uint8_t>& out) const {
     std::size_t code = 0;
     while (code < 256) {
+      const std::size_t limit = std::min<std::size_t>(256, code + 128);
       std::size_t listed = 0;  // codes listed after the count byte, minus one
-      if (left_[code] == code) {
-        std::size_t skip = 1;
-        ++code;
-        while (skip < 128 && code < 256 && left_[code] == code) {
-          ++skip;
-          ++code;
-        }
-        out.push_back(static_cast<std::uint8_t>(skip + 127));
+      if (!isPair_[code]) {
+        const std::size_t next = FindCode(isPair_, code, limit, 1);
+        out.push_back(static_cast<std::uint8_t>(next - code + 127));
+        code = next;
         if (code == 256) break;
-        listed = 0;  // the skip byte lists the one code after the run
+        // the skip byte lists the one code after the run
       } else {
-        std::size_t end = code + 1;
-        while (end - code < 128 && end < 256 &&
-               (left_[end] != end ||
-                (end + 1 < 256 && left_[end + 1] != end + 1 && end - code < 127))) {
-          ++end;
-        }
+        std::size_t end = FindCode(isPair_, code + 1, limit, 0);
+        while (end + 1 < limit && isPair_[end + 1]) end = FindCode(isPair_, end + 2, limit, 0);
         listed = end - code - 1;
         out.push_back(static_cast<std::uint8_t>(listed));
       }
       for (std::size_t k = 0; k <= listed; ++k, ++code) {
         out.push_back(left_[code]);
-        if (left_[code] != code) out.push_back(right_[code]);
+        if (isPair_[code]) out.push_back(right_[code]);
       }
     }
   }
@@ -237,8 +237,9 @@ class BlockPacker {
   std::array<std::uint8_t, 256> left_{};
   std::array<std::uint8_t, 256> right_{};
   std::array<std::size_t, 256> depth_{};
-  std::array<bool, 256> free_{};
-  int nextFree_ = 0;
+  std::array<std::uint8_t, 256> taken_{};   // 1: a byte of the block or a pair code
+  std::array<std::uint8_t, 256> isPair_{};  // 1: a pair code
+  std::size_t nextFree_ = 0;
 };
 
 }  // namespace

@@ -43,6 +43,13 @@ std::array<std::uint8_t, kQDAHeaderSize> EncodeQDAHeader(const QDAHeader& header
 QDAEntry DecodeQDAEntry(std::span<const std::uint8_t, kQDAEntrySize> bytes);
 std::array<std::uint8_t, kQDAEntrySize> EncodeQDAEntry(const QDAEntry& entry);
 
+// Every code standing for itself: the pair table each packed block starts from.
+inline constexpr std::array<std::uint8_t, 256> kBPELiteralCodes = [] {
+  std::array<std::uint8_t, 256> codes{};
+  for (std::size_t code = 0; code < 256; ++code) codes[code] = static_cast<std::uint8_t>(code);
+  return codes;
+}();
+
 // Little-endian helpers shared by the reader, the packer and the writer.
 inline std::uint32_t LoadLE32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |

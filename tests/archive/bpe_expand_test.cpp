@@ -124,6 +124,12 @@ TEST(ExpandBPE, BlocksDecodeInOrderEachFromAnAllLiteralTable) {
   const Bytes redefined = Block({0xFF, 0x63, 0x64, 0xFE}, {0x80, 0x80});
   auto twice = ExpandBPE(Concat(kExampleBlock, redefined), 8);
   EXPECT_EQ(Contents(*twice), Ascii("ababcdcd"));
+
+  // A block of literals only in between: a later block with another pair (0x81 = "cd") still
+  // reads the first block's pair code as a literal.
+  const Bytes otherPair = Block({0xFF, 0x80, 0x00, 0x63, 0x64, 0xFD}, {0x81, 0x80});
+  auto third = ExpandBPE(Concat(packed, otherPair), 10);
+  EXPECT_EQ(Contents(*third), (Bytes{'a', 'b', 'a', 'b', 0x80, 'a', 0x80, 'c', 'd', 0x80}));
 }
 
 TEST(ExpandBPE, EmptyInputAndEmptyBlocks) {
