@@ -1,90 +1,35 @@
 #include "app/ctrl_tap.h"
 
-#include <xcb/xcb.h>
-#include <QGuiApplication>
 #include <QKeyEvent>
 
-#include <algorithm>
-#include <cstdlib>
-#include <memory>
-
 namespace app {
-namespace {
 
-xcb_connection_t* QtXConnection() {
-  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-  return x11 ? x11->connection() : nullptr;
+TCtrlTap::TCtrlTap(TServerKeys& keys) {
+  watchingServer_ = keys.Watching() && keys.HasControlKey();
+  if (watchingServer_) keys.Listen([this](const TServerKey& key) { ServerKey(key); });
 }
 
-}  // namespace
-
-TCtrlTap::TCtrlTap() {
-  if (QtXConnection() == nullptr) return;
-  ReadControlKeycodes();
-  watchingServer_ = !controlKeycodes_.empty();
-  if (watchingServer_) qApp->installNativeEventFilter(this);
-}
-
-TCtrlTap::~TCtrlTap() {
-  if (watchingServer_) qApp->removeNativeEventFilter(this);
-}
-
-// The keys bound to the Control modifier: both Ctrl keys, and any other key the player made one.
-void TCtrlTap::ReadControlKeycodes() {
-  xcb_connection_t* connection = QtXConnection();
-  const std::unique_ptr<xcb_get_modifier_mapping_reply_t, decltype(&std::free)> mapping(
-      xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr),
-      &std::free);
-  controlKeycodes_.clear();
-  if (!mapping) return;
-  const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(mapping.get());
-  const int perModifier = mapping->keycodes_per_modifier;
-  for (int i = 0; i < perModifier; ++i) {
-    const xcb_keycode_t keycode = keycodes[XCB_MAP_INDEX_CONTROL * perModifier + i];
-    if (keycode != 0) controlKeycodes_.push_back(keycode);
-  }
-}
-
-// Every key and button event of the window's connection passes here before Qt hands it to the
-// input method; nothing is taken away.
-bool TCtrlTap::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-  if (eventType != "xcb_generic_event_t") return false;
-  const auto* event = static_cast<const xcb_generic_event_t*>(message);
-  switch (event->response_type & 0x7f) {
-    case XCB_KEY_PRESS: {
-      const xcb_keycode_t keycode = reinterpret_cast<const xcb_key_press_event_t*>(event)->detail;
-      const bool control = std::find(controlKeycodes_.begin(), controlKeycodes_.end(), keycode) !=
-                           controlKeycodes_.end();
-      if (!control) {
+// The server's order of keys and buttons, before the input method takes any of them.
+void TCtrlTap::ServerKey(const TServerKey& key) {
+  switch (key.Kind) {
+    case TServerKey::TKind::KeyPress:
+      if (!key.Control) {
         serverChordClean_ = false;
       } else if (!serverCtrlDown_) {
         serverCtrlDown_ = true;
         serverChordClean_ = true;
       }
       break;
-    }
-    case XCB_KEY_RELEASE: {
-      const xcb_keycode_t keycode = reinterpret_cast<const xcb_key_release_event_t*>(event)->detail;
-      if (serverCtrlDown_ && std::find(controlKeycodes_.begin(), controlKeycodes_.end(), keycode) !=
-                                 controlKeycodes_.end()) {
+    case TServerKey::TKind::KeyRelease:
+      if (serverCtrlDown_ && key.Control) {
         serverCtrlDown_ = false;
         serverTapDone_ = serverChordClean_;
       }
       break;
-    }
-    case XCB_BUTTON_PRESS:
+    case TServerKey::TKind::ButtonPress:
       serverChordClean_ = false;
       break;
-    case XCB_MAPPING_NOTIFY:
-      if (reinterpret_cast<const xcb_mapping_notify_event_t*>(event)->request ==
-          XCB_MAPPING_MODIFIER) {
-        ReadControlKeycodes();
-      }
-      break;
-    default:
-      break;
   }
-  return false;
 }
 
 bool TCtrlTap::Event(const QEvent& event) {

@@ -5,18 +5,16 @@
 // ahead of the input method; elsewhere Qt's key events are all there is.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
 #include <QEvent>
 
-#include <cstdint>
-#include <vector>
+#include "app/server_keys.h"
 
 namespace app {
 
-class TCtrlTap : public QAbstractNativeEventFilter {
+class TCtrlTap {
  public:
-  TCtrlTap();
-  ~TCtrlTap() override;
+  // `keys` must outlive this.
+  explicit TCtrlTap(TServerKeys& keys);
   TCtrlTap(const TCtrlTap&) = delete;
   TCtrlTap& operator=(const TCtrlTap&) = delete;
 
@@ -25,16 +23,12 @@ class TCtrlTap : public QAbstractNativeEventFilter {
   // never taps.
   bool Event(const QEvent& event);
 
- protected:
-  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
-
  private:
-  void ReadControlKeycodes();
+  void ServerKey(const TServerKey& key);
 
   bool pending_ = false;  // Qt saw Ctrl go down and nothing else since (off an X server)
-  // The X server's view, kept only on an X server.
+  // The X server's view, kept only on an X server with a Ctrl key.
   bool watchingServer_ = false;
-  std::vector<std::uint8_t> controlKeycodes_;  // the keys of the Control modifier
   bool serverCtrlDown_ = false;
   bool serverChordClean_ = false;  // no other key or button since Ctrl went down
   bool serverTapDone_ = false;     // the last Ctrl down and up were alone: Qt's release may tap

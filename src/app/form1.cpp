@@ -103,7 +103,7 @@ TForm1::TForm1(game::TGamePaths paths)
 
   game_ = std::make_unique<game::TGame>(*this, *this, std::move(paths));
   answer_->SetRomajiAnswer([this] { return game_->RomajiAnswer(); });
-  keyCount_ = std::make_unique<TKeyCount>(*this, [this](bool enter) {
+  keyCount_ = std::make_unique<TKeyCount>(serverKeys_, *this, [this](bool enter) {
     if (started_ && !destroyed_) game_->KeyPressedAtKeyboard(enter);
   });
 }

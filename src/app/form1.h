@@ -16,6 +16,7 @@
 #include "app/key_count.h"
 #include "app/main_menu.h"
 #include "app/render_surface.h"
+#include "app/server_keys.h"
 #include "game/display_settings.h"
 #include "game/game.h"
 #include "game/game_window.h"
@@ -130,7 +131,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   bool destroyed_ = false;
   bool ticksByHand_ = false;
   bool ticksStopped_ = false;
-  TCtrlTap ctrlTap_;
+  TServerKeys serverKeys_;  // the X server's keys, for the Ctrl tap and the key count
+  TCtrlTap ctrlTap_{serverKeys_};
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
   game::TDisplaySettings display_;

@@ -5,38 +5,30 @@
 // within the program (the player-bot), Qt's key events are counted.
 #pragma once
 
-#include <QAbstractNativeEventFilter>
 #include <QKeyEvent>
 #include <QWidget>
 
-#include <cstdint>
 #include <functional>
-#include <vector>
+
+#include "app/server_keys.h"
 
 namespace app {
 
-class TKeyCount : public QAbstractNativeEventFilter {
+class TKeyCount {
  public:
-  // `counted` hears each key, and whether it is Enter; only while `window` is active.
-  TKeyCount(QWidget& window, std::function<void(bool enter)> counted);
-  ~TKeyCount() override;
+  // `counted` hears each key, and whether it is Enter; only while `window` is active. `keys`
+  // must outlive this.
+  TKeyCount(TServerKeys& keys, QWidget& window, std::function<void(bool enter)> counted);
   TKeyCount(const TKeyCount&) = delete;
   TKeyCount& operator=(const TKeyCount&) = delete;
 
   // Each of Qt's key presses the window sees once.
   void QtKeyPress(const QKeyEvent& key);
 
- protected:
-  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
-
  private:
-  void ReadKeyboardMap();
-
   QWidget& window_;
   std::function<void(bool enter)> counted_;
   bool watchingServer_ = false;
-  std::vector<bool> modifier_;  // by X keycode: bound to a modifier (Shift, Ctrl, Alt, …)
-  std::vector<bool> enter_;     // by X keycode: Return or the keypad's Enter
 };
 
 }  // namespace app
