@@ -33,15 +33,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Our own X server on a free display.
-exec 3<> "$WORK/displayfd"
-Xvfb -displayfd 3 -screen 0 3840x2160x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-  [[ -s "$WORK/displayfd" ]] && break
-  sleep 0.05
-done
-export DISPLAY=":$(head -n1 "$WORK/displayfd")"
+source "$ROOT/tests/support/window_shell.sh"
+start_xvfb "$WORK" 3840x2160x24
 export SDL_AUDIODRIVER=dummy
 export NIGHTWISP_DOCUMENTS="$WORK/documents"
 mkdir -p "$NIGHTWISP_DOCUMENTS/Amaneya/NightwispData"

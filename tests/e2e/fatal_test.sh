@@ -9,9 +9,8 @@ trap 'kill "${PID:-}" 2>/dev/null || true; rm -rf "$WORK"' EXIT
 fail() { echo "fatal: $*" >&2; exit 1; }
 
 # A copy of the game, so that its archive can be damaged.
-mkdir -p "$WORK/game"
-cp "$GAME" "$WORK/game/"
-cp -r "$(dirname "$GAME")/Data" "$WORK/game/"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/window_shell.sh"
+copy_game "$GAME" "$WORK"
 export NIGHTWISP_DOCUMENTS="$WORK/documents"
 export SDL_AUDIODRIVER=dummy
 mkdir -p "$NIGHTWISP_DOCUMENTS"

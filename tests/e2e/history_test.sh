@@ -18,14 +18,8 @@ trap cleanup EXIT
 fail() { echo "history: $*" >&2; exit 1; }
 export SDL_AUDIODRIVER=dummy
 
-exec 3<> "$WORK/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-  [[ -s "$WORK/displayfd" ]] && break
-  sleep 0.05
-done
-export DISPLAY=":$(head -n1 "$WORK/displayfd")"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/window_shell.sh"
+start_xvfb "$WORK" 1024x768x24
 
 HEADER="game,started,mode,stage,proverb,result,kana,keys,min_keys,first_key_ms,answer_ms,hints"
 rows() { NIGHTWISP_DOCUMENTS="$1" "$TOOL" history --csv | tail -n +2; }

@@ -7,9 +7,8 @@ WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 fail() { echo "startup box: $*" >&2; exit 1; }
 
-mkdir -p "$WORK/game"
-cp "$GAME" "$WORK/game/"
-cp -r "$(dirname "$GAME")/Data" "$WORK/game/"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/window_shell.sh"
+copy_game "$GAME" "$WORK"
 # A folder where the file should be: start-up says it cannot read it.
 mkdir "$WORK/game/追加問題.txt"
 export NIGHTWISP_DOCUMENTS="$WORK/documents"
