@@ -2,10 +2,8 @@
 // killed game keeps every question written; a file that cannot be used is reported and left
 // exactly as it was.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,6 +13,7 @@
 
 #include "history/history_schema.h"
 #include "history/history_store.h"
+#include "support/killed_child.h"
 
 namespace {
 
@@ -178,34 +177,21 @@ TEST_F(HistoryStoreTest, BestLeavesOutShortGamesAndTheGameInPlay) {
 
 // The game is killed with SIGKILL after its third judged question: all three are there.
 TEST_F(HistoryStoreTest, KeepsEveryWrittenQuestionWhenTheGameIsKilled) {
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const testkill::Result run = testkill::KillAfterSteps(3, [&](const auto& done) {
     auto opened = THistoryStore::Open(File);
-    if (!opened.Store) ::_exit(3);
+    if (!opened.Store) return false;
     const std::int64_t game = *opened.Store->BeginGame(0, TAnswerMode::Kanji);
     for (int seq = 1; seq <= 3; ++seq) {
       if (!opened.Store->AddQuestion(game, Question(seq, TQuestionResult::Correct, seq, u"い"),
                                      {})) {
-        ::_exit(4);
+        return false;
       }
-      const char done = 'q';
-      if (::write(ready[1], &done, 1) != 1) ::_exit(5);
+      done();
     }
-    for (;;) ::pause();
-  }
-  ::close(ready[1]);
-  char done;
-  int judged = 0;
-  while (judged < 3 && ::read(ready[0], &done, 1) == 1) ++judged;
-  ::close(ready[0]);
-  ::kill(child, SIGKILL);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_EQ(judged, 3);
-  ASSERT_TRUE(WIFSIGNALED(status));
+    return true;
+  });
+  ASSERT_EQ(run.StepsDone, 3);
+  ASSERT_TRUE(run.Killed);
 
   auto opened = THistoryStore::Open(File);  // the dead game's lock went with it
   ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;

@@ -1,9 +1,7 @@
 // The memory table of the history: reviews rated by FSRS and kept per proverb, the due count
 // and the review game's list from a prepared database, and an older database brought up to date.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,6 +11,7 @@
 
 #include "history/history_schema.h"
 #include "history/memory_store.h"
+#include "support/killed_child.h"
 
 namespace {
 
@@ -156,32 +155,19 @@ TEST_F(MemoryStoreTest, AnOlderHistoryGainsTheMemoryTableAndKeepsItsQuestions) {
 }
 
 TEST_F(MemoryStoreTest, AGameKilledHalfwayKeepsEveryJudgedReview) {
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const testkill::Result run = testkill::KillAfterSteps(3, [&](const auto& done) {
     auto opened = history::THistoryStore::Open(File);
-    if (!opened.Store) ::_exit(3);
+    if (!opened.Store) return false;
     for (int proverb = 1; proverb <= 3; ++proverb) {
       if (!history::RecordReview(*opened.Store, {proverb, {}, {}}, TFsrsRating::Good, 0)) {
-        ::_exit(4);
+        return false;
       }
-      const char done = 'r';
-      if (::write(ready[1], &done, 1) != 1) ::_exit(5);
+      done();
     }
-    for (;;) ::pause();
-  }
-  ::close(ready[1]);
-  char done;
-  int reviewed = 0;
-  while (reviewed < 3 && ::read(ready[0], &done, 1) == 1) ++reviewed;
-  ::close(ready[0]);
-  ::kill(child, SIGKILL);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_EQ(reviewed, 3);
-  ASSERT_TRUE(WIFSIGNALED(status));
+    return true;
+  });
+  ASSERT_EQ(run.StepsDone, 3);
+  ASSERT_TRUE(run.Killed);
   history::THistoryStore& store = Open();
   for (int proverb = 1; proverb <= 3; ++proverb) {
     EXPECT_TRUE(history::ReadMemory(store, {proverb, {}, {}})) << proverb;
