@@ -484,8 +484,12 @@ bool TForm1::ShellOpen(const std::string& fileOrUrl) { return shell::ShellOpen(f
 
 int TForm1::ClientWidth() const { return kClientWidth; }
 int TForm1::ClientHeight() const { return kClientHeight; }
-int TForm1::OuterWidth() const { return frameGeometry().width(); }
-int TForm1::OuterHeight() const { return frameGeometry().height(); }
+// The outer frame as it stands around a 1× client area: the menu bar and borders are the
+// window's, the client area the frame's own size, however large the window shows it.
+int TForm1::OuterWidth() const { return kClientWidth + frameGeometry().width() - client_->width(); }
+int TForm1::OuterHeight() const {
+  return kClientHeight + frameGeometry().height() - client_->height();
+}
 
 // --- TOwnerWindow --------------------------------------------------------------------------------
 

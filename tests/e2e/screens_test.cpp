@@ -3,6 +3,8 @@
 // screen, and with the desktop's own scale (QT_SCALE_FACTOR); the answer field with the frame.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
@@ -182,9 +184,14 @@ TEST_F(ScreensTest, TheAnswerFieldFollowsTheFrameAtEveryScale) {
                {{3, false, false}, 3},
                {{1, true, false}, 4},
                {{1, false, false}, 1}};
+  std::optional<QSize> chrome;  // the menu bar and borders, as the game places fireflies by them
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Scale);
     Show(c.Display);
+    const QSize outside(form_->OuterWidth() - form_->ClientWidth(),
+                        form_->OuterHeight() - form_->ClientHeight());
+    if (!chrome) chrome = outside;
+    EXPECT_EQ(outside, *chrome) << "the frame's surroundings grew with the scale";
     const int k = c.Scale * static_cast<int>(Ratio());
     const app::TFramePlacement placed = form_->Surface().Placement();
     ASSERT_EQ(placed.Scale, k);
