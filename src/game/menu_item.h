@@ -57,7 +57,7 @@ inline constexpr std::array<TMenuItemInfo, 28> kMenuItems{{
     {TMenuItem::Kanji,  "Kanji",  "漢字混じりで解答(&K)",   false, true,  true,  true,  nullptr},
     {TMenuItem::Hira,   "Hira",   "ひらがなだけで解答(&H)", false, true,  false, true,  nullptr},
     {TMenuItem::Fukushu1, "Fukushu1", "復習(&F)",           false, false, false, true,  "N5"},
-    {TMenuItem::Seiseki1, "Seiseki1", "成績(&K)",           false, false, false, true,  nullptr},
+    {TMenuItem::Seiseki1, "Seiseki1", "成績(&R)",           false, false, false, true,  nullptr},
     {TMenuItem::Save1,  "Save1",  "保存(&S)",               false, false, false, false, "N4"},
     {TMenuItem::Exit1,  "Exit1",  "終了(&E)",               false, false, false, true,  "N1"},
     {TMenuItem::S1,     "S1",     "設定(&S)",               true,  false, false, false, nullptr},

@@ -146,7 +146,7 @@ TEST_F(WindowTest, CaptionClientSizeAndMenusAtStartAndAtTheTitlePrompt) {
   EXPECT_EQ(gameItems[1]->text(), QStringLiteral("ひらがなだけで解答(&H)"));
   EXPECT_TRUE(gameItems[2]->isSeparator());
   EXPECT_EQ(gameItems[3]->text(), QStringLiteral("復習(&F)"));
-  EXPECT_EQ(gameItems[4]->text(), QStringLiteral("成績(&K)"));
+  EXPECT_EQ(gameItems[4]->text(), QStringLiteral("成績(&R)"));
   EXPECT_TRUE(gameItems[5]->isSeparator());
   EXPECT_EQ(gameItems[6]->text(), QStringLiteral("保存(&S)"));
   EXPECT_TRUE(gameItems[7]->isSeparator());

@@ -1,7 +1,10 @@
 // The menus' actions and the close query.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
 #include <fstream>
+#include <set>
 
 #include "game/music_files.h"
 #include "game/save_file.h"
@@ -12,6 +15,20 @@ namespace game::testing {
 namespace {
 
 class MenusTest : public RulesFixture {};
+
+// Alt and one letter choose an item: no two items of one menu, nor two menus of the bar, share
+// their letter.
+TEST(MenuItemsTest, EveryItemOfAMenuHasItsOwnAccessKey) {
+  std::set<int> menus;
+  std::set<int> items;
+  for (const TMenuItemInfo& info : kMenuItems) {
+    const char* mark = std::strchr(info.Caption, '&');
+    ASSERT_NE(mark, nullptr) << info.Name;
+    const int key = std::toupper(static_cast<unsigned char>(mark[1]));
+    if (info.TopLevel) items.clear();
+    EXPECT_TRUE((info.TopLevel ? menus : items).insert(key).second) << info.Name;
+  }
+}
 
 TEST_F(MenusTest, AnswerModeItemsActOnlyWhenNotAlreadyChecked) {
   StartToPrompt();
