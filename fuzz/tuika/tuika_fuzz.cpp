@@ -16,12 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return catalogue;
   }();
   TCatalogue& catalogue = *shared;
-  catalogue.SpeechList.resize(171);
-  catalogue.TuikaCount = 0;
-  catalogue.TuikaSeikaiList.clear();
-  catalogue.TuikaMondaiList.clear();
-  catalogue.TuikaShutsudai.clear();
-  catalogue.TuikaShutsudaiCount = 0;
+  ClearTuikaMondai(catalogue);
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const TuikaLoadResult result = LoadTuikaMondaiFromBytes(catalogue, bytes);
 
@@ -29,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool consistent =
       result.Accepted == catalogue.TuikaCount && catalogue.SpeechList.size() == 171 + count &&
       catalogue.TuikaMondaiList.size() == count && catalogue.TuikaSeikaiList.size() == count &&
-      catalogue.TuikaShutsudai.size() == count && result.Accepted <= result.PairCount;
+      catalogue.TuikaImiList.size() == count && catalogue.TuikaShutsudai.size() == count &&
+      result.Accepted <= result.PairCount;
   if (!consistent) std::abort();
   for (std::size_t k = 0; k < count; ++k) {
     if (!IsAcceptableTuikaPair(catalogue.TuikaSeikaiList[k], catalogue.TuikaMondaiList[k])) {

@@ -65,6 +65,8 @@ struct TCatalogue {
 // Fills MondaiTable, SpeechList and the meanings with the built-in proverbs. Any additional
 // questions are dropped (SpeechList goes back to 171 slots), so the catalogue's invariants hold.
 void BuildMondaiTable(TCatalogue& catalogue);
+// Drops every additional question (and its meaning), keeping the built-in proverbs as they are.
+void ClearTuikaMondai(TCatalogue& catalogue);
 // Fills ImiTable and GlossTable (catalogue_imi.cpp); BuildMondaiTable calls it.
 void BuildImiTable(TCatalogue& catalogue);
 

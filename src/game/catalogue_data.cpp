@@ -196,12 +196,7 @@ constexpr BuiltInMondai kBuiltInMondai[kBuiltInMondaiCount] = {
 
 void BuildMondaiTable(TCatalogue& catalogue) {
   catalogue.SpeechList.assign(kBuiltInMondaiCount + 1, std::u16string());
-  catalogue.TuikaCount = 0;
-  catalogue.TuikaSeikaiList.clear();
-  catalogue.TuikaMondaiList.clear();
-  catalogue.TuikaImiList.clear();
-  catalogue.TuikaShutsudai.clear();
-  catalogue.TuikaShutsudaiCount = 0;
+  ClearTuikaMondai(catalogue);
   catalogue.MondaiTable[0].clear();
   for (std::int32_t i = 1; i <= kBuiltInMondaiCount; ++i) {
     const BuiltInMondai& entry = kBuiltInMondai[i - 1];
@@ -211,4 +206,14 @@ void BuildMondaiTable(TCatalogue& catalogue) {
     catalogue.SpeechList[i] = entry.Speech;
   }
   BuildImiTable(catalogue);
+}
+
+void ClearTuikaMondai(TCatalogue& catalogue) {
+  catalogue.SpeechList.resize(kBuiltInMondaiCount + 1);
+  catalogue.TuikaCount = 0;
+  catalogue.TuikaSeikaiList.clear();
+  catalogue.TuikaMondaiList.clear();
+  catalogue.TuikaImiList.clear();
+  catalogue.TuikaShutsudai.clear();
+  catalogue.TuikaShutsudaiCount = 0;
 }
