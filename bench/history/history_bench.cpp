@@ -16,6 +16,8 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/history_window.h"
@@ -70,22 +72,23 @@ history::TQuestionRecord Question(int seq, int proverb) {
   return q;
 }
 
-// 10,000 games of 30 questions in one transaction.
-void FillHistory(history::THistoryStore& store) {
+// 10,000 games of 30 questions in one transaction; false when a write failed.
+bool FillHistory(history::THistoryStore& store) {
   sqlite3_exec(store.Connection(), "BEGIN", nullptr, nullptr, nullptr);
   std::vector<history::TQuestionRecord> game;
   for (int g = 0; g < 10000; ++g) {
     game.clear();
     const auto mode = g % 3 == 0 ? history::TAnswerMode::Kana : history::TAnswerMode::Kanji;
-    const std::int64_t id = *store.BeginGame(1'796'000'000'000 + g * 600'000LL, mode);
+    const std::optional<std::int64_t> id = store.BeginGame(1'796'000'000'000 + g * 600'000LL, mode);
+    if (!id) return false;
     for (int seq = 1; seq <= 30; ++seq) {
       game.push_back(Question(seq, 1 + (g * 31 + seq * 7) % 170));
       game.back().Mode = mode;
       game.back().AnswerMs = *game.back().AnswerMs + (g % 97) * 10;
-      store.AddQuestion(id, game.back(), history::MeasureGame(game));
+      if (!store.AddQuestion(*id, game.back(), history::MeasureGame(game))) return false;
     }
   }
-  sqlite3_exec(store.Connection(), "COMMIT", nullptr, nullptr, nullptr);
+  return sqlite3_exec(store.Connection(), "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 void Report(const char* what, double measured, double budget, const char* unit) {
@@ -102,6 +105,9 @@ int main(int argc, char** argv) {
       fs::temp_directory_path() / ("nightwisp-bench-history-" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
+  // The 100 MB history goes with the folder however the run ends.
+  const std::unique_ptr<const fs::path, void (*)(const fs::path*)> removal(
+      &dir, [](const fs::path* folder) { fs::remove_all(*folder); });
   const fs::path file = dir / history::kHistoryFileName;
 
   const auto fillStart = Clock::now();
@@ -111,7 +117,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "bench: %s\n", opened.Detail.c_str());
       return 1;
     }
-    FillHistory(*opened.Store);
+    if (!FillHistory(*opened.Store)) {
+      std::fprintf(stderr, "bench: the history could not be written: %s\n",
+                   opened.Store->LastError().c_str());
+      return 1;
+    }
   }
   std::printf("history of 10,000 games x 30 questions written in %.0f ms (%.1f MB)\n",
               Ms(Clock::now() - fillStart), static_cast<double>(fs::file_size(file)) / 1e6);
@@ -123,13 +133,19 @@ int main(int argc, char** argv) {
   double writeMs = 0;
   {
     auto opened = history::THistoryStore::Open(file);
-    const std::int64_t id = *opened.Store->BeginGame(0, history::TAnswerMode::Kanji);
+    const std::optional<std::int64_t> id =
+        opened.Store ? opened.Store->BeginGame(0, history::TAnswerMode::Kanji) : std::nullopt;
+    if (!id) {
+      std::fprintf(stderr, "bench: no game could be begun in the history: %s\n",
+                   opened.Detail.c_str());
+      return 1;
+    }
     std::vector<history::TQuestionRecord> game;
     int seq = 0;
     writeMs = MedianMs(201, [&] {
       ++seq;
       game.push_back(Question(seq, 1 + seq % 170));
-      opened.Store->AddQuestion(id, game.back(), history::MeasureGame(game));
+      opened.Store->AddQuestion(*id, game.back(), history::MeasureGame(game));
     });
   }
 
@@ -137,16 +153,17 @@ int main(int argc, char** argv) {
   // (a quarter of a key a tick), the panel's check every tick, and one judged question over a
   // question of 8 s (320 ticks), its measures worked out from 30 questions.
   benchframe::TGameWay way;
-  double frameMs = 0;
-  if (way.Ok()) {
-    for (int i = 0; i < 20; ++i) way.DrawFrame();
-    frameMs = MedianMs(301, [&] { way.DrawFrame(); });
+  if (!way.Ok()) {
+    std::fprintf(stderr, "bench: the stage-3 frame could not be set up: nothing to compare with\n");
+    return 1;
   }
+  for (int i = 0; i < 20; ++i) way.DrawFrame();
+  const double frameMs = MedianMs(301, [&] { way.DrawFrame(); });
   std::vector<history::TQuestionRecord> thirty;
   for (int seq = 1; seq <= 30; ++seq) thirty.push_back(Question(seq, seq));
   const double measureMs = MedianMs(1001, [&] { (void)history::MeasureGame(thirty); });
   const double perTickMs = (writeMs + measureMs) / 320.0;
-  const double stage3Rise = frameMs > 0 ? perTickMs / frameMs : 0;
+  const double stage3Rise = perTickMs / frameMs;
 
   // The history window with 10,000 games: built, shown and painted.
   QImage picture;
@@ -164,6 +181,5 @@ int main(int argc, char** argv) {
   std::printf("%-44s %10.4f ms a tick\n", "  history per tick (write and measures)", perTickMs);
   Report("stage-3 CPU rise", 100 * stage3Rise, 10.0, "%");
   Report("history window, 10,000 games", windowMs, 200.0, "ms");
-  fs::remove_all(dir);
   return 0;
 }
