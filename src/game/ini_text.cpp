@@ -9,7 +9,7 @@ std::string Utf8Key(std::string_view key) { return std::string(key) + "UTF8"; }
 
 }  // namespace
 
-std::string ReadIniText(const TIniFile& ini, std::string_view section, std::string_view key,
+std::string ReadIniText(const TCustomIniFile& ini, std::string_view section, std::string_view key,
                         std::string_view defaultUtf8) {
   const std::string sjis = ini.ReadString(section, key, codepage::Utf8ToSjis(defaultUtf8));
   const std::string utf8 = ini.ReadString(section, Utf8Key(key), "");
@@ -19,7 +19,7 @@ std::string ReadIniText(const TIniFile& ini, std::string_view section, std::stri
   return codepage::SjisToUtf8(sjis);
 }
 
-bool WriteIniText(TIniFile& ini, std::string_view section, std::string_view key,
+bool WriteIniText(TCustomIniFile& ini, std::string_view section, std::string_view key,
                   std::string_view utf8) {
   const std::string sjis = codepage::Utf8ToSjis(utf8);
   if (!ini.WriteString(section, key, sjis)) return false;

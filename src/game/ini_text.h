@@ -16,11 +16,11 @@
 namespace game {
 
 // The text of the key as UTF-8, or defaultUtf8 when the key is absent.
-std::string ReadIniText(const TIniFile& ini, std::string_view section, std::string_view key,
+std::string ReadIniText(const TCustomIniFile& ini, std::string_view section, std::string_view key,
                         std::string_view defaultUtf8);
 
 // Writes the UTF-8 text as described above; false when the file cannot be written.
-bool WriteIniText(TIniFile& ini, std::string_view section, std::string_view key,
+bool WriteIniText(TCustomIniFile& ini, std::string_view section, std::string_view key,
                   std::string_view utf8);
 
 }  // namespace game

@@ -200,9 +200,13 @@ TSavePairResult WriteSavePair(const std::filesystem::path& userDir, const TSaveD
   const std::filesystem::path staged = StagedFileName(settings);
   using game::TSettingsFiles;
   using game::TSettingsGroup;
-  if (!StageSettings(settings, error) ||
-      (withTuika && !TSettingsFiles::Write(staged, keys, TSettingsGroup::WithSavedTuika, &error)) ||
-      !TSettingsFiles::Write(staged, keys, TSettingsGroup::WithSave, &error)) {
+  const bool keysWritten =
+      StageSettings(settings, error) &&
+      (withTuika
+           ? TSettingsFiles::Write(
+                 staged, keys, {TSettingsGroup::WithSavedTuika, TSettingsGroup::WithSave}, &error)
+           : TSettingsFiles::Write(staged, keys, {TSettingsGroup::WithSave}, &error));
+  if (!keysWritten) {
     DropStagedFile(record);
     DropStagedFile(settings);
     return TSavePairResult::SettingsFailed;

@@ -1,5 +1,6 @@
 #include "game/settings.h"
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 #include <variant>
@@ -48,7 +49,7 @@ const TSettingKey kSettingKeys[] = {
 
 // Reads a key into its field; the field's value before is the default.
 struct TReadKey {
-  const TIniFile& Ini;
+  const TCustomIniFile& Ini;
   const TSettingKey& K;
   TSettings& Out;
   void operator()(bool TSettings::*f) const { Out.*f = Ini.ReadBool(K.Section, K.Key, Out.*f); }
@@ -68,7 +69,7 @@ struct TReadKey {
 };
 
 struct TWriteKey {
-  TIniFile& Ini;
+  TCustomIniFile& Ini;
   const TSettingKey& K;
   const TSettings& In;
   bool operator()(bool TSettings::*f) const { return Ini.WriteBool(K.Section, K.Key, In.*f); }
@@ -93,7 +94,7 @@ TSettingsFiles::TSettingsFiles(std::filesystem::path userDir)
 
 TSettings TSettingsFiles::Read() const {
   TSettings settings;
-  const TIniFile ini(iniName_);
+  const TMemIniFile ini(iniName_);
   for (const TSettingKey& key : kSettingKeys) std::visit(TReadKey{ini, key, settings}, key.Field);
 
   std::error_code error;
@@ -108,14 +109,18 @@ TSettings TSettingsFiles::Read() const {
 }
 
 bool TSettingsFiles::Write(const std::filesystem::path& iniFile, const TSettings& settings,
-                           TSettingsGroup group, std::string* error) {
-  TIniFile ini(iniFile);
+                           std::initializer_list<TSettingsGroup> groups, std::string* error) {
+  // Every key of the group in one pass over the file: a key that cannot be written does not
+  // keep the others out.
+  TMemIniFile ini(iniFile);
   bool written = true;
   for (const TSettingKey& key : kSettingKeys) {
-    if (key.Group == group && !std::visit(TWriteKey{ini, key, settings}, key.Field)) {
+    const bool inGroups = std::find(groups.begin(), groups.end(), key.Group) != groups.end();
+    if (inGroups && !std::visit(TWriteKey{ini, key, settings}, key.Field)) {
       written = false;
     }
   }
+  written = ini.UpdateFile() && written;
   if (error != nullptr) *error = ini.LastError();
   return written;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -88,11 +89,12 @@ class TSettingsFiles {
   // cannot keeps no other from being written. False when one could not, with the first reason
   // (naming the file) in error.
   bool Write(const TSettings& settings, TSettingsGroup group, std::string* error = nullptr) const {
-    return Write(iniName_, settings, group, error);
+    return Write(iniName_, settings, {group}, error);
   }
-  // The same into another file: a save writes its keys into a staged copy of Settei.ini.
+  // The same for several groups at once into another file: a save writes its keys into a
+  // staged copy of Settei.ini.
   static bool Write(const std::filesystem::path& iniFile, const TSettings& settings,
-                    TSettingsGroup group, std::string* error = nullptr);
+                    std::initializer_list<TSettingsGroup> groups, std::string* error = nullptr);
   // Font.dat replaced whole; false, with the reason in error, when it could not be.
   bool WriteFontStyle(std::uint8_t style, std::string* error = nullptr) const;
 

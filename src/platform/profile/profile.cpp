@@ -40,23 +40,15 @@ std::optional<std::string> FindValue(std::string_view section, std::string_view 
   return profile::TIniDocument(*bytes).Find(section, key);
 }
 
-}  // namespace
-
-std::string GetPrivateProfileStringA(std::string_view section, std::string_view key,
-                                     std::string_view defaultValue,
-                                     const std::filesystem::path& fileName) {
-  std::optional<std::string> value = FindValue(section, key, fileName);
+// A value as the Windows call hands it back: it ends at a NUL, as a C string does, so that
+// what is read is always something that can be written back.
+std::string ValueOrDefault(std::optional<std::string> value, std::string_view defaultValue) {
   if (!value) return std::string(defaultValue);
-  // A value ends at a NUL, as the C string of the Windows call does: what is read is always
-  // something that can be written back.
   if (const std::size_t nul = value->find('\0'); nul != std::string::npos) value->resize(nul);
   return std::move(*value);
 }
 
-std::int32_t GetPrivateProfileIntA(std::string_view section, std::string_view key,
-                                   std::int32_t defaultValue,
-                                   const std::filesystem::path& fileName) {
-  const std::optional<std::string> value = FindValue(section, key, fileName);
+std::int32_t LeadingInteger(const std::optional<std::string>& value, std::int32_t defaultValue) {
   if (!value || value->empty()) return defaultValue;
   std::size_t i = 0;
   while (i < value->size() && ((*value)[i] == ' ' || (*value)[i] == '\t')) ++i;
@@ -80,23 +72,23 @@ std::int32_t GetPrivateProfileIntA(std::string_view section, std::string_view ke
   return static_cast<std::int32_t>(number);
 }
 
-bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
-                                std::string_view value, const std::filesystem::path& fileName) {
-  std::string ignored;
-  return WriteProfileString(section, key, value, fileName, ignored);
+bool StorableOnOneLine(std::string_view section, std::string_view key, std::string_view value,
+                       const std::filesystem::path& fileName, std::string& reason) {
+  using profile::TIniDocument;
+  if (TIniDocument::IsValidSection(section) && TIniDocument::IsValidKey(key) &&
+      TIniDocument::IsValidValue(value)) {
+    return true;
+  }
+  reason = fileName.string() + ": [" + std::string(section) + "] " + std::string(key) +
+           " cannot hold a line break or a NUL";
+  return false;
 }
 
-bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        const std::filesystem::path& fileName, std::string& reason) {
-  using profile::TIniDocument;
+// Whether the file may be replaced: its folder exists, and the name is a file or nothing yet.
+// exists says which.
+bool Replaceable(const std::filesystem::path& fileName, bool& exists, std::string& reason) {
   if (fileName.empty()) {
     reason = "no file name";
-    return false;
-  }
-  if (!TIniDocument::IsValidSection(section) || !TIniDocument::IsValidKey(key) ||
-      !TIniDocument::IsValidValue(value)) {
-    reason = fileName.string() + ": [" + std::string(section) + "] " + std::string(key) +
-             " cannot hold a line break or a NUL";
     return false;
   }
   std::error_code error;
@@ -110,52 +102,121 @@ bool WriteProfileString(std::string_view section, std::string_view key, std::str
                                                                            : " does not exist"));
     return false;
   }
-
-  // An existing file that cannot be read must not be replaced by one holding only this key.
-  std::string bytes;
   const std::filesystem::file_status status = std::filesystem::status(fileName, error);
-  if (std::filesystem::exists(status)) {
-    if (!std::filesystem::is_regular_file(status)) {
-      reason = fileName.string() + " is not a file";
-      return false;
-    }
-    std::optional<std::string> existing = ReadFile(fileName);
-    if (!existing) {
-      reason = "cannot read " + fileName.string();
-      return false;
-    }
-    bytes = std::move(*existing);
+  exists = std::filesystem::exists(status);
+  if (exists && !std::filesystem::is_regular_file(status)) {
+    reason = fileName.string() + " is not a file";
+    return false;
   }
-  TIniDocument document(bytes);
+  return true;
+}
+
+}  // namespace
+
+std::string GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                     std::string_view defaultValue,
+                                     const std::filesystem::path& fileName) {
+  return ValueOrDefault(FindValue(section, key, fileName), defaultValue);
+}
+
+std::int32_t GetPrivateProfileIntA(std::string_view section, std::string_view key,
+                                   std::int32_t defaultValue,
+                                   const std::filesystem::path& fileName) {
+  return LeadingInteger(FindValue(section, key, fileName), defaultValue);
+}
+
+bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
+                                std::string_view value, const std::filesystem::path& fileName) {
+  std::string ignored;
+  return WriteProfileString(section, key, value, fileName, ignored);
+}
+
+bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                        const std::filesystem::path& fileName, std::string& reason) {
+  bool exists = false;
+  if (!StorableOnOneLine(section, key, value, fileName, reason) ||
+      !Replaceable(fileName, exists, reason)) {
+    return false;
+  }
+  // An existing file that cannot be read must not be replaced by one holding only this key.
+  std::optional<std::string> bytes = exists ? ReadFile(fileName) : std::string();
+  if (!bytes) {
+    reason = "cannot read " + fileName.string();
+    return false;
+  }
+  profile::TIniDocument document(*bytes);
   document.Set(section, key, value);
   return files::ReplaceFile(fileName, document.Text(), reason);
 }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
-                                 std::string_view defaultValue) const {
-  return GetPrivateProfileStringA(section, key, defaultValue, fileName_);
+// --- The INI objects ---------------------------------------------------------------------------
+
+std::string TCustomIniFile::ReadString(std::string_view section, std::string_view key,
+                                       std::string_view defaultValue) const {
+  return ValueOrDefault(Value(section, key), defaultValue);
 }
 
-std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
-                                   std::int32_t defaultValue) const {
-  return GetPrivateProfileIntA(section, key, defaultValue, fileName_);
+std::int32_t TCustomIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                         std::int32_t defaultValue) const {
+  return LeadingInteger(Value(section, key), defaultValue);
 }
 
-bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+bool TCustomIniFile::ReadBool(std::string_view section, std::string_view key,
+                              bool defaultValue) const {
   return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  std::string reason;
-  if (WriteProfileString(section, key, value, fileName_, reason)) return true;
+bool TCustomIniFile::WriteInteger(std::string_view section, std::string_view key,
+                                  std::int32_t value) {
+  return WriteString(section, key, std::to_string(value));
+}
+
+bool TCustomIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  return WriteString(section, key, value ? "1" : "0");
+}
+
+bool TCustomIniFile::Failed(const std::string& reason) {
   if (lastError_.empty()) lastError_ = reason;
   return false;
 }
 
-bool TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
-  return WriteString(section, key, std::to_string(value));
+std::optional<std::string> TIniFile::Value(std::string_view section, std::string_view key) const {
+  return FindValue(section, key, FileName());
 }
 
-bool TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
-  return WriteString(section, key, value ? "1" : "0");
+bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  std::string reason;
+  return WriteProfileString(section, key, value, FileName(), reason) || Failed(reason);
+}
+
+TMemIniFile::TMemIniFile(std::filesystem::path fileName) : TCustomIniFile(std::move(fileName)) {
+  std::error_code error;
+  read_ = std::filesystem::exists(FileName(), error) ? ReadFile(FileName()) : std::string();
+  if (read_) document_ = profile::TIniDocument(*read_);
+}
+
+std::optional<std::string> TMemIniFile::Value(std::string_view section,
+                                              std::string_view key) const {
+  return document_.Find(section, key);
+}
+
+bool TMemIniFile::WriteString(std::string_view section, std::string_view key,
+                              std::string_view value) {
+  std::string reason;
+  if (!StorableOnOneLine(section, key, value, FileName(), reason)) return Failed(reason);
+  document_.Set(section, key, value);
+  return true;
+}
+
+bool TMemIniFile::UpdateFile() {
+  std::string text = document_.Text();
+  if (read_ && text == *read_) return true;  // nothing changed
+  std::string reason;
+  bool exists = false;  // either way: the copy was read when the object was made
+  if (!Replaceable(FileName(), exists, reason)) return Failed(reason);
+  // An existing file that could not be read must not be replaced by the keys written alone.
+  if (!read_) return Failed("cannot read " + FileName().string());
+  if (!files::ReplaceFile(FileName(), text, reason)) return Failed(reason);
+  read_ = std::move(text);
+  return true;
 }

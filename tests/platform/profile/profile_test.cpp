@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -146,6 +147,41 @@ TEST_F(ProfileTest, IniFileObjectReadsAndWritesTypedValues) {
   EXPECT_EQ(file.ReadString("BGM", "MusicFolda", "default"), "");
   EXPECT_EQ(ReadBytes(ini),
             "[BGM]\r\nMusic=0\r\nRandom=1\r\nMusicFolda=\r\n[Font]\r\nCharset=128\r\n");
+}
+
+// The in-memory object: its keys reach the file only at UpdateFile, all in one replacement; a
+// key that cannot be stored keeps none of the others out; an unchanged copy leaves the file be.
+TEST_F(ProfileTest, MemIniFileWritesItsKeysOnceAtUpdate) {
+  WriteText("; mine\r\n[BGM]\r\nMusic=1\r\n");
+  TMemIniFile file(ini);
+  EXPECT_TRUE(file.WriteBool("BGM", "Music", false));
+  EXPECT_FALSE(file.WriteString("BGM", "MusicName", std::string("a\0b", 3)));
+  EXPECT_TRUE(file.WriteInteger("Font", "Charset", 128));
+  EXPECT_FALSE(file.ReadBool("BGM", "Music", true)) << "reads see the copy";
+  EXPECT_EQ(ReadBytes(ini), "; mine\r\n[BGM]\r\nMusic=1\r\n") << "written before UpdateFile";
+  EXPECT_TRUE(file.UpdateFile());
+  EXPECT_EQ(ReadBytes(ini), "; mine\r\n[BGM]\r\nMusic=0\r\n[Font]\r\nCharset=128\r\n");
+  EXPECT_NE(file.LastError().find("MusicName"), std::string::npos) << file.LastError();
+
+  const auto written = std::filesystem::last_write_time(ini);
+  std::filesystem::last_write_time(ini, written - std::chrono::hours(1));
+  TMemIniFile same(ini);
+  EXPECT_TRUE(same.WriteBool("BGM", "Music", false));
+  EXPECT_TRUE(same.UpdateFile());
+  EXPECT_EQ(std::filesystem::last_write_time(ini), written - std::chrono::hours(1));
+}
+
+// What was not read cannot be kept: the object made while a folder stood at the name (read as
+// nothing) does not replace the file that stands there by the time it updates.
+TEST_F(ProfileTest, MemIniFileNeverReplacesAFileItCouldNotRead) {
+  std::filesystem::create_directory(ini);
+  TMemIniFile file(ini);
+  EXPECT_TRUE(file.WriteBool("BGM", "Music", false));
+  std::filesystem::remove(ini);
+  WriteText("[BGM]\r\nMusic=1\r\nRandom=1\r\n");
+  EXPECT_FALSE(file.UpdateFile());
+  EXPECT_NE(file.LastError().find("cannot read"), std::string::npos) << file.LastError();
+  EXPECT_EQ(ReadBytes(ini), "[BGM]\r\nMusic=1\r\nRandom=1\r\n");
 }
 
 }  // namespace
