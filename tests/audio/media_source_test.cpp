@@ -69,6 +69,13 @@ TEST(MediaSource, EveryFormatPlaysItsLengthKnownAtOnceAndAgainAfterARewind) {
     ASSERT_TRUE(source->Rewind());
     const Decoded again = DecodeAll(*source);
     EXPECT_NEAR(again.seconds, first.seconds, 0.002);
+    // Back to the start from the middle, and then a loop at the end once more.
+    ASSERT_TRUE(source->Rewind());
+    ASSERT_EQ(source->Read(std::vector<std::int16_t>(2 * 10000).data(), 10000), 10000u);
+    ASSERT_TRUE(source->Rewind());
+    EXPECT_NEAR(DecodeAll(*source).seconds, first.seconds, 0.002) << "rewound from the middle";
+    ASSERT_TRUE(source->Rewind());
+    EXPECT_NEAR(DecodeAll(*source).seconds, first.seconds, 0.002) << "looped at the end";
   }
 }
 

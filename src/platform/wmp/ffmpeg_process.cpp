@@ -1,9 +1,11 @@
 // The general decoder's music read from its process: the header first, then the frames as they
-// come. Going back to the start is a new process from the start.
+// come. At the music's end the same process plays it again (a loop); going back to the start
+// from the middle is a new process.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,19 +47,29 @@ class TDecoderRun {
  public:
   TDecoderRun(const std::string& decoder, const std::string& path, int rate,
               const std::function<void()>& waiting) {
+    // The music comes through a pipe; the request to play it again goes through a socket, which
+    // a decoder that has died cannot turn into SIGPIPE for the game.
     int fds[2];
+    int control[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) throw EMediaPlayer("パイプを作れません");
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, control) != 0) {
+      ::close(fds[0]);
+      ::close(fds[1]);
+      throw EMediaPlayer("パイプを作れません");
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, control[1], STDIN_FILENO);
     const std::string rateText = std::to_string(rate);
     char* const argv[] = {const_cast<char*>(decoder.c_str()), const_cast<char*>(rateText.c_str()),
                           const_cast<char*>(path.c_str()), nullptr};
     const int spawned = posix_spawn(&pid_, decoder.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
+    ::close(control[1]);
     fd_ = fds[0];
+    control_ = control[0];
     if (spawned != 0) {
       pid_ = -1;
       throw EMediaPlayer(decoder + " を起動できません (" + std::strerror(spawned) + ")");
@@ -66,6 +78,7 @@ class TDecoderRun {
   }
   ~TDecoderRun() {
     ::close(fd_);
+    ::close(control_);
     if (pid_ > 0) {
       ::kill(pid_, SIGKILL);
       ::waitpid(pid_, nullptr, 0);
@@ -76,8 +89,42 @@ class TDecoderRun {
 
   double Seconds() const { return seconds_; }
 
-  // Up to `bytes`, waiting for the decoder; fewer only at its end.
-  std::size_t Read(void* out, std::size_t bytes) {
+  // Up to `frames` frames, waiting for the decoder; fewer only at the music's end.
+  std::size_t Read(std::int16_t* out, std::size_t frames) {
+    std::size_t done = 0;
+    while (done < frames && !atEnd_) {
+      if (blockLeft_ == 0) {
+        std::uint32_t count = 0;
+        if (ReadBytes(&count, sizeof count) != sizeof count) {
+          atEnd_ = dead_ = true;  // the decoder ended without the end mark
+          break;
+        }
+        atEnd_ = count == 0;
+        blockLeft_ = count;
+        continue;
+      }
+      const std::size_t want = std::min<std::size_t>(frames - done, blockLeft_);
+      const std::size_t got = ReadBytes(out + 2 * done, want * kFrameBytes) / kFrameBytes;
+      done += got;
+      blockLeft_ -= got;
+      if (got < want) atEnd_ = dead_ = true;
+    }
+    return done;
+  }
+
+  // Plays the music again from its start in the same process: true when it was at its end and
+  // the decoder took the request.
+  bool Again() {
+    if (!atEnd_ || dead_) return false;
+    const char again = 'r';
+    if (::send(control_, &again, 1, MSG_NOSIGNAL) != 1) return false;
+    atEnd_ = false;
+    return true;
+  }
+
+ private:
+  // Up to `bytes`; fewer only when the decoder ended.
+  std::size_t ReadBytes(void* out, std::size_t bytes) {
     auto* at = static_cast<std::uint8_t*>(out);
     std::size_t done = 0;
     while (done < bytes) {
@@ -89,7 +136,6 @@ class TDecoderRun {
     return done;
   }
 
- private:
   void ReadExactly(void* out, std::size_t bytes, const std::chrono::steady_clock::time_point end,
                    const std::function<void()>& waiting) {
     auto* at = static_cast<std::uint8_t*>(out);
@@ -129,7 +175,11 @@ class TDecoderRun {
 
   pid_t pid_ = -1;
   int fd_ = -1;
+  int control_ = -1;
   double seconds_ = 0.0;
+  std::size_t blockLeft_ = 0;  // frames of the current block still to read
+  bool atEnd_ = false;         // the end mark came, or the decoder ended
+  bool dead_ = false;          // the decoder ended: it cannot play again
 };
 
 class TFfmpegProcessSource : public TMediaSource {
@@ -144,10 +194,11 @@ class TFfmpegProcessSource : public TMediaSource {
 
   std::size_t Read(std::int16_t* out, std::size_t frames) override {
     if (!run_) return 0;
-    return run_->Read(out, frames * kFrameBytes) / kFrameBytes;
+    return run_->Read(out, frames);
   }
 
   bool Rewind() override {
+    if (run_ && run_->Again()) return true;  // a loop: the decoder seeks back itself
     run_.reset();
     try {
       // On the audio thread: no one to give the thread back to.

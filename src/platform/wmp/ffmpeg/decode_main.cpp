@@ -4,8 +4,10 @@
 // only this process.
 //
 // On standard output: the header (int32 0 and the length as a double, or int32 1, a uint32
-// length and the reason in UTF-8), then the music as interleaved 16-bit stereo frames at RATE
-// until its end. The player reads as fast as it plays; the pipe holds back the rest.
+// length and the reason in UTF-8), then the music in blocks, each a uint32 count of frames and
+// that many interleaved 16-bit stereo frames at RATE; a count of 0 ends the music. The player
+// reads as fast as it plays; the pipe holds back the rest. At the end, a byte on standard input
+// plays the music again from its start (a loop) and standard input closing ends the process.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -66,10 +68,23 @@ int main(int argc, char** argv) {
     const double seconds = source.Seconds();
     if (!WriteAll(&status, sizeof status) || !WriteAll(&seconds, sizeof seconds)) return 1;
     std::vector<std::int16_t> block(2 * kBlockFrames);
-    while (const std::size_t got = source.Read(block.data(), kBlockFrames)) {
-      if (!WriteAll(block.data(), got * 2 * sizeof(std::int16_t))) return 1;
+    for (;;) {
+      while (const std::size_t got = source.Read(block.data(), kBlockFrames)) {
+        const auto count = static_cast<std::uint32_t>(got);
+        if (!WriteAll(&count, sizeof count) ||
+            !WriteAll(block.data(), got * 2 * sizeof(std::int16_t))) {
+          return 1;
+        }
+      }
+      const std::uint32_t end = 0;
+      if (!WriteAll(&end, sizeof end)) return 1;
+      char again = 0;
+      ssize_t got = 0;
+      do {
+        got = ::read(STDIN_FILENO, &again, 1);
+      } while (got < 0 && errno == EINTR);
+      if (got != 1 || !source.Rewind()) return 0;
     }
-    return 0;
   } catch (const EMediaPlayer& error) {
     return Refuse(error.what());
   } catch (const std::bad_alloc&) {
