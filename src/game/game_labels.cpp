@@ -22,11 +22,8 @@ constexpr const char* kEllipsis = "...";
 template <class Text>
 void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const Text& text,
                       TSXTextWriter* writer) {
-  // Room for the slant of the last character.
-  const std::int32_t extra =
-      (writer->Font().Style() & gdi::fsItalic) != 0 ? writer->TextWidth("a") / 2 : 0;
   if (text.empty()) return;
-  const auto width = static_cast<UINT>(std::max(writer->TextWidth(text) + extra, 1));
+  const auto width = static_cast<UINT>(std::max(TextTextureWidth(*writer, text), 1));
   const auto height = static_cast<UINT>(std::max(writer->TextHeight(text), 1));
   if (panel != nullptr) {
     panel->SetSize(width, height);

@@ -22,6 +22,15 @@ namespace game {
 // The label writer's size in points.
 constexpr int kLabelPoints = 18;
 
+// How wide a texture written with the text in the writer's font is: the text, and room for
+// the slant of its last character when the font is italic.
+template <class Text>
+std::int32_t TextTextureWidth(TSXTextWriter& writer, const Text& text) {
+  const std::int32_t slant =
+      (writer.Font().Style() & gdi::fsItalic) != 0 ? writer.TextWidth("a") / 2 : 0;
+  return writer.TextWidth(text) + slant;
+}
+
 struct TGame::TOwned {
   // Components placed on the window: made with it, before start-up runs.
   std::unique_ptr<TDGCarad> DG;

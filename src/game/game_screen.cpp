@@ -93,11 +93,8 @@ void TGame::DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y
 bool TGame::TextFits(std::u16string_view text) const {
   TSXTextWriter* writer = Owned->MojiWriter.get();
   if (writer == nullptr) return true;
-  // The texture is as wide as the text and the room for an italic slant (MakeTextTexture).
-  const std::int32_t extra =
-      (writer->Font().Style() & gdi::fsItalic) != 0 ? writer->TextWidth("a") / 2 : 0;
-  const std::int32_t width = writer->TextWidth(std::u16string(text)) + extra;
-  return width <= S.ScreenWidth - Window.AnswerBounds().Left;
+  return TextTextureWidth(*writer, std::u16string(text)) <=
+         S.ScreenWidth - Window.AnswerBounds().Left;
 }
 
 void TGame::DrawGameScreen() {
