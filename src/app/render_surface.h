@@ -25,7 +25,6 @@ class TRenderSurface : public QWidget {
   // The size of the frames to come (before the first one arrives) and how they are scaled.
   void SetFrameSize(QSize size) { frameSize_ = size; }
   void SetScaling(TScaling scaling);
-  TScaling Scaling() const { return scaling_; }
   // Where the frame stands in the surface now, in device pixels.
   TFramePlacement Placement() const;
   // A rectangle of the surface in device pixels, from one in its own (logical) coordinates.

@@ -46,7 +46,6 @@ class TX11Output {
   void FillBlack(const QRegion& region);
   // The kept frame at its scale (null before the first).
   const QImage& Frame() const { return frame_; }
-  int Scale() const { return scale_; }
 
  private:
   TX11Output(xcb_connection_t* connection, std::uint32_t window, std::uint32_t gc,

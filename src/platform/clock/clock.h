@@ -36,8 +36,6 @@ class ManualClock {
   DWORD Now() const { return now_; }
   void Set(DWORD ms) { now_ = ms; }
   void Advance(DWORD ms) { now_ += ms; }  // wraps like the real tick
-  // The calendar time WallClockMs reads at tick 0 (the real time when the clock was made).
-  void SetWallClock(std::int64_t msSince1970) { wallBase_ = msSince1970; }
   std::int64_t WallClock() const { return wallBase_ + now_; }
 
  private:
