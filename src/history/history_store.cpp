@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "history/history_schema.h"
+#include "history/sqlite_statement.h"
 
 namespace history {
 namespace {
@@ -17,18 +18,6 @@ using TDb = std::unique_ptr<sqlite3, TFreeWith<sqlite3_close_v2>>;
 
 // How long a write waits for a reader's checkpoint or another program's lock.
 constexpr int kBusyTimeoutMs = 250;
-
-std::u16string Text16(sqlite3_stmt* statement, int column) {
-  const void* text = sqlite3_column_text16(statement, column);
-  if (text == nullptr) return {};
-  const int bytes = sqlite3_column_bytes16(statement, column);
-  return {static_cast<const char16_t*>(text), static_cast<std::size_t>(bytes) / 2};
-}
-
-std::string Text(sqlite3_stmt* statement, int column) {
-  const unsigned char* text = sqlite3_column_text(statement, column);
-  return text == nullptr ? std::string() : reinterpret_cast<const char*>(text);
-}
 
 std::optional<std::int32_t> OptionalInt(sqlite3_stmt* statement, int column) {
   if (sqlite3_column_type(statement, column) == SQLITE_NULL) return std::nullopt;
@@ -41,11 +30,6 @@ void BindOptional(sqlite3_stmt* statement, int index, const std::optional<std::i
   } else {
     sqlite3_bind_null(statement, index);
   }
-}
-
-void Bind16(sqlite3_stmt* statement, int index, const std::u16string& text) {
-  sqlite3_bind_text16(statement, index, text.data(), static_cast<int>(text.size() * 2),
-                      SQLITE_TRANSIENT);
 }
 
 TAnswerMode ModeFromName(const std::string& name) {
@@ -74,10 +58,6 @@ TOpenedHistory Failed(TOpenStatus status, const std::filesystem::path& file, std
   opened.Message = OpenFailureMessage(status, file, detail);
   opened.Detail = std::move(detail);
   return opened;
-}
-
-bool Exec(sqlite3* db, const char* sql) {
-  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 // The single integer a pragma or query returns; nothing on failure (the code in *code).
@@ -204,10 +184,8 @@ THistoryStore::~THistoryStore() {
   if (LockFd >= 0) ::close(LockFd);
 }
 
-THistoryStore::TStatement THistoryStore::Prepare(const char* sql) const {
-  sqlite3_stmt* statement = nullptr;
-  sqlite3_prepare_v3(Db.get(), sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
-  return TStatement(statement);
+TStatement THistoryStore::Prepare(const char* sql) const {
+  return history::Prepare(Db.get(), sql, SQLITE_PREPARE_PERSISTENT);
 }
 
 bool THistoryStore::Fail(const char* what) {

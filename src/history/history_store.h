@@ -21,6 +21,7 @@
 
 #include "history/game_measures.h"
 #include "history/question_record.h"
+#include "history/sqlite_statement.h"
 #include "platform/base/free_with.h"
 
 namespace history {
@@ -104,7 +105,6 @@ class THistoryStore {
   sqlite3* Connection() const { return Db.get(); }
 
  private:
-  using TStatement = std::unique_ptr<sqlite3_stmt, TFreeWith<sqlite3_finalize>>;
   THistoryStore(std::filesystem::path path, sqlite3* db, int lockFd);
   TStatement Prepare(const char* sql) const;
   bool Fail(const char* what);

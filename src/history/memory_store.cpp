@@ -4,31 +4,15 @@
 #include <ctime>
 #include <memory>
 
-#include "platform/base/free_with.h"
+#include "history/sqlite_statement.h"
 
 namespace history {
 namespace {
 
-using TStatement = std::unique_ptr<sqlite3_stmt, TFreeWith<sqlite3_finalize>>;
-
-TStatement Prepare(const THistoryStore& store, const char* sql) {
-  sqlite3_stmt* raw = nullptr;
-  sqlite3_prepare_v2(store.Connection(), sql, -1, &raw, nullptr);
-  return TStatement(raw);
-}
-
 void BindKey(sqlite3_stmt* statement, const TProverbKey& key) {
   sqlite3_bind_int(statement, 1, key.Proverb);
-  sqlite3_bind_text16(statement, 2, key.Reading.data(), static_cast<int>(key.Reading.size() * 2),
-                      SQLITE_TRANSIENT);
-  sqlite3_bind_text16(statement, 3, key.Spelling.data(), static_cast<int>(key.Spelling.size() * 2),
-                      SQLITE_TRANSIENT);
-}
-
-std::u16string Text16(sqlite3_stmt* statement, int column) {
-  const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
-  if (text == nullptr) return {};
-  return {text, static_cast<std::size_t>(sqlite3_column_bytes16(statement, column)) / 2};
+  Bind16(statement, 2, key.Reading);
+  Bind16(statement, 3, key.Spelling);
 }
 
 // A built-in proverb is its number alone, whatever reading a caller passes along.
@@ -53,10 +37,6 @@ TMemoryRow ReadRow(sqlite3_stmt* s) {
   return row;
 }
 
-bool Exec(const THistoryStore& store, const char* sql) {
-  return sqlite3_exec(store.Connection(), sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 }  // namespace
 
 std::int64_t LocalDay(std::int64_t msSince1970) {
@@ -76,7 +56,7 @@ std::int64_t LocalDay(std::int64_t msSince1970) {
 std::optional<TMemoryRow> ReadMemory(const THistoryStore& store, const TProverbKey& key) {
   const std::string sql = std::string("SELECT ") + kColumns +
                           " FROM memory WHERE proverb = ? AND reading = ? AND spelling = ?";
-  TStatement select = Prepare(store, sql.c_str());
+  TStatement select = Prepare(store.Connection(), sql.c_str());
   if (!select) return std::nullopt;
   BindKey(select.get(), Normalised(key));
   if (sqlite3_step(select.get()) != SQLITE_ROW) return std::nullopt;
@@ -86,7 +66,7 @@ std::optional<TMemoryRow> ReadMemory(const THistoryStore& store, const TProverbK
 bool RecordReview(THistoryStore& store, const TProverbKey& given, TFsrsRating rating,
                   std::int64_t judgedAtMs) {
   const TProverbKey key = Normalised(given);
-  if (!Exec(store, "BEGIN IMMEDIATE")) return false;
+  if (!Exec(store.Connection(), "BEGIN IMMEDIATE")) return false;
   const std::optional<TMemoryRow> before = ReadMemory(store, key);
   TMemoryRow row;
   if (before) row = *before;
@@ -104,7 +84,7 @@ bool RecordReview(THistoryStore& store, const TProverbKey& given, TFsrsRating ra
   row.LastDay = today;
   row.DueDay = today + review.IntervalDays;
 
-  TStatement upsert = Prepare(store,
+  TStatement upsert = Prepare(store.Connection(),
                               "INSERT OR REPLACE INTO memory (proverb, reading, spelling, "
                               "stability, difficulty, reviews, lapses, last_day, due_day, "
                               "last_missed_ms) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -125,15 +105,15 @@ bool RecordReview(THistoryStore& store, const TProverbKey& given, TFsrsRating ra
     }
     written = sqlite3_step(s) == SQLITE_DONE;
   }
-  if (!written || !Exec(store, "COMMIT")) {
-    Exec(store, "ROLLBACK");
+  if (!written || !Exec(store.Connection(), "COMMIT")) {
+    Exec(store.Connection(), "ROLLBACK");
     return false;
   }
   return true;
 }
 
 std::int32_t DueCount(const THistoryStore& store, std::int64_t today) {
-  TStatement count = Prepare(store, "SELECT count(*) FROM memory WHERE due_day <= ?");
+  TStatement count = Prepare(store.Connection(), "SELECT count(*) FROM memory WHERE due_day <= ?");
   if (!count) return 0;
   sqlite3_bind_int64(count.get(), 1, today);
   return sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int(count.get(), 0) : 0;
@@ -146,7 +126,7 @@ std::vector<TProverbKey> ReviewList(const THistoryStore& store, std::int64_t tod
   const std::string due = std::string("SELECT ") + kColumns +
                           " FROM memory WHERE due_day <= ?1 "
                           "ORDER BY due_day, stability, proverb, reading, spelling";
-  if (TStatement select = Prepare(store, due.c_str())) {
+  if (TStatement select = Prepare(store.Connection(), due.c_str())) {
     sqlite3_bind_int64(select.get(), 1, today);
     while (sqlite3_step(select.get()) == SQLITE_ROW) keys.push_back(ReadRow(select.get()).Key);
   }
@@ -155,7 +135,7 @@ std::vector<TProverbKey> ReviewList(const THistoryStore& store, std::int64_t tod
   const std::string missed = std::string("SELECT ") + kColumns +
                              " FROM memory WHERE due_day > ?1 AND last_missed_ms IS NOT NULL "
                              "ORDER BY last_missed_ms DESC, proverb LIMIT ?2";
-  if (TStatement select = Prepare(store, missed.c_str())) {
+  if (TStatement select = Prepare(store.Connection(), missed.c_str())) {
     sqlite3_bind_int64(select.get(), 1, today);
     sqlite3_bind_int64(select.get(), 2, missing);
     while (sqlite3_step(select.get()) == SQLITE_ROW) keys.push_back(ReadRow(select.get()).Key);
