@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "archive/file_stream.h"
 #include "archive/qda_format.h"
@@ -116,10 +117,8 @@ void TDGTexture::SetSize(UINT width, UINT height) {
   Width_ = width;
   Height_ = height;
   UINT textureWidth = width, textureHeight = height;
-  D3DCAPS9 caps{};
-  IDirect3D9* d3d = Carad_ != nullptr ? Carad_->D3D() : nullptr;
-  if (d3d != nullptr &&
-      d3d->GetDeviceCaps(Carad_->Adapter(), Carad_->DeviceType(), &caps) == D3D_OK) {
+  if (const std::optional<D3DCAPS9> found = Caps()) {
+    const D3DCAPS9& caps = *found;
     if (width > caps.MaxTextureWidth || height > caps.MaxTextureHeight) {
       DetailLog(DGCarad9::Format(
           "要求されたテクスチャのサイズは大きすぎます。%d x %d 以内にして下さい",
@@ -150,14 +149,20 @@ void TDGTexture::SetSize(UINT width, UINT height) {
   }
 }
 
-std::pair<UINT, UINT> TDGTexture::MaxSize() const {
+std::optional<D3DCAPS9> TDGTexture::Caps() const {
   D3DCAPS9 caps{};
   IDirect3D9* d3d = Carad_ != nullptr ? Carad_->D3D() : nullptr;
   if (d3d == nullptr ||
       d3d->GetDeviceCaps(Carad_->Adapter(), Carad_->DeviceType(), &caps) != D3D_OK) {
-    return {std::numeric_limits<UINT>::max(), std::numeric_limits<UINT>::max()};
+    return std::nullopt;
   }
-  return {caps.MaxTextureWidth, caps.MaxTextureHeight};
+  return caps;
+}
+
+std::pair<UINT, UINT> TDGTexture::MaxSize() const {
+  const std::optional<D3DCAPS9> caps = Caps();
+  if (!caps) return {std::numeric_limits<UINT>::max(), std::numeric_limits<UINT>::max()};
+  return {caps->MaxTextureWidth, caps->MaxTextureHeight};
 }
 
 void TDGTexture::LoadBMPFrom(TStream& stream, std::string_view source) {

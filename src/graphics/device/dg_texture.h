@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -134,6 +135,8 @@ class TDGTexture : public TDGResourceOwner {
   bool Rebuilding() const { return Rebuilding_; }
 
  private:
+  // The device's capabilities; nothing without a device.
+  std::optional<D3DCAPS9> Caps() const;
   D3DFORMAT ChooseFormat();
   void AllocateTexture(UINT width, UINT height);
   // Reads the info header behind the file header, sizes the texture and decodes the picture.
