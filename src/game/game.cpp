@@ -173,6 +173,7 @@ void TGame::LoadPictures() {
     o.Label(row.Label) = NewTexture(dg);
     if (row.Panel) o.Panel(row.Label) = NewTexture(dg);
   }
+  for (auto& texture : o.ResultsTextures) texture = NewTexture(dg);
 
   // Every picture the game shows later is loaded once now, so that a damaged archive entry or
   // guide file ends the start-up, naming it, instead of a game in progress.

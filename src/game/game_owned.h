@@ -55,7 +55,7 @@ struct TGame::TOwned {
     return Panels[static_cast<std::size_t>(label)];
   }
   // The results panel at game over and game clear: each column's box and its text
-  // (game_results_panel.cpp), made when first shown.
+  // (game_results_panel.cpp), made with the other textures at start-up.
   std::array<std::unique_ptr<TDGTexture>, 4> ResultsTextures;
   H_AQTKDA SpeechHandle = nullptr;
 

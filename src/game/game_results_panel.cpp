@@ -93,15 +93,11 @@ void DrawChart(TDGTexture& texture, const std::vector<history::TQuestionRecord>&
 void TGame::RefreshResultsPanel() {
   TOwned& o = *Owned;
   const TGameResults& r = S.Results;
-  if (!r.Shown || r.Version == ResultsPanelVersion || o.LabelWriter == nullptr) return;
-  ResultsPanelVersion = r.Version;
-  for (auto& texture : o.ResultsTextures) {
-    if (!texture) {
-      texture = std::make_unique<TDGTexture>(
-          o.DG.get(), std::vector<D3DFORMAT>{D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5}, 0,
-          D3DPOOL_MANAGED, 0, "");
-    }
+  if (!r.Shown || r.Version == ResultsPanelVersion || o.LabelWriter == nullptr ||
+      !o.ResultsTextures[0]) {
+    return;
   }
+  ResultsPanelVersion = r.Version;
   TSXTextWriter& writer = *o.LabelWriter;
   writer.Font().SetSize(kPanelPoints);
   const history::TGameMeasures& m = r.Measures;
