@@ -43,14 +43,10 @@ std::int64_t LocalDay(std::int64_t msSince1970) {
   const std::time_t seconds = static_cast<std::time_t>(msSince1970 / 1000);
   std::tm local{};
   localtime_r(&seconds, &local);
-  // Days from the civil date (proleptic Gregorian), so no time zone enters twice.
-  const std::int64_t year = local.tm_year + 1900 - (local.tm_mon < 2 ? 1 : 0);
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t yearOfEra = year - era * 400;
-  const std::int64_t month = local.tm_mon + 1;
-  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + local.tm_mday - 1;
-  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
+  // The clock on the player's wall, counted in whole days (rounded down before 1970 too).
+  const std::int64_t wall = std::int64_t{seconds} + local.tm_gmtoff;
+  constexpr std::int64_t kDaySeconds = 86'400;
+  return wall >= 0 ? wall / kDaySeconds : (wall - kDaySeconds + 1) / kDaySeconds;
 }
 
 std::optional<TMemoryRow> ReadMemory(const THistoryStore& store, const TProverbKey& key) {
