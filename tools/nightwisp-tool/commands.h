@@ -24,5 +24,6 @@ int RunSave(const std::vector<std::string>& args);
 int RunWav(const std::vector<std::string>& args);
 int RunRomaji(const std::vector<std::string>& args);
 int RunHistory(const std::vector<std::string>& args);
+int RunSpeak(const std::vector<std::string>& args);
 
 }  // namespace tool

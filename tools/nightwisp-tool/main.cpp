@@ -33,6 +33,9 @@ const tool::Command kCommands[] = {
     {"history", "history [--csv]",
      "print the player's games with their measures, or with --csv every judged question",
      tool::RunHistory},
+    {"speak", "speak N | --text SPEECH [-o FILE.wav]",
+     "speak proverb N (or a speech string) as the game does, or write it as a WAV file",
+     tool::RunSpeak},
 };
 
 void PrintHelp(FILE* out) {

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <thread>
 
 #include "platform/codepage/codepage.h"
 #include "platform/mixer/mixer.h"
+#include "platform/speech/speech_markup.h"
 
 struct AquesTalkDaInstance {
   int unused = 0;
@@ -27,8 +29,8 @@ bool playbackOnDummyDriver = false;
 // waiting for a worker thread the synchronous mode never feeds.
 bool EngineReady() {
   if (engineRate == 0) {
-    engineRate =
-        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
+    engineRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr,
+                                   espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
     if (engineRate <= 0) {
       engineRate = -1;
     } else if (espeak_SetVoiceByName("ja") != EE_OK) {
@@ -38,12 +40,46 @@ bool EngineReady() {
   return engineRate > 0;
 }
 
+struct TCollected {
+  std::vector<std::int16_t> Samples;
+  std::vector<TSpeechEvent> Events;
+};
+
 int Collect(short* samples, int count, espeak_EVENT* events) {
-  if (samples != nullptr && count > 0 && events != nullptr && events->user_data != nullptr) {
-    auto* out = static_cast<std::vector<std::int16_t>*>(events->user_data);
-    out->insert(out->end(), samples, samples + count);
+  if (events == nullptr || events->user_data == nullptr) return 0;
+  auto* out = static_cast<TCollected*>(events->user_data);
+  if (samples != nullptr && count > 0)
+    out->Samples.insert(out->Samples.end(), samples, samples + count);
+  for (; events->type != espeakEVENT_LIST_TERMINATED; ++events) {
+    if (events->type == espeakEVENT_MARK) {
+      out->Events.push_back({true, events->audio_position, {}});
+    } else if (events->type == espeakEVENT_PHONEME) {
+      const char* name = events->id.string;
+      out->Events.push_back({false, events->audio_position, std::string(name, strnlen(name, 8))});
+    }
   }
   return 0;  // go on
+}
+
+// Each pitch turn starts a word, and espeak-ng lengthens words; at this share of its rate a
+// marked proverb takes about as long as the same kana said flat.
+constexpr int kMarkedRatePercent = 118;
+
+int Rate(int speed, int percent) {
+  speed = std::clamp(speed, AQTK_SPEED_MIN, AQTK_SPEED_MAX);
+  return std::clamp(espeakRATE_NORMAL * speed / 100 * percent / 100, espeakRATE_MINIMUM,
+                    espeakRATE_MAXIMUM);
+}
+
+int Speak(const std::string& text, bool ssml, int rate, TCollected& out) {
+  if (!EngineReady()) return AQTK_ERR_OTHER;
+  espeak_SetParameter(espeakRATE, rate, 0);
+  espeak_SetSynthCallback(&Collect);
+  const unsigned flags = espeakCHARS_UTF8 | (ssml ? espeakSSML : 0u);
+  const espeak_ERROR result =
+      espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, &out);
+  espeak_SetSynthCallback(nullptr);
+  return result == EE_OK ? AQTK_OK : AQTK_ERR_OTHER;
 }
 
 }  // namespace
@@ -76,6 +112,23 @@ std::string ToSynthesisText(std::u16string_view speech) {
   return codepage::Utf16ToUtf8(text);
 }
 
+std::string SynthesisInput(std::u16string_view speech) {
+  return HasKana(speech) ? ToSpeechMarkup(PlanPitch(speech)).Ssml : ToSynthesisText(speech);
+}
+
+int SynthesizeMarkup(const std::string& ssml, int speed, const std::vector<TMora>& plan,
+                     const std::vector<std::vector<std::size_t>>& words, Speech& out) {
+  out = Speech();
+  TCollected collected;
+  if (Speak(ssml, true, Rate(speed, kMarkedRatePercent), collected) != AQTK_OK) {
+    return AQTK_ERR_OTHER;
+  }
+  out.samples = std::move(collected.Samples);
+  out.sampleRate = engineRate;
+  out.Morae = TimeMorae(plan, words, collected.Events, out.Seconds());
+  return AQTK_OK;
+}
+
 int Synthesize(const char* koe, int speed, Speech& out) {
   out = Speech();
   if (koe == nullptr || koe[0] == '\0') {
@@ -85,22 +138,18 @@ int Synthesize(const char* koe, int speed, Speech& out) {
   if (sjis.size() > AQTK_TEXT_MAX) {
     return AQTK_ERR_TOO_LONG;
   }
-  const std::string text = ToSynthesisText(codepage::SjisToUtf16(sjis));
-  if (!EngineReady()) {
+  const std::u16string speech = codepage::SjisToUtf16(sjis);
+  if (HasKana(speech)) {
+    const std::vector<TMora> plan = PlanPitch(speech);
+    const TSpeechMarkup markup = ToSpeechMarkup(plan);
+    return SynthesizeMarkup(markup.Ssml, speed, plan, markup.Words, out);
+  }
+  // No kana: an English sentence, which espeak-ng reads in English.
+  TCollected collected;
+  if (Speak(ToSynthesisText(speech), false, Rate(speed, 100), collected) != AQTK_OK) {
     return AQTK_ERR_OTHER;
   }
-  speed = std::clamp(speed, AQTK_SPEED_MIN, AQTK_SPEED_MAX);
-  const int rate =
-      std::clamp(espeakRATE_NORMAL * speed / 100, espeakRATE_MINIMUM, espeakRATE_MAXIMUM);
-  espeak_SetParameter(espeakRATE, rate, 0);
-  espeak_SetSynthCallback(&Collect);
-  const espeak_ERROR result = espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
-                                           espeakCHARS_UTF8, nullptr, &out.samples);
-  espeak_SetSynthCallback(nullptr);
-  if (result != EE_OK) {
-    out.samples.clear();
-    return AQTK_ERR_OTHER;
-  }
+  out.samples = std::move(collected.Samples);
   out.sampleRate = engineRate;
   return AQTK_OK;
 }
