@@ -152,6 +152,7 @@ TEST_F(CatalogueTest, SpeechMarksAreWellFormed) {
     EXPECT_NE(speech.back(), u'、') << i;
     int accents = 0;
     size_t phraseLength = 0;
+    char16_t previous = 0;
     for (char16_t c : speech) {
       if (c == u'/' || c == u'、' || c == u'。') {
         EXPECT_GT(phraseLength, 0u) << "empty phrase in proverb " << i;
@@ -159,10 +160,14 @@ TEST_F(CatalogueTest, SpeechMarksAreWellFormed) {
         phraseLength = 0;
       } else if (c == u'\'') {
         EXPECT_GT(phraseLength, 0u) << "accent before a mora in proverb " << i;
+        // っ, ん and ー never carry the accent: it falls on the mora before them.
+        EXPECT_TRUE(previous != u'っ' && previous != u'ん' && previous != u'ー')
+            << "accent after a special mora in proverb " << i;
         EXPECT_EQ(++accents, 1) << "two accents in one phrase of proverb " << i;
       } else {
         ++phraseLength;
       }
+      previous = c;
     }
   }
 }
