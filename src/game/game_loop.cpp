@@ -57,7 +57,7 @@ void TGameRules::ShowTitlePrompt() {
   }
   if (S.Message2 != message2) {
     S.Message2 = message2;
-    S.Marks.SetLabel(TLabel::Message2, S.Message2);
+    S.Marks.SetLabel(TLabel::Message2, codepage::SjisToUtf16(S.Message2));
   }
   if (S.Ready == 0) ShowDueCount();
   if (S.Ready == 0 && std::filesystem::exists(S.UserDir / kSaveFileName, error) &&

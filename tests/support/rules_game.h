@@ -19,8 +19,8 @@ class TRulesGame : public TGameRules {
 
   TRulesGame(TGameWindow& window, TGamePaths paths) : TGameRules(window, std::move(paths)) {}
 
-  // What the screen was last asked to show: each label's text, the centre picture, the key
-  // guide; and how many frames were drawn.
+  // What the screen was last asked to show: each label's text (in UTF-8), the centre picture,
+  // the key guide; and how many frames were drawn.
   std::array<std::string, kLabelCount> Labels;
   std::string Picture, Sosa;
   int Frames = 0;
@@ -40,7 +40,7 @@ class TRulesGame : public TGameRules {
   void TakeMarks() {
     TScreenMarks& marks = S.Marks;
     for (std::size_t i = 0; i < kLabelCount; ++i) {
-      if (marks.Changed[i]) Labels[i] = marks.Text[i];
+      if (marks.Changed[i]) Labels[i] = codepage::Utf16ToUtf8(marks.Text[i]);
       marks.Changed[i] = false;
     }
     for (std::int32_t k = 0; k < kMojiSlots; ++k) {
