@@ -65,7 +65,7 @@ class TGame : public TGameRules {
   void PresentFrame() override;
   void PlaySoundEffect(int index) override;
   void Speak(const std::u16string& speech) override;
-  bool TryPlayMusic() override;
+  std::optional<std::string> TryPlayMusic() override;
   void StopMusic() override;
   double MusicDuration() override;
   bool MusicRanOut() override;

@@ -31,7 +31,8 @@ class TRulesGame : public TGameRules {
   int MusicStops = 0;
   double Duration = 0;     // what MusicDuration reports
   bool RanOut = false;     // what MusicRanOut reports
-  bool MusicPlays = true;  // false: every music file fails to play
+  bool MusicPlays = true;  // false: every music file fails to play, for MusicRefusal
+  std::string MusicRefusal = "ファイルが壊れています。";
   TFontChoice Font{"IPAGothic", 128, 1};
 
   const std::string& Label(TLabel label) const { return Labels[static_cast<std::size_t>(label)]; }
@@ -73,10 +74,11 @@ class TRulesGame : public TGameRules {
   void PresentFrame() override { ++Frames; }
   void PlaySoundEffect(int index) override { Sounds.push_back(index); }
   void Speak(const std::u16string& speech) override { Spoken.push_back(speech); }
-  bool TryPlayMusic() override {
+  std::optional<std::string> TryPlayMusic() override {
     MusicPlayed.push_back(S.MusicName);
     S.MusicStartTime = timeGetTime();
-    return MusicPlays;
+    if (MusicPlays) return std::nullopt;
+    return MusicRefusal;
   }
   void StopMusic() override { ++MusicStops; }
   double MusicDuration() override { return Duration; }
