@@ -196,7 +196,6 @@ void TGameRules::StartQuestion() {
     return;
   }
   const bool newGame = S.TitleMode == 1 || S.GameOver == 1 || S.GameClear == 1;
-  if (!HistoryTried) OpenHistory();
   // The answer mode is fixed for the question; the field shows it.
   S.TitleMode = 0;
   Window.SetMenuEnabled(TMenuItem::Kanji, false);
@@ -265,6 +264,10 @@ void TGameRules::StartQuestion() {
     ShowPicture(kBonusPicture);
     S.BonusTime = timeGetTime();
   }
+  // The history opens with the first question. A box saying it cannot comes over the question
+  // that has started (its clock held), so the Ctrl that raised it has started the game whatever
+  // happens while it is open.
+  if (!HistoryTried) OpenHistory();
 }
 
 void TGameRules::NewQuestion() {
