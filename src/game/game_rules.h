@@ -32,7 +32,8 @@ struct TGamePaths {
   std::filesystem::path DocumentsDir;  // the user's documents folder
 };
 
-// A text of the game's sources (UTF-8) in Shift-JIS, as the text writer draws it.
+// A text of the game's sources (UTF-8) in Shift-JIS, as the game keeps its message lines
+// (S.Message1, S.Message2); a label takes UTF-16 (screen_marks.h).
 inline std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
 
 // The upper message line while a question is paused.

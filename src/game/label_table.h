@@ -17,12 +17,11 @@
 
 namespace game {
 
-// Which writer renders the text.
+// Which writer renders the text (UTF-16 for every label, TScreenMarks::Text).
 enum class TLabelWriter {
-  Label,       // the window's face at 18 points, bold italic (Shift-JIS)
-  Moji,        // the character font the player chose; the question's text in UTF-8, drawn from
-               // UTF-16 (an additional question may hold 𠮟 or 𥝱)
-  MusicTitle,  // the window's face at 11 points; the UTF-8 path, shortened to the window's width
+  Label,       // the window's face at 18 points, bold italic
+  Moji,        // the character font the player chose (an additional question may hold 𠮟 or 𥝱)
+  MusicTitle,  // the window's face at 11 points; the path, shortened to the window's width
   Sentence,    // the window's face at 14 points, smaller (to 10) until it fits the answer field
                // (the title's review line: the room left of the logo)
 };
