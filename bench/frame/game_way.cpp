@@ -102,8 +102,7 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
   for (int k = 0; k < s.MojiCount; ++k) {
     s.Moji[k] =
         MojiRecord{20 + 16 * k, 40 + 8 * k, 1 + k % 2, 2 - k % 2, s.MondaiText.substr(k, 1)};
-    g.MakeTextTexture(o.MojiTextures[k].get(), nullptr, codepage::Utf16ToSjis(s.Moji[k].Char),
-                      o.MojiWriter.get());
+    g.MakeTextTexture(o.MojiTextures[k].get(), nullptr, s.Moji[k].Char, o.MojiWriter.get());
     s.Akarusa[k] = (k * 37) % 256;
     s.HotaruSizeW[k] = static_cast<float>(o.HotaruTexture->Width()) * (0.5f + 0.01f * k);
     s.HotaruSizeH[k] = static_cast<float>(o.HotaruTexture->Height()) * (0.5f + 0.01f * k);
@@ -111,16 +110,16 @@ TGameWay::TGameWay() : Impl_(std::make_unique<TImpl>()) {
     s.MojiSizeH[k] = static_cast<float>(o.MojiTextures[k]->Height()) * (0.5f + 0.01f * k);
   }
   g.MakeTextTexture(o.Label(TLabel::Spelling).get(), o.Panel(TLabel::Spelling).get(),
-                    codepage::Utf8ToSjis("石の上にも三年、急がば回れ、猿も木から落ちる"),
-                    o.MojiWriter.get());
-  g.MakeTextTexture(o.Label(TLabel::Reading).get(), nullptr, codepage::Utf16ToSjis(s.MondaiText),
-                    o.MojiWriter.get());
+                    u"石の上にも三年、急がば回れ、猿も木から落ちる", o.MojiWriter.get());
+  g.MakeTextTexture(o.Label(TLabel::Reading).get(), nullptr, s.MondaiText, o.MojiWriter.get());
   s.Message1 = codepage::Utf8ToSjis("解答モードの変更は「ゲーム」から設定してください。");
   s.Message2 = codepage::Utf8ToSjis("Ctrlキーを押すとゲームが始まります。");
-  g.MakeTextTexture(o.Label(TLabel::Message1).get(), nullptr, s.Message1, o.LabelWriter.get());
-  g.MakeTextTexture(o.Label(TLabel::Message2).get(), nullptr, s.Message2, o.LabelWriter.get());
+  g.MakeTextTexture(o.Label(TLabel::Message1).get(), nullptr, codepage::SjisToUtf16(s.Message1),
+                    o.LabelWriter.get());
+  g.MakeTextTexture(o.Label(TLabel::Message2).get(), nullptr, codepage::SjisToUtf16(s.Message2),
+                    o.LabelWriter.get());
   o.SosaTexture->LoadFromFile((paths.AppDir / "Data" / "Sosa2.bmp").string(), "");
-  s.Marks.SetLabel(TLabel::MusicTitle, "/home/player/music/tamsu08-1.mp3");
+  s.Marks.SetLabel(TLabel::MusicTitle, u"/home/player/music/tamsu08-1.mp3");
   g.RefreshScreen();
 
   // One frame's queue, as plain content for the peer.

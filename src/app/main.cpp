@@ -4,9 +4,12 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "app/autoplay.h"
@@ -32,8 +35,9 @@ void ShowFatal(const std::string& message) {
 
 void PrintUsage(FILE* out) {
   std::fprintf(out,
-               "usage: nightwisp [--autoplay [--seed N] [--mistakes RATE] "
-               "[--screenshots DIR] [--exit-after-game] [--fixed-step]]\n"
+               "usage: nightwisp [--autoplay [--seed N] [--mistakes RATE] [--screenshots DIR]\n"
+               "                  [--exit-after-game] [--fixed-step] [--stop-at N]]\n"
+               "                 [--bench-log FILE]\n"
                "       nightwisp --help | --version\n"
                "A typing quiz of Japanese proverbs. See nightwisp(6).\n"
                "  --autoplay         a player-bot plays one game through the keyboard paths\n"
@@ -49,6 +53,31 @@ void PrintUsage(FILE* out) {
                "  --version          print the version\n");
 }
 
+// A whole number from 0 to max, all of the text.
+std::optional<unsigned long> WholeNumber(const char* text, unsigned long max) {
+  if (text == nullptr || *text < '0' || *text > '9') return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value > max) return std::nullopt;
+  return value;
+}
+
+std::optional<double> Rate(const char* text) {
+  if (text == nullptr || *text == '\0') return std::nullopt;
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (*end != '\0' || !(value >= 0.0 && value <= 1.0)) return std::nullopt;
+  return value;
+}
+
+// An option's value that is missing or not of its kind: the message names what it needs.
+int BadValue(const std::string& option, const char* needs) {
+  std::fprintf(stderr, "nightwisp: %s needs %s\n", option.c_str(), needs);
+  PrintUsage(stderr);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,18 +86,30 @@ int main(int argc, char** argv) {
   QString benchLog;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
+    // The value after an option that takes one (nullptr at the end).
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (arg == "--autoplay") {
       autoplay = true;
-    } else if (arg == "--seed" && hasValue) {
-      options.Seed = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
-    } else if (arg == "--mistakes" && hasValue) {
-      options.Mistakes = std::strtod(argv[++i], nullptr);
-    } else if (arg == "--screenshots" && hasValue) {
+    } else if (arg == "--seed") {
+      const auto seed = WholeNumber(value, UINT32_MAX);
+      if (!seed) return BadValue(arg, "a number (0 to 4294967295)");
+      options.Seed = static_cast<std::uint32_t>(*seed);
+      ++i;
+    } else if (arg == "--mistakes") {
+      const auto rate = Rate(value);
+      if (!rate) return BadValue(arg, "a number from 0 to 1");
+      options.Mistakes = *rate;
+      ++i;
+    } else if (arg == "--screenshots") {
+      if (value == nullptr || *value == '\0') return BadValue(arg, "a folder");
       options.ScreenshotDir = QString::fromLocal8Bit(argv[++i]);
-    } else if (arg == "--stop-at" && hasValue) {
-      options.StopAt = std::atoi(argv[++i]);
-    } else if (arg == "--bench-log" && hasValue) {
+    } else if (arg == "--stop-at") {
+      const auto count = WholeNumber(value, INT32_MAX);
+      if (!count) return BadValue(arg, "a number of correct answers");
+      options.StopAt = static_cast<int>(*count);
+      ++i;
+    } else if (arg == "--bench-log") {
+      if (value == nullptr || *value == '\0') return BadValue(arg, "a file name");
       benchLog = QString::fromLocal8Bit(argv[++i]);
     } else if (arg == "--exit-after-game") {
       options.ExitAfterGame = true;

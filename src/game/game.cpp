@@ -153,7 +153,7 @@ void TGame::LoadPictures() {
                              static_cast<std::int32_t>(o.HikariTexture->Height())};
   o.KotaeTexture = NewTexture(dg);
   o.KotaeTexture2 = NewTexture(dg);
-  MakeTextTexture(o.KotaeTexture.get(), o.KotaeTexture2.get(), Sjis("答"), o.MojiWriter.get());
+  MakeTextTexture(o.KotaeTexture.get(), o.KotaeTexture2.get(), u"答", o.MojiWriter.get());
   o.HaikeiTexture = NewTexture(dg);
   try {
     const auto [maxWidth, maxHeight] = o.HaikeiTexture->MaxSize();

@@ -44,7 +44,8 @@ class TGame : public TGameRules {
   void DrawTexture(TDGTexture* texture, std::int32_t x, std::int32_t y, std::uint32_t colour);
   void DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y, std::int32_t w,
                         std::int32_t h, std::uint32_t colour);
-  void MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
+  // Every label, message and character reaches its texture as UTF-16.
+  void MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::u16string& text,
                        TSXTextWriter* writer);
   bool TextFits(std::u16string_view text) const override;
   // The results panel of a game over or a game clear: rendered into its textures once per
@@ -64,7 +65,7 @@ class TGame : public TGameRules {
   void PresentFrame() override;
   void PlaySoundEffect(int index) override;
   void Speak(const std::u16string& speech) override;
-  bool TryPlayMusic() override;
+  std::optional<std::string> TryPlayMusic() override;
   void StopMusic() override;
   double MusicDuration() override;
   bool MusicRanOut() override;

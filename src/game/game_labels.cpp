@@ -19,8 +19,7 @@ constexpr int kSentenceMinPoints = 10;
 constexpr const char* kEllipsis = "...";
 
 // The label's texture (and its panel) sized to the text in the writer's font, then written.
-template <class Text>
-void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const Text& text,
+void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const std::u16string& text,
                       TSXTextWriter* writer) {
   if (text.empty()) return;
   const auto width = static_cast<UINT>(std::max(TextTextureWidth(*writer, text), 1));
@@ -40,7 +39,7 @@ void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const Text& text,
 
 }  // namespace
 
-void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::string& text,
+void TGame::MakeTextTexture(TDGTexture* texture, TDGTexture* panel, const std::u16string& text,
                             TSXTextWriter* writer) {
   if (writer == Owned->LabelWriter.get()) writer->Font().SetSize(kLabelPoints);
   WriteTextTexture(texture, panel, text, writer);
@@ -51,7 +50,7 @@ void TGame::RefreshScreen() {
   if (o.LabelWriter == nullptr) return;  // nothing to render into before start-up or after
   TScreenMarks& marks = S.Marks;
 
-  // The labels, in the order of TLabel, each by its row's writer.
+  // The labels, in the order of TLabel, each by its row's writer; every text is UTF-16.
   TSXTextWriter* label = o.LabelWriter.get();
   TSXTextWriter* moji = o.MojiWriter.get();
   for (std::size_t i = 0; i < kLabelCount; ++i) {
@@ -64,19 +63,21 @@ void TGame::RefreshScreen() {
         MakeTextTexture(texture, panel, marks.Text[i], label);
         break;
       case TLabelWriter::Moji:
-        WriteTextTexture(texture, panel, codepage::Utf8ToUtf16(marks.Text[i]), moji);
+        WriteTextTexture(texture, panel, marks.Text[i], moji);
         break;
-      case TLabelWriter::MusicTitle:
-        // The player's path, at its own smaller size, may hold what Shift-JIS cannot: it is
-        // written from UTF-16.
+      case TLabelWriter::MusicTitle: {
+        // The player's path, at its own smaller size, shortened to the window's width.
+        const std::string path = codepage::Utf16ToUtf8(marks.Text[i]);
         label->Font().SetSize(kMusicTitlePoints);
-        WriteTextTexture(texture, panel, codepage::Utf8ToUtf16(MusicTitle(marks.Text[i])), label);
+        WriteTextTexture(texture, panel, codepage::Utf8ToUtf16(MusicTitle(path)), label);
         break;
+      }
       case TLabelWriter::Sentence: {
-        const std::int32_t room = Window.AnswerBounds().Width;
+        const std::int32_t room =
+            static_cast<TLabel>(i) == TLabel::Fukushu ? kFukushuRoom : Window.AnswerBounds().Width;
         int points = kSentencePoints;
         label->Font().SetSize(points);
-        const std::u16string sentence = codepage::Utf8ToUtf16(marks.Text[i]);
+        const std::u16string& sentence = marks.Text[i];
         while (points > kSentenceMinPoints && label->TextWidth(sentence) > room) {
           label->Font().SetSize(--points);
         }
@@ -167,7 +168,7 @@ TFontChoice TGame::SetCharacterFont(const TFontChoice& chosen) {
   font.SetCharset(static_cast<BYTE>(chosen.Charset & 0xFF));
   font.SetName(chosen.FaceName);
   font.SetStyle(chosen.Style & gdi::kAllFontStyles);
-  MakeTextTexture(Owned->KotaeTexture.get(), Owned->KotaeTexture2.get(), Sjis("答"),
+  MakeTextTexture(Owned->KotaeTexture.get(), Owned->KotaeTexture2.get(), u"答",
                   Owned->MojiWriter.get());
   return TFontChoice{chosen.FaceName, chosen.Charset & 0xFF,
                      static_cast<std::uint8_t>(chosen.Style & gdi::kAllFontStyles)};

@@ -45,9 +45,11 @@ int TGameRules::ApplicationEvents1Idle() {
 }
 
 // The title prompt, 7000 ms after start-up, kept up on every tick of the title; the resume
-// question once.
+// question once. While a box is open (its message loop runs the ticks) the prompt waits for it:
+// start-up's boxes come one after the other, the music's, the history's, then the resume
+// question, never stacked.
 void TGameRules::ShowTitlePrompt() {
-  if (S.TitleMode != 1 || timeGetTime() - S.TitleTime < kTitleWait) return;
+  if (S.TitleMode != 1 || timeGetTime() - S.TitleTime < kTitleWait || BoxDepth != 0) return;
   std::error_code error;
   static const std::string message1 = Sjis(kTitleMessage1);
   static const std::string message2 = Sjis(kTitleMessage2);
@@ -57,7 +59,7 @@ void TGameRules::ShowTitlePrompt() {
   }
   if (S.Message2 != message2) {
     S.Message2 = message2;
-    S.Marks.SetLabel(TLabel::Message2, S.Message2);
+    S.Marks.SetLabel(TLabel::Message2, codepage::SjisToUtf16(S.Message2));
   }
   if (S.Ready == 0) ShowDueCount();
   if (S.Ready == 0 && std::filesystem::exists(S.UserDir / kSaveFileName, error) &&

@@ -149,7 +149,7 @@ void TGameRules::ChooseMusicFile() {
 
 void TGameRules::ChooseRandomMusicFolder() {
   S.Message2 = codepage::Utf8ToSjis("ランダムBGMの設定中...");
-  S.Marks.SetLabel(TLabel::Message2, S.Message2);
+  S.Marks.SetLabel(TLabel::Message2, codepage::SjisToUtf16(S.Message2));
   DrawFrame();
   const std::optional<std::string> folder = Window.BrowseFolder(kFolderPrompt);
   if (folder) {

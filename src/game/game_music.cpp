@@ -11,6 +11,7 @@
 
 #include "game/game_rules.h"
 #include "game/music_files.h"
+#include "game/music_reasons.h"
 #include "game/random.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
@@ -71,6 +72,14 @@ void ScanFolder(const std::string& folder, std::vector<std::string>& list,
   }
 }
 
+// The game's own default tune where the game stood when the name was stored (a build folder,
+// another installation): Data/tamsu08-1.mp3 in any folder, with a slash or a backslash (Windows).
+bool NamesDefaultTune(std::string name) {
+  std::replace(name.begin(), name.end(), '\\', '/');
+  const std::filesystem::path path(name);
+  return path.filename() == kDefaultMusicFile && path.parent_path().filename() == "Data";
+}
+
 }  // namespace
 
 // The music, once, 100 ms after start-up: the player's choice from the settings, or the
@@ -88,7 +97,10 @@ void TGameRules::StartMusicWhenDue() {
   S.MusicName = defaultMusic.string();
   S.BgmOn = S.Settings.Music ? 1 : 0;
   S.BgmRandom = S.Settings.Random ? 1 : 0;
-  if (!S.Settings.MusicName.empty()) S.MusicName = S.Settings.MusicName;
+  // A stored default tune is this installation's; the player's own choice stays as it is.
+  if (!S.Settings.MusicName.empty() && !NamesDefaultTune(S.Settings.MusicName)) {
+    S.MusicName = S.Settings.MusicName;
+  }
   S.MusicFolda = S.Settings.MusicFolda;
   // Music the player chose but that is not there today: the default plays this session, the
   // player hears why once, and the setting is kept for the next start.
@@ -151,7 +163,7 @@ void TGameRules::NextTrackAtTheEnd() {
     PlayMusic();
   } else if (!random && ranOut) {
     StopMusic();
-    MusicFailed("「" + S.MusicName + "」を再生できませんでした。");
+    MusicFailed("「" + S.MusicName + "」を再生できませんでした。\n" + music_reasons::kEmpty);
   }
 }
 
@@ -224,9 +236,10 @@ void TGameRules::MusicFailed(const std::string& message) {
 }
 
 void TGameRules::PlayMusic() {
-  if (TryPlayMusic()) return;
+  std::optional<std::string> why = TryPlayMusic();
+  if (!why) return;
   if (S.BgmRandom != 1 || S.RandomFileCount <= 0) {
-    MusicFailed("「" + S.MusicName + "」を再生できませんでした。");
+    MusicFailed("「" + S.MusicName + "」を再生できませんでした。\n" + *why);
     return;
   }
   // The shuffle moves past the tracks it cannot play. Each file is tried at most once here, so
@@ -245,7 +258,7 @@ void TGameRules::PlayMusic() {
   while (failures < S.RandomFileCount) {
     const std::int32_t pick = PickRandomTrack();
     if (failed[static_cast<std::size_t>(pick)]) continue;
-    if (TryPlayMusic()) return;
+    if (!TryPlayMusic()) return;
     markFailed(S.MusicName);
   }
   MusicFailed("「" + S.MusicFolda + "」の曲はどれも再生できませんでした。");

@@ -65,8 +65,9 @@ std::int32_t TGameRules::CountDueToday() {
 
 void TGameRules::ShowDueCount() {
   if (CountDueToday() == 0) return;
-  S.Marks.SetLabel(TLabel::Fukushu,
-                   Sjis("今日の復習: ") + std::to_string(S.DueCount) + Sjis("問（ゲーム→復習）"));
+  S.Marks.SetLabel(
+      TLabel::Fukushu,
+      codepage::Utf8ToUtf16("今日の復習: " + std::to_string(S.DueCount) + "問（ゲーム→復習）"));
 }
 
 void TGameRules::StartReviewGame() {

@@ -63,16 +63,19 @@ void TGameRules::ShowKeyGuide() {
 }
 
 void TGameRules::ShowCounter(TLabel label, const char* caption, std::int32_t value) {
-  S.Marks.SetLabel(label, Sjis(caption) + ZeroPad(value));
+  S.Marks.SetLabel(label, codepage::Utf8ToUtf16(caption + ZeroPad(value)));
 }
 
 void TGameRules::ShowSeikai() { ShowCounter(TLabel::Seikai, "正解:", S.SeikaiCount); }
 void TGameRules::ShowRenzoku() { ShowCounter(TLabel::Renzoku, "連続正解:", S.RenzokuCount); }
 void TGameRules::ShowFuseikai() { ShowCounter(TLabel::Fuseikai, "不正解:", S.FuseikaiCount); }
-void TGameRules::ShowTokuten() { S.Marks.SetLabel(TLabel::Tokuten, ZeroPad(S.Tokuten)); }
+void TGameRules::ShowTokuten() {
+  S.Marks.SetLabel(TLabel::Tokuten, codepage::Utf8ToUtf16(ZeroPad(S.Tokuten)));
+}
 
 void TGameRules::ShowSaikoTokuten() {
-  S.Marks.SetLabel(TLabel::SaikoTokuten, ZeroPad(S.SaikoTokuten) + Sjis("(最高得点)"));
+  S.Marks.SetLabel(TLabel::SaikoTokuten,
+                   codepage::Utf8ToUtf16(ZeroPad(S.SaikoTokuten) + "(最高得点)"));
 }
 
 void TGameRules::ShowCounters() {
@@ -89,10 +92,12 @@ void TGameRules::ShowHintsLeft() {
 
 void TGameRules::ShowMessages() {
   ShowMessage1();
-  S.Marks.SetLabel(TLabel::Message2, S.Message2);
+  S.Marks.SetLabel(TLabel::Message2, codepage::SjisToUtf16(S.Message2));
 }
 
-void TGameRules::ShowMessage1() { S.Marks.SetLabel(TLabel::Message1, S.Message1); }
+void TGameRules::ShowMessage1() {
+  S.Marks.SetLabel(TLabel::Message1, codepage::SjisToUtf16(S.Message1));
+}
 
 void TGameRules::SetAnswerColour() {
   if (S.BonusMode == 1) {
@@ -112,13 +117,11 @@ void TGameRules::SetKaitoModeColour() {
 
 void TGameRules::RenderMoji(std::int32_t index) { S.Marks.MojiChanged[index] = true; }
 
-void TGameRules::RenderSpelling() {
-  S.Marks.SetLabel(TLabel::Spelling, codepage::Utf16ToUtf8(S.Seikai(S.MondaiNo)));
-}
+void TGameRules::RenderSpelling() { S.Marks.SetLabel(TLabel::Spelling, S.Seikai(S.MondaiNo)); }
 
 void TGameRules::ShowReading() {
-  S.Marks.SetLabel(TLabel::Reading, codepage::Utf16ToUtf8(S.MondaiText));
-  S.Marks.SetLabel(TLabel::Imi, codepage::Utf16ToUtf8(S.Imi(S.MondaiNo)));
+  S.Marks.SetLabel(TLabel::Reading, S.MondaiText);
+  S.Marks.SetLabel(TLabel::Imi, S.Imi(S.MondaiNo));
 }
 
 void TGameRules::PlaceRandomly(MojiRecord& moji) {
@@ -180,7 +183,9 @@ std::optional<TTuikaLeftOut> TGameRules::TuikaScreenProblem(std::u16string_view 
 
 void TGameRules::SpeakQuestion() { Speak(S.Speech(S.MondaiNo)); }
 
-void TGameRules::ShowMusicTitle() { S.Marks.SetLabel(TLabel::MusicTitle, S.MusicName); }
+void TGameRules::ShowMusicTitle() {
+  S.Marks.SetLabel(TLabel::MusicTitle, codepage::Utf8ToUtf16(S.MusicName));
+}
 
 // --- The rules -----------------------------------------------------------------------------
 
@@ -191,7 +196,6 @@ void TGameRules::StartQuestion() {
     return;
   }
   const bool newGame = S.TitleMode == 1 || S.GameOver == 1 || S.GameClear == 1;
-  if (!HistoryTried) OpenHistory();
   // The answer mode is fixed for the question; the field shows it.
   S.TitleMode = 0;
   Window.SetMenuEnabled(TMenuItem::Kanji, false);
@@ -260,6 +264,10 @@ void TGameRules::StartQuestion() {
     ShowPicture(kBonusPicture);
     S.BonusTime = timeGetTime();
   }
+  // The history opens with the first question. A box saying it cannot comes over the question
+  // that has started (its clock held), so the Ctrl that raised it has started the game whatever
+  // happens while it is open.
+  if (!HistoryTried) OpenHistory();
 }
 
 void TGameRules::NewQuestion() {

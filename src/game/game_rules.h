@@ -32,7 +32,8 @@ struct TGamePaths {
   std::filesystem::path DocumentsDir;  // the user's documents folder
 };
 
-// A text of the game's sources (UTF-8) in Shift-JIS, as the text writer draws it.
+// A text of the game's sources (UTF-8) in Shift-JIS, as the game keeps its message lines
+// (S.Message1, S.Message2); a label takes UTF-16 (screen_marks.h).
 inline std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
 
 // The upper message line while a question is paused.
@@ -148,7 +149,9 @@ class TGameRules {
   virtual void PresentFrame() = 0;
   virtual void PlaySoundEffect(int index) = 0;           // wave `index` on its channel
   virtual void Speak(const std::u16string& speech) = 0;  // synchronously; nothing when empty
-  virtual bool TryPlayMusic() = 0;  // false when MusicName cannot be played (reason on stderr)
+  // Plays MusicName: nothing when it plays, else why it cannot, as a sentence of the player's
+  // box (music_reasons.h; the details on stderr).
+  virtual std::optional<std::string> TryPlayMusic() = 0;
   virtual void StopMusic() = 0;
   virtual double MusicDuration() = 0;  // seconds of the music playing; 0 when unknown
   // The music played and stopped by itself: a track reached its end, whatever length it

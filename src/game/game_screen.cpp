@@ -166,7 +166,9 @@ void TGame::DrawGameScreen() {
   DrawTexture(Owned->SosaTexture.get(), (sw - W(Owned->SosaTexture.get())) / 2, e.Top + e.Height,
               kLabelColour);
   DrawLabels(TLabelLayer::Footer);
-  if (S.TitleMode == 1) DrawTexture(Owned->LogoTexture.get(), 380, 350, kLabelColour);
+  if (S.TitleMode == 1) {
+    DrawTexture(Owned->LogoTexture.get(), kLogoPlace.X, kLogoPlace.Y, kLabelColour);
+  }
 }
 
 }  // namespace game

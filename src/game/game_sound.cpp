@@ -5,6 +5,7 @@
 #include "audio/speech.h"
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/music_reasons.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {
@@ -18,15 +19,39 @@ void TGame::PlaySoundEffect(int index) {
 
 void TGame::Speak(const std::u16string& speech) { SpeakSpeechString(speech); }
 
-bool TGame::TryPlayMusic() {
+namespace {
+
+const char* ReasonOf(TMediaFault fault) {
+  switch (fault) {
+    case TMediaFault::Missing:
+      return music_reasons::kMissing;
+    case TMediaFault::NotMusic:
+      return music_reasons::kNotMusic;
+    case TMediaFault::Unsupported:
+      return music_reasons::kUnsupported;
+    case TMediaFault::Damaged:
+      return music_reasons::kDamaged;
+    case TMediaFault::TooLong:
+      return music_reasons::kTooLong;
+    case TMediaFault::Empty:
+      return music_reasons::kEmpty;
+    case TMediaFault::Other:
+      break;
+  }
+  return music_reasons::kOther;
+}
+
+}  // namespace
+
+std::optional<std::string> TGame::TryPlayMusic() {
   try {
     ::PlayMusic(*Owned->WindowsMediaPlayer1, codepage::Utf8ToUtf16(S.MusicName), S.BgmRandom,
                 S.MusicStartTime);
-    return true;
+    return std::nullopt;
   } catch (const EMediaPlayer& e) {
-    // The library's reason is for the maintainer; the player's box names only the file.
+    // The library's details are for the maintainer; the player's box gives the kind of fault.
     std::fprintf(stderr, "nightwisp: %s: %s\n", S.MusicName.c_str(), e.what());
-    return false;
+    return ReasonOf(e.Fault());
   }
 }
 

@@ -17,13 +17,13 @@
 
 namespace game {
 
-// Which writer renders the text.
+// Which writer renders the text (UTF-16 for every label, TScreenMarks::Text).
 enum class TLabelWriter {
-  Label,       // the window's face at 18 points, bold italic (Shift-JIS)
-  Moji,        // the character font the player chose; the question's text in UTF-8, drawn from
-               // UTF-16 (an additional question may hold 𠮟 or 𥝱)
-  MusicTitle,  // the window's face at 11 points; the UTF-8 path, shortened to the window's width
+  Label,       // the window's face at 18 points, bold italic
+  Moji,        // the character font the player chose (an additional question may hold 𠮟 or 𥝱)
+  MusicTitle,  // the window's face at 11 points; the path, shortened to the window's width
   Sentence,    // the window's face at 14 points, smaller (to 10) until it fits the answer field
+               // (the title's review line: the room left of the logo)
 };
 
 // Where among the frame's other pictures a label is drawn.
@@ -61,6 +61,13 @@ struct TLabelRow {
 
 inline constexpr std::uint32_t kLabelColour = 0xBBFFFFFF;
 inline constexpr std::uint32_t kPanelColour = 0xBB5A28C7;
+
+// The maker's logo on the title (Data/logo.bmp), and the review line left of it: the line is
+// set smaller until it ends kLogoGap short of the logo.
+inline constexpr TLabelPoint kLogoPlace{380, 350};
+inline constexpr TLabelPoint kFukushuPlace{20, 362};
+inline constexpr std::int32_t kLogoGap = 10;
+inline constexpr std::int32_t kFukushuRoom = kLogoPlace.X - kLogoGap - kFukushuPlace.X;
 
 namespace labels {
 constexpr bool Always(const TGameState&) { return true; }
@@ -172,14 +179,11 @@ inline constexpr std::array<TLabelRow, kLabelCount> kLabelRows{{
      [](const TLabelFrame& f) {
        return TLabelPoint{5, f.ClientHeight - f.H(TLabel::MusicTitle) - 5};
      }},
-    // On the title, left of the logo: how many proverbs are due for review today
-    // (ShowDueCount).
+    // On the title, left of the logo, between the message lines and the answer field: how
+    // many proverbs are due for review today (ShowDueCount).
     {TLabel::Fukushu, TLabelWriter::Sentence, false, TLabelLayer::Footer,
      [](const TGameState& s) { return s.TitleMode == 1 && s.Ready == 1 && s.DueCount > 0; },
-     labels::Fixed<0xDDFFFF80>,
-     [](const TLabelFrame&) {
-       return TLabelPoint{20, 362};
-     }},
+     labels::Fixed<0xDDFFFF80>, [](const TLabelFrame&) { return kFukushuPlace; }},
 }};
 
 // Every label has exactly one row.

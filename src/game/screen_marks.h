@@ -34,10 +34,11 @@ constexpr std::size_t kLabelCount = 14;
 static_assert(static_cast<std::size_t>(TLabel::Fukushu) + 1 == kLabelCount);
 
 struct TScreenMarks {
-  // A label's text: Shift-JIS, but UTF-8 for the labels that show a question or a path (the
-  // Moji and MusicTitle writers of label_table.h), which may hold what Shift-JIS cannot. An
-  // empty text leaves the texture as it was, as writing an empty text into it does.
-  std::array<std::string, kLabelCount> Text;
+  // A label's text, UTF-16 for every label: the writers draw it as it is, and a question or a
+  // path may hold what Shift-JIS cannot. A Shift-JIS or UTF-8 string is converted where it is
+  // set (codepage.h); handing one over as it is does not compile. An empty text leaves the
+  // texture as it was, as writing an empty text into it does.
+  std::array<std::u16string, kLabelCount> Text;
   std::array<bool, kLabelCount> Changed{};
 
   std::array<bool, kMojiSlots> MojiChanged{};  // the character's Char is to be rendered
@@ -51,14 +52,16 @@ struct TScreenMarks {
   bool SosaChanged = false;
 
   // A label that already shows the text is left as it is (the clock sets its label every tick).
-  void SetLabel(TLabel label, std::string text) {
+  void SetLabel(TLabel label, std::u16string text) {
     const auto i = static_cast<std::size_t>(label);
     if (text.empty() || text == Text[i]) return;
     Text[i] = std::move(text);
     Changed[i] = true;
   }
   bool LabelChanged(TLabel label) const { return Changed[static_cast<std::size_t>(label)]; }
-  const std::string& LabelText(TLabel label) const { return Text[static_cast<std::size_t>(label)]; }
+  const std::u16string& LabelText(TLabel label) const {
+    return Text[static_cast<std::size_t>(label)];
+  }
 };
 
 // The sizes of the firefly and light pictures, which the layout rules use; start-up records

@@ -50,6 +50,27 @@ TEST_F(DesktopTest, OnlyACtrlTapAsksANewQuestion) {
   EXPECT_TRUE(form_->AnswerField().text().isEmpty());
 }
 
+// A Ctrl at the title whose start opens a box (a history that cannot be opened) starts the game
+// once the box is closed: one Ctrl, whatever box it raised.
+TEST_F(DesktopTest, OneCtrlStartsTheGameThroughTheBoxItRaises) {
+  // Where the history should be, a folder: the first question's history box.
+  const std::filesystem::path user = documents_ / "Amaneya" / "NightwispData";
+  std::filesystem::create_directories(user / "history.db");
+  bool boxSeen = false;
+  QTimer::singleShot(500, [&] {
+    boxSeen = QApplication::activeModalWidget() != nullptr;
+    Keys({QStringLiteral("Return")});
+  });
+  Keys({QStringLiteral("ctrl")});
+  ASSERT_TRUE(
+      RunUntil([&] { return boxSeen && QApplication::activeModalWidget() == nullptr; }, 3000))
+      << "no box, or it stayed open";
+  EXPECT_EQ(S().Playing, 1) << "the game did not start";
+  EXPECT_EQ(S().TitleMode, 0);
+  // The answer goes into the field at once.
+  EXPECT_TRUE(RunUntil([&] { return QApplication::focusWidget() == &form_->AnswerField(); }, 1000));
+}
+
 // After a box or a dialog, Enter judges the answer at once: the focus is back in the field.
 TEST_F(DesktopTest, EnterJudgesTheAnswerAfterABoxAndAfterTheFontDialog) {
   for (const char* round : {"box", "font dialog"}) {

@@ -19,8 +19,8 @@ class TRulesGame : public TGameRules {
 
   TRulesGame(TGameWindow& window, TGamePaths paths) : TGameRules(window, std::move(paths)) {}
 
-  // What the screen was last asked to show: each label's text, the centre picture, the key
-  // guide; and how many frames were drawn.
+  // What the screen was last asked to show: each label's text (in UTF-8), the centre picture,
+  // the key guide; and how many frames were drawn.
   std::array<std::string, kLabelCount> Labels;
   std::string Picture, Sosa;
   int Frames = 0;
@@ -31,7 +31,8 @@ class TRulesGame : public TGameRules {
   int MusicStops = 0;
   double Duration = 0;     // what MusicDuration reports
   bool RanOut = false;     // what MusicRanOut reports
-  bool MusicPlays = true;  // false: every music file fails to play
+  bool MusicPlays = true;  // false: every music file fails to play, for MusicRefusal
+  std::string MusicRefusal = "ファイルが壊れています。";
   TFontChoice Font{"IPAGothic", 128, 1};
 
   const std::string& Label(TLabel label) const { return Labels[static_cast<std::size_t>(label)]; }
@@ -40,7 +41,7 @@ class TRulesGame : public TGameRules {
   void TakeMarks() {
     TScreenMarks& marks = S.Marks;
     for (std::size_t i = 0; i < kLabelCount; ++i) {
-      if (marks.Changed[i]) Labels[i] = marks.Text[i];
+      if (marks.Changed[i]) Labels[i] = codepage::Utf16ToUtf8(marks.Text[i]);
       marks.Changed[i] = false;
     }
     for (std::int32_t k = 0; k < kMojiSlots; ++k) {
@@ -73,10 +74,11 @@ class TRulesGame : public TGameRules {
   void PresentFrame() override { ++Frames; }
   void PlaySoundEffect(int index) override { Sounds.push_back(index); }
   void Speak(const std::u16string& speech) override { Spoken.push_back(speech); }
-  bool TryPlayMusic() override {
+  std::optional<std::string> TryPlayMusic() override {
     MusicPlayed.push_back(S.MusicName);
     S.MusicStartTime = timeGetTime();
-    return MusicPlays;
+    if (MusicPlays) return std::nullopt;
+    return MusicRefusal;
   }
   void StopMusic() override { ++MusicStops; }
   double MusicDuration() override { return Duration; }

@@ -1,4 +1,5 @@
 // nightwisp-tool: the game's data, archive and file commands from the shell.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -67,6 +68,13 @@ int main(int argc, char** argv) {
   for (const auto& command : kCommands) {
     if (name == command.name) {
       std::vector<std::string> args(argv + 2, argv + argc);
+      // A command's --help is its usage, never an argument it acts on.
+      if (std::find_if(args.begin(), args.end(), [](const std::string& arg) {
+            return arg == "--help" || arg == "-h";
+          }) != args.end()) {
+        std::printf("usage: nightwisp-tool %s\n%s\n", command.usage, command.summary);
+        return 0;
+      }
       try {
         return command.run(args);
       } catch (const std::exception& e) {

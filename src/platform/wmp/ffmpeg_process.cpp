@@ -170,7 +170,9 @@ class TDecoderRun {
     ReadExactly(&length, sizeof length, end, waiting);
     std::string reason(std::min<std::uint32_t>(length, 4096), '\0');
     ReadExactly(reason.data(), reason.size(), end, waiting);
-    throw EMediaPlayer(reason);
+    // The refusal's status is 1 plus its TMediaFault.
+    const bool known = status >= 1 && status <= 1 + static_cast<std::int32_t>(TMediaFault::Empty);
+    throw EMediaPlayer(reason, known ? static_cast<TMediaFault>(status - 1) : TMediaFault::Other);
   }
 
   pid_t pid_ = -1;

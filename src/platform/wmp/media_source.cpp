@@ -39,16 +39,18 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate,
 
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error || size > kMaxMidiBytes) throw EMediaPlayer("MIDI ファイルが大きすぎます");
+  if (error || size > kMaxMidiBytes)
+    throw EMediaPlayer("MIDI ファイルが大きすぎます", TMediaFault::TooLong);
   std::ifstream in(path, std::ios::binary);
   std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                   std::istreambuf_iterator<char>());
   const std::optional<double> seconds = MidiFileSeconds(bytes.data(), bytes.size());
-  if (!seconds) throw EMediaPlayer("MIDI ファイルが壊れています");
+  if (!seconds) throw EMediaPlayer("MIDI ファイルが壊れています", TMediaFault::Damaged);
   // The synthesiser's sequencer counts time only in beats; a file timed in SMPTE frames (the
   // division's top bit) would stay silent.
   if (bytes[kMidiDivisionOffset] & 0x80) {
-    throw EMediaPlayer("SMPTE のフレームで時間を刻む MIDI ファイルは演奏できません");
+    throw EMediaPlayer("SMPTE のフレームで時間を刻む MIDI ファイルは演奏できません",
+                       TMediaFault::Unsupported);
   }
   return std::make_unique<TMidiSource>(std::move(bytes), *seconds, rate);
 }

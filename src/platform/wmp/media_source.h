@@ -10,10 +10,26 @@
 
 #include "platform/base/exception.h"
 
+// Why a music file cannot play, for the player's box; the message holds the details.
+enum class TMediaFault : std::int32_t {
+  Other,        // the player or the system failed (no decoder, no sound font, no pipe)
+  Missing,      // there is no such file
+  NotMusic,     // the file is not music at all
+  Unsupported,  // music in a format or a timing the player cannot play
+  Damaged,      // music that cannot be read through
+  TooLong,      // longer or bigger than the player takes
+  Empty,        // no sound in it: no audio, or a length of 0
+};
+
 // A music file that cannot be opened, decoded or played.
 class EMediaPlayer : public Exception {
  public:
-  using Exception::Exception;
+  explicit EMediaPlayer(const std::string& message, TMediaFault fault = TMediaFault::Other)
+      : Exception(message), fault_(fault) {}
+  TMediaFault Fault() const { return fault_; }
+
+ private:
+  TMediaFault fault_;
 };
 
 namespace wmp {

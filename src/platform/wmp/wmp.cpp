@@ -70,7 +70,11 @@ void TWindowsMediaPlayer::SetURL(const std::u16string& url) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) {
     url_.clear();
-    throw EMediaPlayer("音楽ファイルが見つかりません: " + path);
+    throw EMediaPlayer("音楽ファイルが見つかりません: " + path, TMediaFault::Missing);
+  }
+  if (std::filesystem::file_size(path, error) == 0 && !error) {
+    url_.clear();
+    throw EMediaPlayer("音楽ファイルが空です: " + path, TMediaFault::Empty);
   }
   const int rate =
       session_.Kind() == mixer::Output::kNone ? mixer::kDeviceRate : mixer::DeviceRateInUse();
@@ -81,13 +85,15 @@ void TWindowsMediaPlayer::SetURL(const std::u16string& url) {
   } catch (const EMediaPlayer& reason) {
     opening_ = false;
     url_.clear();
-    throw EMediaPlayer("音楽ファイルを再生できません: " + path + " (" + reason.what() + ")");
+    throw EMediaPlayer("音楽ファイルを再生できません: " + path + " (" + reason.what() + ")",
+                       reason.Fault());
   }
   // Music that lasts no time would only spin when looped.
   if (source_->Seconds() <= 0.0) {
     source_.reset();
     url_.clear();
-    throw EMediaPlayer("音楽ファイルを再生できません: " + path + " (長さが 0 秒です)");
+    throw EMediaPlayer("音楽ファイルを再生できません: " + path + " (長さが 0 秒です)",
+                       TMediaFault::Empty);
   }
   sinceStart_ = 0;
 }

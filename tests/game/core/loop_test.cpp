@@ -429,9 +429,10 @@ TEST_F(LoopTest, MediaPlayerErrorIsReportedOnceAndTheGameGoesOn) {
   StartGame();
   TicksInsideEachBox(Window, [this] { RunFor(500); });
   RunFor(1000);
-  // One sentence naming the file once; the library's reason goes to standard error.
+  // One box naming the file once and why; the library's details go to standard error.
   ASSERT_EQ(Window.Messages.size(), 1u);
-  EXPECT_EQ(Window.Messages[0], "「" + broken + "」を再生できませんでした。");
+  EXPECT_EQ(Window.Messages[0],
+            "「" + broken + "」を再生できませんでした。\n音楽のファイルではありません。");
   EXPECT_EQ(S().BgmStarted, 1);
   // Nothing plays, and the menu and the screen say so: BGM is off, its title not drawn.
   EXPECT_EQ(S().BgmOn, 0);
@@ -537,7 +538,7 @@ TEST_F(LoopTest, MusicThatRunsOutBeforeItsClaimedLengthMovesOnOrIsReported) {
     RunTicks(1);
   }
   ASSERT_EQ(Window.Messages.size(), 1u);
-  EXPECT_EQ(Window.Messages[0], "「" + lying + "」を再生できませんでした。");
+  EXPECT_EQ(Window.Messages[0], "「" + lying + "」を再生できませんでした。\n音が入っていません。");
 }
 
 // A box shown while a question runs holds the question clock, as a pause does.

@@ -2,10 +2,17 @@
 // the moment it was marked; a rendered character gives its drawn size to the pulse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "game/label_table.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
+#include "history/history_store.h"
+#include "history/memory_store.h"
+#include "platform/clock/clock.h"
 #include "support/game_fixture.h"
 #include "support/rules_fixture.h"
+#include "support/screen_util.h"
 
 namespace game::testing {
 namespace {
@@ -34,14 +41,14 @@ TEST_F(MarksTest, MarkedLabelsAreRenderedOnceBeforeTheFrameAndAnEmptyOrShownText
   // Writing an empty text leaves a texture as it was: marked after another text, it leaves
   // that one to be rendered.
   const UINT before = O().Label(TLabel::Message1)->Width();
-  S().Marks.SetLabel(TLabel::Message1, Sjis("とても長いメッセージの行です"));
-  S().Marks.SetLabel(TLabel::Message1, "");
+  S().Marks.SetLabel(TLabel::Message1, u"とても長いメッセージの行です");
+  S().Marks.SetLabel(TLabel::Message1, u"");
   Game->DrawFrame();
   EXPECT_NE(O().Label(TLabel::Message1)->Width(), before);
   EXPECT_EQ(static_cast<int>(O().Label(TLabel::Message1)->Width()),
             LabelWidth(Sjis("とても長いメッセージの行です")));
   // The text the label already shows marks nothing (the clock sets its label on every tick).
-  S().Marks.SetLabel(TLabel::Message1, Sjis("とても長いメッセージの行です"));
+  S().Marks.SetLabel(TLabel::Message1, u"とても長いメッセージの行です");
   EXPECT_FALSE(S().Marks.LabelChanged(TLabel::Message1));
 }
 
@@ -137,6 +144,55 @@ TEST_F(MarksTest, TheFontDialogChangesTheCharactersButNotASpellingMarkedBefore) 
   Game->RefreshScreen();
   EXPECT_GT(O().MojiTextures[0]->Width(), 0u);
   EXPECT_EQ(static_cast<int>(O().Label(TLabel::Spelling)->Width()), oldWidth);
+}
+
+// The title's review line with six proverbs due: its texture is its text in the label writer's
+// face (not Shift-JIS bytes read as UTF-8), and it overlaps nothing else the title shows.
+TEST_F(MarksTest, TheTitlesReviewLineIsItsTextAndOverlapsNothing) {
+  StartGame();
+  std::filesystem::create_directories(UserDir());
+  {
+    history::TOpenedHistory opened =
+        history::THistoryStore::Open(UserDir() / history::kHistoryFileName);
+    ASSERT_TRUE(opened.Store) << opened.Message;
+    const std::int64_t monthAgo = WallClockMs() - 30LL * 86'400'000;
+    for (std::int32_t proverb = 1; proverb <= 6; ++proverb) {
+      ASSERT_TRUE(
+          history::RecordReview(*opened.Store, {proverb, {}, {}}, TFsrsRating::Again, monthAgo));
+    }
+  }
+  RunToPrompt();
+  ASSERT_EQ(S().DueCount, 6);
+  const auto sprites = DrawOnce(*Game);
+  const TSprite* line = Find(sprites, O().Label(TLabel::Fukushu).get());
+  ASSERT_NE(line, nullptr) << "the review line is not drawn";
+
+  TSXTextWriter& writer = *O().LabelWriter;
+  writer.Font().SetSize(14);
+  EXPECT_EQ(line->W, TextTextureWidth(writer, std::u16string(u"今日の復習: 6問（ゲーム→復習）")));
+
+  auto overlaps = [&](int x, int y, int w, int h) {
+    return x < line->X + line->W && line->X < x + w && y < line->Y + line->H && line->Y < y + h;
+  };
+  EXPECT_GE(line->X, 0);
+  EXPECT_LE(line->X + line->W, S().ScreenWidth);
+  const TRect field = Window.AnswerBounds();
+  EXPECT_FALSE(overlaps(field.Left, field.Top, field.Width, field.Height)) << "the answer field";
+  ASSERT_NE(Find(sprites, O().LogoTexture.get()), nullptr);
+  // The fireflies fly over everything; the background lies under everything.
+  const std::vector<const TDGTexture*> flying{O().HaikeiTexture.get(), O().HotaruTexture.get(),
+                                              O().HikariTexture.get(),
+                                              O().Label(TLabel::Fukushu).get()};
+  for (const TSprite& other : sprites) {
+    if (std::find(flying.begin(), flying.end(), other.Texture) != flying.end()) continue;
+    if (std::any_of(O().MojiTextures.begin(), O().MojiTextures.end(),
+                    [&](const auto& m) { return m.get() == other.Texture; })) {
+      continue;
+    }
+    EXPECT_FALSE(overlaps(other.X, other.Y, other.W, other.H))
+        << "a sprite at " << other.X << "," << other.Y << " of " << other.W << "x" << other.H
+        << (other.Texture == O().LogoTexture.get() ? " (the logo)" : "");
+  }
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ TEST_F(MusicTest, TextTextureSizesEmptyTextAndPanel) {
   TDGTexture* texture = O().Label(TLabel::Spelling).get();
   TDGTexture* panel = O().Panel(TLabel::Spelling).get();
   TSXTextWriter& writer = *O().MojiWriter.get();
-  const std::string text = codepage::Utf8ToSjis("猿も木から落ちる");
+  const std::u16string text = u"猿も木から落ちる";
   Game->MakeTextTexture(texture, panel, text, &writer);
   const int width = writer.TextWidth(text);
   EXPECT_EQ(static_cast<int>(texture->Width()), width) << "bold, not italic: no extra width";
@@ -114,7 +114,7 @@ TEST_F(MusicTest, TextTextureSizesEmptyTextAndPanel) {
   panel->UnlockRect();
   EXPECT_EQ(panelPixel, 0xBB5A28C7u);
   // An empty text changes neither texture.
-  Game->MakeTextTexture(texture, panel, "", &writer);
+  Game->MakeTextTexture(texture, panel, u"", &writer);
   EXPECT_EQ(static_cast<int>(texture->Width()), width);
   EXPECT_EQ(panel->Width(), texture->Width());
   // An italic font adds half the width of "a".
@@ -124,9 +124,9 @@ TEST_F(MusicTest, TextTextureSizesEmptyTextAndPanel) {
 }
 
 TEST_F(MusicTest, LabelsUseEighteenPointsAndTheMusicTitleEleven) {
-  S().Marks.SetLabel(TLabel::MusicTitle, "music.mp3");
+  S().Marks.SetLabel(TLabel::MusicTitle, u"music.mp3");
   Game->RefreshScreen();
-  S().Marks.SetLabel(TLabel::Message2, "music.mp3");
+  S().Marks.SetLabel(TLabel::Message2, u"music.mp3");
   Game->RefreshScreen();
   EXPECT_LT(O().Label(TLabel::MusicTitle)->Height(), O().Label(TLabel::Message2)->Height());
   EXPECT_LT(O().Label(TLabel::MusicTitle)->Width(), O().Label(TLabel::Message2)->Width());

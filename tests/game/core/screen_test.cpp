@@ -273,9 +273,9 @@ TEST_F(ScreenTest, BetweenQuestionsPicturesSpellingAndReading) {
   S().ShowSpelling = 1;
   S().ShowReading = 1;
   Game->MakeTextTexture(O().Label(TLabel::Spelling).get(), O().Panel(TLabel::Spelling).get(),
-                        codepage::Utf8ToSjis("急がば回れ"), O().MojiWriter.get());
-  Game->MakeTextTexture(O().Label(TLabel::Reading).get(), nullptr,
-                        codepage::Utf8ToSjis("いそがばまわれ"), O().MojiWriter.get());
+                        u"急がば回れ", O().MojiWriter.get());
+  Game->MakeTextTexture(O().Label(TLabel::Reading).get(), nullptr, u"いそがばまわれ",
+                        O().MojiWriter.get());
   auto sprites = DrawOnce(*Game);
   const TSprite* picture = Find(sprites, O().PictureTexture.get());
   ASSERT_TRUE(picture);
@@ -306,9 +306,9 @@ TEST_F(ScreenTest, TheMeaningLiesBetweenTheRevealedAnswerAndTheField) {
   S().ShowSpelling = 1;
   S().ShowReading = 1;
   // Written by the refresh from the labels, as a revealed answer marks them.
-  S().Marks.SetLabel(TLabel::Spelling, codepage::Utf8ToSjis("急がば回れ"));
-  S().Marks.SetLabel(TLabel::Reading, codepage::Utf8ToSjis("いそがばまわれ"));
-  S().Marks.SetLabel(TLabel::Imi, codepage::Utf16ToUtf8(S().Imi(23)));
+  S().Marks.SetLabel(TLabel::Spelling, u"急がば回れ");
+  S().Marks.SetLabel(TLabel::Reading, u"いそがばまわれ");
+  S().Marks.SetLabel(TLabel::Imi, S().Imi(23));
   Game->RefreshScreen();
   ASSERT_GT(H(O().Label(TLabel::Imi).get()), 0);
   ASSERT_LE(W(O().Label(TLabel::Imi).get()), 641) << "wider than the answer field";
@@ -396,7 +396,7 @@ TEST_F(ScreenTest, MessagesKeyGuideMusicTitleAndLogo) {
   EXPECT_EQ(guide->Y, 415 + 41);
   // Music on: its title in the bottom-left corner, hidden again at game clear.
   S().BgmOn = 1;
-  S().Marks.SetLabel(TLabel::MusicTitle, "x.mp3");
+  S().Marks.SetLabel(TLabel::MusicTitle, u"x.mp3");
   Game->RefreshScreen();
   sprites = DrawOnce(*Game);
   const TSprite* title = Find(sprites, O().Label(TLabel::MusicTitle).get());

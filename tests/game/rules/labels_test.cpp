@@ -14,11 +14,11 @@ class LabelsTest : public RulesFixture {
 
 TEST_F(LabelsTest, StartUpACorrectAnswerAndAMissMarkTheirDisplays) {
   StartToPrompt();  // the ticks' frames take the marks
-  EXPECT_EQ(Label(TLabel::Seikai), Sjis("正解:0000"));
-  EXPECT_EQ(Label(TLabel::Time), Sjis("TIME:0000"));
-  EXPECT_EQ(Label(TLabel::Hint), Sjis("HINT:0003"));
-  EXPECT_EQ(Label(TLabel::SaikoTokuten), Sjis("2000(最高得点)"));
-  EXPECT_EQ(Label(TLabel::Message2), Sjis("Ctrlキーを押すとゲームが始まります。"));
+  EXPECT_EQ(Label(TLabel::Seikai), "正解:0000");
+  EXPECT_EQ(Label(TLabel::Time), "TIME:0000");
+  EXPECT_EQ(Label(TLabel::Hint), "HINT:0003");
+  EXPECT_EQ(Label(TLabel::SaikoTokuten), "2000(最高得点)");
+  EXPECT_EQ(Label(TLabel::Message2), "Ctrlキーを押すとゲームが始まります。");
   EXPECT_EQ(Game->Sosa, "Sosa1.bmp");
 
   Ctrl();
@@ -28,10 +28,10 @@ TEST_F(LabelsTest, StartUpACorrectAnswerAndAMissMarkTheirDisplays) {
   TickAt(17500);
   AnswerRight();
   Game->TakeMarks();
-  EXPECT_EQ(Label(TLabel::Seikai), Sjis("正解:0001"));
-  EXPECT_EQ(Label(TLabel::Renzoku), Sjis("連続正解:0001"));
-  EXPECT_EQ(Label(TLabel::Tokuten), Sjis("0052"));
-  EXPECT_EQ(Label(TLabel::Time), Sjis("TIME:0042"));
+  EXPECT_EQ(Label(TLabel::Seikai), "正解:0001");
+  EXPECT_EQ(Label(TLabel::Renzoku), "連続正解:0001");
+  EXPECT_EQ(Label(TLabel::Tokuten), "0052");
+  EXPECT_EQ(Label(TLabel::Time), "TIME:0042");
   EXPECT_EQ(Label(TLabel::Reading), codepage::Utf16ToUtf8(S().MondaiText));
   EXPECT_EQ(Game->Picture, "seikai.bmp");
   EXPECT_EQ(Game->Sounds, std::vector<int>{0});
@@ -40,8 +40,8 @@ TEST_F(LabelsTest, StartUpACorrectAnswerAndAMissMarkTheirDisplays) {
   Ctrl();
   AnswerWrong();
   Game->TakeMarks();
-  EXPECT_EQ(Label(TLabel::Fuseikai), Sjis("不正解:0001"));
-  EXPECT_EQ(Label(TLabel::Renzoku), Sjis("連続正解:0000"));
+  EXPECT_EQ(Label(TLabel::Fuseikai), "不正解:0001");
+  EXPECT_EQ(Label(TLabel::Renzoku), "連続正解:0000");
   EXPECT_EQ(Label(TLabel::Spelling), codepage::Utf16ToUtf8(S().Seikai(S().MondaiNo)));
   EXPECT_EQ(Game->Picture, "fuseikai.bmp");
   EXPECT_EQ(Game->Sounds.back(), 2);
@@ -52,7 +52,7 @@ TEST_F(LabelsTest, AnEmptiedMessageLeavesItsTextureAsItWas) {
   Ctrl();
   Key(VK_F2);
   Game->TakeMarks();
-  EXPECT_EQ(Label(TLabel::Message1), Sjis(kPauseMessage));
+  EXPECT_EQ(Label(TLabel::Message1), kPauseMessage);
   Key(VK_F2);  // resumed: the line is empty, so it is not drawn, and its texture stays
   EXPECT_TRUE(S().Message1.empty());
   EXPECT_FALSE(S().Marks.LabelChanged(TLabel::Message1));

@@ -110,7 +110,7 @@ TEST_F(ReviewTest, AsksExactlyTheDueProverbsAndKeepsTheSavedGameAndBestScore) {
   EXPECT_EQ(Game->CountDueToday(), 3);
   // The title says how many are due.
   Game->DrawFrame();
-  EXPECT_EQ(Game->Label(TLabel::Fukushu), Sjis("今日の復習: 3問（ゲーム→復習）"));
+  EXPECT_EQ(Game->Label(TLabel::Fukushu), "今日の復習: 3問（ゲーム→復習）");
   const std::int32_t best = S().SaikoTokuten;
 
   Game->MenuClick(TMenuItem::Fukushu1);

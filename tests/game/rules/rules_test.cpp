@@ -455,7 +455,7 @@ TEST_F(RulesTest, AWholeGameOfThirtyAnswersClearsItWithTheBestScoreAndASave) {
   // The best-score label beside the record message says the same score.
   Game->TakeMarks();
   EXPECT_EQ(Game->Labels[static_cast<std::size_t>(TLabel::SaikoTokuten)],
-            ZeroPad(s.Tokuten) + Sjis("(最高得点)"));
+            ZeroPad(s.Tokuten) + "(最高得点)");
   EXPECT_EQ(s.Message1,
             Sjis("記録更新!! (") + std::to_string(s.Tokuten) + Sjis("点) おめでとうございます!! "));
   EXPECT_EQ(s.Message2, Sjis(" Ctrlキーを押すと最初からゲームが始まります。"));

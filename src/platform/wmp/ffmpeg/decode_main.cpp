@@ -3,11 +3,12 @@
 // FFmpeg take memory without bound meets this process's limit, and a decoder that crashes ends
 // only this process.
 //
-// On standard output: the header (int32 0 and the length as a double, or int32 1, a uint32
-// length and the reason in UTF-8), then the music in blocks, each a uint32 count of frames and
-// that many interleaved 16-bit stereo frames at RATE; a count of 0 ends the music. The player
-// reads as fast as it plays; the pipe holds back the rest. At the end, a byte on standard input
-// plays the music again from its start (a loop) and standard input closing ends the process.
+// On standard output: the header (int32 0 and the length as a double, or a refusal: int32 1
+// plus the reason's TMediaFault, a uint32 length and the reason in UTF-8), then the music in
+// blocks, each a uint32 count of frames and that many interleaved 16-bit stereo frames at RATE; a
+// count of 0 ends the music. The player reads as fast as it plays; the pipe holds back the rest. At
+// the end, a byte on standard input plays the music again from its start (a loop) and standard
+// input closing ends the process.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -40,8 +41,8 @@ bool WriteAll(const void* data, std::size_t size) {
   return true;
 }
 
-int Refuse(const std::string& reason) {
-  const std::int32_t status = 1;
+int Refuse(const std::string& reason, TMediaFault fault = TMediaFault::Other) {
+  const std::int32_t status = 1 + static_cast<std::int32_t>(fault);
   const auto length = static_cast<std::uint32_t>(reason.size());
   return WriteAll(&status, sizeof status) && WriteAll(&length, sizeof length) &&
                  WriteAll(reason.data(), reason.size())
@@ -86,7 +87,7 @@ int main(int argc, char** argv) {
       if (got != 1 || !source.Rewind()) return 0;
     }
   } catch (const EMediaPlayer& error) {
-    return Refuse(error.what());
+    return Refuse(error.what(), error.Fault());
   } catch (const std::bad_alloc&) {
     return Refuse("メモリが足りません");
   }

@@ -170,24 +170,28 @@ TFfmpegSource::TFfmpegSource(const std::string& path, int rate)
   av_dict_free(&options);
   if (opened < 0) {
     CheckOpenBounds();
-    throw EMediaPlayer("音楽ファイルの形式ではありません (" + ErrorText(opened) + ")");
+    throw EMediaPlayer("音楽ファイルの形式ではありません (" + ErrorText(opened) + ")",
+                       TMediaFault::NotMusic);
   }
   codec_->format.reset(format);
   if (const int found = avformat_find_stream_info(format, nullptr); found < 0) {
     CheckOpenBounds();
-    throw EMediaPlayer("形式がわかりません (" + ErrorText(found) + ")");
+    throw EMediaPlayer("形式がわかりません (" + ErrorText(found) + ")", TMediaFault::Damaged);
   }
 
   const AVCodec* decoder = nullptr;
   const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-  if (index < 0 || decoder == nullptr) throw EMediaPlayer("音声が入っていません");
+  if (index < 0 || decoder == nullptr) {
+    throw EMediaPlayer("音声が入っていません", TMediaFault::Empty);
+  }
   for (unsigned i = 0; i < format->nb_streams; ++i) {
     format->streams[i]->discard = static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
   }
   codec_->stream = format->streams[index];
   codec_->codec = decoder;
   if (!OpenDecoder()) {
-    throw EMediaPlayer(std::string("音声を復号できません (") + decoder->name + ")");
+    throw EMediaPlayer(std::string("音声を復号できません (") + decoder->name + ")",
+                       TMediaFault::Unsupported);
   }
   seconds_ = MeasureSeconds();
   CheckOpenBounds();
@@ -199,9 +203,11 @@ TFfmpegSource::~TFfmpegSource() = default;
 
 void TFfmpegSource::CheckOpenBounds() const {
   const TFileInput& input = codec_->input;
-  if (input.Read >= input.Budget) throw EMediaPlayer("読み込む量が多すぎます");
+  if (input.Read >= input.Budget) {
+    throw EMediaPlayer("読み込む量が多すぎます", TMediaFault::Damaged);
+  }
   if (std::chrono::steady_clock::now() > input.Deadline) {
-    throw EMediaPlayer("開くのに時間がかかりすぎます");
+    throw EMediaPlayer("開くのに時間がかかりすぎます", TMediaFault::TooLong);
   }
 }
 
