@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenuBar>
+#include <QTimer>
 
 #include <cstdlib>
 #include <functional>
@@ -163,6 +164,90 @@ TEST_F(ImeDesktopTest, ChordsCompositionAndTheJudgedField) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::string(c.Name) + " (" + InputMethod() + ")");
     c.Run();
+    if (HasFatalFailure()) return;
+  }
+}
+
+// Text emptied while being composed (BackSpace, Escape) stays gone: whatever ends the question
+// (Enter, a time-out, a menu click, a Ctrl tap for the next one), the field holds exactly what was
+// committed, and the next question's field is empty.
+TEST_F(ImeDesktopTest, EmptiedCompositionStaysGone) {
+  ASSERT_FALSE(InputMethod().empty()) << "run through ime_session.sh";
+  enum class TEnd { Enter, TimeOut, MenuClick, BoxWhilePaused, Ctrl };
+  const struct {
+    const char* Name;
+    const char* Emptying;
+    TEnd End;
+  } cases[] = {
+      {"BackSpace, then Enter", "BackSpace", TEnd::Enter},
+      {"Escape, then Enter", "Escape", TEnd::Enter},
+      {"BackSpace, then a time-out", "BackSpace", TEnd::TimeOut},
+      {"Escape, then a time-out", "Escape", TEnd::TimeOut},
+      {"BackSpace, then a menu click", "BackSpace", TEnd::MenuClick},
+      {"Escape, then a menu click", "Escape", TEnd::MenuClick},
+      {"BackSpace, then a box while paused", "BackSpace", TEnd::BoxWhilePaused},
+      {"Escape, then a box while paused", "Escape", TEnd::BoxWhilePaused},
+      {"BackSpace, then Ctrl", "BackSpace", TEnd::Ctrl},
+      {"Escape, then Ctrl", "Escape", TEnd::Ctrl},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Name) + " (" + InputMethod() + ")");
+    ASSERT_NO_FATAL_FAILURE(Ask());
+    S().TimeLimit = 600000;  // the time-out comes only when the case makes it
+    const std::int32_t asked = S().MondaiNo;
+    ASSERT_NO_FATAL_FAILURE(Compose(QStringLiteral("kitsune"), kKitsune));
+    Keys({QStringLiteral("Return")});  // commits
+    ASSERT_TRUE(RunUntil([&] { return Field() == kKitsune && Composing().isEmpty(); }, 5000));
+    if (c.End == TEnd::BoxWhilePaused) {
+      Keys({QStringLiteral("F2")});  // the field stays editable
+      ASSERT_TRUE(RunUntil([&] { return S().Paused == 1; }, 3000)) << "F2 did not pause";
+    }
+    ASSERT_NO_FATAL_FAILURE(Compose(QStringLiteral("a"), QStringLiteral("あ")));
+    Keys({QString::fromLatin1(c.Emptying)});
+    ASSERT_TRUE(RunUntil([&] { return Composing().isEmpty(); }, 3000)) << "still composing";
+    ASSERT_EQ(Field().toStdString(), kKitsune.toStdString()) << "emptied";
+    switch (c.End) {
+      case TEnd::Enter:
+        Keys({QStringLiteral("Return")});
+        EXPECT_TRUE(RunUntil([&] { return S().Playing == 0; }, 3000)) << "Enter did not judge";
+        break;
+      case TEnd::TimeOut:
+        S().StartTime -= static_cast<std::uint32_t>(S().TimeLimit);
+        EXPECT_TRUE(RunUntil([&] { return S().Playing == 0; }, 5000)) << "no time-out";
+        break;
+      case TEnd::MenuClick:
+        ASSERT_NO_FATAL_FAILURE(ClickMenu(game::TMenuItem::G1));
+        EXPECT_TRUE(RunUntil([&] { return S().Paused == 1; }, 5000));
+        Keys({QStringLiteral("Escape")});  // the menu closes; the pause stays
+        RunFor(300);
+        EXPECT_EQ(Field().toStdString(), kKitsune.toStdString()) << "paused";
+        Keys({QStringLiteral("F2")});
+        EXPECT_TRUE(RunUntil([&] { return S().Paused == 0; }, 3000)) << "F2 did not resume";
+        break;
+      case TEnd::BoxWhilePaused:
+        // The box takes the focus from the field, and gives it back when it closes.
+        QTimer::singleShot(1000, [] {
+          if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        });
+        form_->ShowMessage("box");
+        RunFor(300);
+        EXPECT_EQ(Field().toStdString(), kKitsune.toStdString()) << "after the box";
+        Keys({QStringLiteral("F2")});
+        EXPECT_TRUE(RunUntil([&] { return S().Paused == 0; }, 3000)) << "F2 did not resume";
+        break;
+      case TEnd::Ctrl:
+        break;
+    }
+    if (c.End != TEnd::Ctrl) {
+      RunFor(500);
+      EXPECT_EQ(Field().toStdString(), kKitsune.toStdString()) << "judged or kept";
+    }
+    Keys({QStringLiteral("ctrl")});
+    ASSERT_TRUE(RunUntil([&] { return S().Playing == 1 && S().MondaiNo != asked; }, 5000))
+        << "Ctrl asked no question";
+    RunFor(500);
+    EXPECT_TRUE(Field().isEmpty()) << "next question: " << Field().toStdString();
+    EXPECT_TRUE(Composing().isEmpty());
     if (HasFatalFailure()) return;
   }
 }

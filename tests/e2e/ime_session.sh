@@ -47,7 +47,7 @@ if [[ "${1:-}" != --inside ]]; then
   cd "$WORK"
   "${RUN_AS[@]}" env -i PATH="$PATH" HOME="$WORK" XDG_RUNTIME_DIR="$WORK" TMPDIR="$WORK" \
     XDG_CONFIG_HOME="$WORK/.config" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
-    SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb \
+    SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="${QT_LOGGING_RULES:-}" \
     xvfb-run -a -s "-screen 0 1024x768x24" \
     dbus-run-session -- "$WORK/bin/ime_session.sh" "$IM" "$PROGRAM" --inside "$@"
   exit
