@@ -69,11 +69,12 @@ void TAnswerField::keyPressEvent(QKeyEvent* event) {
 void TAnswerField::inputMethodEvent(QInputMethodEvent* event) {
   const QString& preedit = event->preeditString();
   const QString& commit = event->commitString();
-  // A read-only field takes nothing; nor does it take back a text the player emptied, handed
+  // A read-only field takes no text; nor does it take back a text the player emptied, handed
   // on by an input method that kept it (ibus at a focus change).
   const bool emptiedComesBack =
       preedit_.isEmpty() && preedit.isEmpty() && !emptied_.isEmpty() && commit == emptied_;
-  if (isReadOnly() || emptiedComesBack || (composingEnded_ && preedit.isEmpty())) {
+  if ((isReadOnly() && !commit.isEmpty()) || emptiedComesBack ||
+      (composingEnded_ && preedit.isEmpty())) {
     // Or what the input method still had when the field ended composing: already kept or
     // dropped.
     emptied_.clear();

@@ -141,7 +141,18 @@ void TWindowDisplay::Event(const QObject* watched, const QEvent& event) {
     // The desktop's own full-screen control, as the menu's and F11.
     display_.FullScreen = parts_.Window.isFullScreen();
     Changed();
+    AnnounceFieldPlace();
+  } else if (watched == &parts_.Window && event.type() == QEvent::Move) {
+    AnnounceFieldPlace();
   }
+}
+
+// The input method places its candidate window by the field's place on the screen, which it
+// works out when told: after every move of the window as well as of the field.
+void TWindowDisplay::AnnounceFieldPlace() {
+  if (!parts_.Answer.hasFocus()) return;
+  QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImAnchorRectangle |
+                                         Qt::ImInputItemClipRectangle);
 }
 
 void TWindowDisplay::PlaceInClient() {

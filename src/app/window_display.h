@@ -48,6 +48,8 @@ class TWindowDisplay {
  private:
   // The surface over the client area, the answer field where the frame puts it.
   void PlaceInClient();
+  // Tells the input method where the field now is on the screen.
+  void AnnounceFieldPlace();
 
   TParts parts_;
   std::function<void()> placed_;
