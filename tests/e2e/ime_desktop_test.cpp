@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "support/window_fixture.h"
@@ -249,6 +250,91 @@ TEST_F(ImeDesktopTest, EmptiedCompositionStaysGone) {
     EXPECT_TRUE(Field().isEmpty()) << "next question: " << Field().toStdString();
     EXPECT_TRUE(Composing().isEmpty());
     if (HasFatalFailure()) return;
+  }
+}
+
+// The rectangle the input method itself was last given for its candidate window, read from its
+// D-Bus traffic: fcitx5 on the session bus, ibus on its own bus.
+class TCursorWatch {
+ public:
+  explicit TCursorWatch(const std::string& inputMethod) {
+    QStringList arguments;
+    if (inputMethod == "ibus") {
+      QProcess address;
+      address.start(QStringLiteral("ibus"), {QStringLiteral("address")});
+      address.waitForFinished(5000);
+      arguments << QStringLiteral("--address")
+                << QString::fromUtf8(address.readAllStandardOutput()).trimmed()
+                << QStringLiteral("type='method_call',member='SetCursorLocation'");
+    } else {
+      arguments << QStringLiteral("--session")
+                << QStringLiteral("type='method_call',interface='org.fcitx.Fcitx.InputContext1'");
+    }
+    monitor_.start(QStringLiteral("dbus-monitor"), arguments);
+    started_ = monitor_.waitForStarted(5000);
+    RunFor(500);
+  }
+  ~TCursorWatch() {
+    monitor_.kill();
+    monitor_.waitForFinished(3000);
+  }
+  bool Started() const { return started_ && monitor_.state() == QProcess::Running; }
+  // The last rectangle seen so far, in the screen's pixels.
+  std::optional<QRect> Last() {
+    log_ += QString::fromUtf8(monitor_.readAllStandardOutput());
+    const qsizetype call = std::max(log_.lastIndexOf(QStringLiteral("member=SetCursorLocation")),
+                                    log_.lastIndexOf(QStringLiteral("member=SetCursorRect")));
+    if (call < 0) return std::nullopt;
+    int values[4];
+    qsizetype at = call;
+    for (int& value : values) {
+      at = log_.indexOf(QStringLiteral("int32 "), at);
+      if (at < 0) return std::nullopt;
+      at += 6;
+      const qsizetype end = log_.indexOf(QChar('\n'), at);
+      if (end < 0) return std::nullopt;
+      value = log_.mid(at, end - at).toInt();
+    }
+    return QRect(values[0], values[1], values[2], values[3]);
+  }
+
+ private:
+  QProcess monitor_;
+  bool started_ = false;
+  QString log_;
+};
+
+// The rectangle given to the input method lies in the answer field on the screen.
+testing::AssertionResult AtTheField(const std::optional<QRect>& cursor, const QWidget& field) {
+  if (!cursor) return testing::AssertionFailure() << "the input method was given no rectangle";
+  const QRect shown(field.mapToGlobal(QPoint(0, 0)), field.size());
+  if (shown.contains(cursor->center())) return testing::AssertionSuccess();
+  return testing::AssertionFailure()
+         << "candidates open at " << cursor->x() << "," << cursor->y() << " " << cursor->width()
+         << "x" << cursor->height() << ", the field is at " << shown.x() << "," << shown.y() << " "
+         << shown.width() << "x" << shown.height();
+}
+
+// At every size the 表示 menu gives, the candidate window opens at the field as drawn: the
+// rectangle the input method is given lies in the field on the screen.
+TEST_F(ImeDesktopTest, CandidatesOpenAtTheFieldAtEverySize) {
+  ASSERT_FALSE(InputMethod().empty()) << "run through ime_session.sh";
+  TCursorWatch watch(InputMethod());
+  ASSERT_TRUE(watch.Started()) << "dbus-monitor did not start";
+  ASSERT_NO_FATAL_FAILURE(Ask());
+  S().TimeLimit = 600000;
+  for (const game::TMenuItem item :
+       {game::TMenuItem::Size2, game::TMenuItem::Full1, game::TMenuItem::Full1,
+        game::TMenuItem::Fit1, game::TMenuItem::Size1, game::TMenuItem::Seisu1}) {
+    SCOPED_TRACE(game::MenuItemInfo(item).Name);
+    form_->Menu().Item(item)->trigger();
+    RunFor(500);
+    // Where the first key's candidates open, and where they go as the text grows.
+    EXPECT_TRUE(AtTheField(watch.Last(), form_->AnswerField())) << "before typing";
+    ASSERT_NO_FATAL_FAILURE(Compose(QStringLiteral("a"), QStringLiteral("あ")));
+    RunFor(300);
+    EXPECT_TRUE(AtTheField(watch.Last(), form_->AnswerField())) << "while composing";
+    ASSERT_NO_FATAL_FAILURE(Settle());
   }
 }
 
