@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QScreen>
 
 #include <algorithm>
@@ -82,22 +83,20 @@ int TWindowDisplay::LargestWindowSize() const {
   return size;
 }
 
+QSize TWindowDisplay::WindowedSize() const {
+  return {kClientWidth * display_.Size,
+          kClientHeight * display_.Size + parts_.Window.menuBar()->sizeHint().height()};
+}
+
 void TWindowDisplay::SetWindowSize(int size) {
   QMainWindow& window = parts_.Window;
   display_.Size = std::clamp(size, 1, std::max(1, LargestWindowSize()));
   if (display_.FullScreen) return;  // taken when full screen is left
-  const QSize inner(kClientWidth * display_.Size,
-                    kClientHeight * display_.Size + window.menuBar()->sizeHint().height());
-  window.resize(inner);
-  // Larger, it stays on the screen (where the desktop lets a window place itself).
-  if (const QScreen* shownOn = window.screen(); shownOn != nullptr && window.isVisible()) {
-    const QRect area = shownOn->availableGeometry();
-    const QRect outer = window.frameGeometry();
-    const QRect wanted(outer.topLeft(), inner + (outer.size() - window.geometry().size()));
-    QPoint at = wanted.topLeft();
-    at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - wanted.width())));
-    at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - wanted.height())));
-    if (at != outer.topLeft()) window.move(at);
+  const QSize borders = window.frameGeometry().size() - window.geometry().size();
+  window.resize(WindowedSize());
+  if (const std::optional<QPoint> at =
+          OnScreen(window.frameGeometry().topLeft(), WindowedSize() + borders)) {
+    window.move(*at);
   }
 }
 
@@ -106,14 +105,37 @@ void TWindowDisplay::SetFullScreen(bool fullScreen) {
   QMainWindow& window = parts_.Window;
   display_.FullScreen = fullScreen;
   if (fullScreen) {
+    windowed_ = {window.geometry().topLeft(),
+                 window.geometry().topLeft() - window.frameGeometry().topLeft(),
+                 window.frameGeometry().size() - window.geometry().size()};
     // A desktop without a window manager has no one to make the window fill the screen.
     if (QScreen* shownOn = window.screen()) window.setGeometry(shownOn->geometry());
     window.showFullScreen();
   } else {
     window.showNormal();
     SetWindowSize(display_.Size);
+    // Back where it was (a desktop without a window manager leaves it at the corner). Placed by
+    // its client area: the borders the window had in full screen (none) may still be counted.
+    if (windowed_) {
+      const QPoint frameAt = windowed_->ClientAt - windowed_->Border;
+      const QPoint at = OnScreen(frameAt, WindowedSize() + windowed_->Borders).value_or(frameAt);
+      window.setGeometry(QRect(at + windowed_->Border, WindowedSize()));
+    }
   }
   Changed();
+}
+
+// Where the window's outer frame of this size goes from `at` to lie on the screen, if it must
+// move (where the desktop lets a window place itself).
+std::optional<QPoint> TWindowDisplay::OnScreen(QPoint at, QSize outer) const {
+  const QMainWindow& window = parts_.Window;
+  const QScreen* shownOn = window.screen();
+  if (shownOn == nullptr || !window.isVisible() || window.isFullScreen()) return std::nullopt;
+  const QRect area = shownOn->availableGeometry();
+  const QPoint inside(std::max(area.left(), std::min(at.x(), area.right() + 1 - outer.width())),
+                      std::max(area.top(), std::min(at.y(), area.bottom() + 1 - outer.height())));
+  if (inside == at) return std::nullopt;
+  return inside;
 }
 
 void TWindowDisplay::Changed() {
@@ -144,6 +166,15 @@ void TWindowDisplay::Event(const QObject* watched, const QEvent& event) {
     AnnounceFieldPlace();
   } else if (watched == &parts_.Window && event.type() == QEvent::Move) {
     AnnounceFieldPlace();
+  } else if (watched == &parts_.Window && event.type() == QEvent::Resize) {
+    // The size the desktop gave, with its borders: still on the screen.
+    QMainWindow& window = parts_.Window;
+    const QSize borders = window.frameGeometry().size() - window.geometry().size();
+    if (const std::optional<QPoint> at =
+            OnScreen(window.frameGeometry().topLeft(),
+                     static_cast<const QResizeEvent&>(event).size() + borders)) {
+      window.move(*at);
+    }
   }
 }
 

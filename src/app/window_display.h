@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 
 #include "app/answer_field.h"
 #include "app/main_menu.h"
@@ -50,11 +51,21 @@ class TWindowDisplay {
   void PlaceInClient();
   // Tells the input method where the field now is on the screen.
   void AnnounceFieldPlace();
+  std::optional<QPoint> OnScreen(QPoint at, QSize outer) const;
+  // The window's size at the chosen multiple, the menu bar included.
+  QSize WindowedSize() const;
 
   TParts parts_;
   std::function<void()> placed_;
   std::function<void(const game::TDisplaySettings&)> changed_;
   game::TDisplaySettings display_;
+  // The window's place before full screen: its client area, and its borders then.
+  struct TWindowed {
+    QPoint ClientAt;
+    QPoint Border;  // the client area's offset in the outer frame
+    QSize Borders;  // the outer frame's size less the client area's
+  };
+  std::optional<TWindowed> windowed_;
 };
 
 }  // namespace app

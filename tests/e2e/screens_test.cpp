@@ -242,6 +242,49 @@ TEST_F(ScreensTest, AResizedWindowShowsTheLargestWholeMultiple) {
   ExpectBlocks(3 * static_cast<int>(Ratio()));
 }
 
+// The window stays on the screen at every size the 表示 menu gives, and leaving full screen (F11
+// or Escape) puts it back where it was.
+TEST_F(ScreensTest, TheWindowStaysOnTheScreenAndComesBackFromFullScreen) {
+  const QRect area = form_->screen()->availableGeometry();
+  const auto onScreen = [&]() -> testing::AssertionResult {
+    const QRect outer = form_->frameGeometry();
+    if (area.contains(outer)) return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << "the window is at " << outer.x() << "," << outer.y() << " " << outer.width() << "x"
+           << outer.height() << ", the screen " << area.width() << "x" << area.height();
+  };
+  for (int size = 1; size <= form_->LargestWindowSize(); ++size) {
+    SCOPED_TRACE(size);
+    // Near the bottom right corner first, where a larger window would stick out.
+    ASSERT_NO_FATAL_FAILURE(Choose(game::TMenuItem::Size1));
+    form_->move(area.bottomRight() -
+                QPoint(form_->frameGeometry().width(), form_->frameGeometry().height()));
+    RunFor(300);
+    ASSERT_NO_FATAL_FAILURE(
+        Choose(static_cast<game::TMenuItem>(static_cast<int>(game::TMenuItem::Size1) + size - 1)));
+    RunFor(300);
+    EXPECT_TRUE(onScreen());
+    EXPECT_TRUE(form_->MenuChecked(
+        static_cast<game::TMenuItem>(static_cast<int>(game::TMenuItem::Size1) + size - 1)));
+  }
+  ASSERT_NO_FATAL_FAILURE(Choose(game::TMenuItem::Size1));
+  form_->move(area.topLeft() + QPoint(150, 100));
+  RunFor(300);
+  const QPoint before = form_->frameGeometry().topLeft();
+  for (const char* leave : {"F11", "Escape"}) {
+    SCOPED_TRACE(leave);
+    Keys({QStringLiteral("F11")});
+    ASSERT_TRUE(RunUntil([&] { return form_->isFullScreen(); }, 3000));
+    RunFor(300);
+    Keys({QString::fromLatin1(leave)});
+    ASSERT_TRUE(RunUntil([&] { return !form_->isFullScreen(); }, 3000));
+    RunFor(500);
+    const QPoint after = form_->frameGeometry().topLeft();
+    EXPECT_EQ(std::make_pair(after.x(), after.y()), std::make_pair(before.x(), before.y()));
+    EXPECT_TRUE(onScreen());
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
