@@ -30,6 +30,8 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
  public:
   static constexpr int kClientWidth = game::kClientWidth;
   static constexpr int kClientHeight = game::kClientHeight;
+  // The answer field's place in the frame.
+  static constexpr QRect kAnswerPlace = TWindowDisplay::kAnswerPlace;
 
   explicit TForm1(game::TGamePaths paths);
   ~TForm1() override;

@@ -9,16 +9,11 @@
 
 #include <algorithm>
 
-#include "game/game_window.h"
-
 namespace app {
 namespace {
 
 constexpr int kClientWidth = game::kClientWidth;
 constexpr int kClientHeight = game::kClientHeight;
-// The answer field's place in the frame.
-constexpr QRect kAnswerPlace{game::kAnswerFieldBounds.Left, game::kAnswerFieldBounds.Top,
-                             game::kAnswerFieldBounds.Width, game::kAnswerFieldBounds.Height};
 
 }  // namespace
 

@@ -12,12 +12,17 @@
 #include "app/main_menu.h"
 #include "app/render_surface.h"
 #include "game/display_settings.h"
+#include "game/game_window.h"
 #include "game/menu_item.h"
 
 namespace app {
 
 class TWindowDisplay {
  public:
+  // The answer field's place in the frame.
+  static constexpr QRect kAnswerPlace{game::kAnswerFieldBounds.Left, game::kAnswerFieldBounds.Top,
+                                      game::kAnswerFieldBounds.Width,
+                                      game::kAnswerFieldBounds.Height};
   // The parts of the window it sizes and places.
   struct TParts {
     QMainWindow& Window;
