@@ -36,14 +36,18 @@ QVariant TAnswerField::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 // The field lets go of the text first (kept as typed, or dropped), then tells the input method
-// to forget it.
+// to forget it. It does so even with nothing composed: ibus keeps a text it was told to empty
+// (BackSpace, Escape) and hands it back when Qt asks it to commit, as a field turning read-only
+// does.
 void TAnswerField::EndComposing(TComposed composed) {
-  if (preedit_.isEmpty()) return;
-  QInputMethodEvent end;
-  if (composed == TComposed::Keep) end.setCommitString(preedit_);
-  QLineEdit::inputMethodEvent(&end);
-  preedit_.clear();
-  composingEnded_ = true;
+  if (!preedit_.isEmpty()) {
+    QInputMethodEvent end;
+    if (composed == TComposed::Keep) end.setCommitString(preedit_);
+    QLineEdit::inputMethodEvent(&end);
+    preedit_.clear();
+    composingEnded_ = true;
+  }
+  emptied_.clear();
   if (hasFocus()) QGuiApplication::inputMethod()->reset();
 }
 
@@ -63,13 +67,27 @@ void TAnswerField::keyPressEvent(QKeyEvent* event) {
 }
 
 void TAnswerField::inputMethodEvent(QInputMethodEvent* event) {
-  if (composingEnded_ && event->preeditString().isEmpty()) {
-    // What the input method still had when the field ended composing: already kept or dropped.
+  const QString& preedit = event->preeditString();
+  const QString& commit = event->commitString();
+  // A read-only field takes no text; nor does it take back a text the player emptied, handed
+  // on by an input method that kept it (ibus at a focus change).
+  const bool emptiedComesBack =
+      preedit_.isEmpty() && preedit.isEmpty() && !emptied_.isEmpty() && commit == emptied_;
+  if ((isReadOnly() && !commit.isEmpty()) || emptiedComesBack ||
+      (composingEnded_ && preedit.isEmpty())) {
+    // Or what the input method still had when the field ended composing: already kept or
+    // dropped.
+    emptied_.clear();
     event->accept();
     return;
   }
   composingEnded_ = false;
-  preedit_ = event->preeditString();
+  if (!preedit.isEmpty() || !commit.isEmpty()) {
+    emptied_.clear();
+  } else if (!preedit_.isEmpty()) {
+    emptied_ = preedit_;
+  }
+  preedit_ = preedit;
   QLineEdit::inputMethodEvent(event);
 }
 

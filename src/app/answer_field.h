@@ -43,6 +43,8 @@ class TAnswerField : public QLineEdit {
   // Composing was ended here: the input method may still send what it had, which the field
   // has already kept or dropped. Cleared by the next key or text being composed.
   bool composingEnded_ = false;
+  // The text the input method last emptied without committing it (BackSpace, Escape).
+  QString emptied_;
 };
 
 }  // namespace app

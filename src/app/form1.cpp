@@ -67,7 +67,7 @@ TForm1::TForm1(game::TGamePaths paths)
   menu_ = std::make_unique<TMainMenu>(
       menuBar(),
       [this] {
-        DisplayChanged();
+        display_->Changed();
         if (started_) game_->TopMenuClick();
       },
       [this](game::TMenuItem item) { OnMenuClick(item); });
@@ -80,6 +80,17 @@ TForm1::TForm1(game::TGamePaths paths)
   surface_->SetFrameSize(QSize(kClientWidth, kClientHeight));
   answer_ = new TAnswerField(client_);
   surface_->SetCoveredBy(answer_);
+  display_ = std::make_unique<TWindowDisplay>(
+      TWindowDisplay::TParts{*this, *client_, *surface_, *answer_, *menu_},
+      [this] { SetAnswerFont(answerFont_); },
+      [this](const game::TDisplaySettings& display) {
+        // Written with the other settings at close (once start-up has read them).
+        if (!started_) return;
+        game::TSettings& kept = game_->State().Settings;
+        kept.WindowSize = display.Size;
+        kept.FullScreen = display.FullScreen;
+        kept.FitToWindow = display.Fit;
+      });
   answer_->SetReadOnly(true, TAnswerField::TComposed::Discard);
 
   // The window font: 32 pixels, bold; start-up gives it the desktop's face.
@@ -119,7 +130,7 @@ TForm1::~TForm1() {
 
 void TForm1::Start() {
   // Centred on the screen, then the creation handler, then the tick.
-  SetWindowSize(display_.Size);
+  display_->SetWindowSize(Display().Size);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
     move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
@@ -128,7 +139,7 @@ void TForm1::Start() {
   const game::TSettings& kept = game_->State().Settings;
   ApplyDisplay({kept.WindowSize, kept.FullScreen, kept.FitToWindow});
   started_ = true;
-  DisplayChanged();
+  display_->Changed();
   if (!ticksByHand_) tickTimer_.start(0);
 }
 
@@ -167,141 +178,22 @@ void TForm1::Tick() {
 }
 
 void TForm1::OnMenuClick(game::TMenuItem item) {
-  if (std::find(game::kDisplayItems.begin(), game::kDisplayItems.end(), item) !=
-      game::kDisplayItems.end()) {
-    OnDisplayItem(item);
+  if (TWindowDisplay::IsDisplayItem(item)) {
+    display_->OnItem(item);
     return;
   }
   if (!started_ || ticksStopped_) return;
   game_->MenuClick(item);
 }
 
-// --- How the frame is shown ----------------------------------------------------------------------
+// --- How the frame is shown (window_display.cpp) -----------------------------------------------
 
-void TForm1::OnDisplayItem(game::TMenuItem item) {
-  switch (item) {
-    case game::TMenuItem::Size1:
-    case game::TMenuItem::Size2:
-    case game::TMenuItem::Size3:
-    case game::TMenuItem::Size4:
-      SetFullScreen(false);
-      SetWindowSize(1 + static_cast<int>(item) - static_cast<int>(game::TMenuItem::Size1));
-      break;
-    case game::TMenuItem::Full1:
-      SetFullScreen(!display_.FullScreen);
-      break;
-    case game::TMenuItem::Seisu1:
-    case game::TMenuItem::Fit1:
-      display_.Fit = item == game::TMenuItem::Fit1;
-      surface_->SetScaling(display_.Fit ? TScaling::Fit : TScaling::Integer);
-      PlaceInClient();
-      break;
-    default:
-      break;
-  }
-  DisplayChanged();
-}
-
-void TForm1::ApplyDisplay(const game::TDisplaySettings& display) {
-  display_.Fit = display.Fit;
-  surface_->SetScaling(display_.Fit ? TScaling::Fit : TScaling::Integer);
-  // A size out of range (a hand-edited file) is 1×; one the screen cannot hold, the largest.
-  SetWindowSize(display.Size >= 1 && display.Size <= game::kLargestWindowSize ? display.Size : 1);
-  SetFullScreen(display.FullScreen);
-  DisplayChanged();
-}
-
-int TForm1::LargestWindowSize() const {
-  const QScreen* shownOn = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-  if (shownOn == nullptr) return 1;
-  const QSize area = shownOn->availableGeometry().size();
-  // The borders the desktop draws and the menu bar come on top of the client area.
-  const QSize frame = isVisible() && !isFullScreen() ? frameGeometry().size() - size() : QSize();
-  const int menu = menuBar()->sizeHint().height();
-  int size = game::kLargestWindowSize;
-  while (size > 1 && (kClientWidth * size + frame.width() > area.width() ||
-                      kClientHeight * size + menu + frame.height() > area.height())) {
-    --size;
-  }
-  return size;
-}
-
-void TForm1::SetWindowSize(int size) {
-  display_.Size = std::clamp(size, 1, std::max(1, LargestWindowSize()));
-  if (display_.FullScreen) return;  // taken when full screen is left
-  const QSize inner(kClientWidth * display_.Size,
-                    kClientHeight * display_.Size + menuBar()->sizeHint().height());
-  resize(inner);
-  // Larger, it stays on the screen (where the desktop lets a window place itself).
-  if (const QScreen* shownOn = screen(); shownOn != nullptr && isVisible()) {
-    const QRect area = shownOn->availableGeometry();
-    const QRect outer = frameGeometry();
-    const QRect wanted(outer.topLeft(), inner + (outer.size() - geometry().size()));
-    QPoint at = wanted.topLeft();
-    at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - wanted.width())));
-    at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - wanted.height())));
-    if (at != outer.topLeft()) move(at);
-  }
-}
-
-void TForm1::SetFullScreen(bool fullScreen) {
-  if (display_.FullScreen == fullScreen) return;
-  display_.FullScreen = fullScreen;
-  if (fullScreen) {
-    // A desktop without a window manager has no one to make the window fill the screen.
-    if (QScreen* shownOn = screen()) setGeometry(shownOn->geometry());
-    showFullScreen();
-  } else {
-    showNormal();
-    SetWindowSize(display_.Size);
-  }
-  DisplayChanged();
-}
-
-void TForm1::DisplayChanged() {
-  const int largest = LargestWindowSize();
-  const bool exact =
-      !display_.FullScreen &&
-      client_->size() == QSize(kClientWidth * display_.Size, kClientHeight * display_.Size);
-  for (int size = 1; size <= game::kLargestWindowSize; ++size) {
-    const auto item =
-        static_cast<game::TMenuItem>(static_cast<int>(game::TMenuItem::Size1) + size - 1);
-    menu_->SetEnabled(item, size <= largest);
-    menu_->SetChecked(item, exact && size == display_.Size);
-  }
-  menu_->SetChecked(game::TMenuItem::Full1, display_.FullScreen);
-  menu_->SetChecked(game::TMenuItem::Seisu1, !display_.Fit);
-  menu_->SetChecked(game::TMenuItem::Fit1, display_.Fit);
-  // Written with the other settings at close (once start-up has read them).
-  if (!started_) return;
-  game::TSettings& kept = game_->State().Settings;
-  kept.WindowSize = display_.Size;
-  kept.FullScreen = display_.FullScreen;
-  kept.FitToWindow = display_.Fit;
-}
-
-void TForm1::PlaceInClient() {
-  surface_->setGeometry(client_->rect());
-  const TFramePlacement placed = surface_->Placement();
-  const double ratio = surface_->devicePixelRatioF();
-  const QRectF device = placed.ToAreaF(QRectF(kAnswerPlace));
-  answer_->setGeometry(
-      QRectF(device.topLeft() / ratio, device.size() / ratio).toRect().translated(surface_->pos()));
-  SetAnswerFont(answerFont_);
-  if (answer_->hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
-}
+void TForm1::ApplyDisplay(const game::TDisplaySettings& display) { display_->Apply(display); }
+const game::TDisplaySettings& TForm1::Display() const { return display_->Settings(); }
+int TForm1::LargestWindowSize() const { return display_->LargestWindowSize(); }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == client_ && event->type() == QEvent::Resize) {
-    PlaceInClient();
-    DisplayChanged();  // a size's check mark only while the window has exactly that size
-    return false;
-  }
-  if (watched == this && event->type() == QEvent::WindowStateChange) {
-    // The desktop's own full-screen control, as the menu's and F11.
-    display_.FullScreen = isFullScreen();
-    DisplayChanged();
-  }
+  if (display_) display_->Event(watched, *event);
   const bool keyEvent = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
   if (!keyEvent) {
     ctrlTap_.Event(*event);  // a mouse button, or the window losing the keyboard
@@ -332,12 +224,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
           game_->FormKeyDown(game::VK_F2);
           return true;
         case Qt::Key_F11:
-          if (!key->isAutoRepeat()) SetFullScreen(!display_.FullScreen);
+          if (!key->isAutoRepeat()) display_->SetFullScreen(!Display().FullScreen);
           return true;
         case Qt::Key_Escape:
           // Escape belongs to the input method while it composes.
-          if (display_.FullScreen && answer_->Composing().isEmpty()) {
-            SetFullScreen(false);
+          if (Display().FullScreen && answer_->Composing().isEmpty()) {
+            display_->SetFullScreen(false);
             return true;
           }
           break;

@@ -17,7 +17,7 @@
 #include "app/main_menu.h"
 #include "app/render_surface.h"
 #include "app/server_keys.h"
-#include "game/display_settings.h"
+#include "app/window_display.h"
 #include "game/game.h"
 #include "game/game_window.h"
 #include "platform/base/owner_window.h"
@@ -31,9 +31,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   static constexpr int kClientWidth = game::kClientWidth;
   static constexpr int kClientHeight = game::kClientHeight;
   // The answer field's place in the frame.
-  static constexpr QRect kAnswerPlace{game::kAnswerFieldBounds.Left, game::kAnswerFieldBounds.Top,
-                                      game::kAnswerFieldBounds.Width,
-                                      game::kAnswerFieldBounds.Height};
+  static constexpr QRect kAnswerPlace = TWindowDisplay::kAnswerPlace;
 
   explicit TForm1(game::TGamePaths paths);
   ~TForm1() override;
@@ -64,7 +62,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
 
   // How the frame is shown: the window's size (a multiple of the frame), full screen, scaling.
   void ApplyDisplay(const game::TDisplaySettings& display);
-  const game::TDisplaySettings& Display() const { return display_; }
+  const game::TDisplaySettings& Display() const;
   // The largest window size (multiple of the frame) the screen holds, at least 1.
   int LargestWindowSize() const;
 
@@ -108,14 +106,6 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
  private:
   void Tick();
   void OnMenuClick(game::TMenuItem item);
-  // The window's own menu items and keys: sizes, full screen, scaling.
-  void OnDisplayItem(game::TMenuItem item);
-  void SetWindowSize(int size);
-  void SetFullScreen(bool fullScreen);
-  // The display menu's marks and the settings the game writes at close, after a change.
-  void DisplayChanged();
-  // The surface over the client area, the answer field where the frame puts it.
-  void PlaceInClient();
   // The window active again with the answer field focused, after a box or a dialog.
   void FocusAfterDialog();
 
@@ -135,7 +125,7 @@ class TForm1 : public QMainWindow, public game::TGameWindow, public TOwnerWindow
   TCtrlTap ctrlTap_{serverKeys_};
   long presentedFrames_ = 0;
   game::TFontChoice answerFont_;
-  game::TDisplaySettings display_;
+  std::unique_ptr<TWindowDisplay> display_;  // the 表示 menu: sizes, full screen, scaling
   TBenchLog benchLog_;
   std::unique_ptr<TKeyCount> keyCount_;  // key presses for the player's measures
 };

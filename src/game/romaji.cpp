@@ -23,46 +23,49 @@ constexpr TRomajiEntry kRomajiTable[] = {
     {"a", u"あ"}, {"i", u"い"}, {"u", u"う"}, {"e", u"え"}, {"o", u"お"},
     {"ka", u"か"}, {"ki", u"き"}, {"ku", u"く"}, {"ke", u"け"}, {"ko", u"こ"},
     {"kya", u"きゃ"}, {"kyi", u"きぃ"}, {"kyu", u"きゅ"}, {"kye", u"きぇ"}, {"kyo", u"きょ"},
-    {"kwa", u"くぁ"},
+    {"kwa", u"くぁ"}, {"kwi", u"くぃ"}, {"kwu", u"くぅ"}, {"kwe", u"くぇ"}, {"kwo", u"くぉ"},
     {"qa", u"くぁ"}, {"qi", u"くぃ"}, {"qu", u"く"}, {"qe", u"くぇ"}, {"qo", u"くぉ"},
     {"ca", u"か"}, {"ci", u"し"}, {"cu", u"く"}, {"ce", u"せ"}, {"co", u"こ"},
     {"cha", u"ちゃ"}, {"chi", u"ち"}, {"chu", u"ちゅ"}, {"che", u"ちぇ"}, {"cho", u"ちょ"},
     {"cya", u"ちゃ"}, {"cyi", u"ちぃ"}, {"cyu", u"ちゅ"}, {"cye", u"ちぇ"}, {"cyo", u"ちょ"},
     {"ga", u"が"}, {"gi", u"ぎ"}, {"gu", u"ぐ"}, {"ge", u"げ"}, {"go", u"ご"},
     {"gya", u"ぎゃ"}, {"gyi", u"ぎぃ"}, {"gyu", u"ぎゅ"}, {"gye", u"ぎぇ"}, {"gyo", u"ぎょ"},
-    {"gwa", u"ぐぁ"},
+    {"gwa", u"ぐぁ"}, {"gwi", u"ぐぃ"}, {"gwu", u"ぐぅ"}, {"gwe", u"ぐぇ"}, {"gwo", u"ぐぉ"},
     {"sa", u"さ"}, {"si", u"し"}, {"su", u"す"}, {"se", u"せ"}, {"so", u"そ"},
     {"sha", u"しゃ"}, {"shi", u"し"}, {"shu", u"しゅ"}, {"she", u"しぇ"}, {"sho", u"しょ"},
     {"sya", u"しゃ"}, {"syi", u"しぃ"}, {"syu", u"しゅ"}, {"sye", u"しぇ"}, {"syo", u"しょ"},
+    {"swa", u"すぁ"}, {"swi", u"すぃ"}, {"swu", u"すぅ"}, {"swe", u"すぇ"}, {"swo", u"すぉ"},
     {"za", u"ざ"}, {"zi", u"じ"}, {"zu", u"ず"}, {"ze", u"ぜ"}, {"zo", u"ぞ"},
     {"zya", u"じゃ"}, {"zyi", u"じぃ"}, {"zyu", u"じゅ"}, {"zye", u"じぇ"}, {"zyo", u"じょ"},
+    {"zwa", u"ずぁ"}, {"zwi", u"ずぃ"}, {"zwu", u"ずぅ"}, {"zwe", u"ずぇ"}, {"zwo", u"ずぉ"},
     {"ja", u"じゃ"}, {"ji", u"じ"}, {"ju", u"じゅ"}, {"je", u"じぇ"}, {"jo", u"じょ"},
     {"jya", u"じゃ"}, {"jyi", u"じぃ"}, {"jyu", u"じゅ"}, {"jye", u"じぇ"}, {"jyo", u"じょ"},
     {"ta", u"た"}, {"ti", u"ち"}, {"tu", u"つ"}, {"te", u"て"}, {"to", u"と"},
     {"tya", u"ちゃ"}, {"tyi", u"ちぃ"}, {"tyu", u"ちゅ"}, {"tye", u"ちぇ"}, {"tyo", u"ちょ"},
     {"tsa", u"つぁ"}, {"tsi", u"つぃ"}, {"tsu", u"つ"}, {"tse", u"つぇ"}, {"tso", u"つぉ"},
     {"tha", u"てゃ"}, {"thi", u"てぃ"}, {"thu", u"てゅ"}, {"the", u"てぇ"}, {"tho", u"てょ"},
-    {"twa", u"とぁ"}, {"twu", u"とぅ"},
+    {"twa", u"とぁ"}, {"twi", u"とぃ"}, {"twu", u"とぅ"}, {"twe", u"とぇ"}, {"two", u"とぉ"},
     {"da", u"だ"}, {"di", u"ぢ"}, {"du", u"づ"}, {"de", u"で"}, {"do", u"ど"},
     {"dya", u"ぢゃ"}, {"dyi", u"ぢぃ"}, {"dyu", u"ぢゅ"}, {"dye", u"ぢぇ"}, {"dyo", u"ぢょ"},
     {"dha", u"でゃ"}, {"dhi", u"でぃ"}, {"dhu", u"でゅ"}, {"dhe", u"でぇ"}, {"dho", u"でょ"},
-    {"dwu", u"どぅ"}, {"dzi", u"ぢ"}, {"dzu", u"づ"},
+    {"dwa", u"どぁ"}, {"dwi", u"どぃ"}, {"dwu", u"どぅ"}, {"dwe", u"どぇ"}, {"dwo", u"どぉ"},
     {"na", u"な"}, {"ni", u"に"}, {"nu", u"ぬ"}, {"ne", u"ね"}, {"no", u"の"},
     {"nya", u"にゃ"}, {"nyi", u"にぃ"}, {"nyu", u"にゅ"}, {"nye", u"にぇ"}, {"nyo", u"にょ"},
     {"n", u"ん"}, {"nn", u"ん"}, {"n'", u"ん"}, {"xn", u"ん"},
     {"ha", u"は"}, {"hi", u"ひ"}, {"hu", u"ふ"}, {"he", u"へ"}, {"ho", u"ほ"},
     {"hya", u"ひゃ"}, {"hyi", u"ひぃ"}, {"hyu", u"ひゅ"}, {"hye", u"ひぇ"}, {"hyo", u"ひょ"},
     {"fa", u"ふぁ"}, {"fi", u"ふぃ"}, {"fu", u"ふ"}, {"fe", u"ふぇ"}, {"fo", u"ふぉ"},
+    {"hwa", u"ふぁ"}, {"hwi", u"ふぃ"}, {"hwe", u"ふぇ"}, {"hwo", u"ふぉ"},
     {"fya", u"ふゃ"}, {"fyu", u"ふゅ"}, {"fyo", u"ふょ"},
     {"ba", u"ば"}, {"bi", u"び"}, {"bu", u"ぶ"}, {"be", u"べ"}, {"bo", u"ぼ"},
     {"bya", u"びゃ"}, {"byi", u"びぃ"}, {"byu", u"びゅ"}, {"bye", u"びぇ"}, {"byo", u"びょ"},
     {"pa", u"ぱ"}, {"pi", u"ぴ"}, {"pu", u"ぷ"}, {"pe", u"ぺ"}, {"po", u"ぽ"},
     {"pya", u"ぴゃ"}, {"pyi", u"ぴぃ"}, {"pyu", u"ぴゅ"}, {"pye", u"ぴぇ"}, {"pyo", u"ぴょ"},
     {"va", u"ゔぁ"}, {"vi", u"ゔぃ"}, {"vu", u"ゔ"}, {"ve", u"ゔぇ"}, {"vo", u"ゔぉ"},
-    {"vya", u"ゔゃ"}, {"vyu", u"ゔゅ"}, {"vyo", u"ゔょ"},
+    {"vya", u"ゔゃ"}, {"vyi", u"ゔぃ"}, {"vyu", u"ゔゅ"}, {"vye", u"ゔぇ"}, {"vyo", u"ゔょ"},
     {"ma", u"ま"}, {"mi", u"み"}, {"mu", u"む"}, {"me", u"め"}, {"mo", u"も"},
     {"mya", u"みゃ"}, {"myi", u"みぃ"}, {"myu", u"みゅ"}, {"mye", u"みぇ"}, {"myo", u"みょ"},
-    {"ya", u"や"}, {"yi", u"い"}, {"yu", u"ゆ"}, {"ye", u"いぇ"}, {"yo", u"よ"},
+    {"ya", u"や"}, {"yu", u"ゆ"}, {"ye", u"いぇ"}, {"yo", u"よ"},
     {"ra", u"ら"}, {"ri", u"り"}, {"ru", u"る"}, {"re", u"れ"}, {"ro", u"ろ"},
     {"rya", u"りゃ"}, {"ryi", u"りぃ"}, {"ryu", u"りゅ"}, {"rye", u"りぇ"}, {"ryo", u"りょ"},
     {"wa", u"わ"}, {"wi", u"うぃ"}, {"wu", u"う"}, {"we", u"うぇ"}, {"wo", u"を"},
@@ -74,14 +77,13 @@ constexpr TRomajiEntry kRomajiTable[] = {
     {"xyi", u"ぃ"}, {"xye", u"ぇ"}, {"lyi", u"ぃ"}, {"lye", u"ぇ"},
     {"xya", u"ゃ"}, {"xyu", u"ゅ"}, {"xyo", u"ょ"}, {"lya", u"ゃ"}, {"lyu", u"ゅ"}, {"lyo", u"ょ"},
     {"xtu", u"っ"}, {"xtsu", u"っ"}, {"ltu", u"っ"}, {"ltsu", u"っ"},
-    {"xwa", u"ゎ"}, {"lwa", u"ゎ"}, {"xka", u"ゕ"}, {"xke", u"ゖ"}, {"lka", u"ゕ"}, {"lke", u"ゖ"},
+    {"xwa", u"ゎ"}, {"lwa", u"ゎ"}, {"xka", u"ヵ"}, {"xke", u"ヶ"}, {"lka", u"ヵ"}, {"lke", u"ヶ"},
     // A doubled consonant (n aside) is っ before the syllable its second letter starts.
     {"bb", u"っ", "b"}, {"cc", u"っ", "c"}, {"dd", u"っ", "d"}, {"ff", u"っ", "f"},
     {"gg", u"っ", "g"}, {"hh", u"っ", "h"}, {"jj", u"っ", "j"}, {"kk", u"っ", "k"},
     {"ll", u"っ", "l"}, {"mm", u"っ", "m"}, {"pp", u"っ", "p"}, {"qq", u"っ", "q"},
     {"rr", u"っ", "r"}, {"ss", u"っ", "s"}, {"tt", u"っ", "t"}, {"vv", u"っ", "v"},
     {"ww", u"っ", "w"}, {"xx", u"っ", "x"}, {"yy", u"っ", "y"}, {"zz", u"っ", "z"},
-    {"tch", u"っ", "ch"},
     // Punctuation as kana mode types it.
     {"-", u"ー"}, {",", u"、"}, {".", u"。"}, {"[", u"「"}, {"]", u"」"},
     {"!", u"！"}, {"?", u"？"},
@@ -127,14 +129,11 @@ class TRomajiConverter {
       Pending = waiting->Pending;
       Feed(key);
     } else {
-      // The pending letters lead nowhere: the first settles on its own (a lone n as ん, any
-      // other letter as itself) and the rest go again.
-      const std::string rest = Pending.substr(1) + key;
-      Pending.resize(1);
-      Settle();
+      // The pending letters lead nowhere with this key: they stay as typed, and the key starts
+      // anew (shya gives shや, as the input methods have it).
       Out += Letters(Pending);
       Pending.clear();
-      for (char c : rest) Feed(c);
+      Feed(key);
     }
   }
 
@@ -305,6 +304,12 @@ std::u16string RomajiTyped(std::u16string_view keys) {
   for (char16_t key : keys) apply(RomajiKey(field, key));
   apply(RomajiEnter(field));
   return field;
+}
+
+std::vector<std::string_view> RomajiSpellings() {
+  std::vector<std::string_view> spellings;
+  for (const TRomajiEntry& entry : kRomajiTable) spellings.push_back(entry.Roman);
+  return spellings;
 }
 
 bool RomajiFitsAnswer(std::u16string_view answer) {

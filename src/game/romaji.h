@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace game {
 
@@ -40,6 +41,9 @@ std::u16string RomajiTyped(std::u16string_view keys);
 // syllable, a doubled consonant for っ. A character the table cannot make counts as one key and
 // stands as itself. RomajiTyped(ShortestRomaji(r)) gives r back.
 std::u16string ShortestRomaji(std::u16string_view reading);
+
+// Every spelling of the table, as typed (the tests hold them against a real input method).
+std::vector<std::string_view> RomajiSpellings();
 
 // True when an answer can be typed in romaji: it holds no ASCII letters (an English proverb
 // takes its letters as they are typed).

@@ -47,8 +47,9 @@ if [[ "${1:-}" != --inside ]]; then
   cd "$WORK"
   "${RUN_AS[@]}" env -i PATH="$PATH" HOME="$WORK" XDG_RUNTIME_DIR="$WORK" TMPDIR="$WORK" \
     XDG_CONFIG_HOME="$WORK/.config" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
-    SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb \
-    xvfb-run -a -s "-screen 0 1024x768x24" \
+    SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="${QT_LOGGING_RULES:-}" \
+    NIGHTWISP_TEST_WM="${NIGHTWISP_TEST_WM:-}" \
+    xvfb-run -a -s "-screen 0 2560x1440x24" \
     dbus-run-session -- "$WORK/bin/ime_session.sh" "$IM" "$PROGRAM" --inside "$@"
   exit
 fi
@@ -56,8 +57,10 @@ shift  # --inside
 
 # The input method, set up for mozc from the first key.
 DAEMON=
+WM=
 cleanup() {
   [[ -n "$DAEMON" ]] && kill "$DAEMON" 2>/dev/null
+  [[ -n "$WM" ]] && kill "$WM" 2>/dev/null
   wait 2>/dev/null || true
   # mozc's server leaves its client and lives on: this session's, known by its home, goes too.
   local pid
@@ -134,5 +137,13 @@ CONFIG
     export QT_IM_MODULE=fcitx
     ;;
 esac
+# A window manager where one is asked for (NIGHTWISP_TEST_WM=openbox): it frames and places the
+# window as a desktop does.
+if [[ -n "${NIGHTWISP_TEST_WM:-}" ]]; then
+  command -v "$NIGHTWISP_TEST_WM" >/dev/null || fail "$NIGHTWISP_TEST_WM is missing (scripts/setup)"
+  "$NIGHTWISP_TEST_WM" >"$HOME/wm.log" 2>&1 &
+  WM=$!
+  sleep 1
+fi
 export NIGHTWISP_TEST_IM="$IM"
 "$PROGRAM" "$@"

