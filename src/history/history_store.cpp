@@ -249,13 +249,13 @@ TStatement THistoryStore::Prepare(const char* sql) const {
 
 TStatement THistoryStore::PrepareRead(const char* sql) const {
   TStatement statement = Prepare(sql);
-  ReadFailure = statement ? std::string() : sqlite3_errmsg(Db.get());
+  if (!statement && ReadFailure.empty()) ReadFailure = sqlite3_errmsg(Db.get());
   return statement;
 }
 
 bool THistoryStore::ReadAll(sqlite3_stmt* statement, int code) const {
   if (code == SQLITE_DONE) return true;
-  ReadFailure = sqlite3_errmsg(sqlite3_db_handle(statement));
+  if (ReadFailure.empty()) ReadFailure = sqlite3_errmsg(sqlite3_db_handle(statement));
   return false;
 }
 

@@ -105,7 +105,7 @@ class THistoryStore {
   bool AddQuestion(std::int64_t game, const TQuestionRecord& record, const TGameMeasures& measures);
   const std::string& LastError() const { return Error; }
 
-  // --- Reading (a read that fails returns what it read so far and sets ReadError()) ------
+  // --- Reading (a read that fails returns what it read so far and notes ReadError()) -----
   std::vector<TGameRow> Games() const;  // oldest first; games without an asked question left out
   std::vector<TQuestionRow> Questions() const;  // by game, then in the order asked
   // The best kana per minute of the mode's games of one kind with kMinCorrectForBest correct
@@ -115,7 +115,7 @@ class THistoryStore {
   std::vector<TMissedProverb> MostMissed(int count) const;
   // Each mode's and stage's speed over the games of one kind, by mode and stage.
   std::vector<TStageSpeed> SpeedByStage(TGameKind kind = TGameKind::Game) const;
-  // What went wrong in the last read, in English; empty when it read everything.
+  // What went wrong in the first read that failed, in English; empty while all were read.
   const std::string& ReadError() const { return ReadFailure; }
 
   // The connection, for the tables other parts of the game keep here.
@@ -125,8 +125,8 @@ class THistoryStore {
   THistoryStore(std::filesystem::path path, sqlite3* db, int lockFd);
   bool ReadInMemory(int version);  // a reader of an older file: reads a migrated copy
   TStatement Prepare(const char* sql) const;
-  TStatement PrepareRead(const char* sql) const;          // clears ReadError(), or sets it
-  bool ReadAll(sqlite3_stmt* statement, int code) const;  // sets ReadError() unless `code` ended it
+  TStatement PrepareRead(const char* sql) const;          // notes ReadError() when it fails
+  bool ReadAll(sqlite3_stmt* statement, int code) const;  // notes it unless `code` ended a read
   bool Fail(const char* what);
   bool WriteQuestion(std::int64_t game, const TQuestionRecord& record,
                      const TGameMeasures& measures);

@@ -57,9 +57,8 @@ THistorySummary Summarise(const THistoryStore& store) {
     summary.Modes[mode].KeyAccuracy = Thin(accuracies[mode]);
   }
   summary.Stages = store.SpeedByStage();
-  if (summary.Error.empty()) summary.Error = store.ReadError();
   summary.MostMissed = store.MostMissed(kMostMissedCount);
-  if (summary.Error.empty()) summary.Error = store.ReadError();
+  summary.Error = store.ReadError();
   return summary;
 }
 

@@ -14,6 +14,7 @@
 #include "history/game_measures.h"
 #include "history/history_schema.h"
 #include "history/history_store.h"
+#include "history/history_summary.h"
 #include "support/killed_child.h"
 
 namespace {
@@ -261,6 +262,7 @@ TEST_F(HistoryStoreTest, AReadThatFailsSaysSo) {
       << opened.Store->ReadError();
   EXPECT_TRUE(opened.Store->Questions().empty());
   EXPECT_FALSE(opened.Store->ReadError().empty());
+  EXPECT_FALSE(history::Summarise(*opened.Store).Error.empty());
 }
 
 // The game is killed with SIGKILL after its third judged question: all three are there.
