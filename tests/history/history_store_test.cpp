@@ -194,10 +194,12 @@ TEST_F(HistoryStoreTest, ReadsAFileOfEverySchemaVersionAndLeavesNothingBehind) {
       auto opened = THistoryStore::Open(File);
       ASSERT_TRUE(opened.Store) << opened.Detail;
       const auto game = *opened.Store->BeginGame(1'796'000'000'000, TAnswerMode::Kana);
-      const std::vector<TQuestionRecord> asked = {
+      std::vector<TQuestionRecord> asked = {
           Question(1, TQuestionResult::Correct, 3, u"さるもきからおちる"),
           Question(2, TQuestionResult::Wrong, 7, u"いそがばまわれ"),
-          Question(3, TQuestionResult::Skipped, 7, u"いそがばまわれ")};
+          Question(3, TQuestionResult::Skipped, 7, u"いそがばまわれ"),
+          Question(4, TQuestionResult::Correct, 167, u"The die is cast.")};
+      asked[3].Kana = 0;
       for (std::size_t i = 0; i < asked.size(); ++i) {
         ASSERT_TRUE(opened.Store->AddQuestion(
             game, asked[i], history::MeasureGame(std::span(asked.data(), i + 1))));
@@ -215,10 +217,12 @@ TEST_F(HistoryStoreTest, ReadsAFileOfEverySchemaVersionAndLeavesNothingBehind) {
              "(1, 2, 1, 'kana', 7, 0, 'いそがばまわれ', '急がば回れ', 'wrong', 7, 22, 18, 1002, "
              "5002, 0, 1796000000002),"
              "(1, 3, 1, 'kana', 7, 0, 'いそがばまわれ', '急がば回れ', 'skipped', 7, 23, 18, "
-             "1003, 5003, 1, 1796000000003);"
+             "1003, 5003, 1, 1796000000003),"
+             "(1, 4, 1, 'kana', 167, 0, 'The die is cast.', 'The die is cast.', 'correct', 16, "
+             "24, 18, 1004, 5004, 0, 1796000000004);"
              // The game's row as those versions kept it: the skip among the asked.
-             "UPDATE games SET asked = 3, correct = 1, kana_per_min = 9 * 60000.0 / 5001, "
-             "answer_accuracy = 1.0 / 3 WHERE id = 1;"
+             "UPDATE games SET asked = 4, correct = 2, kana_per_min = 9 * 60000.0 / 5001, "
+             "answer_accuracy = 2.0 / 4 WHERE id = 1;"
              "COMMIT;";
       RawExec(sql);
     }
@@ -231,10 +235,11 @@ TEST_F(HistoryStoreTest, ReadsAFileOfEverySchemaVersionAndLeavesNothingBehind) {
     const auto games = store.Games();
     ASSERT_EQ(games.size(), 1u) << store.ReadError();
     EXPECT_EQ(games[0].Kind, history::TGameKind::Game);
-    EXPECT_EQ(games[0].Measures.Asked, 2);
-    EXPECT_DOUBLE_EQ(games[0].Measures.AnswerAccuracy, 0.5);
+    EXPECT_EQ(games[0].Measures.Asked, 3);
+    EXPECT_DOUBLE_EQ(games[0].Measures.AnswerAccuracy, 2.0 / 3);
     const auto questions = store.Questions();
-    ASSERT_EQ(questions.size(), 3u);
+    ASSERT_EQ(questions.size(), 4u);
+    EXPECT_EQ(questions[3].Record.Kana, 0);  // English: no kana
     EXPECT_EQ(questions[0].Record.Reading, u"さるもきからおちる");
     EXPECT_EQ(questions[2].Record.Result, TQuestionResult::Skipped);
     EXPECT_EQ(questions[2].Kind, history::TGameKind::Game);
