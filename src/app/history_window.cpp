@@ -109,7 +109,8 @@ QChartView* ModeChart(const QString& title, const history::THistorySummary& summ
 // Each answer mode's speed in each stage, as bars.
 QChartView* StageChart(const history::THistorySummary& summary) {
   auto* chart = new QChart;
-  chart->setTitle(QStringLiteral("ステージごとの速さ (かな/分)"));
+  chart->setTitle(QStringLiteral("ステージごとの速さ (かな/分、最近 %1 ゲーム)")
+                      .arg(history::kStageSpeedGames));
   auto* series = new QBarSeries;
   double highest = 0;
   for (std::size_t mode = 0; mode < summary.Modes.size(); ++mode) {

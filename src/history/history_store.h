@@ -58,8 +58,10 @@ struct TQuestionRow {
   TQuestionRecord Record;
 };
 
-// The speed of a stage's correct answers in kana over the games of one kind: their kana over
-// their typing time.
+// The speed of a stage's correct answers in kana over the last games of one kind: their kana
+// over their typing time. The last kStageSpeedGames say how the player types now.
+inline constexpr int kStageSpeedGames = 100;
+
 struct TStageSpeed {
   TAnswerMode Mode = TAnswerMode::Kanji;
   std::int32_t Stage = 1;
@@ -113,8 +115,9 @@ class THistoryStore {
   std::optional<double> BestKanaPerMinute(TAnswerMode mode, std::int64_t exceptGame = 0,
                                           TGameKind kind = TGameKind::Game) const;
   std::vector<TMissedProverb> MostMissed(int count) const;
-  // Each mode's and stage's speed over the games of one kind, by mode and stage.
-  std::vector<TStageSpeed> SpeedByStage(TGameKind kind = TGameKind::Game) const;
+  // Each mode's and stage's speed over the last games of one kind, by mode and stage.
+  std::vector<TStageSpeed> SpeedByStage(TGameKind kind = TGameKind::Game,
+                                        int lastGames = kStageSpeedGames) const;
   // What went wrong in the first read that failed, in English; empty while all were read.
   const std::string& ReadError() const { return ReadFailure; }
 

@@ -33,7 +33,7 @@ struct TModeSummary {
 struct THistorySummary {
   std::array<TModeSummary, 2> Modes;  // by TAnswerMode
   std::int32_t Reviews = 0;           // review games, apart from the games above
-  std::vector<TStageSpeed> Stages;    // each mode's speed by stage
+  std::vector<TStageSpeed> Stages;    // each mode's speed by stage over the last games
   std::vector<TMissedProverb> MostMissed;
   std::string Error;  // what could not be read, in English; empty when all was read
 };
