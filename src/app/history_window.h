@@ -1,6 +1,8 @@
 // The history window (ゲーム → 成績): the player's kana per minute and key accuracy over their
-// games in each answer mode, the personal bests, and the ten proverbs missed most often with
-// their readings. It reads the database beside record1.dat as it stands and changes nothing.
+// games in each answer mode, their speed by stage, the personal bests, and the ten proverbs
+// missed most often with their readings; reviews are counted apart. An empty history says how
+// to fill it. The window resizes with its charts. It reads the database beside record1.dat as
+// it stands, whatever version of the game wrote it, and changes nothing.
 #pragma once
 
 #include <QDialog>

@@ -1,8 +1,9 @@
-// Key presses at the keyboard for the player's measures: every key that reaches the window or
-// its input method — letters, Backspace, the input method's conversion keys — but no lone
-// modifier. An input method keeps the keys it composes with from Qt, so on an X server the
-// keys are counted as the server sends them, ahead of it; elsewhere, and for keys sent from
-// within the program (the player-bot), Qt's key events are counted.
+// Key presses at the keyboard for the player's measures: every key that types (typing_keys.h)
+// and reaches the window or its input method — letters, Backspace, the input method's
+// conversion keys — but no lone modifier and none of the game's keys (F1, F2). An input method
+// keeps the keys it composes with from Qt, so on an X server the keys are counted as the server
+// sends them, ahead of it; elsewhere, and for keys sent from within the program (the player-bot),
+// Qt's key events are counted.
 #pragma once
 
 #include <QKeyEvent>

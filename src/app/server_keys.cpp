@@ -1,5 +1,7 @@
 #include "app/server_keys.h"
 
+#include "app/typing_keys.h"
+
 #include <xcb/xcb.h>
 #include <QGuiApplication>
 
@@ -42,13 +44,14 @@ void TServerKeys::Listen(std::function<void(const TServerKey&)> heard) {
   listeners_.push_back(std::move(heard));
 }
 
-// Which keycodes are modifiers (Control among them) and which are Enter, from the server's
-// maps: both Ctrl keys, and any other key the player bound to a modifier.
+// Which keycodes are modifiers (Control among them), which are Enter and which type, from the
+// server's maps: both Ctrl keys, and any other key the player bound to a modifier.
 void TServerKeys::ReadKeyboardMap() {
   xcb_connection_t* connection = QtXConnection();
   control_ = {};
   modifier_ = {};
   enter_ = {};
+  types_ = {};
   const TReply<xcb_get_modifier_mapping_reply_t> modifiers(
       xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr),
       &std::free);
@@ -78,6 +81,7 @@ void TServerKeys::ReadKeyboardMap() {
   for (int k = 0; k < count; ++k) {
     const xcb_keysym_t keysym = keysyms[k * perKeycode];
     if (keysym == kReturn || keysym == kKeypadEnter) enter_[first + k] = true;
+    types_[first + k] = KeysymTypes(keysym);
   }
 }
 
@@ -87,6 +91,7 @@ void TServerKeys::Tell(TServerKey::TKind kind, std::uint8_t keycode) const {
   key.Control = control_[keycode];
   key.Modifier = modifier_[keycode];
   key.Enter = enter_[keycode];
+  key.Types = types_[keycode];
   for (const auto& heard : listeners_) heard(key);
 }
 

@@ -18,6 +18,7 @@ struct TServerKey {
   bool Control = false;   // a key bound to the Control modifier
   bool Modifier = false;  // a key bound to any modifier: Shift, Ctrl, Alt, …
   bool Enter = false;     // Return or the keypad's Enter
+  bool Types = false;     // a key that types an answer (typing_keys.h)
 };
 
 class TServerKeys : public QAbstractNativeEventFilter {
@@ -46,6 +47,7 @@ class TServerKeys : public QAbstractNativeEventFilter {
   std::array<bool, 256> control_{};
   std::array<bool, 256> modifier_{};
   std::array<bool, 256> enter_{};
+  std::array<bool, 256> types_{};
   std::vector<std::function<void(const TServerKey&)>> listeners_;
 };
 

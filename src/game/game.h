@@ -21,6 +21,7 @@ class TSXTextWriter;
 namespace game {
 
 enum class TLabelLayer;
+struct TLabelFrame;
 
 class TGame : public TGameRules {
  public:
@@ -41,6 +42,7 @@ class TGame : public TGameRules {
   void DrawGameScreen();  // draws the state as it is; changes nothing
   // Draws the labels of one layer (TLabelLayer, label_table.h) that the state shows.
   void DrawLabels(TLabelLayer layer);
+  TLabelFrame LabelFrame() const;  // the frame's geometry and every label's size, as drawn
   void DrawTexture(TDGTexture* texture, std::int32_t x, std::int32_t y, std::uint32_t colour);
   void DrawTextureSized(TDGTexture* texture, std::int32_t x, std::int32_t y, std::int32_t w,
                         std::int32_t h, std::uint32_t colour);

@@ -36,12 +36,29 @@ void TGameRules::KeyPressedAtKeyboard(bool enter) {
   if (m.EnterPending) ++m.Keys;
   m.EnterPending = enter;
   if (!enter) ++m.Keys;
-  if (!m.FirstKeyClock) m.FirstKeyClock = QuestionClock();
+  const std::int32_t clock = QuestionClock();
+  if (!m.FirstKeyClock) m.FirstKeyClock = clock;
+  EndHintWait(clock);
+}
+
+void TGameRules::HintAsked() {
+  // Before the first key the clock has not started: there is no typing to leave the wait out of.
+  if (S.Measuring.FirstKeyClock && !S.Measuring.HintSince) {
+    S.Measuring.HintSince = QuestionClock();
+  }
+}
+
+void TGameRules::EndHintWait(std::int32_t clock) {
+  TQuestionMeasuring& m = S.Measuring;
+  if (!m.HintSince) return;
+  m.HintWaits += std::max(clock - *m.HintSince, 0);
+  m.HintSince.reset();
 }
 
 void TGameRules::QuestionEnded(history::TQuestionResult result, std::int32_t clock) {
   const std::int32_t n = S.MondaiNo;
   if (S.TitleMode == 1 || !S.IsMondaiNo(n)) return;
+  EndHintWait(clock);
   const TQuestionMeasuring& m = S.Measuring;
   history::TQuestionRecord q;
   q.Seq = static_cast<std::int32_t>(S.GameQuestions.size()) + 1;
@@ -55,7 +72,8 @@ void TGameRules::QuestionEnded(history::TQuestionResult result, std::int32_t clo
   q.Reading = S.Reading(n);
   q.Spelling = S.Seikai(n);
   q.Result = result;
-  q.Kana = static_cast<std::int32_t>(q.Reading.size());
+  // An English proverb (its reading in letters) has no kana to count.
+  q.Kana = RomajiFitsAnswer(q.Reading) ? static_cast<std::int32_t>(q.Reading.size()) : 0;
   // The Enter that judged is not a key of the answer; one the input method took is.
   const bool judgedByEnter =
       result == history::TQuestionResult::Correct || result == history::TQuestionResult::Wrong;
@@ -63,7 +81,7 @@ void TGameRules::QuestionEnded(history::TQuestionResult result, std::int32_t clo
   q.MinKeys = static_cast<std::int32_t>(ShortestRomaji(q.Reading).size());
   if (m.FirstKeyClock) {
     q.FirstKeyMs = std::max(*m.FirstKeyClock - m.StartClock, 0);
-    q.AnswerMs = std::max(clock - *m.FirstKeyClock, 0);
+    q.AnswerMs = std::max(clock - *m.FirstKeyClock - m.HintWaits, 0);
   }
   q.Hints = std::min(S.HintMoji, kMaxHintsPerQuestion);
   q.JudgedAtMs = WallClockMs();
@@ -73,7 +91,8 @@ void TGameRules::QuestionEnded(history::TQuestionResult result, std::int32_t clo
   if (!HistoryTried) OpenHistory();
   if (!History) return;
   if (HistoryGame == 0) {
-    const std::optional<std::int64_t> game = History->BeginGame(S.GameStartedAtMs, q.Mode);
+    const std::optional<std::int64_t> game =
+        History->BeginGame(S.GameStartedAtMs, q.Mode, GameKind());
     HistoryGame = game.value_or(0);
   }
   if (HistoryGame == 0 ||
@@ -91,9 +110,16 @@ void TGameRules::EndGameMeasures() {
   ++r.Version;
   r.Measures = history::MeasureGame(S.GameQuestions);
   r.Mode = S.GameQuestions.empty() ? history::TAnswerMode::Kanji : S.GameQuestions.front().Mode;
-  r.Best = History ? History->BestKanaPerMinute(r.Mode, HistoryGame) : std::nullopt;
-  r.Beaten = r.Measures.Correct >= history::kMinCorrectForBest &&
+  r.Kind = GameKind();
+  r.Best = History ? History->BestKanaPerMinute(r.Mode, HistoryGame, r.Kind) : std::nullopt;
+  // A review is measured against the reviews, and sets no record.
+  r.Beaten = r.Kind == history::TGameKind::Game &&
+             r.Measures.Correct >= history::kMinCorrectForBest &&
              (!r.Best || r.Measures.KanaPerMinute > *r.Best);
+}
+
+history::TGameKind TGameRules::GameKind() const {
+  return S.ReviewGame == 1 ? history::TGameKind::Review : history::TGameKind::Game;
 }
 
 void TGameRules::OpenHistory() {

@@ -1,21 +1,24 @@
 // The results panel of a game over and a game clear: the game's measures in the free column
-// left of the banner, and the mode's best with a small chart of each question's speed (its
-// misses marked in red) in the column right of it. The banner, the messages, the last answer
+// left of the banner, and the best of the mode and kind (game or review) with a small chart of
+// each question's speed (its misses marked in red) in the column right of it. The columns stand
+// below the status labels over them. The banner, the messages, the last answer
 // and the key guide keep their places. The panel is rendered into its textures once when the
 // game ends and drawn as four sprites each frame.
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "game/game.h"
 #include "game/game_owned.h"
+#include "game/label_table.h"
 
 namespace game {
 namespace {
 
-// The two columns beside the 480-pixel banner, below the counters.
+// The two columns beside the 480-pixel banner, kColumnGap below the counters and the clock.
 constexpr std::int32_t kColumnW = 100;
 constexpr std::int32_t kColumnH = 148;
-constexpr std::int32_t kColumnTop = 118;
+constexpr std::int32_t kColumnGap = 30;
 constexpr std::int32_t kLeftX = 2;
 constexpr std::int32_t kRightGap = 2;  // from the client area's right edge
 constexpr int kPanelPoints = 10;
@@ -25,6 +28,8 @@ constexpr std::uint32_t kBoxColour = 0xA0000018;
 constexpr std::uint32_t kBorderColour = 0x80FFFFFF;
 constexpr std::uint32_t kBarColour = 0xFF90F090;
 constexpr std::uint32_t kMissColour = 0xFFFF4848;
+constexpr std::uint32_t kEnglishColour = 0xFF90B0F0;  // a correct English answer: no kana
+constexpr std::int32_t kMarkH = 10;                   // a miss's or an English answer's mark
 constexpr std::uint32_t kTextColour = 0xEEFFFFFF;
 
 // The chart's place inside the right column.
@@ -65,21 +70,32 @@ void DrawLines(TDGTexture& texture, TSXTextWriter& writer, const std::vector<std
   }
 }
 
-// Each question a bar as high as its speed against the game's fastest; a miss a red block.
-void DrawChart(TDGTexture& texture, const std::vector<history::TQuestionRecord>& questions) {
+bool Correct(const history::TQuestionRecord& q) {
+  return q.Result == history::TQuestionResult::Correct;
+}
+
+// Each correct answer in kana a bar as high as its speed against the game's fastest correct
+// answer; a miss a red mark of fixed height, whatever its time; a skip nothing.
+void DrawChart(TDGTexture& texture, const std::vector<history::TQuestionRecord>& all) {
   const std::int32_t x0 = (kColumnW - kChartW) / 2;
   texture.FillRect(Rect(x0, kChartTop + kChartH, kChartW, 1), kBorderColour, false);
+  std::vector<history::TQuestionRecord> questions;
+  std::copy_if(all.begin(), all.end(), std::back_inserter(questions),
+               [](const auto& q) { return q.Result != history::TQuestionResult::Skipped; });
   if (questions.empty()) return;
   double fastest = 0;
-  for (const auto& q : questions) fastest = std::max(fastest, history::KanaPerMinute(q));
+  for (const auto& q : questions) {
+    if (Correct(q)) fastest = std::max(fastest, history::KanaPerMinute(q));
+  }
   const auto count = static_cast<std::int32_t>(questions.size());
   const std::int32_t step = std::clamp(kChartW / count, 1, 8);
   const std::int32_t barW = std::max(step - 1, 1);
   for (std::int32_t i = 0; i < count && (i + 1) * step <= kChartW; ++i) {
     const history::TQuestionRecord& q = questions[static_cast<std::size_t>(i)];
     const std::int32_t x = x0 + i * step;
-    if (q.Result != history::TQuestionResult::Correct) {
-      texture.FillRect(Rect(x, kChartTop + kChartH - 10, barW, 10), kMissColour, false);
+    if (!Correct(q) || q.Kana == 0) {
+      texture.FillRect(Rect(x, kChartTop + kChartH - kMarkH, barW, kMarkH),
+                       Correct(q) ? kEnglishColour : kMissColour, false);
       continue;
     }
     const double share = fastest > 0 ? history::KanaPerMinute(q) / fastest : 0;
@@ -102,10 +118,12 @@ void TGame::RefreshResultsPanel() {
   writer.Font().SetSize(kPanelPoints);
   const history::TGameMeasures& m = r.Measures;
   const bool kana = r.Mode == history::TAnswerMode::Kana;
+  const bool review = r.Kind == history::TGameKind::Review;
   DrawBox(*o.ResultsTextures[LeftBox]);
   DrawLines(
       *o.ResultsTextures[LeftText], writer,
-      {Sjis(kana ? "かなの成績" : "漢字の成績"), Format("%.0f ", m.KanaPerMinute) + Sjis("かな/分"),
+      {Sjis(review ? (kana ? "かなの復習" : "漢字の復習") : (kana ? "かなの成績" : "漢字の成績")),
+       Format("%.0f ", m.KanaPerMinute) + Sjis("かな/分"),
        Format("%.1f ", m.KeysPerSecond) + Sjis("打/秒"),
        Format("%.0f%% ", 100 * m.KeyAccuracy) + Sjis("打鍵"),
        Format("%.0f%% ", 100 * m.AnswerAccuracy) + Sjis("正答"),
@@ -113,7 +131,8 @@ void TGame::RefreshResultsPanel() {
   DrawBox(*o.ResultsTextures[RightBox]);
   DrawChart(*o.ResultsTextures[RightBox], S.GameQuestions);
   DrawLines(*o.ResultsTextures[RightText], writer,
-            {Sjis("最高 ") + (r.Best ? Format("%.0f", *r.Best) : std::string("---")),
+            {Sjis(review ? "復習最高 " : "最高 ") +
+                 (r.Best ? Format("%.0f", *r.Best) : std::string("---")),
              r.Beaten ? Sjis("記録更新!") : std::string()});
 }
 
@@ -123,10 +142,14 @@ void TGame::DrawResultsPanel() {
     return;
   }
   const std::int32_t rightX = S.ScreenWidth - kColumnW - kRightGap;
-  DrawTexture(o.ResultsTextures[LeftBox].get(), kLeftX, kColumnTop, 0xFFFFFFFF);
-  DrawTexture(o.ResultsTextures[LeftText].get(), kLeftX, kColumnTop, kTextColour);
-  DrawTexture(o.ResultsTextures[RightBox].get(), rightX, kColumnTop, 0xFFFFFFFF);
-  DrawTexture(o.ResultsTextures[RightText].get(), rightX, kColumnTop, kTextColour);
+  const TLabelFrame frame = LabelFrame();
+  const std::int32_t top = std::max(StatusLabelsBottom(frame, kLeftX, kColumnW),
+                                    StatusLabelsBottom(frame, rightX, kColumnW)) +
+                           kColumnGap;
+  DrawTexture(o.ResultsTextures[LeftBox].get(), kLeftX, top, 0xFFFFFFFF);
+  DrawTexture(o.ResultsTextures[LeftText].get(), kLeftX, top, kTextColour);
+  DrawTexture(o.ResultsTextures[RightBox].get(), rightX, top, 0xFFFFFFFF);
+  DrawTexture(o.ResultsTextures[RightText].get(), rightX, top, kTextColour);
 }
 
 }  // namespace game

@@ -528,6 +528,7 @@ void TGameRules::UseHint() {
   // the hints has no character left to send.
   const std::int32_t c = S.HintMoji - 1;
   if (c >= S.MojiCount) return;
+  HintAsked();
   S.HintFlight = 1;
   const TRect e = Window.AnswerBounds();
   const std::int32_t targetX = e.Left + S.Pictures.HikariW * (S.HintMoji - 1);

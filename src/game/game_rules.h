@@ -232,8 +232,11 @@ class TGameRules {
   // The question ends as `result`, judged at `clock`: its record joins the game's and the
   // history.
   void QuestionEnded(history::TQuestionResult result, std::int32_t clock);
-  void EndGameMeasures();  // game over or game clear: the results panel's figures
-  void OpenHistory();      // once, when the first question is set or judged
+  void EndGameMeasures();                // game over or game clear: the results panel's figures
+  void HintAsked();                      // F1 gave a hint: the wait for it is not typing time
+  void EndHintWait(std::int32_t clock);  // a key or the judgement ends that wait
+  history::TGameKind GameKind() const;   // a game, or a review
+  void OpenHistory();                    // once, when the first question is set or judged
   std::unique_ptr<history::THistoryStore> History;
   bool HistoryTried = false;
   std::int64_t HistoryGame = 0;  // the game's row in the history, 0 until its first question

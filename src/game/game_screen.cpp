@@ -33,13 +33,19 @@ std::int32_t Round(float v) { return static_cast<std::int32_t>(std::nearbyint(v)
 
 }  // namespace
 
-void TGame::DrawLabels(TLabelLayer layer) {
+TLabelFrame TGame::LabelFrame() const {
   const TGame::TOwned& o = *Owned;
   TLabelFrame frame{S, S.ScreenWidth, Window.ClientHeight(), Window.AnswerBounds(), {}, {}};
   for (std::size_t i = 0; i < kLabelCount; ++i) {
     frame.Widths[i] = W(o.Labels[i].get());
     frame.Heights[i] = H(o.Labels[i].get());
   }
+  return frame;
+}
+
+void TGame::DrawLabels(TLabelLayer layer) {
+  const TGame::TOwned& o = *Owned;
+  const TLabelFrame frame = LabelFrame();
   for (const TLabelRow& row : kLabelRows) {
     if (row.Layer != layer || !row.Shown(S)) continue;
     const TLabelPoint at = row.Place(frame);

@@ -60,6 +60,9 @@ struct TQuestionMeasuring {
   std::optional<std::int32_t> FirstKeyClock;  // at its first key press
   std::int32_t Keys = 0;                      // key presses counted so far
   bool EnterPending = false;  // the last key was Enter: it judges, or the input method took it
+  // A hint asked after the first key: the wait from F1 to the next key is not typing time.
+  std::optional<std::int32_t> HintSince;
+  std::int32_t HintWaits = 0;
 };
 
 // What the results panel of a game over or a game clear shows.
@@ -67,9 +70,10 @@ struct TGameResults {
   bool Shown = false;        // set when the game ends, cleared when the next one starts
   std::int32_t Version = 0;  // counts the games ended: the panel is drawn anew for each
   history::TAnswerMode Mode = history::TAnswerMode::Kanji;
+  history::TGameKind Kind = history::TGameKind::Game;
   history::TGameMeasures Measures;
-  std::optional<double> Best;  // the mode's best kana per minute before this game
-  bool Beaten = false;         // this game counts towards bests and is faster than Best
+  std::optional<double> Best;  // the best kana per minute of the mode and kind before this game
+  bool Beaten = false;         // a game (not a review) that counts towards bests, faster than Best
 };
 
 struct TGameState : TCatalogue {

@@ -8,6 +8,7 @@
 // renders it and the frame draws it with nothing more.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -202,6 +203,21 @@ constexpr const TLabelRow& LabelRow(TLabel label) {
     if (row.Label == label) return row;
   }
   return kLabelRows[0];  // not reached: every label has its row
+}
+
+// The lowest edge of the status labels standing over the columns [x, x + w) — shown or not,
+// so that what is placed below them (the results panel) does not move as one blinks or
+// appears with the stage.
+inline std::int32_t StatusLabelsBottom(const TLabelFrame& f, std::int32_t x, std::int32_t w) {
+  std::int32_t bottom = 0;
+  for (const TLabelRow& row : kLabelRows) {
+    if (row.Layer != TLabelLayer::Status) continue;
+    const TLabelPoint at = row.Place(f);
+    if (at.X < x + w && x < at.X + f.W(row.Label)) {
+      bottom = std::max(bottom, at.Y + f.H(row.Label));
+    }
+  }
+  return bottom;
 }
 
 }  // namespace game

@@ -23,7 +23,8 @@ TGameMeasures MeasureGame(std::span<const TQuestionRecord> questions) {
   std::int64_t allKeys = 0, allMs = 0;
   std::vector<double> speeds;
   for (const TQuestionRecord& q : questions) {
-    ++m.Asked;
+    // A question skipped with Ctrl was neither answered nor missed; its keys were typed.
+    if (q.Result != TQuestionResult::Skipped) ++m.Asked;
     if (q.AnswerMs && q.Keys > 0) {
       allKeys += q.Keys;
       allMs += *q.AnswerMs;
@@ -32,7 +33,8 @@ TGameMeasures MeasureGame(std::span<const TQuestionRecord> questions) {
     ++m.Correct;
     correctKeys += q.Keys;
     correctMinKeys += q.MinKeys;
-    if (q.AnswerMs && *q.AnswerMs > 0) {
+    // An English answer has no kana: it counts in keys per second and accuracy only.
+    if (q.Kana > 0 && q.AnswerMs && *q.AnswerMs > 0) {
       correctKana += q.Kana;
       correctMs += *q.AnswerMs;
       speeds.push_back(KanaPerMinute(q));

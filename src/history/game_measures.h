@@ -10,9 +10,9 @@
 namespace history {
 
 struct TGameMeasures {
-  std::int32_t Asked = 0;    // questions judged
+  std::int32_t Asked = 0;    // questions judged (a question skipped with Ctrl is not)
   std::int32_t Correct = 0;  // of them answered correctly
-  // Over the correct answers: their kana over their typing time (first key to Enter).
+  // Over the correct answers in kana: their kana over their typing time (first key to Enter).
   double KanaPerMinute = 0;
   // Over every question with a key pressed: the keys over the typing time.
   double KeysPerSecond = 0;
@@ -20,8 +20,8 @@ struct TGameMeasures {
   double KeyAccuracy = 0;
   // Correct over asked.
   double AnswerAccuracy = 0;
-  // Over the correct answers' speeds, 0..100: 100 × (1 − tanh(c + c³/3 + c⁵/5)) with c their
-  // coefficient of variation; 100 for a single answer, 0 with none.
+  // Over the speeds of the correct answers in kana, 0..100: 100 × (1 − tanh(c + c³/3 + c⁵/5)) with
+  // c their coefficient of variation; 100 for a single answer, 0 with none.
   double Consistency = 0;
 };
 

@@ -68,7 +68,24 @@ CREATE TABLE memory (
 CREATE INDEX memory_by_due ON memory (due_day);
 )sql";
 
-constexpr std::array<std::string_view, 2> kMigrations = {kVersion1, kVersion2};
+// Version 3: each game's kind ("game", or "review" for ゲーム → 復習), so that bests and charts
+// keep reviews apart; the games written before were all counted as games. A question skipped
+// with Ctrl is no longer asked: the games' counts and answer accuracy are worked out again. An
+// English proverb (a reading in letters) has no kana. The misses' index leaves the skips out.
+constexpr std::string_view kVersion3 = R"sql(
+ALTER TABLE games ADD COLUMN kind TEXT NOT NULL DEFAULT 'game';
+CREATE INDEX games_by_kind ON games (kind, mode, kana_per_min);
+UPDATE games SET asked =
+  (SELECT count(*) FROM questions WHERE game = games.id AND result <> 'skipped');
+UPDATE games SET answer_accuracy =
+  CASE WHEN asked > 0 THEN CAST(correct AS REAL) / asked ELSE 0 END;
+UPDATE questions SET kana = 0 WHERE reading GLOB '*[A-Za-z]*';
+DROP INDEX questions_missed;
+CREATE INDEX questions_missed_only ON questions (proverb, tuika, reading, spelling)
+  WHERE result NOT IN ('correct', 'skipped');
+)sql";
+
+constexpr std::array<std::string_view, 3> kMigrations = {kVersion1, kVersion2, kVersion3};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #include "history/history_schema.h"
 #include "history/sqlite_statement.h"
@@ -72,6 +73,29 @@ std::optional<std::int64_t> QueryInt(sqlite3* db, const char* sql, int* code) {
   return sqlite3_column_int64(raw, 0);
 }
 
+// A reader's hold on the file while no game has it open: flock(2) shared, against a game's
+// exclusive one. Holding it, a reader opens the file for writing (it never writes), since only
+// the close of such a connection takes the -wal and -shm files away with it; beside a running
+// game it reads through the game's own and leaves them to the game.
+class TReaderLock {
+ public:
+  explicit TReaderLock(const std::filesystem::path& file) {
+    if (file.empty()) return;
+    Fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Fd >= 0 && ::flock(Fd, LOCK_SH | LOCK_NB) != 0) ::close(std::exchange(Fd, -1));
+  }
+  ~TReaderLock() {
+    if (Fd >= 0) ::close(Fd);
+  }
+  TReaderLock(const TReaderLock&) = delete;
+  TReaderLock& operator=(const TReaderLock&) = delete;
+  bool Held() const { return Fd >= 0; }
+  int Release() { return std::exchange(Fd, -1); }
+
+ private:
+  int Fd = -1;
+};
+
 // Applies the migrations from `version` on, in one transaction.
 bool Migrate(sqlite3* db, int version) {
   if (!Exec(db, "BEGIN IMMEDIATE")) return false;
@@ -95,11 +119,18 @@ bool Migrate(sqlite3* db, int version) {
 
 TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess access) {
   const bool readWrite = access == TAccess::ReadWrite;
+  TReaderLock reader(readWrite ? std::filesystem::path() : file);
   sqlite3* raw = nullptr;
   const int flags =
       (readWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
       SQLITE_OPEN_NOMUTEX;
-  int code = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
+  int code = SQLITE_CANTOPEN;
+  if (reader.Held()) {
+    code =
+        sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (code != SQLITE_OK) sqlite3_close_v2(std::exchange(raw, nullptr));
+  }
+  if (raw == nullptr) code = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
   TDb db(raw);
   if (code != SQLITE_OK) {
     return Failed(TOpenStatus::CannotOpen, file, raw ? sqlite3_errmsg(raw) : sqlite3_errstr(code));
@@ -126,6 +157,7 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
                     error == EWOULDBLOCK ? "another game has it open" : std::strerror(error));
     }
   }
+  if (!readWrite) lockFd = reader.Release();
   std::unique_ptr<THistoryStore> store(new THistoryStore(file, db.release(), lockFd));
   sqlite3* connection = store->Db.get();
 
@@ -167,6 +199,11 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
     }
   } else if (*version == 0) {
     return Failed(TOpenStatus::Damaged, file, "no history has been written to it yet");
+  } else {
+    Exec(connection, "PRAGMA query_only = ON");
+    if (*version < SchemaVersion() && !store->ReadInMemory(static_cast<int>(*version))) {
+      return Failed(TOpenStatus::Damaged, file, store->Error);
+    }
   }
   TOpenedHistory opened;
   opened.Status = TOpenStatus::Opened;
@@ -184,8 +221,42 @@ THistoryStore::~THistoryStore() {
   if (LockFd >= 0) ::close(LockFd);
 }
 
+bool THistoryStore::ReadInMemory(int version) {
+  // An older file is read in the current schema: a copy in memory brought up to date, the file
+  // and its lock let go at once.
+  sqlite3* raw = nullptr;
+  const int code =
+      sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  TDb memory(raw);
+  if (code != SQLITE_OK) return Fail("a copy in memory");
+  sqlite3_backup* backup = sqlite3_backup_init(raw, "main", Db.get(), "main");
+  if (backup == nullptr) return Fail("a copy in memory");
+  sqlite3_backup_step(backup, -1);
+  if (sqlite3_backup_finish(backup) != SQLITE_OK) return Fail("a copy in memory");
+  if (!Migrate(raw, version)) {
+    Error = std::string("reading schema version ") + std::to_string(version) + ": " +
+            sqlite3_errmsg(raw);
+    return false;
+  }
+  Db = std::move(memory);
+  if (LockFd >= 0) ::close(std::exchange(LockFd, -1));
+  return true;
+}
+
 TStatement THistoryStore::Prepare(const char* sql) const {
   return history::Prepare(Db.get(), sql, SQLITE_PREPARE_PERSISTENT);
+}
+
+TStatement THistoryStore::PrepareRead(const char* sql) const {
+  TStatement statement = Prepare(sql);
+  if (!statement && ReadFailure.empty()) ReadFailure = sqlite3_errmsg(Db.get());
+  return statement;
+}
+
+bool THistoryStore::ReadAll(sqlite3_stmt* statement, int code) const {
+  if (code == SQLITE_DONE) return true;
+  if (ReadFailure.empty()) ReadFailure = sqlite3_errmsg(sqlite3_db_handle(statement));
+  return false;
 }
 
 bool THistoryStore::Fail(const char* what) {
@@ -193,11 +264,13 @@ bool THistoryStore::Fail(const char* what) {
   return false;
 }
 
-std::optional<std::int64_t> THistoryStore::BeginGame(std::int64_t startedAtMs, TAnswerMode mode) {
-  TStatement insert = Prepare("INSERT INTO games (started_ms, mode) VALUES (?, ?)");
+std::optional<std::int64_t> THistoryStore::BeginGame(std::int64_t startedAtMs, TAnswerMode mode,
+                                                     TGameKind kind) {
+  TStatement insert = Prepare("INSERT INTO games (started_ms, mode, kind) VALUES (?, ?, ?)");
   if (!insert) return Fail("a new game"), std::nullopt;
   sqlite3_bind_int64(insert.get(), 1, startedAtMs);
   sqlite3_bind_text(insert.get(), 2, ModeName(mode).data(), -1, SQLITE_STATIC);
+  sqlite3_bind_text(insert.get(), 3, KindName(kind).data(), -1, SQLITE_STATIC);
   if (sqlite3_step(insert.get()) != SQLITE_DONE) return Fail("a new game"), std::nullopt;
   return sqlite3_last_insert_rowid(Db.get());
 }
@@ -263,11 +336,12 @@ bool THistoryStore::WriteQuestion(std::int64_t game, const TQuestionRecord& q,
 
 std::vector<TGameRow> THistoryStore::Games() const {
   std::vector<TGameRow> games;
-  TStatement select = Prepare(
+  TStatement select = PrepareRead(
       "SELECT id, started_ms, mode, asked, correct, kana_per_min, keys_per_s, key_accuracy, "
-      "answer_accuracy, consistency FROM games WHERE asked > 0 ORDER BY id");
+      "answer_accuracy, consistency, kind FROM games WHERE asked > 0 ORDER BY id");
   if (!select) return games;
-  while (sqlite3_step(select.get()) == SQLITE_ROW) {
+  int code = SQLITE_ROW;
+  while ((code = sqlite3_step(select.get())) == SQLITE_ROW) {
     sqlite3_stmt* s = select.get();
     TGameRow row;
     row.Id = sqlite3_column_int64(s, 0);
@@ -280,19 +354,23 @@ std::vector<TGameRow> THistoryStore::Games() const {
     row.Measures.KeyAccuracy = sqlite3_column_double(s, 7);
     row.Measures.AnswerAccuracy = sqlite3_column_double(s, 8);
     row.Measures.Consistency = sqlite3_column_double(s, 9);
+    row.Kind = KindFromName(Text(s, 10)).value_or(TGameKind::Game);
     games.push_back(row);
   }
+  ReadAll(select.get(), code);
   return games;
 }
 
 std::vector<TQuestionRow> THistoryStore::Questions() const {
   std::vector<TQuestionRow> questions;
-  TStatement select = Prepare(
+  TStatement select = PrepareRead(
       "SELECT q.game, g.started_ms, q.seq, q.stage, q.mode, q.proverb, q.tuika, q.reading, "
       "q.spelling, q.result, q.kana, q.keys, q.min_keys, q.first_key_ms, q.answer_ms, q.hints, "
-      "q.judged_ms FROM questions q JOIN games g ON g.id = q.game ORDER BY q.game, q.seq");
+      "q.judged_ms, g.kind FROM questions q JOIN games g ON g.id = q.game "
+      "ORDER BY q.game, q.seq");
   if (!select) return questions;
-  while (sqlite3_step(select.get()) == SQLITE_ROW) {
+  int code = SQLITE_ROW;
+  while ((code = sqlite3_step(select.get())) == SQLITE_ROW) {
     sqlite3_stmt* s = select.get();
     TQuestionRow row;
     row.Game = sqlite3_column_int64(s, 0);
@@ -313,40 +391,72 @@ std::vector<TQuestionRow> THistoryStore::Questions() const {
     q.AnswerMs = OptionalInt(s, 14);
     q.Hints = sqlite3_column_int(s, 15);
     q.JudgedAtMs = sqlite3_column_int64(s, 16);
+    row.Kind = KindFromName(Text(s, 17)).value_or(TGameKind::Game);
     questions.push_back(std::move(row));
   }
+  ReadAll(select.get(), code);
   return questions;
 }
 
-std::optional<double> THistoryStore::BestKanaPerMinute(TAnswerMode mode,
-                                                       std::int64_t exceptGame) const {
-  TStatement select =
-      Prepare("SELECT max(kana_per_min) FROM games WHERE mode = ? AND correct >= ? AND id <> ?");
+std::optional<double> THistoryStore::BestKanaPerMinute(TAnswerMode mode, std::int64_t exceptGame,
+                                                       TGameKind kind) const {
+  TStatement select = PrepareRead(
+      "SELECT max(kana_per_min) FROM games "
+      "WHERE mode = ? AND kind = ? AND correct >= ? AND id <> ?");
   if (!select) return std::nullopt;
   sqlite3_bind_text(select.get(), 1, ModeName(mode).data(), -1, SQLITE_STATIC);
-  sqlite3_bind_int(select.get(), 2, kMinCorrectForBest);
-  sqlite3_bind_int64(select.get(), 3, exceptGame);
-  if (sqlite3_step(select.get()) != SQLITE_ROW ||
-      sqlite3_column_type(select.get(), 0) == SQLITE_NULL) {
+  sqlite3_bind_text(select.get(), 2, KindName(kind).data(), -1, SQLITE_STATIC);
+  sqlite3_bind_int(select.get(), 3, kMinCorrectForBest);
+  sqlite3_bind_int64(select.get(), 4, exceptGame);
+  const int code = sqlite3_step(select.get());
+  if (code != SQLITE_ROW) {
+    ReadAll(select.get(), code);
     return std::nullopt;
   }
+  if (sqlite3_column_type(select.get(), 0) == SQLITE_NULL) return std::nullopt;
   return sqlite3_column_double(select.get(), 0);
 }
 
 std::vector<TMissedProverb> THistoryStore::MostMissed(int count) const {
   std::vector<TMissedProverb> missed;
-  TStatement select = Prepare(
+  TStatement select = PrepareRead(
       "SELECT proverb, tuika, reading, spelling, count(*) AS misses FROM questions "
-      "WHERE result <> 'correct' GROUP BY proverb, tuika, reading, spelling "
+      "WHERE result NOT IN ('correct', 'skipped') "  // the words of questions_missed_only
+      "GROUP BY proverb, tuika, reading, spelling "
       "ORDER BY misses DESC, proverb, tuika LIMIT ?");
   if (!select) return missed;
   sqlite3_bind_int(select.get(), 1, count);
-  while (sqlite3_step(select.get()) == SQLITE_ROW) {
+  int code = SQLITE_ROW;
+  while ((code = sqlite3_step(select.get())) == SQLITE_ROW) {
     sqlite3_stmt* s = select.get();
     missed.push_back({sqlite3_column_int(s, 0), sqlite3_column_int(s, 1), Text16(s, 2),
                       Text16(s, 3), sqlite3_column_int(s, 4)});
   }
+  ReadAll(select.get(), code);
   return missed;
+}
+
+std::vector<TStageSpeed> THistoryStore::SpeedByStage(TGameKind kind, int lastGames) const {
+  std::vector<TStageSpeed> speeds;
+  // The last games through the questions' (game, seq) index: as quick with 10,000 games as
+  // with 100.
+  TStatement select = PrepareRead(
+      "SELECT q.mode, q.stage, count(*), sum(q.kana) * 60000.0 / sum(q.answer_ms) "
+      "FROM questions q "
+      "WHERE q.game IN (SELECT id FROM games WHERE kind = ? ORDER BY id DESC LIMIT ?) "
+      "AND q.result = 'correct' AND q.kana > 0 AND q.answer_ms > 0 "
+      "GROUP BY q.mode, q.stage ORDER BY q.mode, q.stage");
+  if (!select) return speeds;
+  sqlite3_bind_text(select.get(), 1, KindName(kind).data(), -1, SQLITE_STATIC);
+  sqlite3_bind_int(select.get(), 2, lastGames);
+  int code = SQLITE_ROW;
+  while ((code = sqlite3_step(select.get())) == SQLITE_ROW) {
+    sqlite3_stmt* s = select.get();
+    speeds.push_back({ModeFromName(Text(s, 0)), sqlite3_column_int(s, 1), sqlite3_column_int(s, 2),
+                      sqlite3_column_double(s, 3)});
+  }
+  ReadAll(select.get(), code);
+  return speeds;
 }
 
 std::string OpenFailureMessage(TOpenStatus status, const std::filesystem::path& file,

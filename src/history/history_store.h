@@ -46,17 +46,30 @@ struct TGameRow {
   std::int64_t Id = 0;
   std::int64_t StartedAtMs = 0;  // milliseconds since 1970, UTC
   TAnswerMode Mode = TAnswerMode::Kanji;
+  TGameKind Kind = TGameKind::Game;
   TGameMeasures Measures;
 };
 
 // A judged question with its game.
 struct TQuestionRow {
   std::int64_t Game = 0;
-  std::int64_t StartedAtMs = 0;  // the game's start
+  std::int64_t StartedAtMs = 0;      // the game's start
+  TGameKind Kind = TGameKind::Game;  // the game's kind
   TQuestionRecord Record;
 };
 
-// A proverb missed (wrong, timed out, given up or skipped), with how often.
+// The speed of a stage's correct answers in kana over the last games of one kind: their kana
+// over their typing time. The last kStageSpeedGames say how the player types now.
+inline constexpr int kStageSpeedGames = 100;
+
+struct TStageSpeed {
+  TAnswerMode Mode = TAnswerMode::Kanji;
+  std::int32_t Stage = 1;
+  std::int32_t Answers = 0;
+  double KanaPerMinute = 0;
+};
+
+// A proverb missed (wrong, timed out or given up; a skip is no miss), with how often.
 struct TMissedProverb {
   std::int32_t Proverb = 0;  // catalogue number, or 0
   std::int32_t Tuika = 0;    // N of the N-th additional question, or 0
@@ -88,35 +101,46 @@ class THistoryStore {
   // --- Writing (each call all or nothing, inside the caller's transaction when one is open;
   // false with LastError() on failure) ---------------------------------------------------
   // A new game; its id, or nothing.
-  std::optional<std::int64_t> BeginGame(std::int64_t startedAtMs, TAnswerMode mode);
+  std::optional<std::int64_t> BeginGame(std::int64_t startedAtMs, TAnswerMode mode,
+                                        TGameKind kind = TGameKind::Game);
   // A judged question of the game, with the game's measures as they now stand.
   bool AddQuestion(std::int64_t game, const TQuestionRecord& record, const TGameMeasures& measures);
   const std::string& LastError() const { return Error; }
 
-  // --- Reading --------------------------------------------------------------------------
-  std::vector<TGameRow> Games() const;          // oldest first; games without a question left out
+  // --- Reading (a read that fails returns what it read so far and notes ReadError()) -----
+  std::vector<TGameRow> Games() const;  // oldest first; games without an asked question left out
   std::vector<TQuestionRow> Questions() const;  // by game, then in the order asked
-  // The best kana per minute of the mode's games with kMinCorrectForBest correct answers,
-  // leaving out one game (the one being played); nothing when there is none.
-  std::optional<double> BestKanaPerMinute(TAnswerMode mode, std::int64_t exceptGame = 0) const;
+  // The best kana per minute of the mode's games of one kind with kMinCorrectForBest correct
+  // answers, leaving out one game (the one being played); nothing when there is none.
+  std::optional<double> BestKanaPerMinute(TAnswerMode mode, std::int64_t exceptGame = 0,
+                                          TGameKind kind = TGameKind::Game) const;
   std::vector<TMissedProverb> MostMissed(int count) const;
+  // Each mode's and stage's speed over the last games of one kind, by mode and stage.
+  std::vector<TStageSpeed> SpeedByStage(TGameKind kind = TGameKind::Game,
+                                        int lastGames = kStageSpeedGames) const;
+  // What went wrong in the first read that failed, in English; empty while all were read.
+  const std::string& ReadError() const { return ReadFailure; }
 
   // The connection, for the tables other parts of the game keep here.
   sqlite3* Connection() const { return Db.get(); }
 
  private:
   THistoryStore(std::filesystem::path path, sqlite3* db, int lockFd);
+  bool ReadInMemory(int version);  // a reader of an older file: reads a migrated copy
   TStatement Prepare(const char* sql) const;
+  TStatement PrepareRead(const char* sql) const;          // notes ReadError() when it fails
+  bool ReadAll(sqlite3_stmt* statement, int code) const;  // notes it unless `code` ended a read
   bool Fail(const char* what);
   bool WriteQuestion(std::int64_t game, const TQuestionRecord& record,
                      const TGameMeasures& measures);
 
   std::filesystem::path Path;
   std::unique_ptr<sqlite3, TFreeWith<sqlite3_close_v2>> Db;
-  int LockFd = -1;  // flock held while a game has the file open (-1 read-only)
+  int LockFd = -1;  // flock held while the file is open: a game's exclusive, a reader's shared
   TStatement InsertQuestion;
   TStatement UpdateGame;
   std::string Error;
+  mutable std::string ReadFailure;
 };
 
 // The player's message for an open that failed, naming the file.

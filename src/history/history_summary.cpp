@@ -30,12 +30,20 @@ THistorySummary Summarise(const THistoryStore& store) {
   THistorySummary summary;
   std::array<std::vector<TChartPoint>, 2> speeds, accuracies;
   const std::vector<TGameRow> games = store.Games();
-  for (std::size_t i = 0; i < games.size(); ++i) {
-    const TGameRow& game = games[i];
+  if (!store.ReadError().empty()) {
+    summary.Error = store.ReadError();
+    return summary;
+  }
+  double place = 0;
+  for (const TGameRow& game : games) {
+    if (game.Kind != TGameKind::Game) {
+      ++summary.Reviews;
+      continue;
+    }
     const auto mode = static_cast<std::size_t>(game.Mode);
     TModeSummary& m = summary.Modes[mode];
     ++m.Games;
-    const double place = static_cast<double>(i + 1);
+    ++place;
     speeds[mode].push_back({place, game.Measures.KanaPerMinute});
     accuracies[mode].push_back({place, 100 * game.Measures.KeyAccuracy});
     if (game.Measures.Correct < kMinCorrectForBest) continue;
@@ -48,7 +56,9 @@ THistorySummary Summarise(const THistoryStore& store) {
     summary.Modes[mode].KanaPerMinute = Thin(speeds[mode]);
     summary.Modes[mode].KeyAccuracy = Thin(accuracies[mode]);
   }
+  summary.Stages = store.SpeedByStage();
   summary.MostMissed = store.MostMissed(kMostMissedCount);
+  summary.Error = store.ReadError();
   return summary;
 }
 

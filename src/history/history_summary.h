@@ -1,16 +1,19 @@
 // What the history window shows, worked out from the database: each answer mode's games in
-// order, its personal bests, and the proverbs missed most often.
+// order, its personal bests and its speed by stage, and the proverbs missed most often. The
+// charts and bests are the games' alone: a review (ゲーム → 復習) asks proverbs the player has
+// just seen, so reviews are only counted.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "history/history_store.h"
 
 namespace history {
 
-// A point of a chart: the game's place among all games (1 for the first) and a value.
+// A point of a chart: the game's place among the games (1 for the first) and a value.
 struct TChartPoint {
   double Game = 0;
   double Value = 0;
@@ -29,7 +32,10 @@ struct TModeSummary {
 
 struct THistorySummary {
   std::array<TModeSummary, 2> Modes;  // by TAnswerMode
+  std::int32_t Reviews = 0;           // review games, apart from the games above
+  std::vector<TStageSpeed> Stages;    // each mode's speed by stage over the last games
   std::vector<TMissedProverb> MostMissed;
+  std::string Error;  // what could not be read, in English; empty when all was read
 };
 
 // A chart keeps to this many points; longer histories are averaged over equal spans of games.

@@ -23,6 +23,14 @@ std::optional<TQuestionResult> ResultFromName(std::string_view name) {
 
 std::string_view ModeName(TAnswerMode mode) { return mode == TAnswerMode::Kana ? "kana" : "kanji"; }
 
+std::string_view KindName(TGameKind kind) { return kind == TGameKind::Review ? "review" : "game"; }
+
+std::optional<TGameKind> KindFromName(std::string_view name) {
+  if (name == "game") return TGameKind::Game;
+  if (name == "review") return TGameKind::Review;
+  return std::nullopt;
+}
+
 double KanaPerMinute(const TQuestionRecord& record) {
   if (!record.AnswerMs || *record.AnswerMs <= 0) return 0;
   return record.Kana * 60000.0 / *record.AnswerMs;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The player's history from real games of the player-bot (fixed steps) in an X window:
 #   - a whole game leaves each judged question in the history, and nightwisp-tool history --csv
-#     prints them under its header; the last screen shows the results panel beside the banner;
+#     prints them under its header, leaving nothing beside the file; the last screen shows the
+#     results panel beside the banner;
 #   - a game killed with SIGKILL halfway keeps every question it had judged.
 set -euo pipefail
 GAME="$1"
@@ -21,7 +22,7 @@ export SDL_AUDIODRIVER=dummy
 source "$(dirname "${BASH_SOURCE[0]}")/../support/window_shell.sh"
 start_xvfb "$WORK" 1024x768x24
 
-HEADER="game,started,mode,stage,proverb,result,kana,keys,min_keys,first_key_ms,answer_ms,hints"
+HEADER="game,started,mode,stage,proverb,result,kana,keys,min_keys,first_key_ms,answer_ms,hints,kind"
 rows() { NIGHTWISP_DOCUMENTS="$1" "$TOOL" history --csv | tail -n +2; }
 
 # --- A whole game ---------------------------------------------------------------------------
@@ -30,12 +31,16 @@ mkdir -p "$NIGHTWISP_DOCUMENTS"
 timeout 300 "$GAME" --autoplay --fixed-step --seed 7 --mistakes 0.2 --exit-after-game \
   --screenshots "$WORK/shots" >/dev/null 2>&1 || fail "the game did not end cleanly"
 [[ "$("$TOOL" history --csv | head -n1)" == "$HEADER" ]] || fail "the header differs"
+data="$NIGHTWISP_DOCUMENTS/Amaneya/NightwispData"
+[[ ! -e "$data/history.db-wal" && ! -e "$data/history.db-shm" ]] ||
+  fail "the tool left $(ls "$data")"
 csv="$(rows "$NIGHTWISP_DOCUMENTS")"
 asked=$(wc -l <<<"$csv")
 correct=$(grep -c ',correct,' <<<"$csv" || true)
 [[ $asked -ge 30 ]] || fail "only $asked questions in the history"
-awk -F, 'NF != 12 || $1 != 1 || $3 != "kanji" || $5 !~ /^([0-9]+|tuika:[0-9]+)$/ ||
-         $6 !~ /^(correct|wrong|timeout|giveup|skipped)$/ || $8 < 1 || $9 < 1 { bad = 1 }
+awk -F, 'NF != 13 || $1 != 1 || $3 != "kanji" || $5 !~ /^([0-9]+|tuika:[0-9]+)$/ ||
+         $6 !~ /^(correct|wrong|timeout|giveup|skipped)$/ || $8 < 1 || $9 < 1 ||
+         $13 != "game" { bad = 1 }
          END { exit bad }' <<<"$csv" || fail "a row is not as written: $csv"
 last="$(ls "$WORK/shots" | tail -n1)"
 case "$last" in

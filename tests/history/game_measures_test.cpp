@@ -37,7 +37,7 @@ const std::vector<TQuestionRecord> kGame = {
 
 TEST(GameMeasuresTest, WorksOutEachMeasureAsByHand) {
   const history::TGameMeasures m = history::MeasureGame(kGame);
-  EXPECT_EQ(m.Asked, 6);
+  EXPECT_EQ(m.Asked, 5);  // the skip was not asked
   EXPECT_EQ(m.Correct, 3);
   // 31 kana in 19.5 s of typing.
   EXPECT_NEAR(m.KanaPerMinute, 31 * 60.0 / 19.5, 1e-9);
@@ -46,10 +46,22 @@ TEST(GameMeasuresTest, WorksOutEachMeasureAsByHand) {
   EXPECT_NEAR(m.KeysPerSecond, 3.17647, 1e-5);
   // 58 fewest keys over 63 pressed, over the correct answers.
   EXPECT_NEAR(m.KeyAccuracy, 0.920635, 1e-6);
-  EXPECT_DOUBLE_EQ(m.AnswerAccuracy, 0.5);
+  EXPECT_DOUBLE_EQ(m.AnswerAccuracy, 0.6);  // 3 of 5: the skip is no miss
   // Speeds 100, 80, 120: mean 100, population deviation 16.3299, c = 0.163299;
   // c + c³/3 + c⁵/5 = 0.164774, tanh of it 0.163299: 100 × (1 − 0.163299) = 83.670.
   EXPECT_NEAR(m.Consistency, 83.670, 0.001);
+}
+
+// An English answer (no kana) counts in keys per second and accuracy, not in kana per minute.
+TEST(GameMeasuresTest, KeepsKanaPerMinuteToKana) {
+  std::vector<TQuestionRecord> game = kGame;
+  game.push_back(Question(TQuestionResult::Correct, 0, 30, 27, 5000));  // 30 keys in 5 s
+  const history::TGameMeasures m = history::MeasureGame(game);
+  EXPECT_NEAR(m.KanaPerMinute, 31 * 60.0 / 19.5, 1e-9);  // as without it
+  EXPECT_NEAR(m.Consistency, 83.670, 0.001);
+  EXPECT_NEAR(m.KeysPerSecond, (81 + 30) / 30.5, 1e-9);
+  EXPECT_NEAR(m.KeyAccuracy, (58 + 27) / 93.0, 1e-9);
+  EXPECT_DOUBLE_EQ(m.AnswerAccuracy, 4 / 6.0);
 }
 
 TEST(GameMeasuresTest, HandlesGamesWithFewOrNoCorrectAnswers) {

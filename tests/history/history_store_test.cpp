@@ -11,8 +11,10 @@
 #include <iterator>
 #include <string>
 
+#include "history/game_measures.h"
 #include "history/history_schema.h"
 #include "history/history_store.h"
+#include "history/history_summary.h"
 #include "support/killed_child.h"
 
 namespace {
@@ -131,14 +133,14 @@ TEST_F(HistoryStoreTest, KeepsGamesAndQuestionsInWalModeWithItsVersion) {
 
   const auto games = store.Games();  // the game without a question is left out
   ASSERT_EQ(games.size(), 1u);
-  EXPECT_EQ(games[0].Measures.Asked, 3);
+  EXPECT_EQ(games[0].Measures.Asked, 2);  // the skip was not asked
   EXPECT_EQ(games[0].Measures.Correct, 1);
   EXPECT_NEAR(games[0].Measures.KanaPerMinute, 9 * 60000.0 / 5001, 1e-9);
 
   const auto missed = store.MostMissed(10);
   ASSERT_EQ(missed.size(), 1u);
   EXPECT_EQ(missed[0].Proverb, 7);
-  EXPECT_EQ(missed[0].Misses, 2);
+  EXPECT_EQ(missed[0].Misses, 1);  // nor missed
   EXPECT_EQ(missed[0].Reading, u"いそがばまわれ");
 
   sqlite3* db = store.Connection();
@@ -157,8 +159,9 @@ TEST_F(HistoryStoreTest, BestLeavesOutShortGamesAndTheGameInPlay) {
   auto opened = THistoryStore::Open(File);
   ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;
   THistoryStore& store = *opened.Store;
-  auto addGame = [&](TAnswerMode mode, int correct, double kanaPerMinute) {
-    const std::int64_t game = *store.BeginGame(0, mode);
+  auto addGame = [&](TAnswerMode mode, int correct, double kanaPerMinute,
+                     history::TGameKind kind = history::TGameKind::Game) {
+    const std::int64_t game = *store.BeginGame(0, mode, kind);
     history::TGameMeasures m;
     m.Asked = m.Correct = correct;
     m.KanaPerMinute = kanaPerMinute;
@@ -173,6 +176,98 @@ TEST_F(HistoryStoreTest, BestLeavesOutShortGamesAndTheGameInPlay) {
   EXPECT_EQ(store.BestKanaPerMinute(TAnswerMode::Kana), 180);
   EXPECT_EQ(store.BestKanaPerMinute(TAnswerMode::Kana, playing), 150);
   EXPECT_EQ(store.BestKanaPerMinute(TAnswerMode::Kanji), 300);
+  // A review is no game: it has bests of its own and leaves the games' alone.
+  addGame(TAnswerMode::Kana, 10, 1481, history::TGameKind::Review);
+  EXPECT_EQ(store.BestKanaPerMinute(TAnswerMode::Kana), 180);
+  EXPECT_EQ(store.BestKanaPerMinute(TAnswerMode::Kana, 0, history::TGameKind::Review), 1481);
+  EXPECT_FALSE(store.BestKanaPerMinute(TAnswerMode::Kanji, 0, history::TGameKind::Review));
+}
+
+// A history as each version of the game wrote it (its schema made by that version's
+// migrations, its rows by that version's statements, closed in WAL mode): every reader reads
+// it in the current form, leaves the file's bytes as they were and no -wal or -shm behind.
+TEST_F(HistoryStoreTest, ReadsAFileOfEverySchemaVersionAndLeavesNothingBehind) {
+  for (int version = 1; version <= history::SchemaVersion(); ++version) {
+    SCOPED_TRACE("schema version " + std::to_string(version));
+    fs::remove(File);
+    if (version == history::SchemaVersion()) {
+      auto opened = THistoryStore::Open(File);
+      ASSERT_TRUE(opened.Store) << opened.Detail;
+      const auto game = *opened.Store->BeginGame(1'796'000'000'000, TAnswerMode::Kana);
+      std::vector<TQuestionRecord> asked = {
+          Question(1, TQuestionResult::Correct, 3, u"さるもきからおちる"),
+          Question(2, TQuestionResult::Wrong, 7, u"いそがばまわれ"),
+          Question(3, TQuestionResult::Skipped, 7, u"いそがばまわれ"),
+          Question(4, TQuestionResult::Correct, 167, u"The die is cast.")};
+      asked[3].Kana = 0;
+      for (std::size_t i = 0; i < asked.size(); ++i) {
+        ASSERT_TRUE(opened.Store->AddQuestion(
+            game, asked[i], history::MeasureGame(std::span(asked.data(), i + 1))));
+      }
+    } else {
+      std::string sql = "PRAGMA journal_mode = WAL; BEGIN;";
+      for (int m = 0; m < version; ++m) sql += std::string(history::Migrations()[m]);
+      sql += "PRAGMA user_version = " + std::to_string(version) +
+             ";"
+             "INSERT INTO games (started_ms, mode) VALUES (1796000000000, 'kana');"
+             "INSERT INTO questions (game, seq, stage, mode, proverb, tuika, reading, spelling, "
+             "result, kana, keys, min_keys, first_key_ms, answer_ms, hints, judged_ms) VALUES "
+             "(1, 1, 1, 'kana', 3, 0, 'さるもきからおちる', '猿も木から落ちる', 'correct', 9, "
+             "21, 18, 1001, 5001, 1, 1796000000001),"
+             "(1, 2, 1, 'kana', 7, 0, 'いそがばまわれ', '急がば回れ', 'wrong', 7, 22, 18, 1002, "
+             "5002, 0, 1796000000002),"
+             "(1, 3, 1, 'kana', 7, 0, 'いそがばまわれ', '急がば回れ', 'skipped', 7, 23, 18, "
+             "1003, 5003, 1, 1796000000003),"
+             "(1, 4, 1, 'kana', 167, 0, 'The die is cast.', 'The die is cast.', 'correct', 16, "
+             "24, 18, 1004, 5004, 0, 1796000000004);"
+             // The game's row as those versions kept it: the skip among the asked.
+             "UPDATE games SET asked = 4, correct = 2, kana_per_min = 9 * 60000.0 / 5001, "
+             "answer_accuracy = 2.0 / 4 WHERE id = 1;"
+             "COMMIT;";
+      RawExec(sql);
+    }
+    ASSERT_FALSE(fs::exists(File.string() + "-wal"));
+    const std::string before = Contents(File);
+
+    auto opened = THistoryStore::Open(File, TAccess::ReadOnly);
+    ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;
+    const THistoryStore& store = *opened.Store;
+    const auto games = store.Games();
+    ASSERT_EQ(games.size(), 1u) << store.ReadError();
+    EXPECT_EQ(games[0].Kind, history::TGameKind::Game);
+    EXPECT_EQ(games[0].Measures.Asked, 3);
+    EXPECT_DOUBLE_EQ(games[0].Measures.AnswerAccuracy, 2.0 / 3);
+    const auto questions = store.Questions();
+    ASSERT_EQ(questions.size(), 4u);
+    EXPECT_EQ(questions[3].Record.Kana, 0);  // English: no kana
+    EXPECT_EQ(questions[0].Record.Reading, u"さるもきからおちる");
+    EXPECT_EQ(questions[2].Record.Result, TQuestionResult::Skipped);
+    EXPECT_EQ(questions[2].Kind, history::TGameKind::Game);
+    const auto missed = store.MostMissed(10);
+    ASSERT_EQ(missed.size(), 1u);
+    EXPECT_EQ(missed[0].Misses, 1);
+    ASSERT_EQ(store.SpeedByStage().size(), 1u);
+    EXPECT_NEAR(store.SpeedByStage()[0].KanaPerMinute, 9 * 60000.0 / 5001, 1e-9);
+    EXPECT_TRUE(store.ReadError().empty()) << store.ReadError();
+    opened.Store.reset();  // the reader closes
+    EXPECT_EQ(Contents(File), before);
+    EXPECT_FALSE(fs::exists(File.string() + "-wal"));
+    EXPECT_FALSE(fs::exists(File.string() + "-shm"));
+  }
+}
+
+// A statement that cannot run is a failed read, not an empty history.
+TEST_F(HistoryStoreTest, AReadThatFailsSaysSo) {
+  RawExec("PRAGMA user_version = " + std::to_string(history::SchemaVersion()) +
+          "; CREATE TABLE games (id INTEGER PRIMARY KEY); CREATE TABLE questions (id INTEGER)");
+  const auto opened = THistoryStore::Open(File, TAccess::ReadOnly);
+  ASSERT_TRUE(opened.Store) << opened.Detail;
+  EXPECT_TRUE(opened.Store->Games().empty());
+  EXPECT_NE(opened.Store->ReadError().find("no such column"), std::string::npos)
+      << opened.Store->ReadError();
+  EXPECT_TRUE(opened.Store->Questions().empty());
+  EXPECT_FALSE(opened.Store->ReadError().empty());
+  EXPECT_FALSE(history::Summarise(*opened.Store).Error.empty());
 }
 
 // The game is killed with SIGKILL after its third judged question: all three are there.

@@ -466,5 +466,75 @@ TEST_F(ScreenTest, PresentedPixelsShowTheBackgroundDimmedAndThePanelOverIt) {
   EXPECT_TRUE(Near(frame[py * 688 + px], Over(0xBB5A28C7u, under)));
 }
 
+// The results panel at a game over: its columns stand below the status labels over them,
+// however tall those are, and its chart is scaled from the correct answers in kana, a miss a
+// red mark and an English answer a blue one of fixed height, whatever their times.
+TEST_F(ScreenTest, ResultsPanelClearsTheLabelsAndScalesItsChartFromCorrectAnswers) {
+  LayOut(1, 0);
+  using history::TQuestionResult;
+  const auto question = [](TQuestionResult result, int kana, int answerMs) {
+    history::TQuestionRecord q;
+    q.Result = result;
+    q.Kana = kana;
+    q.Keys = 10;
+    q.FirstKeyMs = 500;
+    q.AnswerMs = answerMs;
+    return q;
+  };
+  S().GameQuestions = {question(TQuestionResult::Correct, 10, 3000),  // 200 kana a minute
+                       question(TQuestionResult::Skipped, 10, 1),     // not drawn
+                       question(TQuestionResult::Correct, 10, 6000),  // 100
+                       question(TQuestionResult::GiveUp, 10, 1),      // 600,000: a miss
+                       question(TQuestionResult::Correct, 0, 2000)};  // English
+  S().Playing = 0;
+  S().GameOver = 1;
+  S().Results.Shown = true;
+  ++S().Results.Version;
+  Game->RefreshResultsPanel();
+
+  // Each column's height of its colour, from the chart's base line (the box's 148th row less
+  // the base line and margin: y = 141) up. Bars 8 pixels apart from x = 5.
+  TDGTexture& chart = *O().ResultsTextures[2];
+  INT pitch = 0;
+  void* bits = nullptr;
+  ASSERT_EQ(chart.LockRect(0, RECT{0, 0, 100, 148}, pitch, bits, 0), D3D_OK);
+  const auto height = [&](int bar, std::uint32_t colour) {
+    int h = 0;
+    const int x = 5 + 8 * bar;
+    while (h < 141 && static_cast<const std::uint32_t*>(
+                          bits)[static_cast<std::size_t>((141 - h) * pitch / 4 + x)] == colour) {
+      ++h;
+    }
+    return h;
+  };
+  const int full = height(0, 0xFF90F090);
+  const int half = height(1, 0xFF90F090);
+  const int miss = height(2, 0xFFFF4848);
+  const int english = height(3, 0xFF90B0F0);
+  chart.UnlockRect();
+  EXPECT_EQ(full, 90);
+  EXPECT_EQ(half, 45);
+  EXPECT_EQ(miss, 10);
+  EXPECT_EQ(english, 10);
+
+  // The columns' top: below the lowest status label over either, a fixed gap apart.
+  const auto top = [&] {
+    const auto sprites = DrawOnce(*Game);
+    const TSprite* left = Find(sprites, O().ResultsTextures[0].get());
+    const TSprite* right = Find(sprites, O().ResultsTextures[2].get());
+    EXPECT_TRUE(left && right);
+    EXPECT_EQ(left->Y, right->Y);
+    return left->Y;
+  };
+  const int fuseikaiBottom =
+      2 * H(O().Label(TLabel::Seikai).get()) + 10 + H(O().Label(TLabel::Fuseikai).get());
+  const int hintBottom = H(O().Label(TLabel::Time).get()) + 5 + H(O().Label(TLabel::Hint).get());
+  EXPECT_EQ(top(), std::max(fuseikaiBottom, hintBottom) + 30);
+  // A taller wrong-answer counter (a larger face, a fourth line) pushes the panel down.
+  TDGTexture& fuseikai = *O().Label(TLabel::Fuseikai);
+  fuseikai.SetSize(fuseikai.Width(), 140);
+  EXPECT_EQ(top(), 2 * H(O().Label(TLabel::Seikai).get()) + 10 + 140 + 30);
+}
+
 }  // namespace
 }  // namespace game::testing

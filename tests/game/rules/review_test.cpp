@@ -135,6 +135,17 @@ TEST_F(ReviewTest, AsksExactlyTheDueProverbsAndKeepsTheSavedGameAndBestScore) {
   EXPECT_TRUE(Window.Confirmations.empty());
   EXPECT_FALSE(std::filesystem::exists(UserDir() / "record1.dat"));
   EXPECT_EQ(S().SaikoTokuten, best);
+  // The review is kept as a review: measured against reviews, it sets no record of the games.
+  EXPECT_EQ(S().Results.Kind, history::TGameKind::Review);
+  EXPECT_FALSE(S().Results.Beaten);
+  {
+    const auto opened = history::THistoryStore::Open(HistoryFile(), history::TAccess::ReadOnly);
+    ASSERT_TRUE(opened.Store);
+    const auto games = opened.Store->Games();
+    ASSERT_EQ(games.size(), 1u);
+    EXPECT_EQ(games[0].Kind, history::TGameKind::Review);
+    EXPECT_FALSE(opened.Store->BestKanaPerMinute(history::TAnswerMode::Kanji));
+  }
 
   // Every answer was a review: the right ones are due later, the wrong one tomorrow.
   EXPECT_GT(Memory(12)->DueDay, Today());

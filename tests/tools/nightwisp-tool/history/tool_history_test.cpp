@@ -1,5 +1,6 @@
 // nightwisp-tool history, end to end on a history of the documents folder.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -32,7 +33,7 @@ class ToolHistoryTest : public ::testing::Test {
 };
 
 constexpr const char* kHeader =
-    "game,started,mode,stage,proverb,result,kana,keys,min_keys,first_key_ms,answer_ms,hints";
+    "game,started,mode,stage,proverb,result,kana,keys,min_keys,first_key_ms,answer_ms,hints,kind";
 
 TEST_F(ToolHistoryTest, PrintsOneRowPerJudgedQuestion) {
   {
@@ -72,15 +73,35 @@ TEST_F(ToolHistoryTest, PrintsOneRowPerJudgedQuestion) {
     ASSERT_EQ(run.Lines.size(), 3u);
     EXPECT_EQ(run.Lines[0], kHeader);
     const std::string started = history::IsoTime(1'796'000'000'000);
-    EXPECT_EQ(run.Lines[1], "1," + started + ",kana,1,12,correct,7,15,13,1200,4300,0");
-    EXPECT_EQ(run.Lines[2], "1," + started + ",kana,2,tuika:3,timeout,7,0,13,,,2");
+    EXPECT_EQ(run.Lines[1], "1," + started + ",kana,1,12,correct,7,15,13,1200,4300,0,game");
+    EXPECT_EQ(run.Lines[2], "1," + started + ",kana,2,tuika:3,timeout,7,0,13,,,2,game");
     EXPECT_TRUE(
         std::regex_match(started, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")));
   }
+  // With no game running, the tool leaves nothing beside the file.
   const tool_test::RunResult table = tool_test::RunTool("history");
   EXPECT_EQ(table.Status, 0);
   ASSERT_EQ(table.Lines.size(), 2u);
   EXPECT_NE(table.Lines[1].find("97.7"), std::string::npos) << table.Lines[1];  // 7 kana in 4.3 s
+  EXPECT_NE(table.Lines[1].find(" game "), std::string::npos) << table.Lines[1];
+  EXPECT_FALSE(fs::exists(File.string() + "-wal"));
+  EXPECT_FALSE(fs::exists(File.string() + "-shm"));
+}
+
+// A history whose statements cannot run is a failure, not a bare header and success.
+TEST_F(ToolHistoryTest, AReadThatFailsExitsNonZero) {
+  {
+    auto opened = history::THistoryStore::Open(File);
+    ASSERT_TRUE(opened.Store);
+    ASSERT_EQ(sqlite3_exec(opened.Store->Connection(),
+                           "ALTER TABLE questions DROP COLUMN hints; "
+                           "ALTER TABLE games DROP COLUMN consistency",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+  }
+  for (const char* command : {"history", "history --csv"}) {
+    EXPECT_EQ(tool_test::RunTool(command).Status, 1) << command;
+  }
 }
 
 TEST_F(ToolHistoryTest, ReportsAMissingOrDamagedHistory) {
