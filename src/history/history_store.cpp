@@ -72,6 +72,19 @@ std::optional<std::int64_t> QueryInt(sqlite3* db, const char* sql, int* code) {
   return sqlite3_column_int64(raw, 0);
 }
 
+// What `PRAGMA quick_check` finds wrong with the file (its first finding), or empty when the
+// file is whole. A check that cannot run at all leaves its code in *code and says why.
+std::string QuickCheck(sqlite3* db, int* code) {
+  sqlite3_stmt* raw = nullptr;
+  *code = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &raw, nullptr);
+  std::unique_ptr<sqlite3_stmt, TFreeWith<sqlite3_finalize>> statement(raw);
+  if (*code == SQLITE_OK) *code = sqlite3_step(raw);
+  if (*code != SQLITE_ROW) return sqlite3_errmsg(db);
+  *code = SQLITE_OK;
+  const std::string finding = Text(raw, 0);
+  return finding == "ok" ? std::string() : finding;
+}
+
 // Applies the migrations from `version` on, in one transaction.
 bool Migrate(sqlite3* db, int version) {
   if (!Exec(db, "BEGIN IMMEDIATE")) return false;
@@ -142,6 +155,13 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
   if (!objects) return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
   if (*version == 0 && *objects > 0) {
     return Failed(TOpenStatus::Damaged, file, "a database of another program");
+  }
+  if (readWrite && *objects > 0) {
+    // A damaged page must be found before the first write: SQLite writes around what it does
+    // not read, and the journal mode is changed only on a file known to be whole.
+    if (std::string problem = QuickCheck(connection, &code); !problem.empty()) {
+      return Failed(code == SQLITE_OK ? TOpenStatus::Damaged : StatusOf(code), file, problem);
+    }
   }
   if (readWrite) {
     if (!Exec(connection, "PRAGMA journal_mode = WAL") ||

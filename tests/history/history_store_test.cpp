@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -225,6 +226,30 @@ TEST_F(HistoryStoreTest, LeavesADamagedFileAsItIs) {
   fs::remove(File);
   RawExec("CREATE TABLE notes (text TEXT); INSERT INTO notes VALUES ('mine')");
   ExpectRefused(TOpenStatus::Damaged);
+}
+
+// A history whose header is sound but one of whose pages is overwritten is found out before
+// anything is written: not switched to WAL, no game added.
+TEST_F(HistoryStoreTest, FindsADamagedPageBeforeTheFirstWrite) {
+  {
+    auto opened = THistoryStore::Open(File);
+    ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;
+    const std::int64_t game = *opened.Store->BeginGame(0, TAnswerMode::Kana);
+    for (int seq = 1; seq <= 300; ++seq) {
+      ASSERT_TRUE(opened.Store->AddQuestion(
+          game, Question(seq, TQuestionResult::Correct, seq % 170 + 1, u"さるもきからおちる"), {}));
+    }
+  }
+  RawExec("PRAGMA journal_mode = DELETE");  // as an older game or another tool leaves it
+  std::string bytes = Contents(File);
+  constexpr std::size_t kPage = 4096;
+  ASSERT_GE(bytes.size(), 8 * kPage);
+  // The last page is a b-tree page of the questions: its header becomes nonsense.
+  std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() - kPage), 64, '\x7f');
+  Write(bytes);
+  ExpectRefused(TOpenStatus::Damaged);
+  const auto opened = THistoryStore::Open(File);
+  EXPECT_NE(opened.Message.find("成績を記録せずに"), std::string::npos) << opened.Message;
 }
 
 TEST_F(HistoryStoreTest, LeavesANewerGamesFileAsItIs) {
