@@ -50,6 +50,10 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate,
   if (bytes[kMidiDivisionOffset] & 0x80) {
     throw EMediaPlayer("SMPTE のフレームで時間を刻む MIDI ファイルは演奏できません");
   }
+  if (const std::string problem = MidiFileLoadProblem(bytes.data(), bytes.size());
+      !problem.empty()) {
+    throw EMediaPlayer(problem);
+  }
   return std::make_unique<TMidiSource>(std::move(bytes), *seconds, rate);
 }
 
