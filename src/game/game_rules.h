@@ -19,6 +19,7 @@
 
 #include "game/game_state.h"
 #include "game/game_window.h"
+#include "game/save_folder.h"
 #include "history/fsrs.h"
 #include "history/history_store.h"
 #include "platform/codepage/codepage.h"
@@ -232,6 +233,8 @@ class TGameRules {
   void EndGameMeasures();  // game over or game clear: the results panel's figures
   void OpenHistory();      // once, when the first question is set or judged
   std::unique_ptr<history::THistoryStore> History;
+  // The per-user folder, held while this game runs (save_folder.h).
+  TSaveFolder SaveFolder;
   bool HistoryTried = false;
   std::int64_t HistoryGame = 0;  // the game's row in the history, 0 until its first question
 
