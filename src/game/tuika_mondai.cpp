@@ -99,6 +99,15 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
   std::vector<std::u16string> meanings;  // of each accepted question
   bool afterAccepted = false;            // the lines at i come right after an accepted question
   const auto lineNumber = [](std::size_t i) { return static_cast<std::int32_t>(i) + 1; };
+  // The meaning on line i, for the question right above it; one the file's encoding could not
+  // read is listed instead.
+  const auto takeMeaning = [&](std::size_t i, std::u16string imi) {
+    if (imi.find(u'\uFFFD') != imi.npos) {
+      result.LeftOut.push_back({lineNumber(i), lines[i], TTuikaLeftOut::Unreadable});
+    } else if (afterAccepted && !imi.empty()) {
+      meanings.back() = std::move(imi);
+    }
+  };
   for (std::size_t i = kTuikaHeaderLines; i + 1 < lines.size();) {
     const std::u16string& first = lines[i];
     const std::u16string& second = lines[i + 1];
@@ -106,7 +115,7 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
     std::u16string imi = TuikaImiOfPair(first, second);
     if (!imi.empty() || (IsBlankTuikaLine(first) && IsBlankTuikaLine(second))) {
       // A meaning, or spacing: neither is a question left out.
-      if (afterAccepted) meanings.back() = std::move(imi);
+      takeMeaning(i, std::move(imi));
       afterAccepted = false;
       i += 2;
       continue;
@@ -125,7 +134,7 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
     const bool standsAlone = why == TTuikaLeftOut::ReadingNotTypable && i + 2 < lines.size() &&
                              IsTypableReading(lines[i + 2]);
     if (standsAlone && IsImiLine(first)) {
-      if (afterAccepted) meanings.back() = TuikaImiOfPair(first, u"");
+      takeMeaning(i, TuikaImiOfPair(first, u""));
     } else {
       result.LeftOut.push_back({lineNumber(i), first, *why});
     }

@@ -365,15 +365,20 @@ TEST_F(TuikaMondaiTest, UnmarkedUtf8IsReadAsUtf8AndShiftJisStaysShiftJis) {
 TEST_F(TuikaMondaiTest, OneBadLineInUtf8LeavesTheRestUtf8) {
   std::string text;
   for (int i = 1; i <= 14; ++i) text += "説明の行 " + std::to_string(i) + "\n";
-  text += "猫に小判\nねこにこばん\n壊\x82れ\nこわれ\n猿も木から落ちる\nさるもきからおちる\n";
+  text +=
+      "猫に小判\nねこにこばん\n壊\x82れ\nこわれ\n猿も木から落ちる\nさるもきからおちる\n"
+      "意味：木\x82\n\n";  // line 21: a meaning with a stray byte
   const TuikaLoadResult result = LoadTuikaMondaiFromBytes(catalogue, text);
   ASSERT_EQ(catalogue.TuikaCount, 2);
   EXPECT_EQ(catalogue.Seikai(171), U("猫に小判"));
   EXPECT_EQ(catalogue.Seikai(172), U("猿も木から落ちる"));
   EXPECT_EQ(catalogue.Reading(172), U("さるもきからおちる"));
-  ASSERT_EQ(result.LeftOut.size(), 1u);
+  EXPECT_EQ(catalogue.Imi(172), u"");
+  ASSERT_EQ(result.LeftOut.size(), 2u);
   EXPECT_EQ(result.LeftOut[0].Line, 17);
   EXPECT_EQ(result.LeftOut[0].Why, TTuikaLeftOut::Unreadable);
+  EXPECT_EQ(result.LeftOut[1].Line, 21);
+  EXPECT_EQ(result.LeftOut[1].Why, TTuikaLeftOut::Unreadable);
   EXPECT_NE(TuikaLeftOutMessage(result.LeftOut).find("17行目"), std::string::npos);
 
   // A Shift-JIS file with one stray byte stays Shift-JIS the same way.
