@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,19 +49,27 @@ history::TQuestionRecord Question(int seq) {
   return q;
 }
 
-void Check(bool holds) {
-  if (!holds) std::abort();
+void Check(bool holds, const char* what) {
+  if (holds) return;
+  std::fprintf(stderr, "fuzz_history_open: %s\n", what);
+  std::abort();
 }
 
-// A folder in memory where there is one: each run writes and opens a file.
-fs::path WorkFolder() {
-  const fs::path shm = "/dev/shm";
-  std::error_code error;
-  const fs::path base = fs::is_directory(shm, error) ? shm : fs::temp_directory_path();
-  const fs::path folder = base / ("nightwisp-fuzz-history-" + std::to_string(::getpid()));
-  fs::create_directories(folder);
-  return folder;
-}
+// A folder in memory where there is one (each run writes and opens a file), removed at exit.
+struct TWorkFolder {
+  TWorkFolder() {
+    const fs::path shm = "/dev/shm";
+    std::error_code error;
+    const fs::path base = fs::is_directory(shm, error) ? shm : fs::temp_directory_path();
+    Path = base / ("nightwisp-fuzz-history-" + std::to_string(::getpid()));
+    fs::create_directories(Path);
+  }
+  ~TWorkFolder() {
+    std::error_code error;
+    fs::remove_all(Path, error);
+  }
+  fs::path Path;
+};
 
 // The valid history every input damages: made by the game's own code, then in rollback-journal
 // mode with small pages, as an older game or another tool may leave it.
@@ -68,17 +77,19 @@ std::string ValidHistory(const fs::path& file) {
   fs::remove(file);
   {
     auto opened = THistoryStore::Open(file);
-    Check(opened.Status == TOpenStatus::Opened);
+    Check(opened.Status == TOpenStatus::Opened, "the valid history opens");
     for (int game = 0; game < 3; ++game) {
       const std::int64_t id = *opened.Store->BeginGame(game, history::TAnswerMode::Kana);
-      for (int seq = 1; seq <= 12; ++seq) Check(opened.Store->AddQuestion(id, Question(seq), {}));
+      for (int seq = 1; seq <= 12; ++seq)
+        Check(opened.Store->AddQuestion(id, Question(seq), {}), "a question is written");
     }
   }
   sqlite3* db = nullptr;
-  Check(sqlite3_open(file.c_str(), &db) == SQLITE_OK);
+  Check(sqlite3_open(file.c_str(), &db) == SQLITE_OK, "SQLite opens the history");
   const std::string sql =
       "PRAGMA journal_mode = DELETE; PRAGMA page_size = " + std::to_string(kPageSize) + "; VACUUM;";
-  Check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK);
+  Check(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK,
+        "the history gets small pages");
   sqlite3_close(db);
   return Contents(file);
 }
@@ -98,8 +109,8 @@ bool QuickCheckPasses(sqlite3* db) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fs::path folder = WorkFolder();
-  static const fs::path file = folder / history::kHistoryFileName;
+  static const TWorkFolder folder;
+  static const fs::path file = folder.Path / history::kHistoryFileName;
   static const std::string valid = ValidHistory(file);
   const std::size_t pages = valid.size() / kPageSize;
 
@@ -116,14 +127,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto opened = THistoryStore::Open(file);
     if (opened.Status != TOpenStatus::Opened) {
       // Refused: one message naming the file, and the file as it was.
-      Check(!opened.Store && opened.Message.find(file.string()) != std::string::npos);
-      Check(Contents(file) == damaged);
-      Check(!fs::exists(file.string() + "-wal") && !fs::exists(file.string() + "-journal"));
+      Check(!opened.Store && opened.Message.find(file.string()) != std::string::npos,
+            "a refusal names the file");
+      Check(Contents(file) == damaged, "a refused file is left as it was");
+      Check(!fs::exists(file.string() + "-wal") && !fs::exists(file.string() + "-journal"),
+            "nothing is left beside a refused file");
       return 0;
     }
     // Opened: the file is whole, and it is read and written as any history.
     THistoryStore& store = *opened.Store;
-    Check(QuickCheckPasses(store.Connection()));
+    Check(QuickCheckPasses(store.Connection()), "an opened history is whole");
     (void)store.Games();
     (void)store.Questions();
     (void)store.MostMissed(5);

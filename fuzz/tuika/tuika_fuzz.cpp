@@ -3,6 +3,7 @@
 // even one builds a file from the rest: after the header, each byte picks a line (questions,
 // readings, meaning lines with or without their blank line, English, bytes no encoding reads)
 // and the line's encoding (UTF-8 or Shift-JIS), so files that mix both are read often.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -34,13 +35,32 @@ constexpr const char* kLines[] = {
 };
 constexpr std::size_t kLineCount = std::size(kLines);
 
+// Each line in UTF-8 and in Shift-JIS, converted once: converting costs more than reading.
+struct TEncodedLines {
+  TEncodedLines() {
+    for (std::size_t i = 0; i < kLineCount; ++i) {
+      Utf8[i] = kLines[i];
+      Sjis[i] = codepage::Utf8ToSjis(kLines[i]);
+    }
+  }
+  std::string Utf8[kLineCount];
+  std::string Sjis[kLineCount];
+};
+
+// At most this many lines after the header: Shift-JIS is decoded a character at a time, and
+// a few dozen lines already mix every kind of line and both encodings.
+constexpr std::size_t kMostBuiltLines = 32;
+
 std::string BuiltFile(const std::uint8_t* data, std::size_t size) {
+  static const TEncodedLines encoded;
+  size = std::min(size, kMostBuiltLines);
   std::string text;
-  for (int i = 0; i < kTuikaHeaderLines; ++i) text += "説明\n";
+  for (int i = 0; i < kTuikaHeaderLines; ++i) text += "header\n";
   for (std::size_t i = 0; i < size; ++i) {
-    const std::string line = kLines[data[i] % kLineCount];
+    const std::size_t line = data[i] % kLineCount;
     const bool sjis = (data[i] / kLineCount) % 2 == 1;
-    text += (sjis ? codepage::Utf8ToSjis(line) : line) + ((data[i] & 0x80) ? "\r\n" : "\n");
+    text += sjis ? encoded.Sjis[line] : encoded.Utf8[line];
+    text += (data[i] & 0x80) ? "\r\n" : "\n";
   }
   return text;
 }

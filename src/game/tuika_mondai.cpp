@@ -48,36 +48,38 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
   return text;
 }
 
-// True when the unmarked bytes are UTF-8: more of the lines holding non-ASCII bytes read as
-// UTF-8 than do not. Shift-JIS kana and kanji practically never read as UTF-8, so one bad line
+// The file's lines as wide strings; bytes the encoding cannot read become U+FFFD. A file
+// without a byte-order mark is UTF-8 when more of its lines holding non-ASCII bytes read as
+// UTF-8 than do not: Shift-JIS kana and kanji practically never read as UTF-8, so one bad line
 // in a UTF-8 file (a paste, a stray byte) leaves the file UTF-8 and only that line unreadable.
-bool ReadsAsUtf8(std::string_view bytes) {
-  std::size_t utf8 = 0;
-  std::size_t other = 0;
-  for (auto line : SplitLines(bytes)) {
-    if (codepage::IsUnmarkedUtf8(line)) {
-      ++utf8;
-    } else if (std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; })) {
-      ++other;
-    }
-  }
-  return utf8 > other;
-}
-
-// The file's lines as wide strings; bytes the encoding cannot read become U+FFFD. Shift-JIS
-// lines are split before decoding, so that a stray lead byte at the end of a line can never
-// swallow the line break that follows it.
+// Shift-JIS lines are split before decoding, so that a stray lead byte at the end of a line can
+// never swallow the line break that follows it.
 std::vector<std::u16string> DecodeLines(std::string_view bytes) {
   std::vector<std::u16string> lines;
-  if (StartsWith(bytes, "\xEF\xBB\xBF") || ReadsAsUtf8(bytes)) {
-    const std::string_view text = StartsWith(bytes, "\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
-    for (auto line : SplitLines(text)) lines.push_back(codepage::Utf8ToUtf16(line));
-  } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+    for (auto line : SplitLines(bytes.substr(3))) lines.push_back(codepage::Utf8ToUtf16(line));
+    return lines;
+  }
+  if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
     const std::u16string text = Utf16FromBytes(bytes.substr(2), bytes[0] == '\xFE');
     for (auto line : SplitLines(std::u16string_view(text))) lines.emplace_back(line);
-  } else {
-    for (auto line : SplitLines(bytes)) lines.push_back(codepage::SjisToUtf16(line));
+    return lines;
   }
+  const std::vector<std::string_view> raw = SplitLines(bytes);
+  std::size_t utf8 = 0;
+  std::size_t other = 0;
+  for (auto line : raw) {
+    std::u16string text = codepage::Utf8ToUtf16(line);
+    if (text.find(u'\uFFFD') != text.npos) {
+      ++other;
+    } else if (std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x80; })) {
+      ++utf8;
+    }
+    lines.push_back(std::move(text));
+  }
+  if (utf8 > other) return lines;
+  lines.clear();
+  for (auto line : raw) lines.push_back(codepage::SjisToUtf16(line));
   return lines;
 }
 

@@ -163,6 +163,12 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
       return Failed(code == SQLITE_OK ? TOpenStatus::Damaged : StatusOf(code), file, problem);
     }
   }
+  // On a file of this game's version the statements that write are made before anything is
+  // written: a schema they cannot work on (a damaged table's columns) leaves the file as it was.
+  if (readWrite && *version == SchemaVersion() && !store->PrepareWriting()) {
+    code = sqlite3_extended_errcode(connection);
+    return Failed(StatusOf(code), file, store->Error);
+  }
   if (readWrite) {
     if (!Exec(connection, "PRAGMA journal_mode = WAL") ||
         !Exec(connection, "PRAGMA synchronous = NORMAL") ||
@@ -174,16 +180,9 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
       code = sqlite3_extended_errcode(connection);
       return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
     }
-    store->InsertQuestion = store->Prepare(
-        "INSERT INTO questions (game, seq, stage, mode, proverb, tuika, reading, spelling, "
-        "result, kana, keys, min_keys, first_key_ms, answer_ms, hints, judged_ms) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    store->UpdateGame = store->Prepare(
-        "UPDATE games SET asked = ?, correct = ?, kana_per_min = ?, keys_per_s = ?, "
-        "key_accuracy = ?, answer_accuracy = ?, consistency = ? WHERE id = ?");
-    if (!store->InsertQuestion || !store->UpdateGame) {
+    if (!store->InsertQuestion && !store->PrepareWriting()) {
       code = sqlite3_extended_errcode(connection);
-      return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
+      return Failed(StatusOf(code), file, store->Error);
     }
   } else if (*version == 0) {
     return Failed(TOpenStatus::Damaged, file, "no history has been written to it yet");
@@ -202,6 +201,22 @@ THistoryStore::~THistoryStore() {
   UpdateGame.reset();
   Db.reset();
   if (LockFd >= 0) ::close(LockFd);
+}
+
+bool THistoryStore::PrepareWriting() {
+  InsertQuestion = Prepare(
+      "INSERT INTO questions (game, seq, stage, mode, proverb, tuika, reading, spelling, "
+      "result, kana, keys, min_keys, first_key_ms, answer_ms, hints, judged_ms) "
+      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  if (!InsertQuestion) return Fail("the questions table");
+  UpdateGame = Prepare(
+      "UPDATE games SET asked = ?, correct = ?, kana_per_min = ?, keys_per_s = ?, "
+      "key_accuracy = ?, answer_accuracy = ?, consistency = ? WHERE id = ?");
+  if (!UpdateGame) {
+    InsertQuestion.reset();
+    return Fail("the games table");
+  }
+  return true;
 }
 
 TStatement THistoryStore::Prepare(const char* sql) const {

@@ -107,6 +107,8 @@ class THistoryStore {
  private:
   THistoryStore(std::filesystem::path path, sqlite3* db, int lockFd);
   TStatement Prepare(const char* sql) const;
+  // The statements that write questions; false with Error set when the tables do not take them.
+  bool PrepareWriting();
   bool Fail(const char* what);
   bool WriteQuestion(std::int64_t game, const TQuestionRecord& record,
                      const TGameMeasures& measures);
