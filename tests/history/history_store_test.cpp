@@ -250,6 +250,18 @@ TEST_F(HistoryStoreTest, FindsADamagedPageBeforeTheFirstWrite) {
   ExpectRefused(TOpenStatus::Damaged);
   const auto opened = THistoryStore::Open(File);
   EXPECT_NE(opened.Message.find("成績を記録せずに"), std::string::npos) << opened.Message;
+
+  // Whole pages, but a damaged table definition the game cannot write to: refused before the
+  // journal mode changes, naming what is wrong.
+  fs::remove(File);
+  ASSERT_EQ(THistoryStore::Open(File).Status, TOpenStatus::Opened);
+  RawExec(
+      "PRAGMA journal_mode = DELETE; PRAGMA writable_schema = ON; "
+      "UPDATE sqlite_schema SET sql = replace(sql, ' stage INTEGER', ' sxage INTEGER') "
+      "WHERE name = 'questions'");
+  ExpectRefused(TOpenStatus::Damaged);
+  const std::string detail = THistoryStore::Open(File).Detail;
+  EXPECT_NE(detail.find("stage"), std::string::npos) << detail;
 }
 
 TEST_F(HistoryStoreTest, LeavesANewerGamesFileAsItIs) {
