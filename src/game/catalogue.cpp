@@ -26,10 +26,11 @@ bool IsKanaOfTheAnswerField(char16_t c) {
 bool IsPrintableAscii(char16_t c) { return c >= 0x20 && c < 0x7F; }
 bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
-// A character the file's bytes did not make (U+FFFD) or a control character nobody types.
+// A character the file's bytes did not make (U+FFFD), or a NUL, which ends the text where
+// Settei.ini keeps it. (A tab in a written form is kept, as it always was.)
 bool HoldsUnreadable(std::u16string_view line) {
   return std::any_of(line.begin(), line.end(),
-                     [](char16_t c) { return c == u'\uFFFD' || c < 0x20 || c == 0x7F; });
+                     [](char16_t c) { return c == u'\uFFFD' || c == u'\0'; });
 }
 
 }  // namespace

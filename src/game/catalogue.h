@@ -85,7 +85,7 @@ std::int32_t MojiLength(std::u16string_view reading);
 
 // True when an additional question with this written form and reading may be asked: neither
 // text is empty, one half-width space or one full-width space, or holds U+FFFD (bytes the
-// file's encoding could not read) or a control character, and the reading is typable
+// file's encoding could not read) or a NUL, and the reading is typable
 // (IsTypableReading) in at most 39 characters.
 bool IsAcceptableTuikaPair(std::u16string_view seikai, std::u16string_view reading);
 // True when the answer field can produce the reading in the hiragana mode: hiragana, ー and the
