@@ -102,7 +102,7 @@ enum class TTuikaLeftOut : std::uint8_t {
   ReadingTooLong,     // more than 39 characters in the reading
   SeikaiTooWide,      // the written form does not fit on the screen
   ReadingTooWide,     // the reading does not fit on the screen
-  Unreadable,         // bytes the file's encoding cannot read (U+FFFD), or a control character
+  Unreadable,         // bytes the file's encoding cannot read (U+FFFD), or a NUL
   ReadingNotTypable,  // the reading holds what the answer field cannot make (kanji, "意味：", …)
 };
 
