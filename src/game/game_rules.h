@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -232,6 +233,10 @@ class TGameRules {
   void QuestionEnded(history::TQuestionResult result, std::int32_t clock);
   void EndGameMeasures();  // game over or game clear: the results panel's figures
   void OpenHistory();      // once, when the first question is set or judged
+  // A history already there starts opening at start-up, beside the title: the check before its
+  // first write reads the whole file, which the first question should not wait for.
+  void StartOpeningHistory();
+  std::future<history::TOpenedHistory> HistoryOpening;
   std::unique_ptr<history::THistoryStore> History;
   // The per-user folder, held while this game runs (save_folder.h).
   TSaveFolder SaveFolder;

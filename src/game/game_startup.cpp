@@ -106,6 +106,7 @@ void TGameRules::FormCreate() {
   S.Message1 = Sjis("BGM設定中...");
   ShowMessage1();
   CreateSpeech();
+  StartOpeningHistory();
   Created = true;
   S.StartupDone = 1;
 }
