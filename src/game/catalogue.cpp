@@ -1,5 +1,7 @@
 #include "game/catalogue.h"
 
+#include <algorithm>
+
 #include "platform/codepage/codepage.h"
 
 namespace {
@@ -14,7 +16,35 @@ bool IsBlankLine(std::u16string_view line) {
   return line.empty() || line == u" " || line == u"\u3000";
 }
 
+// What the answer field makes in the hiragana mode: hiragana, the long vowel mark and the
+// punctuation the romaji converter turns - , . [ ] ! ? into.
+bool IsKanaOfTheAnswerField(char16_t c) {
+  return (c >= u'\u3041' && c <= u'\u3096') || c == u'ー' || c == u'、' || c == u'。' ||
+         c == u'「' || c == u'」' || c == u'！' || c == u'？';
+}
+
+bool IsPrintableAscii(char16_t c) { return c >= 0x20 && c < 0x7F; }
+bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// A character the file's bytes did not make (U+FFFD), or a NUL, which ends the text where
+// Settei.ini keeps it. (A tab in a written form is kept, as it always was.)
+bool HoldsUnreadable(std::u16string_view line) {
+  return std::any_of(line.begin(), line.end(),
+                     [](char16_t c) { return c == u'\uFFFD' || c == u'\0'; });
+}
+
 }  // namespace
+
+bool IsTypableReading(std::u16string_view reading) {
+  if (reading.empty()) return false;
+  // An English proverb is typed as it stands: the field converts nothing once it holds a letter.
+  if (std::any_of(reading.begin(), reading.end(), IsAsciiLetter)) {
+    return std::all_of(reading.begin(), reading.end(), IsPrintableAscii);
+  }
+  return std::all_of(reading.begin(), reading.end(), IsKanaOfTheAnswerField);
+}
+
+namespace {}  // namespace
 
 bool TCatalogue::IsMondaiNo(std::int32_t mondaiNo) const {
   return mondaiNo >= 1 && mondaiNo <= MondaiCount();
@@ -91,7 +121,9 @@ std::int32_t MojiLength(std::u16string_view reading) {
 std::optional<TTuikaLeftOut> TuikaPairProblem(std::u16string_view seikai,
                                               std::u16string_view reading) {
   if (IsBlankLine(seikai) || IsBlankLine(reading)) return TTuikaLeftOut::Blank;
+  if (HoldsUnreadable(seikai) || HoldsUnreadable(reading)) return TTuikaLeftOut::Unreadable;
   if (MojiLength(reading) > kMaxMondaiLength) return TTuikaLeftOut::ReadingTooLong;
+  if (!IsTypableReading(reading)) return TTuikaLeftOut::ReadingNotTypable;
   return std::nullopt;
 }
 

@@ -83,24 +83,31 @@ std::u16string TuikaImiOfPair(std::u16string_view first, std::u16string_view sec
 std::vector<std::u16string> MojiOf(std::u16string_view reading);
 std::int32_t MojiLength(std::u16string_view reading);
 
-// True when an additional question with this written form and reading may be asked: the
-// reading has at most 39 characters and neither text is empty, one half-width space or one
-// full-width space.
+// True when an additional question with this written form and reading may be asked: neither
+// text is empty, one half-width space or one full-width space, or holds U+FFFD (bytes the
+// file's encoding could not read) or a NUL, and the reading is typable
+// (IsTypableReading) in at most 39 characters.
 bool IsAcceptableTuikaPair(std::u16string_view seikai, std::u16string_view reading);
+// True when the answer field can produce the reading in the hiragana mode: hiragana, ー and the
+// punctuation the romaji converter makes (、。「」！？), or, for an English proverb, printable
+// ASCII with at least one letter.
+bool IsTypableReading(std::u16string_view reading);
 // A line that holds nothing a player could type: empty, one half-width or one full-width space.
 bool IsBlankTuikaLine(std::u16string_view line);
 
 // Why an additional question is left out. A pair whose two lines are both blank is taken as
 // spacing and not reported.
 enum class TTuikaLeftOut : std::uint8_t {
-  Blank,           // one of its two lines is empty or a single space
-  ReadingTooLong,  // more than 39 characters in the reading
-  SeikaiTooWide,   // the written form does not fit on the screen
-  ReadingTooWide,  // the reading does not fit on the screen
+  Blank,              // one of its two lines is empty or a single space
+  ReadingTooLong,     // more than 39 characters in the reading
+  SeikaiTooWide,      // the written form does not fit on the screen
+  ReadingTooWide,     // the reading does not fit on the screen
+  Unreadable,         // bytes the file's encoding cannot read (U+FFFD), or a NUL
+  ReadingNotTypable,  // the reading holds what the answer field cannot make (kanji, "意味：", …)
 };
 
 struct TTuikaLeftOutPair {
-  std::int32_t Line = 0;  // of the written form, counting the file's lines from 1
+  std::int32_t Line = 0;  // of the written form (or the line left alone), counting from 1
   std::u16string Seikai;
   TTuikaLeftOut Why = TTuikaLeftOut::Blank;
 };
@@ -140,14 +147,18 @@ std::filesystem::path TuikaFolder(const std::filesystem::path& appDir,
 std::filesystem::path TuikaFileForEditing(const std::filesystem::path& appDir,
                                           const std::filesystem::path& userDir, std::string& error);
 
-// The same on the file's bytes. The text is UTF-8 or Shift-JIS (told apart by its bytes; a
-// UTF-16 byte-order mark selects UTF-16); lines end with CR LF, LF or CR. The first 14 lines
-// are the header. The rest are pairs of lines, written form first, then reading; an odd last
-// line is dropped, and a pair that IsAcceptableTuikaPair rejects or that fits (when given)
-// finds too wide is left out and listed in LeftOut. A meaning pair (see TuikaImiOfPair) right
-// after an accepted question becomes that question's meaning. When at least one pair is accepted,
-// the additional questions become exactly those pairs, each with its reading as speech string and
-// not yet asked; otherwise nothing changes. TuikaShutsudaiCount := 0.
+// The same on the file's bytes. A UTF-8 or UTF-16 byte-order mark selects that encoding;
+// otherwise the text is UTF-8 when more of its non-ASCII lines read as UTF-8 than do not, else
+// Shift-JIS (a line the chosen encoding cannot read is left out, never garbled). Lines end with
+// CR LF, LF or CR. The first 14 lines are the header. The rest are pairs of lines, written form
+// first, then reading; an odd last line is dropped, and a pair that IsAcceptableTuikaPair rejects
+// or that fits (when given) finds too wide is left out and listed in LeftOut. Where the line
+// below a pair's first line cannot be a reading but the one after it can, the first line stands
+// alone (a question without its reading is listed; a meaning line without its blank line gives
+// its meaning), so one missing line never shifts the pairs after it. A meaning pair (see
+// TuikaImiOfPair) right after an accepted question becomes that question's meaning. When at
+// least one pair is accepted, the additional questions become exactly those pairs, each with its
+// reading as speech string and not yet asked; otherwise nothing changes. TuikaShutsudaiCount := 0.
 TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view bytes,
                                          const TTuikaScreenCheck& fits = nullptr);
 

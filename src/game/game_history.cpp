@@ -122,13 +122,25 @@ history::TGameKind TGameRules::GameKind() const {
   return S.ReviewGame == 1 ? history::TGameKind::Review : history::TGameKind::Game;
 }
 
+void TGameRules::StartOpeningHistory() {
+  const std::filesystem::path file = S.UserDir / history::kHistoryFileName;
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) return;  // a new one is made at the first question
+  HistoryOpening =
+      std::async(std::launch::async, [file] { return history::THistoryStore::Open(file); });
+}
+
 void TGameRules::OpenHistory() {
   HistoryTried = true;
-  // The per-user folder is made when something is to be written there: the first question.
-  std::error_code error;
-  std::filesystem::create_directories(S.UserDir, error);
-  history::TOpenedHistory opened =
-      history::THistoryStore::Open(S.UserDir / history::kHistoryFileName);
+  history::TOpenedHistory opened;
+  if (HistoryOpening.valid()) {
+    opened = HistoryOpening.get();
+  } else {
+    // The per-user folder is made when something is to be written there: the first question.
+    std::error_code error;
+    std::filesystem::create_directories(S.UserDir, error);
+    opened = history::THistoryStore::Open(S.UserDir / history::kHistoryFileName);
+  }
   History = std::move(opened.Store);
   if (!History) ShowBox(opened.Message);
 }

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@
 
 #include "game/game_state.h"
 #include "game/game_window.h"
+#include "game/save_folder.h"
 #include "history/fsrs.h"
 #include "history/history_store.h"
 #include "platform/codepage/codepage.h"
@@ -237,7 +239,13 @@ class TGameRules {
   void EndHintWait(std::int32_t clock);  // a key or the judgement ends that wait
   history::TGameKind GameKind() const;   // a game, or a review
   void OpenHistory();                    // once, when the first question is set or judged
+  // A history already there starts opening at start-up, beside the title: the check before its
+  // first write reads the whole file, which the first question should not wait for.
+  void StartOpeningHistory();
+  std::future<history::TOpenedHistory> HistoryOpening;
   std::unique_ptr<history::THistoryStore> History;
+  // The per-user folder, held while this game runs (save_folder.h).
+  TSaveFolder SaveFolder;
   bool HistoryTried = false;
   std::int64_t HistoryGame = 0;  // the game's row in the history, 0 until its first question
 

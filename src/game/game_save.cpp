@@ -80,6 +80,13 @@ void TGameRules::SaveGame() {
     keys.TuikaSeikai = S.Seikai(S.MondaiNo);
   }
   keys.KaitoMode = S.KaitoMode;
+  // The folder is made by the first save; another running game may have made it first.
+  std::error_code folderError;
+  std::filesystem::create_directories(S.UserDir, folderError);
+  if (!SaveFolder.Take(S.UserDir)) {
+    ShowBox("ゲームを保存できませんでした。\n" + SaveFolderTakenMessage(S.UserDir));
+    return;
+  }
   std::string error;
   switch (WriteSavePair(S.UserDir, d, keys, tuika, error)) {
     case TSavePairResult::Saved:

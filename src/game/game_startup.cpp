@@ -29,10 +29,13 @@ void TGameRules::FormCreate() {
   // The folders. The per-user folder is made only when something is written there.
   S.AppDir = GamePaths.AppDir;
   S.UserDir = GamePaths.DocumentsDir / "Amaneya" / "NightwispData";
-  // A save killed midway is finished or undone before anything reads its files.
+  // A save killed midway is finished or undone before anything reads its files; a save in
+  // progress of another running game on the same folder is left to it.
   std::string pairError;
-  if (!RecoverSavePair(S.UserDir / kSaveFileName, TSettingsFiles(S.UserDir).IniFileName(),
-                       pairError)) {
+  if (!SaveFolder.Take(S.UserDir)) {
+    ShowBox(SaveFolderTakenMessage(S.UserDir));
+  } else if (!RecoverSavePair(S.UserDir / kSaveFileName, TSettingsFiles(S.UserDir).IniFileName(),
+                              pairError)) {
     ShowBox("前回の保存を仕上げられませんでした。\n" + pairError);
   }
 
@@ -103,15 +106,21 @@ void TGameRules::FormCreate() {
   S.Message1 = Sjis("BGM設定中...");
   ShowMessage1();
   CreateSpeech();
+  StartOpeningHistory();
   Created = true;
   S.StartupDone = 1;
 }
 
 void TGameRules::FormClose() {
   if (!Created || Destroyed) return;
-  // The per-user folder with every missing parent.
+  // The per-user folder with every missing parent. Another running game holding it keeps it:
+  // this one writes nothing there (it said so at start-up or at its save).
   std::error_code error;
   std::filesystem::create_directories(S.UserDir, error);
+  if (!SaveFolder.Take(S.UserDir)) {
+    StopMusic();
+    return;
+  }
 
   // Settei.ini: every key that can be written is.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;

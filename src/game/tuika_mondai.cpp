@@ -48,20 +48,43 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
   return text;
 }
 
-// The file's lines as wide strings. Shift-JIS lines are split before decoding, so that a stray
-// lead byte at the end of a line can never swallow the line break that follows it.
+// The file's lines as wide strings; bytes the encoding cannot read become U+FFFD. A file
+// without a byte-order mark is UTF-8 when more of its lines holding non-ASCII bytes read as
+// UTF-8 than do not: Shift-JIS kana and kanji practically never read as UTF-8, so one bad line
+// in a UTF-8 file (a paste, a stray byte) leaves the file UTF-8 and only that line unreadable.
+// Shift-JIS lines are split before decoding, so that a stray lead byte at the end of a line can
+// never swallow the line break that follows it.
 std::vector<std::u16string> DecodeLines(std::string_view bytes) {
   std::vector<std::u16string> lines;
-  if (StartsWith(bytes, "\xEF\xBB\xBF") || codepage::IsUnmarkedUtf8(bytes)) {
-    const std::string_view text = StartsWith(bytes, "\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
-    for (auto line : SplitLines(text)) lines.push_back(codepage::Utf8ToUtf16(line));
-  } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+    for (auto line : SplitLines(bytes.substr(3))) lines.push_back(codepage::Utf8ToUtf16(line));
+    return lines;
+  }
+  if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
     const std::u16string text = Utf16FromBytes(bytes.substr(2), bytes[0] == '\xFE');
     for (auto line : SplitLines(std::u16string_view(text))) lines.emplace_back(line);
-  } else {
-    for (auto line : SplitLines(bytes)) lines.push_back(codepage::SjisToUtf16(line));
+    return lines;
   }
+  const std::vector<std::string_view> raw = SplitLines(bytes);
+  std::size_t utf8 = 0;
+  std::size_t other = 0;
+  for (auto line : raw) {
+    std::u16string text = codepage::Utf8ToUtf16(line);
+    if (text.find(u'\uFFFD') != text.npos) {
+      ++other;
+    } else if (std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x80; })) {
+      ++utf8;
+    }
+    lines.push_back(std::move(text));
+  }
+  if (utf8 > other) return lines;
+  lines.clear();
+  for (auto line : raw) lines.push_back(codepage::SjisToUtf16(line));
   return lines;
+}
+
+bool IsImiLine(std::u16string_view line) {
+  return line.starts_with(kTuikaImiMark) || line.starts_with(u"意味:");
 }
 
 }  // namespace
@@ -73,50 +96,69 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
   std::vector<std::u16string> lines = DecodeLines(bytes);
   result.LineCount = static_cast<std::int32_t>(lines.size());
 
-  // Fewer than 16 lines holds no complete pair after the header.
-  if (lines.size() >= static_cast<std::size_t>(kTuikaHeaderLines) + 2) {
-    // An odd line at the end has no partner.
-    if ((lines.size() - kTuikaHeaderLines) % 2 != 0) lines.pop_back();
-    result.PairCount = static_cast<std::int32_t>((lines.size() - kTuikaHeaderLines) / 2);
-
-    // Count first: a file without a single usable pair changes nothing.
-    std::vector<std::size_t> accepted;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(result.PairCount); ++k) {
-      const std::size_t first = kTuikaHeaderLines + 2 * k;
-      const std::u16string& seikai = lines[first];
-      const std::u16string& reading = lines[first + 1];
-      std::optional<TTuikaLeftOut> why = TuikaPairProblem(seikai, reading);
-      if (!why && fits) why = fits(seikai, reading);
-      if (!why) {
-        accepted.push_back(first);
-      } else if (!(IsBlankTuikaLine(seikai) && IsBlankTuikaLine(reading)) &&
-                 TuikaImiOfPair(seikai, reading).empty()) {
-        // Spacing and the meaning lines of the question above are not questions left out.
-        result.LeftOut.push_back({static_cast<std::int32_t>(first) + 1, seikai, *why});
-      }
+  // Count first: a file without a single usable pair changes nothing.
+  std::vector<std::size_t> accepted;
+  std::vector<std::u16string> meanings;  // of each accepted question
+  bool afterAccepted = false;            // the lines at i come right after an accepted question
+  const auto lineNumber = [](std::size_t i) { return static_cast<std::int32_t>(i) + 1; };
+  // The meaning on line i, for the question right above it; one the file's encoding could not
+  // read is listed instead.
+  const auto takeMeaning = [&](std::size_t i, std::u16string imi) {
+    if (imi.find(u'\uFFFD') != imi.npos) {
+      result.LeftOut.push_back({lineNumber(i), lines[i], TTuikaLeftOut::Unreadable});
+    } else if (afterAccepted && !imi.empty()) {
+      meanings.back() = std::move(imi);
     }
-    result.Accepted = static_cast<std::int32_t>(accepted.size());
+  };
+  for (std::size_t i = kTuikaHeaderLines; i + 1 < lines.size();) {
+    const std::u16string& first = lines[i];
+    const std::u16string& second = lines[i + 1];
+    ++result.PairCount;
+    std::u16string imi = TuikaImiOfPair(first, second);
+    if (!imi.empty() || (IsBlankTuikaLine(first) && IsBlankTuikaLine(second))) {
+      // A meaning, or spacing: neither is a question left out.
+      takeMeaning(i, std::move(imi));
+      afterAccepted = false;
+      i += 2;
+      continue;
+    }
+    std::optional<TTuikaLeftOut> why = TuikaPairProblem(first, second);
+    if (!why && fits) why = fits(first, second);
+    if (!why) {
+      accepted.push_back(i);
+      meanings.emplace_back();
+      afterAccepted = true;
+      i += 2;
+      continue;
+    }
+    // The second line cannot be a reading but the third can: the second starts the next pair,
+    // and the first stands alone.
+    const bool standsAlone = why == TTuikaLeftOut::ReadingNotTypable && i + 2 < lines.size() &&
+                             IsTypableReading(lines[i + 2]);
+    if (standsAlone && IsImiLine(first)) {
+      takeMeaning(i, TuikaImiOfPair(first, u""));
+    } else {
+      result.LeftOut.push_back({lineNumber(i), first, *why});
+    }
+    afterAccepted = false;
+    i += standsAlone ? 1 : 2;
+  }
+  result.Accepted = static_cast<std::int32_t>(accepted.size());
 
-    if (!accepted.empty()) {
-      catalogue.TuikaCount = result.Accepted;
-      catalogue.TuikaSeikaiList.assign(accepted.size(), std::u16string());
-      catalogue.TuikaMondaiList.assign(accepted.size(), std::u16string());
-      catalogue.TuikaImiList.assign(accepted.size(), std::u16string());
-      catalogue.TuikaShutsudai.assign(accepted.size(), 0);
-      catalogue.SpeechList.resize(kBuiltInMondaiCount + 1 + accepted.size());
-      for (std::size_t k = 0; k < accepted.size(); ++k) {
-        std::u16string& seikai = lines[accepted[k]];
-        std::u16string& reading = lines[accepted[k] + 1];
-        // The reading is spoken as it stands, without prosody marks.
-        catalogue.SpeechList[kBuiltInMondaiCount + 1 + k] = reading;
-        catalogue.TuikaMondaiList[k] = std::move(reading);
-        catalogue.TuikaSeikaiList[k] = std::move(seikai);
-        // The pair after an accepted question may give its meaning.
-        const std::size_t next = accepted[k] + 2;
-        if (next + 1 < lines.size()) {
-          catalogue.TuikaImiList[k] = TuikaImiOfPair(lines[next], lines[next + 1]);
-        }
-      }
+  if (!accepted.empty()) {
+    catalogue.TuikaCount = result.Accepted;
+    catalogue.TuikaSeikaiList.assign(accepted.size(), std::u16string());
+    catalogue.TuikaMondaiList.assign(accepted.size(), std::u16string());
+    catalogue.TuikaImiList = std::move(meanings);
+    catalogue.TuikaShutsudai.assign(accepted.size(), 0);
+    catalogue.SpeechList.resize(kBuiltInMondaiCount + 1 + accepted.size());
+    for (std::size_t k = 0; k < accepted.size(); ++k) {
+      std::u16string& seikai = lines[accepted[k]];
+      std::u16string& reading = lines[accepted[k] + 1];
+      // The reading is spoken as it stands, without prosody marks.
+      catalogue.SpeechList[kBuiltInMondaiCount + 1 + k] = reading;
+      catalogue.TuikaMondaiList[k] = std::move(reading);
+      catalogue.TuikaSeikaiList[k] = std::move(seikai);
     }
   }
   catalogue.TuikaShutsudaiCount = 0;
@@ -151,6 +193,12 @@ std::string TuikaLeftOutMessage(const std::vector<TTuikaLeftOutPair>& leftOut) {
         break;
       case TTuikaLeftOut::ReadingTooWide:
         text += ": 読みが長すぎて画面に収まりません。";
+        break;
+      case TTuikaLeftOut::Unreadable:
+        text += ": ファイルの文字コードで読めない文字があります。";
+        break;
+      case TTuikaLeftOut::ReadingNotTypable:
+        text += ": 次の行が、ひらがなで打てる読みではありません。";
         break;
     }
   }

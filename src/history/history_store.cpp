@@ -95,6 +95,18 @@ class TReaderLock {
  private:
   int Fd = -1;
 };
+// What `PRAGMA quick_check` finds wrong with the file (its first finding), or empty when the
+// file is whole. A check that cannot run at all leaves its code in *code and says why.
+std::string QuickCheck(sqlite3* db, int* code) {
+  sqlite3_stmt* raw = nullptr;
+  *code = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &raw, nullptr);
+  std::unique_ptr<sqlite3_stmt, TFreeWith<sqlite3_finalize>> statement(raw);
+  if (*code == SQLITE_OK) *code = sqlite3_step(raw);
+  if (*code != SQLITE_ROW) return sqlite3_errmsg(db);
+  *code = SQLITE_OK;
+  const std::string finding = Text(raw, 0);
+  return finding == "ok" ? std::string() : finding;
+}
 
 // Applies the migrations from `version` on, in one transaction.
 bool Migrate(sqlite3* db, int version) {
@@ -175,6 +187,19 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
   if (*version == 0 && *objects > 0) {
     return Failed(TOpenStatus::Damaged, file, "a database of another program");
   }
+  if (readWrite && *objects > 0) {
+    // A damaged page must be found before the first write: SQLite writes around what it does
+    // not read, and the journal mode is changed only on a file known to be whole.
+    if (std::string problem = QuickCheck(connection, &code); !problem.empty()) {
+      return Failed(code == SQLITE_OK ? TOpenStatus::Damaged : StatusOf(code), file, problem);
+    }
+  }
+  // On a file of this game's version the statements that write are made before anything is
+  // written: a schema they cannot work on (a damaged table's columns) leaves the file as it was.
+  if (readWrite && *version == SchemaVersion() && !store->PrepareWriting()) {
+    code = sqlite3_extended_errcode(connection);
+    return Failed(StatusOf(code), file, store->Error);
+  }
   if (readWrite) {
     if (!Exec(connection, "PRAGMA journal_mode = WAL") ||
         !Exec(connection, "PRAGMA synchronous = NORMAL") ||
@@ -186,16 +211,9 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
       code = sqlite3_extended_errcode(connection);
       return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
     }
-    store->InsertQuestion = store->Prepare(
-        "INSERT INTO questions (game, seq, stage, mode, proverb, tuika, reading, spelling, "
-        "result, kana, keys, min_keys, first_key_ms, answer_ms, hints, judged_ms) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    store->UpdateGame = store->Prepare(
-        "UPDATE games SET asked = ?, correct = ?, kana_per_min = ?, keys_per_s = ?, "
-        "key_accuracy = ?, answer_accuracy = ?, consistency = ? WHERE id = ?");
-    if (!store->InsertQuestion || !store->UpdateGame) {
+    if (!store->InsertQuestion && !store->PrepareWriting()) {
       code = sqlite3_extended_errcode(connection);
-      return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
+      return Failed(StatusOf(code), file, store->Error);
     }
   } else if (*version == 0) {
     return Failed(TOpenStatus::Damaged, file, "no history has been written to it yet");
@@ -240,6 +258,19 @@ bool THistoryStore::ReadInMemory(int version) {
   }
   Db = std::move(memory);
   if (LockFd >= 0) ::close(std::exchange(LockFd, -1));
+bool THistoryStore::PrepareWriting() {
+  InsertQuestion = Prepare(
+      "INSERT INTO questions (game, seq, stage, mode, proverb, tuika, reading, spelling, "
+      "result, kana, keys, min_keys, first_key_ms, answer_ms, hints, judged_ms) "
+      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  if (!InsertQuestion) return Fail("the questions table");
+  UpdateGame = Prepare(
+      "UPDATE games SET asked = ?, correct = ?, kana_per_min = ?, keys_per_s = ?, "
+      "key_accuracy = ?, answer_accuracy = ?, consistency = ? WHERE id = ?");
+  if (!UpdateGame) {
+    InsertQuestion.reset();
+    return Fail("the games table");
+  }
   return true;
 }
 

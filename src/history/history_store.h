@@ -130,6 +130,8 @@ class THistoryStore {
   TStatement Prepare(const char* sql) const;
   TStatement PrepareRead(const char* sql) const;          // notes ReadError() when it fails
   bool ReadAll(sqlite3_stmt* statement, int code) const;  // notes it unless `code` ended a read
+  // The statements that write questions; false with Error set when the tables do not take them.
+  bool PrepareWriting();
   bool Fail(const char* what);
   bool WriteQuestion(std::int64_t game, const TQuestionRecord& record,
                      const TGameMeasures& measures);

@@ -274,4 +274,63 @@ TEST(MidiFileSeconds, FollowsTheTempoMapToTheLastEvent) {
   }
 }
 
+// A format-0 file of one track: `count` note-ons `delta` ticks apart at 96 ticks a beat and
+// 120 beats per minute, then an end of track a beat later.
+testwave::Bytes NoteOns(std::size_t count, std::uint8_t delta) {
+  testwave::Bytes track;
+  track.reserve(4 * count + 4);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t note[] = {delta, 0x90, static_cast<std::uint8_t>(36 + i % 48), 0x40};
+    track.insert(track.end(), note, note + sizeof note);
+  }
+  const std::uint8_t end[] = {0x60, 0xFF, 0x2F, 0x00};
+  track.insert(track.end(), end, end + sizeof end);
+  testwave::Bytes file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
+  for (int shift : {24, 16, 8, 0}) file.push_back(static_cast<std::uint8_t>(track.size() >> shift));
+  file.insert(file.end(), track.begin(), track.end());
+  return file;
+}
+
+// A MIDI file of millions of events, or of thousands at one moment, is refused before the
+// synthesiser keeps a single event, within bounded memory (a child under an address-space
+// limit); a busy but playable tune is taken.
+TEST(MidiFileLoad, FilesTheSynthesiserCannotTakeAreRefusedBeforeItKeepsThem) {
+  testwave::TempDir dir;
+  const std::filesystem::path path = dir / "tune.mid";
+  const struct {
+    const char* name;
+    testwave::Bytes file;
+    const char* reason;
+  } refused[] = {
+      {"three million notes at once", NoteOns(3'000'000, 0), "イベントが多すぎます"},
+      {"a million notes one tick apart", NoteOns(1'000'000, 1), "イベントが多すぎます"},
+      {"five thousand notes at once", NoteOns(5'000, 0), "同じ瞬間"},
+      {"fifteen hundred notes at once", NoteOns(1'500, 0), "同じ瞬間"},
+  };
+  for (const auto& c : refused) {
+    testwave::WriteFile(path, c.file);
+    // The child never starts the synthesiser (a fork of a process that ran it may hang in it):
+    // a file taken is read into the synthesiser by the parent below.
+    const testbound::Result result = testbound::RunBounded(
+        1024u << 20, [] {},
+        [&] {
+          try {
+            wmp::OpenMediaSource(path.string(), kRate);
+            return 1;
+          } catch (const EMediaPlayer& error) {
+            return std::string(error.what()).find(c.reason) != std::string::npos ? 0 : 2;
+          }
+        });
+    EXPECT_EQ(result.ExitCode, 0) << c.name << ": 1 taken, 2 refused for another reason";
+    EXPECT_LT(result.PeakGrowthKb, 64 * 1024) << c.name;
+  }
+  // Twenty thousand notes a tenth of a beat apart: a busy tune, taken and sounding.
+  testwave::WriteFile(path, NoteOns(20'000, 10));
+  auto source = wmp::OpenMediaSource(path.string(), kRate);
+  EXPECT_NEAR(source->Seconds(), 20'000 * 10 / 192.0 + 0.5, 0.01);
+  std::vector<std::int16_t> block(2 * 4096);
+  EXPECT_EQ(source->Read(block.data(), 4096), 4096u);
+  EXPECT_GT(*std::max_element(block.begin(), block.end()), 0);
+}
+
 }  // namespace

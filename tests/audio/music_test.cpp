@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -145,6 +147,50 @@ TEST_F(MediaPlayerTest, MusicThatLastsNoTimeIsRefusedAndNeverLooped) {
     EXPECT_EQ(player_.URL(), u"");
     player_.controls.play();
     EXPECT_FALSE(player_.IsPlaying()) << name;
+  }
+}
+
+// CPU seconds of this process and of the children it has reaped (the decoder processes).
+double CpuSeconds() {
+  double total = 0;
+  for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage usage{};
+    getrusage(who, &usage);
+    total += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  }
+  return total;
+}
+
+// A loop shorter than a second (one frame, or a header claiming 6.7 hours its data does not
+// hold) costs no more than looping a tune of a few seconds over the same time: the decoder is
+// not asked to start over hundreds of times a second. The clip keeps sounding.
+TEST_F(MediaPlayerTest, ALoopShorterThanASecondDoesNotSpin) {
+  const testwave::Bytes frame = testwave::Sine16(2, 44100, 1.0 / 44100, 440, 0.9);
+  testwave::WriteFile(dir_ / "tune.wav",
+                      testwave::Wave16(2, 44100, testwave::Sine16(2, 44100, 3.0, 330)));
+  testwave::WriteFile(dir_ / "one-frame.wav", testwave::Wave16(2, 44100, frame));
+  testwave::WriteFile(
+      dir_ / "claims-hours.wav",
+      testwave::Riff("WAVE",
+                     testwave::Concat({testwave::Chunk("fmt ", testwave::PcmFormat(2, 44100, 16)),
+                                       testwave::Chunk("data", frame, 0x7FFF0000)})));
+  player_.settings.setMode(u"loop", true);
+  auto loopCost = [&](const char* name) {
+    const double before = CpuSeconds();
+    player_.SetURL(Url(dir_ / name));
+    player_.controls.play();
+    std::this_thread::sleep_for(2s);
+    EXPECT_TRUE(player_.IsPlaying()) << name;
+    player_.controls.stop();
+    player_.SetURL(u"");  // the decoder process is reaped: its time counts
+    return CpuSeconds() - before;
+  };
+  const double tune = loopCost("tune.wav");
+  for (const char* name : {"one-frame.wav", "claims-hours.wav"}) {
+    const double clip = loopCost(name);
+    EXPECT_LT(clip, 2 * tune + 0.05) << name << ": " << clip << " s against " << tune << " s";
+    std::printf("%s: %.3f s of CPU, %.3f s for the tune\n", name, clip, tune);
   }
 }
 

@@ -114,8 +114,9 @@ TEST_F(TuikaMondaiTest, BlankLinesRejectAPairWithoutShiftingTheOthers) {
 // pair of two blank lines is spacing and not listed. Characters are counted, not UTF-16
 // units: 𠮟 is one firefly.
 TEST_F(TuikaMondaiTest, PairsLeftOutAreListedWithTheirLineAndWhy) {
-  std::string reading39 = "𠮟";
-  for (int i = 1; i < 39; ++i) reading39 += "あ";
+  EXPECT_EQ(MojiLength(U("𠮟られて")), 4);
+  std::string reading39;
+  for (int i = 0; i < 39; ++i) reading39 += "あ";
   std::string text;
   for (int i = 0; i < 14; ++i) text += "説明\n";
   const std::vector<std::string> lines = {
@@ -128,7 +129,7 @@ TEST_F(TuikaMondaiTest, PairsLeftOutAreListedWithTheirLineAndWhy) {
       "幅広",
       "はばひろ",  // line 21: too wide for the screen (below)
       "𠮟られて育つ",
-      reading39,  // 39 characters, 40 UTF-16 units: taken
+      reading39,  // 39 characters: taken
   };
   for (const auto& line : lines) text += line + "\n";
   const TuikaLoadResult result = LoadTuikaMondaiFromBytes(
@@ -266,12 +267,16 @@ TEST_F(TuikaMondaiTest, LineEndsDoNotMatter) {
 }
 
 TEST_F(TuikaMondaiTest, JunkBytesAreTextNotACrash) {
-  // A lead byte right before the line break must not swallow the break.
-  std::string text = TuikaFile({}) + "\x82\r\n" + codepage::Utf8ToSjis("よみ") + "\r\n";
-  LoadTuikaMondaiFromBytes(catalogue, text);
+  // A lead byte right before the line break must not swallow the break; the torn character
+  // is not a question.
+  std::string text = TuikaFile({}) + "\x82\r\n" + codepage::Utf8ToSjis("よみ") + "\r\n" +
+                     codepage::Utf8ToSjis("次\r\nつぎ\r\n");
+  const TuikaLoadResult torn = LoadTuikaMondaiFromBytes(catalogue, text);
   ASSERT_EQ(catalogue.TuikaCount, 1);
-  EXPECT_EQ(catalogue.TuikaSeikaiList[0], u"\uFFFD");
-  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("よみ"));
+  EXPECT_EQ(catalogue.TuikaMondaiList[0], U("つぎ"));
+  ASSERT_EQ(torn.LeftOut.size(), 1u);
+  EXPECT_EQ(torn.LeftOut[0].Line, 15);
+  EXPECT_EQ(torn.LeftOut[0].Why, TTuikaLeftOut::Unreadable);
 
   std::mt19937 generator(7);
   std::uniform_int_distribution<int> byte(0, 255);
@@ -283,7 +288,11 @@ TEST_F(TuikaMondaiTest, JunkBytesAreTextNotACrash) {
     LoadTuikaMondaiFromBytes(fresh, junk);
     const auto count = static_cast<size_t>(fresh.TuikaCount);
     EXPECT_EQ(fresh.SpeechList.size(), 171 + count);
-    for (const auto& reading : fresh.TuikaMondaiList) EXPECT_LE(reading.size(), 39u);
+    for (const auto& reading : fresh.TuikaMondaiList) {
+      EXPECT_LE(reading.size(), 39u);
+      EXPECT_TRUE(IsTypableReading(reading));
+    }
+    for (const auto& seikai : fresh.TuikaSeikaiList) EXPECT_EQ(seikai.find(u'\uFFFD'), seikai.npos);
   }
 }
 
@@ -333,7 +342,7 @@ TEST_F(TuikaMondaiTest, UnmarkedUtf8IsReadAsUtf8AndShiftJisStaysShiftJis) {
       {"UTF-8 past an ASCII header", asciiHeader + "Grüße\nぐりゅーせ\n", "Grüße", "ぐりゅーせ"},
       {"Shift-JIS", TuikaFile({"猿も木から落ちる", "さるもきからおちる"}), "猿も木から落ちる",
        "さるもきからおちる"},
-      // A torn sequence is not UTF-8: the file is read as Shift-JIS (the pair is garbled).
+      // A torn sequence leaves its line unreadable: never a garbled question.
       {"broken UTF-8", japaneseHeader + "猿\xE3\x82\nさる\n", nullptr, "さる"},
   };
   for (const auto& c : cases) {
@@ -349,6 +358,98 @@ TEST_F(TuikaMondaiTest, UnmarkedUtf8IsReadAsUtf8AndShiftJisStaysShiftJis) {
     EXPECT_EQ(fresh.TuikaSeikaiList[0], U(c.Seikai));
     EXPECT_EQ(fresh.TuikaMondaiList[0], U(c.Mondai));
   }
+}
+
+// A UTF-8 file with one line of stray bytes stays UTF-8: that line alone is left out and
+// listed, and nothing turns into Shift-JIS mojibake.
+TEST_F(TuikaMondaiTest, OneBadLineInUtf8LeavesTheRestUtf8) {
+  std::string text;
+  for (int i = 1; i <= 14; ++i) text += "説明の行 " + std::to_string(i) + "\n";
+  text +=
+      "猫に小判\nねこにこばん\n壊\x82れ\nこわれ\n猿も木から落ちる\nさるもきからおちる\n"
+      "意味：木\x82\n\n";  // line 21: a meaning with a stray byte
+  const TuikaLoadResult result = LoadTuikaMondaiFromBytes(catalogue, text);
+  ASSERT_EQ(catalogue.TuikaCount, 2);
+  EXPECT_EQ(catalogue.Seikai(171), U("猫に小判"));
+  EXPECT_EQ(catalogue.Seikai(172), U("猿も木から落ちる"));
+  EXPECT_EQ(catalogue.Reading(172), U("さるもきからおちる"));
+  EXPECT_EQ(catalogue.Imi(172), u"");
+  ASSERT_EQ(result.LeftOut.size(), 2u);
+  EXPECT_EQ(result.LeftOut[0].Line, 17);
+  EXPECT_EQ(result.LeftOut[0].Why, TTuikaLeftOut::Unreadable);
+  EXPECT_EQ(result.LeftOut[1].Line, 21);
+  EXPECT_EQ(result.LeftOut[1].Why, TTuikaLeftOut::Unreadable);
+  EXPECT_NE(TuikaLeftOutMessage(result.LeftOut).find("17行目"), std::string::npos);
+
+  // A Shift-JIS file with one stray byte stays Shift-JIS the same way.
+  const std::string sjis = TuikaFile({"猫に小判", "ねこにこばん"}) + "\x82\xFF\n" +
+                           codepage::Utf8ToSjis("こわれ\n一\nいち\n");
+  TCatalogue fresh;
+  BuildMondaiTable(fresh);
+  const TuikaLoadResult sjisResult = LoadTuikaMondaiFromBytes(fresh, sjis);
+  ASSERT_EQ(fresh.TuikaCount, 2);
+  EXPECT_EQ(fresh.Seikai(172), U("一"));
+  ASSERT_EQ(sjisResult.LeftOut.size(), 1u);
+  EXPECT_EQ(sjisResult.LeftOut[0].Why, TTuikaLeftOut::Unreadable);
+}
+
+// A reading holds only what the answer field makes in the hiragana mode.
+TEST_F(TuikaMondaiTest, AReadingHoldsOnlyWhatTheAnswerFieldTypes) {
+  const struct {
+    std::u16string Reading;
+    bool Typable;
+  } cases[] = {
+      {u"ねこにこばん", true},
+      {u"ゔぁいおりん、ぼーる。「ゎ」！？", true},
+      {u"Boys,be ambitious!", true},
+      {u"I'd rather not.", true},
+      {u"意味：値打ちの分からない者", false},
+      {u"ねこに小判", false},
+      {u"ネコ", false},
+      {u"ねこ　こばん", false},
+      {std::u16string(u"ね\0こ", 3), false},
+      {u"ね\uFFFDこ", false},
+      {u"ねこ dog", false},
+      {u"Café", false},
+      {u"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsTypableReading(c.Reading), c.Typable) << codepage::Utf16ToUtf8(c.Reading);
+    EXPECT_EQ(IsAcceptableTuikaPair(u"答え", c.Reading), c.Typable);
+  }
+  // Every built-in proverb's reading is one the field types.
+  for (std::int32_t no = 1; no <= kBuiltInMondaiCount; ++no) {
+    EXPECT_TRUE(IsTypableReading(catalogue.Reading(no))) << no;
+  }
+  // A written form holding a NUL is not a question either.
+  EXPECT_FALSE(IsAcceptableTuikaPair(std::u16string(u"猫\0", 2), u"ねこ"));
+}
+
+// A meaning line without its blank line, or a question without its reading, leaves that line
+// out and every pair after it as it was.
+TEST_F(TuikaMondaiTest, AMissingLineNeverShiftsThePairsAfterIt) {
+  const TuikaLoadResult result = LoadTuikaMondaiFromBytes(
+      catalogue, TuikaFile({"猫に小判", "ねこにこばん",
+                            "意味：値打ちの分からない者に宝。",  // line 17: no blank line below
+                            "一", "いち",
+                            "答えだけ",                      // line 20: its reading is missing
+                            "二", "に", "三", "漢字の読み",  // line 23: a reading with kanji
+                            "四", "よん"}));
+  ExpectConsistent();
+  ASSERT_EQ(catalogue.TuikaCount, 4);
+  EXPECT_EQ(catalogue.Imi(171), U("値打ちの分からない者に宝。"));
+  EXPECT_EQ(catalogue.Seikai(172), U("一"));
+  EXPECT_EQ(catalogue.Reading(172), U("いち"));
+  EXPECT_EQ(catalogue.Seikai(173), U("二"));
+  EXPECT_EQ(catalogue.Reading(173), U("に"));
+  EXPECT_EQ(catalogue.Seikai(174), U("四"));
+  EXPECT_EQ(catalogue.Reading(174), U("よん"));
+  ASSERT_EQ(result.LeftOut.size(), 2u);
+  EXPECT_EQ(result.LeftOut[0].Line, 20);
+  EXPECT_EQ(result.LeftOut[0].Why, TTuikaLeftOut::ReadingNotTypable);
+  EXPECT_EQ(result.LeftOut[1].Line, 23);
+  EXPECT_EQ(result.LeftOut[1].Why, TTuikaLeftOut::ReadingNotTypable);
+  EXPECT_NE(TuikaLeftOutMessage(result.LeftOut).find("20行目「答えだけ」"), std::string::npos);
 }
 
 class TuikaFileTest : public TuikaMondaiTest {

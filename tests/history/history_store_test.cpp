@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -320,6 +321,42 @@ TEST_F(HistoryStoreTest, LeavesADamagedFileAsItIs) {
   fs::remove(File);
   RawExec("CREATE TABLE notes (text TEXT); INSERT INTO notes VALUES ('mine')");
   ExpectRefused(TOpenStatus::Damaged);
+}
+
+// A history whose header is sound but one of whose pages is overwritten is found out before
+// anything is written: not switched to WAL, no game added.
+TEST_F(HistoryStoreTest, FindsADamagedPageBeforeTheFirstWrite) {
+  {
+    auto opened = THistoryStore::Open(File);
+    ASSERT_EQ(opened.Status, TOpenStatus::Opened) << opened.Detail;
+    const std::int64_t game = *opened.Store->BeginGame(0, TAnswerMode::Kana);
+    for (int seq = 1; seq <= 300; ++seq) {
+      ASSERT_TRUE(opened.Store->AddQuestion(
+          game, Question(seq, TQuestionResult::Correct, seq % 170 + 1, u"さるもきからおちる"), {}));
+    }
+  }
+  RawExec("PRAGMA journal_mode = DELETE");  // as an older game or another tool leaves it
+  std::string bytes = Contents(File);
+  constexpr std::size_t kPage = 4096;
+  ASSERT_GE(bytes.size(), 8 * kPage);
+  // The last page is a b-tree page of the questions: its header becomes nonsense.
+  std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() - kPage), 64, '\x7f');
+  Write(bytes);
+  ExpectRefused(TOpenStatus::Damaged);
+  const auto opened = THistoryStore::Open(File);
+  EXPECT_NE(opened.Message.find("成績を記録せずに"), std::string::npos) << opened.Message;
+
+  // Whole pages, but a damaged table definition the game cannot write to: refused before the
+  // journal mode changes, naming what is wrong.
+  fs::remove(File);
+  ASSERT_EQ(THistoryStore::Open(File).Status, TOpenStatus::Opened);
+  RawExec(
+      "PRAGMA journal_mode = DELETE; PRAGMA writable_schema = ON; "
+      "UPDATE sqlite_schema SET sql = replace(sql, ' stage INTEGER', ' sxage INTEGER') "
+      "WHERE name = 'questions'");
+  ExpectRefused(TOpenStatus::Damaged);
+  const std::string detail = THistoryStore::Open(File).Detail;
+  EXPECT_NE(detail.find("stage"), std::string::npos) << detail;
 }
 
 TEST_F(HistoryStoreTest, LeavesANewerGamesFileAsItIs) {

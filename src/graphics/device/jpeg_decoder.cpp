@@ -23,8 +23,13 @@ struct TJPEGSession {
   std::jmp_buf jump{};
   char message[JMSG_LENGTH_MAX] = {};
   bool created = false;
-  bool cutShort = false;  // libjpeg ran out of data and made up the rest
+  bool cutShort = false;  // libjpeg ran out of data
+  bool corrupt = false;   // libjpeg found the coded data damaged
 };
+
+// libjpeg's own buffers (a progressive or arithmetic-coded picture's coefficients) stay within
+// this; past it libjpeg stops with an error instead of allocating more.
+constexpr long kJPEGWorkingMemory = 64L << 20;
 
 void ErrorExit(j_common_ptr common) {
   auto* session = reinterpret_cast<TJPEGSession*>(common->client_data);
@@ -32,10 +37,17 @@ void ErrorExit(j_common_ptr common) {
   std::longjmp(session->jump, 1);
 }
 
-// Warnings stay off the terminal; the one that matters, data ending early, is noted.
+// Warnings stay off the terminal. Those that say the coded data is damaged (libjpeg would carry
+// on and make up grey blocks) stop the decoding at once, as an error does; the few about
+// metadata only are let pass.
 void NoteMessage(j_common_ptr common, int level) {
+  if (level >= 0) return;  // trace messages
+  const int code = common->err->msg_code;
+  if (code == JWRN_ADOBE_XFORM || code == JWRN_JFIF_MAJOR || code == JWRN_BOGUS_ICC) return;
   auto* session = reinterpret_cast<TJPEGSession*>(common->client_data);
-  if (level < 0 && common->err->msg_code == JWRN_JPEG_EOF) session->cutShort = true;
+  session->cutShort = code == JWRN_JPEG_EOF;
+  session->corrupt = true;
+  ErrorExit(common);
 }
 
 // The fewest bytes the picture's coded data can take: Huffman coding spends at least one bit on
@@ -57,6 +69,7 @@ bool StartDecompress(TJPEGSession& s, const std::uint8_t* data, std::size_t size
   if (setjmp(s.jump) != 0) return false;
   jpeg_create_decompress(&s.info);
   s.created = true;
+  s.info.mem->max_memory_to_use = kJPEGWorkingMemory;
   jpeg_mem_src(&s.info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&s.info, TRUE);
   s.info.out_color_space = JCS_RGB;
@@ -105,6 +118,9 @@ class TSessionGuard {
 };
 
 [[noreturn]] void Fail(const TJPEGSession& session) {
+  if (session.cutShort) throw EJPEGError("JPEG画像が途中で切れています");
+  if (session.corrupt)
+    throw EJPEGError(std::string("JPEG画像のデータが壊れています: ") + session.message);
   throw EJPEGError(std::string("JPEG画像を読み込めません: ") + session.message);
 }
 
@@ -127,6 +143,12 @@ std::unique_ptr<TDGBitmap> DecodeJPEG(std::span<const std::uint8_t> data, std::i
   if (data.size() < LeastCodedBytes(session->info)) {
     throw EJPEGError("JPEG画像のデータが " + size + " の大きさに足りません");
   }
+  // Arithmetic coding codes a plain picture in next to nothing, so a small file may claim any
+  // size a texture holds: the number of pixels is bounded as well.
+  if (width * height > kJPEGMaxPixels) {
+    throw EJPEGError("JPEG画像が大きすぎます (" + size + "、" + std::to_string(kJPEGMaxPixels) +
+                     " 画素まで)");
+  }
   if (!BeginOutput(*session)) Fail(*session);
   auto bitmap = std::make_unique<TDGBitmap>(static_cast<std::int32_t>(width),
                                             static_cast<std::int32_t>(height));
@@ -136,7 +158,6 @@ std::unique_ptr<TDGBitmap> DecodeJPEG(std::span<const std::uint8_t> data, std::i
     throw EJPEGError("JPEG画像を読み込めません: RGBに変換できない色空間です");
   }
   if (!ReadRows(*session, *bitmap, rowBuffer.data())) Fail(*session);
-  if (session->cutShort) throw EJPEGError("JPEG画像が途中で切れています");
   return bitmap;
 }
 

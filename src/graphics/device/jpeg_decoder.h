@@ -16,12 +16,15 @@ class EJPEGError : public Exception {
   using Exception::Exception;
 };
 
-// Pictures larger than this on a side are refused rather than decoded into gigabytes.
+// Pictures larger than this on a side, or with more pixels than a 4K picture (the game's frame
+// is 688 x 528), are refused rather than decoded into gigabytes.
 inline constexpr std::int32_t kJPEGMaxSide = 16384;
+inline constexpr std::int64_t kJPEGMaxPixels = std::int64_t{3840} * 2160;
 
 // Raises EJPEGError with the reason when the data is not a JPEG picture libjpeg can read (not a
-// JPEG, damaged beyond reading, CMYK), when it is cut short, and, before anything its size is
-// allocated, when it is wider or higher than maxWidth x maxHeight (what a texture holds) or
+// JPEG, CMYK), when libjpeg finds its coded data damaged or cut short (at once, not after
+// making up the rest), and, before anything its size is allocated, when it is wider or higher
+// than maxWidth x maxHeight (what a texture holds), has more than kJPEGMaxPixels pixels, or
 // claims a size its data is far too small to code.
 std::unique_ptr<TDGBitmap> DecodeJPEG(std::span<const std::uint8_t> data,
                                       std::int32_t maxWidth = kJPEGMaxSide,

@@ -41,9 +41,17 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate,
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error || size > kMaxMidiBytes)
     throw EMediaPlayer("MIDI ファイルが大きすぎます", TMediaFault::TooLong);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   std::ifstream in(path, std::ios::binary);
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
+    throw EMediaPlayer("MIDI ファイルを読めません", TMediaFault::Damaged);
+  }
+  // The bound first: its walk stops at the first event past it, where measuring the length
+  // would walk millions.
+  if (const std::string problem = MidiFileLoadProblem(bytes.data(), bytes.size());
+      !problem.empty()) {
+    throw EMediaPlayer(problem, TMediaFault::TooLong);
+  }
   const std::optional<double> seconds = MidiFileSeconds(bytes.data(), bytes.size());
   if (!seconds) throw EMediaPlayer("MIDI ファイルが壊れています", TMediaFault::Damaged);
   // The synthesiser's sequencer counts time only in beats; a file timed in SMPTE frames (the

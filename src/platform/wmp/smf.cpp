@@ -58,8 +58,17 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
+// The tick of every event, kept while walking the tracks when the load is asked for; the walk
+// stops once there are more than `most`.
+struct TEventTicks {
+  std::vector<std::uint64_t>* Ticks = nullptr;
+  std::size_t Most = 0;
+  bool Full() const { return Ticks != nullptr && Ticks->size() > Most; }
+};
+
 // Walks one track's events; returns the tick of its last event, or nothing when it is broken.
-std::optional<std::uint64_t> ReadTrack(Reader track, std::vector<TempoChange>& tempos) {
+std::optional<std::uint64_t> ReadTrack(Reader track, std::vector<TempoChange>& tempos,
+                                       TEventTicks events = {}) {
   std::uint64_t tick = 0;
   std::uint8_t running = 0;
   while (!track.AtEnd()) {
@@ -67,6 +76,10 @@ std::optional<std::uint64_t> ReadTrack(Reader track, std::vector<TempoChange>& t
     std::uint8_t status = 0;
     if (!track.Variable(delta) || !track.Byte(status)) return std::nullopt;
     tick += delta;
+    if (events.Ticks != nullptr) {
+      if (events.Full()) return tick;
+      events.Ticks->push_back(tick);
+    }
     if (status == 0xFF) {
       std::uint8_t type = 0;
       std::uint32_t length = 0;
@@ -107,62 +120,112 @@ std::optional<std::uint64_t> ReadTrack(Reader track, std::vector<TempoChange>& t
   return tick;
 }
 
-}  // namespace
+// The file's header and tracks: the division, the tick of the last event and the tempo map
+// (sorted), or nothing when the file is broken.
+struct TWalk {
+  std::uint32_t Division = 0;
+  std::uint64_t EndTick = 0;
+  std::vector<TempoChange> Tempos;
+};
 
-std::optional<double> MidiFileSeconds(const std::uint8_t* data, std::size_t size) {
+std::optional<TWalk> WalkFile(const std::uint8_t* data, std::size_t size, TEventTicks events) {
   Reader file(data, size);
   std::uint32_t id = 0;
   std::uint32_t headerLength = 0;
   std::uint32_t tracks = 0;
-  std::uint32_t division = 0;
   std::uint32_t format = 0;
+  TWalk walk;
   if (!file.BigEndian(4, id) || id != 0x4D546864 /* MThd */ || !file.BigEndian(4, headerLength) ||
       headerLength < 6 || headerLength > file.Left() || !file.BigEndian(2, format) ||
-      !file.BigEndian(2, tracks) || !file.BigEndian(2, division) || !file.Skip(headerLength - 6) ||
-      format > 2 || tracks == 0 || division == 0) {
+      !file.BigEndian(2, tracks) || !file.BigEndian(2, walk.Division) ||
+      !file.Skip(headerLength - 6) || format > 2 || tracks == 0 || walk.Division == 0) {
     return std::nullopt;
   }
-
-  std::vector<TempoChange> tempos;
-  std::uint64_t endTick = 0;
   std::uint32_t found = 0;
-  while (found < tracks && !file.AtEnd()) {
+  while (found < tracks && !file.AtEnd() && !events.Full()) {
     std::uint32_t chunk = 0;
     std::uint32_t length = 0;
     if (!file.BigEndian(4, chunk) || !file.BigEndian(4, length) || length > file.Left()) {
       return std::nullopt;
     }
     if (chunk == 0x4D54726B /* MTrk */) {
-      const std::optional<std::uint64_t> last = ReadTrack(Reader(file.Here(), length), tempos);
+      const std::optional<std::uint64_t> last =
+          ReadTrack(Reader(file.Here(), length), walk.Tempos, events);
       if (!last) return std::nullopt;
-      endTick = std::max(endTick, *last);
+      walk.EndTick = std::max(walk.EndTick, *last);
       ++found;
     }
     file.Skip(length);  // other chunks are skipped, as the format asks
   }
-  if (found < tracks) return std::nullopt;
-
-  if (division & 0x8000) {
-    // Time code: frames per second (29 stands for 29.97) times ticks per frame.
-    const int frames = -static_cast<std::int8_t>(division >> 8);
-    const double fps = frames == 29 ? 29.97 : frames;
-    const double ticksPerSecond = fps * static_cast<double>(division & 0xFF);
-    if (ticksPerSecond <= 0) return std::nullopt;
-    return static_cast<double>(endTick) / ticksPerSecond;
-  }
-  std::stable_sort(tempos.begin(), tempos.end(),
+  if (found < tracks && !events.Full()) return std::nullopt;
+  std::stable_sort(walk.Tempos.begin(), walk.Tempos.end(),
                    [](const TempoChange& a, const TempoChange& b) { return a.tick < b.tick; });
-  double micros = 0;
-  std::uint64_t tick = 0;
-  std::uint32_t tempo = kDefaultTempo;
-  for (const TempoChange& change : tempos) {
-    if (change.tick >= endTick) break;
-    micros += static_cast<double>(change.tick - tick) * tempo / division;
-    tick = change.tick;
-    tempo = change.microsPerQuarter;
+  return walk;
+}
+
+// Seconds from the start to each of the ascending ticks, by the tempo map (120 beats per
+// minute until the first change) or by the time code of an SMPTE division.
+class TClock {
+ public:
+  explicit TClock(const TWalk& walk) : walk_(walk) {}
+
+  std::optional<double> Seconds(std::uint64_t at) {
+    const std::uint32_t division = walk_.Division;
+    if (division & 0x8000) {
+      // Time code: frames per second (29 stands for 29.97) times ticks per frame.
+      const int frames = -static_cast<std::int8_t>(division >> 8);
+      const double fps = frames == 29 ? 29.97 : frames;
+      const double ticksPerSecond = fps * static_cast<double>(division & 0xFF);
+      if (ticksPerSecond <= 0) return std::nullopt;
+      return static_cast<double>(at) / ticksPerSecond;
+    }
+    while (next_ < walk_.Tempos.size() && walk_.Tempos[next_].tick < at) {
+      const TempoChange& change = walk_.Tempos[next_++];
+      micros_ += static_cast<double>(change.tick - tick_) * tempo_ / division;
+      tick_ = change.tick;
+      tempo_ = change.microsPerQuarter;
+    }
+    return (micros_ + static_cast<double>(at - tick_) * tempo_ / division) / 1e6;
   }
-  micros += static_cast<double>(endTick - tick) * tempo / division;
-  return micros / 1e6;
+
+ private:
+  const TWalk& walk_;
+  std::size_t next_ = 0;
+  std::uint64_t tick_ = 0;
+  double micros_ = 0;
+  std::uint32_t tempo_ = kDefaultTempo;
+};
+
+}  // namespace
+
+std::optional<double> MidiFileSeconds(const std::uint8_t* data, std::size_t size) {
+  const std::optional<TWalk> walk = WalkFile(data, size, {});
+  if (!walk) return std::nullopt;
+  return TClock(*walk).Seconds(walk->EndTick);
+}
+
+std::string MidiFileLoadProblem(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint64_t> ticks;
+  const std::optional<TWalk> walk = WalkFile(data, size, {&ticks, kMaxMidiEvents});
+  if (!walk) return "MIDI ファイルが壊れています";
+  if (ticks.size() > kMaxMidiEvents) {
+    return "MIDI ファイルのイベントが多すぎます (" + std::to_string(kMaxMidiEvents) + " 個まで)";
+  }
+  std::sort(ticks.begin(), ticks.end());
+  TClock clock(*walk);
+  std::vector<double> seconds;
+  seconds.reserve(ticks.size());
+  for (std::uint64_t tick : ticks) seconds.push_back(clock.Seconds(tick).value_or(0.0));
+  // The busiest tenth of a second: a window sliding over the events in time order.
+  std::size_t first = 0;
+  for (std::size_t last = 0; last < seconds.size(); ++last) {
+    while (seconds[last] - seconds[first] >= 0.1) ++first;
+    if (last - first + 1 > kMaxMidiEventsPerTenth) {
+      return "MIDI ファイルの同じ瞬間のイベントが多すぎます (0.1 秒に " +
+             std::to_string(kMaxMidiEventsPerTenth) + " 個まで)";
+    }
+  }
+  return {};
 }
 
 }  // namespace wmp

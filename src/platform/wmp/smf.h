@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace wmp {
 
@@ -13,5 +14,18 @@ namespace wmp {
 // Empty when the bytes are not a complete Standard MIDI File: no header, a truncated track,
 // a data byte with no running status.
 std::optional<double> MidiFileSeconds(const std::uint8_t* data, std::size_t size);
+
+// What the synthesiser can take at once. It keeps every event of the file in memory (some 60
+// bytes each) and reads them all again at each loop, and it plays the events of one moment in
+// one go on the audio thread (some 5 microseconds a note): a file of millions of events, or of
+// thousands at one instant, would take hundreds of megabytes and freeze the game's sound.
+inline constexpr std::size_t kMaxMidiEvents = 100'000;
+inline constexpr std::size_t kMaxMidiEventsPerTenth = 1'000;  // within any tenth of a second
+
+// Why the synthesiser should not play the file (UTF-8, for the player), or empty when it may:
+// more than kMaxMidiEvents events in all, or more than kMaxMidiEventsPerTenth within a tenth
+// of a second. The walk stops at the first event past the bound. The bytes must be a file
+// MidiFileSeconds reads.
+std::string MidiFileLoadProblem(const std::uint8_t* data, std::size_t size);
 
 }  // namespace wmp

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "platform/codepage/codepage.h"
+#include "platform/wmp/short_loop.h"
 
 namespace {
 
@@ -80,7 +81,8 @@ void TWindowsMediaPlayer::SetURL(const std::u16string& url) {
       session_.Kind() == mixer::Output::kNone ? mixer::kDeviceRate : mixer::DeviceRateInUse();
   try {
     opening_ = true;
-    source_ = wmp::OpenMediaSource(path, rate, waiting_);
+    source_ =
+        std::make_unique<wmp::TShortLoopSource>(wmp::OpenMediaSource(path, rate, waiting_), rate);
     opening_ = false;
   } catch (const EMediaPlayer& reason) {
     opening_ = false;

@@ -59,13 +59,19 @@ TEST_F(MarksTest, QuestionTextOutsideShiftJisIsDrawnWhole) {
   const std::filesystem::path appDir = Root / "app";
   std::filesystem::create_directories(appDir);
   std::filesystem::create_directory_symlink(AppDirForTests() / "Data", appDir / "Data");
-  std::string text;
-  for (int line = 0; line < 14; ++line) text += "header\n";
-  text += "𠮟られて𥝱\n𠮟られて𥝱\n";
-  WriteFile(appDir / kTuikaFileName, text);
   Paths.AppDir = appDir;
   StartToPrompt();
-  ASSERT_EQ(S().TuikaCount, 1);
+  // "追加問題.txt" gives no such reading (the answer field types no kanji in the hiragana mode):
+  // the question is put in the catalogue as it stands, for what is drawn.
+  const std::u16string question = u"𠮟られて𥝱";
+  ASSERT_FALSE(IsTypableReading(question));
+  S().TuikaCount = 1;
+  S().TuikaSeikaiList = {question};
+  S().TuikaMondaiList = {question};
+  S().TuikaImiList = {u""};
+  S().TuikaShutsudai = {0};
+  S().SpeechList.resize(kBuiltInMondaiCount + 2);
+  S().SpeechList[kBuiltInMondaiCount + 1] = question;
   // Only the additional question is left to ask.
   S().Shutsudai.fill(1);
   S().ShutsudaiCount = kBuiltInMondaiCount;

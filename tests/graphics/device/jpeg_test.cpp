@@ -19,7 +19,7 @@ namespace {
 // Encodes a picture with libjpeg: quality 100 and no chroma subsampling, so that the decoded
 // picture is within a few levels of the original.
 std::vector<std::uint8_t> Encode(int width, int height, int components,
-                                 const std::vector<std::uint8_t>& pixels) {
+                                 const std::vector<std::uint8_t>& pixels, bool arithmetic = false) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -33,6 +33,7 @@ std::vector<std::uint8_t> Encode(int width, int height, int components,
   info.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 100, TRUE);
+  info.arith_code = arithmetic ? TRUE : FALSE;
   for (int c = 0; c < info.num_components; ++c) {
     info.comp_info[c].h_samp_factor = 1;
     info.comp_info[c].v_samp_factor = 1;
@@ -116,7 +117,7 @@ std::string LoadFailure(const std::filesystem::path& path, const std::vector<std
 // The encoded picture with the frame header's size changed to width x height.
 std::vector<std::uint8_t> ClaimSize(std::vector<std::uint8_t> jpeg, int width, int height) {
   for (std::size_t i = 0; i + 8 < jpeg.size(); ++i) {
-    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2 || jpeg[i + 1] == 0xC9)) {
       jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
       jpeg[i + 6] = static_cast<std::uint8_t>(height);
       jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
@@ -169,6 +170,64 @@ TEST(JPEGDecoder, CutOversizedAndOverclaimingPicturesAreRefusedNamingTheFile) {
     EXPECT_EQ(result.ExitCode, 0) << c.side;
     EXPECT_LT(result.PeakGrowthKb, 16 * 1024) << c.side;
   }
+  std::filesystem::remove(path);
+}
+
+// The picture with its coded data after the scan header replaced by `junkBytes` random bytes
+// (no 0xFF, so no marker), ending with a proper end marker.
+std::vector<std::uint8_t> WithJunkData(const std::vector<std::uint8_t>& jpeg,
+                                       std::size_t junkBytes) {
+  std::size_t scan = 0;
+  while (scan + 3 < jpeg.size() && !(jpeg[scan] == 0xFF && jpeg[scan + 1] == 0xDA)) ++scan;
+  const std::size_t data = scan + 2 + (std::size_t{jpeg[scan + 2]} << 8 | jpeg[scan + 3]);
+  std::vector<std::uint8_t> junk(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(data));
+  std::uint32_t state = 12345;
+  for (std::size_t i = 0; i < junkBytes; ++i) {
+    state = state * 1103515245u + 12345u;
+    junk.push_back(static_cast<std::uint8_t>((state >> 16) % 0xFF));
+  }
+  junk.push_back(0xFF);
+  junk.push_back(0xD9);
+  return junk;
+}
+
+// Lying pictures: an arithmetic-coded one of a few hundred bytes claiming 8192 x 8192 (no
+// least-bytes rule holds for arithmetic coding) is refused before its size is allocated; a
+// Huffman-coded one of junk data with a proper end is refused as damaged, naming the file,
+// instead of coming out grey. Each in a child under an address-space limit.
+TEST(JPEGDecoder, LyingPicturesAreRefusedWithinBoundedMemory) {
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("nightwisp-jpeg-lying-" + std::to_string(getpid()) + "-Haikei.jpg");
+  const auto arithmetic = Encode(16, 16, 3, Gradient(16, 16), true);
+  const auto huffman = Encode(64, 64, 3, Gradient(64, 64));
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    const char* reason;
+    long peakKb;
+  };
+  const Case cases[] = {
+      {"arithmetic 8192", ClaimSize(arithmetic, 8192, 8192), "大きすぎます", 16 * 1024},
+      {"huffman junk 2048", WithJunkData(ClaimSize(huffman, 2048, 2048), 430'000), "壊れています",
+       64 * 1024},
+      {"huffman junk 64", WithJunkData(huffman, 2000), "壊れています", 16 * 1024},
+  };
+  ASSERT_LT(arithmetic.size(), 1000u);
+  for (const Case& c : cases) {
+    const testbound::Result result = testbound::RunBounded(
+        512u << 20, [] {},
+        [&] {
+          const std::string failure = LoadFailure(path, c.bytes, 8192);
+          return failure.find(path.string()) != std::string::npos &&
+                         failure.find(c.reason) != std::string::npos
+                     ? 0
+                     : 1;
+        });
+    EXPECT_EQ(result.ExitCode, 0) << c.name;
+    EXPECT_LT(result.PeakGrowthKb, c.peakKb) << c.name;
+  }
+  // The arithmetic-coded picture itself decodes.
+  EXPECT_EQ(DecodeJPEG(arithmetic)->Width(), 16);
   std::filesystem::remove(path);
 }
 
