@@ -95,6 +95,7 @@ class TReaderLock {
  private:
   int Fd = -1;
 };
+
 // What `PRAGMA quick_check` finds wrong with the file (its first finding), or empty when the
 // file is whole. A check that cannot run at all leaves its code in *code and says why.
 std::string QuickCheck(sqlite3* db, int* code) {
@@ -258,6 +259,9 @@ bool THistoryStore::ReadInMemory(int version) {
   }
   Db = std::move(memory);
   if (LockFd >= 0) ::close(std::exchange(LockFd, -1));
+  return true;
+}
+
 bool THistoryStore::PrepareWriting() {
   InsertQuestion = Prepare(
       "INSERT INTO questions (game, seq, stage, mode, proverb, tuika, reading, spelling, "
