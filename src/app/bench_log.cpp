@@ -1,5 +1,7 @@
 #include "app/bench_log.h"
 
+#include <algorithm>
+
 namespace app {
 
 TBenchLog::~TBenchLog() {
@@ -22,6 +24,48 @@ void TBenchLog::Tick(std::chrono::steady_clock::time_point startedAt) {
 
 void TBenchLog::Note(const char* what) {
   Line(what, std::chrono::steady_clock::now().time_since_epoch());
+}
+
+void TBenchLog::Frame(int width, int height, int pitch, const std::uint32_t* pixels,
+                      const TFrameChange& change) {
+  if (file_ == nullptr) return;
+  const bool whole = change.Whole || width != lastWidth_ ||
+                     last_.size() != static_cast<std::size_t>(width) * height;
+  if (whole && last_.size() != static_cast<std::size_t>(width) * height) {
+    last_.assign(static_cast<std::size_t>(width) * height, 0);
+  }
+  lastWidth_ = width;
+  auto count = [&](const RECT& r) {
+    const LONG left = std::clamp<LONG>(r.left, 0, width),
+               right = std::clamp<LONG>(r.right, 0, width);
+    const LONG top = std::clamp<LONG>(r.top, 0, height);
+    const LONG bottom = std::clamp<LONG>(r.bottom, 0, height);
+    for (LONG y = top; y < bottom; ++y) {
+      const std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * (pitch / 4);
+      std::uint32_t* kept = last_.data() + static_cast<std::size_t>(y) * width;
+      for (LONG x = left; x < right; ++x) {
+        // The top byte means nothing in an X8R8G8B8 frame.
+        if (((row[x] ^ kept[x]) & 0xFFFFFF) != 0) ++changed_;
+        kept[x] = row[x];
+      }
+      reported_ += right - left;
+    }
+  };
+  if (whole) {
+    ++whole_;
+    count(RECT{0, 0, width, height});
+  } else {
+    for (const RECT& r : change.Rects) count(r);
+  }
+  if (++frames_ < 40) return;
+  if (file_ != nullptr) {
+    std::fprintf(
+        file_, "pixels %lld frames=%ld changed=%lld reported=%lld whole=%ld\n",
+        static_cast<long long>(std::chrono::steady_clock::now().time_since_epoch().count()),
+        frames_, changed_, reported_, whole_);
+  }
+  frames_ = whole_ = 0;
+  changed_ = reported_ = 0;
 }
 
 void TBenchLog::Line(const char* what, std::chrono::nanoseconds sinceEpoch, bool flush) {
