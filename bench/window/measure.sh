@@ -88,7 +88,7 @@ pacing() {
 pixels() {
   local log=$1 from=$2 to=$3
   awk -v from="$from" -v to="$to" '
-    $1 == "pixels" && $2 > from && $2 <= to + 1e9 {
+    $1 == "pixels" && $2 > from && $2 <= to {
       for (i = 3; i <= NF; i++) { split($i, kv, "="); sum[kv[1]] += kv[2] }
     }
     END {

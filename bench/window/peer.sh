@@ -67,10 +67,10 @@ wait_for_line() {  # LOG LINE TRIES
 
 # The peer at its title: 4 s to come up, then measured. Sets PEER_CPU, PEER_X, PEER_MB.
 measure_peer() {
-  HOME="$WORK/home" "$PEER" -w -ns >/dev/null 2>&1 &
+  HOME="$WORK/home" "$PEER" -w -ns >"$WORK/peer.log" 2>&1 &
   RUN_PID=$!
   sleep 4
-  kill -0 "$RUN_PID" 2>/dev/null || { echo "peer: Tux Typing did not start" >&2; exit 1; }
+  kill -0 "$RUN_PID" 2>/dev/null || { echo "peer: Tux Typing did not start" >&2; cat "$WORK/peer.log" >&2; exit 1; }
   mapfile -t figures < <(cpu_percents "$RUN_PID" "$XVFB_PID")
   PEER_CPU=${figures[0]} PEER_X=${figures[1]} PEER_MB=$(peak_mb "$RUN_PID")
   stop "$RUN_PID"; RUN_PID=""

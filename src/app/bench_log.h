@@ -2,9 +2,9 @@
 // first presented frame, the steady-clock start of every tick and named moments, one line each
 // ("first-frame <ns>", "tick <ns>", "<what> <ns>"). Ticks reach the file once a second, the rest
 // at once. Without a file nothing is written.
-// Every 40 presented frames one line counts their pixels: those that truly differ from the frame
-// before, and those the device reported as changed (what the window copies and puts):
-// "pixels <ns> frames=40 changed=<n> reported=<n> whole=<n>" (whole: frames reported whole).
+// For 39 frames in every 160 presented, one line counts their pixels: those that truly differ from
+// the frame before, and those the device reported as changed (what the window copies and puts):
+// "pixels <ns> frames=39 changed=<n> reported=<n> whole=<n>" (whole: frames reported whole).
 #pragma once
 
 #include <QString>
@@ -38,7 +38,7 @@ class TBenchLog {
   std::FILE* file_ = nullptr;
   long ticks_ = 0;
   std::vector<std::uint32_t> last_;  // the last frame, for the pixels that truly change
-  int lastWidth_ = 0;
+  long frameNumber_ = 0;
   long frames_ = 0, whole_ = 0;
   long long changed_ = 0, reported_ = 0;
 };
