@@ -115,6 +115,7 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
   if (placed.Scale == 0) x11 = nullptr;
 
   QRegion region = stale_;
+  const QRegion stale = stale_;
   stale_ = QRegion();
   if (!(shown_ == placed) || shownByX_ != (x11 != nullptr)) settling_ = kSettlingFrames;
   const bool settling = settling_ > 0;
@@ -143,8 +144,11 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
   }
   if (x11 != nullptr) {
     if (settling) x11->FillBlack(XAround(placed));
+    // Where the window shows the last frame put, only the pixels that differ from it go.
+    const QRegion shownAsKept =
+        change.Whole || settling ? QRegion() : QRegion(whole) - stale - cover;
     // All but the cover's part straight into the window; that part is Qt's to paint.
-    x11->Put(x11->Keep(width, height, pitch, source, region, placed.Scale) - cover,
+    x11->Put(x11->Keep(width, height, pitch, source, region, placed.Scale, shownAsKept) - cover,
              XOrigin(placed));
     region &= cover;
   }
