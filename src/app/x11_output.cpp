@@ -230,6 +230,7 @@ void TX11Output::FillBlack(const QRegion& region) {
          static_cast<std::uint16_t>(part.width()), static_cast<std::uint16_t>(part.height())});
   }
   if (rectangles.empty()) return;
+  blackPending_ = true;
   xcb_poly_fill_rectangle(connection_, window_, gc_, static_cast<std::uint32_t>(rectangles.size()),
                           rectangles.data());
 }
@@ -237,7 +238,11 @@ void TX11Output::FillBlack(const QRegion& region) {
 void TX11Output::Put(const QRegion& region, QPoint at) {
   if (frame_.isNull()) return;
   const QRect whole(0, 0, frame_.width() / scale_, frame_.height() / scale_);
-  for (const QRect& framePart : region& whole) {
+  const QRegion parts = region & whole;
+  // A frame like the last one: no request, no reply to wake for.
+  if (parts.isEmpty() && !blackPending_) return;
+  blackPending_ = false;
+  for (const QRect& framePart : parts) {
     const QRect part(framePart.topLeft() * scale_, framePart.size() * scale_);
     if (segment_ != 0) {
       xcb_shm_put_image(

@@ -77,6 +77,7 @@ class TX11Output {
   bool sharedRefused_ = false;         // the server could not attach shared memory: not again
   std::uint32_t fence_ = 0;            // a request sent after the last Put's
   bool fencePending_ = false;
+  bool blackPending_ = false;          // FillBlack sent since the last Put
   std::vector<unsigned char> packed_;  // one part's rows side by side, as a request carries them
 };
 
