@@ -33,7 +33,7 @@ void TRenderSurface::SetScaling(TScaling scaling) {
 }
 
 QRect TRenderSurface::ToDevice(const QRect& logical) const {
-  const double ratio = devicePixelRatioF();
+  const double ratio = Ratio();
   if (ratio == 1.0) return logical;
   const QPoint topLeft(qRound(logical.left() * ratio), qRound(logical.top() * ratio));
   const QPoint end(qRound((logical.right() + 1) * ratio), qRound((logical.bottom() + 1) * ratio));
@@ -45,7 +45,7 @@ TFramePlacement TRenderSurface::Placement() const {
 }
 
 QRegion TRenderSurface::ToWidget(const TFramePlacement& placed, const QRegion& frameRegion) const {
-  const double ratio = devicePixelRatioF();
+  const double ratio = Ratio();
   if (placed.Scale == 1 && placed.Target.topLeft().isNull() && ratio == 1.0) return frameRegion;
   QRegion area;
   for (const QRect& part : frameRegion) {
@@ -57,7 +57,7 @@ QRegion TRenderSurface::ToWidget(const TFramePlacement& placed, const QRegion& f
 
 QPoint TRenderSurface::XOrigin(const TFramePlacement& placed) const {
   const QPoint at = mapTo(window(), QPoint(0, 0));
-  const double ratio = devicePixelRatioF();
+  const double ratio = Ratio();
   return QPoint(qRound(at.x() * ratio), qRound(at.y() * ratio)) + placed.Target.topLeft();
 }
 
@@ -106,6 +106,11 @@ void TRenderSurface::Blank() {
 void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pixels,
                                const TFrameChange& change) {
   if (blank_) return;
+  // The desktop's scale looked up once for the frame: each lookup asks for the widget's screen.
+  struct TRatioForTheFrame {
+    double& Kept;
+    ~TRatioForTheFrame() { Kept = 0; }
+  } ratioForTheFrame{frameRatio_ = devicePixelRatioF()};
   const auto* source = static_cast<const unsigned char*>(pixels);
   const QRect whole(0, 0, width, height);
   frameSize_ = whole.size();
@@ -196,7 +201,7 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), Qt::black);
     return;
   }
-  const double ratio = devicePixelRatioF();
+  const double ratio = Ratio();
   const TFramePlacement placed = Placement();
   const QRectF target(QPointF(placed.Target.topLeft()) / ratio,
                       QSizeF(placed.Target.size()) / ratio);
