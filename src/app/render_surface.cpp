@@ -205,6 +205,24 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
   const TFramePlacement placed = Placement();
   const QRectF target(QPointF(placed.Target.topLeft()) / ratio,
                       QSizeF(placed.Target.size()) / ratio);
+  if (presenting_.isNull() && frame_.isNull() && x11_ != nullptr && shownByX_ && shown_ == placed &&
+      !x11_->Frame().isNull()) {
+    // The X output puts the frame and the black around it straight into the window: the kept
+    // frame again after an expose (PutKeptFrame), any other part painted here with the next
+    // frame. Qt's backing store there is left alone (untouched, a 4K window's store costs no
+    // memory); only the part the cover takes is painted, beneath the cover.
+    const QRect cover = CoverRect();
+    if (!cover.isEmpty()) {
+      QImage frame = x11_->Frame();
+      frame.setDevicePixelRatio(ratio);
+      painter.setClipRect(cover);
+      painter.drawImage(target.topLeft(), frame);
+    }
+    for (const QRect& part : (event->region() & target.toAlignedRect()) - cover) {
+      stale_ += placed.ToFrame(ToDevice(part));
+    }
+    return;
+  }
   // Black around the frame.
   const QRegion around = event->region() - target.toAlignedRect();
   for (const QRect& part : around) painter.fillRect(part, Qt::black);
@@ -228,13 +246,6 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
   if (!kept.isNull()) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, placed.Scale == 0);
     painter.drawImage(target, kept, QRectF(kept.rect()));
-    return;
-  }
-  // The X output's frame, kept at its scale: pixel for pixel.
-  if (x11_ != nullptr && shownByX_ && shown_ == placed && !x11_->Frame().isNull()) {
-    QImage frame = x11_->Frame();
-    frame.setDevicePixelRatio(ratio);
-    painter.drawImage(target.topLeft(), frame);
     return;
   }
   QRegion unpainted = event->region() & target.toAlignedRect();
