@@ -4,6 +4,7 @@
 # rounds on one X server, so that a busy machine weighs on both alike. Each figure is the CPU of
 # all the program's threads over the same seconds (the scheduler's count), as a share of one core,
 # with the X server's share beside it. Then, once each:
+#   - the title without music (the peer plays none either: -ns);
 #   - a stage-3 question (the player-bot) against the peer's title of the last round;
 #   - the title on Wayland (Weston's headless back end): the game plus the compositor against the
 #     game plus the X server of the last round.
@@ -100,6 +101,14 @@ for round in $(seq "$ROUNDS"); do
     "load $(load)"
 done
 X_TITLE_GAME=$GAME_CPU X_TITLE_SERVER=$GAME_SERVER
+
+# The same title without music, as Tux Typing runs here (-ns): the music's share of the gap.
+SETTINGS="$NIGHTWISP_DOCUMENTS/Amaneya/NightwispData/Settei.ini"
+printf '[BGM]\r\nMusic=0\r\n' >"$SETTINGS"
+measure_game "$XVFB_PID"
+rm -f "$SETTINGS"
+echo "peer title without music: nightwisp_title_cpu=$GAME_CPU tuxtype_title_cpu=$PEER_CPU" \
+  "ratio=$(ratio "$GAME_CPU" "$PEER_CPU") (with music: $X_TITLE_GAME) load $(load)"
 
 # A stage-3 question played by the bot, against the peer's title of the last round.
 LOG="$WORK/stage3.log"
