@@ -210,6 +210,9 @@ QRegion TX11Output::Keep(int width, int height, int pitch, const unsigned char* 
   }
   scale_ = scale;
   kept &= whole;
+  // At 1× comparing costs more than the copy it saves (a changed row is copied from its first
+  // to its last changed pixel anyway); from 2× on each pixel saved is k × k copied and put.
+  if (scale < 2) compared = QRegion();
   compared &= kept;
   // The server may still be reading the parts the last frame put.
   WaitForServer();

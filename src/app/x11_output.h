@@ -42,9 +42,9 @@ class TX11Output {
   std::uint32_t Window() const { return window_; }
   // Keeps the region of a frame (32-bit X8R8G8B8 rows, pitch bytes apart); a frame of another
   // size or scale than the kept one (the first, too) is kept whole. With a scale k the frame is
-  // kept k times as large, each pixel a k × k block. Within shownAsKept (where the window shows
-  // the kept frame) only the pixels that differ are kept and counted. Returns the region kept
-  // (in frame pixels), which is what needs putting.
+  // kept k times as large, each pixel a k × k block. From 2× on, within shownAsKept (where the
+  // window shows the kept frame) only the pixels that differ are kept and counted. Returns the
+  // region kept (in frame pixels), which is what needs putting.
   QRegion Keep(int width, int height, int pitch, const unsigned char* pixels, const QRegion& region,
                int scale = 1, const QRegion& shownAsKept = {});
   // Puts the region (in frame pixels) of the kept frame into the window, with the frame's origin
