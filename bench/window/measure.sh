@@ -83,6 +83,21 @@ pacing() {
     END { printf "ticks=%d within_2ms_percent=%.1f", ticks, (n ? ok / n * 100 : 0) }' "$log"
 }
 
+# The frame's pixels between two steady-clock instants: per frame, those that truly changed and
+# those the device reported as changed (which the window copies and puts, times the scale squared).
+pixels() {
+  local log=$1 from=$2 to=$3
+  awk -v from="$from" -v to="$to" '
+    $1 == "pixels" && $2 > from && $2 <= to {
+      for (i = 3; i <= NF; i++) { split($i, kv, "="); sum[kv[1]] += kv[2] }
+    }
+    END {
+      f = sum["frames"] > 0 ? sum["frames"] : 1
+      printf "changed_pixels_per_frame=%.0f reported_pixels_per_frame=%.0f reported_over_changed=%.2f",
+        sum["changed"] / f, sum["reported"] / f, (sum["changed"] > 0 ? sum["reported"] / sum["changed"] : 0)
+    }' "$log"
+}
+
 steady_now() { awk '{ printf "%d", $1 * 1e9 }' /proc/uptime; }
 
 # --- Title screen --------------------------------------------------------------------------
@@ -103,6 +118,8 @@ TO=$(awk '$1 == "tick" { t = $2 } END { print t }' "$LOG")
 TITLE_PACING=$(pacing "$LOG" "$FROM" "$TO")
 TITLE_CPU=$(cpu_percent "$USED" "$SECONDS_MEASURED")
 TITLE_MS=$(cpu_ms_per_frame "$USED" "$(tick_count "$TITLE_PACING")")
+sleep 1.1  # the last pixel counts reach the log
+TITLE_PIXELS=$(pixels "$LOG" "$FROM" "$TO")
 kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
 
 # --- A stage-3 question, the music decoded by FFmpeg ----------------------------------------
@@ -129,6 +146,7 @@ TO=$(awk '$1 == "tick" { t = $2 } END { print t }' "$LOG")
 STAGE3_PACING=$(pacing "$LOG" "$FROM" "$TO")
 STAGE3_CPU=$(cpu_percent "$USED" "$SECONDS_MEASURED")
 STAGE3_MS=$(cpu_ms_per_frame "$USED" "$(tick_count "$STAGE3_PACING")")
+STAGE3_PIXELS=$(pixels "$LOG" "$FROM" "$TO")
 PEAK_KB=$(awk '/^VmHWM/ { print $2 }' "/proc/$GAME_PID/status")
 DECODER_PID=$(pgrep -P "$GAME_PID" -f nightwisp-decode | head -n1 || true)
 [[ -n "$DECODER_PID" ]] || { echo "measure: the music is not being decoded by FFmpeg" >&2; exit 1; }
@@ -144,6 +162,8 @@ echo "window title: cpu_percent=$TITLE_CPU cpu_ms_per_frame=$TITLE_MS $TITLE_PAC
   "(target cpu <= 3: $(verdict "$TITLE_CPU" 3); pacing >= 99: $(verdict "$(percent_within "$TITLE_PACING")" 99 ge))"
 echo "window stage3: cpu_percent=$STAGE3_CPU cpu_ms_per_frame=$STAGE3_MS $STAGE3_PACING" \
   "(target cpu <= 3: $(verdict "$STAGE3_CPU" 3); pacing >= 99: $(verdict "$(percent_within "$STAGE3_PACING")" 99 ge))"
+echo "window title pixels: $TITLE_PIXELS"
+echo "window stage3 pixels: $STAGE3_PIXELS"
 if [[ "$SCALE" == 1 ]]; then
   echo "window memory: peak_rss_mb=$PEAK_MB with FFmpeg-decoded music (target <= 60: $(verdict "$PEAK_MB" 60);" \
     "with any music <= 70: $(verdict "$PEAK_MB" 70)) decoder_process_peak_rss_mb=$((DECODER_KB / 1024))"

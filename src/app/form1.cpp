@@ -102,6 +102,7 @@ TForm1::TForm1(game::TGamePaths paths)
   SetPresenter([this](UINT width, UINT height, INT pitch, const std::uint32_t* pixels,
                       const TFrameChange& change) {
     surface_->ShowFrame(static_cast<int>(width), static_cast<int>(height), pitch, pixels, change);
+    benchLog_.Frame(static_cast<int>(width), static_cast<int>(height), pitch, pixels, change);
     if (presentedFrames_++ == 0) benchLog_.FirstFrame();
   });
 

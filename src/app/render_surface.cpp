@@ -33,7 +33,7 @@ void TRenderSurface::SetScaling(TScaling scaling) {
 }
 
 QRect TRenderSurface::ToDevice(const QRect& logical) const {
-  const double ratio = devicePixelRatioF();
+  const double ratio = Ratio();
   if (ratio == 1.0) return logical;
   const QPoint topLeft(qRound(logical.left() * ratio), qRound(logical.top() * ratio));
   const QPoint end(qRound((logical.right() + 1) * ratio), qRound((logical.bottom() + 1) * ratio));
@@ -45,7 +45,7 @@ TFramePlacement TRenderSurface::Placement() const {
 }
 
 QRegion TRenderSurface::ToWidget(const TFramePlacement& placed, const QRegion& frameRegion) const {
-  const double ratio = devicePixelRatioF();
+  const double ratio = Ratio();
   if (placed.Scale == 1 && placed.Target.topLeft().isNull() && ratio == 1.0) return frameRegion;
   QRegion area;
   for (const QRect& part : frameRegion) {
@@ -57,7 +57,7 @@ QRegion TRenderSurface::ToWidget(const TFramePlacement& placed, const QRegion& f
 
 QPoint TRenderSurface::XOrigin(const TFramePlacement& placed) const {
   const QPoint at = mapTo(window(), QPoint(0, 0));
-  const double ratio = devicePixelRatioF();
+  const double ratio = Ratio();
   return QPoint(qRound(at.x() * ratio), qRound(at.y() * ratio)) + placed.Target.topLeft();
 }
 
@@ -106,6 +106,11 @@ void TRenderSurface::Blank() {
 void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pixels,
                                const TFrameChange& change) {
   if (blank_) return;
+  // The desktop's scale looked up once for the frame: each lookup asks for the widget's screen.
+  struct TRatioForTheFrame {
+    double& Kept;
+    ~TRatioForTheFrame() { Kept = 0; }
+  } ratioForTheFrame{frameRatio_ = devicePixelRatioF()};
   const auto* source = static_cast<const unsigned char*>(pixels);
   const QRect whole(0, 0, width, height);
   frameSize_ = whole.size();
@@ -115,6 +120,7 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
   if (placed.Scale == 0) x11 = nullptr;
 
   QRegion region = stale_;
+  const QRegion stale = stale_;
   stale_ = QRegion();
   if (!(shown_ == placed) || shownByX_ != (x11 != nullptr)) settling_ = kSettlingFrames;
   const bool settling = settling_ > 0;
@@ -143,8 +149,11 @@ void TRenderSurface::ShowFrame(int width, int height, int pitch, const void* pix
   }
   if (x11 != nullptr) {
     if (settling) x11->FillBlack(XAround(placed));
+    // Where the window shows the last frame put, only the pixels that differ from it go.
+    const QRegion shownAsKept =
+        change.Whole || settling ? QRegion() : QRegion(whole) - stale - cover;
     // All but the cover's part straight into the window; that part is Qt's to paint.
-    x11->Put(x11->Keep(width, height, pitch, source, region, placed.Scale) - cover,
+    x11->Put(x11->Keep(width, height, pitch, source, region, placed.Scale, shownAsKept) - cover,
              XOrigin(placed));
     region &= cover;
   }
@@ -192,10 +201,28 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), Qt::black);
     return;
   }
-  const double ratio = devicePixelRatioF();
+  const double ratio = Ratio();
   const TFramePlacement placed = Placement();
   const QRectF target(QPointF(placed.Target.topLeft()) / ratio,
                       QSizeF(placed.Target.size()) / ratio);
+  if (presenting_.isNull() && frame_.isNull() && x11_ != nullptr && shownByX_ && shown_ == placed &&
+      !x11_->Frame().isNull()) {
+    // The X output puts the frame and the black around it straight into the window: the kept
+    // frame again after an expose (PutKeptFrame), any other part painted here with the next
+    // frame. Qt's backing store there is left alone (untouched, a 4K window's store costs no
+    // memory); only the part the cover takes is painted, beneath the cover.
+    const QRect cover = CoverRect();
+    if (!cover.isEmpty()) {
+      QImage frame = x11_->Frame();
+      frame.setDevicePixelRatio(ratio);
+      painter.setClipRect(cover);
+      painter.drawImage(target.topLeft(), frame);
+    }
+    for (const QRect& part : (event->region() & target.toAlignedRect()) - cover) {
+      stale_ += placed.ToFrame(ToDevice(part));
+    }
+    return;
+  }
   // Black around the frame.
   const QRegion around = event->region() - target.toAlignedRect();
   for (const QRect& part : around) painter.fillRect(part, Qt::black);
@@ -219,13 +246,6 @@ void TRenderSurface::paintEvent(QPaintEvent* event) {
   if (!kept.isNull()) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, placed.Scale == 0);
     painter.drawImage(target, kept, QRectF(kept.rect()));
-    return;
-  }
-  // The X output's frame, kept at its scale: pixel for pixel.
-  if (x11_ != nullptr && shownByX_ && shown_ == placed && !x11_->Frame().isNull()) {
-    QImage frame = x11_->Frame();
-    frame.setDevicePixelRatio(ratio);
-    painter.drawImage(target.topLeft(), frame);
     return;
   }
   QRegion unpainted = event->region() & target.toAlignedRect();

@@ -56,6 +56,9 @@ class TRenderSurface : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The desktop's scale (device pixels per logical pixel); while a frame is shown, as it was
+  // when the frame came.
+  double Ratio() const { return frameRatio_ > 0 ? frameRatio_ : devicePixelRatioF(); }
   // The output straight into the X window, made for the window the widget is shown in; none
   // before it is shown or where it cannot serve.
   TX11Output* X11Output();
@@ -86,7 +89,8 @@ class TRenderSurface : public QWidget {
   // Frames still shown whole, with black around, after the window changed: the server may
   // resize the X window after some of them arrived.
   int settling_ = 0;
-  QRegion stale_;  // frame pixels painted since without a frame: shown with the next one
+  QRegion stale_;          // frame pixels painted since without a frame: shown with the next one
+  double frameRatio_ = 0;  // the scale during ShowFrame (0 outside it)
   QPointer<QWidget> cover_;
   bool keepFrames_ = false;
   bool blank_ = false;

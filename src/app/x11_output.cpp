@@ -54,30 +54,75 @@ bool TakesFramePixels(xcb_connection_t* connection, xcb_window_t window) {
 
 }  // namespace
 
+namespace {
+
+// Copies frame row y's pixels [left, left + count) into image, each a k × k block at k times its
+// place; bits and bytesPerLine are image's.
+void CopyFrameRow(const unsigned char* pixels, int pitch, int y, int left, int count,
+                  unsigned char* bits, std::size_t bytesPerLine, int scale) {
+  const auto* from =
+      reinterpret_cast<const std::uint32_t*>(pixels + static_cast<std::size_t>(y) * pitch) + left;
+  auto line = [&](int row) {
+    return reinterpret_cast<std::uint32_t*>(bits + static_cast<std::size_t>(row) * bytesPerLine) +
+           static_cast<std::size_t>(left) * scale;
+  };
+  if (scale == 1) {
+    std::memcpy(line(y), from, static_cast<std::size_t>(count) * 4);
+    return;
+  }
+  // The row widened once, then copied down into the block's other rows.
+  std::uint32_t* const first = line(y * scale);
+  std::uint32_t* out = first;
+  for (int x = 0; x < count; ++x) out = std::fill_n(out, scale, from[x]);
+  for (int dy = 1; dy < scale; ++dy) {
+    std::memcpy(line(y * scale + dy), first, static_cast<std::size_t>(count) * scale * 4);
+  }
+}
+
+}  // namespace
+
 void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image,
                      int scale) {
+  if (region.isEmpty()) return;
+  // The image's rows found once: scanLine() checks for sharing on every call.
+  unsigned char* const bits = image.bits();
+  const std::size_t bytesPerLine = static_cast<std::size_t>(image.bytesPerLine());
   for (const QRect& part : region) {
-    const std::size_t offset = static_cast<std::size_t>(part.left()) * 4;
-    const std::size_t rowBytes = static_cast<std::size_t>(part.width()) * 4;
     for (int y = part.top(); y <= part.bottom(); ++y) {
-      const unsigned char* from = pixels + static_cast<std::size_t>(y) * pitch + offset;
-      if (scale == 1) {
-        std::memcpy(image.scanLine(y) + offset, from, rowBytes);
-        continue;
-      }
-      // The row widened once, then copied down into the block's other rows.
-      auto* first = reinterpret_cast<std::uint32_t*>(image.scanLine(y * scale)) +
-                    static_cast<std::size_t>(part.left()) * scale;
-      const auto* source = reinterpret_cast<const std::uint32_t*>(from);
-      std::uint32_t* out = first;
-      for (int x = 0; x < part.width(); ++x) out = std::fill_n(out, scale, source[x]);
-      for (int dy = 1; dy < scale; ++dy) {
-        std::memcpy(reinterpret_cast<std::uint32_t*>(image.scanLine(y * scale + dy)) +
-                        static_cast<std::size_t>(part.left()) * scale,
-                    first, rowBytes * scale);
-      }
+      CopyFrameRow(pixels, pitch, y, part.left(), part.width(), bits, bytesPerLine, scale);
     }
   }
+}
+
+QRect CopyChangedFrameRect(const QRect& part, const unsigned char* pixels, int pitch, QImage& image,
+                           int scale) {
+  unsigned char* const bits = image.bits();
+  const std::size_t bytesPerLine = static_cast<std::size_t>(image.bytesPerLine());
+  // The top byte of an X8R8G8B8 pixel means nothing.
+  auto same = [](std::uint32_t a, std::uint32_t b) { return ((a ^ b) & 0xFFFFFF) == 0; };
+  const int k = std::max(scale, 1);
+  int left = part.right() + 1, right = part.left() - 1, top = -1, bottom = -1;
+  for (int y = part.top(); y <= part.bottom(); ++y) {
+    const auto* from =
+        reinterpret_cast<const std::uint32_t*>(pixels + static_cast<std::size_t>(y) * pitch);
+    // The kept row's first line: frame pixel x at k × x.
+    auto* kept =
+        reinterpret_cast<std::uint32_t*>(bits + static_cast<std::size_t>(y) * k * bytesPerLine);
+    int first = part.left();
+    while (first <= part.right() && same(from[first], kept[static_cast<std::size_t>(first) * k])) {
+      ++first;
+    }
+    if (first > part.right()) continue;
+    int last = part.right();
+    while (last > first && same(from[last], kept[static_cast<std::size_t>(last) * k])) --last;
+    CopyFrameRow(pixels, pitch, y, first, last - first + 1, bits, bytesPerLine, k);
+    left = std::min(left, first);
+    right = std::max(right, last);
+    if (top < 0) top = y;
+    bottom = y;
+  }
+  if (top < 0) return {};
+  return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 std::unique_ptr<TX11Output> TX11Output::For(QWidget* widget) {
@@ -154,18 +199,29 @@ void TX11Output::WaitForServer() {
 }
 
 QRegion TX11Output::Keep(int width, int height, int pitch, const unsigned char* pixels,
-                         const QRegion& region, int scale) {
+                         const QRegion& region, int scale, const QRegion& shownAsKept) {
   const QRect whole(0, 0, width, height);
   QRegion kept = region;
+  QRegion compared = shownAsKept;
   if (frame_.width() != width * scale || frame_.height() != height * scale) {
     Allocate(width * scale, height * scale);
     kept = whole;
+    compared = QRegion();
   }
   scale_ = scale;
   kept &= whole;
+  // At 1× comparing costs more than the copy it saves (a changed row is copied from its first
+  // to its last changed pixel anyway); from 2× on each pixel saved is k × k copied and put.
+  if (scale < 2) compared = QRegion();
+  compared &= kept;
   // The server may still be reading the parts the last frame put.
   WaitForServer();
+  kept -= compared;
   CopyFrameRegion(kept, pixels, pitch, frame_, scale);
+  // Where the window shows the kept frame, only what differs from it needs putting: a firefly's
+  // glow reaches well beyond the pixels its step changes.
+  for (const QRect& part : compared)
+    kept += CopyChangedFrameRect(part, pixels, pitch, frame_, scale);
   return kept;
 }
 
@@ -177,6 +233,7 @@ void TX11Output::FillBlack(const QRegion& region) {
          static_cast<std::uint16_t>(part.width()), static_cast<std::uint16_t>(part.height())});
   }
   if (rectangles.empty()) return;
+  blackPending_ = true;
   xcb_poly_fill_rectangle(connection_, window_, gc_, static_cast<std::uint32_t>(rectangles.size()),
                           rectangles.data());
 }
@@ -184,7 +241,11 @@ void TX11Output::FillBlack(const QRegion& region) {
 void TX11Output::Put(const QRegion& region, QPoint at) {
   if (frame_.isNull()) return;
   const QRect whole(0, 0, frame_.width() / scale_, frame_.height() / scale_);
-  for (const QRect& framePart : region& whole) {
+  const QRegion parts = region & whole;
+  // A frame like the last one: no request, no reply to wake for.
+  if (parts.isEmpty() && !blackPending_) return;
+  blackPending_ = false;
+  for (const QRect& framePart : parts) {
     const QRect part(framePart.topLeft() * scale_, framePart.size() * scale_);
     if (segment_ != 0) {
       xcb_shm_put_image(

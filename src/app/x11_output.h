@@ -22,6 +22,12 @@ namespace app {
 void CopyFrameRegion(const QRegion& region, const unsigned char* pixels, int pitch, QImage& image,
                      int scale = 1);
 
+// Copies one rectangle of a frame into image as CopyFrameRegion does, but only the pixels of each
+// row from the first to the last that differ from image's (the top byte of a pixel aside); returns
+// the smallest rectangle holding every pixel that differed (empty when none did).
+QRect CopyChangedFrameRect(const QRect& part, const unsigned char* pixels, int pitch, QImage& image,
+                           int scale = 1);
+
 class TX11Output {
  public:
   // The output for widget's top-level window, or none where it cannot serve: a windowing system
@@ -36,9 +42,11 @@ class TX11Output {
   std::uint32_t Window() const { return window_; }
   // Keeps the region of a frame (32-bit X8R8G8B8 rows, pitch bytes apart); a frame of another
   // size or scale than the kept one (the first, too) is kept whole. With a scale k the frame is
-  // kept k times as large, each pixel a k × k block. Returns the region kept (in frame pixels).
+  // kept k times as large, each pixel a k × k block. From 2× on, within shownAsKept (where the
+  // window shows the kept frame) only the pixels that differ are kept and counted. Returns the
+  // region kept (in frame pixels), which is what needs putting.
   QRegion Keep(int width, int height, int pitch, const unsigned char* pixels, const QRegion& region,
-               int scale = 1);
+               int scale = 1, const QRegion& shownAsKept = {});
   // Puts the region (in frame pixels) of the kept frame into the window, with the frame's origin
   // at window point at, and sends it on its way.
   void Put(const QRegion& region, QPoint at);
@@ -69,6 +77,7 @@ class TX11Output {
   bool sharedRefused_ = false;         // the server could not attach shared memory: not again
   std::uint32_t fence_ = 0;            // a request sent after the last Put's
   bool fencePending_ = false;
+  bool blackPending_ = false;          // FillBlack sent since the last Put
   std::vector<unsigned char> packed_;  // one part's rows side by side, as a request carries them
 };
 

@@ -1,7 +1,10 @@
 // Opening and closing the shared device, and the pool of mixer channels handed to voices.
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <alsa/asoundlib.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <vector>
 
 #include "platform/mixer/mixer.h"
@@ -13,7 +16,13 @@ namespace {
 int sessionCount = 0;
 Output output = Output::kNone;
 bool subsystemUp = false;
+bool toldNoDevice = false;
 std::vector<bool> channelInUse;
+
+// ALSA writes every failed look-up of a card ("ALSA lib confmisc.c: cannot find card '0'") to
+// stderr, a dozen lines on a machine without a sound card. Whether a device opened is known from
+// SDL; ALSA's own account of why not is dropped.
+void DropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
 
 bool OpenOnCurrentDriver() {
   // SDL would take over SIGINT and SIGTERM and turn them into events nobody reads, so the
@@ -35,9 +44,16 @@ bool OpenOnCurrentDriver() {
 }
 
 void Open() {
+  // SDL loads the same libasound (by name), so the handler set here holds for its ALSA driver.
+  snd_lib_error_set_handler(DropAlsaMessage);
   if (OpenOnCurrentDriver()) {
     output = Output::kDevice;
     return;
+  }
+  if (!toldNoDevice) {
+    toldNoDevice = true;
+    std::fprintf(stderr, "Nightwisp: no sound device; playing on without sound\n");
+    std::fflush(stderr);
   }
   // No usable output: run on the dummy driver so the rest of the game behaves the same.
   SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
