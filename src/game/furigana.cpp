@@ -92,6 +92,8 @@ std::vector<TRubyText> RubyAlignments(std::u16string_view written, std::u16strin
 
 TRubyText Furigana(const TCatalogue& catalogue, std::int32_t mondaiNo) {
   if (!catalogue.IsMondaiNo(mondaiNo)) return {};
+  // A brace of the player's own text could not be told from the notation's.
+  if (catalogue.Seikai(mondaiNo).find_first_of(u"{}") != std::u16string::npos) return {};
   TRubyText text;
   const std::u16string_view hand = HandRuby(mondaiNo);
   if (!hand.empty()) {

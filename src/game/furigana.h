@@ -37,7 +37,7 @@ std::u16string_view HandRuby(std::int32_t mondaiNo);
 
 // Question mondaiNo's first written form with the reading of each kanji run; empty when it has
 // no kanji or its split is not known (an additional question whose kana do not fit its reading
-// in exactly one way).
+// in exactly one way, or whose written form holds a brace).
 TRubyText Furigana(const TCatalogue& catalogue, std::int32_t mondaiNo);
 
 // The notation "糠{ぬか}に釘{くぎ}": each kanji run followed by its reading in braces.
