@@ -118,14 +118,5 @@ TEST(RubyAlignmentsTest, RefusesNotationThatIsNotWellFormed) {
   }
 }
 
-TEST_F(FuriganaTest, AnAdditionalQuestionSplitsOnlyOneWay) {
-  ASSERT_NE(AppendTuikaMondai(Catalogue, u"ねこにこばん", u"猫に小判"), 0);
-  ASSERT_NE(AppendTuikaMondai(Catalogue, u"おににかなぼう", u"鬼に金棒"), 0);
-  EXPECT_EQ(Utf8(RubyNotation(Furigana(Catalogue, 171))), "猫{ねこ}に小判{こばん}");
-  EXPECT_TRUE(Furigana(Catalogue, 172).empty()) << "no hand table for the player's questions";
-  EXPECT_TRUE(Furigana(Catalogue, 0).empty());
-  EXPECT_TRUE(Furigana(Catalogue, 999).empty());
-}
-
 }  // namespace
 }  // namespace game
