@@ -2,7 +2,10 @@
 // the rules marked is rendered or loaded into its texture, once; MakeTextTexture; the music
 // title shortened to the window's width; and the character font the characters follow.
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
+#include "game/furigana.h"
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/label_table.h"
@@ -17,6 +20,9 @@ constexpr int kMusicTitlePoints = 11;
 constexpr int kSentencePoints = 14;
 constexpr int kSentenceMinPoints = 10;
 constexpr const char* kEllipsis = "...";
+// Furigana are half the character font's height, and smaller, down to this many pixels, where a
+// reading is wider than its kanji; a reading wider still spreads evenly over the kana beside.
+constexpr int kRubyMinPixels = 10;
 
 // The label's texture (and its panel) sized to the text in the writer's font, then written.
 void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const std::u16string& text,
@@ -35,6 +41,61 @@ void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const std::u16stri
                          static_cast<LONG>(texture->TextureHeight())},
                     0x00FFFFFF, false);
   writer->DrawText(0, 0, text, *texture);
+}
+
+// Sets the panel's size and colour and clears the texture at the same size.
+void SizeTextTexture(TDGTexture* texture, TDGTexture* panel, UINT width, UINT height) {
+  if (panel != nullptr) {
+    panel->SetSize(width, height);
+    panel->FillRect(RECT{0, 0, static_cast<LONG>(panel->TextureWidth()),
+                         static_cast<LONG>(panel->TextureHeight())},
+                    kPanelColour, false);
+  }
+  texture->SetSize(width, height);
+  texture->FillRect(RECT{0, 0, static_cast<LONG>(texture->TextureWidth()),
+                         static_cast<LONG>(texture->TextureHeight())},
+                    0x00FFFFFF, false);
+}
+
+// The furigana of a written form, as wide as the form's own line in the writer's font: each
+// reading centred over its kanji run at half the font's height, smaller where the run is
+// narrow, bottoms on the texture's lower edge. The writer's font is left as it was.
+void WriteRubyTexture(TDGTexture* texture, TDGTexture* panel, const TRubyText& ruby,
+                      TSXTextWriter* writer) {
+  if (ruby.empty()) return;
+  gdi::TFont& font = writer->Font();
+  const int baseHeight = font.Height();
+
+  // Each kanji run's span on the line, measured as the line is written.
+  struct TSpan {
+    int Left, Right;
+    const std::u16string* Reading;
+  };
+  std::vector<TSpan> spans;
+  std::u16string line;
+  for (const TRubyRun& run : ruby) {
+    const int left = line.empty() ? 0 : writer->TextWidth(line);
+    line += run.Base;
+    if (!run.Ruby.empty()) spans.push_back({left, writer->TextWidth(line), &run.Ruby});
+  }
+  const int width = std::max(TextTextureWidth(*writer, line), 1);
+
+  const int rubyPixels = std::max(std::abs(baseHeight) / 2, kRubyMinPixels);
+  font.SetHeight(-rubyPixels);
+  const int height = std::max(writer->TextHeight(u"あ"), 1);
+  SizeTextTexture(texture, panel, static_cast<UINT>(width), static_cast<UINT>(height));
+  for (const TSpan& span : spans) {
+    int pixels = rubyPixels;
+    font.SetHeight(-pixels);
+    while (pixels > kRubyMinPixels && writer->TextWidth(*span.Reading) > span.Right - span.Left) {
+      font.SetHeight(-(--pixels));
+    }
+    const int w = writer->TextWidth(*span.Reading);
+    const int x =
+        std::clamp(span.Left + (span.Right - span.Left - w) / 2, 0, std::max(width - w, 0));
+    writer->DrawText(x, height - writer->TextHeight(*span.Reading), *span.Reading, *texture);
+  }
+  font.SetHeight(baseHeight);
 }
 
 }  // namespace
@@ -72,6 +133,9 @@ void TGame::RefreshScreen() {
         WriteTextTexture(texture, panel, codepage::Utf8ToUtf16(MusicTitle(path)), label);
         break;
       }
+      case TLabelWriter::Ruby:
+        WriteRubyTexture(texture, panel, ParseRubyNotation(marks.Text[i]), moji);
+        break;
       case TLabelWriter::Sentence: {
         const std::int32_t room =
             static_cast<TLabel>(i) == TLabel::Fukushu ? kFukushuRoom : Window.AnswerBounds().Width;

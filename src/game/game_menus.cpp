@@ -79,6 +79,10 @@ void TGameRules::MenuClick(TMenuItem item) {
       S.ImiHyoji = S.ImiHyoji == 0 ? 1 : 0;
       Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
       break;
+    case TMenuItem::Ruby1:
+      S.Furigana = S.Furigana == 0 ? 1 : 0;
+      Window.SetMenuChecked(TMenuItem::Ruby1, S.Furigana == 1);
+      break;
     case TMenuItem::Font1:
       ChooseCharacterFont();
       break;

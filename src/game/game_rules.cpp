@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/furigana.h"
 #include "game/game_rules.h"
 #include "game/random.h"
 #include "game/saturating.h"
@@ -117,7 +118,13 @@ void TGameRules::SetKaitoModeColour() {
 
 void TGameRules::RenderMoji(std::int32_t index) { S.Marks.MojiChanged[index] = true; }
 
-void TGameRules::RenderSpelling() { S.Marks.SetLabel(TLabel::Spelling, S.Seikai(S.MondaiNo)); }
+void TGameRules::RenderSpelling() {
+  S.Marks.SetLabel(TLabel::Spelling, S.Seikai(S.MondaiNo));
+  // The furigana in their notation (糠{ぬか}に釘{くぎ}); the label's writer lays them out.
+  const TRubyText ruby = Furigana(S, S.MondaiNo);
+  S.SpellingRuby = ruby.empty() ? 0 : 1;
+  if (!ruby.empty()) S.Marks.SetLabel(TLabel::Furigana, RubyNotation(ruby));
+}
 
 void TGameRules::ShowReading() {
   S.Marks.SetLabel(TLabel::Reading, S.MondaiText);

@@ -51,6 +51,9 @@ void TGameRules::FormCreate() {
   // The meaning beneath a revealed answer: on unless Settei.ini turns it off.
   S.ImiHyoji = S.Settings.ImiHyoji ? 1 : 0;
   Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
+  // The reading over the kanji of a revealed answer: on unless Settei.ini turns it off.
+  S.Furigana = S.Settings.Furigana ? 1 : 0;
+  Window.SetMenuChecked(TMenuItem::Ruby1, S.Furigana == 1);
 
   // The answer mode the player last chose (a resumed game takes its own later).
   if (S.Settings.ChosenKaitoMode == 0 || S.Settings.ChosenKaitoMode == 1) {
@@ -139,6 +142,7 @@ void TGameRules::FormClose() {
   settings.RomajiHenkan = S.RomajiHenkan != 0;
   settings.ChosenKaitoMode = S.KaitoMode;
   settings.ImiHyoji = S.ImiHyoji != 0;
+  settings.Furigana = S.Furigana != 0;
   const TSettingsFiles files(S.UserDir);
   std::string iniError;
   const bool iniWritten = files.Write(settings, TSettingsGroup::AtClose, &iniError);

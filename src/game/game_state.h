@@ -145,6 +145,8 @@ struct TGameState : TCatalogue {
   std::int32_t KaitoMode = 0;     // 0 = answers in kanji-mixed writing, 1 = in hiragana only
   std::uint8_t RomajiHenkan = 1;  // 1 = romaji typed into the answer field becomes kana
   std::uint8_t ImiHyoji = 1;      // 1 = a revealed answer shows the proverb's meaning
+  std::uint8_t Furigana = 1;      // 1 = a revealed answer shows the reading over its kanji
+  std::uint8_t SpellingRuby = 0;  // the written form in its label has kanji with a reading
 
   // --- Display texts (Shift-JIS; an empty text hides its line) ------------------------------
   std::string Message1;  // upper message line

@@ -25,6 +25,8 @@ enum class TLabelWriter {
   MusicTitle,  // the window's face at 11 points; the path, shortened to the window's width
   Sentence,    // the window's face at 14 points, smaller (to 10) until it fits the answer field
                // (the title's review line: the room left of the logo)
+  Ruby,        // the character font at half its height, each reading centred over its kanji run
+               // of the Moji writer's line; the text in the notation of game/furigana.h
 };
 
 // Where among the frame's other pictures a label is drawn.
@@ -81,6 +83,11 @@ inline bool ImiShown(const TGameState& s) {
 // stack above it; over and cleared games keep the message lines where the stack would reach.
 inline bool ImiOnField(const TGameState& s) {
   return ImiShown(s) && s.GameOver == 0 && s.GameClear == 0;
+}
+// The furigana over a revealed written form that has kanji, when the option is on; never while
+// a question is open.
+inline bool FuriganaShown(const TGameState& s) {
+  return s.Playing == 0 && s.ShowSpelling == 1 && s.Furigana == 1 && s.SpellingRuby == 1;
 }
 template <std::uint32_t colour>
 constexpr std::uint32_t Fixed(const TGameState&) {
@@ -148,8 +155,18 @@ inline constexpr std::array<TLabelRow, kLabelCount> kLabelRows{{
      labels::Fixed<0xBBFF80FF>,
      [](const TLabelFrame& f) {
        const std::int32_t below = (f.S.ShowSpelling == 1 ? f.H(TLabel::Spelling) + 5 : 0) +
+                                  (labels::FuriganaShown(f.S) ? f.H(TLabel::Furigana) : 0) +
                                   (labels::ImiOnField(f.S) ? f.H(TLabel::Imi) + 5 : 0);
        return TLabelPoint{f.Answer.Left, f.Answer.Top - below - f.H(TLabel::Reading) - 5};
+     }},
+    // The furigana right over the written form, on a panel that lengthens the form's upwards
+    // (RenderSpelling).
+    {TLabel::Furigana, TLabelWriter::Ruby, true, TLabelLayer::Result, labels::FuriganaShown,
+     labels::Fixed<0xBBFFFFFF>,
+     [](const TLabelFrame& f) {
+       const std::int32_t below = labels::ImiOnField(f.S) ? f.H(TLabel::Imi) + 5 : 0;
+       return TLabelPoint{f.Answer.Left,
+                          f.Answer.Top - below - f.H(TLabel::Spelling) - 5 - f.H(TLabel::Furigana)};
      }},
     // The meaning of the revealed proverb on its panel (ShowReading): on the answer field, or,
     // over and cleared games, under the key guide just above the music title.

@@ -22,6 +22,7 @@ enum class TMenuItem : std::uint8_t {
   Font1,
   Romaji1,  // romaji typed into the answer field becomes kana
   Imi1,     // the meaning beneath a revealed answer
+  Ruby1,    // the reading over the kanji of a revealed answer
   BGM1,
   ON1,
   OFF1,
@@ -51,7 +52,7 @@ struct TMenuItemInfo {
   const char* SeparatorBefore;  // component name of a separator line above the item, or nullptr
 };
 
-inline constexpr std::array<TMenuItemInfo, 28> kMenuItems{{
+inline constexpr std::array<TMenuItemInfo, 29> kMenuItems{{
     // clang-format off
     {TMenuItem::G1,     "G1",     "ゲーム(&G)",             true,  false, false, false, nullptr},
     {TMenuItem::Kanji,  "Kanji",  "漢字混じりで解答(&K)",   false, true,  true,  true,  nullptr},
@@ -65,6 +66,7 @@ inline constexpr std::array<TMenuItemInfo, 28> kMenuItems{{
     {TMenuItem::Font1,  "Font1",  "書体の変更(&F)",         false, false, false, true,  nullptr},
     {TMenuItem::Romaji1, "Romaji1", "ローマ字のかな変換(&R)", false, true,  true,  true,  nullptr},
     {TMenuItem::Imi1,   "Imi1",   "意味を表示(&M)",         false, true,  true,  true,  nullptr},
+    {TMenuItem::Ruby1,  "Ruby1",  "ふりがな(&U)",           false, true,  true,  true,  nullptr},
     {TMenuItem::BGM1,   "BGM1",   "BGM(&B)",                true,  false, false, false, nullptr},
     {TMenuItem::ON1,    "ON1",    "ON(&Y)",                 false, true,  true,  true,  nullptr},
     {TMenuItem::OFF1,   "OFF1",   "OFF(&N)",                false, true,  false, true,  nullptr},

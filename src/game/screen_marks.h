@@ -29,9 +29,10 @@ enum class TLabel : std::uint8_t {
   MusicTitle,    // the music's path, shortened to the window's width when drawn
   Imi,           // the meaning of the last question, beneath its spelling, on its panel
   Fukushu,       // on the title: how many proverbs are due for review today
+  Furigana,      // the reading of each kanji run of the written form, over it
 };
-constexpr std::size_t kLabelCount = 14;
-static_assert(static_cast<std::size_t>(TLabel::Fukushu) + 1 == kLabelCount);
+constexpr std::size_t kLabelCount = 15;
+static_assert(static_cast<std::size_t>(TLabel::Furigana) + 1 == kLabelCount);
 
 struct TScreenMarks {
   // A label's text, UTF-16 for every label: the writers draw it as it is, and a question or a

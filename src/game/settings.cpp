@@ -42,6 +42,7 @@ const TSettingKey kSettingKeys[] = {
     {"Hyoji", "ZenGamen", TSettingsGroup::AtClose, &TSettings::FullScreen},
     {"Hyoji", "Kakudai", TSettingsGroup::AtClose, &TSettings::FitToWindow},
     {"ImiHyoji", "Value", TSettingsGroup::AtClose, &TSettings::ImiHyoji},
+    {"Furigana", "Value", TSettingsGroup::AtClose, &TSettings::Furigana},
     {"TuikaMondai", "Mondai", TSettingsGroup::WithSavedTuika, &TSettings::TuikaMondai},
     {"TuikaMondai", "Seikai", TSettingsGroup::WithSavedTuika, &TSettings::TuikaSeikai},
     {"KaitoMode", "Value", TSettingsGroup::WithSave, &TSettings::KaitoMode},

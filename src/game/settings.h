@@ -52,6 +52,9 @@ struct TSettings {
   // [ImiHyoji] a revealed answer shows the proverb's meaning; on in files from before it.
   bool ImiHyoji = true;
 
+  // [Furigana] a revealed answer shows the reading over its kanji; on in files from before it.
+  bool Furigana = true;
+
   // Kept beside record1.dat by a save. [TuikaMondai] the saved question when it is an additional
   // one: its reading and its written form.
   std::u16string TuikaMondai = u"ないとうぃすぷ";

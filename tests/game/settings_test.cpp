@@ -40,6 +40,7 @@ TEST_F(SettingsTest, MissingFilesReadAsTheDefaults) {
   EXPECT_FALSE(read.Random);
   EXPECT_TRUE(read.RomajiHenkan) << "files from before the option mean on";
   EXPECT_TRUE(read.ImiHyoji) << "files from before the option mean on";
+  EXPECT_TRUE(read.Furigana) << "files from before the option mean on";
   EXPECT_EQ(read.TuikaMondai, u"ないとうぃすぷ");
   EXPECT_EQ(read.TuikaSeikai, u"Nightwisp");
   EXPECT_EQ(read.KaitoMode, 0);
@@ -58,6 +59,7 @@ TEST_F(SettingsTest, ANewFileReceivesEachGroupInTheKnownLayout) {
   s.Random = true;
   s.RomajiHenkan = false;
   s.ImiHyoji = false;
+  s.Furigana = false;
   s.TuikaMondai = u"こたえ";
   s.TuikaSeikai = u"答え";
   s.KaitoMode = 1;
@@ -70,7 +72,7 @@ TEST_F(SettingsTest, ANewFileReceivesEachGroupInTheKnownLayout) {
                                      "\r\nMusicFolda=/music\r\n[RomajiHenkan]\r\nValue=0\r\n"
                                      "[KaitoMode]\r\nChosen=1\r\n"
                                      "[Hyoji]\r\nBairitsu=1\r\nZenGamen=0\r\nKakudai=0\r\n"
-                                     "[ImiHyoji]\r\nValue=0\r\n");
+                                     "[ImiHyoji]\r\nValue=0\r\n[Furigana]\r\nValue=0\r\n");
 
   std::filesystem::remove(dir_ / "Settei.ini");
   ASSERT_TRUE(files.Write(s, TSettingsGroup::WithSavedTuika));
@@ -90,6 +92,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   s.MusicFolda = "/música";
   s.RomajiHenkan = false;
   s.ImiHyoji = false;
+  s.Furigana = false;
   s.TuikaMondai = u"ぐりゅーせ";
   s.TuikaSeikai = u"Grüße";
   s.KaitoMode = 7;
@@ -115,6 +118,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   EXPECT_EQ(read.RomajiHenkan, s.RomajiHenkan);
   EXPECT_EQ(read.ChosenKaitoMode, s.ChosenKaitoMode);
   EXPECT_EQ(read.ImiHyoji, s.ImiHyoji);
+  EXPECT_EQ(read.Furigana, s.Furigana);
   EXPECT_EQ(read.TuikaMondai, s.TuikaMondai);
   EXPECT_EQ(read.TuikaSeikai, s.TuikaSeikai);
   EXPECT_EQ(read.KaitoMode, s.KaitoMode);

@@ -4,6 +4,9 @@
 // question whose file gives none), English gloss (built-in questions only). Questions 1..170 are
 // built in; the additional questions follow from the shipped "追加問題.txt" (beside the
 // executable in a build tree, in the data folder when installed), or from FILE.
+//
+// With --ruby: number, a tab and the first written form with each kanji run followed by its
+// reading in braces (95\t糠{ぬか}に釘{くぎ}), for every question whose furigana are known.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +17,7 @@
 
 #include "commands.h"
 #include "game/catalogue.h"
+#include "game/furigana.h"
 #include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/shell/shell.h"
@@ -43,7 +47,7 @@ std::string Field(const std::u16string& text) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: nightwisp-tool catalogue [--extra FILE]\n");
+  std::fprintf(stderr, "usage: nightwisp-tool catalogue [--ruby] [--extra FILE]\n");
   return 2;
 }
 
@@ -51,9 +55,12 @@ int Usage() {
 
 int RunCatalogue(const std::vector<std::string>& args) {
   std::optional<std::string> extra;
+  bool ruby = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--extra" && i + 1 < args.size() && !extra) {
       extra = args[++i];
+    } else if (args[i] == "--ruby" && !ruby) {
+      ruby = true;
     } else {
       return Usage();
     }
@@ -93,6 +100,14 @@ int RunCatalogue(const std::vector<std::string>& args) {
   }
 
   for (std::int32_t n = 1; n <= catalogue.MondaiCount(); ++n) {
+    if (ruby) {
+      const game::TRubyText furigana = game::Furigana(catalogue, n);
+      if (furigana.empty()) continue;
+      const std::string line =
+          std::to_string(n) + '\t' + Field(game::RubyNotation(furigana)) + '\n';
+      std::fwrite(line.data(), 1, line.size(), stdout);
+      continue;
+    }
     const std::string line = std::to_string(n) + '\t' + Field(catalogue.Reading(n)) + '\t' +
                              Field(catalogue.Seikai(n)) + '\t' + Field(catalogue.Seikai2(n)) +
                              '\t' + Field(catalogue.Speech(n)) + '\t' + Field(catalogue.Imi(n)) +

@@ -11,7 +11,7 @@
 namespace {
 
 const tool::Command kCommands[] = {
-    {"catalogue", "catalogue [--extra FILE]",
+    {"catalogue", "catalogue [--ruby] [--extra FILE]",
      "print the proverb catalogue as UTF-8, one tab-separated entry per line", tool::RunCatalogue},
     {"qda", "qda list ARCHIVE | extract ARCHIVE ID [-o OUT] | pack [--stored] OUT FILE...",
      "list, extract or pack the entries of a QDA archive", tool::RunQda},

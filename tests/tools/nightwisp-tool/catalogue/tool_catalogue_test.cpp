@@ -1,8 +1,9 @@
 // nightwisp-tool catalogue, end to end: the listing of the shipped catalogue, an extra file,
-// and the refusals.
+// the furigana listing and the refusals.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -87,10 +88,57 @@ TEST_F(ToolCatalogueTest, AddsTheQuestionsOfAnExtraFile) {
             (std::vector<std::string>{"172", "て", "手\\tタブ", "", "て", "", ""}));
 }
 
+// Each proverb with kanji, its written form with the reading of each kanji run in braces.
+TEST_F(ToolCatalogueTest, ListsTheFuriganaOfEveryProverbWithKanji) {
+  const RunResult run = RunTool("catalogue --ruby");
+  ASSERT_EQ(run.Status, 0);
+  std::vector<std::string> expected;
+  for (int n = 1; n <= 170; ++n) {
+    const std::u16string& written = catalogue.MondaiTable[170 + n];
+    if (std::any_of(written.begin(), written.end(),
+                    [](char16_t c) { return c >= 0x4E00 && c <= 0x9FFF; })) {
+      expected.push_back(std::to_string(n));
+    }
+  }
+  ASSERT_EQ(run.Lines.size(), expected.size());
+  for (std::size_t i = 0; i < run.Lines.size(); ++i) {
+    const std::vector<std::string> fields = SplitTabs(run.Lines[i]);
+    ASSERT_EQ(fields.size(), 2u) << run.Lines[i];
+    EXPECT_EQ(fields[0], expected[i]);
+    // Without the braces and what they hold, the written form.
+    std::string bare;
+    bool inBraces = false;
+    for (char c : fields[1]) {
+      if (c == '{' || c == '}') {
+        inBraces = c == '{';
+      } else if (!inBraces) {
+        bare.push_back(c);
+      }
+    }
+    EXPECT_EQ(bare, Utf8(catalogue.MondaiTable[170 + std::stoi(fields[0])])) << run.Lines[i];
+  }
+  EXPECT_NE(std::find(run.Lines.begin(), run.Lines.end(), "95\t糠{ぬか}に釘{くぎ}"),
+            run.Lines.end());
+  EXPECT_EQ(run.Lines[0], "1\t鬼{おに}に金棒{かなぼう}");
+
+  // An additional question splits at its kana too.
+  std::string text;
+  for (int i = 0; i < 14; ++i) text += "header\r\n";
+  std::ofstream(folder / "extra.txt", std::ios::binary)
+      << text << codepage::Utf8ToSjis("猫に小判\r\nねこにこばん\r\n手{x}\r\nて{x}\r\n");
+  const RunResult extra =
+      RunTool("catalogue --ruby --extra '" + (folder / "extra.txt").string() + "'");
+  ASSERT_EQ(extra.Status, 0);
+  ASSERT_FALSE(extra.Lines.empty());
+  // A brace of the player's own could not be told from the notation's: no furigana for 172.
+  EXPECT_EQ(extra.Lines.back(), "171\t猫{ねこ}に小判{こばん}");
+}
+
 TEST_F(ToolCatalogueTest, RefusesWhatItCannotRead) {
   EXPECT_EQ(RunTool("catalogue --extra '" + (folder / "missing.txt").string() + "'").Status, 1);
   EXPECT_EQ(RunTool("catalogue --extra").Status, 2);
   EXPECT_EQ(RunTool("catalogue --bogus").Status, 2);
+  EXPECT_EQ(RunTool("catalogue --ruby --ruby").Status, 2);
   const RunResult run = RunTool("catalogue --extra '" + folder.string() + "'");  // a folder
   EXPECT_NE(run.Status, 0);
   EXPECT_TRUE(run.Lines.empty());
