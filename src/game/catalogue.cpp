@@ -44,7 +44,12 @@ bool IsTypableReading(std::u16string_view reading) {
   return std::all_of(reading.begin(), reading.end(), IsKanaOfTheAnswerField);
 }
 
-namespace {}  // namespace
+std::u16string WithoutSpeechMarks(std::u16string_view reading) {
+  std::u16string plain(reading);
+  if (std::any_of(plain.begin(), plain.end(), IsAsciiLetter)) return plain;
+  std::erase_if(plain, [](char16_t c) { return c == u'\'' || c == u'/'; });
+  return plain;
+}
 
 bool TCatalogue::IsMondaiNo(std::int32_t mondaiNo) const {
   return mondaiNo >= 1 && mondaiNo <= MondaiCount();
@@ -122,8 +127,9 @@ std::optional<TTuikaLeftOut> TuikaPairProblem(std::u16string_view seikai,
                                               std::u16string_view reading) {
   if (IsBlankLine(seikai) || IsBlankLine(reading)) return TTuikaLeftOut::Blank;
   if (HoldsUnreadable(seikai) || HoldsUnreadable(reading)) return TTuikaLeftOut::Unreadable;
-  if (MojiLength(reading) > kMaxMondaiLength) return TTuikaLeftOut::ReadingTooLong;
-  if (!IsTypableReading(reading)) return TTuikaLeftOut::ReadingNotTypable;
+  const std::u16string typed = WithoutSpeechMarks(reading);
+  if (MojiLength(typed) > kMaxMondaiLength) return TTuikaLeftOut::ReadingTooLong;
+  if (!IsTypableReading(typed)) return TTuikaLeftOut::ReadingNotTypable;
   return std::nullopt;
 }
 
@@ -137,7 +143,7 @@ std::int32_t AppendTuikaMondai(TCatalogue& catalogue, std::u16string_view readin
                                std::u16string_view seikai) {
   if (!IsAcceptableTuikaPair(seikai, reading)) return 0;
   catalogue.TuikaSeikaiList.emplace_back(seikai);
-  catalogue.TuikaMondaiList.emplace_back(reading);
+  catalogue.TuikaMondaiList.push_back(WithoutSpeechMarks(reading));
   catalogue.TuikaImiList.resize(catalogue.TuikaSeikaiList.size());  // no meaning
   catalogue.TuikaShutsudai.push_back(0);
   catalogue.SpeechList.emplace_back(reading);

@@ -92,6 +92,11 @@ bool IsAcceptableTuikaPair(std::u16string_view seikai, std::u16string_view readi
 // punctuation the romaji converter makes (、。「」！？), or, for an English proverb, printable
 // ASCII with at least one letter.
 bool IsTypableReading(std::u16string_view reading);
+
+// A Japanese reading line may carry the speech marks (' after the accented mora, / between
+// phrases): the question is the reading without them, and they stay in its speech string. An
+// English reading is left as it stands (its apostrophes are typed).
+std::u16string WithoutSpeechMarks(std::u16string_view reading);
 // A line that holds nothing a player could type: empty, one half-width or one full-width space.
 bool IsBlankTuikaLine(std::u16string_view line);
 

@@ -134,7 +134,7 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
     // The second line cannot be a reading but the third can: the second starts the next pair,
     // and the first stands alone.
     const bool standsAlone = why == TTuikaLeftOut::ReadingNotTypable && i + 2 < lines.size() &&
-                             IsTypableReading(lines[i + 2]);
+                             IsTypableReading(WithoutSpeechMarks(lines[i + 2]));
     if (standsAlone && IsImiLine(first)) {
       takeMeaning(i, TuikaImiOfPair(first, u""));
     } else {
@@ -155,9 +155,10 @@ TuikaLoadResult LoadTuikaMondaiFromBytes(TCatalogue& catalogue, std::string_view
     for (std::size_t k = 0; k < accepted.size(); ++k) {
       std::u16string& seikai = lines[accepted[k]];
       std::u16string& reading = lines[accepted[k] + 1];
-      // The reading is spoken as it stands, without prosody marks.
-      catalogue.SpeechList[kBuiltInMondaiCount + 1 + k] = reading;
-      catalogue.TuikaMondaiList[k] = std::move(reading);
+      // The reading is spoken with the marks it carries (one heiban phrase without any), and
+      // typed without them.
+      catalogue.TuikaMondaiList[k] = WithoutSpeechMarks(reading);
+      catalogue.SpeechList[kBuiltInMondaiCount + 1 + k] = std::move(reading);
       catalogue.TuikaSeikaiList[k] = std::move(seikai);
     }
   }

@@ -48,9 +48,10 @@ std::unique_ptr<TMediaSource> OpenMediaSource(const std::string& path, int rate,
   }
   // The bound first: its walk stops at the first event past it, where measuring the length
   // would walk millions.
-  if (const std::string problem = MidiFileLoadProblem(bytes.data(), bytes.size());
-      !problem.empty()) {
-    throw EMediaPlayer(problem, TMediaFault::TooLong);
+  if (const TMidiLoadProblem problem = MidiFileLoadProblem(bytes.data(), bytes.size());
+      !problem.Reason.empty()) {
+    throw EMediaPlayer(problem.Reason,
+                       problem.Damaged ? TMediaFault::Damaged : TMediaFault::TooLong);
   }
   const std::optional<double> seconds = MidiFileSeconds(bytes.data(), bytes.size());
   if (!seconds) throw EMediaPlayer("MIDI ファイルが壊れています", TMediaFault::Damaged);

@@ -204,12 +204,12 @@ std::optional<double> MidiFileSeconds(const std::uint8_t* data, std::size_t size
   return TClock(*walk).Seconds(walk->EndTick);
 }
 
-std::string MidiFileLoadProblem(const std::uint8_t* data, std::size_t size) {
+TMidiLoadProblem MidiFileLoadProblem(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint64_t> ticks;
   const std::optional<TWalk> walk = WalkFile(data, size, {&ticks, kMaxMidiEvents});
-  if (!walk) return "MIDI ファイルが壊れています";
+  if (!walk) return {"MIDI ファイルが壊れています", true};
   if (ticks.size() > kMaxMidiEvents) {
-    return "MIDI ファイルのイベントが多すぎます (" + std::to_string(kMaxMidiEvents) + " 個まで)";
+    return {"MIDI ファイルのイベントが多すぎます (" + std::to_string(kMaxMidiEvents) + " 個まで)"};
   }
   std::sort(ticks.begin(), ticks.end());
   TClock clock(*walk);
@@ -221,8 +221,8 @@ std::string MidiFileLoadProblem(const std::uint8_t* data, std::size_t size) {
   for (std::size_t last = 0; last < seconds.size(); ++last) {
     while (seconds[last] - seconds[first] >= 0.1) ++first;
     if (last - first + 1 > kMaxMidiEventsPerTenth) {
-      return "MIDI ファイルの同じ瞬間のイベントが多すぎます (0.1 秒に " +
-             std::to_string(kMaxMidiEventsPerTenth) + " 個まで)";
+      return {"MIDI ファイルの同じ瞬間のイベントが多すぎます (0.1 秒に " +
+              std::to_string(kMaxMidiEventsPerTenth) + " 個まで)"};
     }
   }
   return {};

@@ -25,7 +25,11 @@ inline constexpr std::size_t kMaxMidiEventsPerTenth = 1'000;  // within any tent
 // Why the synthesiser should not play the file (UTF-8, for the player), or empty when it may:
 // more than kMaxMidiEvents events in all, or more than kMaxMidiEventsPerTenth within a tenth
 // of a second. The walk stops at the first event past the bound. The bytes must be a file
-// MidiFileSeconds reads.
-std::string MidiFileLoadProblem(const std::uint8_t* data, std::size_t size);
+// MidiFileSeconds reads. Damaged is set when the walk itself fails.
+struct TMidiLoadProblem {
+  std::string Reason;
+  bool Damaged = false;
+};
+TMidiLoadProblem MidiFileLoadProblem(const std::uint8_t* data, std::size_t size);
 
 }  // namespace wmp
