@@ -48,7 +48,7 @@ bool TGameRules::EditKaitoRanKeyPress(char16_t character) { return character != 
 
 std::optional<std::u16string> TGameRules::RomajiAnswer() const {
   const std::int32_t n = S.MondaiNo;
-  if (S.RomajiHenkan == 0 || !S.IsMondaiNo(n)) return std::nullopt;
+  if (!S.Settings.RomajiHenkan || !S.IsMondaiNo(n)) return std::nullopt;
   std::u16string answers;
   if (S.KaitoMode == 0) {
     answers = S.Seikai(n) + S.Seikai2(n);

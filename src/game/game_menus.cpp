@@ -40,6 +40,7 @@ void TGameRules::MenuClick(TMenuItem item) {
     case TMenuItem::Hira:
       if (Window.MenuChecked(item)) return;
       S.KaitoMode = item == TMenuItem::Hira ? 1 : 0;
+      S.Settings.ChosenKaitoMode = S.KaitoMode;
       Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
       Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
       SetKaitoModeColour();
@@ -72,12 +73,12 @@ void TGameRules::MenuClick(TMenuItem item) {
       break;
     }
     case TMenuItem::Romaji1:
-      S.RomajiHenkan = S.RomajiHenkan == 0 ? 1 : 0;
-      Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
+      S.Settings.RomajiHenkan = !S.Settings.RomajiHenkan;
+      Window.SetMenuChecked(TMenuItem::Romaji1, S.Settings.RomajiHenkan);
       break;
     case TMenuItem::Imi1:
-      S.ImiHyoji = S.ImiHyoji == 0 ? 1 : 0;
-      Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
+      S.Settings.ImiHyoji = !S.Settings.ImiHyoji;
+      Window.SetMenuChecked(TMenuItem::Imi1, S.Settings.ImiHyoji);
       break;
     case TMenuItem::Font1:
       ChooseCharacterFont();

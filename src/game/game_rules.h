@@ -214,6 +214,9 @@ class TGameRules {
   void RunQuestionClock();
   void BlinkFuseikai();
   void NextTrackAtTheEnd();  // the random music's next track when one ends
+  // The character font and the player's music choice into S.Settings, at close
+  // (game_startup.cpp).
+  void KeepFontAndMusic();
   // The menu actions with dialogs (game_menus.cpp).
   void ChooseCharacterFont();
   void ChooseMusicFile();

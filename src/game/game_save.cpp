@@ -73,15 +73,14 @@ void TGameRules::SaveGame() {
 
   // record1.dat and the Settei.ini keys of the same save (the additional question's texts when
   // the saved question is one, the answer mode) are replaced as a pair.
-  TSettings keys = S.Settings;
   const bool tuika = S.MondaiNo > kBuiltInMondaiCount;
   if (tuika) {
-    keys.TuikaMondai = S.MondaiText;
-    keys.TuikaSeikai = S.Seikai(S.MondaiNo);
+    S.Settings.TuikaMondai = S.MondaiText;
+    S.Settings.TuikaSeikai = S.Seikai(S.MondaiNo);
   }
-  keys.KaitoMode = S.KaitoMode;
+  S.Settings.KaitoMode = S.KaitoMode;
   std::string error;
-  switch (WriteSavePair(S.UserDir, d, keys, tuika, error)) {
+  switch (WriteSavePair(S.UserDir, d, S.Settings, tuika, error)) {
     case TSavePairResult::Saved:
       S.SaveDataSize = kSaveDataSize;
       return;
@@ -201,6 +200,7 @@ void TGameRules::ResumeGame() {
 
   // The answer mode of the save; a value the menu cannot show means kanji-mixed answers.
   S.KaitoMode = S.Settings.KaitoMode == 1 ? 1 : 0;
+  S.Settings.ChosenKaitoMode = S.KaitoMode;
   Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
   Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
 

@@ -42,20 +42,20 @@ void TGameRules::FormCreate() {
   // The device, the scene, the 1 ms timer resolution, the fonts and the two text writers.
   CreateScreen();
 
-  // The romaji option: on unless Settei.ini turns it off (files from before it mean on).
-  S.RomajiHenkan = S.Settings.RomajiHenkan ? 1 : 0;
-  Window.SetMenuChecked(TMenuItem::Romaji1, S.RomajiHenkan == 1);
-  // The meaning beneath a revealed answer: on unless Settei.ini turns it off.
-  S.ImiHyoji = S.Settings.ImiHyoji ? 1 : 0;
-  Window.SetMenuChecked(TMenuItem::Imi1, S.ImiHyoji == 1);
+  // The romaji option and the meaning beneath a revealed answer: on unless Settei.ini turns
+  // them off (files from before them mean on).
+  Window.SetMenuChecked(TMenuItem::Romaji1, S.Settings.RomajiHenkan);
+  Window.SetMenuChecked(TMenuItem::Imi1, S.Settings.ImiHyoji);
 
-  // The answer mode the player last chose (a resumed game takes its own later).
+  // The answer mode the player last chose (a resumed game takes its own later); from here the
+  // record keeps the mode in play.
   if (S.Settings.ChosenKaitoMode == 0 || S.Settings.ChosenKaitoMode == 1) {
     S.KaitoMode = S.Settings.ChosenKaitoMode;
     Window.SetMenuChecked(TMenuItem::Kanji, S.KaitoMode == 0);
     Window.SetMenuChecked(TMenuItem::Hira, S.KaitoMode == 1);
     SetKaitoModeColour();
   }
+  S.Settings.ChosenKaitoMode = S.KaitoMode;
 
   // The seven effects, wave i on channel i.
   CreateSoundEffects();
@@ -107,6 +107,23 @@ void TGameRules::FormCreate() {
   S.StartupDone = 1;
 }
 
+// The two settings put into the record at close rather than where they change. The character
+// font is the Moji writer's own. The music that plays differs from the player's choice on
+// purpose (the default in place of music that is missing today, the game-clear tune, music
+// turned off because it could not play), and the choice is what stays, with the shuffle's last
+// track as the music's name.
+void TGameRules::KeepFontAndMusic() {
+  const TFontChoice font = CharacterFont();
+  S.Settings.FontCharset = font.Charset;
+  S.Settings.FontName = font.FaceName;
+  S.Settings.FontStyle = font.Style;
+  const bool kept = !S.KeptMusicName.empty();
+  S.Settings.Music = S.BgmOn != 0 || S.BgmOffByFailure != 0;
+  S.Settings.Random = kept ? S.KeptBgmRandom != 0 : S.BgmRandomChecked != 0;
+  S.Settings.MusicName = kept ? S.KeptMusicName : S.MusicName;
+  S.Settings.MusicFolda = S.MusicFolda;
+}
+
 void TGameRules::FormClose() {
   if (!Created || Destroyed) return;
   // The per-user folder with every missing parent.
@@ -115,27 +132,13 @@ void TGameRules::FormClose() {
 
   // Settei.ini: every key that can be written is.
   if (S.GameClear == 1) S.MusicName = S.SavedMusicName;
-  // The record read at start-up with the game's live values put in.
-  const TFontChoice font = CharacterFont();
-  TSettings& settings = S.Settings;
-  settings.FontCharset = font.Charset;
-  settings.FontName = font.FaceName;
-  // What the player chose stays, even where the default played this session in its place or
-  // the music went off because it could not play.
-  const bool kept = !S.KeptMusicName.empty();
-  settings.Music = S.BgmOn != 0 || S.BgmOffByFailure != 0;
-  settings.Random = kept ? S.KeptBgmRandom != 0 : S.BgmRandomChecked != 0;
-  settings.MusicName = kept ? S.KeptMusicName : S.MusicName;
-  settings.MusicFolda = S.MusicFolda;
-  settings.RomajiHenkan = S.RomajiHenkan != 0;
-  settings.ChosenKaitoMode = S.KaitoMode;
-  settings.ImiHyoji = S.ImiHyoji != 0;
+  KeepFontAndMusic();
   const TSettingsFiles files(S.UserDir);
   std::string iniError;
-  const bool iniWritten = files.Write(settings, TSettingsGroup::AtClose, &iniError);
+  const bool iniWritten = files.Write(S.Settings, TSettingsGroup::AtClose, &iniError);
 
   // Font.dat: the character font's style in one byte.
-  S.FontStyle = font.Style;
+  S.FontStyle = S.Settings.FontStyle.value_or(0);
   std::string styleError;
   const bool styleWritten = files.WriteFontStyle(S.FontStyle, &styleError);
   // One box for the close, naming each file that could not be written and why.

@@ -79,9 +79,11 @@ struct TGameState : TCatalogue {
   std::int32_t ScreenWidth = 688;   // client width
   std::int32_t ScreenHeight = 528;  // client height
   std::uint8_t FontStyle = 0;       // style bits of the character font (Font.dat)
-  game::TSettings Settings;         // Settei.ini and Font.dat as read at start-up
-  std::uint8_t StartupDone = 0;     // 1 once start-up has finished; the main loop waits for it
-  TPictureSizes Pictures;           // the firefly's and the light's sizes, from their pictures
+  // Every setting of Settei.ini and Font.dat: read (and checked) at start-up, changed here when
+  // the player changes it, written as it stands at close (settings.h).
+  game::TSettings Settings;
+  std::uint8_t StartupDone = 0;  // 1 once start-up has finished; the main loop waits for it
+  TPictureSizes Pictures;        // the firefly's and the light's sizes, from their pictures
 
   // --- Question selection ------------------------------------------------------------------
   std::int32_t MondaiNo = 0;                     // number of the current question
@@ -139,8 +141,6 @@ struct TGameState : TCatalogue {
   std::uint8_t ShowSpelling = 0;  // between questions: show the last answer's written form
   std::uint8_t ShowReading = 0;   // between questions: show the last question's reading
   std::int32_t KaitoMode = 0;     // 0 = answers in kanji-mixed writing, 1 = in hiragana only
-  std::uint8_t RomajiHenkan = 1;  // 1 = romaji typed into the answer field becomes kana
-  std::uint8_t ImiHyoji = 1;      // 1 = a revealed answer shows the proverb's meaning
 
   // --- Display texts (Shift-JIS; an empty text hides its line) ------------------------------
   std::string Message1;  // upper message line

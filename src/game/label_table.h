@@ -66,7 +66,7 @@ namespace labels {
 constexpr bool Always(const TGameState&) { return true; }
 // A revealed answer's meaning, when the option is on and the question has one.
 inline bool ImiShown(const TGameState& s) {
-  return s.Playing == 0 && (s.ShowSpelling == 1 || s.ShowReading == 1) && s.ImiHyoji == 1 &&
+  return s.Playing == 0 && (s.ShowSpelling == 1 || s.ShowReading == 1) && s.Settings.ImiHyoji &&
          !s.Imi(s.MondaiNo).empty();
 }
 // Between questions the meaning lies on the answer field, and the spelling and the reading

@@ -13,6 +13,7 @@ std::int32_t Random(std::int32_t n);
 // Seeds the generator from the high-resolution counter. Start-up calls it once.
 void Randomize();
 
-// The current seed, and a way to set it (tests, and replaying a game).
+// Setting the seed replays a game (the player-bot's --seed); reading it is for the tests, which
+// follow the generator step by step.
 std::uint32_t RandSeed();
 void SetRandSeed(std::uint32_t seed);

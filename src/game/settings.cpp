@@ -1,10 +1,15 @@
 #include "game/settings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
+#include <limits>
+#include <optional>
+#include <string_view>
 #include <system_error>
 #include <variant>
 
+#include "game/display_settings.h"
 #include "game/ini_text.h"
 #include "platform/base/files.h"
 #include "platform/gdi/font.h"
@@ -16,9 +21,16 @@ namespace {
 constexpr const char* kIniFileName = "Settei.ini";
 constexpr const char* kStyleFileName = "Font.dat";
 
+// The numbers a number key may hold; any other keeps the field's default.
+struct TRange {
+  std::int32_t Min = std::numeric_limits<std::int32_t>::min();
+  std::int32_t Max = std::numeric_limits<std::int32_t>::max();
+};
+
 // One key of Settei.ini and the field of the record it holds. The field's type says how it is
-// stored: bool as "1"/"0", a number in decimal, a Shift-JIS text as its bytes, a UTF-8 or UTF-16
-// text as Shift-JIS with an exact UTF-8 copy when needed (ini_text.h).
+// stored: bool as "1"/"0" (any other number reads as on), a number in decimal within its range,
+// a Shift-JIS text as its bytes, a UTF-8 or UTF-16 text as Shift-JIS with an exact UTF-8 copy
+// when needed (ini_text.h).
 struct TSettingKey {
   const char* Section;
   const char* Key;
@@ -26,35 +38,55 @@ struct TSettingKey {
   std::variant<bool TSettings::*, std::int32_t TSettings::*, TShiftJisText TSettings::*,
                std::string TSettings::*, std::u16string TSettings::*>
       Field;
+  TRange Range = {};  // a number's allowed values
 };
 
 // Every key, in the order a new file receives them.
 const TSettingKey kSettingKeys[] = {
-    {"Font", "Charset", TSettingsGroup::AtClose, &TSettings::FontCharset},
+    {"Font", "Charset", TSettingsGroup::AtClose, &TSettings::FontCharset, {0, 255}},
     {"Font", "Name", TSettingsGroup::AtClose, &TSettings::FontName},
     {"BGM", "Music", TSettingsGroup::AtClose, &TSettings::Music},
     {"BGM", "Random", TSettingsGroup::AtClose, &TSettings::Random},
     {"BGM", "MusicName", TSettingsGroup::AtClose, &TSettings::MusicName},
     {"BGM", "MusicFolda", TSettingsGroup::AtClose, &TSettings::MusicFolda},
     {"RomajiHenkan", "Value", TSettingsGroup::AtClose, &TSettings::RomajiHenkan},
-    {"KaitoMode", "Chosen", TSettingsGroup::AtClose, &TSettings::ChosenKaitoMode},
-    {"Hyoji", "Bairitsu", TSettingsGroup::AtClose, &TSettings::WindowSize},
+    {"KaitoMode", "Chosen", TSettingsGroup::AtClose, &TSettings::ChosenKaitoMode, {-1, 1}},
+    {"Hyoji", "Bairitsu", TSettingsGroup::AtClose, &TSettings::WindowSize, {1, kLargestWindowSize}},
     {"Hyoji", "ZenGamen", TSettingsGroup::AtClose, &TSettings::FullScreen},
     {"Hyoji", "Kakudai", TSettingsGroup::AtClose, &TSettings::FitToWindow},
     {"ImiHyoji", "Value", TSettingsGroup::AtClose, &TSettings::ImiHyoji},
     {"TuikaMondai", "Mondai", TSettingsGroup::WithSavedTuika, &TSettings::TuikaMondai},
     {"TuikaMondai", "Seikai", TSettingsGroup::WithSavedTuika, &TSettings::TuikaSeikai},
-    {"KaitoMode", "Value", TSettingsGroup::WithSave, &TSettings::KaitoMode},
+    {"KaitoMode", "Value", TSettingsGroup::WithSave, &TSettings::KaitoMode, {0, 1}},
 };
 
-// Reads a key into its field; the field's value before is the default.
+// A whole decimal number, blanks around it allowed; none for anything else ("banana", "3x", "").
+std::optional<std::int32_t> WholeNumber(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  if (text.size() > 1 && text.front() == '+' && text[1] != '-') text.remove_prefix(1);
+  std::int32_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
+// Reads a key into its field; the field's value before is the default, and stays when the key
+// is missing or holds what the row does not allow.
 struct TReadKey {
   const TCustomIniFile& Ini;
   const TSettingKey& K;
   TSettings& Out;
-  void operator()(bool TSettings::*f) const { Out.*f = Ini.ReadBool(K.Section, K.Key, Out.*f); }
+  std::optional<std::int32_t> Number() const {
+    const std::optional<std::int32_t> number = WholeNumber(Ini.ReadString(K.Section, K.Key, ""));
+    if (!number || *number < K.Range.Min || *number > K.Range.Max) return std::nullopt;
+    return number;
+  }
+  void operator()(bool TSettings::*f) const {
+    if (const auto number = Number()) Out.*f = *number != 0;
+  }
   void operator()(std::int32_t TSettings::*f) const {
-    Out.*f = Ini.ReadInteger(K.Section, K.Key, Out.*f);
+    if (const auto number = Number()) Out.*f = *number;
   }
   void operator()(TShiftJisText TSettings::*f) const {
     Out.*f = Ini.ReadString(K.Section, K.Key, Out.*f);

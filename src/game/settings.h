@@ -25,18 +25,23 @@ struct TShiftJisText : std::string {
 
 // Every setting with its default: the values a missing file or key reads as.
 //
+// The one way a setting reaches Settei.ini: start-up reads the whole record once, each key
+// checked against its row (TGameState::Settings); the game reads the setting there, and whatever
+// changes it (a menu, the window's display) changes it there when it changes; close writes the
+// record's group as it stands, a save its own keys with record1.dat. Only the character font
+// (the Moji writer's own) and the music's choice are put in at close (KeepFontAndMusic).
+//
 // To add a setting: a field here with its default, and one row in kSettingKeys (settings.cpp)
-// naming its section and key and whether it is written at close or with a save. The field's
-// type picks how the key is read and written (bool "1"/"0", a number, a text); a new section
-// is just its name in the rows, keys of one section kept together. Start-up reads the whole
-// record once (TGameState::Settings); close writes its group back once, from the record with
-// the game's live values put in (TGameRules::FormClose): a setting the game keeps only in
-// S.Settings needs nothing there. Add a case to tests/game/settings_test.cpp.
+// naming its section and key, whether it is written at close or with a save, and for a number
+// its range. The field's type picks how the key is read and written (bool "1"/"0", a number, a
+// text); a new section is just its name in the rows, keys of one section kept together. A value
+// its row does not allow (not a number, out of range) keeps the default, so the game never sees
+// it. Add a case to tests/game/settings_test.cpp.
 struct TSettings {
   // [Font] the character font of the answer field and the flying characters. Taken only when
   // both files exist (FontSaved).
   TShiftJisText FontName = codepage::Utf8ToSjis("ＭＳ 明朝");
-  std::int32_t FontCharset = 128;         // as stored (128: Shift-JIS); the game keeps the low byte
+  std::int32_t FontCharset = 128;         // 0 to 255 (128: Shift-JIS)
   std::optional<std::uint8_t> FontStyle;  // Font.dat's byte, style bits only; none when empty
   bool FontSaved = false;                 // Settei.ini and Font.dat both exist
 
@@ -56,16 +61,16 @@ struct TSettings {
   // one: its reading and its written form.
   std::u16string TuikaMondai = u"ないとうぃすぷ";
   std::u16string TuikaSeikai = u"Nightwisp";
-  // [KaitoMode] the answer mode of the saved game: 1 hiragana, any other value kanji-mixed.
+  // [KaitoMode] the answer mode of the saved game: 0 kanji-mixed, 1 hiragana.
   std::int32_t KaitoMode = 0;
-  // [KaitoMode] the answer mode the player last chose, written at close under a key of its
-  // own (older versions ignore it): 0 or 1; any other value (a file from before the key) means
-  // none, and a start begins in kanji-mixed answers as it always did.
+  // [KaitoMode] the answer mode the player last chose (or a resumed game took), written at
+  // close under a key of its own (older versions ignore it): 0 or 1; -1 (a file from before the
+  // key) means none, and a start begins in kanji-mixed answers as it always did.
   std::int32_t ChosenKaitoMode = -1;
 
   // [Hyoji] how the window shows the frame, kept up to date by the window: its size as a multiple
-  // of the frame (the window takes 1 for a size out of range), full screen, and fitted smoothly
-  // to the window instead of whole multiples.
+  // of the frame (1 to kLargestWindowSize), full screen, and fitted smoothly to the window
+  // instead of whole multiples.
   std::int32_t WindowSize = 1;
   bool FullScreen = false;
   bool FitToWindow = false;

@@ -189,7 +189,7 @@ TEST_F(StartupTest, ANulInAValueReadsAndWritesAsTheTextBeforeIt) {
   StartGame();
   RunFor(200);
   EXPECT_EQ(S().MusicName, music);
-  S().RomajiHenkan = 0;
+  S().Settings.RomajiHenkan = false;
   Game->FormClose();
   EXPECT_TRUE(Window.Messages.empty()) << Window.Messages.front();
   EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", ini), music);
