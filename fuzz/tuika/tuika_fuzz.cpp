@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "game/catalogue.h"
+#include "rules/catalogue.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // One catalogue for the whole run, taken back to its built-in proverbs before each input:

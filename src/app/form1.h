@@ -17,10 +17,10 @@
 #include "app/main_menu.h"
 #include "app/render_surface.h"
 #include "app/server_keys.h"
-#include "game/display_settings.h"
 #include "game/game.h"
-#include "game/game_window.h"
 #include "platform/base/owner_window.h"
+#include "rules/display_settings.h"
+#include "rules/game_window.h"
 
 namespace app {
 

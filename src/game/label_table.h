@@ -12,8 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/game_state.h"
-#include "game/game_window.h"
+#include "rules/game_state.h"
+#include "rules/game_window.h"
 
 namespace game {
 

@@ -1,6 +1,6 @@
 // The one table of music formats: the folder scan's test, the dialog's filter and the decoder's
 // containers made from it, and the tests' ways to make a file of each.
-#include "game/music_files.h"
+#include "rules/music_files.h"
 
 #include <gtest/gtest.h>
 

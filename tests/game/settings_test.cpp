@@ -1,7 +1,7 @@
 // Settei.ini and Font.dat as one record: the defaults of missing files, the bytes a new file
 // receives (what older versions of the game wrote and read), and every field kept through a
 // write and a read.
-#include "game/settings.h"
+#include "rules/settings.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -13,10 +13,10 @@
 #include <system_error>
 
 #include "commands.h"
-#include "game/catalogue.h"
 #include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/shell/shell.h"
+#include "rules/catalogue.h"
 
 namespace tool {
 namespace {

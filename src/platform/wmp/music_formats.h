@@ -1,6 +1,6 @@
 // The music files the media player plays: one row per extension, with the containers FFmpeg may
 // open it as and the name the file dialog gives its kind. The game's file dialog and folder scan
-// (game/music_files.h), the decoder's list of allowed containers (ffmpeg/ffmpeg_source.cpp) and
+// (rules/music_files.h), the decoder's list of allowed containers (ffmpeg/ffmpeg_source.cpp) and
 // the tests all take them from here, so a new format is one row, and for the tests a way to make
 // such a file (tests/support/media_files.h).
 #pragma once

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "game/random.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
+#include "rules/random.h"
 #include "support/game_fixture.h"
 #include "support/screen_util.h"
 

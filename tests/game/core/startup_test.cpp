@@ -1,13 +1,13 @@
 // Start-up, close and destroy: the objects, the labels, the font settings, the files written.
 #include <gtest/gtest.h>
 
-#include "game/zero_pad.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
 #include "platform/gdi/gdi.h"
 #include "platform/profile/profile.h"
 #include "platform/wmp/wmp.h"
+#include "rules/zero_pad.h"
 #include "support/game_fixture.h"
 
 namespace game::testing {

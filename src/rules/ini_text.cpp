@@ -1,4 +1,4 @@
-#include "game/ini_text.h"
+#include "rules/ini_text.h"
 
 #include "platform/codepage/codepage.h"
 

@@ -21,13 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "game/catalogue.h"
-#include "game/rule_numbers.h"
-#include "game/save_data.h"
-#include "game/screen_marks.h"
-#include "game/settings.h"
 #include "history/game_measures.h"
 #include "history/question_record.h"
+#include "rules/catalogue.h"
+#include "rules/rule_numbers.h"
+#include "rules/save_data.h"
+#include "rules/screen_marks.h"
+#include "rules/settings.h"
 // The product's reading, flying as fireflies on the title screen.
 inline constexpr char16_t kTitleMondaiText[] = u"ないとうぃすぷ";
 constexpr std::int32_t kTitleMojiCount = 7;

@@ -6,7 +6,7 @@
 // The particle は is written わ, づ is written ず, and a long o written with う may be written
 // お. Proverbs 167 to 170 are English sentences; their speech strings are empty, so they are
 // never spoken.
-#include "game/catalogue.h"
+#include "rules/catalogue.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include <string>
 #include <string_view>
 
-#include "game/game_state.h"
-#include "game/game_window.h"
 #include "history/fsrs.h"
 #include "history/history_store.h"
 #include "platform/codepage/codepage.h"
+#include "rules/game_state.h"
+#include "rules/game_window.h"
 
 namespace game {
 

@@ -1,4 +1,4 @@
-#include "game/settings.h"
+#include "rules/settings.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,11 +9,11 @@
 #include <system_error>
 #include <variant>
 
-#include "game/display_settings.h"
-#include "game/ini_text.h"
 #include "platform/base/files.h"
 #include "platform/gdi/font.h"
 #include "platform/profile/profile.h"
+#include "rules/display_settings.h"
+#include "rules/ini_text.h"
 
 namespace game {
 namespace {

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <system_error>
 
-#include "game/game_rules.h"
 #include "history/history_store.h"
 #include "history/memory_store.h"
 #include "platform/clock/clock.h"
+#include "rules/game_rules.h"
 
 namespace game {
 namespace {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/game_rules.h"
-#include "game/random.h"
-#include "game/saturating.h"
-#include "game/zero_pad.h"
 #include "history/history_store.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
+#include "rules/game_rules.h"
+#include "rules/random.h"
+#include "rules/saturating.h"
+#include "rules/zero_pad.h"
 
 namespace game {
 namespace {

@@ -1,7 +1,7 @@
 // What each built-in proverb means: one plain Japanese sentence (the meaning drawn beneath the
 // revealed answer) and a short English gloss for players who learn Japanese. Proverbs 167 to
 // 170 are English sentences; their Japanese sentence says what they mean and who said them.
-#include "game/catalogue.h"
+#include "rules/catalogue.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 // close, writing Settei.ini and Font.dat back (settings.h owns the files and their keys).
 #include <system_error>
 
-#include "game/game_rules.h"
-#include "game/random.h"
-#include "game/save_file.h"
-#include "game/settings.h"
 #include "platform/clock/clock.h"
+#include "rules/game_rules.h"
+#include "rules/random.h"
+#include "rules/save_file.h"
+#include "rules/settings.h"
 
 namespace game {
 namespace {

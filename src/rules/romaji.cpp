@@ -1,4 +1,4 @@
-#include "game/romaji.h"
+#include "rules/romaji.h"
 
 #include <algorithm>
 #include <array>

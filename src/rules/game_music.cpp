@@ -9,11 +9,11 @@
 #include <set>
 #include <system_error>
 
-#include "game/game_rules.h"
-#include "game/music_files.h"
-#include "game/random.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
+#include "rules/game_rules.h"
+#include "rules/music_files.h"
+#include "rules/random.h"
 
 namespace game {
 

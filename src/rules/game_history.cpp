@@ -3,9 +3,9 @@
 // moment later keeps it), and the figures of the results panel when the game ends.
 #include <algorithm>
 
-#include "game/game_rules.h"
-#include "game/romaji.h"
 #include "platform/clock/clock.h"
+#include "rules/game_rules.h"
+#include "rules/romaji.h"
 
 namespace game {
 

@@ -1,4 +1,4 @@
-// What the game needs from its window. The game's logic (src/game) talks to the window only
+// What the game needs from its window. The game's logic (src/rules) talks to the window only
 // through this interface: the Qt window implements it, tests implement it with a recording fake.
 // Texts for boxes and dialogs are UTF-8; font face names are Shift-JIS, as the settings store them.
 #pragma once
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "game/menu_item.h"
+#include "rules/menu_item.h"
 
 namespace game {
 

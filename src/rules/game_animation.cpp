@@ -2,8 +2,8 @@
 // bouncing of stage 3 and the title, the hint character's flight and the pulse.
 #include <algorithm>
 
-#include "game/game_rules.h"
-#include "game/random.h"
+#include "rules/game_rules.h"
+#include "rules/random.h"
 
 namespace game {
 namespace {

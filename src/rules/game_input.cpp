@@ -1,11 +1,11 @@
 // The keys: the window previews every key-down, so Enter, Ctrl, F1 and F2 act wherever the
 // focus is; everything else goes to the answer field, which never takes a carriage return and,
 // while RomajiAnswer says so, turns romaji into kana.
-#include "game/game_rules.h"
-#include "game/romaji.h"
-#include "game/saturating.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
+#include "rules/game_rules.h"
+#include "rules/romaji.h"
+#include "rules/saturating.h"
 
 namespace game {
 

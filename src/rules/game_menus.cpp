@@ -1,10 +1,10 @@
 // The menus' actions: answer mode, save, exit, the additional-questions file, romaji into
 // kana, the character font, the music (on, off, a chosen file, a random folder), help and
 // the about box; and the close query with its save prompt.
-#include "game/game_rules.h"
-#include "game/music_files.h"
-#include "game/random.h"
 #include "platform/codepage/codepage.h"
+#include "rules/game_rules.h"
+#include "rules/music_files.h"
+#include "rules/random.h"
 
 namespace game {
 namespace {

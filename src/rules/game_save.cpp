@@ -4,13 +4,13 @@
 #include <optional>
 #include <system_error>
 
-#include "game/game_rules.h"
-#include "game/random.h"
-#include "game/saturating.h"
-#include "game/save_file.h"
-#include "game/settings.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
+#include "rules/game_rules.h"
+#include "rules/random.h"
+#include "rules/saturating.h"
+#include "rules/save_file.h"
+#include "rules/settings.h"
 
 namespace game {
 namespace {

@@ -1,6 +1,6 @@
 // record1.dat: the 1052-byte image read and written whole, and the checks that keep a damaged
 // file from being continued.
-#include "game/save_file.h"
+#include "rules/save_file.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,8 +9,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "game/game_state.h"
 #include "platform/base/files.h"
+#include "rules/game_state.h"
 
 namespace {
 

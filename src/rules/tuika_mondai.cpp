@@ -5,8 +5,8 @@
 #include <iterator>
 #include <system_error>
 
-#include "game/catalogue.h"
 #include "platform/codepage/codepage.h"
+#include "rules/catalogue.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/catalogue.h"
+#include "rules/catalogue.h"
 
 #include "platform/codepage/codepage.h"
 

@@ -5,10 +5,10 @@
 // clock.
 #include <system_error>
 
-#include "game/game_rules.h"
-#include "game/save_file.h"
 #include "platform/clock/clock.h"
 #include "platform/codepage/codepage.h"
+#include "rules/game_rules.h"
+#include "rules/save_file.h"
 
 namespace game {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "game/catalogue.h"
-#include "game/rule_numbers.h"
-#include "game/save_data.h"
-#include "game/settings.h"
+#include "rules/catalogue.h"
+#include "rules/rule_numbers.h"
+#include "rules/save_data.h"
+#include "rules/settings.h"
 
 // The saved game's file name in the per-user folder.
 inline constexpr const char* kSaveFileName = "record1.dat";

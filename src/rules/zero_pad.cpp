@@ -1,4 +1,4 @@
-#include "game/zero_pad.h"
+#include "rules/zero_pad.h"
 
 std::string ZeroPad(std::int32_t n) {
   if (n >= 10000) return std::string();
