@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "app/history_window.h"
-#include "game/catalogue.h"
 #include "game_way.h"
 #include "history/history_store.h"
+#include "rules/catalogue.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/catalogue.h"
+#include "rules/catalogue.h"
 #include "platform/codepage/codepage.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
-#include "game/romaji.h"
+#include "rules/romaji.h"
 
 namespace app {
 

@@ -11,9 +11,9 @@
 #include <QStyleHints>
 
 #include "app/form1.h"
-#include "game/random.h"
-#include "game/romaji.h"
 #include "platform/clock/clock.h"
+#include "rules/random.h"
+#include "rules/romaji.h"
 
 namespace app {
 namespace {

@@ -19,8 +19,9 @@
 #include "app/server_keys.h"
 #include "app/window_display.h"
 #include "game/game.h"
-#include "game/game_window.h"
 #include "platform/base/owner_window.h"
+#include "rules/display_settings.h"
+#include "rules/game_window.h"
 
 namespace app {
 

@@ -8,7 +8,7 @@
 #include <array>
 #include <functional>
 
-#include "game/menu_item.h"
+#include "rules/menu_item.h"
 
 namespace app {
 

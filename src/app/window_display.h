@@ -11,9 +11,9 @@
 #include "app/answer_field.h"
 #include "app/main_menu.h"
 #include "app/render_surface.h"
-#include "game/display_settings.h"
-#include "game/game_window.h"
-#include "game/menu_item.h"
+#include "rules/display_settings.h"
+#include "rules/game_window.h"
+#include "rules/menu_item.h"
 
 namespace app {
 

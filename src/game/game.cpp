@@ -7,12 +7,12 @@
 
 #include "game/game_owned.h"
 #include "game/label_table.h"
-#include "game/settings.h"
 #include "graphics/device/jpeg_decoder.h"
 #include "platform/base/fatal.h"
 #include "platform/base/owner_window.h"
 #include "platform/clock/clock.h"
 #include "platform/gdi/gdi.h"
+#include "rules/settings.h"
 
 namespace game {
 namespace {

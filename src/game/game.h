@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "game/game_rules.h"
+#include "rules/game_rules.h"
 
 class TOwnerWindow;
 class TDGTexture;

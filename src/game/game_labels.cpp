@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "game/furigana.h"
+#include "rules/furigana.h"
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/label_table.h"

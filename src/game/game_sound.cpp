@@ -5,7 +5,7 @@
 #include "audio/speech.h"
 #include "game/game.h"
 #include "game/game_owned.h"
-#include "game/music_reasons.h"
+#include "rules/music_reasons.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {

@@ -13,8 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/game_state.h"
-#include "game/game_window.h"
+#include "rules/game_state.h"
+#include "rules/game_window.h"
 
 namespace game {
 
@@ -76,7 +76,7 @@ namespace labels {
 constexpr bool Always(const TGameState&) { return true; }
 // A revealed answer's meaning, when the option is on and the question has one.
 inline bool ImiShown(const TGameState& s) {
-  return s.Playing == 0 && (s.ShowSpelling == 1 || s.ShowReading == 1) && s.ImiHyoji == 1 &&
+  return s.Playing == 0 && (s.ShowSpelling == 1 || s.ShowReading == 1) && s.Settings.ImiHyoji &&
          !s.Imi(s.MondaiNo).empty();
 }
 // Between questions the meaning lies on the answer field, and the spelling and the reading
@@ -87,7 +87,7 @@ inline bool ImiOnField(const TGameState& s) {
 // The furigana over a revealed written form that has kanji, when the option is on; never while
 // a question is open.
 inline bool FuriganaShown(const TGameState& s) {
-  return s.Playing == 0 && s.ShowSpelling == 1 && s.Furigana == 1 && s.SpellingRuby == 1;
+  return s.Playing == 0 && s.ShowSpelling == 1 && s.Settings.Furigana && s.SpellingRuby == 1;
 }
 template <std::uint32_t colour>
 constexpr std::uint32_t Fixed(const TGameState&) {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "game/catalogue.h"
 #include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
+#include "rules/catalogue.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "game/menu_item.h"
+#include "rules/menu_item.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <fstream>
 #include <string>
 
-#include "game/catalogue.h"
-#include "game/furigana.h"
+#include "rules/catalogue.h"
+#include "rules/furigana.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "game/romaji.h"
+#include "rules/romaji.h"
 #include "support/window_fixture.h"
 
 namespace {

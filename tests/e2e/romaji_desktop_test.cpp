@@ -79,7 +79,7 @@ TEST_F(RomajiDesktopTest, AnEnglishProverbKeepsItsLetters) {
 
 TEST_F(RomajiDesktopTest, WithTheOptionOffRomajiStaysRomaji) {
   ChooseFromMenu("s", "r");  // 設定 → ローマ字のかな変換
-  ASSERT_TRUE(RunUntil([&] { return S().RomajiHenkan == 0; }, 3000));
+  ASSERT_TRUE(RunUntil([&] { return !S().Settings.RomajiHenkan; }, 3000));
   ASSERT_FALSE(form_->MenuChecked(game::TMenuItem::Romaji1));
   ChooseFromMenu("g", "h");
   ASSERT_TRUE(RunUntil([&] { return S().KaitoMode == 1; }, 3000));

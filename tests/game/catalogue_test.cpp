@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "game/catalogue.h"
 #include "platform/codepage/codepage.h"
+#include "rules/catalogue.h"
 
 namespace {
 

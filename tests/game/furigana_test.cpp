@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "game/catalogue.h"
-#include "game/furigana.h"
+#include "rules/catalogue.h"
+#include "rules/furigana.h"
 #include "platform/codepage/codepage.h"
 
 namespace game {

@@ -6,8 +6,8 @@
 #include <limits>
 #include <memory>
 
-#include "game/game_state.h"
-#include "game/zero_pad.h"
+#include "rules/game_state.h"
+#include "rules/zero_pad.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Texts in the Shift-JIS Settei.ini: exact when Shift-JIS holds them, kept in an extra UTF-8
 // key when it cannot, and never overriding a value an older reader has changed since.
-#include "game/ini_text.h"
+#include "rules/ini_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-// The one list of music extensions: the folder scan's test, the dialog's filter made from it,
-// and the tests' ways to make a file of each.
-#include "game/music_files.h"
+// The one table of music formats: the folder scan's test, the dialog's filter and the decoder's
+// containers made from it, and the tests' ways to make a file of each.
+#include "rules/music_files.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +31,16 @@ TEST(MusicFiles, TheFilterNamesEachKindOnceAndEveryExtension) {
       "mp3ファイル;midiファイル;wmaファイル;wavファイル;aifファイル;oggファイル;opusファイル;"
       "flacファイル;m4aファイル;aacファイル|*.mp3;*.mid;*.wma;*.wav;*.aif;*.aifc;*.aiff;*.ogg;"
       "*.oga;*.opus;*.flac;*.m4a;*.aac|すべてのファイル|*.*");
+}
+
+// A new row names the containers FFmpeg may open it as (only MIDI never goes to FFmpeg), and
+// the decoder allows exactly the table's containers, each once.
+TEST(MusicFiles, TheDecoderOpensTheContainersOfTheTableAndNoOther) {
+  for (const TMusicFormat& format : kMusicFormats) {
+    EXPECT_EQ(std::string(format.Containers).empty(), std::string(format.Extension) == ".mid")
+        << format.Extension;
+  }
+  EXPECT_EQ(wmp::MusicContainers(), "mp3,asf,wav,w64,aiff,ogg,flac,mov,aac");
 }
 
 // The format tests play one file of every extension: each but MIDI (made by the wave builder)

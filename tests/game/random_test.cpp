@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/random.h"
 #include "platform/clock/clock.h"
+#include "rules/random.h"
 
 namespace {
 

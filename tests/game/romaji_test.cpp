@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "game/catalogue.h"
-#include "game/romaji.h"
 #include "platform/codepage/codepage.h"
+#include "rules/catalogue.h"
+#include "rules/romaji.h"
 
 namespace {
 

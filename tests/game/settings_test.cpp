@@ -1,7 +1,7 @@
 // Settei.ini and Font.dat as one record: the defaults of missing files, the bytes a new file
 // receives (what older versions of the game wrote and read), and every field kept through a
 // write and a read.
-#include "game/settings.h"
+#include "rules/settings.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -85,7 +85,7 @@ TEST_F(SettingsTest, ANewFileReceivesEachGroupInTheKnownLayout) {
 TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   TSettings s;
   s.FontName = std::string("\x81\x40odd\xfc", 6);  // bytes kept as they are
-  s.FontCharset = 0x1FF;
+  s.FontCharset = 0x86;
   s.Music = false;
   s.Random = true;
   s.MusicName = "/música/Grüße.mp3";  // beyond Shift-JIS: the UTF-8 copy brings it back
@@ -95,7 +95,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   s.Furigana = false;
   s.TuikaMondai = u"ぐりゅーせ";
   s.TuikaSeikai = u"Grüße";
-  s.KaitoMode = 7;
+  s.KaitoMode = 1;
   s.ChosenKaitoMode = 0;
   s.WindowSize = 3;
   s.FullScreen = true;
@@ -125,6 +125,44 @@ TEST_F(SettingsTest, EveryFieldSurvivesAWriteAndARead) {
   EXPECT_EQ(read.WindowSize, s.WindowSize);
   EXPECT_EQ(read.FullScreen, s.FullScreen);
   EXPECT_EQ(read.FitToWindow, s.FitToWindow);
+}
+
+// A key holds what its row allows: a value that is not a whole number, or a number outside the
+// key's range, keeps the default, as a missing key does; a boolean is on for any other number.
+TEST_F(SettingsTest, AValueItsKeyDoesNotAllowKeepsTheDefault) {
+  using Field = std::int64_t (*)(const TSettings&);
+  const Field imi = [](const TSettings& s) -> std::int64_t { return s.ImiHyoji; };
+  const Field music = [](const TSettings& s) -> std::int64_t { return s.Music; };
+  const Field romaji = [](const TSettings& s) -> std::int64_t { return s.RomajiHenkan; };
+  const Field size = [](const TSettings& s) -> std::int64_t { return s.WindowSize; };
+  const Field charset = [](const TSettings& s) -> std::int64_t { return s.FontCharset; };
+  const Field chosen = [](const TSettings& s) -> std::int64_t { return s.ChosenKaitoMode; };
+  const Field mode = [](const TSettings& s) -> std::int64_t { return s.KaitoMode; };
+  const struct {
+    const char* file;
+    Field field;
+    std::int64_t read;
+  } cases[] = {
+      {"[ImiHyoji]\r\nValue=banana\r\n", imi, 1},
+      {"[ImiHyoji]\r\nValue=0\r\n", imi, 0},
+      {"[BGM]\r\nMusic=0x\r\n", music, 1},
+      {"[BGM]\r\nMusic=\r\n", music, 1},
+      {"[RomajiHenkan]\r\nValue=2\r\n", romaji, 1},
+      {"[Hyoji]\r\nBairitsu=999\r\n", size, 1},
+      {"[Hyoji]\r\nBairitsu=0\r\n", size, 1},
+      {"[Hyoji]\r\nBairitsu=-2\r\n", size, 1},
+      {"[Hyoji]\r\nBairitsu=4\r\n", size, 4},
+      {"[Font]\r\nCharset=256\r\n", charset, 128},
+      {"[Font]\r\nCharset=0\r\n", charset, 0},
+      {"[KaitoMode]\r\nChosen=2\r\n", chosen, -1},
+      {"[KaitoMode]\r\nChosen=1\r\n", chosen, 1},
+      {"[KaitoMode]\r\nValue=-1\r\n", mode, 0},
+      {"[KaitoMode]\r\nValue=99999999999\r\n", mode, 0},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(dir_ / "Settei.ini", std::ios::binary) << c.file;
+    EXPECT_EQ(c.field(TSettingsFiles(dir_).Read()), c.read) << c.file;
+  }
 }
 
 TEST_F(SettingsTest, AFileThatCannotBeWrittenIsReported) {

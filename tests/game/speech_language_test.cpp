@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "game/catalogue.h"
 #include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/speech/aquestalk.h"
+#include "rules/catalogue.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/game_window.h"
+#include "rules/game_window.h"
 
 namespace game::testing {
 

@@ -10,10 +10,10 @@
 
 #include "game/game.h"
 #include "game/game_owned.h"
-#include "game/random.h"
 #include "platform/base/owner_window.h"
 #include "platform/d3d9/standin.h"
 #include "platform/speech/aquestalk.h"
+#include "rules/random.h"
 #include "support/game_fixture_base.h"
 
 namespace game::testing {

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "game/game_rules.h"
 #include "platform/base/files.h"
 #include "platform/clock/clock.h"
+#include "rules/game_rules.h"
 #include "support/fake_window.h"
 
 namespace game::testing {

@@ -3,8 +3,8 @@
 // fixture with the real TGame where a test needs its textures.
 #pragma once
 
-#include "game/zero_pad.h"
 #include "platform/codepage/codepage.h"
+#include "rules/zero_pad.h"
 #include "support/game_fixture_base.h"
 #include "support/rules_game.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "game/game_rules.h"
 #include "platform/clock/clock.h"
+#include "rules/game_rules.h"
 
 namespace game::testing {
 

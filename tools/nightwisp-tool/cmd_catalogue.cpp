@@ -16,11 +16,11 @@
 #include <system_error>
 
 #include "commands.h"
-#include "game/catalogue.h"
-#include "game/furigana.h"
 #include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/shell/shell.h"
+#include "rules/catalogue.h"
+#include "rules/furigana.h"
 
 namespace tool {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "commands.h"
-#include "game/romaji.h"
 #include "platform/codepage/codepage.h"
+#include "rules/romaji.h"
 
 namespace tool {
 

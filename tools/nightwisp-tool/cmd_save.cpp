@@ -7,8 +7,8 @@
 #include <string>
 
 #include "commands.h"
-#include "game/catalogue.h"
-#include "game/save_file.h"
+#include "rules/catalogue.h"
+#include "rules/save_file.h"
 
 namespace tool {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "commands.h"
-#include "game/catalogue.h"
+#include "rules/catalogue.h"
 #include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/speech/aquestalk.h"

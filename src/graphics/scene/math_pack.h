@@ -33,7 +33,6 @@ extern const TMatrix IdentityMatrix;
 TVec2 MakeVec2(float x, float y);
 TVec3 MakeVec3(float x, float y, float z);
 TVec4 Vec3ToVec4(const TVec3& v);  // W = 1
-TVec3 Vec3Add(const TVec3& a, const TVec3& b);
 
 // C = A x B. Returned by value, so the result may safely replace either input.
 TMatrix MatrixMultiply(const TMatrix& a, const TMatrix& b);
@@ -41,11 +40,17 @@ TMatrix MatrixMultiply(const TMatrix& a, const TMatrix& b);
 // r[j] = v.X M[1][j] + v.Y M[2][j] + v.Z M[3][j] + v.W M[4][j].
 TVec4 Vec4Transform(const TVec4& v, const TMatrix& m);
 
-// The point (X, Y, Z, 1) through M, without the divide.
-TVec3 TransformPoint(const TVec3& v, const TMatrix& m);
-
 // (X/W, Y/W, Z/W, 1/W). With W = 0 nothing is written to result and false is returned.
 bool HomogeneousDivide(const TVec4& v, TVec4& result);
+
+// ---- Specified by the design, not used by the game ---------------------------------------------
+// The unit's operations for the scene's frame and billboard paths, which the game never takes;
+// the tests use TransformPoint to check the products.
+
+TVec3 Vec3Add(const TVec3& a, const TVec3& b);
+
+// The point (X, Y, Z, 1) through M, without the divide.
+TVec3 TransformPoint(const TVec3& v, const TMatrix& m);
 
 // Inverse of a rotation-plus-translation matrix (transpose of the rotation, rotated and negated
 // translation). Meaningless for matrices with scale or shear, as for any rigid-only inverse.

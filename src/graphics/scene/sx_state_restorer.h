@@ -1,6 +1,6 @@
-// Room to save device states and put them back later (unit SXlib9). The scene creates and frees
-// one, but never records or restores through it: the rendering queues keep their own per-pass
-// cache instead.
+// Specified by the design, not used by the game: room to save device states and put them back
+// later (unit SXlib9). The scene creates and frees one, as the design has it, but never records
+// or restores through it: the rendering queues keep their own per-pass cache instead.
 #pragma once
 
 #include <array>

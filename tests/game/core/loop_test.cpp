@@ -11,13 +11,13 @@
 #include <thread>
 #include <utility>
 
-#include "game/music_files.h"
-#include "game/save_file.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
 #include "platform/profile/profile.h"
 #include "platform/wmp/wmp.h"
+#include "rules/music_files.h"
+#include "rules/save_file.h"
 #include "support/game_fixture.h"
 #include "support/media_files.h"
 #include "support/screen_util.h"

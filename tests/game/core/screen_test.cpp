@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "game/random.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
+#include "rules/random.h"
 #include "support/game_fixture.h"
 #include "support/screen_util.h"
 
@@ -346,7 +346,7 @@ TEST_F(ScreenTest, TheMeaningLiesBetweenTheRevealedAnswerAndTheField) {
 
   // Switched off, or a question without a meaning: the answer sits on the field as before.
   for (int round = 0; round < 2; ++round) {
-    S().ImiHyoji = round == 0 ? 0 : 1;
+    S().Settings.ImiHyoji = round != 0;
     if (round == 1) S().MondaiNo = 0;
     const auto plain = DrawOnce(*Game);
     EXPECT_FALSE(Find(plain, O().Label(TLabel::Imi).get()));

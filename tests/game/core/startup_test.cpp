@@ -1,13 +1,13 @@
 // Start-up, close and destroy: the objects, the labels, the font settings, the files written.
 #include <gtest/gtest.h>
 
-#include "game/zero_pad.h"
 #include "graphics/device/dg_texture.h"
 #include "graphics/scene/sx_textwriter.h"
 #include "platform/codepage/codepage.h"
 #include "platform/gdi/gdi.h"
 #include "platform/profile/profile.h"
 #include "platform/wmp/wmp.h"
+#include "rules/zero_pad.h"
 #include "support/game_fixture.h"
 
 namespace game::testing {
@@ -189,7 +189,7 @@ TEST_F(StartupTest, ANulInAValueReadsAndWritesAsTheTextBeforeIt) {
   StartGame();
   RunFor(200);
   EXPECT_EQ(S().MusicName, music);
-  S().RomajiHenkan = 0;
+  S().Settings.RomajiHenkan = false;
   Game->FormClose();
   EXPECT_TRUE(Window.Messages.empty()) << Window.Messages.front();
   EXPECT_EQ(GetPrivateProfileStringA("BGM", "MusicName", "", ini), music);

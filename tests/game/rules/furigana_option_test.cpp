@@ -3,7 +3,7 @@
 // a question is open.
 #include <gtest/gtest.h>
 
-#include "game/furigana.h"
+#include "rules/furigana.h"
 #include "game/label_table.h"
 #include "platform/profile/profile.h"
 #include "support/rules_fixture.h"
@@ -28,17 +28,17 @@ TEST_F(FuriganaOptionTest, IsOnUnlessItsOwnSectionTurnsItOffAndTheMenuKeepsItsCh
     std::filesystem::remove_all(UserDir());
     if (c.settei != nullptr) WriteFile(Ini(), c.settei);
     StartGame();
-    EXPECT_EQ(S().Furigana, c.on ? 1 : 0) << (c.settei ? c.settei : "no file");
+    EXPECT_EQ(S().Settings.Furigana, c.on) << (c.settei ? c.settei : "no file");
     EXPECT_EQ(Window.MenuChecked(TMenuItem::Ruby1), c.on);
     // The menu item switches it; close keeps the choice for the next start.
     Game->MenuClick(TMenuItem::Ruby1);
-    EXPECT_EQ(S().Furigana, c.on ? 0 : 1);
+    EXPECT_EQ(S().Settings.Furigana, !c.on);
     EXPECT_EQ(Window.MenuChecked(TMenuItem::Ruby1), !c.on);
     Game->FormClose();
     EXPECT_EQ(GetPrivateProfileStringA("Furigana", "Value", "", Ini()), c.on ? "0" : "1");
     Game.reset();
     StartGame();
-    EXPECT_EQ(S().Furigana, c.on ? 0 : 1);
+    EXPECT_EQ(S().Settings.Furigana, !c.on);
     Game.reset();
   }
 }

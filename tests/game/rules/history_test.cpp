@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "game/romaji.h"
+#include "rules/romaji.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {

@@ -25,7 +25,7 @@ TEST_F(ImiOptionTest, IsOnUnlessItsOwnSectionTurnsItOff) {
     std::filesystem::remove_all(UserDir());
     if (c.settei != nullptr) WriteFile(Ini(), c.settei);
     StartGame();
-    EXPECT_EQ(S().ImiHyoji, c.on ? 1 : 0) << (c.settei ? c.settei : "no file");
+    EXPECT_EQ(S().Settings.ImiHyoji, c.on) << (c.settei ? c.settei : "no file");
     EXPECT_EQ(Window.MenuChecked(TMenuItem::Imi1), c.on);
     Game.reset();
   }
@@ -36,7 +36,7 @@ TEST_F(ImiOptionTest, TheMenuItemSwitchesItAndARestartKeepsIt) {
   StartGame();
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::Imi1));
   Game->MenuClick(TMenuItem::Imi1);
-  EXPECT_EQ(S().ImiHyoji, 0);
+  EXPECT_FALSE(S().Settings.ImiHyoji);
   EXPECT_FALSE(Window.MenuChecked(TMenuItem::Imi1));
   Game->FormClose();
   EXPECT_EQ(GetPrivateProfileStringA("ImiHyoji", "Value", "", Ini()), "0");
@@ -44,13 +44,13 @@ TEST_F(ImiOptionTest, TheMenuItemSwitchesItAndARestartKeepsIt) {
   Game.reset();
 
   StartGame();
-  EXPECT_EQ(S().ImiHyoji, 0);
+  EXPECT_FALSE(S().Settings.ImiHyoji);
   EXPECT_FALSE(Window.MenuChecked(TMenuItem::Imi1));
   Game->MenuClick(TMenuItem::Imi1);
   Game->FormClose();
   Game.reset();
   StartGame();
-  EXPECT_EQ(S().ImiHyoji, 1);
+  EXPECT_TRUE(S().Settings.ImiHyoji);
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::Imi1));
 }
 

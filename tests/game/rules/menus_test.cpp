@@ -6,9 +6,9 @@
 #include <fstream>
 #include <set>
 
-#include "game/music_files.h"
-#include "game/save_file.h"
 #include "platform/profile/profile.h"
+#include "rules/music_files.h"
+#include "rules/save_file.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {

@@ -33,7 +33,7 @@ TEST_F(RomajiOptionTest, IsOnUnlessSetteiIniTurnsItOff) {
     std::filesystem::remove_all(UserDir());
     if (c.settei != nullptr) WriteFile(Ini(), c.settei);
     StartGame();
-    EXPECT_EQ(S().RomajiHenkan, c.on ? 1 : 0) << (c.settei ? c.settei : "no file");
+    EXPECT_EQ(S().Settings.RomajiHenkan, c.on) << (c.settei ? c.settei : "no file");
     EXPECT_EQ(Window.MenuChecked(TMenuItem::Romaji1), c.on);
     Game.reset();
   }
@@ -44,16 +44,16 @@ TEST_F(RomajiOptionTest, TheMenuItemTurnsItOffAndCloseKeepsIt) {
   WriteFile(Ini(), player);
   StartGame();
   Game->MenuClick(TMenuItem::Romaji1);
-  EXPECT_EQ(S().RomajiHenkan, 0);
+  EXPECT_FALSE(S().Settings.RomajiHenkan);
   EXPECT_FALSE(Window.MenuChecked(TMenuItem::Romaji1));
   Game->FormClose();
   EXPECT_EQ(GetPrivateProfileStringA("RomajiHenkan", "Value", "", Ini()), "0");
   EXPECT_NE(ReadFile(Ini()).find("; the player's note\r\n"), std::string::npos);
   Game.reset();
   StartGame();
-  EXPECT_EQ(S().RomajiHenkan, 0);
+  EXPECT_FALSE(S().Settings.RomajiHenkan);
   Game->MenuClick(TMenuItem::Romaji1);
-  EXPECT_EQ(S().RomajiHenkan, 1);
+  EXPECT_TRUE(S().Settings.RomajiHenkan);
   EXPECT_TRUE(Window.MenuChecked(TMenuItem::Romaji1));
 }
 
@@ -72,7 +72,7 @@ TEST_F(RomajiOptionTest, ConvertsOnlyForAnswersWithoutLetters) {
   for (const auto& c : cases) {
     S().MondaiNo = c.mondaiNo;
     S().KaitoMode = c.kaitoMode;
-    S().RomajiHenkan = c.optionOn ? 1 : 0;
+    S().Settings.RomajiHenkan = c.optionOn;
     const std::optional<std::u16string> answers = Game->RomajiAnswer();
     ASSERT_EQ(answers.has_value(), c.answers != nullptr) << c.mondaiNo << "/" << c.kaitoMode;
     if (answers) {
@@ -95,7 +95,7 @@ TEST_F(RomajiOptionTest, EnterLeavesOtherLettersAndAnOptionTurnedOff) {
   EXPECT_EQ(Window.Answer, u"ももくりさんねんかきはちねk");
   Ctrl();
   S().MondaiNo = 16;
-  S().RomajiHenkan = 0;
+  S().Settings.RomajiHenkan = false;
   Answer(u"ももくりさんねんかきはちねn");
   EXPECT_EQ(S().FuseikaiCount, 2);
   EXPECT_EQ(Window.Answer, u"ももくりさんねんかきはちねn");

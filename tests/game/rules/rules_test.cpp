@@ -6,9 +6,9 @@
 #include <limits>
 #include <set>
 
-#include "game/random.h"
-#include "game/save_file.h"
 #include "platform/profile/profile.h"
+#include "rules/random.h"
+#include "rules/save_file.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {

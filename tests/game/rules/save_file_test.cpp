@@ -1,6 +1,6 @@
 // record1.dat on disk: every field at its offset, short files, safe replacement, and the checks
 // that keep a damaged file from being continued.
-#include "game/save_file.h"
+#include "rules/save_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -7,7 +7,7 @@
 
 #include <chrono>
 
-#include "game/save_file.h"
+#include "rules/save_file.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {

@@ -11,8 +11,8 @@
 #include <map>
 #include <sstream>
 
-#include "game/save_file.h"
 #include "platform/profile/profile.h"
+#include "rules/save_file.h"
 
 namespace {
 

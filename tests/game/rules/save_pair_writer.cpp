@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/save_file.h"
+#include "rules/save_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) return 2;

@@ -2,8 +2,8 @@
 // a vanished additional question, the answer mode, and damaged record1.dat files.
 #include <gtest/gtest.h>
 
-#include "game/save_file.h"
 #include "platform/profile/profile.h"
+#include "rules/save_file.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "game/save_file.h"
+#include "rules/save_file.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {

@@ -91,6 +91,13 @@ TEST(MathPack, TransformsAgreeAndOriginGivesTranslationRow) {
   EXPECT_FLOAT_EQ(p.Y, h.Y);
   EXPECT_FLOAT_EQ(p.Z, h.Z);
   EXPECT_NEAR(h.W, 1.5 * m.m[0][3] - 2.25 * m.m[1][3] + 4.0 * m.m[2][3] + m.m[3][3], 1e-4);
+
+  // A translation alone adds its row.
+  const TVec3 moved = TransformPoint(v, Translation(0.5f, 1.0f, -3.0f));
+  const TVec3 sum = Vec3Add(v, MakeVec3(0.5f, 1.0f, -3.0f));
+  EXPECT_FLOAT_EQ(moved.X, sum.X);
+  EXPECT_FLOAT_EQ(moved.Y, sum.Y);
+  EXPECT_FLOAT_EQ(moved.Z, sum.Z);
 }
 
 TEST(MathPack, HomogeneousDivideAndZeroW) {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "game/catalogue.h"
+#include "rules/catalogue.h"
 #include "platform/codepage/codepage.h"
 #include "platform/speech/aquestalk.h"
 #include "platform/speech/speech_markup.h"

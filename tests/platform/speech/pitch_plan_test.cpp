@@ -5,7 +5,7 @@
 #include <regex>
 #include <string>
 
-#include "game/catalogue.h"
+#include "rules/catalogue.h"
 #include "platform/codepage/codepage.h"
 #include "platform/speech/aquestalk.h"
 #include "platform/speech/speech_markup.h"

@@ -16,15 +16,13 @@ extern "C" {
 #include <chrono>
 #include <cstring>
 
+#include "platform/wmp/music_formats.h"
+
 namespace wmp {
 namespace {
 
 constexpr int kChannels = 2;
 
-// The containers a music file of the game comes in: MP3, WMA (ASF), WAV, AIFF/AIFC, Ogg (Vorbis,
-// Opus), FLAC, M4A (the MP4 family) and raw AAC. Playlists, concat lists, image sequences and
-// the like are not music: they name other files or read without end, so they are refused.
-constexpr const char* kMusicFormats = "mp3,asf,wav,w64,aiff,ogg,flac,mov,aac";
 // What opening one file may read and take: the probe and the stream analysis look at the first
 // megabyte; measuring the length reads the file once more. A file that needs more, or longer
 // than the deadline, is not a music file the game can play.
@@ -162,7 +160,8 @@ TFfmpegSource::TFfmpegSource(const std::string& path, int rate)
   format->io_open = &TFileInput::RefuseOtherFiles;
   format->interrupt_callback = {&TFileInput::Interrupt, &input};
   AVDictionary* options = nullptr;
-  av_dict_set(&options, "format_whitelist", kMusicFormats, 0);
+  // Only the containers of the game's music formats: anything else is refused unread.
+  av_dict_set(&options, "format_whitelist", MusicContainers().c_str(), 0);
   av_dict_set(&options, "protocol_whitelist", "file", 0);
   av_dict_set_int(&options, "probesize", kProbeBytes, 0);
   // On failure avformat_open_input frees the context itself.

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "game/catalogue.h"
 #include "platform/codepage/codepage.h"
+#include "rules/catalogue.h"
 #include "support/tool_run.h"
 
 namespace {

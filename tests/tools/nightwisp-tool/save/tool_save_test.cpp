@@ -8,8 +8,8 @@
 #include <map>
 #include <string>
 
-#include "game/catalogue.h"
-#include "game/save_file.h"
+#include "rules/catalogue.h"
+#include "rules/save_file.h"
 #include "support/tool_run.h"
 
 namespace {
