@@ -52,7 +52,17 @@ header="$("$TREE/$DECODER" 44100 "$TREE/usr/share/games/nightwisp/Data/tamsu08-1
 echo "== hardening-check on every program"
 mapfile -t programs < <(find "$TREE" -type f -exec sh -c 'file -b "$1" | grep -q "^ELF"' _ {} \; -print | sort)
 ((${#programs[@]} == 3)) || fail "expected the three programs, found: ${programs[*]}"
-hardening-check "${programs[@]}" || fail "hardening-check finds a missing protection above"
+# Every check holds for every program, with one exception: the decoder is compiled with
+# _FORTIFY_SOURCE like the rest, but each of its libc calls is either proven safe at compile
+# time or writes into FFmpeg's buffers of unknown size, so no call is replaced by a checked one.
+# hardening-check calls that its false alarm ("only unprotected functions found"); the
+# decoder passes every other check, and any other program reporting it fails.
+for program in "${programs[@]}"; do
+  options=()
+  [[ "$program" == "$TREE/$DECODER" ]] && options=(--nofortify)
+  hardening-check "${options[@]}" "$program" ||
+    fail "hardening-check finds a missing protection in ${program#"$TREE"}"
+done
 
 echo "== Dependencies and the debug symbols"
 depends="$(dpkg-deb -f "$DEB" Depends)"
