@@ -77,8 +77,9 @@ for program in "${programs[@]}"; do
   id="$(readelf -n "$program" | sed -n 's/^ *Build ID: //p')"
   debug="$WORK/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug"
   [[ -f "$debug" ]] || fail "the -dbgsym package has no symbols for ${program#"$TREE"}"
-  readelf -S "$program" | grep -q '\.debug_info' && fail "${program#"$TREE"} is not stripped"
-  readelf -S "$debug" | grep -q '\.debug_info' || fail "no debug information for ${program#"$TREE"}"
+  readelf -S "$program" 2>/dev/null | grep -q '\.debug_info' && fail "${program#"$TREE"} is not stripped"
+  readelf -S "$debug" 2>/dev/null | grep -q '\.debug_info' ||
+    fail "no debug information for ${program#"$TREE"}"
 done
 
 echo "== --version and --help"
@@ -89,12 +90,18 @@ for program in nightwisp nightwisp-tool; do
 done
 
 echo "== appstreamcli validate --pedantic --no-net"
-# Every remark, pedantic ones included, fails: a clean run prints only its verdict.
-remarks="$(appstreamcli validate --pedantic --no-net "$TREE/usr/share/metainfo/$ID.metainfo.xml" 2>&1)" ||
-  fail "appstreamcli: $remarks"
-[[ "$(grep -cv 'Validation was successful' <<<"$remarks")" -eq 0 ]] || fail "appstreamcli: $remarks"
-remarks="$(appstreamcli validate-tree --pedantic --no-net "$TREE" 2>&1)" || fail "appstreamcli: $remarks"
-[[ "$(grep -cv 'Validation was successful' <<<"$remarks")" -eq 0 ]] || fail "appstreamcli: $remarks"
+# Every remark, pedantic ones included, fails: a clean run prints only its verdict. The one
+# remark allowed is Debian 12's validator (AppStream 0.16) not knowing <developer>, the tag that
+# replaced the deprecated <developer_name> in AppStream 1.0.
+validate() {
+  local remarks
+  remarks="$(appstreamcli "$@" 2>&1)" || fail "appstreamcli $1: $remarks"
+  remarks="$(grep -v -e 'Validation was successful' -e '^$' -e "^$ID.metainfo.xml\$" \
+    -e "^ *I: $ID:[0-9]*: unknown-tag developer\$" <<<"$remarks")" || true
+  [[ -z "$remarks" ]] || fail "appstreamcli $1: $remarks"
+}
+validate validate --pedantic --no-net "$METAINFO"
+validate validate-tree --pedantic --no-net "$TREE"
 
 echo "== What software centres show"
 homepage="$(dpkg-deb -f "$DEB" Homepage)"
@@ -131,10 +138,12 @@ remarks="$(desktop-file-validate "$TREE/usr/share/applications/$ID.desktop" 2>&1
   fail "desktop-file-validate: $remarks"
 [[ -z "$remarks" ]] || fail "desktop-file-validate: $remarks"
 
-echo "== lintian --info --pedantic"
-# Tags of every level are printed; any error or warning fails.
-report="$(lintian --no-cfg --fail-on error,warning --info --pedantic "$DEB" "$DBGSYM" "$DSC" 2>&1)" ||
-  fail "lintian: $report"
+echo "== lintian --display-info --pedantic"
+# Tags of every level, on the packages and the source package, are printed; any error or
+# warning fails.
+report="$(lintian --no-cfg --fail-on error,warning --display-info --pedantic \
+  "$DEB" "$DBGSYM" "$DSC" 2>&1)" || fail "lintian: $report"
+report="$(grep -v '^running with root privileges is not recommended!$' <<<"$report")" || true
 [[ -z "$report" ]] || echo "$report"
 if grep -E '^[EW]: ' <<<"$report"; then fail "lintian reports the lines above"; fi
 
