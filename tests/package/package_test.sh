@@ -6,8 +6,7 @@
 # nothing into its own tree), and the autopkgtest of the installed package, after which removing
 # it leaves nothing behind.
 #   tests/package/package_test.sh build/package/nightwisp_<version>_amd64.deb
-# The -dbgsym package and the source package (.dsc) are read from the same folder. The
-# autopkgtest installs the package on this machine (run as root).
+# The -dbgsym package and the source package (.dsc) are read from the same folder.
 set -euo pipefail
 DEB="$(realpath "$1")"
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -155,11 +154,15 @@ changed="$(find "$TREE" -newer "$WORK/before-the-game")"
 [[ -z "$changed" ]] || fail "the game wrote into its own tree: $changed"
 
 echo "== autopkgtest (null runner): the installed game plays itself"
+# It installs the package on this machine (through sudo when not run as root); a package that
+# was not installed before is purged again.
+SUDO=()
+[[ $(id -u) -eq 0 ]] || SUDO=(sudo)
 installed_before="$(dpkg-query -W -f='${Status}' nightwisp 2>/dev/null || true)"
-autopkgtest "$DEB" "$DSC" -- null || fail "autopkgtest failed"
+"${SUDO[@]}" autopkgtest "$DEB" "$DSC" -- null || fail "autopkgtest failed"
 if [[ "$installed_before" != "install ok installed" ]]; then
   # Removing it leaves nothing behind: no file, no folder of its own.
-  apt-get purge -y -qq nightwisp >/dev/null || fail "apt-get purge nightwisp failed"
+  "${SUDO[@]}" apt-get purge -y -qq nightwisp >/dev/null || fail "apt-get purge nightwisp failed"
   for left in /usr/games/nightwisp /usr/lib/games/nightwisp /usr/share/games/nightwisp \
     /usr/share/doc/nightwisp "/usr/share/applications/$ID.desktop"; do
     [[ ! -e "$left" ]] || fail "$left is left after apt-get purge"
