@@ -17,8 +17,8 @@ std::filesystem::path ExecutableFolder();
 // (/usr/share/games/nightwisp beside /usr/games), found from the executable's folder.
 std::filesystem::path GameDataFolder();
 
-// The installed folder of the helper programs the game starts itself (/usr/lib/nightwisp beside
-// /usr/games), found from the executable's folder.
+// The installed folder of the helper programs the game starts itself (/usr/lib/games/nightwisp
+// beside /usr/games), found from the executable's folder.
 std::filesystem::path InstalledHelperFolder();
 
 // Replaces fileName with bytes. They go to a temporary file beside it (".<name>.XXXXXX"), which
