@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "rules/catalogue.h"
 #include "platform/codepage/codepage.h"
+#include "rules/catalogue.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "rules/furigana.h"
 #include "game/game.h"
 #include "game/game_owned.h"
 #include "game/label_table.h"
 #include "platform/codepage/codepage.h"
+#include "rules/furigana.h"
 
 namespace game {
 namespace {
@@ -24,25 +24,6 @@ constexpr const char* kEllipsis = "...";
 // reading is wider than its kanji; a reading wider still spreads evenly over the kana beside.
 constexpr int kRubyMinPixels = 10;
 
-// The label's texture (and its panel) sized to the text in the writer's font, then written.
-void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const std::u16string& text,
-                      TSXTextWriter* writer) {
-  if (text.empty()) return;
-  const auto width = static_cast<UINT>(std::max(TextTextureWidth(*writer, text), 1));
-  const auto height = static_cast<UINT>(std::max(writer->TextHeight(text), 1));
-  if (panel != nullptr) {
-    panel->SetSize(width, height);
-    panel->FillRect(RECT{0, 0, static_cast<LONG>(panel->TextureWidth()),
-                         static_cast<LONG>(panel->TextureHeight())},
-                    kPanelColour, false);
-  }
-  texture->SetSize(width, height);
-  texture->FillRect(RECT{0, 0, static_cast<LONG>(texture->TextureWidth()),
-                         static_cast<LONG>(texture->TextureHeight())},
-                    0x00FFFFFF, false);
-  writer->DrawText(0, 0, text, *texture);
-}
-
 // Sets the panel's size and colour and clears the texture at the same size.
 void SizeTextTexture(TDGTexture* texture, TDGTexture* panel, UINT width, UINT height) {
   if (panel != nullptr) {
@@ -55,6 +36,16 @@ void SizeTextTexture(TDGTexture* texture, TDGTexture* panel, UINT width, UINT he
   texture->FillRect(RECT{0, 0, static_cast<LONG>(texture->TextureWidth()),
                          static_cast<LONG>(texture->TextureHeight())},
                     0x00FFFFFF, false);
+}
+
+// The label's texture (and its panel) sized to the text in the writer's font, then written.
+void WriteTextTexture(TDGTexture* texture, TDGTexture* panel, const std::u16string& text,
+                      TSXTextWriter* writer) {
+  if (text.empty()) return;
+  const auto width = static_cast<UINT>(std::max(TextTextureWidth(*writer, text), 1));
+  const auto height = static_cast<UINT>(std::max(writer->TextHeight(text), 1));
+  SizeTextTexture(texture, panel, width, height);
+  writer->DrawText(0, 0, text, *texture);
 }
 
 // The furigana of a written form, as wide as the form's own line in the writer's font: each

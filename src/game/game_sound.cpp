@@ -5,8 +5,8 @@
 #include "audio/speech.h"
 #include "game/game.h"
 #include "game/game_owned.h"
-#include "rules/music_reasons.h"
 #include "platform/codepage/codepage.h"
+#include "rules/music_reasons.h"
 
 namespace game {
 

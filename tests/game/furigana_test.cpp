@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "platform/codepage/codepage.h"
 #include "rules/catalogue.h"
 #include "rules/furigana.h"
-#include "platform/codepage/codepage.h"
 
 namespace game {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "commands.h"
-#include "rules/catalogue.h"
 #include "platform/base/files.h"
 #include "platform/codepage/codepage.h"
 #include "platform/speech/aquestalk.h"
+#include "rules/catalogue.h"
 
 namespace tool {
 namespace {

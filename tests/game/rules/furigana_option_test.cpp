@@ -3,9 +3,9 @@
 // a question is open.
 #include <gtest/gtest.h>
 
-#include "rules/furigana.h"
 #include "game/label_table.h"
 #include "platform/profile/profile.h"
+#include "rules/furigana.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "rules/catalogue.h"
 #include "platform/codepage/codepage.h"
 #include "platform/speech/aquestalk.h"
 #include "platform/speech/speech_markup.h"
+#include "rules/catalogue.h"
 
 namespace {
 

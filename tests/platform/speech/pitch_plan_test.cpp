@@ -5,10 +5,10 @@
 #include <regex>
 #include <string>
 
-#include "rules/catalogue.h"
 #include "platform/codepage/codepage.h"
 #include "platform/speech/aquestalk.h"
 #include "platform/speech/speech_markup.h"
+#include "rules/catalogue.h"
 
 namespace {
 
