@@ -182,6 +182,10 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
                   "schema version " + std::to_string(*version) + ", this game reads up to " +
                       std::to_string(SchemaVersion()));
   }
+  if (*version < 0) {
+    return Failed(TOpenStatus::Damaged, file,
+                  "schema version " + std::to_string(*version) + ", which no game writes");
+  }
   const std::optional<std::int64_t> objects =
       QueryInt(connection, "SELECT count(*) FROM sqlite_schema", &code);
   if (!objects) return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
@@ -202,13 +206,18 @@ TOpenedHistory THistoryStore::Open(const std::filesystem::path& file, TAccess ac
     return Failed(StatusOf(code), file, store->Error);
   }
   if (readWrite) {
-    if (!Exec(connection, "PRAGMA journal_mode = WAL") ||
-        !Exec(connection, "PRAGMA synchronous = NORMAL") ||
-        !Exec(connection, "PRAGMA foreign_keys = ON")) {
+    if (!Exec(connection, "PRAGMA foreign_keys = ON")) {
       code = sqlite3_extended_errcode(connection);
       return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
     }
+    // An older file is brought up to date in the journal mode it came in, before WAL: a
+    // migration that fails is rolled back and leaves the file as it was.
     if (*version < SchemaVersion() && !Migrate(connection, static_cast<int>(*version))) {
+      code = sqlite3_extended_errcode(connection);
+      return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
+    }
+    if (!Exec(connection, "PRAGMA journal_mode = WAL") ||
+        !Exec(connection, "PRAGMA synchronous = NORMAL")) {
       code = sqlite3_extended_errcode(connection);
       return Failed(StatusOf(code), file, sqlite3_errmsg(connection));
     }
