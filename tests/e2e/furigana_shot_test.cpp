@@ -17,6 +17,7 @@
 
 #include "rules/catalogue.h"
 #include "rules/furigana.h"
+#include "support/bot_shots.h"
 
 namespace {
 
@@ -25,32 +26,11 @@ namespace fs = std::filesystem;
 // The character font's em in pixels at the window's size 1: one cell of a kanji or a kana.
 constexpr int kCell = 32;
 
-class FuriganaShotE2eTest : public ::testing::Test {
+class FuriganaShotE2eTest : public TBotShotTest {
  protected:
-  void SetUp() override {
-    Root = fs::temp_directory_path() / ("nightwisp-furigana-" + std::to_string(::getpid()));
-    fs::remove_all(Root);
-  }
-  void TearDown() override {
-    if (std::getenv("NIGHTWISP_KEEP_SHOTS") == nullptr) fs::remove_all(Root);
-  }
-
-  fs::path User(const std::string& name) const {
-    return Root / name / "documents" / "Amaneya" / "NightwispData";
-  }
   // Plays the bot's game with the furigana shown or not; the folder of its pictures.
   fs::path Play(const std::string& name, bool furigana) {
-    fs::create_directories(User(name));
-    if (!furigana) std::ofstream(User(name) / "Settei.ini") << "[Furigana]\r\nValue=0\r\n";
-    const fs::path shots = Root / name / "shots";
-    const std::string command = "NIGHTWISP_DOCUMENTS='" + (Root / name / "documents").string() +
-                                "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb timeout 300 '" +
-                                NIGHTWISP_GAME +
-                                "' --autoplay --fixed-step --seed 7 --mistakes 1.0 "
-                                "--exit-after-game --screenshots '" +
-                                shots.string() + "' 2>/dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return shots;
+    return PlayBot(name, furigana ? "" : "[Furigana]\r\nValue=0\r\n");
   }
   // The proverb of the game's first question, from its history.
   int FirstProverb(const std::string& name) const {
@@ -69,8 +49,6 @@ class FuriganaShotE2eTest : public ::testing::Test {
     sqlite3_close(db);
     return proverb;
   }
-
-  fs::path Root;
 };
 
 bool Green(QRgb p) { return qGreen(p) > 185 && qRed(p) < 120 && qBlue(p) < 120; }

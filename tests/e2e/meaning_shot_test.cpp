@@ -12,38 +12,18 @@
 #include <fstream>
 #include <string>
 
+#include "support/bot_shots.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-class MeaningShotTest : public ::testing::Test {
+class MeaningShotTest : public TBotShotTest {
  protected:
-  void SetUp() override {
-    Root = fs::temp_directory_path() / ("nightwisp-meaning-" + std::to_string(::getpid()));
-    fs::remove_all(Root);
-  }
-  void TearDown() override {
-    if (std::getenv("NIGHTWISP_KEEP_SHOTS") == nullptr) fs::remove_all(Root);
-  }
-
   // Plays the bot's game with the meaning shown or not; the folder of its pictures.
   fs::path Play(const std::string& name, bool showImi) {
-    const fs::path documents = Root / name / "documents";
-    const fs::path user = documents / "Amaneya" / "NightwispData";
-    fs::create_directories(user);
-    if (!showImi) std::ofstream(user / "Settei.ini") << "[ImiHyoji]\r\nValue=0\r\n";
-    const fs::path shots = Root / name / "shots";
-    const std::string command = "NIGHTWISP_DOCUMENTS='" + documents.string() +
-                                "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb timeout 300 '" +
-                                NIGHTWISP_GAME +
-                                "' --autoplay --fixed-step --seed 7 --mistakes 1.0 "
-                                "--exit-after-game --screenshots '" +
-                                shots.string() + "' 2>/dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return shots;
+    return PlayBot(name, showImi ? "" : "[ImiHyoji]\r\nValue=0\r\n");
   }
-
-  fs::path Root;
 };
 
 // The first row of the answer field's green, down the given column.

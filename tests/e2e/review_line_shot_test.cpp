@@ -18,6 +18,7 @@
 #include "history/history_store.h"
 #include "history/memory_store.h"
 #include "platform/clock/clock.h"
+#include "support/bot_shots.h"
 
 namespace {
 
@@ -62,25 +63,15 @@ TAlphaMask ReadAlpha(const fs::path& file) {
   return mask;
 }
 
-class ReviewLineShotTest : public ::testing::Test {
+class ReviewLineShotTest : public TBotShotTest {
  protected:
-  void SetUp() override {
-    Root = fs::temp_directory_path() / ("nightwisp-review-line-" + std::to_string(::getpid()));
-    fs::remove_all(Root);
-  }
-  void TearDown() override {
-    if (std::getenv("NIGHTWISP_KEEP_SHOTS") == nullptr) fs::remove_all(Root);
-  }
-
   // Plays the bot's game (every answer wrong, to the game over) with `due` proverbs due in the
   // history; the picture of its title prompt.
   QImage TitlePrompt(const std::string& name, int due) {
-    const fs::path documents = Root / name / "documents";
-    const fs::path user = documents / "Amaneya" / "NightwispData";
-    fs::create_directories(user);
+    fs::create_directories(User(name));
     if (due > 0) {
       history::TOpenedHistory opened =
-          history::THistoryStore::Open(user / history::kHistoryFileName);
+          history::THistoryStore::Open(User(name) / history::kHistoryFileName);
       EXPECT_TRUE(opened.Store) << opened.Message;
       if (!opened.Store) return {};
       const std::int64_t monthAgo = WallClockMs() - 30LL * 86'400'000;
@@ -89,14 +80,7 @@ class ReviewLineShotTest : public ::testing::Test {
             history::RecordReview(*opened.Store, {proverb, {}, {}}, TFsrsRating::Again, monthAgo));
       }
     }
-    const fs::path shots = Root / name / "shots";
-    const std::string command = "NIGHTWISP_DOCUMENTS='" + documents.string() +
-                                "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb timeout 300 '" +
-                                NIGHTWISP_GAME +
-                                "' --autoplay --fixed-step --seed 7 --mistakes 1.0 "
-                                "--exit-after-game --screenshots '" +
-                                shots.string() + "' 2>/dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    const fs::path shots = PlayBot(name);
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(shots, error)) {
       if (entry.path().filename().string().find("title-prompt") != std::string::npos) {
@@ -105,8 +89,6 @@ class ReviewLineShotTest : public ::testing::Test {
     }
     return {};
   }
-
-  fs::path Root;
 };
 
 TEST_F(ReviewLineShotTest, TheTitleDrawsTheReviewLineAsTheToolWritesIt) {

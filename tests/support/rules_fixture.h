@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/codepage/codepage.h"
+#include "rules/save_data.h"
 #include "rules/zero_pad.h"
 #include "support/game_fixture_base.h"
 #include "support/rules_game.h"
@@ -59,6 +60,21 @@ class TPlayHelpers : public TFixture {
     this->Game->ApplicationEvents1Idle();
   }
   static std::string Sjis(const char* utf8) { return codepage::Utf8ToSjis(utf8); }
+  // A valid saved question 1 between questions in stage 1, before start-up.
+  static TSaveData SavedQuestionOne() {
+    TCatalogue catalogue;
+    BuildMondaiTable(catalogue);
+    TSaveData d;
+    d.MondaiNo = 1;
+    d.Shutsudai[0] = 1;
+    d.ShutsudaiCount = 1;
+    d.MojiCount = static_cast<std::int32_t>(catalogue.Reading(1).size());
+    d.SeikaiCount = 3;
+    d.TimeLeft = 30000;
+    d.Tokuten = 120;
+    d.SaikoTokuten = 2500;
+    return d;
+  }
 };
 
 using RulesFixture = TPlayHelpers<RulesGameFixture>;

@@ -13,21 +13,6 @@ class SaveResumeTest : public RulesFixture {
  protected:
   std::filesystem::path SaveFile() const { return UserDir() / kSaveFileName; }
 
-  // A valid saved question 1 between questions in stage 1, before start-up.
-  TSaveData SavedQuestionOne() {
-    TCatalogue catalogue;
-    BuildMondaiTable(catalogue);
-    TSaveData d;
-    d.MondaiNo = 1;
-    d.Shutsudai[0] = 1;
-    d.ShutsudaiCount = 1;
-    d.MojiCount = static_cast<std::int32_t>(catalogue.Reading(1).size());
-    d.SeikaiCount = 3;
-    d.TimeLeft = 30000;
-    d.Tokuten = 120;
-    d.SaikoTokuten = 2500;
-    return d;
-  }
   void WriteSave(const TSaveData& d) { WriteFile(SaveFile(), EncodeSaveData(d)); }
   void WriteIni(const char* section, const char* key, const std::string& value) {
     std::filesystem::create_directories(UserDir());

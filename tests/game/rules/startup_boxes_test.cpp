@@ -27,16 +27,7 @@ class StartupBoxesTest : public RulesFixture {
   }
   // A game saved between questions, to be offered at the title.
   void WriteResumableGame() {
-    TCatalogue catalogue;
-    BuildMondaiTable(catalogue);
-    TSaveData d;
-    d.MondaiNo = 1;
-    d.Shutsudai[0] = 1;
-    d.ShutsudaiCount = 1;
-    d.MojiCount = static_cast<std::int32_t>(catalogue.Reading(1).size());
-    d.SeikaiCount = 3;
-    d.TimeLeft = 30000;
-    WriteFile(UserDir() / kSaveFileName, EncodeSaveData(d));
+    WriteFile(UserDir() / kSaveFileName, EncodeSaveData(SavedQuestionOne()));
   }
 
   std::vector<std::string> Boxes;
