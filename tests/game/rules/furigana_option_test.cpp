@@ -1,47 +1,15 @@
-// The furigana over a revealed answer: 設定 → ふりがな and its own Settei.ini section (absent:
-// on), kept across a restart; the furigana's text follows the question and is never shown while
-// a question is open.
+// The furigana over a revealed answer follow the question and never show while one is open (the
+// option itself is tested with the meaning's, imi_option_test.cpp).
 #include <gtest/gtest.h>
 
 #include "game/label_table.h"
-#include "platform/profile/profile.h"
 #include "rules/furigana.h"
 #include "support/rules_fixture.h"
 
 namespace game::testing {
 namespace {
 
-class FuriganaOptionTest : public RulesFixture {
- protected:
-  std::filesystem::path Ini() const { return UserDir() / "Settei.ini"; }
-};
-
-TEST_F(FuriganaOptionTest, IsOnUnlessItsOwnSectionTurnsItOffAndTheMenuKeepsItsChoice) {
-  const struct {
-    const char* settei;  // nullptr: no file
-    bool on;
-  } cases[] = {{nullptr, true},
-               {"[Font]\r\nName=x\r\n[ImiHyoji]\r\nValue=0\r\n", true},  // an older file
-               {"[Furigana]\r\nValue=0\r\n", false},
-               {"[Furigana]\r\nValue=1\r\n", true}};
-  for (const auto& c : cases) {
-    std::filesystem::remove_all(UserDir());
-    if (c.settei != nullptr) WriteFile(Ini(), c.settei);
-    StartGame();
-    EXPECT_EQ(S().Settings.Furigana, c.on) << (c.settei ? c.settei : "no file");
-    EXPECT_EQ(Window.MenuChecked(TMenuItem::Ruby1), c.on);
-    // The menu item switches it; close keeps the choice for the next start.
-    Game->MenuClick(TMenuItem::Ruby1);
-    EXPECT_EQ(S().Settings.Furigana, !c.on);
-    EXPECT_EQ(Window.MenuChecked(TMenuItem::Ruby1), !c.on);
-    Game->FormClose();
-    EXPECT_EQ(GetPrivateProfileStringA("Furigana", "Value", "", Ini()), c.on ? "0" : "1");
-    Game.reset();
-    StartGame();
-    EXPECT_EQ(S().Settings.Furigana, !c.on);
-    Game.reset();
-  }
-}
+using FuriganaOptionTest = RulesFixture;
 
 TEST_F(FuriganaOptionTest, TheFuriganaFollowTheRevealedAnswerOnly) {
   StartToPrompt();
