@@ -72,7 +72,8 @@ TEST(PitchPlan, HandWorkedTable) {
   }
 }
 
-// An additional question's speech string is its reading, without marks: one heiban phrase.
+// An additional question's speech string is its reading: one heiban phrase, unless the reading
+// carries marks, which are spoken but not typed.
 TEST(PitchPlan, AnAdditionalQuestionIsOneHeibanPhraseUnlessMarked) {
   TCatalogue catalogue;
   BuildMondaiTable(catalogue);
@@ -80,6 +81,8 @@ TEST(PitchPlan, AnAdditionalQuestionIsOneHeibanPhraseUnlessMarked) {
   const std::int32_t marked = AppendTuikaMondai(catalogue, u"ね'こに/こばん", u"猫に小判");
   EXPECT_EQ(Written(PlanPitch(catalogue.Speech(plain))), "ねLこHにHこHばHんH");
   EXPECT_EQ(Written(PlanPitch(catalogue.Speech(marked))), "ねHこLにL/こLばHんH");
+  // The marks are spoken, not typed.
+  EXPECT_EQ(catalogue.Reading(marked), u"ねこにこばん");
 }
 
 std::vector<std::u16string> WordsOf(std::u16string_view speech) {
